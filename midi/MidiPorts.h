@@ -1,0 +1,36 @@
+#pragma once
+// The one narrow interface to the platform's MIDI ports. Two implementations: RtMidi
+// (ALSA, JACK, WinMM, CoreMIDI) and an in-process loopback for unit tests.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kestralux {
+
+class MidiPorts {
+ public:
+  // Called with each whole received message; may run on a backend thread.
+  using Delivery = std::function<void(std::vector<std::uint8_t> message)>;
+
+  virtual ~MidiPorts() = default;
+
+  // Port names in device-number order: device d is entry d.
+  virtual std::vector<std::string> inputPortNames() = 0;
+  virtual std::vector<std::string> outputPortNames() = 0;
+
+  // Output connection: open fails for a port that does not exist (or cannot be opened).
+  virtual bool openOutput(std::uint32_t device) = 0;
+  virtual bool isOutputOpen() const = 0;
+  virtual bool sendMessage(std::span<const std::uint8_t> message) = 0;
+  virtual void closeOutput() = 0;
+
+  // Input connection delivering whole SysEx messages.
+  virtual bool openInput(std::uint32_t device, Delivery deliver) = 0;
+  virtual bool isInputOpen() const = 0;
+  virtual void closeInput() = 0;
+};
+
+}  // namespace kestralux

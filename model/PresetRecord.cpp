@@ -1,0 +1,39 @@
+#include "model/PresetRecord.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestralux {
+
+std::int32_t PresetRecord::slot(int n) const {
+  const std::size_t at = static_cast<std::size_t>(n) * 4;
+  const std::uint32_t u = std::uint32_t{bytes[at]} | std::uint32_t{bytes[at + 1]} << 8 |
+                          std::uint32_t{bytes[at + 2]} << 16 | std::uint32_t{bytes[at + 3]} << 24;
+  return static_cast<std::int32_t>(u);
+}
+
+void PresetRecord::setSlot(int n, std::int32_t value) {
+  const std::size_t at = static_cast<std::size_t>(n) * 4;
+  const auto u = static_cast<std::uint32_t>(value);
+  bytes[at] = static_cast<std::uint8_t>(u);
+  bytes[at + 1] = static_cast<std::uint8_t>(u >> 8);
+  bytes[at + 2] = static_cast<std::uint8_t>(u >> 16);
+  bytes[at + 3] = static_cast<std::uint8_t>(u >> 24);
+}
+
+std::optional<std::string> PresetRecord::validName() const {
+  const auto end = bytes.begin() + kNameFieldSize;
+  const auto terminator = std::find(bytes.begin(), end, std::uint8_t{0});
+  const auto length = static_cast<std::size_t>(terminator - bytes.begin());
+  if (terminator == end || length == 0) return std::nullopt;
+  return std::string(bytes.begin(), terminator);
+}
+
+bool PresetRecord::storeName(std::string_view latin1) {
+  if (latin1.empty() || latin1.size() > kMaxNameLength) return false;
+  std::memcpy(bytes.data(), latin1.data(), latin1.size());
+  bytes[latin1.size()] = 0;
+  return true;
+}
+
+}  // namespace kestralux
