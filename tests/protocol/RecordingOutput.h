@@ -1,0 +1,24 @@
+#pragma once
+// Records every message and pause handed to the MIDI output, in order.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "protocol/SysexOutput.h"
+
+namespace kestralux {
+
+class RecordingOutput : public SysexOutput {
+ public:
+  void SEND_SYSEX(std::span<const std::uint8_t> message) override {
+    messages.emplace_back(message.begin(), message.end());
+    events.push_back("send");
+  }
+  void DUMP_PAUSE() override { events.push_back("pause"); }
+
+  std::vector<std::vector<std::uint8_t>> messages;
+  std::vector<std::string> events;
+};
+
+}  // namespace kestralux
