@@ -1,0 +1,111 @@
+#include "midi/MidiEngine.h"
+
+#include <thread>
+#include <vector>
+
+#include "model/EditorState.h"
+#include "protocol/DeviceProtocol.h"
+
+namespace kestralux {
+
+MidiEngine::MidiEngine(MidiPorts& ports)
+    : ports_(ports),
+      pause_([](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); }),
+      poster_([](std::function<void()> work) { work(); }) {}
+
+MidiEngine::~MidiEngine() {
+  CLOSE_MIDI_IN();
+  CLOSE_MIDI_OUT();
+}
+
+void MidiEngine::SEND_SYSEX(std::span<const std::uint8_t> message) {
+  // A connection left on another device by an earlier choice is not the chosen port.
+  if (outputOpenOn_ && *outputOpenOn_ != OUT_DEVICE) CLOSE_MIDI_OUT();
+  if (!outputOpenOn_) {
+    OUT_USED = true;
+    if (!ports_.openOutput(OUT_DEVICE)) {
+      reportCardError();
+      return;
+    }
+    outputOpenOn_ = OUT_DEVICE;
+  }
+  if (!ports_.sendMessage(message)) {
+    CLOSE_MIDI_OUT();
+    reportCardError();
+  }
+}
+
+void MidiEngine::reportCardError() {
+  // The box runs an event loop; a send made from inside it (a tick, an edit) that fails too
+  // is not shown on top of the first, and a burst shows its failure once.
+  if (cardErrorShowing_ || (burstDepth_ > 0 && burstShowedError_)) {
+    ++quietCardErrors_;
+    return;
+  }
+  if (burstDepth_ > 0) burstShowedError_ = true;
+  if (!MIDI_CARD_ERROR_) return;
+  cardErrorShowing_ = true;
+  const auto hook = MIDI_CARD_ERROR_;  // the hook may be replaced while its box is open
+  hook();
+  cardErrorShowing_ = false;
+}
+
+void MidiEngine::DUMP_PAUSE() {
+  if (pause_) pause_(kDumpPause);
+}
+
+void MidiEngine::CLOSE_MIDI_OUT() {
+  outputOpenOn_.reset();
+  if (ports_.isOutputOpen()) ports_.closeOutput();
+}
+
+void MidiEngine::OPEN_MIDI_IN() {
+  if (ports_.isInputOpen()) CLOSE_MIDI_IN();
+  auto session = std::make_shared<int>(0);
+  std::weak_ptr<int> ticket = session;
+  // Runs on the port's thread: copy, post, touch nothing of the engine.
+  MidiPorts::Delivery deliver = [this, ticket, post = poster_](std::vector<std::uint8_t> message) {
+    post([this, ticket, message = std::move(message)] {
+      if (ticket.expired()) return;
+      MIDI_LONG_DATA(message);
+    });
+  };
+  if (ports_.openInput(IN_DEVICE, std::move(deliver))) inputSession_ = std::move(session);
+}
+
+void MidiEngine::CLOSE_MIDI_IN() {
+  inputSession_.reset();
+  if (ports_.isInputOpen()) ports_.closeInput();
+}
+
+RxStoreResult MidiEngine::MIDI_LONG_DATA(std::span<const std::uint8_t> message) {
+  const RxStoreResult result = rx.store(message);
+  if (result != RxStoreResult::Stored) ++droppedMessages_;
+  return result;
+}
+
+void MidiEngine::pollTick(EditorState& state, DeviceProtocol& protocol) {
+  if (state.PresetResendPending) {
+    // Cleared first: a preset change made while a box of this burst is open asks again.
+    state.PresetResendPending = false;
+    OneCardErrorPerBurst burst(*this);
+    protocol.SendWholePreset();
+  }
+  while (rx.RX_PENDING) {
+    const RxSlot& slot = rx.takeNext();
+    if (decoder_) decoder_(slot);
+  }
+}
+
+MidiEngine::OneCardErrorPerBurst::OneCardErrorPerBurst(MidiEngine& engine)
+    : engine_(engine), outermost_(engine.burstDepth_ == 0) {
+  if (outermost_) engine_.burstShowedError_ = false;
+  ++engine_.burstDepth_;
+}
+
+MidiEngine::OneCardErrorPerBurst::~OneCardErrorPerBurst() {
+  --engine_.burstDepth_;
+  if (outermost_) engine_.burstShowedError_ = false;
+}
+
+}  // namespace kestralux

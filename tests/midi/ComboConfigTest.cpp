@@ -1,0 +1,98 @@
+#include "midi/ComboConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace kestralux {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ComboConfigFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("combo-cfg-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    path = dir / "combo.cfg";
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::vector<std::uint8_t> fileBytes() const {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  void writeBytes(const std::vector<std::uint8_t>& bytes) const {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+
+  fs::path dir;
+  fs::path path;
+};
+
+struct ImageCase {
+  ComboConfig config;
+  std::array<std::uint8_t, 8> bytes;
+};
+
+TEST(ComboConfigImage, LittleEndianOutputFirst) {
+  const ImageCase cases[] = {
+      {{2, 1}, {0x02, 0, 0, 0, 0x01, 0, 0, 0}},
+      {{0, 0}, {0, 0, 0, 0, 0, 0, 0, 0}},
+      {{0x12345678, 0x9ABCDEF0}, {0x78, 0x56, 0x34, 0x12, 0xF0, 0xDE, 0xBC, 0x9A}},
+      {{0xFFFFFFFF, 300}, {0xFF, 0xFF, 0xFF, 0xFF, 0x2C, 0x01, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(encodeComboConfig(c.config), c.bytes);
+    EXPECT_EQ(decodeComboConfig(c.bytes), c.config);
+  }
+}
+
+TEST_F(ComboConfigFile, SaveWritesExactlyTheEightBytes) {
+  ASSERT_TRUE(SAVE_CONFIG({2, 1}, path));
+  EXPECT_EQ(fileBytes(), (std::vector<std::uint8_t>{0x02, 0, 0, 0, 0x01, 0, 0, 0}));
+  ASSERT_TRUE(SAVE_CONFIG({7, 3}, path));  // replaces, never appends
+  EXPECT_EQ(fileBytes(), (std::vector<std::uint8_t>{0x07, 0, 0, 0, 0x03, 0, 0, 0}));
+  EXPECT_FALSE(fs::exists(path.string() + ".new"));
+}
+
+TEST_F(ComboConfigFile, LoadReadsWhatSaveWrote) {
+  ASSERT_TRUE(SAVE_CONFIG({5, 9}, path));
+  EXPECT_EQ(LOAD_CONFIG(path), (ComboConfig{5, 9}));
+}
+
+TEST_F(ComboConfigFile, MissingOrShortFileGivesNothing) {
+  EXPECT_FALSE(LOAD_CONFIG(path).has_value());
+  for (std::size_t n : {0u, 1u, 4u, 7u}) {
+    writeBytes(std::vector<std::uint8_t>(n, 0x01));
+    EXPECT_FALSE(LOAD_CONFIG(path).has_value()) << n << " bytes";
+  }
+}
+
+TEST_F(ComboConfigFile, LongerFileUsesItsFirstEightBytes) {
+  writeBytes({0x03, 0, 0, 0, 0x04, 0, 0, 0, 0xAA, 0xBB});
+  EXPECT_EQ(LOAD_CONFIG(path), (ComboConfig{3, 4}));
+}
+
+TEST_F(ComboConfigFile, UnwritablePlaceReportsOnStandardErrorAndKeepsTheOldFile) {
+  const fs::path nowhere = dir / "no-such-folder" / "combo.cfg";
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(SAVE_CONFIG({1, 1}, nowhere));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot open output file.\n");
+
+  // The name taken by a folder: the rename fails and the folder is left as it was.
+  fs::create_directories(path);
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(SAVE_CONFIG({1, 1}, path));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot open output file.\n");
+  EXPECT_TRUE(fs::is_directory(path));
+  EXPECT_FALSE(fs::exists(path.string() + ".new"));
+}
+
+}  // namespace
+}  // namespace kestralux
