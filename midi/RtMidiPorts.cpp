@@ -1,0 +1,373 @@
+#include "midi/RtMidiPorts.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#if defined(__linux__)
+#include <unistd.h>
+#endif
+#if defined(KESTRALUX_HAVE_JACK)
+#include <jack/jack.h>
+#endif
+
+namespace kestralux {
+
+namespace {
+
+// RtMidi reports through this instead of throwing or printing once a callback is set.
+// A port whose system went away is an expected condition here, not a crash or noise on
+// the terminal: callers look at `failed` after each call.
+struct ErrorSink {
+  bool failed = false;
+  std::string text;
+
+  void reset() {
+    failed = false;
+    text.clear();
+  }
+};
+
+void collectError(RtMidiError::Type type, const std::string& text, void* userData) {
+  auto* sink = static_cast<ErrorSink*>(userData);
+  if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) return;
+  sink->failed = true;
+  sink->text = text;
+}
+
+RtMidi::Api apiOf(MidiSystem system) {
+  switch (system) {
+    case MidiSystem::Alsa: return RtMidi::LINUX_ALSA;
+    case MidiSystem::Jack: return RtMidi::UNIX_JACK;
+    case MidiSystem::PlatformDefault: {
+      std::vector<RtMidi::Api> apis;
+      RtMidi::getCompiledApi(apis);
+      return apis.empty() ? RtMidi::RTMIDI_DUMMY : apis.front();
+    }
+    case MidiSystem::None: break;
+  }
+  return RtMidi::RTMIDI_DUMMY;
+}
+
+bool compiledWith(RtMidi::Api api) {
+  std::vector<RtMidi::Api> apis;
+  RtMidi::getCompiledApi(apis);
+  return std::find(apis.begin(), apis.end(), api) != apis.end();
+}
+
+#if defined(KESTRALUX_HAVE_JACK)
+void quietJack(const char*) {}
+#endif
+
+// The JACK client library prints to stderr when no server answers; the probe is allowed
+// to fail, so its messages are held back for the probe's duration only.
+class JackMessagesSilenced {
+ public:
+#if defined(KESTRALUX_HAVE_JACK)
+  JackMessagesSilenced() : error_(jack_error_callback), info_(jack_info_callback) {
+    jack_set_error_function(quietJack);
+    jack_set_info_function(quietJack);
+  }
+  ~JackMessagesSilenced() {
+    if (error_) jack_set_error_function(error_);
+    if (info_) jack_set_info_function(info_);
+  }
+
+ private:
+  void (*error_)(const char*);
+  void (*info_)(const char*);
+#endif
+};
+
+template <typename Port>
+std::vector<std::string> listPorts(Port* port, ErrorSink& sink) {
+  std::vector<std::string> names;
+  if (!port) return names;
+  try {
+    sink.reset();
+    const unsigned count = port->getPortCount();
+    names.reserve(count);
+    for (unsigned i = 0; i < count; ++i) {
+      std::string name = port->getPortName(i);
+      if (sink.failed) break;  // the port went away while we were listing
+      names.push_back(std::move(name));
+    }
+  } catch (const RtMidiError&) {
+    names.clear();
+  }
+  return names;
+}
+
+// The current position of the port listed as `listed[device]`; falls back to the device
+// number itself when nothing was listed yet.
+std::optional<unsigned> resolveDevice(std::uint32_t device, const std::vector<std::string>& listed,
+                                      const std::vector<std::string>& now) {
+  if (device < listed.size()) {
+    const auto it = std::find(now.begin(), now.end(), listed[device]);
+    if (it == now.end()) return std::nullopt;
+    return static_cast<unsigned>(it - now.begin());
+  }
+  if (listed.empty() && device < now.size()) return device;
+  return std::nullopt;
+}
+
+}  // namespace
+
+const char* midiSystemName(MidiSystem system) {
+  switch (system) {
+    case MidiSystem::None: return "none";
+    case MidiSystem::Alsa: return "ALSA";
+    case MidiSystem::Jack: return "JACK";
+    case MidiSystem::PlatformDefault: return "default";
+  }
+  return "none";
+}
+
+bool alsaSequencerAvailable() {
+#if defined(__linux__)
+  return compiledWith(RtMidi::LINUX_ALSA) && ::access("/dev/snd/seq", R_OK | W_OK) == 0;
+#else
+  return false;
+#endif
+}
+
+bool jackServerRunning() {
+#if defined(KESTRALUX_HAVE_JACK)
+  if (!compiledWith(RtMidi::UNIX_JACK)) return false;
+  JackMessagesSilenced quiet;
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("kestralux-probe", JackNoStartServer, &status);
+  if (!client) return false;
+  jack_client_close(client);
+  return true;
+#else
+  return false;
+#endif
+}
+
+MidiSystem detectMidiSystem() {
+#if defined(__linux__)
+  if (alsaSequencerAvailable()) return MidiSystem::Alsa;
+  if (jackServerRunning()) return MidiSystem::Jack;
+  return MidiSystem::None;
+#else
+  return MidiSystem::PlatformDefault;
+#endif
+}
+
+// Lives as long as the ports object, so RtMidi's thread never sees a freed pointer; the
+// delivery itself is swapped under the lock when the input is closed or reopened.
+struct RtMidiPorts::InputContext {
+  std::mutex lock;
+  Delivery deliver;
+  ErrorSink inErrors;
+  ErrorSink outErrors;
+};
+
+namespace {
+
+template <typename Context>
+void deliverMessage(double, std::vector<unsigned char>* message, void* userData) {
+  if (!message || message->empty() || message->front() != 0xF0) return;
+  auto* context = static_cast<Context*>(userData);
+  std::lock_guard<std::mutex> guard(context->lock);
+  if (context->deliver) context->deliver(std::vector<std::uint8_t>(message->begin(), message->end()));
+}
+
+// Messages are whole SysEx dumps of 40 bytes and more; give the input room for a
+// complete bank transfer in flight.
+constexpr unsigned kInputBufferSize = 4096;
+constexpr unsigned kInputBufferCount = 8;
+
+}  // namespace
+
+RtMidiPorts::RtMidiPorts(MidiSystem system, std::string clientName)
+    : system_(system), clientName_(std::move(clientName)), inputContext_(std::make_unique<InputContext>()) {
+  if (system_ == MidiSystem::None) return;
+  const RtMidi::Api api = apiOf(system_);
+  JackMessagesSilenced quiet;
+  try {
+    in_ = std::make_unique<RtMidiIn>(api, clientName_);
+    in_->setErrorCallback(collectError, &inputContext_->inErrors);
+    out_ = std::make_unique<RtMidiOut>(api, clientName_);
+    out_->setErrorCallback(collectError, &inputContext_->outErrors);
+  } catch (const RtMidiError&) {
+    in_.reset();
+    out_.reset();
+    system_ = MidiSystem::None;
+  }
+}
+
+RtMidiPorts::~RtMidiPorts() {
+  closeInput();
+  closeOutput();
+  in_.reset();
+  out_.reset();
+}
+
+std::vector<std::string> RtMidiPorts::inputPortNames() {
+  listedInputs_ = listPorts(in_.get(), inputContext_->inErrors);
+  return listedInputs_;
+}
+
+std::vector<std::string> RtMidiPorts::outputPortNames() {
+  listedOutputs_ = listPorts(out_.get(), inputContext_->outErrors);
+  return listedOutputs_;
+}
+
+bool RtMidiPorts::openOutput(std::uint32_t device) {
+  if (!out_) return false;
+  closeOutput();
+  ErrorSink& sink = inputContext_->outErrors;
+  const auto port = resolveDevice(device, listedOutputs_, listPorts(out_.get(), sink));
+  if (!port) return false;
+  try {
+    sink.reset();
+    out_->openPort(*port, "MIDI out");
+    if (sink.failed || !out_->isPortOpen()) {
+      out_->closePort();
+      return false;
+    }
+  } catch (const RtMidiError&) {
+    return false;
+  }
+  return true;
+}
+
+bool RtMidiPorts::isOutputOpen() const { return out_ && out_->isPortOpen(); }
+
+bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
+  if (!isOutputOpen() || message.empty()) return false;
+  ErrorSink& sink = inputContext_->outErrors;
+  try {
+    sink.reset();
+    out_->sendMessage(message.data(), message.size());
+  } catch (const RtMidiError&) {
+    return false;
+  }
+  return !sink.failed;
+}
+
+void RtMidiPorts::closeOutput() {
+  if (!out_) return;
+  try {
+    out_->closePort();
+  } catch (const RtMidiError&) {
+  }
+}
+
+bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
+  if (!in_) return false;
+  closeInput();
+  ErrorSink& sink = inputContext_->inErrors;
+  const auto port = resolveDevice(device, listedInputs_, listPorts(in_.get(), sink));
+  if (!port) return false;
+  {
+    std::lock_guard<std::mutex> guard(inputContext_->lock);
+    inputContext_->deliver = std::move(deliver);
+  }
+  try {
+    sink.reset();
+    in_->setBufferSize(kInputBufferSize, kInputBufferCount);
+    in_->ignoreTypes(false, true, true);
+    in_->setCallback(deliverMessage<InputContext>, inputContext_.get());
+    in_->openPort(*port, "MIDI in");
+    if (!sink.failed && in_->isPortOpen()) return true;
+  } catch (const RtMidiError&) {
+  }
+  closeInput();
+  return false;
+}
+
+bool RtMidiPorts::isInputOpen() const { return in_ && in_->isPortOpen(); }
+
+void RtMidiPorts::closeInput() {
+  if (!in_) return;
+  try {
+    in_->closePort();
+    in_->cancelCallback();
+  } catch (const RtMidiError&) {
+  }
+  std::lock_guard<std::mutex> guard(inputContext_->lock);
+  inputContext_->deliver = nullptr;
+}
+
+struct RtMidiVirtualPorts::InputContext {
+  std::mutex lock;
+  MidiPorts::Delivery deliver;
+  ErrorSink inErrors;
+  ErrorSink outErrors;
+};
+
+RtMidiVirtualPorts::RtMidiVirtualPorts(MidiSystem system)
+    : system_(system), inputContext_(std::make_unique<InputContext>()) {}
+
+RtMidiVirtualPorts::~RtMidiVirtualPorts() { close(); }
+
+bool RtMidiVirtualPorts::open(const std::string& clientName, MidiPorts::Delivery deliver) {
+  close();
+  if (system_ == MidiSystem::None) {
+    lastError_ = "no MIDI system (no ALSA sequencer, no JACK server)";
+    return false;
+  }
+  const RtMidi::Api api = apiOf(system_);
+  {
+    std::lock_guard<std::mutex> guard(inputContext_->lock);
+    inputContext_->deliver = std::move(deliver);
+  }
+  JackMessagesSilenced quiet;
+  try {
+    // Two clients in one system must not share a name, or the system renames the second.
+    in_ = std::make_unique<RtMidiIn>(api, clientName + " MIDI IN");
+    in_->setErrorCallback(collectError, &inputContext_->inErrors);
+    in_->setBufferSize(kInputBufferSize, kInputBufferCount);
+    in_->ignoreTypes(false, true, true);
+    in_->setCallback(deliverMessage<InputContext>, inputContext_.get());
+    inputContext_->inErrors.reset();
+    in_->openVirtualPort("in");
+    out_ = std::make_unique<RtMidiOut>(api, clientName + " MIDI OUT");
+    out_->setErrorCallback(collectError, &inputContext_->outErrors);
+    inputContext_->outErrors.reset();
+    out_->openVirtualPort("out");
+  } catch (const RtMidiError& e) {
+    lastError_ = e.getMessage();
+    close();
+    return false;
+  }
+  if (inputContext_->inErrors.failed || inputContext_->outErrors.failed) {
+    lastError_ = inputContext_->inErrors.failed ? inputContext_->inErrors.text : inputContext_->outErrors.text;
+    close();
+    return false;
+  }
+  open_ = true;
+  return true;
+}
+
+bool RtMidiVirtualPorts::sendMessage(std::span<const std::uint8_t> message) {
+  if (!open_ || message.empty()) return false;
+  ErrorSink& sink = inputContext_->outErrors;
+  try {
+    sink.reset();
+    out_->sendMessage(message.data(), message.size());
+  } catch (const RtMidiError&) {
+    return false;
+  }
+  return !sink.failed;
+}
+
+void RtMidiVirtualPorts::close() {
+  open_ = false;
+  try {
+    if (in_) in_->cancelCallback();
+  } catch (const RtMidiError&) {
+  }
+  in_.reset();
+  out_.reset();
+  std::lock_guard<std::mutex> guard(inputContext_->lock);
+  inputContext_->deliver = nullptr;
+}
+
+}  // namespace kestralux

@@ -1,0 +1,107 @@
+#pragma once
+// The platform's MIDI ports through RtMidi. This pair of files is the only place that
+// includes RtMidi.h; the rest of the program sees the MidiPorts interface.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "midi/MidiPorts.h"
+
+class RtMidiIn;
+class RtMidiOut;
+
+namespace kestralux {
+
+// Which MIDI system the ports go through. `None` gives a working object with no ports,
+// for a machine that has no MIDI at all; `PlatformDefault` is RtMidi's compiled default
+// on systems other than Linux.
+enum class MidiSystem { None, Alsa, Jack, PlatformDefault };
+
+const char* midiSystemName(MidiSystem system);
+
+// Whether the ALSA sequencer device exists and can be opened for reading and writing.
+bool alsaSequencerAvailable();
+
+// Whether a JACK server (the one JACK_DEFAULT_SERVER names, or the default) answers a
+// client now. Never starts a server and prints nothing.
+bool jackServerRunning();
+
+// ALSA when its sequencer can be used, else JACK when a server runs, else None; on
+// other platforms the compiled default.
+MidiSystem detectMidiSystem();
+
+inline constexpr const char* kEditorClientName = "KESTRALUX Preset Manager";
+
+class RtMidiPorts final : public MidiPorts {
+ public:
+  explicit RtMidiPorts(MidiSystem system = detectMidiSystem(),
+                       std::string clientName = kEditorClientName);
+  ~RtMidiPorts() override;
+
+  RtMidiPorts(const RtMidiPorts&) = delete;
+  RtMidiPorts& operator=(const RtMidiPorts&) = delete;
+
+  // The system actually in use: None when the chosen one could not be started.
+  MidiSystem system() const { return system_; }
+
+  std::vector<std::string> inputPortNames() override;
+  std::vector<std::string> outputPortNames() override;
+
+  // Device numbers are positions in the last list this object returned. When ports come
+  // or go between listing and opening, the port is found again by its listed name.
+  bool openOutput(std::uint32_t device) override;
+  bool isOutputOpen() const override;
+  bool sendMessage(std::span<const std::uint8_t> message) override;
+  void closeOutput() override;
+
+  bool openInput(std::uint32_t device, Delivery deliver) override;
+  bool isInputOpen() const override;
+  void closeInput() override;
+
+ private:
+  struct InputContext;
+
+  MidiSystem system_;
+  std::string clientName_;
+  std::unique_ptr<RtMidiIn> in_;
+  std::unique_ptr<RtMidiOut> out_;
+  std::vector<std::string> listedInputs_;
+  std::vector<std::string> listedOutputs_;
+  std::unique_ptr<InputContext> inputContext_;
+};
+
+// A pair of virtual ports that other programs connect to, as a device on the MIDI
+// network would appear: the input receives what they send, the output is what they
+// read. They belong to the clients "<clientName> MIDI IN" and "<clientName> MIDI OUT",
+// so other programs list them under those names (JACK: "KESTRALUX MIDI OUT:out").
+class RtMidiVirtualPorts {
+ public:
+  explicit RtMidiVirtualPorts(MidiSystem system = detectMidiSystem());
+  ~RtMidiVirtualPorts();
+
+  RtMidiVirtualPorts(const RtMidiVirtualPorts&) = delete;
+  RtMidiVirtualPorts& operator=(const RtMidiVirtualPorts&) = delete;
+
+  // Creates both ports; false (with a reason in lastError()) when the system cannot.
+  bool open(const std::string& clientName, MidiPorts::Delivery deliver);
+  bool isOpen() const { return open_; }
+  bool sendMessage(std::span<const std::uint8_t> message);
+  void close();
+
+  const std::string& lastError() const { return lastError_; }
+
+ private:
+  struct InputContext;
+
+  MidiSystem system_;
+  std::unique_ptr<RtMidiIn> in_;
+  std::unique_ptr<RtMidiOut> out_;
+  std::unique_ptr<InputContext> inputContext_;
+  bool open_ = false;
+  std::string lastError_;
+};
+
+}  // namespace kestralux

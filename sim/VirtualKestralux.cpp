@@ -1,0 +1,123 @@
+#include "sim/VirtualKestralux.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace kestralux {
+
+namespace {
+
+constexpr std::array<const char*, kParameterCount> kParameterNames{
+    "AMP_TYPE",    "AMP_GAIN",   "AMP_MASTER", "AMP_BASS",      "AMP_MID",     "AMP_TREBLE",
+    "REV_LEVEL",   "DELAY_LEVEL", "DELAY_REGEN", "DELAY_PAN",   "DELAY_TIME",  "EFF_RATE",
+    "GATE_THRES",  "EFFECT_SELECT", "EFF_ADJUST1", "EFF_ADJUST2",
+};
+
+std::string hex(int byte) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02X", byte & 0xFF);
+  return text;
+}
+
+// The first bytes of a message we ignore, enough to tell what it was.
+std::string preview(std::span<const std::uint8_t> message) {
+  constexpr std::size_t kShown = 12;
+  std::string text = std::to_string(message.size()) + " bytes:";
+  for (std::size_t i = 0; i < message.size() && i < kShown; ++i) text += " " + hex(message[i]);
+  if (message.size() > kShown) text += " ...";
+  return text;
+}
+
+VirtualKestralux::Reception ignored(const std::string& why, std::span<const std::uint8_t> message) {
+  return {VirtualKestralux::Kind::Ignored, "ignored: " + why + " (" + preview(message) + ")", {}};
+}
+
+// F0, our manufacturer and model bytes, F7 at the end, and nothing with bit 7 in between:
+// a data byte of 0x80 or more would have ended the message on a real MIDI line.
+bool framedAsOurs(std::span<const std::uint8_t> message) {
+  if (message.size() < 7 || message.front() != SYSEX_START || message.back() != SYSEX_END) return false;
+  if (!std::equal(MANUFACTURER_ID.begin(), MANUFACTURER_ID.end(), message.begin() + 1)) return false;
+  if (message[4] != MODEL_ID) return false;
+  return std::all_of(message.begin() + 1, message.end() - 1, [](std::uint8_t b) { return b < 0x80; });
+}
+
+std::string presetNumber(int record) { return "preset " + std::to_string(record + 1); }
+
+}  // namespace
+
+const char* parameterName(int code) {
+  if (code < 1 || code > kParameterCount) return "";
+  return kParameterNames[static_cast<std::size_t>(code - 1)];
+}
+
+VirtualKestralux::VirtualKestralux(const PresetBank& bank) : bank_(bank) {}
+
+std::vector<PresetMessage> VirtualKestralux::bankAnswer() const {
+  std::vector<PresetMessage> answer;
+  answer.reserve(kPresetCount);
+  for (int n = 0; n < kPresetCount; ++n)
+    answer.push_back(buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, bank_[static_cast<std::size_t>(n)]));
+  return answer;
+}
+
+VirtualKestralux::Reception VirtualKestralux::receive(std::span<const std::uint8_t> message) {
+  if (message.empty()) return ignored("empty message", message);
+  if (message.front() != SYSEX_START) return ignored("not a SysEx message", message);
+  if (!framedAsOurs(message)) return ignored("not a message of ours", message);
+  const std::uint8_t command = message[5];
+  if (command == CMD_PARAMETER) {
+    if (message.size() != kParameterMessageSize) return ignored("parameter message of wrong length", message);
+    return receiveParameter(message);
+  }
+  if (command == CMD_STORE_ONE || command == CMD_BANK_FIRST || command == CMD_BANK_NEXT) {
+    if (!isOurPresetMessage(message)) return ignored("preset message of wrong length or checksum", message);
+    return receivePreset(message);
+  }
+  return ignored("unknown command " + hex(command), message);
+}
+
+VirtualKestralux::Reception VirtualKestralux::receiveParameter(std::span<const std::uint8_t> message) {
+  const int context = message[6];
+  const int code = message[7];
+  int value = message[8];
+  if (code == CODE_STARTUP) {
+    ++startups_;
+    return {Kind::Startup, "start-up", {}};
+  }
+  if (code == CODE_REQUEST_BANK) {
+    return {Kind::BankRequest, "bank request: answering with " + std::to_string(kPresetCount) + " presets",
+            bankAnswer()};
+  }
+  if (code < 1 || code > kParameterCount) return ignored("unknown parameter code " + hex(code), message);
+  const int index = code - 1;
+  // The two parameters wider than 7 bits carry their bit 7 in bit 0 of the context.
+  if (index == DELAY_TIME || index == EFF_RATE) value |= (context & 1) << 7;
+  bank_[static_cast<std::size_t>(current_)].setValue(index, value);
+  return {Kind::Parameter,
+          std::string("param ") + parameterName(code) + " ctx=" + hex(context) + " code=" + hex(code) +
+              " value=" + std::to_string(value),
+          {}};
+}
+
+VirtualKestralux::Reception VirtualKestralux::receivePreset(std::span<const std::uint8_t> message) {
+  const std::uint8_t command = message[5];
+  int record = current_;
+  std::string what;
+  if (command == CMD_BANK_FIRST) {
+    record = 0;
+    what = "store-all first 0x2A";
+  } else if (command == CMD_BANK_NEXT) {
+    if (!storeCursor_) return ignored("0x2B without a preceding 0x2A", message);
+    if (*storeCursor_ >= kPresetCount - 1) return ignored("0x2B beyond the last preset", message);
+    record = *storeCursor_ + 1;
+    what = "store-all next 0x2B";
+  } else {
+    what = "store-one 0x28";
+  }
+  if (command != CMD_STORE_ONE) storeCursor_ = record;
+  DecodeDump(message, bank_[static_cast<std::size_t>(record)]);
+  return {Kind::StoredPreset, what + " -> " + presetNumber(record), {}};
+}
+
+}  // namespace kestralux

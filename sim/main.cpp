@@ -1,0 +1,170 @@
+// kestralux-sim: a virtual KESTRALUX on virtual MIDI ports, for trying the editor without
+// the hardware and as the device of the end-to-end tests.
+
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "midi/RtMidiPorts.h"
+#include "sim/BankFile.h"
+#include "sim/VirtualKestralux.h"
+
+namespace {
+
+using namespace kestralux;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) { stopRequested = 1; }
+
+struct Options {
+  std::optional<std::string> bankFile;
+  std::optional<std::string> dumpFile;
+  std::string name = "KESTRALUX";
+  bool saveOnExit = false;
+  bool verbose = false;
+};
+
+void printUsage(std::ostream& out) {
+  out << "usage: kestralux-sim [--bank FILE.bnk] [--save-on-exit] [--dump-on-exit FILE.bnk]\n"
+         "                     [--name NAME] [--verbose]\n"
+         "  --bank FILE.bnk         start with this bank (30 records of 88 bytes) instead of zeros\n"
+         "  --save-on-exit          write the bank back to the --bank file when stopped\n"
+         "  --dump-on-exit FILE     write the bank to FILE when stopped (SIGINT, SIGTERM)\n"
+         "  --name NAME             port prefix, default KESTRALUX\n"
+         "  --verbose               print one line per received message on standard output\n";
+}
+
+std::optional<Options> parseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--bank" && hasValue) {
+      options.bankFile = argv[++i];
+    } else if (arg == "--dump-on-exit" && hasValue) {
+      options.dumpFile = argv[++i];
+    } else if (arg == "--name" && hasValue) {
+      options.name = argv[++i];
+    } else if (arg == "--save-on-exit") {
+      options.saveOnExit = true;
+    } else if (arg == "--verbose") {
+      options.verbose = true;
+    } else if (arg == "--help" || arg == "-h") {
+      printUsage(std::cout);
+      std::exit(0);
+    } else {
+      std::cerr << "kestralux-sim: unknown or incomplete option " << arg << "\n";
+      printUsage(std::cerr);
+      return std::nullopt;
+    }
+  }
+  if (options.saveOnExit && !options.bankFile) {
+    std::cerr << "kestralux-sim: --save-on-exit needs --bank FILE.bnk\n";
+    return std::nullopt;
+  }
+  return options;
+}
+
+// Messages from the MIDI thread wait here for the main thread, which alone touches the
+// device and may sleep while it answers.
+class Inbox {
+ public:
+  void push(std::vector<std::uint8_t> message) {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      if (messages_.size() >= kLimit) return;
+      messages_.push_back(std::move(message));
+    }
+    ready_.notify_one();
+  }
+
+  std::optional<std::vector<std::uint8_t>> pop(std::chrono::milliseconds wait) {
+    std::unique_lock<std::mutex> guard(lock_);
+    if (!ready_.wait_for(guard, wait, [this] { return !messages_.empty(); })) return std::nullopt;
+    auto message = std::move(messages_.front());
+    messages_.pop_front();
+    return message;
+  }
+
+ private:
+  static constexpr std::size_t kLimit = 4096;
+  std::mutex lock_;
+  std::condition_variable ready_;
+  std::deque<std::vector<std::uint8_t>> messages_;
+};
+
+// A message's time on a 31,250 bit/s MIDI line: ten bits a byte.
+std::chrono::microseconds wireTime(std::size_t bytes) {
+  return std::chrono::microseconds(static_cast<long long>(bytes) * 320);
+}
+
+bool writeBank(const std::string& path, const PresetBank& bank) {
+  std::string error;
+  if (writeBankFile(path, bank, error)) return true;
+  std::cerr << "kestralux-sim: " << error << "\n";
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::optional<Options> options = parseOptions(argc, argv);
+  if (!options) return 2;
+
+  PresetBank bank{};
+  if (options->bankFile) {
+    std::string error;
+    const auto loaded = readBankFile(*options->bankFile, error);
+    if (!loaded) {
+      std::cerr << "kestralux-sim: " << error << "\n";
+      return 1;
+    }
+    bank = *loaded;
+  }
+  VirtualKestralux device(bank);
+
+  struct sigaction action {};
+  action.sa_handler = requestStop;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  const MidiSystem system = detectMidiSystem();
+  Inbox inbox;
+  RtMidiVirtualPorts ports(system);
+  if (!ports.open(options->name, [&inbox](std::vector<std::uint8_t> message) { inbox.push(std::move(message)); })) {
+    std::cerr << "kestralux-sim: cannot open virtual MIDI ports on " << midiSystemName(system) << ": "
+              << ports.lastError() << "\n";
+    return 1;
+  }
+  std::cout << "kestralux-sim: " << options->name << " MIDI IN / " << options->name << " MIDI OUT on "
+            << midiSystemName(system) << std::endl;
+
+  while (!stopRequested) {
+    const auto message = inbox.pop(std::chrono::milliseconds(50));
+    if (!message) continue;
+    const VirtualKestralux::Reception reception = device.receive(*message);
+    if (options->verbose) std::cout << reception.description << std::endl;
+    for (const PresetMessage& answer : reception.answer) {
+      if (stopRequested) break;
+      ports.sendMessage(answer);
+      std::this_thread::sleep_for(wireTime(answer.size()));
+    }
+  }
+
+  ports.close();
+  bool written = true;
+  if (options->dumpFile) written = writeBank(*options->dumpFile, device.bank()) && written;
+  if (options->saveOnExit) written = writeBank(*options->bankFile, device.bank()) && written;
+  return written ? 0 : 1;
+}
