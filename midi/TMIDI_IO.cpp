@@ -1,0 +1,216 @@
+#include "midi/TMIDI_IO.h"
+
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QMetaObject>
+
+#include "midi/ComboConfig.h"
+#include "model/EditorState.h"
+#include "protocol/DeviceProtocol.h"
+
+namespace kestralux {
+
+namespace {
+
+const QString kCardChangeCaption = QStringLiteral("MIDI CARD CHANGE.");
+const QString kNoDevices = QStringLiteral("No Midi Devices Found!");
+constexpr int kItemHeight = 13;
+constexpr int kTickMilliseconds = 50;
+
+const QColor kNavy(0, 0, 128);
+const QColor kRed(255, 0, 0);
+
+void colourLabel(QLabel* label, const QColor& colour) {
+  label->setAutoFillBackground(true);
+  QPalette p = label->palette();
+  p.setColor(QPalette::Window, colour);
+  label->setPalette(p);
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+}
+
+void styleList(QListWidget* list) {
+  QPalette p = list->palette();
+  p.setColor(QPalette::Base, kNavy);
+  p.setColor(QPalette::Text, Qt::white);
+  list->setPalette(p);
+  QFont f = list->font();
+  f.setBold(true);
+  list->setFont(f);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setUniformItemSizes(true);
+}
+
+void turnRed(QListWidget* list) {
+  QPalette p = list->palette();
+  p.setColor(QPalette::Base, kRed);
+  list->setPalette(p);
+}
+
+void fillList(QListWidget* list, std::vector<std::uint32_t>& map,
+              const std::vector<std::string>& names) {
+  // Every port is listed and can be chosen, however many there are.
+  for (std::size_t d = 0; d < names.size(); ++d) {
+    list->addItem(QString::fromStdString(names[d]));
+    map.push_back(static_cast<std::uint32_t>(d));
+  }
+  if (names.empty()) list->addItem(kNoDevices);
+  for (int i = 0; i < list->count(); ++i) list->item(i)->setSizeHint(QSize(0, kItemHeight));
+  list->setCurrentRow(-1);
+  list->clearSelection();
+}
+
+// The device at the highlighted entry; the placeholder stands for device 0, and a list with
+// nothing highlighted keeps `current`.
+std::uint32_t chosenDevice(const QListWidget* list, const std::vector<std::uint32_t>& map,
+                           std::uint32_t current) {
+  const auto selected = list->selectedItems();
+  if (selected.isEmpty()) return current;
+  const int row = list->row(selected.first());
+  if (row < 0) return current;
+  return static_cast<std::size_t>(row) < map.size() ? map[static_cast<std::size_t>(row)] : 0;
+}
+
+}  // namespace
+
+MidiSetupBoxes MidiSetupBoxes::standard() {
+  MidiSetupBoxes boxes;
+  boxes.cardError = [](QWidget* owner) {
+    QMessageBox box(QMessageBox::NoIcon, kCardChangeCaption,
+                    QStringLiteral("Midi card already used or Not present!"), QMessageBox::Ok, owner);
+    box.exec();
+  };
+  boxes.confirmCardChange = [](QWidget* owner) {
+    QMessageBox box(QMessageBox::NoIcon, kCardChangeCaption,
+                    QStringLiteral("Midi card will now be intialized!"),
+                    QMessageBox::Ok | QMessageBox::Cancel, owner);
+    return box.exec() == QMessageBox::Ok;
+  };
+  return boxes;
+}
+
+TMIDI_IO::TMIDI_IO(MidiPorts& ports, MidiEngine& engine, EditorState& state,
+                   DeviceProtocol& protocol, QString configPath, QWidget* parent,
+                   MidiSetupBoxes boxesToUse)
+    : QWidget(parent, Qt::Window),
+      boxes(std::move(boxesToUse)),
+      ports_(ports),
+      engine_(engine),
+      state_(state),
+      protocol_(protocol),
+      configPath_(std::move(configPath)),
+      inputContext_(std::make_unique<QObject>()) {
+  setObjectName(QStringLiteral("MIDI_IO"));
+  setWindowTitle(QStringLiteral("MIDI_IO"));
+  setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+  setGeometry(9, 123, 617, 302);
+  // A setup window left open must not keep the program alive after the main window closes.
+  setAttribute(Qt::WA_QuitOnClose, false);
+
+  MIDI_IN_LABEL = new QLabel(QStringLiteral("MIDI INPUT"), this);
+  MIDI_IN_LABEL->setObjectName(QStringLiteral("MIDI_IN_LABEL"));
+  MIDI_IN_LABEL->setGeometry(64, 8, 209, 105);
+  colourLabel(MIDI_IN_LABEL, QColor(128, 128, 255));
+
+  MIDI_OUT_LABEL = new QLabel(QStringLiteral("MIDI OUTPUT"), this);
+  MIDI_OUT_LABEL->setObjectName(QStringLiteral("MIDI_OUT_LABEL"));
+  MIDI_OUT_LABEL->setGeometry(272, 8, 217, 105);
+  colourLabel(MIDI_OUT_LABEL, QColor(255, 128, 0));
+
+  MIDI_IN_SEL = new QListWidget(this);
+  MIDI_IN_SEL->setObjectName(QStringLiteral("MIDI_IN_SEL"));
+  MIDI_IN_SEL->setGeometry(80, 32, 177, 65);
+  styleList(MIDI_IN_SEL);
+
+  MIDI_OUT_SEL = new QListWidget(this);
+  MIDI_OUT_SEL->setObjectName(QStringLiteral("MIDI_OUT_SEL"));
+  MIDI_OUT_SEL->setGeometry(288, 32, 177, 65);
+  styleList(MIDI_OUT_SEL);
+
+  MIDI_DONE = new QPushButton(QStringLiteral("OK?"), this);
+  MIDI_DONE->setObjectName(QStringLiteral("MIDI_DONE"));
+  MIDI_DONE->setGeometry(216, 152, 105, 25);
+
+  setTabOrder(MIDI_IN_SEL, MIDI_OUT_SEL);
+  setTabOrder(MIDI_OUT_SEL, MIDI_DONE);
+
+  connect(MIDI_IN_SEL, &QListWidget::itemClicked, this, [this] { MIDI_IN_SELClick(); });
+  connect(MIDI_OUT_SEL, &QListWidget::itemClicked, this, [this] { MIDI_OUT_SELClick(); });
+  connect(MIDI_DONE, &QPushButton::clicked, this, [this] { MIDI_DONEClick(); });
+
+  engine_.setCardErrorHook([this] {
+    if (boxes.cardError) boxes.cardError(this);
+  });
+  QObject* context = inputContext_.get();
+  engine_.setInputPoster([context](std::function<void()> work) {
+    QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
+  });
+
+  interupt_timer = new QTimer(this);
+  interupt_timer->setObjectName(QStringLiteral("interupt_timer"));
+  interupt_timer->setInterval(kTickMilliseconds);
+  connect(interupt_timer, &QTimer::timeout, this, &TMIDI_IO::interupt_timerTimer);
+  interupt_timer->start();
+
+  FIND_MIDI_PORTS();
+}
+
+TMIDI_IO::~TMIDI_IO() {
+  // The input posts to this window's context: it must be shut before the context goes.
+  engine_.CLOSE_MIDI_IN();
+  engine_.setInputPoster(nullptr);
+  engine_.setCardErrorHook(nullptr);
+}
+
+void TMIDI_IO::FIND_MIDI_PORTS() {
+  fillList(MIDI_IN_SEL, IN_PORT_MAP, ports_.inputPortNames());
+  fillList(MIDI_OUT_SEL, OUT_PORT_MAP, ports_.outputPortNames());
+  engine_.OUT_DEVICE = OUT_PORT_MAP.empty() ? 0 : OUT_PORT_MAP.front();
+  engine_.IN_DEVICE = IN_PORT_MAP.empty() ? 0 : IN_PORT_MAP.front();
+  if (const auto saved = LOAD_CONFIG(configPath_.toStdString())) {
+    engine_.OUT_DEVICE = saved->OUT_DEVICE;
+    engine_.IN_DEVICE = saved->IN_DEVICE;
+  }
+  engine_.OPEN_MIDI_IN();
+  protocol_.SendStartup();
+}
+
+void TMIDI_IO::showSetup() {
+  setControlsVisible(true);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TMIDI_IO::setControlsVisible(bool visible) {
+  for (QWidget* w : std::initializer_list<QWidget*>{MIDI_IN_LABEL, MIDI_OUT_LABEL, MIDI_IN_SEL,
+                                                    MIDI_OUT_SEL, MIDI_DONE})
+    w->setVisible(visible);
+}
+
+void TMIDI_IO::MIDI_IN_SELClick() { turnRed(MIDI_IN_SEL); }
+
+void TMIDI_IO::MIDI_OUT_SELClick() { turnRed(MIDI_OUT_SEL); }
+
+void TMIDI_IO::MIDI_DONEClick() {
+  if (boxes.confirmCardChange && boxes.confirmCardChange(this)) {
+    engine_.CLOSE_MIDI_IN();
+    if (engine_.OUT_USED) {
+      engine_.OUT_USED = false;
+      engine_.CLOSE_MIDI_OUT();
+    }
+    engine_.OUT_DEVICE = chosenDevice(MIDI_OUT_SEL, OUT_PORT_MAP, engine_.OUT_DEVICE);
+    engine_.IN_DEVICE = chosenDevice(MIDI_IN_SEL, IN_PORT_MAP, engine_.IN_DEVICE);
+    engine_.OPEN_MIDI_IN();
+    SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString());
+  }
+  setControlsVisible(false);
+  close();
+}
+
+void TMIDI_IO::interupt_timerTimer() {
+  interupt_timer->stop();
+  engine_.pollTick(state_, protocol_);
+  interupt_timer->start();
+}
+
+}  // namespace kestralux

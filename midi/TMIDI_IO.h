@@ -1,0 +1,78 @@
+#pragma once
+// The MIDI setup window: lists the ports, remembers the choice in combo.cfg, owns the
+// 50 ms poll tick and is where received messages come back to the GUI thread. It lives,
+// hidden most of the time, from start-up to the end of the run.
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "midi/MidiEngine.h"
+#include "midi/MidiPorts.h"
+
+namespace kestralux {
+
+struct EditorState;
+class DeviceProtocol;
+
+// The window's modal boxes, replaceable so tests can answer them.
+struct MidiSetupBoxes {
+  // "Midi card already used or Not present!"
+  std::function<void(QWidget* owner)> cardError;
+  // "Midi card will now be intialized!"; true for OK.
+  std::function<bool(QWidget* owner)> confirmCardChange;
+
+  static MidiSetupBoxes standard();
+};
+
+class TMIDI_IO : public QWidget {
+  Q_OBJECT
+
+ public:
+  TMIDI_IO(MidiPorts& ports, MidiEngine& engine, EditorState& state, DeviceProtocol& protocol,
+           QString configPath = "combo.cfg", QWidget* parent = nullptr,
+           MidiSetupBoxes boxes = MidiSetupBoxes::standard());
+  ~TMIDI_IO() override;
+
+  // The main window's "MIDI SETUP": shown, not modal.
+  void showSetup();
+
+  void MIDI_IN_SELClick();
+  void MIDI_OUT_SELClick();
+  void MIDI_DONEClick();
+  void interupt_timerTimer();
+
+  MidiSetupBoxes boxes;
+
+  QLabel* MIDI_IN_LABEL;
+  QLabel* MIDI_OUT_LABEL;
+  QListWidget* MIDI_IN_SEL;
+  QListWidget* MIDI_OUT_SEL;
+  QPushButton* MIDI_DONE;
+  QTimer* interupt_timer;
+
+  // Device number at each list position; the placeholder entry has none.
+  std::vector<std::uint32_t> IN_PORT_MAP;
+  std::vector<std::uint32_t> OUT_PORT_MAP;
+
+ private:
+  void FIND_MIDI_PORTS();
+  void setControlsVisible(bool visible);
+
+  MidiPorts& ports_;
+  MidiEngine& engine_;
+  EditorState& state_;
+  DeviceProtocol& protocol_;
+  QString configPath_;
+  // Received messages are posted here from the port's thread; it goes with the window, and
+  // the window closes the input first, so nothing is posted to it once it is gone.
+  std::unique_ptr<QObject> inputContext_;
+};
+
+}  // namespace kestralux
