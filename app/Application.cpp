@@ -1,0 +1,54 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <chrono>
+#include <thread>
+
+#include "app/Artwork.h"
+#include "app/HelpViewer.h"
+#include "app/TForm1.h"
+#include "app/TSplashForm.h"
+
+namespace kestralux {
+
+KestraluxApplication::KestraluxApplication() = default;
+KestraluxApplication::~KestraluxApplication() = default;
+
+void KestraluxApplication::startUp() {
+  SplashForm = std::make_unique<TSplashForm>();
+  SplashForm->showMaximized();
+  SplashForm->raise();
+  QApplication::processEvents();
+  SplashForm->repaint();
+  QApplication::processEvents();
+
+  // The splash stays as painted; nothing reacts during the pause.
+  std::this_thread::sleep_for(std::chrono::milliseconds(splashPauseMs));
+
+  // The application name, not its display name: the display name would be appended to
+  // every window caption.
+  QApplication::setApplicationName(QStringLiteral("KESTRALUX"));
+  QApplication::setWindowIcon(QIcon(QPixmap::fromImage(makeApplicationIcon())));
+
+  help_ = std::make_unique<HelpViewer>();
+
+  Form1 = std::make_unique<TForm1>(state, protocol);
+  QObject::connect(Form1.get(), &TForm1::helpRequested, help_.get(), &HelpViewer::showContext);
+
+  createMidiSetup();
+
+  SplashForm->hide();
+  SplashForm.reset();
+}
+
+void KestraluxApplication::createMidiSetup() {}
+
+int KestraluxApplication::run() {
+  Form1->showMaximized();
+  QApplication::exec();
+  return 0;
+}
+
+}  // namespace kestralux

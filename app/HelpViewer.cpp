@@ -1,0 +1,88 @@
+#include "app/HelpViewer.h"
+
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace kestralux {
+
+namespace {
+
+const char kGettingStartedHtml[] = R"(
+<h2>Getting started</h2>
+<p>The KESTRALUX Preset Manager keeps the combo's whole bank of 30 presets on your computer,
+shows one preset at a time and sends every change you make to the combo at once, so you hear
+it while you edit.</p>
+
+<h3>1. Connect the combo</h3>
+<p>Join the combo to a MIDI interface of your computer with two MIDI cables: the interface's
+MIDI OUT to the combo's MIDI IN, and the combo's MIDI OUT to the interface's MIDI IN. Switch
+the combo on before you start the editor.</p>
+
+<h3>2. Choose the MIDI ports</h3>
+<p>Open <b>MIDI &gt; MIDI SETUP</b>. Pick the output port that leads to the combo and the input
+port that comes back from it, then confirm. The editor remembers your choice in the file
+<code>combo.cfg</code> in its working folder and uses it at the next start. Without that file
+it takes the first port of each kind.</p>
+
+<h3>3. Fetch the presets from the combo</h3>
+<p>Click <b>Get All Presets from Kestralux</b>. The combo sends its 30 presets; when the last
+one has arrived the editor shows preset 1.</p>
+
+<h3>4. Edit live</h3>
+<p>Move any slider, click an amp model or choose an effect: the value box above the slider
+shows the value in the combo's own units, the change is kept in the preset on screen, and the
+combo plays it at once. Type a name of up to 19 characters in the name box under the preset
+number; names are kept in capitals.</p>
+
+<h3>5. Step through the presets</h3>
+<p>The small arrows beside the preset number step from preset 1 to preset 30. Each step shows
+that preset and sends it to the combo, so you hear it straight away.</p>
+
+<h3>6. Store the presets in the combo</h3>
+<p>Your edits live in the editor until you store them. Click <b>Store All Presets to
+Kestralux</b> and confirm: the editor writes all 30 presets into the combo's memory.</p>
+
+<h3>7. Keep presets on disk</h3>
+<p>Use the buttons at the top or the <b>FILE</b> menu. <b>SAVE PRESET</b> writes the preset on
+screen to a <code>.pre</code> file and <b>LOAD PRESET</b> reads one back into the preset on
+screen. <b>SAVE ALL</b> and <b>LOAD ALL</b> do the same for the whole bank with a
+<code>.bnk</code> file. A loaded preset is sent to the combo at once; to keep it in the combo,
+store the presets as in step 6.</p>
+)";
+
+}  // namespace
+
+HelpPage helpPageOf(int context) {
+  if (context == HelpViewer::kGettingStarted) return {"Getting started", kGettingStartedHtml};
+  return {"", ""};
+}
+
+HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this)) {
+  setObjectName("HelpViewer");
+  browser_->setObjectName("helpText");
+  browser_->setOpenExternalLinks(false);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(browser_);
+  resize(560, 600);
+}
+
+void HelpViewer::showContext(int context) {
+  HelpPage page = helpPageOf(context);
+  if (*page.title == '\0') {
+    context = kGettingStarted;
+    page = helpPageOf(context);
+  }
+  context_ = context;
+  setWindowTitle(QStringLiteral("KESTRALUX Help - %1").arg(QLatin1String(page.title)));
+  browser_->setHtml(QString::fromUtf8(page.html));
+  show();
+  raise();
+  activateWindow();
+}
+
+QString HelpViewer::pageTitle() const { return QLatin1String(helpPageOf(context_).title); }
+
+QString HelpViewer::pageText() const { return browser_->toPlainText(); }
+
+}  // namespace kestralux

@@ -1,0 +1,593 @@
+#include "app/TForm1.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include "app/Artwork.h"
+#include "app/ClickablePanel.h"
+#include "app/MainWindowLayout.h"
+#include "app/PresetNameValidator.h"
+#include "app/UpDownArrows.h"
+
+namespace kestralux {
+
+namespace {
+
+using Handler = void (TForm1::*)();
+
+struct EventRow {
+  std::string_view control;
+  Handler handler;
+};
+
+// Which handler each control's event runs: value change for scroll bars, click for panels,
+// buttons and arrows, text change for the name box, triggered for menu items, timeout for
+// timers.
+const EventRow kEvents[] = {
+    {"PRESETUpDown", &TForm1::PRESETUpDownClick},
+    {"PRENAME", &TForm1::CHANGE_PRESET_NAME},
+    {"STOR", &TForm1::STORClick},
+    {"REQUES", &TForm1::REQUESClick},
+    {"STORE_SELECT", &TForm1::STORE_SELECTClick},
+    {"PRESET_STR", &TForm1::PRESET_STRClick},
+    {"Load_preset", &TForm1::Load_presetClick},
+    {"STR_ALL", &TForm1::STR_ALLClick},
+    {"Load_all", &TForm1::Load_allClick},
+    {"Button1", &TForm1::Button1Click},
+    {"CLN1", &TForm1::CLN1Click},
+    {"BRITCLSA", &TForm1::BRITCLSAClick},
+    {"BRITBLU", &TForm1::BRITBLUClick},
+    {"BRITCLAS", &TForm1::BRITCLASClick},
+    {"BRITHI", &TForm1::BRITHIClick},
+    {"HIGAIN", &TForm1::HIGAINClick},
+    {"MEGA", &TForm1::MEGAClick},
+    {"THRAS", &TForm1::THRASClick},
+    {"GRUNG", &TForm1::GRUNGClick},
+    {"FUZ", &TForm1::FUZClick},
+    {"SEVENTY", &TForm1::SEVENTYClick},
+    {"TEX", &TForm1::TEXClick},
+    {"BLUE", &TForm1::BLUEClick},
+    {"TWED", &TForm1::TWEDClick},
+    {"POLY", &TForm1::POLYClick},
+    {"CLN2", &TForm1::CLN2Click},
+    {"ScrollGAIN", &TForm1::ScrollGAINChange},
+    {"ScrollBASS", &TForm1::ScrollBASSChange},
+    {"ScrollMID", &TForm1::ScrollMIDChange},
+    {"ScrollTREB", &TForm1::ScrollTREBChange},
+    {"ScrollDLVL", &TForm1::ScrollDLVLChange},
+    {"ScrollDREG", &TForm1::ScrollDREGChange},
+    {"ScrollDPAN", &TForm1::ScrollDPANChange},
+    {"ScrollDTIME", &TForm1::ScrollDTIMEChange},
+    {"ScrollREV", &TForm1::ScrollREVChange},
+    {"ScrollGATE", &TForm1::ScrollGATEChange},
+    {"ScrollPVOL", &TForm1::ScrollPVOLChange},
+    {"ScrollFX15", &TForm1::SrollFX15},
+    {"ScrollFX16", &TForm1::ScrollFX16Change},
+    {"ScrollRATE", &TForm1::ScrollRATEChange},
+    {"BYPASSBTN", &TForm1::BYPASSBTNClick},
+    {"COMPBTN", &TForm1::COMPBTNClick},
+    {"TREMBTN", &TForm1::TREMBTNClick},
+    {"TREMBTN2", &TForm1::TREMBTN2Click},
+    {"WAHBTN", &TForm1::WAHBTNClick},
+    {"CRSBTN", &TForm1::CRSBTNClick},
+    {"FLANBTN", &TForm1::FLANBTNClick},
+    {"PHSBTN", &TForm1::PHSBTNClick},
+    {"PITBTN", &TForm1::PITBTNClick},
+    {"ROTBTN", &TForm1::ROTBTNClick},
+    {"LOADPRESET", &TForm1::LOADPRESETClick},
+    {"SAVEPRESET", &TForm1::SAVEPRESETClick},
+    {"LOADALL1", &TForm1::LOADALL1Click},
+    {"SAVEALL1", &TForm1::SAVEALL1Click},
+    {"MIDISETUP1", &TForm1::MIDISETUP1Click},
+    {"CONTENTS1", &TForm1::CONTENTS1Click},
+    {"Timer1", &TForm1::Timer1Timer},
+    {"STORE_Time2", &TForm1::STORE_Time2Timer},
+    {"Timer2", &TForm1::Timer2Timer},
+};
+
+QString qs(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+
+// "Arial" and "MS Sans Serif" both map to Liberation Sans: metric-compatible, so the text
+// fits the pixel layout.
+QFont fontOf(layout::Font font) {
+  QFont f(QStringLiteral("Liberation Sans"));
+  f.setPixelSize(font.pixelSize);
+  f.setBold(font.bold);
+  return f;
+}
+
+void applyColours(QWidget* widget, const layout::ControlRow& row) {
+  QPalette p = widget->palette();
+  const bool editBox = row.kind == layout::ValueBox || row.kind == layout::NumberBox ||
+                       row.kind == layout::NameBox;
+  if (!row.textColour.isStandard()) {
+    const QColor c = colourOf(row.textColour);
+    p.setColor(editBox ? QPalette::Text : QPalette::WindowText, c);
+    p.setColor(QPalette::ButtonText, c);
+  }
+  if (!row.backColour.isStandard()) {
+    const QColor c = colourOf(row.backColour);
+    p.setColor(editBox ? QPalette::Base : QPalette::Window, c);
+    if (!editBox) widget->setAutoFillBackground(true);
+  }
+  widget->setPalette(p);
+}
+
+QLineEdit* makeReadOnlyBox(QWidget* parent) {
+  auto* box = new QLineEdit(parent);
+  box->setReadOnly(true);
+  box->setFocusPolicy(Qt::NoFocus);
+  return box;
+}
+
+}  // namespace
+
+TForm1::TForm1(EditorState& editorState, DeviceProtocol& deviceProtocol, QWidget* parent)
+    : QMainWindow(parent), state(editorState), protocol(deviceProtocol) {
+  setObjectName("Form1");
+  setWindowTitle(QStringLiteral("HALVERIK KESTRALUX PRESET MANAGER V1.01"));
+  setWindowIcon(QIcon(QPixmap::fromImage(makeApplicationIcon())));
+  setGeometry(257, 200, 649, 460);
+  setWindowState(Qt::WindowMaximized);
+
+  buildControls();
+  bindMembers();
+  buildMenus();
+  buildTimers();
+  wireEvents();
+  applyTabOrder();
+
+  auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  helpKey->setObjectName("helpKey");
+  connect(helpKey, &QShortcut::activated, this, [this] { emit helpRequested(kHelpContext); });
+
+  START_MIDI();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildControls() {
+  scrollArea = new QScrollArea(this);
+  scrollArea->setObjectName("scrollArea");
+  scrollArea->setFrameShape(QFrame::NoFrame);
+  scrollArea->setFocusPolicy(Qt::NoFocus);
+  scrollArea->setWidgetResizable(false);
+  setCentralWidget(scrollArea);
+
+  clientArea = new QWidget;
+  clientArea->setObjectName("clientArea");
+  clientArea->setFixedSize(layout::kClientWidth, layout::kClientHeight);
+  clientArea->setAutoFillBackground(true);
+  QPalette windowPalette = clientArea->palette();
+  windowPalette.setColor(QPalette::Window, colourOf(layout::kNavy));
+  windowPalette.setColor(QPalette::WindowText, colourOf(layout::kWhite));
+  clientArea->setPalette(windowPalette);
+  clientArea->setFont(fontOf(layout::kWindowFont));
+  scrollArea->setWidget(clientArea);
+  scrollArea->viewport()->setPalette(windowPalette);
+
+  for (const layout::ControlRow& row : layout::kControls) {
+    QWidget* parent = row.parent.empty() ? clientArea : clientArea->findChild<QWidget*>(qs(row.parent));
+    Q_ASSERT(parent);
+    QWidget* widget = nullptr;
+    switch (row.kind) {
+      case layout::Picture: {
+        auto* picture = new QLabel(parent);
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        picture->setPixmap(QPixmap::fromImage(makeWindowLogo()));
+        widget = picture;
+        break;
+      }
+      case layout::Label: {
+        auto* label = new QLabel(qs(row.text), parent);
+        label->setAlignment(Qt::AlignCenter);
+        widget = label;
+        break;
+      }
+      case layout::UpDown: {
+        auto* arrows = new UpDownArrows(parent);
+        arrows->setRange(0, layout::kPresetCountOnArrows - 1);
+        arrows->setPosition(0);
+        widget = arrows;
+        break;
+      }
+      case layout::NumberBox: {
+        QLineEdit* box = makeReadOnlyBox(parent);
+        box->setText(qs(row.text));
+        widget = box;
+        break;
+      }
+      case layout::NameBox: {
+        auto* box = new QLineEdit(parent);
+        box->setMaxLength(layout::kNameBoxMaxLength);
+        box->setValidator(new PresetNameValidator(layout::kNameBoxMaxLength, box));
+        box->setText(qs(row.text));
+        widget = box;
+        break;
+      }
+      case layout::Panel: {
+        auto* panel = new ClickablePanel(parent);
+        panel->setCaption(qs(row.text));
+        panel->setOuterBevel(row.outerBevel);
+        panel->setBevelWidth(layout::kPanelBevelWidth);
+        panel->setBorderWidth(layout::kPanelBorderWidth);
+        widget = panel;
+        break;
+      }
+      case layout::PushButton:
+        widget = new QPushButton(qs(row.text), parent);
+        break;
+      case layout::ValueBox: {
+        QLineEdit* box = makeReadOnlyBox(parent);
+        if (row.upperCase) upperCaseBoxes_.insert(box);
+        widget = box;
+        break;
+      }
+      case layout::ScrollBar: {
+        auto* bar = new QScrollBar(Qt::Horizontal, parent);
+        bar->setRange(0, row.maximum);
+        bar->setSingleStep(1);
+        bar->setValue(0);
+        bar->setFocusPolicy(Qt::StrongFocus);
+        widget = bar;
+        break;
+      }
+      case layout::RadioButton:
+        widget = new QRadioButton(qs(row.text), parent);
+        break;
+    }
+    widget->setObjectName(qs(row.name));
+    widget->setGeometry(row.x, row.y, row.w, row.h);
+    widget->setFont(fontOf(row.font));
+    applyColours(widget, row);
+    if (row.kind == layout::ValueBox) setBoxText(static_cast<QLineEdit*>(widget), qs(row.text));
+    if (!row.visible) widget->setVisible(false);
+  }
+}
+
+void TForm1::bindMembers() {
+  const auto find = [this](auto*& member, const char* name) {
+    member = clientArea->findChild<std::remove_reference_t<decltype(*member)>*>(QLatin1String(name));
+    Q_ASSERT_X(member, "TForm1", name);
+  };
+#define KESTRALUX_BIND(member) find(member, #member)
+  KESTRALUX_BIND(Image1);
+  KESTRALUX_BIND(Label2);
+  KESTRALUX_BIND(PRESETUpDown);
+  KESTRALUX_BIND(PRENUM);
+  KESTRALUX_BIND(PRENAME);
+  KESTRALUX_BIND(STOR);
+  KESTRALUX_BIND(REQUES);
+  KESTRALUX_BIND(PRESET_STR);
+  KESTRALUX_BIND(Load_preset);
+  KESTRALUX_BIND(STR_ALL);
+  KESTRALUX_BIND(Load_all);
+  KESTRALUX_BIND(CLN1);
+  KESTRALUX_BIND(BRITCLSA);
+  KESTRALUX_BIND(BRITBLU);
+  KESTRALUX_BIND(BRITCLAS);
+  KESTRALUX_BIND(BRITHI);
+  KESTRALUX_BIND(HIGAIN);
+  KESTRALUX_BIND(MEGA);
+  KESTRALUX_BIND(THRAS);
+  KESTRALUX_BIND(GRUNG);
+  KESTRALUX_BIND(FUZ);
+  KESTRALUX_BIND(SEVENTY);
+  KESTRALUX_BIND(TEX);
+  KESTRALUX_BIND(BLUE);
+  KESTRALUX_BIND(TWED);
+  KESTRALUX_BIND(POLY);
+  KESTRALUX_BIND(CLN2);
+  KESTRALUX_BIND(GAINEDIT);
+  KESTRALUX_BIND(BASSEDIT);
+  KESTRALUX_BIND(MIDEDIT);
+  KESTRALUX_BIND(TREBEDIT);
+  KESTRALUX_BIND(DLVLEDIT);
+  KESTRALUX_BIND(DREGEDIT);
+  KESTRALUX_BIND(DPANEDIT);
+  KESTRALUX_BIND(DTIMEEDIT);
+  KESTRALUX_BIND(REVEDIT);
+  KESTRALUX_BIND(GATEEDIT);
+  KESTRALUX_BIND(PVOLEDIT);
+  KESTRALUX_BIND(Effect15);
+  KESTRALUX_BIND(Effect16);
+  KESTRALUX_BIND(Rate);
+  KESTRALUX_BIND(ScrollGAIN);
+  KESTRALUX_BIND(ScrollBASS);
+  KESTRALUX_BIND(ScrollMID);
+  KESTRALUX_BIND(ScrollTREB);
+  KESTRALUX_BIND(ScrollDLVL);
+  KESTRALUX_BIND(ScrollDREG);
+  KESTRALUX_BIND(ScrollDPAN);
+  KESTRALUX_BIND(ScrollDTIME);
+  KESTRALUX_BIND(ScrollREV);
+  KESTRALUX_BIND(ScrollGATE);
+  KESTRALUX_BIND(ScrollPVOL);
+  KESTRALUX_BIND(ScrollFX15);
+  KESTRALUX_BIND(ScrollFX16);
+  KESTRALUX_BIND(ScrollRATE);
+  KESTRALUX_BIND(LABLGAIN);
+  KESTRALUX_BIND(LABLBASS);
+  KESTRALUX_BIND(LABLMID);
+  KESTRALUX_BIND(LABLTREB);
+  KESTRALUX_BIND(LABLDLVL);
+  KESTRALUX_BIND(LABLDREG);
+  KESTRALUX_BIND(LABLDPAN);
+  KESTRALUX_BIND(LABLDTIME);
+  KESTRALUX_BIND(LABLREV);
+  KESTRALUX_BIND(LABLGATE);
+  KESTRALUX_BIND(LABLPVOL);
+  KESTRALUX_BIND(LABL15);
+  KESTRALUX_BIND(LABL16);
+  KESTRALUX_BIND(LABLRATE);
+  KESTRALUX_BIND(Panel1);
+  KESTRALUX_BIND(BYPASSBTN);
+  KESTRALUX_BIND(COMPBTN);
+  KESTRALUX_BIND(TREMBTN);
+  KESTRALUX_BIND(TREMBTN2);
+  KESTRALUX_BIND(WAHBTN);
+  KESTRALUX_BIND(CRSBTN);
+  KESTRALUX_BIND(FLANBTN);
+  KESTRALUX_BIND(PHSBTN);
+  KESTRALUX_BIND(PITBTN);
+  KESTRALUX_BIND(ROTBTN);
+  KESTRALUX_BIND(Label1);
+  KESTRALUX_BIND(STORE_SELECT);
+  KESTRALUX_BIND(Button1);
+#undef KESTRALUX_BIND
+
+  Panel1->setInnerBevel(Bevel::Lowered);
+  Panel1->setBorderWidth(layout::kEffectFrameBorderWidth);
+
+  effectButtons = new QButtonGroup(this);
+  effectButtons->setObjectName("effectButtons");
+  for (QRadioButton* button : Panel1->findChildren<QRadioButton*>()) effectButtons->addButton(button);
+}
+
+void TForm1::buildMenus() {
+  QMenu* menu = nullptr;
+  for (const layout::MenuRow& row : layout::kMenus) {
+    if (!menu || menu->objectName() != qs(row.menu)) {
+      menu = menuBar()->addMenu(qs(row.menuCaption));
+      menu->setObjectName(qs(row.menu));
+    }
+    QAction* action = menu->addAction(qs(row.itemCaption));
+    action->setObjectName(qs(row.item));
+  }
+  LOADPRESET1 = menuBar()->findChild<QMenu*>("LOADPRESET1");
+  MIDI1 = menuBar()->findChild<QMenu*>("MIDI1");
+  HELP1 = menuBar()->findChild<QMenu*>("HELP1");
+  LOADPRESET = LOADPRESET1->findChild<QAction*>("LOADPRESET");
+  SAVEPRESET = LOADPRESET1->findChild<QAction*>("SAVEPRESET");
+  LOADALL1 = LOADPRESET1->findChild<QAction*>("LOADALL1");
+  SAVEALL1 = LOADPRESET1->findChild<QAction*>("SAVEALL1");
+  MIDISETUP1 = MIDI1->findChild<QAction*>("MIDISETUP1");
+  CONTENTS1 = HELP1->findChild<QAction*>("CONTENTS1");
+  connect(HELP1, &QMenu::aboutToShow, this, &TForm1::HELP1Click);
+}
+
+void TForm1::buildTimers() {
+  const auto make = [this](const char* name, int interval, bool running) {
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(interval);
+    if (running) timer->start();
+    return timer;
+  };
+  Timer1 = make("Timer1", layout::kTimerIntervalMs_Timer1, false);
+  STORE_Time2 = make("STORE_Time2", layout::kTimerIntervalMs_STORE_Time2, true);
+  Timer2 = make("Timer2", layout::kTimerIntervalMs_Timer2, true);
+}
+
+void TForm1::wireEvents() {
+  for (const EventRow& row : kEvents) {
+    QObject* source = findChild<QObject*>(qs(row.control));
+    Q_ASSERT_X(source, "TForm1", row.control.data());
+    const Handler handler = row.handler;
+    const auto run = [this, handler] { (this->*handler)(); };
+    if (auto* bar = qobject_cast<QScrollBar*>(source))
+      connect(bar, &QScrollBar::valueChanged, this, run);
+    else if (auto* panel = qobject_cast<ClickablePanel*>(source))
+      connect(panel, &ClickablePanel::clicked, this, run);
+    else if (auto* arrows = qobject_cast<UpDownArrows*>(source))
+      connect(arrows, &UpDownArrows::clicked, this, run);
+    else if (auto* button = qobject_cast<QAbstractButton*>(source))
+      connect(button, &QAbstractButton::clicked, this, run);
+    else if (auto* box = qobject_cast<QLineEdit*>(source))
+      connect(box, &QLineEdit::textChanged, this, run);
+    else if (auto* action = qobject_cast<QAction*>(source))
+      connect(action, &QAction::triggered, this, run);
+    else if (auto* timer = qobject_cast<QTimer*>(source))
+      connect(timer, &QTimer::timeout, this, run);
+    else
+      Q_ASSERT_X(false, "TForm1", row.control.data());
+  }
+}
+
+void TForm1::applyTabOrder() {
+  QWidget* previous = nullptr;
+  for (std::string_view name : layout::kTabOrder) {
+    QWidget* widget = clientArea->findChild<QWidget*>(qs(name));
+    if (previous) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+  ScrollGAIN->setFocus();
+}
+
+void TForm1::setBoxText(QLineEdit* box, const QString& text) {
+  box->setText(isUpperCaseBox(box) ? text.toUpper() : text);
+}
+
+ClickablePanel* TForm1::ampPanelOfModel(int ampType) const {
+  if (ampType < 0 || ampType >= static_cast<int>(std::size(layout::kAmpPanelOfModel))) return nullptr;
+  return clientArea->findChild<ClickablePanel*>(qs(layout::kAmpPanelOfModel[ampType]));
+}
+
+QRadioButton* TForm1::effectButtonOf(int effectCode) const {
+  for (const layout::EffectButtonRow& row : layout::kEffectButtons)
+    if (row.effectCode == effectCode) return Panel1->findChild<QRadioButton*>(qs(row.button));
+  return nullptr;
+}
+
+void TForm1::ResetAmpPanels() {
+  for (std::string_view name : layout::kAmpPanelOfModel) {
+    auto* panel = clientArea->findChild<ClickablePanel*>(qs(name));
+    panel->setOuterBevel(Bevel::Lowered);
+    panel->setColour(colourOf(layout::kPurple));
+  }
+}
+
+void TForm1::MarkAmpPanelSelected(ClickablePanel* panel) {
+  panel->setOuterBevel(Bevel::Raised);
+  panel->setColour(colourOf(layout::kRed));
+}
+
+void TForm1::ShowPreset() {
+  ResetAmpPanels();
+  state.BankRefreshPending = false;
+
+  const PresetRecord& record = state.current();
+  if (ClickablePanel* panel = ampPanelOfModel(record.value(AMP_TYPE))) MarkAmpPanelSelected(panel);
+
+  const int effect = record.value(EFFECT_SELECT);
+  {
+    // Narrowing the rate range must not write the clamped position into the record; the
+    // position is set from the record below.
+    const QSignalBlocker quiet(ScrollRATE);
+    ScrollRATE->setMaximum(effect == 12 ? 1 : 255);
+  }
+
+  // setValue runs a bar's change handler only when the position moves, and clamps a value
+  // outside the bar's range, which is what showing a stored preset needs.
+  const std::pair<QScrollBar*, int> positions[] = {
+      {ScrollGAIN, AMP_GAIN},    {ScrollBASS, AMP_BASS},   {ScrollMID, AMP_MID},
+      {ScrollTREB, AMP_TREBLE},  {ScrollDTIME, DELAY_TIME}, {ScrollDPAN, DELAY_PAN},
+      {ScrollDREG, DELAY_REGEN}, {ScrollDLVL, DELAY_LEVEL}, {ScrollREV, REV_LEVEL},
+      {ScrollPVOL, AMP_MASTER},  {ScrollGATE, GATE_THRES},  {ScrollFX15, EFF_ADJUST1},
+      {ScrollFX16, EFF_ADJUST2}, {ScrollRATE, EFF_RATE},
+  };
+  for (const auto& [bar, parameter] : positions) bar->setValue(state.current().value(parameter));
+
+  for (QAbstractButton* button : effectButtons->buttons()) {
+    QPalette p = button->palette();
+    p.setColor(QPalette::Window, colourOf(layout::kBlack));
+    button->setPalette(p);
+  }
+  effectButtons->setExclusive(false);
+  for (QAbstractButton* button : effectButtons->buttons()) button->setChecked(false);
+  effectButtons->setExclusive(true);
+  if (QRadioButton* button = effectButtonOf(effect)) {
+    button->setChecked(true);
+    for (const EventRow& row : kEvents)
+      if (qs(row.control) == button->objectName()) (this->*row.handler)();
+  }
+
+  const std::optional<std::string> name = state.current().validName();
+  PRENAME->setText(name ? QString::fromLatin1(name->data(), static_cast<qsizetype>(name->size())).toUpper()
+                        : QStringLiteral("NO PRESET HERE"));
+}
+
+void TForm1::PRESETUpDownClick() {
+  PRENUM->setText(QStringLiteral("PRESET   "));
+  state.CurrentPreset = PRESETUpDown->position();
+  PRENUM->setText(PRENUM->text() + QString::number(PRESETUpDown->position() + 1));
+  state.SendSuppressed = true;
+  ShowPreset();
+  state.SendSuppressed = false;
+  state.PresetResendPending = true;
+}
+
+void TForm1::CHANGE_PRESET_NAME() {
+  const QString text = PRENAME->text();
+  if (text.isEmpty() || text.size() >= layout::kNameBoxMaxLength) return;
+  const QByteArray latin1 = text.toLatin1();
+  state.current().storeName(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())));
+}
+
+void TForm1::STORClick() {}
+void TForm1::REQUESClick() {}
+void TForm1::STORE_SELECTClick() {}
+
+void TForm1::PRESET_STRClick() {}
+void TForm1::Load_presetClick() {}
+void TForm1::STR_ALLClick() {}
+void TForm1::Load_allClick() {}
+void TForm1::Button1Click() {}
+
+void TForm1::CLN1Click() {}
+void TForm1::BRITCLSAClick() {}
+void TForm1::BRITBLUClick() {}
+void TForm1::BRITCLASClick() {}
+void TForm1::BRITHIClick() {}
+void TForm1::HIGAINClick() {}
+void TForm1::MEGAClick() {}
+void TForm1::THRASClick() {}
+void TForm1::GRUNGClick() {}
+void TForm1::FUZClick() {}
+void TForm1::SEVENTYClick() {}
+void TForm1::TEXClick() {}
+void TForm1::BLUEClick() {}
+void TForm1::TWEDClick() {}
+void TForm1::POLYClick() {}
+void TForm1::CLN2Click() {}
+
+void TForm1::ScrollGAINChange() {}
+void TForm1::ScrollBASSChange() {}
+void TForm1::ScrollMIDChange() {}
+void TForm1::ScrollTREBChange() {}
+void TForm1::ScrollDLVLChange() {}
+void TForm1::ScrollDREGChange() {}
+void TForm1::ScrollDPANChange() {}
+void TForm1::ScrollDTIMEChange() {}
+void TForm1::ScrollREVChange() {}
+void TForm1::ScrollGATEChange() {}
+void TForm1::ScrollPVOLChange() {}
+void TForm1::SrollFX15() {}
+void TForm1::ScrollFX16Change() {}
+void TForm1::ScrollRATEChange() {}
+
+void TForm1::BYPASSBTNClick() {}
+void TForm1::COMPBTNClick() {}
+void TForm1::TREMBTNClick() {}
+void TForm1::TREMBTN2Click() {}
+void TForm1::WAHBTNClick() {}
+void TForm1::CRSBTNClick() {}
+void TForm1::FLANBTNClick() {}
+void TForm1::PHSBTNClick() {}
+void TForm1::PITBTNClick() {}
+void TForm1::ROTBTNClick() {}
+
+void TForm1::LOADPRESETClick() {}
+void TForm1::SAVEPRESETClick() {}
+void TForm1::LOADALL1Click() {}
+void TForm1::SAVEALL1Click() {}
+void TForm1::MIDISETUP1Click() { emit midiSetupRequested(); }
+void TForm1::HELP1Click() {}
+void TForm1::CONTENTS1Click() { emit helpRequested(kHelpContext); }
+
+void TForm1::Timer1Timer() { Timer1->stop(); }
+
+void TForm1::STORE_Time2Timer() { STORE_Time2->stop(); }
+
+void TForm1::Timer2Timer() {
+  Timer2->stop();
+  Timer2->start();
+}
+
+void TForm1::START_MIDI() {}
+
+}  // namespace kestralux

@@ -1,0 +1,38 @@
+#include "app/UpDownArrows.h"
+
+#include <QToolButton>
+#include <algorithm>
+
+namespace kestralux {
+
+UpDownArrows::UpDownArrows(QWidget* parent)
+    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+  up_->setObjectName("up");
+  down_->setObjectName("down");
+  up_->setArrowType(Qt::UpArrow);
+  down_->setArrowType(Qt::DownArrow);
+  for (QToolButton* arrow : {up_, down_}) arrow->setFocusPolicy(Qt::NoFocus);
+  connect(up_, &QToolButton::clicked, this, [this] { step(+1); });
+  connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
+}
+
+void UpDownArrows::setRange(int minimum, int maximum) {
+  minimum_ = minimum;
+  maximum_ = std::max(minimum, maximum);
+  position_ = std::clamp(position_, minimum_, maximum_);
+}
+
+void UpDownArrows::setPosition(int position) { position_ = std::clamp(position, minimum_, maximum_); }
+
+void UpDownArrows::step(int delta) {
+  setPosition(position_ + delta);
+  emit clicked();
+}
+
+void UpDownArrows::resizeEvent(QResizeEvent*) {
+  const int upperHeight = height() / 2;
+  up_->setGeometry(0, 0, width(), upperHeight);
+  down_->setGeometry(0, upperHeight, width(), height() - upperHeight);
+}
+
+}  // namespace kestralux

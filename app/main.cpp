@@ -1,0 +1,19 @@
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/Application.h"
+
+int main(int argc, char** argv) {
+  QApplication qtApplication(argc, argv);
+  try {
+    kestralux::KestraluxApplication application;
+    application.startUp();
+    return application.run();
+  } catch (const std::exception& error) {
+    QMessageBox::critical(nullptr, QStringLiteral("KESTRALUX"), QString::fromLocal8Bit(error.what()));
+  } catch (...) {
+    QMessageBox::critical(nullptr, QStringLiteral("KESTRALUX"), QStringLiteral("Unknown error"));
+  }
+  return 0;
+}
