@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "protocol/Sysex.h"
+#include "sim/VirtualKestralux.h"
+
+namespace kestralux {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Kind = VirtualKestralux::Kind;
+
+const std::uint8_t M = MANUFACTURER_ID[2];
+
+Bytes parameter(int context, int code, int value) {
+  const ParameterMessage m = buildParameterMessage(context, code, value);
+  return Bytes(m.begin(), m.end());
+}
+
+Bytes preset(std::uint8_t command, const PresetRecord& record) {
+  const PresetMessage m = buildPresetMessage(command, record);
+  return Bytes(m.begin(), m.end());
+}
+
+// A bank whose records can be told apart: record n has AMP_GAIN n and a name.
+PresetBank numberedBank() {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) {
+    bank[n].storeName("P" + std::to_string(n + 1));
+    bank[n].setValue(AMP_GAIN, n);
+    bank[n].setSlot(kReservedSlot, 1000 + n);
+  }
+  return bank;
+}
+
+PresetRecord recordWithGain(int gain, int delayTime = 0) {
+  PresetRecord r;
+  r.setValue(AMP_GAIN, gain);
+  r.setValue(DELAY_TIME, delayTime);
+  return r;
+}
+
+TEST(VirtualKestralux, ParameterMessagesSetTheCurrentPreset) {
+  struct Case {
+    int context, code, valueByte;
+    int index;
+    int stored;
+    const char* description;
+  };
+  const Case cases[] = {
+      {0x00, 1, 5, AMP_TYPE, 5, "param AMP_TYPE ctx=00 code=01 value=5"},
+      {0x00, 2, 0x14, AMP_GAIN, 20, "param AMP_GAIN ctx=00 code=02 value=20"},
+      // Bit 0 of the context widens only DELAY_TIME and EFF_RATE.
+      {0x01, 2, 0x14, AMP_GAIN, 20, "param AMP_GAIN ctx=01 code=02 value=20"},
+      {0x00, 3, 31, AMP_MASTER, 31, "param AMP_MASTER ctx=00 code=03 value=31"},
+      {0x00, 4, 7, AMP_BASS, 7, "param AMP_BASS ctx=00 code=04 value=7"},
+      {0x00, 5, 8, AMP_MID, 8, "param AMP_MID ctx=00 code=05 value=8"},
+      {0x00, 6, 9, AMP_TREBLE, 9, "param AMP_TREBLE ctx=00 code=06 value=9"},
+      {0x00, 7, 10, REV_LEVEL, 10, "param REV_LEVEL ctx=00 code=07 value=10"},
+      {0x00, 8, 11, DELAY_LEVEL, 11, "param DELAY_LEVEL ctx=00 code=08 value=11"},
+      {0x00, 9, 12, DELAY_REGEN, 12, "param DELAY_REGEN ctx=00 code=09 value=12"},
+      {0x00, 10, 13, DELAY_PAN, 13, "param DELAY_PAN ctx=00 code=0A value=13"},
+      {0x01, 11, 0x7A, DELAY_TIME, 250, "param DELAY_TIME ctx=01 code=0B value=250"},
+      {0x00, 11, 0x7A, DELAY_TIME, 122, "param DELAY_TIME ctx=00 code=0B value=122"},
+      {0x15, 11, 0x00, DELAY_TIME, 128, "param DELAY_TIME ctx=15 code=0B value=128"},
+      {0x05, 12, 0x48, EFF_RATE, 200, "param EFF_RATE ctx=05 code=0C value=200"},
+      {0x04, 12, 0x48, EFF_RATE, 72, "param EFF_RATE ctx=04 code=0C value=72"},
+      {0x1F, 12, 0x7F, EFF_RATE, 255, "param EFF_RATE ctx=1F code=0C value=255"},
+      {0x09, 13, 5, GATE_THRES, 5, "param GATE_THRES ctx=09 code=0D value=5"},
+      {0x00, 14, 15, EFFECT_SELECT, 15, "param EFFECT_SELECT ctx=00 code=0E value=15"},
+      {0x1E, 15, 3, EFF_ADJUST1, 3, "param EFF_ADJUST1 ctx=1E code=0F value=3"},
+      {0x01, 15, 3, EFF_ADJUST1, 3, "param EFF_ADJUST1 ctx=01 code=0F value=3"},
+      {0x00, 16, 4, EFF_ADJUST2, 4, "param EFF_ADJUST2 ctx=00 code=10 value=4"},
+  };
+  const PresetBank start = numberedBank();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.description);
+    VirtualKestralux device(start);
+    const auto reception = device.receive(parameter(c.context, c.code, c.valueByte));
+    EXPECT_EQ(reception.kind, Kind::Parameter);
+    EXPECT_EQ(reception.description, c.description);
+    EXPECT_TRUE(reception.answer.empty());
+
+    PresetBank expected = start;
+    expected[device.currentPreset()].setValue(c.index, c.stored);
+    EXPECT_EQ(device.bank(), expected);
+  }
+}
+
+TEST(VirtualKestralux, BankRequestAnswersWithTheWholeBankByteForByte) {
+  PresetBank bank{};
+  bank[0] = recordWithGain(20, 250);
+  bank[1].setValue(EFF_RATE, 255);
+  bank[29].setValue(AMP_TYPE, 15);
+  VirtualKestralux device(bank);
+
+  const auto reception = device.receive(Bytes{0xF0, 0x00, 0x00, M, 0x06, 0x42, 0x00, 0x37, 0x00, 0xF7});
+  EXPECT_EQ(reception.kind, Kind::BankRequest);
+  EXPECT_EQ(reception.description, "bank request: answering with 30 presets");
+  ASSERT_EQ(reception.answer.size(), 30u);
+
+  const PresetMessage first{0xF0, 0x00, 0x00, M,    0x06, 0x2A, 0x00, 0x00, 0x14, 0x00,  // AMP_TYPE, AMP_GAIN
+                            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x7A, 0x01,              // DELAY_TIME 250
+                            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                            0x6F, 0xF7};
+  const PresetMessage second{0xF0, 0x00, 0x00, M,    0x06, 0x2B, 0x00, 0x00, 0x00, 0x00,
+                             0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                             0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x7F, 0x01,  // EFF_RATE 255
+                             0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x7E, 0xF7};
+  const PresetMessage last{0xF0, 0x00, 0x00, M,    0x06, 0x2B, 0x0F, 0x00, 0x00, 0x00,  // AMP_TYPE 15
+                           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F, 0xF7};
+  EXPECT_EQ(reception.answer[0], first);
+  EXPECT_EQ(reception.answer[1], second);
+  EXPECT_EQ(reception.answer[29], last);
+  for (int n = 2; n < 29; ++n) EXPECT_EQ(reception.answer[n], buildPresetMessage(CMD_BANK_NEXT, PresetRecord{})) << n;
+  EXPECT_EQ(device.bank(), bank) << "a request changes nothing";
+}
+
+TEST(VirtualKestralux, StartUpIsNotedAndChangesNothing) {
+  const PresetBank start = numberedBank();
+  VirtualKestralux device(start);
+  const auto reception = device.receive(Bytes{0xF0, 0x00, 0x00, M, 0x06, 0x42, 0x00, 0x00, 0x00, 0xF7});
+  EXPECT_EQ(reception.kind, Kind::Startup);
+  EXPECT_EQ(reception.description, "start-up");
+  EXPECT_EQ(device.startupCount(), 1);
+  EXPECT_EQ(device.bank(), start);
+}
+
+TEST(VirtualKestralux, StoreAllWritesEveryRecordAndKeepsNamesAndReservedWords) {
+  const PresetBank start = numberedBank();
+  VirtualKestralux device(start);
+  for (int n = 0; n < kPresetCount; ++n) {
+    const auto reception = device.receive(preset(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, recordWithGain(100 + n, n)));
+    ASSERT_EQ(reception.kind, Kind::StoredPreset) << n;
+    EXPECT_EQ(reception.description, (n == 0 ? std::string("store-all first 0x2A") : std::string("store-all next 0x2B")) +
+                                         " -> preset " + std::to_string(n + 1));
+  }
+  for (int n = 0; n < kPresetCount; ++n) {
+    PresetRecord expected = start[n];
+    expected.setValue(AMP_GAIN, 100 + n);
+    expected.setValue(DELAY_TIME, n);
+    EXPECT_EQ(device.bank()[n], expected) << n;
+  }
+}
+
+// Each row is a sequence of store messages, given as the gain each carries and the
+// command; the result is which records end up with which gain.
+TEST(VirtualKestralux, StoreCursorRules) {
+  struct Step {
+    std::uint8_t command;
+    int gain;
+    Kind kind;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<std::pair<int, int>> recordGains;  // record, gain afterwards
+  };
+  std::vector<Step> fullThenOneMore{{CMD_BANK_FIRST, 50, Kind::StoredPreset}};
+  for (int n = 1; n < kPresetCount; ++n) fullThenOneMore.push_back({CMD_BANK_NEXT, 50 + n, Kind::StoredPreset});
+  fullThenOneMore.push_back({CMD_BANK_NEXT, 127, Kind::Ignored});
+
+  const Case cases[] = {
+      {"0x2B without 0x2A is ignored", {{CMD_BANK_NEXT, 99, Kind::Ignored}}, {{0, 0}, {1, 1}}},
+      {"second 0x2A restarts at record 0",
+       {{CMD_BANK_FIRST, 90, Kind::StoredPreset}, {CMD_BANK_NEXT, 91, Kind::StoredPreset},
+        {CMD_BANK_FIRST, 92, Kind::StoredPreset}, {CMD_BANK_NEXT, 93, Kind::StoredPreset}},
+       {{0, 92}, {1, 93}, {2, 2}}},
+      {"0x28 writes the current preset and leaves the cursor",
+       {{CMD_BANK_FIRST, 90, Kind::StoredPreset}, {CMD_STORE_ONE, 77, Kind::StoredPreset},
+        {CMD_BANK_NEXT, 91, Kind::StoredPreset}},
+       {{0, 77}, {1, 91}, {2, 2}}},
+      {"0x2B past the last preset is ignored", fullThenOneMore, {{0, 50}, {28, 78}, {29, 79}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VirtualKestralux device(numberedBank());
+    for (const Step& s : c.steps) EXPECT_EQ(device.receive(preset(s.command, recordWithGain(s.gain))).kind, s.kind);
+    for (const auto& [record, gain] : c.recordGains) EXPECT_EQ(device.bank()[record].value(AMP_GAIN), gain) << record;
+  }
+}
+
+TEST(VirtualKestralux, IgnoresWhatIsNotItsOwnAndChangesNothing) {
+  Bytes badChecksum = preset(CMD_STORE_ONE, recordWithGain(20));
+  badChecksum[kChecksumByte] ^= 0x01;
+  Bytes truncatedPreset = preset(CMD_BANK_FIRST, recordWithGain(20));
+  truncatedPreset.erase(truncatedPreset.begin() + 20);
+  Bytes presetWithoutEnd = preset(CMD_BANK_FIRST, recordWithGain(20));
+  presetWithoutEnd.back() = 0x00;
+  Bytes highDataByte = parameter(0, 2, 20);
+  highDataByte[8] = 0x94;
+
+  struct Case {
+    const char* name;
+    Bytes message;
+  };
+  const Case cases[] = {
+      {"empty", {}},
+      {"note on", {0x90, 0x40, 0x7F}},
+      {"lone start byte", {0xF0}},
+      {"lone end byte", {0xF7}},
+      {"other manufacturer", {0xF0, 0x00, 0x00, static_cast<std::uint8_t>(M ^ 1), 0x06, 0x42, 0x00, 0x02, 0x14, 0xF7}},
+      {"one-byte manufacturer", {0xF0, 0x43, 0x00, M, 0x06, 0x42, 0x00, 0x02, 0x14, 0xF7}},
+      {"other model", {0xF0, 0x00, 0x00, M, 0x07, 0x42, 0x00, 0x02, 0x14, 0xF7}},
+      {"parameter 9 bytes", {0xF0, 0x00, 0x00, M, 0x06, 0x42, 0x02, 0x14, 0xF7}},
+      {"parameter 11 bytes", {0xF0, 0x00, 0x00, M, 0x06, 0x42, 0x00, 0x02, 0x14, 0x00, 0xF7}},
+      {"parameter without end byte", {0xF0, 0x00, 0x00, M, 0x06, 0x42, 0x00, 0x02, 0x14, 0x00}},
+      {"data byte with bit 7", highDataByte},
+      {"unknown command", {0xF0, 0x00, 0x00, M, 0x06, 0x43, 0x00, 0x02, 0x14, 0xF7}},
+      {"code 17", parameter(0, 17, 1)},
+      {"code 54", parameter(0, 54, 1)},
+      {"code 56", parameter(0, 56, 1)},
+      {"preset with a wrong checksum", badChecksum},
+      {"preset one byte short", truncatedPreset},
+      {"preset without end byte", presetWithoutEnd},
+      {"request command as a preset length", [] {
+         Bytes b = preset(CMD_BANK_FIRST, PresetRecord{});
+         b[5] = CMD_PARAMETER;
+         return b;
+       }()},
+  };
+  const PresetBank start = numberedBank();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VirtualKestralux device(start);
+    const auto reception = device.receive(c.message);
+    EXPECT_EQ(reception.kind, Kind::Ignored);
+    EXPECT_EQ(reception.description.rfind("ignored: ", 0), 0u) << reception.description;
+    EXPECT_TRUE(reception.answer.empty());
+    EXPECT_EQ(device.bank(), start);
+    EXPECT_EQ(device.startupCount(), 0);
+  }
+}
+
+// Random bytes behind a header of ours reach every branch; whatever is rejected must
+// leave the bank as it was.
+TEST(VirtualKestralux, RandomInputNeverCorruptsTheBank) {
+  std::mt19937 random(20240607);
+  VirtualKestralux device(numberedBank());
+  int accepted = 0;
+  for (int round = 0; round < 20000; ++round) {
+    const std::size_t lengths[] = {kParameterMessageSize, kPresetMessageSize, random() % 48};
+    Bytes message(lengths[random() % 3]);
+    const unsigned mask = random() % 2 ? 0x7F : 0xFF;
+    for (auto& b : message) b = static_cast<std::uint8_t>(random() & mask);
+    const Bytes head{0xF0, 0x00, 0x00, M, 0x06, static_cast<std::uint8_t>(0x28 + random() % 0x1B)};
+    if (random() % 2) std::copy_n(head.begin(), std::min(head.size(), message.size()), message.begin());
+    if (!message.empty() && random() % 2) message.back() = 0xF7;
+
+    const PresetBank before = device.bank();
+    const auto reception = device.receive(message);
+    if (reception.kind == Kind::Ignored || reception.kind == Kind::BankRequest || reception.kind == Kind::Startup)
+      ASSERT_EQ(device.bank(), before) << reception.description;
+    else
+      ++accepted;
+    for (const PresetRecord& r : device.bank())
+      for (int i = 0; i < kParameterCount; ++i) ASSERT_TRUE(r.value(i) >= 0 && r.value(i) <= 255);
+  }
+  EXPECT_GT(accepted, 0) << "the random input never reached the applying branches";
+}
+
+TEST(VirtualKestralux, ParameterNames) {
+  EXPECT_STREQ(parameterName(1), "AMP_TYPE");
+  EXPECT_STREQ(parameterName(16), "EFF_ADJUST2");
+  EXPECT_STREQ(parameterName(0), "");
+  EXPECT_STREQ(parameterName(17), "");
+}
+
+}  // namespace
+}  // namespace kestralux
