@@ -1,0 +1,184 @@
+// The engine over real MIDI ports (a private JACK server) talking to kestralux-sim.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "midi/MidiEngine.h"
+#include "midi/RtMidiPorts.h"
+#include "model/EditorState.h"
+#include "protocol/DeviceProtocol.h"
+#include "tests/e2e/SimProcess.h"
+#include "tests/e2e/WorkQueue.h"
+
+namespace kestralux {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string hex(int byte) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02X", byte & 0xFF);
+  return text;
+}
+
+std::optional<std::uint32_t> deviceNamed(const std::vector<std::string>& names, const std::string& part) {
+  for (std::size_t d = 0; d < names.size(); ++d)
+    if (names[d].find(part) != std::string::npos) return static_cast<std::uint32_t>(d);
+  return std::nullopt;
+}
+
+PresetBank distinctBank() {
+  PresetBank bank{};
+  for (int n = 0; n < 30; ++n) {
+    PresetRecord& r = bank[static_cast<std::size_t>(n)];
+    r.storeName("PRESET " + std::to_string(n + 1));
+    for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n * 5 + i * 3) % 128);
+  }
+  return bank;
+}
+
+class EngineOverJack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(ports.system(), MidiSystem::Jack) << "run under scripts/with-jack";
+    dir = fs::temp_directory_path() / ("kestralux-e2e-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const PresetBank bank = distinctBank();
+    std::ofstream(dir / "start.bnk", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bank.data()), sizeof bank);
+    sim = std::make_unique<e2e::SimProcess>(
+        KESTRALUX_SIM_PROGRAM,
+        std::vector<std::string>{"--verbose", "--bank", (dir / "start.bnk").string(), "--dump-on-exit",
+                                 (dir / "end.bnk").string()},
+        dir / "sim.out");
+    ASSERT_TRUE(sim->started());
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while ((!toDevice || !fromDevice) && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(50ms);
+      toDevice = deviceNamed(ports.outputPortNames(), "KESTRALUX MIDI IN");
+      fromDevice = deviceNamed(ports.inputPortNames(), "KESTRALUX MIDI OUT");
+    }
+    ASSERT_TRUE(toDevice && fromDevice) << "the simulator's ports never appeared";
+    engine.OUT_DEVICE = *toDevice;
+    engine.IN_DEVICE = *fromDevice;
+    engine.setPause([](std::chrono::milliseconds) {});
+    engine.setCardErrorHook([this] { ++cardErrors; });
+    engine.setInputPoster([this](std::function<void()> work) { gui.post(std::move(work)); });
+  }
+
+  void TearDown() override {
+    engine.CLOSE_MIDI_IN();
+    if (sim) sim->stop();
+    fs::remove_all(dir);
+  }
+
+  std::vector<std::string> simLines(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const auto& l : sim->outputLines())
+      if (l.rfind(prefix, 0) == 0) out.push_back(l);
+    return out;
+  }
+
+  PresetBank dumpedBank() const {
+    PresetBank bank{};
+    std::ifstream(dir / "end.bnk", std::ios::binary).read(reinterpret_cast<char*>(bank.data()), sizeof bank);
+    return bank;
+  }
+
+  RtMidiPorts ports{MidiSystem::Jack, "kestralux-e2e"};
+  e2e::WorkQueue gui;
+  MidiEngine engine{ports};
+  EditorState state;
+  DeviceProtocol protocol{state, engine};
+  fs::path dir;
+  std::unique_ptr<e2e::SimProcess> sim;
+  std::optional<std::uint32_t> toDevice;
+  std::optional<std::uint32_t> fromDevice;
+  int cardErrors = 0;
+};
+
+TEST_F(EngineOverJack, StartAndParameterMessagesArriveByteForByte) {
+  struct Edit {
+    int index;
+    int value;
+    const char* line;  // as the device reads the message back
+  };
+  const Edit edits[] = {
+      {AMP_GAIN, 77, "param AMP_GAIN ctx=00 code=02 value=77"},
+      {DELAY_TIME, 200, "param DELAY_TIME ctx=01 code=0B value=200"},
+      {EFF_RATE, 5, "param EFF_RATE ctx=00 code=0C value=5"},
+      {GATE_THRES, 127, "param GATE_THRES ctx=09 code=0D value=127"},
+  };
+  protocol.SendStartup();
+  for (const auto& e : edits) {
+    state.current().setValue(e.index, e.value);
+    protocol.SendLiveEdit(e.index);
+  }
+  ASSERT_TRUE(sim->waitForLines("param ", std::size(edits)));
+  EXPECT_EQ(simLines("start-up").size(), 1u);
+  const auto lines = simLines("param ");
+  ASSERT_EQ(lines.size(), std::size(edits));
+  for (std::size_t k = 0; k < std::size(edits); ++k) EXPECT_EQ(lines[k], edits[k].line);
+  EXPECT_TRUE(simLines("ignored").empty());
+  EXPECT_EQ(cardErrors, 0);
+
+  // The whole-preset burst of the poll tick, each message with its own context byte.
+  state.PresetResendPending = true;
+  engine.pollTick(state, protocol);
+  ASSERT_TRUE(sim->waitForLines("param ", std::size(edits) + kParameterCount));
+  const auto burst = simLines("param ");
+  for (int i = 0; i < kParameterCount; ++i) {
+    const int v = state.current().value(i);
+    const int context = contextByte(i, SendPath::WholePreset, state.current().value(EFFECT_SELECT), v);
+    EXPECT_NE(burst[std::size(edits) + static_cast<std::size_t>(i)].find(
+                  " ctx=" + hex(context) + " code=" + hex(codeOfParameter(i)) + " value=" + std::to_string(v)),
+              std::string::npos)
+        << burst[std::size(edits) + static_cast<std::size_t>(i)];
+  }
+
+  ASSERT_EQ(sim->stop(), 0);
+  const PresetBank after = dumpedBank();
+  for (const auto& e : edits) EXPECT_EQ(after[0].value(e.index), e.value) << e.line;
+}
+
+TEST_F(EngineOverJack, BankAnswerReachesTheRingWholeAndInOrder) {
+  engine.OPEN_MIDI_IN();
+  ASSERT_TRUE(ports.isInputOpen());
+  protocol.SendBankRequest();
+  ASSERT_TRUE(gui.runUntil([&] { return engine.rx.waiting() >= 30; }, 10s))
+      << "only " << engine.rx.waiting() << " messages arrived";
+  std::vector<RxSlot> decoded;
+  engine.setDecoder([&](const RxSlot& slot) { decoded.push_back(slot); });
+  engine.pollTick(state, protocol);
+  ASSERT_EQ(decoded.size(), 30u);
+  const PresetBank bank = distinctBank();
+  for (int n = 0; n < 30; ++n) {
+    const PresetMessage expected =
+        buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, bank[static_cast<std::size_t>(n)]);
+    const RxSlot& slot = decoded[static_cast<std::size_t>(n)];
+    EXPECT_EQ(slot.length, 40u) << "message " << n;
+    EXPECT_TRUE(slot.endsWithF7);
+    for (std::size_t b = 0; b <= 38; ++b) ASSERT_EQ(slot.data[b], expected[b]) << "message " << n << " byte " << b;
+  }
+  EXPECT_EQ(engine.droppedMessages(), 0);
+}
+
+TEST_F(EngineOverJack, SendToAMissingPortShowsTheErrorAndTheProgramGoesOn) {
+  engine.OUT_DEVICE = static_cast<std::uint32_t>(ports.outputPortNames().size() + 3);
+  protocol.SendStartup();
+  protocol.SendStartup();
+  EXPECT_EQ(cardErrors, 2);
+  EXPECT_FALSE(ports.isOutputOpen());
+
+  engine.OUT_DEVICE = *toDevice;
+  protocol.SendStartup();
+  EXPECT_TRUE(sim->waitForLines("start-up", 1));
+  EXPECT_EQ(cardErrors, 2);
+}
+
+}  // namespace
+}  // namespace kestralux

@@ -1,0 +1,89 @@
+#pragma once
+// Runs kestralux-sim as a child process beside the test, with its standard output in a
+// file the test can read while it runs. Needs a MIDI system (a JACK server from
+// scripts/with-jack).
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kestralux::e2e {
+
+class SimProcess {
+ public:
+  SimProcess(const std::string& program, std::vector<std::string> args, std::filesystem::path output)
+      : output_(std::move(output)) {
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_ = fork();
+    if (pid_ == 0) {
+      FILE* out = std::fopen(output_.c_str(), "w");
+      if (out) dup2(fileno(out), STDOUT_FILENO);
+      std::vector<char*> raw;
+      for (auto& a : argv) raw.push_back(a.data());
+      raw.push_back(nullptr);
+      execv(raw[0], raw.data());
+      _exit(127);
+    }
+  }
+  ~SimProcess() { stop(); }
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+
+  // Asks it to stop (it then writes its --dump-on-exit file) and waits; its exit status,
+  // or -1 when it had to be killed.
+  int stop() {
+    if (pid_ <= 0) return exitStatus_;
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = 0;
+        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return exitStatus_;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+    return exitStatus_ = -1;
+  }
+
+  std::vector<std::string> outputLines() const {
+    std::ifstream in(output_);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  // Waits until the output holds `count` lines that start with `prefix`.
+  bool waitForLines(const std::string& prefix, std::size_t count,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    do {
+      std::size_t n = 0;
+      for (const auto& l : outputLines())
+        if (l.rfind(prefix, 0) == 0) ++n;
+      if (n >= count) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+  }
+
+ private:
+  std::filesystem::path output_;
+  pid_t pid_ = -1;
+  int exitStatus_ = -1;
+};
+
+}  // namespace kestralux::e2e
