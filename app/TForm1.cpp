@@ -122,7 +122,11 @@ void applyColours(QWidget* widget, const layout::ControlRow& row) {
   if (!row.backColour.isStandard()) {
     const QColor c = colourOf(row.backColour);
     p.setColor(editBox ? QPalette::Base : QPalette::Window, c);
-    if (!editBox) widget->setAutoFillBackground(true);
+    // Buttons fill their background from the Button role.
+    if (!editBox) {
+      p.setColor(QPalette::Button, c);
+      widget->setAutoFillBackground(true);
+    }
   }
   widget->setPalette(p);
 }
@@ -485,6 +489,7 @@ void TForm1::ShowPreset() {
   for (QAbstractButton* button : effectButtons->buttons()) {
     QPalette p = button->palette();
     p.setColor(QPalette::Window, colourOf(layout::kBlack));
+    p.setColor(QPalette::Button, colourOf(layout::kBlack));
     button->setPalette(p);
   }
   effectButtons->setExclusive(false);

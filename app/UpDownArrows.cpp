@@ -1,5 +1,6 @@
 #include "app/UpDownArrows.h"
 
+#include <QApplication>
 #include <QToolButton>
 #include <algorithm>
 
@@ -11,7 +12,16 @@ UpDownArrows::UpDownArrows(QWidget* parent)
   down_->setObjectName("down");
   up_->setArrowType(Qt::UpArrow);
   down_->setArrowType(Qt::DownArrow);
-  for (QToolButton* arrow : {up_, down_}) arrow->setFocusPolicy(Qt::NoFocus);
+  // The arrows keep the desktop's button look whatever colours the window around them has.
+  const QPalette standard = QApplication::palette(up_);
+  QPalette arrowPalette;
+  for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Button,
+                                   QPalette::ButtonText, QPalette::Light, QPalette::Dark})
+    arrowPalette.setColor(role, standard.color(role));
+  for (QToolButton* arrow : {up_, down_}) {
+    arrow->setFocusPolicy(Qt::NoFocus);
+    arrow->setPalette(arrowPalette);
+  }
   connect(up_, &QToolButton::clicked, this, [this] { step(+1); });
   connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
 }

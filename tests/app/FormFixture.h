@@ -1,0 +1,41 @@
+#pragma once
+// A fresh editor window over a fresh state, with every message it sends recorded.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/TForm1.h"
+#include "model/EditorState.h"
+#include "protocol/DeviceProtocol.h"
+#include "protocol/SysexOutput.h"
+
+namespace kestralux::test {
+
+class RecordingOutput : public SysexOutput {
+ public:
+  void SEND_SYSEX(std::span<const std::uint8_t> message) override {
+    sent.emplace_back(message.begin(), message.end());
+  }
+  void DUMP_PAUSE() override { ++pauses; }
+
+  std::vector<std::vector<std::uint8_t>> sent;
+  int pauses = 0;
+};
+
+class FormTest : public ::testing::Test {
+ protected:
+  EditorState state;
+  RecordingOutput output;
+  DeviceProtocol protocol{state, output};
+  std::unique_ptr<TForm1> form = std::make_unique<TForm1>(state, protocol);
+};
+
+}  // namespace kestralux::test

@@ -1,0 +1,164 @@
+// The application shell: commands of the menus, help, the small widgets the window is made
+// of, the artwork and start-up.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/Application.h"
+#include "app/Artwork.h"
+#include "app/ClickablePanel.h"
+#include "app/HelpViewer.h"
+#include "app/UpDownArrows.h"
+#include "tests/app/FormFixture.h"
+
+namespace kestralux::test {
+namespace {
+
+TEST_F(FormTest, GettingStartedAndF1AskForHelpContextOne) {
+  QSignalSpy help(form.get(), &TForm1::helpRequested);
+  form->CONTENTS1->trigger();
+  ASSERT_EQ(help.size(), 1);
+  EXPECT_EQ(help.at(0).at(0).toInt(), 1);
+
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->PRENAME->setFocus();
+  QTest::keyClick(form->PRENAME, Qt::Key_F1);
+  ASSERT_EQ(help.size(), 2);
+  EXPECT_EQ(help.at(1).at(0).toInt(), 1);
+  EXPECT_TRUE(state.bank[0].validName() == std::nullopt) << "F1 is no text for the name";
+}
+
+TEST_F(FormTest, MidiSetupCommandAsksForTheSetupWindow) {
+  QSignalSpy setup(form.get(), &TForm1::midiSetupRequested);
+  form->MIDISETUP1->trigger();
+  EXPECT_EQ(setup.size(), 1);
+  QSignalSpy help(form.get(), &TForm1::helpRequested);
+  emit form->HELP1->aboutToShow();  // opening HELP by itself asks for nothing
+  EXPECT_EQ(help.size(), 0);
+}
+
+TEST(HelpViewer, GettingStartedPageCoversTheFirstSession) {
+  HelpViewer viewer;
+  viewer.showContext(1);
+  EXPECT_EQ(viewer.currentContext(), 1);
+  EXPECT_EQ(viewer.pageTitle(), "Getting started");
+  EXPECT_TRUE(viewer.windowTitle().contains("Getting started"));
+  const QString text = viewer.pageText();
+  for (const char* phrase : {"MIDI interface", "MIDI SETUP", "combo.cfg", "Get All Presets from Kestralux",
+                             "Store All Presets to Kestralux", ".pre", ".bnk", "preset 30"}) {
+    EXPECT_TRUE(text.contains(QLatin1String(phrase))) << phrase;
+  }
+  viewer.showContext(42);
+  EXPECT_EQ(viewer.currentContext(), 1) << "an unknown context falls back to the first page";
+  viewer.close();
+}
+
+TEST(ClickablePanel, ReportsAClickOnlyWhenReleasedOverItself) {
+  ClickablePanel panel;
+  panel.resize(100, 20);
+  QSignalSpy clicks(&panel, &ClickablePanel::clicked);
+  QTest::mouseClick(&panel, Qt::LeftButton, {}, QPoint(50, 10));
+  EXPECT_EQ(clicks.size(), 1);
+  QTest::mouseClick(&panel, Qt::RightButton, {}, QPoint(50, 10));
+  EXPECT_EQ(clicks.size(), 1);
+  QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(50, 10));
+  QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(150, 10));
+  EXPECT_EQ(clicks.size(), 1) << "released outside: no click";
+}
+
+struct ArrowRow {
+  int start;
+  bool up;
+  int after;
+};
+
+TEST(UpDownArrows, EachClickMovesOneWithinTheRangeAndReportsIt) {
+  const ArrowRow rows[] = {{0, true, 1}, {5, false, 4}, {29, true, 29}, {0, false, 0}, {28, true, 29}};
+  for (const ArrowRow& row : rows) {
+    SCOPED_TRACE(row.start);
+    UpDownArrows arrows;
+    arrows.resize(17, 65);
+    arrows.setRange(0, 29);
+    arrows.setPosition(row.start);
+    QSignalSpy clicks(&arrows, &UpDownArrows::clicked);
+    QTest::mouseClick(row.up ? arrows.upArrow() : arrows.downArrow(), Qt::LeftButton);
+    EXPECT_EQ(arrows.position(), row.after);
+    EXPECT_EQ(clicks.size(), 1);
+  }
+  UpDownArrows arrows;
+  arrows.resize(17, 65);
+  arrows.show();
+  EXPECT_LT(arrows.upArrow()->geometry().bottom(), arrows.downArrow()->geometry().top()) << "up above down";
+}
+
+struct PictureRow {
+  const char* what;
+  QImage image;
+  QSize size;
+  int maxColours;
+};
+
+TEST(Artwork, PicturesHaveTheirSizesAndColourDepths) {
+  const PictureRow rows[] = {
+      {"splash", makeSplashPicture(), QSize(1024, 768), 16},
+      {"logo", makeWindowLogo(), QSize(150, 55), 256},
+      {"icon", makeApplicationIcon(), QSize(32, 32), 16},
+  };
+  for (const PictureRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(row.image.size(), row.size);
+    EXPECT_EQ(row.image.format(), QImage::Format_Indexed8);
+    EXPECT_LE(row.image.colorCount(), row.maxColours);
+  }
+  // The splash is on black and the icon's wave is green and below the amplifier.
+  const QImage splash = makeSplashPicture();
+  EXPECT_EQ(splash.pixelColor(0, 0), QColor(Qt::black));
+  const QImage icon = makeApplicationIcon();
+  int greenTop = 32, greenBottom = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x)
+      if (icon.pixelColor(x, y) == QColor(0, 255, 0)) {
+        greenTop = std::min(greenTop, y);
+        greenBottom = std::max(greenBottom, y);
+      }
+  EXPECT_GT(greenTop, 20);
+  EXPECT_GT(greenBottom, greenTop);
+}
+
+TEST(KestraluxApplication, StartUpHoldsTheSplashThenLeavesTheHiddenMainWindow) {
+  KestraluxApplication application;
+  application.splashPauseMs = 150;
+  QElapsedTimer clock;
+  clock.start();
+  application.startUp();
+  EXPECT_GE(clock.elapsed(), 150);
+
+  EXPECT_EQ(QApplication::applicationName(), "KESTRALUX");
+  EXPECT_FALSE(QApplication::windowIcon().isNull());
+  TForm1& form = application.form();
+  EXPECT_FALSE(form.isVisible()) << "shown only when the event loop starts";
+  EXPECT_TRUE(form.Timer2->isActive());
+  EXPECT_TRUE(form.STORE_Time2->isActive());
+  EXPECT_FALSE(form.Timer1->isActive());
+  for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_NE(w->objectName(), "SplashForm");
+
+  // Start-up loads and fetches nothing: the bank is all zero and preset 1 is current.
+  EXPECT_EQ(application.state.CurrentPreset, 0);
+  for (const PresetRecord& record : application.state.bank) EXPECT_EQ(record, PresetRecord{});
+  EXPECT_EQ(form.PRENUM->text(), "PRESET 1");
+  EXPECT_EQ(form.PRENAME->text(), "MY PRESET");
+
+  form.CONTENTS1->trigger();
+  EXPECT_TRUE(application.help().isVisible());
+  EXPECT_EQ(application.help().currentContext(), 1);
+  application.help().close();
+}
+
+}  // namespace
+}  // namespace kestralux::test
