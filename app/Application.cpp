@@ -1,6 +1,8 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QIcon>
 #include <QPixmap>
 #include <chrono>
@@ -13,6 +15,11 @@
 
 namespace kestralux {
 
+namespace {
+// A window system that never exposes the splash (no display) must not hold start-up.
+constexpr int kSplashMappingLimitMs = 2000;
+}  // namespace
+
 KestraluxApplication::KestraluxApplication() = default;
 KestraluxApplication::~KestraluxApplication() = default;
 
@@ -20,9 +27,16 @@ void KestraluxApplication::startUp() {
   SplashForm = std::make_unique<TSplashForm>();
   SplashForm->showMaximized();
   SplashForm->raise();
-  QApplication::processEvents();
+  // A window system maps and exposes a window some time after it is shown; paint only once
+  // it is on screen, or the pause would hold an empty frame.
+  QElapsedTimer mapping;
+  mapping.start();
+  while (!(SplashForm->windowHandle() && SplashForm->windowHandle()->isExposed()) &&
+         mapping.elapsed() < kSplashMappingLimitMs)
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   SplashForm->repaint();
-  QApplication::processEvents();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
   // The splash stays as painted; nothing reacts during the pause.
   std::this_thread::sleep_for(std::chrono::milliseconds(splashPauseMs));
