@@ -186,9 +186,14 @@ TEST(SimulatorOverJack, EditorPortsTalkToTheSimulatorByteForByte) {
   ASSERT_TRUE(ports.sendMessage(buildParameterMessage(0x00, 2, 20)));
   ASSERT_TRUE(ports.sendMessage(buildParameterMessage(0x01, 11, 250)));
   ASSERT_TRUE(ports.sendMessage(Bytes{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}));  // not ours
+  const auto requested = std::chrono::steady_clock::now();
   ASSERT_TRUE(ports.sendMessage(buildParameterMessage(0x00, CODE_REQUEST_BANK, 0)));
 
   std::vector<Bytes> answer = received.waitFor(kPresetCount, kGenerous);
+  const auto answerTime = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - requested);
+  RecordProperty("bank_answer_ms", static_cast<int>(answerTime.count()));
+  // The simulator paces its answer at MIDI wire speed: 30 times 12.8 ms at the least.
+  EXPECT_GE(answerTime.count(), 29 * 12);
   ASSERT_EQ(answer.size(), std::size_t(kPresetCount)) << readText(dir / "sim.log");
   const std::vector<Bytes> wanted = expectedAnswer(expected);
   for (int n = 0; n < kPresetCount; ++n) EXPECT_EQ(answer[n], wanted[n]) << "message " << n;
