@@ -104,13 +104,6 @@ INSTANTIATE_TEST_SUITE_P(Ports, EngineFailingPort,
                                            FailureCase{"goneAfterOpen", 0, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(EngineFixture, BusyPortShowsTheErrorToo) {
-  ports.failingOutputs = {0};
-  protocol.SendStartup();
-  EXPECT_EQ(cardErrors, 1);
-  EXPECT_EQ(ports.outputOpenAttempts, 1);
-}
-
 TEST_F(EngineFixture, ASendFromInsideTheErrorBoxOpensNoSecondBoxAndDoesNotDisturbTheFirst) {
   engine.OUT_DEVICE = 9;  // missing
   int depth = 0;

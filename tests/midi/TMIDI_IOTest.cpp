@@ -326,13 +326,6 @@ TEST(TMIDI_IO, MessagesFromThePortThreadArriveOnTheGuiThreadAndNotAfterAClose) {
   EXPECT_EQ(s.engine.rx.waiting(), 1) << "the notice posted before the close is ignored";
 }
 
-TEST(TMIDI_IO, CardErrorFromASendGoesToTheWindowsBox) {
-  SetupWindow s;
-  s.engine.OUT_DEVICE = 9;
-  s.protocol.SendStartup();
-  EXPECT_EQ(s.cardErrors, 1);
-}
-
 }  // namespace
 }  // namespace kestralux
 
