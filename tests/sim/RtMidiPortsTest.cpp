@@ -38,7 +38,9 @@ TEST(RtMidiPorts, AbsentJackServerIsNotChosen) {
   ::setenv("JACK_DEFAULT_SERVER", "kestralux-no-such-server", 1);
   ::setenv("JACK_NO_START_SERVER", "1", 1);
   EXPECT_FALSE(jackServerRunning());
-  if (!alsaSequencerAvailable()) EXPECT_EQ(detectMidiSystem(), MidiSystem::None);
+  if (!alsaSequencerAvailable()) {
+    EXPECT_EQ(detectMidiSystem(), MidiSystem::None);
+  }
   EXPECT_FALSE(jackServerRunning()) << "the first probe must not have started a server";
 }
 
