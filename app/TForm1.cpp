@@ -18,6 +18,7 @@
 #include "app/MainWindowLayout.h"
 #include "app/PresetNameValidator.h"
 #include "app/UpDownArrows.h"
+#include "editor/EditorTables.h"
 
 namespace kestralux {
 
@@ -472,33 +473,22 @@ void TForm1::ShowPreset() {
     // Narrowing the rate range must not write the clamped position into the record; the
     // position is set from the record below.
     const QSignalBlocker quiet(ScrollRATE);
-    ScrollRATE->setMaximum(effect == 12 ? 1 : 255);
+    ScrollRATE->setMaximum(effect == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum);
   }
 
-  // setValue runs a bar's change handler only when the position moves, and clamps a value
-  // outside the bar's range, which is what showing a stored preset needs.
-  const std::pair<QScrollBar*, int> positions[] = {
-      {ScrollGAIN, AMP_GAIN},    {ScrollBASS, AMP_BASS},   {ScrollMID, AMP_MID},
-      {ScrollTREB, AMP_TREBLE},  {ScrollDTIME, DELAY_TIME}, {ScrollDPAN, DELAY_PAN},
-      {ScrollDREG, DELAY_REGEN}, {ScrollDLVL, DELAY_LEVEL}, {ScrollREV, REV_LEVEL},
-      {ScrollPVOL, AMP_MASTER},  {ScrollGATE, GATE_THRES},  {ScrollFX15, EFF_ADJUST1},
-      {ScrollFX16, EFF_ADJUST2}, {ScrollRATE, EFF_RATE},
-  };
-  for (const auto& [bar, parameter] : positions) bar->setValue(state.current().value(parameter));
+  ShowStrips();
+  ShowEffectControls();
 
-  for (QAbstractButton* button : effectButtons->buttons()) {
-    QPalette p = button->palette();
-    p.setColor(QPalette::Window, colourOf(layout::kBlack));
-    p.setColor(QPalette::Button, colourOf(layout::kBlack));
-    button->setPalette(p);
-  }
+  // Every effect button goes back to black and unchecked; checking the preset's button runs
+  // its click handler as a user's click would. A code without a button leaves the effect
+  // controls as they were.
+  PaintEffectButtonsBlack();
   effectButtons->setExclusive(false);
   for (QAbstractButton* button : effectButtons->buttons()) button->setChecked(false);
   effectButtons->setExclusive(true);
   if (QRadioButton* button = effectButtonOf(effect)) {
     button->setChecked(true);
-    for (const EventRow& row : kEvents)
-      if (qs(row.control) == button->objectName()) (this->*row.handler)();
+    SelectEffect(effect);
   }
 
   const std::optional<std::string> name = state.current().validName();
@@ -532,49 +522,6 @@ void TForm1::Load_presetClick() {}
 void TForm1::STR_ALLClick() {}
 void TForm1::Load_allClick() {}
 void TForm1::Button1Click() {}
-
-void TForm1::CLN1Click() {}
-void TForm1::BRITCLSAClick() {}
-void TForm1::BRITBLUClick() {}
-void TForm1::BRITCLASClick() {}
-void TForm1::BRITHIClick() {}
-void TForm1::HIGAINClick() {}
-void TForm1::MEGAClick() {}
-void TForm1::THRASClick() {}
-void TForm1::GRUNGClick() {}
-void TForm1::FUZClick() {}
-void TForm1::SEVENTYClick() {}
-void TForm1::TEXClick() {}
-void TForm1::BLUEClick() {}
-void TForm1::TWEDClick() {}
-void TForm1::POLYClick() {}
-void TForm1::CLN2Click() {}
-
-void TForm1::ScrollGAINChange() {}
-void TForm1::ScrollBASSChange() {}
-void TForm1::ScrollMIDChange() {}
-void TForm1::ScrollTREBChange() {}
-void TForm1::ScrollDLVLChange() {}
-void TForm1::ScrollDREGChange() {}
-void TForm1::ScrollDPANChange() {}
-void TForm1::ScrollDTIMEChange() {}
-void TForm1::ScrollREVChange() {}
-void TForm1::ScrollGATEChange() {}
-void TForm1::ScrollPVOLChange() {}
-void TForm1::SrollFX15() {}
-void TForm1::ScrollFX16Change() {}
-void TForm1::ScrollRATEChange() {}
-
-void TForm1::BYPASSBTNClick() {}
-void TForm1::COMPBTNClick() {}
-void TForm1::TREMBTNClick() {}
-void TForm1::TREMBTN2Click() {}
-void TForm1::WAHBTNClick() {}
-void TForm1::CRSBTNClick() {}
-void TForm1::FLANBTNClick() {}
-void TForm1::PHSBTNClick() {}
-void TForm1::PITBTNClick() {}
-void TForm1::ROTBTNClick() {}
 
 void TForm1::LOADPRESETClick() {}
 void TForm1::SAVEPRESETClick() {}

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QString>
 
+#include <string_view>
+
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
 
@@ -39,6 +41,15 @@ class TForm1 : public QMainWindow {
 
   void ShowPreset();
   void ResetAmpPanels();
+
+  // The editing sections (editor/): the strips, the amp panels and the effect section.
+  void StripChange(std::string_view scrollBar);
+  void ShowStrips();
+  void AmpPanelClick(int ampType);
+  void SelectEffect(int effectCode);
+  void PaintEffectButtonsBlack();
+  void ShowEffectControls();
+  int currentEffect() const;
   // Raised and red: the look of the selected amp model.
   void MarkAmpPanelSelected(ClickablePanel* panel);
   ClickablePanel* ampPanelOfModel(int ampType) const;

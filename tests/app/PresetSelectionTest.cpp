@@ -201,7 +201,10 @@ TEST_F(FormTest, ShowPresetChecksTheButtonOfTheEffect) {
     for (QAbstractButton* button : form->effectButtons->buttons()) {
       EXPECT_EQ(button->isChecked(), row.checked && button->objectName() == row.checked)
           << button->objectName().toStdString();
-      EXPECT_EQ(button->palette().color(button->backgroundRole()), QColor(0, 0, 0));
+      // The effect's own button is painted lime by its click handler; the rest go black.
+      const bool selected = row.checked && button->objectName() == row.checked;
+      EXPECT_EQ(button->palette().color(button->backgroundRole()),
+                selected ? QColor(0, 255, 0) : QColor(0, 0, 0));
     }
   }
 }

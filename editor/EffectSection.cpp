@@ -1,0 +1,113 @@
+// The effect section: ten effect buttons, and three controls (EFFECT ADJUST 1, EFFECT
+// ADJUST 2, RATE) whose captions, ranges, texts and visibility follow the chosen effect.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+
+#include "app/TForm1.h"
+#include "editor/EditorTables.h"
+
+namespace kestralux {
+
+namespace {
+
+QString latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void paintButton(QRadioButton* button, const QColor& colour) {
+  QPalette p = button->palette();
+  p.setColor(QPalette::Window, colour);
+  p.setColor(QPalette::Button, colour);
+  button->setPalette(p);
+}
+
+const QColor kBlack(0, 0, 0);
+const QColor kLime(0, 255, 0);
+
+}  // namespace
+
+int TForm1::currentEffect() const { return state.current().value(EFFECT_SELECT); }
+
+void TForm1::PaintEffectButtonsBlack() {
+  for (const EffectRow& row : kEffects) paintButton(effectButtonOf(row.code), kBlack);
+}
+
+void TForm1::SelectEffect(int code) {
+  const EffectRow& effect = *findEffect(code);
+  PaintEffectButtonsBlack();
+  state.current().setValue(EFFECT_SELECT, code);
+
+  // Narrowing the rate range pulls a higher position down to 1; the bar's change handler then
+  // stores and sends that rate, already with the rotary's code in its context byte.
+  ScrollRATE->setMaximum(code == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum);
+  setBoxText(Rate, latin1(rateText(code, ScrollRATE->value())));
+  setBoxText(Effect15, latin1(effect15Text(code, ScrollFX15->value())));
+
+  paintButton(effectButtonOf(code), kLime);
+  LABL15->setText(latin1(effect.adjust1Caption));
+  if (effect.adjust2Caption) LABL16->setText(latin1(*effect.adjust2Caption));
+  if (effect.rateShown) LABLRATE->setText(QStringLiteral("RATE"));
+  for (QWidget* w : {static_cast<QWidget*>(LABL15), static_cast<QWidget*>(Effect15),
+                     static_cast<QWidget*>(ScrollFX15)})
+    w->setVisible(effect.adjust1Shown);
+  for (QWidget* w : {static_cast<QWidget*>(LABL16), static_cast<QWidget*>(Effect16),
+                     static_cast<QWidget*>(ScrollFX16)})
+    w->setVisible(effect.adjust2Shown);
+  for (QWidget* w : {static_cast<QWidget*>(LABLRATE), static_cast<QWidget*>(Rate),
+                     static_cast<QWidget*>(ScrollRATE)})
+    w->setVisible(effect.rateShown);
+
+  protocol.SendEffectSelect(code);
+}
+
+void TForm1::SrollFX15() {
+  const int p = ScrollFX15->value();
+  setBoxText(Effect15, latin1(effect15Text(currentEffect(), p)));
+  state.current().setValue(EFF_ADJUST1, p);
+  protocol.SendLiveEdit(EFF_ADJUST1);
+}
+
+void TForm1::ScrollFX16Change() {
+  const int p = ScrollFX16->value();
+  setBoxText(Effect16, latin1(effect16Text(p, TextSource::Handler)));
+  state.current().setValue(EFF_ADJUST2, p);
+  protocol.SendLiveEdit(EFF_ADJUST2);
+}
+
+void TForm1::ScrollRATEChange() {
+  const int p = ScrollRATE->value();
+  setBoxText(Rate, latin1(rateText(currentEffect(), p)));
+  state.current().setValue(EFF_RATE, p);
+  protocol.SendLiveEdit(EFF_RATE);
+}
+
+void TForm1::ShowEffectControls() {
+  const PresetRecord& record = state.current();
+  ScrollFX15->setValue(record.value(EFF_ADJUST1));
+  ScrollFX16->setValue(record.value(EFF_ADJUST2));
+  ScrollRATE->setValue(record.value(EFF_RATE));
+  const int effect = record.value(EFFECT_SELECT);
+  setBoxText(Rate, latin1(rateText(effect, ScrollRATE->value())));
+  setBoxText(Effect15, latin1(effect15Text(effect, ScrollFX15->value())));
+  setBoxText(Effect16, latin1(effect16Text(ScrollFX16->value(), TextSource::ShowPreset)));
+}
+
+void TForm1::BYPASSBTNClick() { SelectEffect(8); }
+void TForm1::COMPBTNClick() { SelectEffect(10); }
+void TForm1::TREMBTNClick() { SelectEffect(14); }
+void TForm1::TREMBTN2Click() { SelectEffect(15); }
+void TForm1::WAHBTNClick() { SelectEffect(11); }
+void TForm1::CRSBTNClick() { SelectEffect(0); }
+void TForm1::FLANBTNClick() { SelectEffect(2); }
+void TForm1::PHSBTNClick() { SelectEffect(13); }
+void TForm1::PITBTNClick() { SelectEffect(6); }
+void TForm1::ROTBTNClick() { SelectEffect(12); }
+
+}  // namespace kestralux
