@@ -20,7 +20,9 @@ namespace {
 constexpr int kSplashMappingLimitMs = 2000;
 }  // namespace
 
-KestraluxApplication::KestraluxApplication() = default;
+KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts, MidiSetupBoxes boxes,
+                                           QString configPath)
+    : ports(std::move(midiPorts)), boxes_(std::move(boxes)), configPath_(std::move(configPath)) {}
 KestraluxApplication::~KestraluxApplication() = default;
 
 void KestraluxApplication::startUp() {
@@ -57,7 +59,12 @@ void KestraluxApplication::startUp() {
   SplashForm.reset();
 }
 
-void KestraluxApplication::createMidiSetup() {}
+// Creating the setup window starts MIDI: ports listed, combo.cfg read, input opened, the
+// start message sent. A port error box raised here shows while the splash is still up.
+void KestraluxApplication::createMidiSetup() {
+  MIDI_IO = std::make_unique<TMIDI_IO>(*ports, engine, state, protocol, configPath_, nullptr, boxes_);
+  QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
+}
 
 int KestraluxApplication::run() {
   Form1->showMaximized();

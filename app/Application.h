@@ -4,9 +4,13 @@
 #include <memory>
 #include <span>
 
+#include <QString>
+
+#include "midi/MidiEngine.h"
+#include "midi/MidiPorts.h"
+#include "midi/TMIDI_IO.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
-#include "protocol/SysexOutput.h"
 
 namespace kestralux {
 
@@ -14,16 +18,12 @@ class HelpViewer;
 class TForm1;
 class TSplashForm;
 
-// Until a MIDI engine is attached, messages go nowhere.
-class NoMidiOutput : public SysexOutput {
- public:
-  void SEND_SYSEX(std::span<const std::uint8_t>) override {}
-  void DUMP_PAUSE() override {}
-};
-
 class KestraluxApplication {
  public:
-  KestraluxApplication();
+  // The MIDI ports come from the caller: RtMidi in the program, a loopback in tests.
+  explicit KestraluxApplication(std::unique_ptr<MidiPorts> ports,
+                                MidiSetupBoxes boxes = MidiSetupBoxes::standard(),
+                                QString configPath = QStringLiteral("combo.cfg"));
   ~KestraluxApplication();
 
   // Start-up up to the event loop: splash, pause, title, help, windows, splash removed.
@@ -32,21 +32,28 @@ class KestraluxApplication {
   int run();
 
   TForm1& form() { return *Form1; }
+  TMIDI_IO& midiSetup() { return *MIDI_IO; }
   HelpViewer& help() { return *help_; }
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
 
+  // Declared in the order they are made; the windows go before the engine they use.
+  std::unique_ptr<MidiPorts> ports;
   EditorState state;
-  NoMidiOutput output;
-  DeviceProtocol protocol{state, output};
+  MidiEngine engine{*ports};
+  DeviceProtocol protocol{state, engine};
 
  private:
   void createMidiSetup();
 
+  MidiSetupBoxes boxes_;
+  QString configPath_;
+
   std::unique_ptr<TSplashForm> SplashForm;
   std::unique_ptr<HelpViewer> help_;
   std::unique_ptr<TForm1> Form1;
+  std::unique_ptr<TMIDI_IO> MIDI_IO;
 };
 
 }  // namespace kestralux

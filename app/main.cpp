@@ -3,11 +3,12 @@
 #include <exception>
 
 #include "app/Application.h"
+#include "midi/RtMidiPorts.h"
 
 int main(int argc, char** argv) {
   QApplication qtApplication(argc, argv);
   try {
-    kestralux::KestraluxApplication application;
+    kestralux::KestraluxApplication application(std::make_unique<kestralux::RtMidiPorts>());
     application.startUp();
     return application.run();
   } catch (const std::exception& error) {

@@ -2,6 +2,7 @@
 // of, the artwork and start-up.
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QSignalSpy>
@@ -9,6 +10,7 @@
 #include <QToolButton>
 
 #include "app/Application.h"
+#include "midi/LoopbackPorts.h"
 #include "app/Artwork.h"
 #include "app/ClickablePanel.h"
 #include "app/HelpViewer.h"
@@ -131,8 +133,18 @@ TEST(Artwork, PicturesHaveTheirSizesAndColourDepths) {
   EXPECT_GT(greenBottom, greenTop);
 }
 
+// Boxes that count instead of waiting for a user.
+MidiSetupBoxes countingBoxes(int& cardErrors) {
+  return {[&cardErrors](QWidget*) { ++cardErrors; }, [](QWidget*) { return false; }};
+}
+
 TEST(KestraluxApplication, StartUpHoldsTheSplashThenLeavesTheHiddenMainWindow) {
-  KestraluxApplication application;
+  auto loopback = std::make_unique<LoopbackPorts>(std::vector<std::string>{"combo in"},
+                                                  std::vector<std::string>{"combo out"});
+  LoopbackPorts& ports = *loopback;
+  int cardErrors = 0;
+  const QString config = QDir::temp().filePath(QStringLiteral("kestralux-no-such-dir/combo.cfg"));
+  KestraluxApplication application(std::move(loopback), countingBoxes(cardErrors), config);
   application.splashPauseMs = 150;
   QElapsedTimer clock;
   clock.start();
@@ -154,10 +166,38 @@ TEST(KestraluxApplication, StartUpHoldsTheSplashThenLeavesTheHiddenMainWindow) {
   EXPECT_EQ(form.PRENUM->text(), "PRESET 1");
   EXPECT_EQ(form.PRENAME->text(), "MY PRESET");
 
+  // MIDI started with the setup window: hidden, input open, exactly one start message.
+  EXPECT_FALSE(application.midiSetup().isVisible());
+  EXPECT_TRUE(ports.isInputOpen());
+  const std::vector<std::uint8_t> start{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], 0x06, 0x42, 0x00, 0x00, 0x00, 0xF7};
+  ASSERT_EQ(ports.allSent().size(), 1u);
+  EXPECT_EQ(ports.allSent()[0], start);
+  EXPECT_EQ(cardErrors, 0);
+  form.MIDISETUP1->trigger();
+  EXPECT_TRUE(application.midiSetup().isVisible());
+  application.midiSetup().hide();
+
   form.CONTENTS1->trigger();
   EXPECT_TRUE(application.help().isVisible());
   EXPECT_EQ(application.help().currentContext(), 1);
   application.help().close();
+}
+
+}  // namespace
+}  // namespace kestralux::test
+
+namespace kestralux::test {
+namespace {
+
+TEST(KestraluxApplication, WithoutMidiPortsStartUpShowsTheCardErrorOnceAndCompletes) {
+  int cardErrors = 0;
+  const QString config = QDir::temp().filePath(QStringLiteral("kestralux-no-such-dir/combo.cfg"));
+  KestraluxApplication application(std::make_unique<LoopbackPorts>(), countingBoxes(cardErrors), config);
+  application.splashPauseMs = 0;
+  application.startUp();
+  EXPECT_EQ(cardErrors, 1);
+  EXPECT_EQ(application.midiSetup().MIDI_IN_SEL->item(0)->text(), "No Midi Devices Found!");
+  EXPECT_EQ(application.midiSetup().MIDI_OUT_SEL->item(0)->text(), "No Midi Devices Found!");
 }
 
 }  // namespace
