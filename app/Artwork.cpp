@@ -87,21 +87,39 @@ QImage makeSplashPicture() {
   return image.convertToFormat(QImage::Format_Indexed8, sixteenColourTable(), Qt::ThresholdDither);
 }
 
+QVector<QRgb> twoHundredFiftySixColourTable() {
+  QVector<QRgb> table = sixteenColourTable();
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b) table << qRgb(r * 51, g * 51, b * 51);
+  // The lettering's gold runs through tones the cube lacks; without them it would band.
+  for (int i = 0; i < 24; ++i)
+    table << qRgb(255 - i * 55 / 23, 255 - i * 115 / 23, 160 - i * 160 / 23);
+  return table;
+}
+
 QImage makeWindowLogo() {
   QImage image(kWindowLogoWidth, kWindowLogoHeight, QImage::Format_RGB32);
   image.fill(QColor(0, 0, 128));
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  // The top rows lie above the window's edge; the mark and lettering sit below them.
-  drawMakerMark(p, QRectF(2, 9, 36, 36), QColor(255, 0, 0), QColor(255, 255, 0), QColor(255, 255, 255));
+  // The window shows rows 8 to 40 only: its box starts 8 rows above the client area and is
+  // 41 rows high. Everything is drawn inside those rows.
+  drawMakerMark(p, QRectF(3, kWindowLogoFirstShownRow + 1, 31, 31), QColor(255, 0, 0),
+                QColor(255, 255, 0), QColor(255, 255, 255));
   QLinearGradient gold(0, 12, 0, 32);
   gold.setColorAt(0, QColor(255, 255, 160));
   gold.setColorAt(1, QColor(200, 140, 0));
   p.setPen(QPen(QBrush(gold), 1));
   p.setFont(letteringFont(20));
-  p.drawText(QRect(42, 8, 108, 26), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("HALVERIK"));
+  p.drawText(QRect(40, kWindowLogoFirstShownRow + 2, 110, 24), Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("HALVERIK"));
+  p.setPen(QPen(QColor(255, 0, 0), 2));
+  p.drawLine(41, kWindowLogoLastShownRow - 3, 146, kWindowLogoLastShownRow - 3);
   p.end();
-  return image.convertToFormat(QImage::Format_Indexed8);
+  // Nearest colours, no dithering: the ground must stay the window's own navy, not a pattern.
+  return image.convertToFormat(QImage::Format_Indexed8, twoHundredFiftySixColourTable(),
+                               Qt::ThresholdDither);
 }
 
 QImage makeApplicationIcon() {

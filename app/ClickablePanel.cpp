@@ -6,11 +6,23 @@
 
 namespace kestralux {
 
+namespace {
+
+// Bevels keep the classic 3-D edge colours whatever the face colour or the desktop style:
+// a lowered panel must read as lowered on purple as well as on red.
+const QColor kBevelHighlight(255, 255, 255);
+const QColor kBevelShadow(128, 128, 128);
+
+}  // namespace
+
 ClickablePanel::ClickablePanel(QWidget* parent) : QFrame(parent) {
   setFrameStyle(QFrame::NoFrame);
   setAutoFillBackground(true);
   setFocusPolicy(Qt::NoFocus);
 }
+
+QColor ClickablePanel::bevelHighlight() { return kBevelHighlight; }
+QColor ClickablePanel::bevelShadow() { return kBevelShadow; }
 
 void ClickablePanel::setCaption(const QString& caption) {
   caption_ = caption;
@@ -47,10 +59,13 @@ QColor ClickablePanel::colour() const { return palette().color(QPalette::Window)
 
 void ClickablePanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  QPalette edges = palette();
+  edges.setColor(QPalette::Light, kBevelHighlight);
+  edges.setColor(QPalette::Dark, kBevelShadow);
   QRect area = rect();
   const auto drawBevel = [&](Bevel bevel) {
     if (bevel == Bevel::None) return;
-    qDrawShadePanel(&painter, area, palette(), bevel == Bevel::Lowered, bevelWidth_);
+    qDrawShadePanel(&painter, area, edges, bevel == Bevel::Lowered, bevelWidth_);
     area.adjust(bevelWidth_, bevelWidth_, -bevelWidth_, -bevelWidth_);
   };
   drawBevel(outer_);

@@ -32,6 +32,10 @@ class ClickablePanel : public QFrame {
   void setColour(const QColor& colour);
   QColor colour() const;
 
+  // The edge colours of every bevel: the lit side and the shaded side.
+  static QColor bevelHighlight();
+  static QColor bevelShadow();
+
  signals:
   void clicked();
 
