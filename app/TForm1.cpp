@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include <QButtonGroup>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -132,6 +133,26 @@ void applyColours(QWidget* widget, const layout::ControlRow& row) {
   widget->setPalette(p);
 }
 
+// A scroll bar inverts its keys so that Page Up moves towards the start, as on the desktop;
+// that inversion also turns Left and Right around on a horizontal bar. The user expects Right
+// to raise the value, as the thumb moves right.
+class HorizontalArrowKeys : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* bar = qobject_cast<QScrollBar*>(watched);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (!bar || bar->orientation() != Qt::Horizontal || (key != Qt::Key_Left && key != Qt::Key_Right))
+      return false;
+    bar->triggerAction(key == Qt::Key_Right ? QAbstractSlider::SliderSingleStepAdd
+                                            : QAbstractSlider::SliderSingleStepSub);
+    return true;
+  }
+};
+
 QLineEdit* makeReadOnlyBox(QWidget* parent) {
   auto* box = new QLineEdit(parent);
   box->setReadOnly(true);
@@ -185,6 +206,7 @@ void TForm1::buildControls() {
   scrollArea->setWidget(clientArea);
   scrollArea->viewport()->setPalette(windowPalette);
 
+  auto* arrowKeys = new HorizontalArrowKeys(this);
   for (const layout::ControlRow& row : layout::kControls) {
     QWidget* parent = row.parent.empty() ? clientArea : clientArea->findChild<QWidget*>(qs(row.parent));
     Q_ASSERT(parent);
@@ -248,6 +270,7 @@ void TForm1::buildControls() {
         bar->setSingleStep(1);
         bar->setValue(0);
         bar->setFocusPolicy(Qt::StrongFocus);
+        bar->installEventFilter(arrowKeys);
         widget = bar;
         break;
       }
