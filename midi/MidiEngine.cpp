@@ -37,12 +37,11 @@ void MidiEngine::SEND_SYSEX(std::span<const std::uint8_t> message) {
 
 void MidiEngine::reportCardError() {
   // The box runs an event loop; a send made from inside it (a tick, an edit) that fails too
-  // is not shown on top of the first, and a burst shows its failure once.
-  if (cardErrorShowing_ || (burstDepth_ > 0 && burstShowedError_)) {
+  // is not shown on top of the first.
+  if (cardErrorShowing_) {
     ++quietCardErrors_;
     return;
   }
-  if (burstDepth_ > 0) burstShowedError_ = true;
   if (!MIDI_CARD_ERROR_) return;
   cardErrorShowing_ = true;
   const auto hook = MIDI_CARD_ERROR_;  // the hook may be replaced while its box is open
@@ -88,24 +87,12 @@ void MidiEngine::pollTick(EditorState& state, DeviceProtocol& protocol) {
   if (state.PresetResendPending) {
     // Cleared first: a preset change made while a box of this burst is open asks again.
     state.PresetResendPending = false;
-    OneCardErrorPerBurst burst(*this);
     protocol.SendWholePreset();
   }
   while (rx.RX_PENDING) {
     const RxSlot& slot = rx.takeNext();
     if (decoder_) decoder_(slot);
   }
-}
-
-MidiEngine::OneCardErrorPerBurst::OneCardErrorPerBurst(MidiEngine& engine)
-    : engine_(engine), outermost_(engine.burstDepth_ == 0) {
-  if (outermost_) engine_.burstShowedError_ = false;
-  ++engine_.burstDepth_;
-}
-
-MidiEngine::OneCardErrorPerBurst::~OneCardErrorPerBurst() {
-  --engine_.burstDepth_;
-  if (outermost_) engine_.burstShowedError_ = false;
 }
 
 }  // namespace kestralux

@@ -61,26 +61,12 @@ class MidiEngine : public SysexOutput {
   // only for ports that deliver on the engine's own thread.
   void setInputPoster(Poster poster) { poster_ = std::move(poster); }
 
-  // While one lives, a run of failing sends shows the card error once (a whole-preset burst
-  // to a missing port is one failure to the user, not sixteen).
-  class OneCardErrorPerBurst {
-   public:
-    explicit OneCardErrorPerBurst(MidiEngine& engine);
-    ~OneCardErrorPerBurst();
-    OneCardErrorPerBurst(const OneCardErrorPerBurst&) = delete;
-    OneCardErrorPerBurst& operator=(const OneCardErrorPerBurst&) = delete;
-
-   private:
-    MidiEngine& engine_;
-    bool outermost_;
-  };
-
   std::uint32_t OUT_DEVICE = 0;
   std::uint32_t IN_DEVICE = 0;
   bool OUT_USED = false;
   RxRing rx;
 
-  // Failures that showed no box because one was open already or the burst had shown one.
+  // Failures that showed no box because one was open already.
   int quietCardErrors() const { return quietCardErrors_; }
   // Received messages the ring did not take (too short, too long, or ring full).
   int droppedMessages() const { return droppedMessages_; }
@@ -99,8 +85,6 @@ class MidiEngine : public SysexOutput {
   // so a notice that outlives its input (or the engine) finds it gone and does nothing.
   std::shared_ptr<int> inputSession_;
   bool cardErrorShowing_ = false;
-  int burstDepth_ = 0;
-  bool burstShowedError_ = false;
   int quietCardErrors_ = 0;
   int droppedMessages_ = 0;
 };
