@@ -12,6 +12,12 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <span>
+
+#include <QImage>
+#include <QTest>
+
+#include "app/Artwork.h"
 #include "app/ClickablePanel.h"
 #include "app/UpDownArrows.h"
 #include "tests/app/FormFixture.h"
@@ -401,6 +407,98 @@ TEST_F(FormTest, UpperCaseBoxesShowCapitalsAndTheOthersKeepTheirText) {
     form->setBoxText(box, QString::fromLatin1(row.given));
     EXPECT_EQ(box->text(), QString::fromLatin1(row.shown));
   }
+}
+
+// Points of the client area as a user sees them, away from any caption text, so a style's
+// font cannot change the answer. Bevels: the lit edge is the highlight, the far edge the
+// shadow, and a lowered bevel swaps them.
+struct PixelRow {
+  const char* what;
+  int x, y;
+  QColor expected;
+};
+
+const QColor kHighlight = ClickablePanel::bevelHighlight();
+const QColor kShadow = ClickablePanel::bevelShadow();
+
+// clang-format off
+const PixelRow kFirstLook[] = {
+  {"ground, right of every control",  700, 500, kNavy},
+  {"ground, lower right",            1190, 1990, kNavy},
+  {"logo ground, first row shown",     33,   0, kNavy},
+  {"logo ground, last row shown",      33,  32, kNavy},
+  {"STOR face",                        19, 122, kMaroon},
+  {"STOR lit left edge",               16, 132, kHighlight},
+  {"STOR shaded right edge",          200, 132, kShadow},
+  {"REQUES face",                      19, 146, kTeal},
+  {"CLN1 face",                       220,  58, kPurple},
+  {"CLN1 lowered: left edge shaded",  216,  66, kShadow},
+  {"CLN1 lowered: top edge shaded",   266,  56, kShadow},
+  {"CLN1 lowered: right edge lit",    315,  66, kHighlight},
+  {"CLN1 lowered: bottom edge lit",   266,  75, kHighlight},
+  {"FUZ face",                        556, 154, kPurple},
+  {"effect frame: outer edge lit",     40, 300, kHighlight},
+  {"effect frame: border",             42, 300, kNavy},
+  {"effect frame: inner edge shaded",  44, 300, kShadow},
+  {"effect frame: inner right lit",   180, 300, kHighlight},
+  {"effect frame: outer right shaded",184, 300, kShadow},
+  {"BYPASS button ground",            159, 203, kBlack},
+  {"ROTARY button ground",            159, 419, kBlack},
+  {"GAINEDIT ground",                 224, 196, kBlack},
+  {"PVOLEDIT ground",                 448, 308, kPurple},
+  {"LABLGAIN ground",                 218, 226, kBlack},
+  {"hidden STORE_SELECT",             850, 636, kNavy},
+  {"hidden Button1",                  850, 572, kNavy},
+};
+// clang-format on
+
+void expectPixels(const QImage& shot, std::span<const PixelRow> rows) {
+  for (const PixelRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(shot.pixelColor(row.x, row.y), row.expected)
+        << "at " << row.x << "," << row.y << " got " << shot.pixelColor(row.x, row.y).name().toStdString();
+  }
+}
+
+TEST_F(FormTest, FirstLookMatchesTheLayoutColoursAndBevels) {
+  expectPixels(form->clientArea->grab().toImage(), kFirstLook);
+}
+
+TEST_F(FormTest, ClickedAmpPanelAndEffectButtonShowTheirSelectedLook) {
+  QTest::mouseClick(form->BRITCLSA, Qt::LeftButton);
+  QTest::mouseClick(form->CRSBTN, Qt::LeftButton);
+  const PixelRow rows[] = {
+      {"BRITCLSA face", 332, 58, kRed},
+      {"BRITCLSA raised: left edge lit", 328, 66, kHighlight},
+      {"BRITCLSA raised: right edge shaded", 427, 66, kShadow},
+      {"CLN1 still lowered", 216, 66, kShadow},
+      {"CLN1 still purple", 220, 58, kPurple},
+      {"CHORUS button lime", 159, 324, kLime},
+      {"COMPRESSOR button black", 159, 228, kBlack},
+      {"ROTARY button black", 159, 419, kBlack},
+  };
+  expectPixels(form->clientArea->grab().toImage(), rows);
+}
+
+TEST(WindowLogo, DrawsOnlyInsideTheRowsTheWindowShowsOnItsNavy) {
+  const QImage logo = makeWindowLogo();
+  const QRect box(32, -8, 153, 41);  // Image1's box; the logo hangs from its top-left corner
+  const int firstShown = -box.y();
+  const int lastShown = box.height() - 1 - (box.y() < 0 ? 0 : box.y());
+  int drawn = 0, drawnUnseen = 0, patternedEdge = 0;
+  for (int y = 0; y < logo.height(); ++y)
+    for (int x = 0; x < logo.width(); ++x) {
+      const bool ground = logo.pixelColor(x, y) == kNavy;
+      if (y < firstShown || y > lastShown)
+        drawnUnseen += !ground;
+      else
+        drawn += !ground;
+      if (y == firstShown || y == lastShown) patternedEdge += !ground;
+    }
+  EXPECT_EQ(drawnUnseen, 0) << "pixels drawn where the window never shows them";
+  // Something stands in the shown rows, and their edges are the plain ground, not a pattern.
+  EXPECT_GT(drawn, 300);
+  EXPECT_EQ(patternedEdge, 0);
 }
 
 }  // namespace
