@@ -203,22 +203,6 @@ inline constexpr MenuRow kMenus[] = {
     {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},
 };
 
-// The amp panel of each AMP_TYPE: device model numbers, which do not follow the grid.
-inline constexpr std::string_view kAmpPanelOfModel[16] = {
-    "CLN1",  "BRITCLSA", "BRITBLU", "BRITCLAS", "BRITHI", "HIGAIN", "MEGA", "THRAS",
-    "GRUNG", "FUZ",      "SEVENTY", "TEX",      "BLUE",   "TWED",   "POLY", "CLN2",
-};
-
-struct EffectButtonRow {
-  int effectCode;
-  std::string_view button;
-};
-
-inline constexpr EffectButtonRow kEffectButtons[] = {
-    {0, "CRSBTN"},   {2, "FLANBTN"}, {6, "PITBTN"}, {8, "BYPASSBTN"}, {10, "COMPBTN"},
-    {11, "WAHBTN"},  {12, "ROTBTN"}, {13, "PHSBTN"}, {14, "TREMBTN"}, {15, "TREMBTN2"},
-};
-
 inline constexpr int kTimerIntervalMs_Timer1 = 2000;
 inline constexpr int kTimerIntervalMs_Timer2 = 500;
 inline constexpr int kTimerIntervalMs_STORE_Time2 = 500;

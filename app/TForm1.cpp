@@ -461,19 +461,18 @@ void TForm1::setBoxText(QLineEdit* box, const QString& text) {
 }
 
 ClickablePanel* TForm1::ampPanelOfModel(int ampType) const {
-  if (ampType < 0 || ampType >= static_cast<int>(std::size(layout::kAmpPanelOfModel))) return nullptr;
-  return clientArea->findChild<ClickablePanel*>(qs(layout::kAmpPanelOfModel[ampType]));
+  if (ampType < 0 || ampType >= static_cast<int>(kAmpModels.size())) return nullptr;
+  return clientArea->findChild<ClickablePanel*>(qs(kAmpModels[static_cast<std::size_t>(ampType)].panel));
 }
 
 QRadioButton* TForm1::effectButtonOf(int effectCode) const {
-  for (const layout::EffectButtonRow& row : layout::kEffectButtons)
-    if (row.effectCode == effectCode) return Panel1->findChild<QRadioButton*>(qs(row.button));
-  return nullptr;
+  const EffectRow* effect = findEffect(effectCode);
+  return effect ? Panel1->findChild<QRadioButton*>(qs(effect->button)) : nullptr;
 }
 
 void TForm1::ResetAmpPanels() {
-  for (std::string_view name : layout::kAmpPanelOfModel) {
-    auto* panel = clientArea->findChild<ClickablePanel*>(qs(name));
+  for (const AmpModelRow& model : kAmpModels) {
+    auto* panel = clientArea->findChild<ClickablePanel*>(qs(model.panel));
     panel->setOuterBevel(Bevel::Lowered);
     panel->setColour(colourOf(layout::kPurple));
   }
