@@ -110,4 +110,20 @@ void DecodeDump(std::span<const std::uint8_t> message, PresetRecord& record) {
   }
 }
 
+std::optional<PresetMessage> presetMessageInSlot(const RxSlot& slot) {
+  if (slot.length != kPresetMessageSize || !slot.endsWithF7) return std::nullopt;
+  PresetMessage m{};
+  std::copy(slot.data.begin(), slot.data.begin() + kPresetMessageSize - 1, m.begin());
+  m[kPresetMessageSize - 1] = SYSEX_END;
+  if (!isOurPresetMessage(m)) return std::nullopt;
+  return m;
+}
+
+bool DecodeReceivedDump(const RxSlot& slot, PresetRecord& record) {
+  const std::optional<PresetMessage> message = presetMessageInSlot(slot);
+  if (!message) return false;
+  DecodeDump(*message, record);
+  return true;
+}
+
 }  // namespace kestralux

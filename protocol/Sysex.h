@@ -3,9 +3,11 @@
 // message, the 40-byte preset message, and the context-byte rules of each parameter.
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <span>
 
+#include "midi/RxRing.h"
 #include "model/PresetRecord.h"
 
 #ifndef KESTRALUX_MANUFACTURER_BYTE
@@ -63,5 +65,13 @@ bool isOurPresetMessage(std::span<const std::uint8_t> message);
 // Writes the 16 parameter values carried in bytes 6..37 of a preset message into `record`;
 // the name and the reserved slot are left as they are.
 void DecodeDump(std::span<const std::uint8_t> message, PresetRecord& record);
+
+// The preset message a receive slot holds, when it holds a whole one of ours: the slot keeps
+// bytes 0..38, its length and whether the closing 0xF7 came. Anything else gives nullopt.
+std::optional<PresetMessage> presetMessageInSlot(const RxSlot& slot);
+
+// DecodeDump for a received slot, applied only to a whole preset message of ours with a
+// matching checksum; returns whether the record was changed.
+bool DecodeReceivedDump(const RxSlot& slot, PresetRecord& record);
 
 }  // namespace kestralux

@@ -123,6 +123,45 @@ TEST(DecodeDump, UsesOnlyBitZeroOfTheHighByteAndKeepsNameAndReserved) {
   EXPECT_EQ(target.slot(kReservedSlot), 77);
 }
 
+// What arrives on the input goes through the receive ring first; only a whole preset
+// message of ours may change a record.
+TEST(DecodeReceivedDump, OnlyWholeOwnCheckedMessagesChangeTheRecord) {
+  PresetRecord source;
+  for (int i = 0; i < kParameterCount; ++i) source.setValue(i, 3 * i + 1);
+  source.setValue(DELAY_TIME, 250);
+  const PresetMessage good = buildPresetMessage(CMD_BANK_NEXT, source);
+
+  struct Case { const char* what; Bytes message; bool decoded; };
+  Bytes badChecksum(good.begin(), good.end());
+  badChecksum[38] ^= 0x01;
+  Bytes otherMaker(good.begin(), good.end());
+  otherMaker[3] = static_cast<std::uint8_t>(ID ^ 0x10);
+  otherMaker[38] = presetChecksum(otherMaker);
+  Bytes longer(good.begin(), good.end());
+  longer.insert(longer.begin() + 20, 0x00);
+  Bytes noEnd(good.begin(), good.end());
+  noEnd[39] = 0x00;
+  const Case cases[] = {
+      {"whole and ours", Bytes(good.begin(), good.end()), true},
+      {"checksum wrong", badChecksum, false},
+      {"another maker", otherMaker, false},
+      {"one byte longer", longer, false},
+      {"no closing F7", noEnd, false},
+      {"short", Bytes(good.begin(), good.begin() + 30), false},
+  };
+  for (const Case& c : cases) {
+    RxRing ring;
+    ASSERT_EQ(ring.store(c.message), RxStoreResult::Stored) << c.what;
+    PresetRecord target;
+    target.storeName("MINE");
+    EXPECT_EQ(DecodeReceivedDump(ring.takeNext(), target), c.decoded) << c.what;
+    PresetRecord expected;
+    expected.storeName("MINE");
+    if (c.decoded) for (int i = 0; i < kParameterCount; ++i) expected.setValue(i, source.value(i));
+    EXPECT_EQ(target, expected) << c.what;
+  }
+}
+
 class DeviceProtocolTest : public ::testing::Test {
  protected:
   EditorState state;
