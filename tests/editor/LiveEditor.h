@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 #include <cstdint>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@
 #include "midi/TMIDI_IO.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
+
+// Value boxes compare as quoted text, blanks visible, when a test fails.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace kestralux::test {
 
