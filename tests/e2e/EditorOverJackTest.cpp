@@ -1,0 +1,409 @@
+// The whole editor, driven by mouse clicks and key presses on its window, talking over real
+// MIDI ports (a private JACK server) to kestralux-sim. The device's own account of what it
+// received (its --verbose lines) and the bank it holds at the end are the evidence.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <QToolButton>
+
+#include <array>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/ClickablePanel.h"
+#include "app/TForm1.h"
+#include "app/UpDownArrows.h"
+#include "midi/RtMidiPorts.h"
+#include "model/PresetRecord.h"
+#include "tests/e2e/SimProcess.h"
+
+namespace kestralux {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kToDevice = "KESTRALUX MIDI IN";
+constexpr const char* kFromDevice = "KESTRALUX MIDI OUT";
+
+// What the device had before the editor said anything: every value distinct, so a value
+// the editor never sent cannot pass for one it did.
+PresetBank startBank() {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) {
+    PresetRecord& r = bank[static_cast<std::size_t>(n)];
+    r.storeName("FACTORY " + std::to_string(n + 1));
+    for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n * 7 + i * 5 + 3) % 100);
+  }
+  return bank;
+}
+
+std::optional<std::uint32_t> deviceNamed(const std::vector<std::string>& names, const std::string& part) {
+  for (std::size_t d = 0; d < names.size(); ++d)
+    if (names[d].find(part) != std::string::npos) return static_cast<std::uint32_t>(d);
+  return std::nullopt;
+}
+
+int rowNamed(const QListWidget* list, const QString& part) {
+  for (int row = 0; row < list->count(); ++row)
+    if (list->item(row)->text().contains(part)) return row;
+  return -1;
+}
+
+// ---- Real input: every action below is a mouse or key event on a control. ----
+
+QStyleOptionSlider sliderOption(const QScrollBar* bar) {
+  QStyleOptionSlider option;
+  option.initFrom(bar);
+  option.subControls = QStyle::SC_All;
+  option.orientation = bar->orientation();
+  option.minimum = bar->minimum();
+  option.maximum = bar->maximum();
+  option.sliderPosition = bar->sliderPosition();
+  option.sliderValue = bar->value();
+  option.singleStep = bar->singleStep();
+  option.pageStep = bar->pageStep();
+  option.upsideDown = bar->invertedAppearance();
+  if (bar->orientation() == Qt::Horizontal) option.state |= QStyle::State_Horizontal;
+  return option;
+}
+
+QPoint partOf(const QScrollBar* bar, QStyle::SubControl part) {
+  const QStyleOptionSlider option = sliderOption(bar);
+  return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar).center();
+}
+
+// The arrow at the scroll bar's right end, clicked `times` times.
+void clickRightArrow(QScrollBar* bar, int times = 1) {
+  for (int i = 0; i < times; ++i) QTest::mouseClick(bar, Qt::LeftButton, {}, partOf(bar, QStyle::SC_ScrollBarAddLine));
+}
+
+// The trough between the thumb and the right arrow: one page.
+void clickRightOfThumb(QScrollBar* bar) {
+  QTest::mouseClick(bar, Qt::LeftButton, {}, partOf(bar, QStyle::SC_ScrollBarAddPage));
+}
+
+void press(QWidget* widget, Qt::Key key) { QTest::keyClick(widget, key); }
+
+void clickPanel(ClickablePanel* panel) { QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center()); }
+
+void clickRadio(QRadioButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  option.text = button->text();
+  const QRect hit = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
+  QTest::mouseClick(button, Qt::LeftButton, {}, hit.center());
+}
+
+void clickArrow(QToolButton* arrow) { QTest::mouseClick(arrow, Qt::LeftButton, {}, arrow->rect().center()); }
+
+void clickListRow(QListWidget* list, int row) {
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+// A menu of the menu bar opened with the mouse, then one of its commands clicked.
+void chooseMenuCommand(TForm1& form, QMenu* menu, QAction* command) {
+  QMenuBar* bar = form.menuBar();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000)) << "the menu did not open";
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(command).center());
+}
+
+// The 16 parameter names, as the device names them in its lines, in code order 1..16.
+constexpr std::array<const char*, kParameterCount> kNames{
+    "AMP_TYPE", "AMP_GAIN",   "AMP_MASTER", "AMP_BASS",      "AMP_MID",     "AMP_TREBLE",
+    "REV_LEVEL", "DELAY_LEVEL", "DELAY_REGEN", "DELAY_PAN",   "DELAY_TIME",  "EFF_RATE",
+    "GATE_THRES", "EFFECT_SELECT", "EFF_ADJUST1", "EFF_ADJUST2",
+};
+
+class EditorOverJack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kestralux-editor-e2e-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const PresetBank bank = startBank();
+    std::ofstream(dir / "start.bnk", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bank.data()), sizeof bank);
+    sim = std::make_unique<e2e::SimProcess>(
+        KESTRALUX_SIM_PROGRAM,
+        std::vector<std::string>{"--verbose", "--bank", (dir / "start.bnk").string(), "--dump-on-exit",
+                                 (dir / "end.bnk").string()},
+        dir / "sim.out");
+    ASSERT_TRUE(sim->started());
+
+    // Listed the way the editor will list them, before the editor has a port of its own.
+    RtMidiPorts lister(MidiSystem::Jack, "kestralux-e2e-lister");
+    ASSERT_EQ(lister.system(), MidiSystem::Jack) << "run under scripts/with-jack";
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while ((!toDevice || !fromDevice) && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(50ms);
+      toDevice = deviceNamed(lister.outputPortNames(), kToDevice);
+      fromDevice = deviceNamed(lister.inputPortNames(), kFromDevice);
+    }
+    ASSERT_TRUE(toDevice && fromDevice) << "the simulator's ports never appeared";
+  }
+
+  void TearDown() override {
+    if (app) app->form().close();
+    app.reset();
+    if (sim) sim->stop();
+    fs::remove_all(dir);
+  }
+
+  void writeComboConfig(std::uint32_t out, std::uint32_t in) {
+    const std::array<std::uint8_t, 8> bytes{
+        static_cast<std::uint8_t>(out),       static_cast<std::uint8_t>(out >> 8),
+        static_cast<std::uint8_t>(out >> 16), static_cast<std::uint8_t>(out >> 24),
+        static_cast<std::uint8_t>(in),        static_cast<std::uint8_t>(in >> 8),
+        static_cast<std::uint8_t>(in >> 16),  static_cast<std::uint8_t>(in >> 24)};
+    std::ofstream(dir / "combo.cfg", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 8);
+  }
+
+  std::vector<std::uint8_t> comboConfigBytes() const {
+    std::ifstream in(dir / "combo.cfg", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  void startEditor() {
+    MidiSetupBoxes boxes;
+    boxes.cardError = [this](QWidget*) { ++cardErrors; };
+    boxes.confirmCardChange = [this](QWidget*) {
+      ++confirmations;
+      return true;
+    };
+    app = std::make_unique<KestraluxApplication>(std::make_unique<RtMidiPorts>(MidiSystem::Jack), boxes,
+                                                 QString::fromStdString((dir / "combo.cfg").string()));
+    app->splashPauseMs = 0;
+    app->startUp();
+    app->form().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->form()));
+  }
+
+  // Every line in which the device reports a message it received, in order of arrival.
+  std::vector<std::string> deviceLines() const {
+    std::vector<std::string> lines;
+    for (auto& l : sim->outputLines())
+      if (l.rfind("kestralux-sim:", 0) != 0) lines.push_back(l);
+    return lines;
+  }
+
+  std::size_t countLines(const std::string& prefix) const {
+    std::size_t n = 0;
+    for (const auto& l : deviceLines())
+      if (l.rfind(prefix, 0) == 0) ++n;
+    return n;
+  }
+
+  // Runs the editor's event loop (its timers, its MIDI input) until the device has reported
+  // `count` lines.
+  bool waitForDeviceLines(std::size_t count, int timeoutMs = 10000) const {
+    return QTest::qWaitFor([&] { return deviceLines().size() >= count; }, timeoutMs);
+  }
+
+  PresetBank dumpedBank() const {
+    PresetBank bank{};
+    std::ifstream(dir / "end.bnk", std::ios::binary).read(reinterpret_cast<char*>(bank.data()), sizeof bank);
+    return bank;
+  }
+
+  fs::path dir;
+  std::unique_ptr<e2e::SimProcess> sim;
+  std::optional<std::uint32_t> toDevice;
+  std::optional<std::uint32_t> fromDevice;
+  std::unique_ptr<KestraluxApplication> app;
+  int cardErrors = 0;
+  int confirmations = 0;
+};
+
+struct Step {
+  const char* what;
+  std::function<void(TForm1&)> act;
+  std::vector<std::string> deviceHears;  // its lines for this step, in order
+};
+
+std::vector<std::string> wholePresetOfZeros() {
+  std::vector<std::string> lines;
+  char code[3];
+  for (int i = 0; i < kParameterCount; ++i) {
+    std::snprintf(code, sizeof code, "%02X", i + 1);
+    lines.push_back(std::string("param ") + kNames[static_cast<std::size_t>(i)] + " ctx=00 code=" + code + " value=0");
+  }
+  return lines;
+}
+
+TEST_F(EditorOverJack, WhatTheWindowShowsIsWhatTheDeviceHolds) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  ASSERT_TRUE(waitForDeviceLines(1)) << "no start message reached the device";
+  ASSERT_EQ(deviceLines().front(), "start-up");
+  TForm1& form = app->form();
+
+  const std::vector<Step> steps{
+      {"GAIN to the top with End, one back with the left arrow key",
+       [](TForm1& f) { press(f.ScrollGAIN, Qt::Key_End); press(f.ScrollGAIN, Qt::Key_Left); },
+       {"param AMP_GAIN ctx=00 code=02 value=30", "param AMP_GAIN ctx=00 code=02 value=29"}},
+      {"PRESET VOLUME: two clicks on its right arrow",
+       [](TForm1& f) { clickRightArrow(f.ScrollPVOL, 2); },
+       {"param AMP_MASTER ctx=00 code=03 value=1", "param AMP_MASTER ctx=00 code=03 value=2"}},
+      {"the tone and level strips one page each",
+       [](TForm1& f) {
+         for (QScrollBar* bar : {f.ScrollBASS, f.ScrollMID, f.ScrollTREB, f.ScrollREV, f.ScrollDLVL, f.ScrollDREG})
+           clickRightOfThumb(bar);
+       },
+       {"param AMP_BASS ctx=00 code=04 value=10", "param AMP_MID ctx=00 code=05 value=10",
+        "param AMP_TREBLE ctx=00 code=06 value=10", "param REV_LEVEL ctx=00 code=07 value=10",
+        "param DELAY_LEVEL ctx=00 code=08 value=10", "param DELAY_REGEN ctx=00 code=09 value=10"}},
+      {"DELAY PAN hard right with End", [](TForm1& f) { press(f.ScrollDPAN, Qt::Key_End); },
+       {"param DELAY_PAN ctx=00 code=0A value=31"}},
+      {"DELAY TIME to 250: its high bit rides in the context byte",
+       [](TForm1& f) { press(f.ScrollDTIME, Qt::Key_End); },
+       {"param DELAY_TIME ctx=01 code=0B value=250"}},
+      {"JAZZ: the model, then the unchanged preset volume", [](TForm1& f) { clickPanel(f.POLY); },
+       {"param AMP_TYPE ctx=00 code=01 value=14", "param AMP_MASTER ctx=00 code=03 value=2"}},
+      {"GATE one step: its own context byte 9", [](TForm1& f) { clickRightArrow(f.ScrollGATE); },
+       {"param GATE_THRES ctx=09 code=0D value=1"}},
+      {"FLANGER", [](TForm1& f) { clickRadio(f.FLANBTN); }, {"param EFFECT_SELECT ctx=00 code=0E value=2"}},
+      {"RATE one page, then to 255, with the flanger's code in the context",
+       [](TForm1& f) { clickRightOfThumb(f.ScrollRATE); press(f.ScrollRATE, Qt::Key_End); },
+       {"param EFF_RATE ctx=04 code=0C value=10", "param EFF_RATE ctx=05 code=0C value=255"}},
+      {"EFFECT ADJUST 2 two steps: the next effect code in its context",
+       [](TForm1& f) { clickRightArrow(f.ScrollFX16, 2); },
+       {"param EFF_ADJUST2 ctx=06 code=10 value=1", "param EFF_ADJUST2 ctx=06 code=10 value=2"}},
+      {"ROTARY with RATE at 255: the rate drops to FAST first", [](TForm1& f) { clickRadio(f.ROTBTN); },
+       {"param EFF_RATE ctx=18 code=0C value=1", "param EFFECT_SELECT ctx=00 code=0E value=12"}},
+      {"TREMOLO 2: the rate range opens again, nothing else is sent", [](TForm1& f) { clickRadio(f.TREMBTN2); },
+       {"param EFFECT_SELECT ctx=00 code=0E value=15"}},
+      {"DEPTH to the top and RATE to 255 under TREMOLO 2",
+       [](TForm1& f) { press(f.ScrollFX15, Qt::Key_End); press(f.ScrollRATE, Qt::Key_End); },
+       {"param EFF_ADJUST1 ctx=1E code=0F value=30", "param EFF_RATE ctx=1F code=0C value=255"}},
+      {"up arrow: preset 2, empty, goes out whole at the next tick",
+       [](TForm1& f) { clickArrow(f.PRESETUpDown->upArrow()); }, wholePresetOfZeros()},
+      {"TEXAS on preset 2", [](TForm1& f) { clickPanel(f.TEX); },
+       {"param AMP_TYPE ctx=00 code=01 value=11", "param AMP_MASTER ctx=00 code=03 value=0"}},
+      {"down arrow: back to preset 1, sent whole with the whole-preset context bytes",
+       [](TForm1& f) { clickArrow(f.PRESETUpDown->downArrow()); },
+       {"param AMP_TYPE ctx=00 code=01 value=14", "param AMP_GAIN ctx=00 code=02 value=29",
+        "param AMP_MASTER ctx=00 code=03 value=2", "param AMP_BASS ctx=00 code=04 value=10",
+        "param AMP_MID ctx=00 code=05 value=10", "param AMP_TREBLE ctx=00 code=06 value=10",
+        "param REV_LEVEL ctx=00 code=07 value=10", "param DELAY_LEVEL ctx=00 code=08 value=10",
+        "param DELAY_REGEN ctx=00 code=09 value=10", "param DELAY_PAN ctx=00 code=0A value=31",
+        "param DELAY_TIME ctx=1F code=0B value=250", "param EFF_RATE ctx=1F code=0C value=255",
+        "param GATE_THRES ctx=00 code=0D value=1", "param EFFECT_SELECT ctx=00 code=0E value=15",
+        "param EFF_ADJUST1 ctx=1E code=0F value=30", "param EFF_ADJUST2 ctx=1E code=10 value=2"}},
+      {"DEPTH one back after the return", [](TForm1& f) { press(f.ScrollFX15, Qt::Key_Left); },
+       {"param EFF_ADJUST1 ctx=1E code=0F value=29"}},
+  };
+
+  std::size_t heard = deviceLines().size();
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act(form);
+    ASSERT_TRUE(waitForDeviceLines(heard + step.deviceHears.size()))
+        << "the device heard " << deviceLines().size() - heard << " of " << step.deviceHears.size()
+        << " lines; its last: " << deviceLines().back();
+    // Let anything stray arrive before counting.
+    QTest::qWait(150);
+    const auto lines = deviceLines();
+    std::string heardNow;
+    for (std::size_t k = heard; k < lines.size(); ++k) heardNow += "\n  " + lines[k];
+    ASSERT_EQ(lines.size(), heard + step.deviceHears.size()) << "the device heard:" << heardNow;
+    for (std::size_t k = 0; k < step.deviceHears.size(); ++k) EXPECT_EQ(lines[heard + k], step.deviceHears[k]);
+    heard = lines.size();
+  }
+
+  // The window, after all that.
+  EXPECT_EQ(app->state.CurrentPreset, 0);
+  EXPECT_EQ(form.PRENUM->text(), "PRESET   1");
+  EXPECT_EQ(form.DTIMEEDIT->text(), "         1000 ms");
+  EXPECT_EQ(form.DPANEDIT->text(), "        RIGHT");
+  EXPECT_EQ(form.GATEEDIT->text(), "         -58DB");
+  EXPECT_EQ(form.POLY->colour(), QColor(255, 0, 0));
+  EXPECT_EQ(form.TEX->colour(), QColor(128, 0, 128));
+  EXPECT_TRUE(form.TREMBTN2->isChecked());
+
+  EXPECT_EQ(countLines("start-up"), 1u);
+  EXPECT_EQ(countLines("ignored"), 0u);
+  EXPECT_EQ(cardErrors, 0);
+  EXPECT_EQ(app->engine.droppedMessages(), 0);
+
+  ASSERT_EQ(sim->stop(), 0) << "the device did not write its bank";
+  const PresetBank device = dumpedBank();
+  const PresetBank before = startBank();
+  // The device edits the first preset of its bank; the editor showed its own preset 1.
+  for (int i = 0; i < kParameterCount; ++i)
+    EXPECT_EQ(device[0].value(i), app->state.bank[0].value(i)) << kNames[static_cast<std::size_t>(i)];
+  EXPECT_EQ(device[0].validName(), before[0].validName()) << "a parameter change never renames";
+  for (std::size_t n = 1; n < before.size(); ++n) EXPECT_EQ(device[n], before[n]) << "preset " << n + 1;
+}
+
+// The ports chosen with the setup window's lists and "OK?", starting from a combo.cfg that
+// names ports this machine does not have.
+TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
+  constexpr std::uint32_t kNoSuchPort = 40;
+  writeComboConfig(kNoSuchPort, kNoSuchPort);
+  startEditor();
+  EXPECT_EQ(cardErrors, 1) << "the start message had no port to go to";
+  EXPECT_FALSE(app->ports->isInputOpen());
+  TForm1& form = app->form();
+  TMIDI_IO& setup = app->midiSetup();
+  ASSERT_FALSE(setup.isVisible());
+
+  chooseMenuCommand(form, form.MIDI1, form.MIDISETUP1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return setup.isVisible(); }, 2000)) << "MIDI SETUP did not open the window";
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&setup));
+  const int outRow = rowNamed(setup.MIDI_OUT_SEL, kToDevice);
+  const int inRow = rowNamed(setup.MIDI_IN_SEL, kFromDevice);
+  ASSERT_GE(outRow, 0) << "the output list does not show the simulator";
+  ASSERT_GE(inRow, 0) << "the input list does not show the simulator";
+  EXPECT_EQ(static_cast<std::uint32_t>(outRow), *toDevice);
+  EXPECT_EQ(static_cast<std::uint32_t>(inRow), *fromDevice);
+
+  clickListRow(setup.MIDI_OUT_SEL, outRow);
+  clickListRow(setup.MIDI_IN_SEL, inRow);
+  EXPECT_EQ(setup.MIDI_OUT_SEL->palette().color(QPalette::Base), QColor(255, 0, 0));
+  QTest::mouseClick(setup.MIDI_DONE, Qt::LeftButton);
+
+  EXPECT_EQ(confirmations, 1);
+  EXPECT_FALSE(setup.isVisible());
+  EXPECT_EQ(app->engine.OUT_DEVICE, *toDevice);
+  EXPECT_EQ(app->engine.IN_DEVICE, *fromDevice);
+  const std::vector<std::uint8_t> remembered{static_cast<std::uint8_t>(*toDevice), 0, 0, 0,
+                                             static_cast<std::uint8_t>(*fromDevice), 0, 0, 0};
+  EXPECT_EQ(comboConfigBytes(), remembered);
+  EXPECT_TRUE(app->ports->isInputOpen());
+
+  // Confirming sends nothing by itself; the next edit goes to the chosen port.
+  press(form.ScrollGAIN, Qt::Key_End);
+  ASSERT_TRUE(waitForDeviceLines(1));
+  QTest::qWait(150);
+  EXPECT_EQ(deviceLines(), std::vector<std::string>{"param AMP_GAIN ctx=00 code=02 value=30"});
+  EXPECT_EQ(cardErrors, 1);
+}
+
+}  // namespace
+}  // namespace kestralux
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
