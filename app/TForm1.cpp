@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QApplication>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -96,6 +98,26 @@ const EventRow kEvents[] = {
     {"STORE_Time2", &TForm1::STORE_Time2Timer},
     {"Timer2", &TForm1::Timer2Timer},
 };
+
+// The classic radio indicator (13 pixels and a 4-pixel gap) leaves the 97-pixel effect
+// buttons room for "COMPRESSOR" in bold; the desktop's wider indicator would cut it.
+class EffectButtonStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_ExclusiveIndicatorWidth || metric == PM_ExclusiveIndicatorHeight) return 13;
+    if (metric == PM_RadioButtonLabelSpacing) return 4;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+QStyle* effectButtonStyle() {
+  static EffectButtonStyle* style = [] {
+    auto* s = new EffectButtonStyle;
+    s->setParent(qApp);  // lives as long as the application
+    return s;
+  }();
+  return style;
+}
 
 QString qs(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -276,6 +298,7 @@ void TForm1::buildControls() {
       }
       case layout::RadioButton:
         widget = new QRadioButton(qs(row.text), parent);
+        widget->setStyle(effectButtonStyle());
         break;
     }
     widget->setObjectName(qs(row.name));
@@ -458,6 +481,8 @@ void TForm1::applyTabOrder() {
 
 void TForm1::setBoxText(QLineEdit* box, const QString& text) {
   box->setText(isUpperCaseBox(box) ? text.toUpper() : text);
+  // A text wider than its box shows its start, the way the fixed layout was drawn.
+  box->setCursorPosition(0);
 }
 
 ClickablePanel* TForm1::ampPanelOfModel(int ampType) const {
