@@ -31,6 +31,18 @@ struct ErrorSink {
   }
 };
 
+// One whole message out; RtMidi reports a failed send through the error sink, not always
+// by throwing.
+bool sendThrough(RtMidiOut& out, ErrorSink& sink, std::span<const std::uint8_t> message) {
+  try {
+    sink.reset();
+    out.sendMessage(message.data(), message.size());
+  } catch (const RtMidiError&) {
+    return false;
+  }
+  return !sink.failed;
+}
+
 void collectError(RtMidiError::Type type, const std::string& text, void* userData) {
   auto* sink = static_cast<ErrorSink*>(userData);
   if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) return;
@@ -241,14 +253,7 @@ bool RtMidiPorts::isOutputOpen() const { return out_ && out_->isPortOpen(); }
 
 bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
   if (!isOutputOpen() || message.empty()) return false;
-  ErrorSink& sink = inputContext_->outErrors;
-  try {
-    sink.reset();
-    out_->sendMessage(message.data(), message.size());
-  } catch (const RtMidiError&) {
-    return false;
-  }
-  return !sink.failed;
+  return sendThrough(*out_, inputContext_->outErrors, message);
 }
 
 void RtMidiPorts::closeOutput() {
@@ -348,14 +353,7 @@ bool RtMidiVirtualPorts::open(const std::string& clientName, MidiPorts::Delivery
 
 bool RtMidiVirtualPorts::sendMessage(std::span<const std::uint8_t> message) {
   if (!open_ || message.empty()) return false;
-  ErrorSink& sink = inputContext_->outErrors;
-  try {
-    sink.reset();
-    out_->sendMessage(message.data(), message.size());
-  } catch (const RtMidiError&) {
-    return false;
-  }
-  return !sink.failed;
+  return sendThrough(*out_, inputContext_->outErrors, message);
 }
 
 void RtMidiVirtualPorts::close() {
