@@ -32,6 +32,7 @@
 #include "app/UpDownArrows.h"
 #include "midi/RtMidiPorts.h"
 #include "model/PresetRecord.h"
+#include "protocol/Sysex.h"
 #include "tests/e2e/SimProcess.h"
 
 namespace kestralux {
@@ -355,7 +356,7 @@ TEST_F(EditorOverJack, WhatTheWindowShowsIsWhatTheDeviceHolds) {
 }
 
 // The ports chosen with the setup window's lists and "OK?", starting from a combo.cfg that
-// names ports this machine does not have.
+// names ports this machine does not have; then both directions work on the chosen ports.
 TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
   constexpr std::uint32_t kNoSuchPort = 40;
   writeComboConfig(kNoSuchPort, kNoSuchPort);
@@ -396,6 +397,26 @@ TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
   QTest::qWait(150);
   EXPECT_EQ(deviceLines(), std::vector<std::string>{"param AMP_GAIN ctx=00 code=02 value=30"});
   EXPECT_EQ(cardErrors, 1);
+
+  // The chosen input hears the device: its answer to a bank request comes back through the
+  // setup window and the poll tick, whole and in bank order.
+  std::vector<RxSlot> received;
+  app->engine.setDecoder([&](const RxSlot& slot) { received.push_back(slot); });
+  app->protocol.SendBankRequest();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() >= 30; }, 10000))
+      << "only " << received.size() << " preset messages came back";
+  QTest::qWait(150);
+  ASSERT_EQ(received.size(), 30u);
+  PresetBank device = startBank();
+  device[0].setValue(AMP_GAIN, 30);
+  for (std::size_t n = 0; n < received.size(); ++n) {
+    const PresetMessage expected = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, device[n]);
+    EXPECT_EQ(received[n].length, expected.size()) << "message " << n;
+    EXPECT_TRUE(received[n].endsWithF7) << "message " << n;
+    for (std::size_t b = 0; b + 1 < expected.size(); ++b)
+      ASSERT_EQ(received[n].data[b], expected[b]) << "message " << n << " byte " << b;
+  }
+  EXPECT_EQ(app->engine.droppedMessages(), 0);
 }
 
 }  // namespace
