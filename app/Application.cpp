@@ -10,6 +10,7 @@
 
 #include "app/Artwork.h"
 #include "app/HelpViewer.h"
+#include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
 
@@ -67,6 +68,7 @@ void KestraluxApplication::createMidiSetup() {
 }
 
 int KestraluxApplication::run() {
+  if (QuitOnSignal::requested()) return 0;
   Form1->showMaximized();
   QApplication::exec();
   return 0;

@@ -3,10 +3,12 @@
 #include <exception>
 
 #include "app/Application.h"
+#include "app/QuitOnSignal.h"
 #include "midi/RtMidiPorts.h"
 
 int main(int argc, char** argv) {
   QApplication qtApplication(argc, argv);
+  kestralux::QuitOnSignal quitOnSignal;
   try {
     kestralux::KestraluxApplication application(std::make_unique<kestralux::RtMidiPorts>());
     application.startUp();

@@ -2,6 +2,8 @@
 // of, the artwork and start-up.
 
 #include <QApplication>
+#include <QTimer>
+#include <csignal>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -14,6 +16,7 @@
 #include "app/Artwork.h"
 #include "app/ClickablePanel.h"
 #include "app/HelpViewer.h"
+#include "app/QuitOnSignal.h"
 #include "app/UpDownArrows.h"
 #include "tests/app/FormFixture.h"
 
@@ -198,6 +201,25 @@ TEST(KestraluxApplication, WithoutMidiPortsStartUpShowsTheCardErrorOnceAndComple
   EXPECT_EQ(cardErrors, 1);
   EXPECT_EQ(application.midiSetup().MIDI_IN_SEL->item(0)->text(), "No Midi Devices Found!");
   EXPECT_EQ(application.midiSetup().MIDI_OUT_SEL->item(0)->text(), "No Midi Devices Found!");
+}
+
+}  // namespace
+}  // namespace kestralux::test
+
+namespace kestralux::test {
+namespace {
+
+TEST(QuitOnSignal, TerminationEndsTheEventLoopInsteadOfTheProcess) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    QuitOnSignal quit;
+    QTimer::singleShot(0, [signal] { ::raise(signal); });
+    QTimer watchdog;
+    bool timedOut = false;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] { timedOut = true; QApplication::quit(); });
+    watchdog.start(5000);
+    QApplication::exec();
+    EXPECT_FALSE(timedOut) << "signal " << signal;
+  }
 }
 
 }  // namespace
