@@ -1,6 +1,7 @@
 #include "midi/ComboConfig.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -15,7 +16,8 @@ class ComboConfigFile : public ::testing::Test {
  protected:
   void SetUp() override {
     dir = fs::temp_directory_path() /
-          ("combo-cfg-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+          ("combo-cfg-" + std::to_string(::getpid()) + "-" +
+           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     path = dir / "combo.cfg";

@@ -1,6 +1,7 @@
 #include "midi/TMIDI_IO.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -43,7 +44,9 @@ struct SetupWindow {
                  std::vector<std::string> outs = names("out ", 3),
                  std::optional<ComboConfig> saved = std::nullopt)
       : ports(std::move(ins), std::move(outs)) {
-    dir = fs::temp_directory_path() / ("tmidi-io-" + std::to_string(++counter));
+    // ctest runs tests in parallel processes: the folder is this process's own.
+    dir = fs::temp_directory_path() /
+          ("tmidi-io-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
     fs::remove_all(dir);
     fs::create_directories(dir);
     config = dir / "combo.cfg";
