@@ -18,6 +18,7 @@
 
 #include "app/Artwork.h"
 #include "app/ClickablePanel.h"
+#include "app/Latin1.h"
 #include "app/MainWindowLayout.h"
 #include "app/PresetNameValidator.h"
 #include "app/UpDownArrows.h"
@@ -117,10 +118,6 @@ QStyle* effectButtonStyle() {
     return s;
   }();
   return style;
-}
-
-QString qs(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
@@ -230,7 +227,7 @@ void TForm1::buildControls() {
 
   auto* arrowKeys = new HorizontalArrowKeys(this);
   for (const layout::ControlRow& row : layout::kControls) {
-    QWidget* parent = row.parent.empty() ? clientArea : clientArea->findChild<QWidget*>(qs(row.parent));
+    QWidget* parent = row.parent.empty() ? clientArea : clientArea->findChild<QWidget*>(latin1(row.parent));
     Q_ASSERT(parent);
     QWidget* widget = nullptr;
     switch (row.kind) {
@@ -242,7 +239,7 @@ void TForm1::buildControls() {
         break;
       }
       case layout::Label: {
-        auto* label = new QLabel(qs(row.text), parent);
+        auto* label = new QLabel(latin1(row.text), parent);
         label->setAlignment(Qt::AlignCenter);
         widget = label;
         break;
@@ -256,7 +253,7 @@ void TForm1::buildControls() {
       }
       case layout::NumberBox: {
         QLineEdit* box = makeReadOnlyBox(parent);
-        box->setText(qs(row.text));
+        box->setText(latin1(row.text));
         widget = box;
         break;
       }
@@ -264,13 +261,13 @@ void TForm1::buildControls() {
         auto* box = new QLineEdit(parent);
         box->setMaxLength(layout::kNameBoxMaxLength);
         box->setValidator(new PresetNameValidator(layout::kNameBoxMaxLength, box));
-        box->setText(qs(row.text));
+        box->setText(latin1(row.text));
         widget = box;
         break;
       }
       case layout::Panel: {
         auto* panel = new ClickablePanel(parent);
-        panel->setCaption(qs(row.text));
+        panel->setCaption(latin1(row.text));
         panel->setOuterBevel(row.outerBevel);
         panel->setBevelWidth(layout::kPanelBevelWidth);
         panel->setBorderWidth(layout::kPanelBorderWidth);
@@ -278,7 +275,7 @@ void TForm1::buildControls() {
         break;
       }
       case layout::PushButton:
-        widget = new QPushButton(qs(row.text), parent);
+        widget = new QPushButton(latin1(row.text), parent);
         break;
       case layout::ValueBox: {
         QLineEdit* box = makeReadOnlyBox(parent);
@@ -297,15 +294,15 @@ void TForm1::buildControls() {
         break;
       }
       case layout::RadioButton:
-        widget = new QRadioButton(qs(row.text), parent);
+        widget = new QRadioButton(latin1(row.text), parent);
         widget->setStyle(effectButtonStyle());
         break;
     }
-    widget->setObjectName(qs(row.name));
+    widget->setObjectName(latin1(row.name));
     widget->setGeometry(row.x, row.y, row.w, row.h);
     widget->setFont(fontOf(row.font));
     applyColours(widget, row);
-    if (row.kind == layout::ValueBox) setBoxText(static_cast<QLineEdit*>(widget), qs(row.text));
+    if (row.kind == layout::ValueBox) setBoxText(static_cast<QLineEdit*>(widget), latin1(row.text));
     if (!row.visible) widget->setVisible(false);
   }
 }
@@ -412,12 +409,12 @@ void TForm1::bindMembers() {
 void TForm1::buildMenus() {
   QMenu* menu = nullptr;
   for (const layout::MenuRow& row : layout::kMenus) {
-    if (!menu || menu->objectName() != qs(row.menu)) {
-      menu = menuBar()->addMenu(qs(row.menuCaption));
-      menu->setObjectName(qs(row.menu));
+    if (!menu || menu->objectName() != latin1(row.menu)) {
+      menu = menuBar()->addMenu(latin1(row.menuCaption));
+      menu->setObjectName(latin1(row.menu));
     }
-    QAction* action = menu->addAction(qs(row.itemCaption));
-    action->setObjectName(qs(row.item));
+    QAction* action = menu->addAction(latin1(row.itemCaption));
+    action->setObjectName(latin1(row.item));
   }
   LOADPRESET1 = menuBar()->findChild<QMenu*>("LOADPRESET1");
   MIDI1 = menuBar()->findChild<QMenu*>("MIDI1");
@@ -446,7 +443,7 @@ void TForm1::buildTimers() {
 
 void TForm1::wireEvents() {
   for (const EventRow& row : kEvents) {
-    QObject* source = findChild<QObject*>(qs(row.control));
+    QObject* source = findChild<QObject*>(latin1(row.control));
     Q_ASSERT_X(source, "TForm1", row.control.data());
     const Handler handler = row.handler;
     const auto run = [this, handler] { (this->*handler)(); };
@@ -472,7 +469,7 @@ void TForm1::wireEvents() {
 void TForm1::applyTabOrder() {
   QWidget* previous = nullptr;
   for (std::string_view name : layout::kTabOrder) {
-    QWidget* widget = clientArea->findChild<QWidget*>(qs(name));
+    QWidget* widget = clientArea->findChild<QWidget*>(latin1(name));
     if (previous) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
@@ -487,17 +484,17 @@ void TForm1::setBoxText(QLineEdit* box, const QString& text) {
 
 ClickablePanel* TForm1::ampPanelOfModel(int ampType) const {
   if (ampType < 0 || ampType >= static_cast<int>(kAmpModels.size())) return nullptr;
-  return clientArea->findChild<ClickablePanel*>(qs(kAmpModels[static_cast<std::size_t>(ampType)].panel));
+  return clientArea->findChild<ClickablePanel*>(latin1(kAmpModels[static_cast<std::size_t>(ampType)].panel));
 }
 
 QRadioButton* TForm1::effectButtonOf(int effectCode) const {
   const EffectRow* effect = findEffect(effectCode);
-  return effect ? Panel1->findChild<QRadioButton*>(qs(effect->button)) : nullptr;
+  return effect ? Panel1->findChild<QRadioButton*>(latin1(effect->button)) : nullptr;
 }
 
 void TForm1::ResetAmpPanels() {
   for (const AmpModelRow& model : kAmpModels) {
-    auto* panel = clientArea->findChild<ClickablePanel*>(qs(model.panel));
+    auto* panel = clientArea->findChild<ClickablePanel*>(latin1(model.panel));
     panel->setOuterBevel(Bevel::Lowered);
     panel->setColour(colourOf(layout::kPurple));
   }

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include "app/Latin1.h"
 #include "app/TForm1.h"
 #include "editor/EditorTables.h"
 
@@ -13,19 +14,15 @@ namespace kestralux {
 
 namespace {
 
-QString latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 void paintButton(QRadioButton* button, const QColor& colour) {
   QPalette p = button->palette();
   p.setColor(QPalette::Window, colour);
   p.setColor(QPalette::Button, colour);
   button->setPalette(p);
+}
+
+void setShown(std::initializer_list<QWidget*> widgets, bool shown) {
+  for (QWidget* w : widgets) w->setVisible(shown);
 }
 
 const QColor kBlack(0, 0, 0);
@@ -54,15 +51,10 @@ void TForm1::SelectEffect(int code) {
   LABL15->setText(latin1(effect.adjust1Caption));
   if (effect.adjust2Caption) LABL16->setText(latin1(*effect.adjust2Caption));
   if (effect.rateShown) LABLRATE->setText(QStringLiteral("RATE"));
-  for (QWidget* w : {static_cast<QWidget*>(LABL15), static_cast<QWidget*>(Effect15),
-                     static_cast<QWidget*>(ScrollFX15)})
-    w->setVisible(effect.adjust1Shown);
-  for (QWidget* w : {static_cast<QWidget*>(LABL16), static_cast<QWidget*>(Effect16),
-                     static_cast<QWidget*>(ScrollFX16)})
-    w->setVisible(effect.adjust2Shown);
-  for (QWidget* w : {static_cast<QWidget*>(LABLRATE), static_cast<QWidget*>(Rate),
-                     static_cast<QWidget*>(ScrollRATE)})
-    w->setVisible(effect.rateShown);
+  // A control's caption, value box and scroll bar show and hide together.
+  setShown({LABL15, Effect15, ScrollFX15}, effect.adjust1Shown);
+  setShown({LABL16, Effect16, ScrollFX16}, effect.adjust2Shown);
+  setShown({LABLRATE, Rate, ScrollRATE}, effect.rateShown);
 
   protocol.SendEffectSelect(code);
 }

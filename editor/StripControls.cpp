@@ -4,27 +4,16 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include "app/Latin1.h"
 #include "app/TForm1.h"
 #include "editor/EditorTables.h"
 
 namespace kestralux {
 
-namespace {
-
-QString latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString nameOf(std::string_view name) {
-  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
-}  // namespace
-
 void TForm1::StripChange(std::string_view scrollBar) {
   const StripRow* row = findStrip(scrollBar);
-  auto* bar = clientArea->findChild<QScrollBar*>(nameOf(row->scrollBar));
-  auto* box = clientArea->findChild<QLineEdit*>(nameOf(row->valueBox));
+  auto* bar = clientArea->findChild<QScrollBar*>(latin1(row->scrollBar));
+  auto* box = clientArea->findChild<QLineEdit*>(latin1(row->valueBox));
   const int position = bar->value();
   setBoxText(box, latin1(stripText(*row, position, TextSource::Handler)));
   state.current().setValue(row->parameter, position);
@@ -33,8 +22,8 @@ void TForm1::StripChange(std::string_view scrollBar) {
 
 void TForm1::ShowStrips() {
   for (const StripRow& row : kStrips) {
-    auto* bar = clientArea->findChild<QScrollBar*>(nameOf(row.scrollBar));
-    auto* box = clientArea->findChild<QLineEdit*>(nameOf(row.valueBox));
+    auto* bar = clientArea->findChild<QScrollBar*>(latin1(row.scrollBar));
+    auto* box = clientArea->findChild<QLineEdit*>(latin1(row.valueBox));
     // Moving the bar runs its handler, which stores a clamped value back; a bar already at
     // the (clamped) position runs nothing.
     bar->setValue(state.current().value(row.parameter));
