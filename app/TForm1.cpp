@@ -536,7 +536,7 @@ void TForm1::ShowPreset() {
   }
 
   const std::optional<std::string> name = state.current().validName();
-  PRENAME->setText(name ? QString::fromLatin1(name->data(), static_cast<qsizetype>(name->size())).toUpper()
+  PRENAME->setText(name ? latin1(*name).toUpper()
                         : QStringLiteral("NO PRESET HERE"));
 }
 
