@@ -140,14 +140,7 @@ class EditorOverJack : public ::testing::Test {
     dir = fs::temp_directory_path() / ("kestralux-editor-e2e-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    const PresetBank bank = startBank();
-    std::ofstream(dir / "start.bnk", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bank.data()), sizeof bank);
-    sim = std::make_unique<e2e::SimProcess>(
-        KESTRALUX_SIM_PROGRAM,
-        std::vector<std::string>{"--verbose", "--bank", (dir / "start.bnk").string(), "--dump-on-exit",
-                                 (dir / "end.bnk").string()},
-        dir / "sim.out");
+    sim = e2e::startSimulator(dir, startBank());
     ASSERT_TRUE(sim->started());
 
     // Listed the way the editor will list them, before the editor has a port of its own.

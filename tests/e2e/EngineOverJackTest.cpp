@@ -47,14 +47,7 @@ class EngineOverJack : public ::testing::Test {
     ASSERT_EQ(ports.system(), MidiSystem::Jack) << "run under scripts/with-jack";
     dir = fs::temp_directory_path() / ("kestralux-e2e-" + std::to_string(getpid()));
     fs::create_directories(dir);
-    const PresetBank bank = distinctBank();
-    std::ofstream(dir / "start.bnk", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bank.data()), sizeof bank);
-    sim = std::make_unique<e2e::SimProcess>(
-        KESTRALUX_SIM_PROGRAM,
-        std::vector<std::string>{"--verbose", "--bank", (dir / "start.bnk").string(), "--dump-on-exit",
-                                 (dir / "end.bnk").string()},
-        dir / "sim.out");
+    sim = e2e::startSimulator(dir, distinctBank());
     ASSERT_TRUE(sim->started());
     const auto end = std::chrono::steady_clock::now() + 10s;
     while ((!toDevice || !fromDevice) && std::chrono::steady_clock::now() < end) {

@@ -11,8 +11,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <memory>
 #include <thread>
 #include <vector>
+
+#include "model/PresetRecord.h"
 
 namespace kestralux::e2e {
 
@@ -85,5 +88,17 @@ class SimProcess {
   pid_t pid_ = -1;
   int exitStatus_ = -1;
 };
+
+// kestralux-sim started in `dir` with `bank` as dir/start.bnk, printing what it receives to
+// dir/sim.out and writing its bank to dir/end.bnk when it stops.
+inline std::unique_ptr<SimProcess> startSimulator(const std::filesystem::path& dir, const PresetBank& bank) {
+  std::ofstream(dir / "start.bnk", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bank.data()), sizeof bank);
+  return std::make_unique<SimProcess>(
+      KESTRALUX_SIM_PROGRAM,
+      std::vector<std::string>{"--verbose", "--bank", (dir / "start.bnk").string(), "--dump-on-exit",
+                               (dir / "end.bnk").string()},
+      dir / "sim.out");
+}
 
 }  // namespace kestralux::e2e
