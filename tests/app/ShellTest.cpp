@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <csignal>
+#include <stdexcept>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include "midi/LoopbackPorts.h"
 #include "app/Artwork.h"
 #include "app/ClickablePanel.h"
+#include "app/GuardedApplication.h"
 #include "app/HelpViewer.h"
 #include "app/QuitOnSignal.h"
 #include "app/UpDownArrows.h"
@@ -220,6 +222,27 @@ TEST(QuitOnSignal, TerminationEndsTheEventLoopInsteadOfTheProcess) {
     QApplication::exec();
     EXPECT_FALSE(timedOut) << "signal " << signal;
   }
+}
+
+}  // namespace
+}  // namespace kestralux::test
+
+namespace kestralux::test {
+namespace {
+
+TEST(GuardedApplication, AnExceptionFromAHandlerIsShownAndTheLoopGoesOn) {
+  auto* app = dynamic_cast<GuardedApplication*>(QApplication::instance());
+  ASSERT_NE(app, nullptr);
+  QStringList shown;
+  const auto previous = app->showError;
+  app->showError = [&](const QString& text) { shown << text; };
+
+  QTimer::singleShot(0, [] { throw std::runtime_error("preset file unreadable"); });
+  QTimer::singleShot(20, [] { QApplication::quit(); });
+  QApplication::exec();
+  app->showError = previous;
+
+  EXPECT_EQ(shown, QStringList{"preset file unreadable"});
 }
 
 }  // namespace
