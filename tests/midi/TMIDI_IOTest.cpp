@@ -329,6 +329,18 @@ TEST(TMIDI_IO, MessagesFromThePortThreadArriveOnTheGuiThreadAndNotAfterAClose) {
   EXPECT_EQ(s.engine.rx.waiting(), 1) << "the notice posted before the close is ignored";
 }
 
+// combo.cfg is read as it stands: numbers that name no port leave the input closed without a
+// word and make the start message show the card error, nothing worse.
+TEST(TMIDI_IO, ConfigNamingPortsThatDoNotExistStartsQuietly) {
+  SetupWindow s(names("in ", 2), names("out ", 3), ComboConfig{0xFFFFFFFFu, 0x80000000u});
+  EXPECT_EQ(s.engine.OUT_DEVICE, 0xFFFFFFFFu);
+  EXPECT_EQ(s.engine.IN_DEVICE, 0x80000000u);
+  EXPECT_FALSE(s.ports.isInputOpen());
+  EXPECT_EQ(s.cardErrors, 1);
+  EXPECT_TRUE(s.ports.allSent().empty());
+}
+
+
 }  // namespace
 }  // namespace kestralux
 
