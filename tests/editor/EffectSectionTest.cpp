@@ -184,16 +184,7 @@ TEST_F(LiveEditor, EffectBarsCarryTheEffectInTheirContextByte) {
     SCOPED_TRACE((form.get()->*row.effect)->objectName().toStdString() + " " + bar->objectName().toStdString() +
                  " from " + std::to_string(row.from) + " by " + moveName(row.how));
     clickRadio(form.get()->*row.effect);
-    prepare(bar, row.from);
-    const PresetRecord before = state.current();
-
-    move(bar, row.how);
-
-    EXPECT_EQ(bar->value(), row.to);
-    EXPECT_EQ(hex(sent()), hex({row.wire}));
-    EXPECT_EQ(state.current().value(row.parameter), row.to);
-    EXPECT_TRUE(onlyChanged(before, state.current(), row.parameter));
-    EXPECT_EQ(box->text(), row.shown);
+    expectMove(bar, box, row.parameter, row.from, row.how, row.to, row.wire, row.shown);
   }
 }
 

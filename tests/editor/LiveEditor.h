@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -132,6 +133,20 @@ inline void clickRadio(QRadioButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, {}, area.center());
 }
 
+// Every parameter of `record` except `changed` equals the same one of `before`.
+inline ::testing::AssertionResult onlyChanged(const PresetRecord& before, const PresetRecord& after,
+                                              int changed) {
+  for (int i = 0; i < kParameterCount; ++i) {
+    if (i == changed) continue;
+    if (before.value(i) != after.value(i))
+      return ::testing::AssertionFailure() << "parameter " << i << " changed from " << before.value(i)
+                                           << " to " << after.value(i);
+  }
+  if (before.slot(kReservedSlot) != after.slot(kReservedSlot))
+    return ::testing::AssertionFailure() << "the reserved slot changed";
+  return ::testing::AssertionSuccess();
+}
+
 class LiveEditor : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -183,6 +198,22 @@ class LiveEditor : public ::testing::Test {
     forget();
   }
 
+  // One user move of `bar` from `from`: the bar ends at `to`, exactly `wire` goes out, the
+  // record holds `to` in `parameter` and nothing else, and `box` shows `shown`.
+  void expectMove(QScrollBar* bar, QLineEdit* box, int parameter, int from, Move how, int to,
+                  const Message& wire, const QString& shown) {
+    prepare(bar, from);
+    const PresetRecord before = state.current();
+
+    move(bar, how);
+
+    EXPECT_EQ(bar->value(), to);
+    EXPECT_EQ(hex(sent()), hex({wire}));
+    EXPECT_EQ(state.current().value(parameter), to);
+    EXPECT_TRUE(onlyChanged(before, state.current(), parameter));
+    EXPECT_EQ(box->text(), shown);
+  }
+
   QTemporaryDir configDir;
   LoopbackPorts ports{{"KESTRALUX IN"}, {"KESTRALUX OUT"}};
   MidiEngine engine{ports};
@@ -194,18 +225,5 @@ class LiveEditor : public ::testing::Test {
   std::unique_ptr<TForm1> form;
 };
 
-// Every parameter of `record` except `changed` equals the same one of `before`.
-inline ::testing::AssertionResult onlyChanged(const PresetRecord& before, const PresetRecord& after,
-                                              int changed) {
-  for (int i = 0; i < kParameterCount; ++i) {
-    if (i == changed) continue;
-    if (before.value(i) != after.value(i))
-      return ::testing::AssertionFailure() << "parameter " << i << " changed from " << before.value(i)
-                                           << " to " << after.value(i);
-  }
-  if (before.slot(kReservedSlot) != after.slot(kReservedSlot))
-    return ::testing::AssertionFailure() << "the reserved slot changed";
-  return ::testing::AssertionSuccess();
-}
 
 }  // namespace kestralux::test
