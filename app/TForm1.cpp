@@ -195,6 +195,7 @@ TForm1::TForm1(EditorState& editorState, DeviceProtocol& deviceProtocol, QWidget
   buildTimers();
   wireEvents();
   applyTabOrder();
+  setUpTransfers();
 
   auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
   helpKey->setObjectName("helpKey");
@@ -203,7 +204,7 @@ TForm1::TForm1(EditorState& editorState, DeviceProtocol& deviceProtocol, QWidget
   START_MIDI();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { protocol.fetchNotices = nullptr; }
 
 void TForm1::buildControls() {
   scrollArea = new QScrollArea(this);
@@ -557,10 +558,6 @@ void TForm1::CHANGE_PRESET_NAME() {
   state.current().storeName(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())));
 }
 
-void TForm1::STORClick() {}
-void TForm1::REQUESClick() {}
-void TForm1::STORE_SELECTClick() {}
-
 void TForm1::PRESET_STRClick() {}
 void TForm1::Load_presetClick() {}
 void TForm1::STR_ALLClick() {}
@@ -576,13 +573,6 @@ void TForm1::HELP1Click() {}
 void TForm1::CONTENTS1Click() { emit helpRequested(kHelpContext); }
 
 void TForm1::Timer1Timer() { Timer1->stop(); }
-
-void TForm1::STORE_Time2Timer() { STORE_Time2->stop(); }
-
-void TForm1::Timer2Timer() {
-  Timer2->stop();
-  Timer2->start();
-}
 
 void TForm1::START_MIDI() {}
 

@@ -26,6 +26,8 @@ class QTimer;
 namespace kestralux {
 
 class ClickablePanel;
+class InputHold;
+class PanelNotice;
 class UpDownArrows;
 
 class TForm1 : public QMainWindow {
@@ -59,10 +61,14 @@ class TForm1 : public QMainWindow {
   void PRESETUpDownClick();
   void CHANGE_PRESET_NAME();
 
-  // Device transfer.
+  // Device transfer (DeviceTransfers.cpp).
   void STORClick();
   void REQUESClick();
   void STORE_SELECTClick();
+  void StoreToDevice();
+  void RestoreButtons();
+  // Sends the next store message, or ends the store once the last one's pause is over.
+  void storePaceTick();
 
   // Disk commands and the export button.
   void PRESET_STRClick();
@@ -248,6 +254,13 @@ class TForm1 : public QMainWindow {
   QTimer* STORE_Time2 = nullptr;
   QTimer* Timer2 = nullptr;
 
+  // What the transfers tell the user, on the captions of REQUES and STOR.
+  PanelNotice* fetchNotice = nullptr;
+  PanelNotice* storeNotice = nullptr;
+  // DUMP_PAUSE after each store message.
+  QTimer* storePace = nullptr;
+  InputHold* storeInputHold = nullptr;
+
  signals:
   void midiSetupRequested();
   // A help page is wanted; the application's help viewer shows it.
@@ -260,6 +273,7 @@ class TForm1 : public QMainWindow {
   void buildTimers();
   void wireEvents();
   void applyTabOrder();
+  void setUpTransfers();
 
   QSet<const QLineEdit*> upperCaseBoxes_;
 };

@@ -84,15 +84,19 @@ RxStoreResult MidiEngine::MIDI_LONG_DATA(std::span<const std::uint8_t> message) 
 }
 
 void MidiEngine::pollTick(EditorState& state, DeviceProtocol& protocol) {
-  if (state.PresetResendPending) {
+  if (state.PresetResendPending && !state.StoreInProgress) {
     // Cleared first: a preset change made while a box of this burst is open asks again.
     state.PresetResendPending = false;
     protocol.SendWholePreset();
   }
   while (rx.RX_PENDING) {
     const RxSlot& slot = rx.takeNext();
-    if (decoder_) decoder_(slot);
+    if (decoder_)
+      decoder_(slot);
+    else
+      protocol.DecodeNextSlot(slot);
   }
+  protocol.CheckTransferSilence();
 }
 
 }  // namespace kestralux

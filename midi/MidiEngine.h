@@ -50,8 +50,9 @@ class MidiEngine : public SysexOutput {
   // One received message, on the engine's thread.
   RxStoreResult MIDI_LONG_DATA(std::span<const std::uint8_t> message);
 
-  // The body of the poll tick: the pending whole-preset send, then every waiting message
-  // to the decoder.
+  // The body of the poll tick: the pending whole-preset send (held while a store runs), then
+  // every waiting message to the decoder (the fetch's, unless one is set), then the fetch's
+  // silence check.
   void pollTick(EditorState& state, DeviceProtocol& protocol);
 
   void setCardErrorHook(std::function<void()> hook) { MIDI_CARD_ERROR_ = std::move(hook); }

@@ -18,6 +18,9 @@ struct EditorState {
   bool BankRefreshPending = false;   // a fetch has completed; Timer2 shows preset 1
 
   bool StoreRequested = false;
+  // From the confirmation of a store until its last message has gone out; a whole-preset
+  // send waits until then, so the device hears nothing between the store's messages.
+  bool StoreInProgress = false;
   StoreScope storeScope = StoreScope::SINGLE;
 
   PresetRecord& current() { return bank[static_cast<std::size_t>(CurrentPreset)]; }

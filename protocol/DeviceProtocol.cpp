@@ -43,4 +43,34 @@ const PresetMessage& DeviceProtocol::BuildStoreMessage(StoreScope scope, int n) 
   return DUMP_BUFFER;
 }
 
+void DeviceProtocol::RequestBank() {
+  SendBankRequest();
+  fetch.requested(clock());
+}
+
+void DeviceProtocol::DecodeNextSlot(const RxSlot& slot) {
+  const BankFetch::Report report = fetch.take(slot, state_.bank, clock());
+  if (report.complete) state_.BankRefreshPending = true;
+  tell(report.notices);
+}
+
+void DeviceProtocol::CheckTransferSilence() { tell(fetch.checkSilence(clock()).notices); }
+
+void DeviceProtocol::PrepareStore(StoreScope scope) {
+  std::vector<PresetMessage> messages;
+  if (scope == StoreScope::ALL) {
+    for (int n = 0; n < kPresetCount; ++n) messages.push_back(BuildStoreMessage(StoreScope::ALL, n));
+  } else {
+    messages.push_back(BuildStoreMessage(StoreScope::SINGLE, state_.CurrentPreset));
+  }
+  store.prepare(std::move(messages));
+}
+
+std::string DeviceProtocol::SendNextStoreMessage() {
+  // Its own copy: a box opened by a failing send may let other work run.
+  const PresetMessage message = store.take();
+  output_.SEND_SYSEX(message);
+  return store.progressNotice();
+}
+
 }  // namespace kestralux

@@ -2,7 +2,10 @@
 // The operations through which the editor talks to the device: every edit, the whole-preset
 // burst, the start-up message and the preset messages all pass through here.
 
+#include <functional>
+
 #include "model/EditorState.h"
+#include "protocol/BankTransfer.h"
 #include "protocol/Sysex.h"
 #include "protocol/SysexOutput.h"
 
@@ -32,10 +35,33 @@ class DeviceProtocol {
   // position 0 and 0x2B after it.
   const PresetMessage& BuildStoreMessage(StoreScope scope, int n);
 
+  // The fetch. The request starts the wait for an answer; DecodeNextSlot takes every
+  // received message the poll tick hands it and sets BankRefreshPending once the bank is
+  // whole; CheckTransferSilence ends a fetch the device has stopped answering.
+  void RequestBank();
+  void DecodeNextSlot(const RxSlot& slot);
+  void CheckTransferSilence();
+
+  // The store: the messages of the bank as it is now, for `scope`, ready to go out one by
+  // one through SendNextStoreMessage, which returns its progress text.
+  void PrepareStore(StoreScope scope);
+  std::string SendNextStoreMessage();
+
   ParameterMessage PARAM_BUFFER{};
   PresetMessage DUMP_BUFFER{};
 
+  BankFetch fetch;
+  StoreSequence store;
+  // Where the fetch's texts go: the window shows them. Called on the thread of the tick.
+  std::function<void(const Notices&)> fetchNotices;
+  // Tests move time themselves.
+  std::function<TransferClock::time_point()> clock = [] { return TransferClock::now(); };
+
  private:
+  void tell(const Notices& notices) {
+    if (!notices.empty() && fetchNotices) fetchNotices(notices);
+  }
+
   EditorState& state_;
   SysexOutput& output_;
 };

@@ -1,0 +1,115 @@
+// The device transfer commands of the main window: "Get All Presets from Kestralux" and
+// "Store All Presets to Kestralux", their colours, Timer2 and STORE_Time2, and the texts
+// that tell the user how a transfer goes. The rules of both transfers live in the core
+// (protocol/BankTransfer); these handlers only drive them.
+
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/ClickablePanel.h"
+#include "app/InputHold.h"
+#include "app/MainWindowLayout.h"
+#include "app/PanelNotice.h"
+#include "app/TForm1.h"
+#include "app/UpDownArrows.h"
+#include "midi/MidiEngine.h"
+
+#include <QLineEdit>
+
+namespace kestralux {
+
+namespace {
+
+QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+
+}  // namespace
+
+void TForm1::setUpTransfers() {
+  fetchNotice = new PanelNotice(REQUES, QStringLiteral("fetchNoticeTimer"), this);
+  storeNotice = new PanelNotice(STOR, QStringLiteral("storeNoticeTimer"), this);
+  storeInputHold = new InputHold(this);
+  storePace = new QTimer(this);
+  storePace->setObjectName(QStringLiteral("storePace"));
+  storePace->setTimerType(Qt::PreciseTimer);
+  storePace->setInterval(static_cast<int>(kDumpPause.count()));
+  connect(storePace, &QTimer::timeout, this, &TForm1::storePaceTick);
+  protocol.fetchNotices = [this](const Notices& notices) { fetchNotice->show(notices); };
+}
+
+void TForm1::REQUESClick() {
+  REQUES->setColour(colourOf(layout::kLime));
+  protocol.RequestBank();
+  STORE_Time2->start();
+}
+
+void TForm1::STORClick() {
+  state.storeScope = StoreScope::ALL;
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral(" STORE ALL PRESETS BACK TO KESTRALUX? "),
+                  QStringLiteral("Are you sure you want to do this?"), QMessageBox::Yes | QMessageBox::No, this);
+  box.setObjectName(QStringLiteral("storeConfirmation"));
+  if (box.exec() != QMessageBox::Yes) {
+    STOR->setColour(colourOf(layout::kMaroon));
+    STORE_SELECT->setColour(colourOf(layout::kGreen));
+    state.storeScope = StoreScope::ALL;
+    return;
+  }
+  STOR->setColour(colourOf(layout::kRed));
+  // The messages are built now: what goes out is the bank as it is at this answer, in the
+  // scope it announced, whatever the restore tick or an incoming transfer does before the
+  // store starts. Until the store has ended the window takes no input.
+  protocol.PrepareStore(state.storeScope);
+  state.StoreRequested = true;
+  state.StoreInProgress = true;
+  storeInputHold->hold();
+}
+
+void TForm1::STORE_SELECTClick() {
+  state.storeScope = StoreScope::ALL;
+  STORE_SELECT->setColour(colourOf(layout::kLime));
+}
+
+void TForm1::Timer2Timer() {
+  Timer2->stop();
+  if (state.BankRefreshPending) {
+    // The fetch ends on preset 1. Not suppressed: every control that moves sends its value.
+    state.CurrentPreset = 0;
+    PRESETUpDown->setPosition(state.CurrentPreset);
+    PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(PRESETUpDown->position() + 1));
+    ShowPreset();
+  }
+  if (state.StoreRequested) StoreToDevice();
+  // A running store starts Timer2 again when it has ended.
+  if (!storePace->isActive()) Timer2->start();
+}
+
+void TForm1::StoreToDevice() {
+  state.StoreRequested = false;
+  storePaceTick();
+}
+
+// One store message, then DUMP_PAUSE on the timer; after the last one's pause the store ends.
+void TForm1::storePaceTick() {
+  storePace->stop();
+  if (protocol.store.pending()) {
+    storeNotice->show({protocol.SendNextStoreMessage()});
+    storePace->start();
+    return;
+  }
+  storeNotice->show({protocol.store.endNotice()});
+  state.StoreInProgress = false;
+  storeInputHold->release();
+  STORE_Time2->start();
+  Timer2->start();
+}
+
+void TForm1::STORE_Time2Timer() { RestoreButtons(); }
+
+void TForm1::RestoreButtons() {
+  STORE_Time2->stop();
+  STORE_SELECT->setColour(colourOf(layout::kGreen));
+  state.storeScope = StoreScope::SINGLE;
+  STOR->setColour(colourOf(layout::kMaroon));
+  REQUES->setColour(colourOf(layout::kTeal));
+}
+
+}  // namespace kestralux

@@ -1,0 +1,33 @@
+#include "app/PanelNotice.h"
+
+#include "app/ClickablePanel.h"
+
+namespace kestralux {
+
+PanelNotice::PanelNotice(ClickablePanel* panel, const QString& timerName, QObject* parent)
+    : QObject(parent), timer(new QTimer(this)), panel_(panel), caption_(panel->caption()) {
+  timer->setObjectName(timerName);
+  timer->setInterval(kShownMs);
+  connect(timer, &QTimer::timeout, this, &PanelNotice::timerTick);
+}
+
+void PanelNotice::show(const Notices& notices) {
+  if (notices.empty()) return;
+  waiting_.clear();
+  for (std::size_t i = 1; i < notices.size(); ++i) waiting_.push_back(QString::fromStdString(notices[i]));
+  panel_->setCaption(QString::fromStdString(notices.front()));
+  timer->start();
+}
+
+void PanelNotice::timerTick() {
+  timer->stop();
+  if (waiting_.empty()) {
+    panel_->setCaption(caption_);
+    return;
+  }
+  panel_->setCaption(waiting_.front());
+  waiting_.pop_front();
+  timer->start();
+}
+
+}  // namespace kestralux

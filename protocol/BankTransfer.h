@@ -1,0 +1,97 @@
+#pragma once
+// The bank transfers in both directions. The fetch takes the device's 30 preset messages
+// into the bank through a cursor of its own, so the preset on screen stays the one that is
+// edited while presets arrive; it tells what it received, what was damaged and when the
+// device fell silent. The store sends the 30 messages of the bank as it was when the user
+// confirmed, one at a time, so whoever drives it can pace them.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "midi/RxRing.h"
+#include "model/PresetRecord.h"
+#include "protocol/Sysex.h"
+
+namespace kestralux {
+
+using TransferClock = std::chrono::steady_clock;
+
+// A device that says nothing for this long after the request, or in the middle of a
+// transfer, is taken to have stopped. A slow device that keeps sending is never cut off.
+inline constexpr std::chrono::milliseconds kTransferSilenceLimit{2000};
+
+// What a received message is to a bank transfer.
+enum class SlotVerdict {
+  NotOurs,  // foreign framing or model, a byte of 0x80 or more, or no preset command
+  Damaged,  // our framing and a preset command, but not whole or its checksum is wrong
+  Whole,    // a whole preset message of ours with a matching checksum
+};
+
+struct SlotReading {
+  SlotVerdict verdict = SlotVerdict::NotOurs;
+  std::uint8_t command = 0;
+};
+
+SlotReading readSlot(const RxSlot& slot);
+
+// Transient texts for the user; the first is shown at once, each further one after it.
+using Notices = std::vector<std::string>;
+
+class BankFetch {
+ public:
+  struct Report {
+    Notices notices;        // empty when there is nothing to tell
+    bool complete = false;  // a 0x2B has reached the last record: show preset 1
+  };
+
+  // The bank request went out: from now on silence is an unanswered request.
+  void requested(TransferClock::time_point now);
+
+  // One received message. 0x2A starts at record 0, 0x2B goes to the record after the
+  // cursor; a damaged one holds its place and its record keeps its values. Messages that
+  // are not ours, single-store messages and a 0x2B with the cursor on the last record are
+  // skipped without moving the cursor.
+  Report take(const RxSlot& slot, PresetBank& bank, TransferClock::time_point now);
+
+  // Ends a request or transfer that has heard nothing for kTransferSilenceLimit.
+  Report checkSilence(TransferClock::time_point now);
+
+  int cursor() const { return cursor_; }
+  bool waiting() const { return phase_ != Phase::Idle; }
+  // Records (0..29) of the current or last transfer that arrived damaged.
+  const std::vector<int>& damaged() const { return damaged_; }
+
+ private:
+  enum class Phase { Idle, Requested, Receiving };
+
+  Notices endNotices(std::string first) const;
+
+  Phase phase_ = Phase::Idle;
+  int cursor_ = 0;
+  TransferClock::time_point lastHeard_{};
+  std::vector<int> damaged_;
+};
+
+// A confirmed store: the messages are built when the user confirms and go out one by one.
+class StoreSequence {
+ public:
+  void prepare(std::vector<PresetMessage> messages);
+
+  bool pending() const { return next_ < messages_.size(); }
+  // The next message to send, and the sequence moves past it. Only while pending().
+  const PresetMessage& take() { return messages_[next_++]; }
+
+  std::size_t sent() const { return next_; }
+  std::size_t total() const { return messages_.size(); }
+
+  std::string progressNotice() const;
+  std::string endNotice() const;
+
+ private:
+  std::vector<PresetMessage> messages_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace kestralux
