@@ -52,12 +52,22 @@ const char* parameterName(int code) {
 }
 
 VirtualKestralux::VirtualKestralux(const PresetBank& bank) : bank_(bank) {}
+VirtualKestralux::VirtualKestralux(const PresetBank& bank, AnswerShape shape) : bank_(bank), shape_(shape) {}
 
 std::vector<PresetMessage> VirtualKestralux::bankAnswer() const {
   std::vector<PresetMessage> answer;
   answer.reserve(kPresetCount);
   for (int n = 0; n < kPresetCount; ++n)
     answer.push_back(buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, bank_[static_cast<std::size_t>(n)]));
+  return answer;
+}
+
+std::vector<PresetMessage> VirtualKestralux::shapedAnswer() const {
+  if (shape_.silent) return {};
+  std::vector<PresetMessage> answer = bankAnswer();
+  answer.resize(static_cast<std::size_t>(std::clamp(shape_.count, 0, kPresetCount)));
+  if (shape_.damaged >= 1 && static_cast<std::size_t>(shape_.damaged) <= answer.size())
+    answer[static_cast<std::size_t>(shape_.damaged - 1)][kChecksumByte] ^= 0x01;
   return answer;
 }
 
@@ -86,8 +96,11 @@ VirtualKestralux::Reception VirtualKestralux::receiveParameter(std::span<const s
     return {Kind::Startup, "start-up", {}};
   }
   if (code == CODE_REQUEST_BANK) {
-    return {Kind::BankRequest, "bank request: answering with " + std::to_string(kPresetCount) + " presets",
-            bankAnswer()};
+    std::vector<PresetMessage> answer = shapedAnswer();
+    std::string description = "bank request: answering with " + std::to_string(answer.size()) + " presets";
+    if (shape_.damaged >= 1 && static_cast<std::size_t>(shape_.damaged) <= answer.size())
+      description += ", preset " + std::to_string(shape_.damaged) + " damaged";
+    return {Kind::BankRequest, std::move(description), std::move(answer)};
   }
   if (code < 1 || code > kParameterCount) return ignored("unknown parameter code " + hex(code), message);
   const int index = code - 1;

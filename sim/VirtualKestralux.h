@@ -29,7 +29,17 @@ class VirtualKestralux {
     std::vector<PresetMessage> answer;   // to be sent back, in order
   };
 
+  // How the device answers a bank request, so a bad link can be tried: only the first
+  // `count` messages, message `damaged` (1..30, 0 for none) with a wrong checksum, or no
+  // answer at all.
+  struct AnswerShape {
+    int count = kPresetCount;
+    int damaged = 0;
+    bool silent = false;
+  };
+
   explicit VirtualKestralux(const PresetBank& bank = {});
+  VirtualKestralux(const PresetBank& bank, AnswerShape shape);
 
   Reception receive(std::span<const std::uint8_t> message);
 
@@ -44,7 +54,10 @@ class VirtualKestralux {
   Reception receiveParameter(std::span<const std::uint8_t> message);
   Reception receivePreset(std::span<const std::uint8_t> message);
 
+  std::vector<PresetMessage> shapedAnswer() const;
+
   PresetBank bank_;
+  AnswerShape shape_;
   // Edits and single stores go to the record under this number; nothing on the wire
   // moves it, so it stays at the first preset.
   int current_ = 0;

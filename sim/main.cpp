@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <iostream>
@@ -32,16 +33,27 @@ struct Options {
   std::string name = "KESTRALUX";
   bool saveOnExit = false;
   bool verbose = false;
+  VirtualKestralux::AnswerShape answer;
 };
 
 void printUsage(std::ostream& out) {
   out << "usage: kestralux-sim [--bank FILE.bnk] [--save-on-exit] [--dump-on-exit FILE.bnk]\n"
-         "                     [--name NAME] [--verbose]\n"
+         "                     [--name NAME] [--verbose] [--answer N] [--damage K] [--silent]\n"
          "  --bank FILE.bnk         start with this bank (30 records of 88 bytes) instead of zeros\n"
          "  --save-on-exit          write the bank back to the --bank file when stopped\n"
          "  --dump-on-exit FILE     write the bank to FILE when stopped (SIGINT, SIGTERM)\n"
          "  --name NAME             port prefix, default KESTRALUX\n"
-         "  --verbose               print one line per received message on standard output\n";
+         "  --verbose               print one line per received message on standard output\n"
+         "  --answer N              answer a bank request with only the first N presets (0..30)\n"
+         "  --damage K              send preset K (1..30) of the answer with a wrong checksum\n"
+         "  --silent                never answer a bank request\n";
+}
+
+std::optional<int> presetCountArgument(const char* text, int lowest) {
+  char* end = nullptr;
+  const long n = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || n < lowest || n > kPresetCount) return std::nullopt;
+  return static_cast<int>(n);
 }
 
 std::optional<Options> parseOptions(int argc, char** argv) {
@@ -55,6 +67,16 @@ std::optional<Options> parseOptions(int argc, char** argv) {
       options.dumpFile = argv[++i];
     } else if (arg == "--name" && hasValue) {
       options.name = argv[++i];
+    } else if ((arg == "--answer" || arg == "--damage") && hasValue) {
+      const std::optional<int> n = presetCountArgument(argv[++i], arg == "--answer" ? 0 : 1);
+      if (!n) {
+        std::cerr << "kestralux-sim: " << arg << " takes a number from " << (arg == "--answer" ? 0 : 1)
+                  << " to " << kPresetCount << "\n";
+        return std::nullopt;
+      }
+      (arg == "--answer" ? options.answer.count : options.answer.damaged) = *n;
+    } else if (arg == "--silent") {
+      options.answer.silent = true;
     } else if (arg == "--save-on-exit") {
       options.saveOnExit = true;
     } else if (arg == "--verbose") {
@@ -131,7 +153,7 @@ int main(int argc, char** argv) {
     }
     bank = *loaded;
   }
-  VirtualKestralux device(bank);
+  VirtualKestralux device(bank, options->answer);
 
   struct sigaction action {};
   action.sa_handler = requestStop;
@@ -155,10 +177,14 @@ int main(int argc, char** argv) {
     if (!message) continue;
     const VirtualKestralux::Reception reception = device.receive(*message);
     if (options->verbose) std::cout << reception.description << std::endl;
+    // Each message leaves when its last byte would have reached the editor on a MIDI line,
+    // counted from the request, so the pace does not drift over the 30 messages.
+    auto due = std::chrono::steady_clock::now();
     for (const PresetMessage& answer : reception.answer) {
       if (stopRequested) break;
+      due += wireTime(answer.size());
+      std::this_thread::sleep_until(due);
       ports.sendMessage(answer);
-      std::this_thread::sleep_for(wireTime(answer.size()));
     }
   }
 

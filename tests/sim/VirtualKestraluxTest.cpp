@@ -123,6 +123,37 @@ TEST(VirtualKestralux, BankRequestAnswersWithTheWholeBankByteForByte) {
   EXPECT_EQ(device.bank(), bank) << "a request changes nothing";
 }
 
+// A bad link on demand: a short answer, one damaged message, or none at all.
+TEST(VirtualKestralux, ShapedBankAnswers) {
+  struct Row {
+    VirtualKestralux::AnswerShape shape;
+    std::size_t messages;
+    int damaged;  // 1-based, 0 for none
+    const char* description;
+  };
+  const Row rows[] = {
+      {{12, 5, false}, 12, 5, "bank request: answering with 12 presets, preset 5 damaged"},
+      {{30, 30, false}, 30, 30, "bank request: answering with 30 presets, preset 30 damaged"},
+      {{4, 9, false}, 4, 0, "bank request: answering with 4 presets"},
+      {{30, 0, true}, 0, 0, "bank request: answering with 0 presets"},
+  };
+  const PresetBank bank = numberedBank();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.description);
+    VirtualKestralux device(bank, row.shape);
+    const auto reception = device.receive(parameter(0, CODE_REQUEST_BANK, 0));
+    EXPECT_EQ(reception.description, row.description);
+    ASSERT_EQ(reception.answer.size(), row.messages);
+    for (std::size_t n = 0; n < row.messages; ++n) {
+      const bool damaged = static_cast<int>(n) + 1 == row.damaged;
+      EXPECT_EQ(isOurPresetMessage(reception.answer[n]), !damaged) << "message " << n + 1;
+      PresetMessage good = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, bank[n]);
+      if (damaged) good[kChecksumByte] ^= 0x01;
+      EXPECT_EQ(reception.answer[n], good) << "message " << n + 1;
+    }
+  }
+}
+
 TEST(VirtualKestralux, StartUpIsNotedAndChangesNothing) {
   const PresetBank start = numberedBank();
   VirtualKestralux device(start);
