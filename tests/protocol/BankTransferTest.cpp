@@ -1,0 +1,269 @@
+// The bank fetch and the store sequence, through DeviceProtocol as the poll tick and the
+// window drive them: messages arrive through the receive ring, time moves when the test says.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/EditorState.h"
+#include "protocol/DeviceProtocol.h"
+#include "tests/protocol/RecordingOutput.h"
+
+namespace kestralux {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+// The device's bank: every value distinct, DELAY_TIME and EFF_RATE above 127 in many records.
+PresetRecord deviceRecord(int n) {
+  PresetRecord r;
+  for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n * 5 + i * 3) % 31);
+  r.setValue(DELAY_TIME, 100 + n * 5);
+  r.setValue(EFF_RATE, 255 - n * 4);
+  return r;
+}
+
+// The editor's bank before a transfer: named presets, all values 1, a reserved word set.
+PresetBank editorBank() {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) {
+    PresetRecord& r = bank[static_cast<std::size_t>(n)];
+    r.storeName("MINE " + std::to_string(n + 1));
+    for (int i = 0; i < kParameterCount; ++i) r.setValue(i, 1);
+    r.setSlot(kReservedSlot, 0x12345678);
+  }
+  return bank;
+}
+
+Bytes bankMessage(int n) {
+  const PresetMessage m = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, deviceRecord(n));
+  return Bytes(m.begin(), m.end());
+}
+Bytes next(int n) {
+  const PresetMessage m = buildPresetMessage(CMD_BANK_NEXT, deviceRecord(n));
+  return Bytes(m.begin(), m.end());
+}
+Bytes withChecksumWrong(Bytes m) { m[kChecksumByte] ^= 0x01; return m; }
+Bytes cutShort(Bytes m) { m.resize(20); m.back() = SYSEX_END; return m; }
+// Whole, ours and checksum-correct, but with a byte no MIDI line can carry.
+Bytes withHighByte(Bytes m) {
+  m[10] = 0x85;
+  m[kChecksumByte] = presetChecksum(m);
+  return m;
+}
+Bytes otherMaker(Bytes m) { m[3] ^= 0x01; return m; }
+Bytes asStoreOne(Bytes m) { m[5] = CMD_STORE_ONE; return m; }
+
+// What arrived, in order: one Bytes a message.
+using Arrivals = std::vector<Bytes>;
+Arrivals wholeBank() {
+  Arrivals a;
+  for (int n = 0; n < kPresetCount; ++n) a.push_back(bankMessage(n));
+  return a;
+}
+
+class Fetch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    state.bank = editorBank();
+    protocol.clock = [this] { return now; };
+    protocol.fetchNotices = [this](const Notices& n) { notices.push_back(n); };
+  }
+
+  // Each message through the ring and the decoder, as the poll tick takes it.
+  void arrive(const Bytes& message) {
+    RxRing ring;
+    ASSERT_EQ(ring.store(message), RxStoreResult::Stored);
+    protocol.DecodeNextSlot(ring.takeNext());
+  }
+  void arriveAll(const Arrivals& messages) {
+    for (const Bytes& m : messages) arrive(m);
+  }
+
+  // Record n holds the device's values and its own name and reserved word.
+  ::testing::AssertionResult received(int n) const {
+    PresetRecord expected = editorBank()[static_cast<std::size_t>(n)];
+    for (int i = 0; i < kParameterCount; ++i) expected.setValue(i, deviceRecord(n).value(i));
+    if (state.bank[static_cast<std::size_t>(n)] == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "record " << n << " does not hold the device's preset";
+  }
+  ::testing::AssertionResult untouched(int n) const {
+    if (state.bank[static_cast<std::size_t>(n)] == editorBank()[static_cast<std::size_t>(n)])
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "record " << n << " changed";
+  }
+
+  EditorState state;
+  RecordingOutput output;
+  DeviceProtocol protocol{state, output};
+  TransferClock::time_point now{};
+  std::vector<Notices> notices;
+};
+
+// Which records a sequence of arrivals fills, where the cursor ends and what the user is told
+// last. `from` gives, for each record, whether it holds the device's preset afterwards.
+TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
+  struct Row {
+    const char* what;
+    std::function<Arrivals()> arrivals;
+    std::function<bool(int record)> filled;
+    int cursor;
+    bool complete;
+    Notices last;
+  };
+  const auto all = [](int) { return true; };
+  const Row rows[] = {
+      {"a complete transfer", wholeBank, all, 29, true, {"ALL PRESETS RECEIVED"}},
+      {"a second 0x2A restarts at record 0; complete only when a 0x2B reaches record 29",
+       [] {
+         Arrivals a;
+         for (int n = 0; n < 6; ++n) a.push_back(bankMessage(n));
+         for (const Bytes& m : wholeBank()) a.push_back(m);
+         return a;
+       },
+       all, 29, true, {"ALL PRESETS RECEIVED"}},
+      {"0x2B without 0x2A goes on from the cursor",
+       [] { return Arrivals{next(1), next(2), next(3)}; }, [](int n) { return n >= 1 && n <= 3; }, 3, false,
+       {"RECEIVING 4/30"}},
+      {"a damaged checksum holds its place; its record keeps its values",
+       [] {
+         Arrivals a = wholeBank();
+         a[5] = withChecksumWrong(a[5]);
+         return a;
+       },
+       [](int n) { return n != 5; }, 29, true, {"ALL PRESETS RECEIVED", "PRESET 6 DAMAGED, KEPT"}},
+      {"a message of ours cut short holds its place too",
+       [] {
+         Arrivals a = wholeBank();
+         a[0] = cutShort(a[0]);
+         a[29] = cutShort(a[29]);
+         return a;
+       },
+       [](int n) { return n != 0 && n != 29; }, 29, true,
+       {"ALL PRESETS RECEIVED", "PRESET 1 DAMAGED, KEPT", "PRESET 30 DAMAGED, KEPT"}},
+      {"more than three damaged are counted",
+       [] {
+         Arrivals a = wholeBank();
+         for (int n : {2, 4, 6, 8}) a[static_cast<std::size_t>(n)] = withChecksumWrong(a[static_cast<std::size_t>(n)]);
+         return a;
+       },
+       [](int n) { return n != 2 && n != 4 && n != 6 && n != 8; }, 29, true,
+       {"ALL PRESETS RECEIVED", "4 PRESETS DAMAGED, KEPT"}},
+      {"foreign, high-byte, single-store and parameter messages are skipped without moving the cursor",
+       [] {
+         Arrivals a = wholeBank();
+         a.insert(a.begin() + 3, {otherMaker(next(3)), withHighByte(next(3)), asStoreOne(next(3)),
+                                  Bytes{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], 0x06, 0x42, 0x00, 0x02, 0x14, 0x00, 0x00, 0xF7}});
+         return a;
+       },
+       all, 29, true, {"ALL PRESETS RECEIVED"}},
+      {"a 0x2B with the cursor on the last record is ignored",
+       [] {
+         Arrivals a = wholeBank();
+         a.push_back(next(0));
+         return a;
+       },
+       all, 29, true, {"ALL PRESETS RECEIVED"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    protocol.fetch = BankFetch{};
+    notices.clear();
+    state.BankRefreshPending = false;
+    state.CurrentPreset = 7;
+
+    arriveAll(row.arrivals());
+
+    for (int n = 0; n < kPresetCount; ++n) EXPECT_TRUE(row.filled(n) ? received(n) : untouched(n));
+    EXPECT_EQ(protocol.fetch.cursor(), row.cursor);
+    EXPECT_EQ(state.BankRefreshPending, row.complete);
+    EXPECT_EQ(state.CurrentPreset, 7) << "the preset on screen stays the one edited";
+    ASSERT_FALSE(notices.empty());
+    EXPECT_EQ(notices.back(), row.last);
+  }
+}
+
+TEST_F(Fetch, ProgressIsToldMessageByMessage) {
+  Arrivals a = wholeBank();
+  a.resize(3);
+  arriveAll(a);
+  EXPECT_EQ(notices, (std::vector<Notices>{{"RECEIVING 1/30"}, {"RECEIVING 2/30"}, {"RECEIVING 3/30"}}));
+}
+
+// Silence after the request, or in the middle of a transfer, ends the fetch after 2 s; a
+// device that keeps sending, however slowly, is never cut off.
+TEST_F(Fetch, SilenceEndsIt) {
+  protocol.RequestBank();
+  EXPECT_EQ(output.messages, (std::vector<Bytes>{{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], 0x06, 0x42, 0x00, 0x37, 0x00, 0xF7}}));
+  now += 1999ms;
+  protocol.CheckTransferSilence();
+  EXPECT_TRUE(notices.empty());
+  now += 1ms;
+  protocol.CheckTransferSilence();
+  EXPECT_EQ(notices, (std::vector<Notices>{{"NO ANSWER FROM COMBO"}}));
+  protocol.CheckTransferSilence();
+  EXPECT_EQ(notices.size(), 1u) << "told once";
+
+  // A slow device: 1.9 s between messages, 12 of them, one damaged; then it stops.
+  notices.clear();
+  protocol.RequestBank();
+  for (int n = 0; n < 12; ++n) {
+    now += 1900ms;
+    protocol.CheckTransferSilence();
+    arrive(n == 4 ? withChecksumWrong(bankMessage(n)) : bankMessage(n));
+  }
+  EXPECT_EQ(notices.back(), Notices{"RECEIVING 12/30"});
+  now += 2000ms;
+  protocol.CheckTransferSilence();
+  EXPECT_EQ(notices.back(), (Notices{"ONLY 12 OF 30 RECEIVED", "PRESET 5 DAMAGED, KEPT"}));
+  for (int n = 0; n < kPresetCount; ++n) EXPECT_TRUE(n < 12 && n != 4 ? received(n) : untouched(n));
+  EXPECT_FALSE(state.BankRefreshPending);
+
+  // Without a request and with nothing heard, there is nothing to time out.
+  notices.clear();
+  now += 1h;
+  protocol.CheckTransferSilence();
+  EXPECT_TRUE(notices.empty());
+}
+
+// Store-all: 0x2A then 0x2B 29 times in bank order, from the bank as it was when prepared.
+TEST(StoreSequence, BankAsItWasWhenConfirmed) {
+  EditorState state;
+  state.bank = editorBank();
+  state.bank[0].setValue(DELAY_TIME, 250);
+  state.CurrentPreset = 4;
+  RecordingOutput output;
+  DeviceProtocol protocol{state, output};
+
+  protocol.PrepareStore(StoreScope::ALL);
+  const PresetBank atYes = state.bank;
+  state.bank[3].setValue(AMP_GAIN, 30);  // after the answer: not stored
+
+  std::vector<std::string> progress;
+  while (protocol.store.pending()) progress.push_back(protocol.SendNextStoreMessage());
+  ASSERT_EQ(output.messages.size(), 30u);
+  for (std::size_t n = 0; n < 30; ++n) {
+    const PresetMessage m = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, atYes[n]);
+    EXPECT_EQ(output.messages[n], Bytes(m.begin(), m.end())) << "message " << n;
+  }
+  EXPECT_EQ(output.messages[0][26], 0x7A);
+  EXPECT_EQ(output.messages[0][27], 0x01);
+  EXPECT_EQ(progress.front(), "STORING 1/30");
+  EXPECT_EQ(progress.back(), "STORING 30/30");
+  EXPECT_EQ(protocol.store.endNotice(), "ALL PRESETS STORED");
+  EXPECT_EQ(state.CurrentPreset, 4);
+
+  output.messages.clear();
+  protocol.PrepareStore(StoreScope::SINGLE);
+  protocol.SendNextStoreMessage();
+  const PresetMessage single = buildPresetMessage(CMD_STORE_ONE, state.bank[4]);
+  EXPECT_EQ(output.messages, std::vector<Bytes>{Bytes(single.begin(), single.end())});
+  EXPECT_FALSE(protocol.store.pending());
+}
+
+}  // namespace
+}  // namespace kestralux
