@@ -1,0 +1,273 @@
+// "Get All Presets from Kestralux" and "Store All Presets to Kestralux" under a user's clicks,
+// over the engine and a loopback port: what the device hears, what the window shows, and
+// the two timers run tick by tick.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/ClickablePanel.h"
+#include "app/PanelNotice.h"
+#include "editor/EditorTables.h"
+#include "tests/editor/LiveEditor.h"
+
+namespace kestralux::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const QColor kLime(0, 255, 0), kTeal(0, 128, 128), kMaroon(128, 0, 0), kRed(255, 0, 0), kGreen(0, 128, 0);
+
+Message presetMessage(std::uint8_t command, const PresetRecord& record) {
+  const PresetMessage m = buildPresetMessage(command, record);
+  return Message(m.begin(), m.end());
+}
+
+// The device's bank: in range for every control, DELAY_TIME and EFF_RATE above 127.
+PresetBank deviceBank() {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) {
+    PresetRecord& r = bank[static_cast<std::size_t>(n)];
+    for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n + i * 7) % 31);
+    r.setValue(AMP_TYPE, n % 16);
+    r.setValue(DELAY_TIME, 130 + n * 4);
+    r.setValue(EFF_RATE, 200 + n);
+    r.setValue(EFFECT_SELECT, 2);  // FLANGER: its rate range is 0..255
+  }
+  return bank;
+}
+
+void clickPanel(ClickablePanel* panel) { QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center()); }
+
+// Answers the next modal box with `button` once it is up, and notes its caption and text.
+// Delete the returned watcher when no box is expected after all.
+QPointer<QTimer> answerBox(QMessageBox::StandardButton button, QString* caption = nullptr, QString* text = nullptr) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [=] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    if (caption) *caption = box->windowTitle();
+    if (text) *text = box->text();
+    QTest::mouseClick(box->button(button), Qt::LeftButton);
+  });
+  poll->start(5);
+  return poll;
+}
+
+class DeviceTransfers : public LiveEditor {
+ protected:
+  void SetUp() override {
+    LiveEditor::SetUp();
+    protocol.clock = [this] { return now; };
+    // Timers run when a test says so.
+    for (QTimer* t : {form->Timer2, form->STORE_Time2, form->storePace}) t->stop();
+  }
+
+  // The device's answer arrives through the input port and waits in the ring for the tick.
+  void deviceSends(const std::vector<Message>& messages) {
+    for (const Message& m : messages) ASSERT_TRUE(ports.inject(m));
+    QCoreApplication::processEvents();
+  }
+  std::vector<Message> answerOf(const PresetBank& bank, int count = kPresetCount) {
+    std::vector<Message> answer;
+    for (int n = 0; n < count; ++n)
+      answer.push_back(presetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, bank[static_cast<std::size_t>(n)]));
+    return answer;
+  }
+
+  QString fetchCaption() const { return form->REQUES->caption(); }
+  QString storeCaption() const { return form->STOR->caption(); }
+
+  TransferClock::time_point now{};
+};
+
+TEST_F(DeviceTransfers, FetchFillsTheBankAndShowsPresetOneSendingWhatMoved) {
+  stepUp(2);
+  tick();
+  forget();
+  clickPanel(form->REQUES);
+  EXPECT_EQ(form->REQUES->colour(), kLime);
+  EXPECT_EQ(hex(sent()), hex({param(0x00, 0x37, 0x00)}));
+  EXPECT_TRUE(form->STORE_Time2->isActive());
+
+  const PresetBank device = deviceBank();
+  deviceSends(answerOf(device, 10));
+  tick();
+  EXPECT_EQ(fetchCaption(), "RECEIVING 10/30") << "every waiting message is decoded in one tick";
+
+  // An edit while presets arrive goes to the preset on screen, not to the one under the cursor.
+  forget();
+  move(form->ScrollGAIN, Move::KeyEnd);
+  EXPECT_EQ(hex(sent()), hex({param(0x00, 0x02, 30)}));
+  EXPECT_EQ(state.CurrentPreset, 2);
+  EXPECT_EQ(state.bank[2].value(AMP_GAIN), 30);
+  EXPECT_EQ(state.bank[9].value(AMP_GAIN), device[9].value(AMP_GAIN));
+
+  std::vector<Message> rest = answerOf(device);
+  rest.erase(rest.begin(), rest.begin() + 10);
+  deviceSends(rest);
+  tick();
+  EXPECT_EQ(fetchCaption(), "ALL PRESETS RECEIVED");
+  EXPECT_TRUE(state.BankRefreshPending);
+  EXPECT_EQ(state.CurrentPreset, 2) << "preset 1 is shown by Timer2, not by the decoder";
+  for (int n = 0; n < kPresetCount; ++n)
+    for (int i = 0; i < kParameterCount; ++i)
+      if (n != 2 || i != AMP_GAIN) ASSERT_EQ(state.bank[n].value(i), device[n].value(i)) << n << " " << i;
+
+  // Timer2 shows preset 1, not suppressed: each control that moves sends its value, and the
+  // effect button sends EFFECT_SELECT.
+  const QString before = fetchCaption();
+  forget();
+  form->Timer2Timer();
+  EXPECT_EQ(state.CurrentPreset, 0);
+  EXPECT_EQ(form->PRESETUpDown->position(), 0);
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1");
+  EXPECT_FALSE(state.BankRefreshPending);
+  EXPECT_TRUE(form->Timer2->isActive());
+  const PresetRecord& shown = state.bank[0];
+  const PresetRecord& wasOnScreen = state.bank[2];
+  Messages expected;
+  std::vector<int> order;
+  for (const StripRow& row : kStrips) order.push_back(row.parameter);
+  for (int i : {EFF_ADJUST1, EFF_ADJUST2, EFF_RATE}) order.push_back(i);
+  for (int i : order) {
+    const int v = shown.value(i);
+    if (v == wasOnScreen.value(i)) continue;
+    expected.push_back(param(contextByte(i, SendPath::Live, 2, v), static_cast<std::uint8_t>(codeOfParameter(i)), valueByte(v)));
+  }
+  expected.push_back(param(0x00, 0x0E, 0x02));
+  EXPECT_EQ(hex(sent()), hex(expected));
+  EXPECT_EQ(form->DTIMEEDIT->text(), "         520 ms");
+  EXPECT_TRUE(form->FLANBTN->isChecked());
+  EXPECT_EQ(fetchCaption(), before);
+
+  form->fetchNotice->timerTick();
+  EXPECT_EQ(fetchCaption(), "Get All Presets from Kestralux") << "the caption comes back after two seconds";
+  form->STORE_Time2Timer();
+  EXPECT_EQ(form->REQUES->colour(), kTeal);
+}
+
+TEST_F(DeviceTransfers, BrokenAndUnansweredFetchesAreTold) {
+  clickPanel(form->REQUES);
+  now += 1950ms;
+  tick();
+  EXPECT_EQ(fetchCaption(), "Get All Presets from Kestralux");
+  now += 50ms;
+  tick();
+  EXPECT_EQ(fetchCaption(), "NO ANSWER FROM COMBO");
+
+  // Twelve presets, the fifth damaged, then silence.
+  const PresetBank before = state.bank;
+  const PresetBank device = deviceBank();
+  std::vector<Message> answer = answerOf(device, 12);
+  answer[4][kChecksumByte] ^= 0x01;
+  clickPanel(form->REQUES);
+  deviceSends(answer);
+  tick();
+  EXPECT_EQ(fetchCaption(), "RECEIVING 12/30");
+  now += 2s;
+  forget();
+  tick();
+  form->Timer2Timer();
+  EXPECT_TRUE(sent().empty()) << "an incomplete fetch does not refresh the window";
+  EXPECT_EQ(form->PRENUM->text(), "PRESET 1");
+  for (int n = 0; n < kPresetCount; ++n) EXPECT_EQ(state.bank[n], n < 12 && n != 4 ? [&] {
+      PresetRecord r = before[n];
+      for (int i = 0; i < kParameterCount; ++i) r.setValue(i, device[n].value(i));
+      return r;
+    }() : before[n]) << "record " << n;
+
+  EXPECT_EQ(fetchCaption(), "ONLY 12 OF 30 RECEIVED");
+  form->fetchNotice->timerTick();
+  EXPECT_EQ(fetchCaption(), "PRESET 5 DAMAGED, KEPT");
+  form->fetchNotice->timerTick();
+  EXPECT_EQ(fetchCaption(), "Get All Presets from Kestralux");
+}
+
+TEST_F(DeviceTransfers, StoreAllAfterYesPacedAndUntouchable) {
+  state.bank = deviceBank();
+  stepUp();  // a whole-preset send is pending when the store is confirmed
+  QString caption, text;
+  answerBox(QMessageBox::Yes, &caption, &text);
+  clickPanel(form->STOR);
+  EXPECT_EQ(caption, " STORE ALL PRESETS BACK TO KESTRALUX? ");
+  EXPECT_EQ(text, "Are you sure you want to do this?");
+  EXPECT_EQ(form->STOR->colour(), kRed);
+  EXPECT_TRUE(state.StoreRequested);
+  const PresetBank atYes = state.bank;
+
+  // Until the store has ended the window takes no edit, step, fetch or second store, and
+  // the pending whole preset waits.
+  QString secondBox;
+  QPointer<QTimer> watcher = answerBox(QMessageBox::No, &secondBox);
+  move(form->ScrollGAIN, Move::ArrowClick);
+  stepUp();
+  clickPanel(form->REQUES);
+  clickPanel(form->STOR);
+  EXPECT_TRUE(secondBox.isEmpty()) << "a second store was asked for";
+  delete watcher;
+  tick();
+  EXPECT_TRUE(sent().empty());
+  EXPECT_EQ(state.bank, atYes);
+
+  // The restore tick falling before the store starts does not turn it into a single store.
+  form->STORE_Time2Timer();
+  EXPECT_EQ(state.storeScope, StoreScope::SINGLE);
+
+  form->Timer2Timer();
+  EXPECT_FALSE(state.StoreRequested);
+  EXPECT_FALSE(form->Timer2->isActive()) << "Timer2 rests while the store runs";
+  EXPECT_TRUE(form->storePace->isActive());
+  EXPECT_EQ(form->storePace->interval(), 60);
+  EXPECT_EQ(storeCaption(), "STORING 1/30");
+  for (int n = 1; n < kPresetCount; ++n) {
+    tick();
+    form->storePaceTick();
+  }
+  EXPECT_EQ(storeCaption(), "STORING 30/30");
+  Messages expected;
+  for (int n = 0; n < kPresetCount; ++n)
+    expected.push_back(presetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, atYes[static_cast<std::size_t>(n)]));
+  EXPECT_EQ(hex(sent()), hex(expected));
+  EXPECT_EQ(state.CurrentPreset, 1);
+
+  form->storePaceTick();  // the last message's pause is over
+  EXPECT_EQ(storeCaption(), "ALL PRESETS STORED");
+  EXPECT_FALSE(form->storePace->isActive());
+  EXPECT_TRUE(form->Timer2->isActive());
+  EXPECT_TRUE(form->STORE_Time2->isActive());
+  EXPECT_EQ(sent().size(), 30u);
+
+  forget();
+  tick();
+  EXPECT_EQ(sent().size(), 16u) << "the held whole-preset send goes out after the store";
+  forget();
+  move(form->ScrollGAIN, Move::ArrowClick);
+  EXPECT_EQ(sent().size(), 1u) << "the window takes input again";
+
+  form->STORE_Time2Timer();
+  EXPECT_EQ(form->STOR->colour(), kMaroon);
+  EXPECT_EQ(form->REQUES->colour(), kTeal);
+  EXPECT_EQ(form->STORE_SELECT->colour(), kGreen);
+  EXPECT_FALSE(form->STORE_Time2->isActive());
+}
+
+TEST_F(DeviceTransfers, StoreAnsweredNoSendsNothing) {
+  answerBox(QMessageBox::No);
+  clickPanel(form->STOR);
+  form->Timer2Timer();
+  EXPECT_TRUE(sent().empty());
+  EXPECT_FALSE(state.StoreRequested);
+  EXPECT_EQ(state.storeScope, StoreScope::ALL);
+  EXPECT_EQ(form->STOR->colour(), kMaroon);
+  EXPECT_EQ(form->STORE_SELECT->colour(), kGreen);
+  move(form->ScrollGAIN, Move::ArrowClick);
+  EXPECT_EQ(sent().size(), 1u);
+}
+
+}  // namespace
+}  // namespace kestralux::test
