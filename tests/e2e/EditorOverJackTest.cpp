@@ -7,6 +7,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -28,6 +31,7 @@
 
 #include "app/Application.h"
 #include "app/ClickablePanel.h"
+#include "app/PanelNotice.h"
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
 #include "midi/RtMidiPorts.h"
@@ -140,7 +144,7 @@ class EditorOverJack : public ::testing::Test {
     dir = fs::temp_directory_path() / ("kestralux-editor-e2e-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    sim = e2e::startSimulator(dir, startBank());
+    sim = e2e::startSimulator(dir, deviceStart, deviceOptions);
     ASSERT_TRUE(sim->started());
 
     // Listed the way the editor will list them, before the editor has a port of its own.
@@ -212,12 +216,15 @@ class EditorOverJack : public ::testing::Test {
     return QTest::qWaitFor([&] { return deviceLines().size() >= count; }, timeoutMs);
   }
 
-  PresetBank dumpedBank() const {
+  PresetBank dumpedBank(const std::string& tag = "") const {
     PresetBank bank{};
-    std::ifstream(dir / "end.bnk", std::ios::binary).read(reinterpret_cast<char*>(bank.data()), sizeof bank);
+    std::ifstream(dir / (tag + "end.bnk"), std::ios::binary).read(reinterpret_cast<char*>(bank.data()), sizeof bank);
     return bank;
   }
 
+  // What the device holds at the start and how it answers a bank request.
+  PresetBank deviceStart = startBank();
+  std::vector<std::string> deviceOptions;
   fs::path dir;
   std::unique_ptr<e2e::SimProcess> sim;
   std::optional<std::uint32_t> toDevice;
@@ -410,6 +417,149 @@ TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
       ASSERT_EQ(received[n].data[b], expected[b]) << "message " << n << " byte " << b;
   }
   EXPECT_EQ(app->engine.droppedMessages(), 0);
+}
+
+// ---- Device transfers: the bank fetched from the device and stored back. ----
+
+// A bank every control can show as it stands: values in range and distinct from preset to
+// preset, DELAY_TIME and EFF_RATE above 127, every effect (ROTARY with its rate of 0 or 1).
+PresetBank transferBank() {
+  constexpr std::array<int, 10> effects{0, 2, 6, 8, 10, 11, 12, 13, 14, 15};
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) {
+    PresetRecord& r = bank[static_cast<std::size_t>(n)];
+    r.storeName("DEVICE " + std::to_string(n + 1));
+    for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n * 3 + i * 2 + 1) % 31);
+    const int effect = effects[static_cast<std::size_t>(n % 10)];
+    r.setValue(AMP_TYPE, n % 16);
+    r.setValue(DELAY_TIME, 120 + n * 4);
+    r.setValue(EFFECT_SELECT, effect);
+    r.setValue(EFF_RATE, effect == 12 ? n % 2 : 128 + n * 4);
+  }
+  return bank;
+}
+
+bool sameValues(const PresetRecord& a, const PresetRecord& b) {
+  for (int i = 0; i < kParameterCount; ++i)
+    if (a.value(i) != b.value(i)) return false;
+  return true;
+}
+
+// Answers the next modal box with `button` once it is up.
+QPointer<QTimer> answerBox(QMessageBox::StandardButton button) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [=] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    QTest::mouseClick(box->button(button), Qt::LeftButton);
+  });
+  poll->start(5);
+  return poll;
+}
+
+class TransfersOverJack : public EditorOverJack {
+ protected:
+  TransfersOverJack() { deviceStart = transferBank(); }
+};
+
+// The device's bank fetched with a click, shown from preset 1; then stored with a click into
+// a second device whose bank was empty. Real timers, real ports, the real confirmation box.
+TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
+  auto empty = e2e::startSimulator(dir, PresetBank{}, {"--name", "KESTRALUX B"}, "b-");
+  RtMidiPorts lister(MidiSystem::Jack, "kestralux-e2e-lister");
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return deviceNamed(lister.outputPortNames(), "KESTRALUX B MIDI IN") &&
+           deviceNamed(lister.inputPortNames(), "KESTRALUX B MIDI OUT");
+  }, 10000)) << "the second device's ports never appeared";
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  const std::size_t heardBefore = deviceLines().size();
+
+  clickPanel(form.REQUES);
+  EXPECT_EQ(form.REQUES->colour(), QColor(0, 255, 0));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PRENUM->text() == "PRESET   1"; }, 10000))
+      << "preset 1 was never shown; the caption reads " << form.REQUES->caption().toStdString();
+  EXPECT_EQ(form.REQUES->caption(), "ALL PRESETS RECEIVED");
+  EXPECT_EQ(app->state.CurrentPreset, 0);
+  const PresetBank device = transferBank();
+  for (std::size_t n = 0; n < device.size(); ++n)
+    EXPECT_TRUE(sameValues(app->state.bank[n], device[n])) << "preset " << n + 1;
+  EXPECT_EQ(app->state.bank[1].validName(), std::nullopt) << "a fetch carries no names";
+  EXPECT_EQ(form.DTIMEEDIT->text(), "         480 ms");
+  EXPECT_TRUE(form.CRSBTN->isChecked());
+  EXPECT_EQ(deviceLines()[heardBefore], "bank request: answering with 30 presets");
+  EXPECT_EQ(app->engine.droppedMessages(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets from Kestralux"; }, 5000));
+  EXPECT_EQ(form.REQUES->colour(), QColor(0, 128, 128));
+
+  // The second device, chosen in the setup window.
+  TMIDI_IO& setup = app->midiSetup();
+  chooseMenuCommand(form, form.MIDI1, form.MIDISETUP1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return setup.isVisible(); }, 2000));
+  const int outRow = rowNamed(setup.MIDI_OUT_SEL, "KESTRALUX B MIDI IN");
+  const int inRow = rowNamed(setup.MIDI_IN_SEL, "KESTRALUX B MIDI OUT");
+  ASSERT_GE(outRow, 0);
+  ASSERT_GE(inRow, 0);
+  clickListRow(setup.MIDI_OUT_SEL, outRow);
+  clickListRow(setup.MIDI_IN_SEL, inRow);
+  QTest::mouseClick(setup.MIDI_DONE, Qt::LeftButton);
+
+  answerBox(QMessageBox::Yes);
+  clickPanel(form.STOR);
+  EXPECT_EQ(form.STOR->colour(), QColor(255, 0, 0));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "ALL PRESETS STORED"; }, 10000))
+      << "the store did not end; the caption reads " << form.STOR->caption().toStdString();
+  ASSERT_TRUE(empty->waitForLines("store-all", 30));
+  QTest::qWait(150);
+  std::vector<std::string> stored;
+  for (const auto& l : empty->outputLines())
+    if (l.rfind("kestralux-sim:", 0) != 0) stored.push_back(l);
+  ASSERT_EQ(stored.size(), 30u);
+  EXPECT_EQ(stored.front(), "store-all first 0x2A -> preset 1");
+  EXPECT_EQ(stored.back(), "store-all next 0x2B -> preset 30");
+  ASSERT_EQ(empty->stop(), 0);
+  const PresetBank second = dumpedBank("b-");
+  for (std::size_t n = 0; n < second.size(); ++n)
+    EXPECT_TRUE(sameValues(second[n], app->state.bank[n])) << "preset " << n + 1;
+  EXPECT_EQ(cardErrors, 0);
+}
+
+class BrokenLinkOverJack : public EditorOverJack {
+ protected:
+  BrokenLinkOverJack() {
+    deviceStart = transferBank();
+    deviceOptions = {"--answer", "12", "--damage", "5"};
+  }
+};
+
+// Twelve presets, the fifth damaged, then silence: eleven records hold the device's presets,
+// the rest keep theirs, and the window says so.
+TEST_F(BrokenLinkOverJack, BrokenFetchKeepsWhatArrivedAndSaysSo) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+
+  clickPanel(form.REQUES);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ONLY 12 OF 30 RECEIVED"; }, 8000))
+      << "the caption reads " << form.REQUES->caption().toStdString();
+  ASSERT_TRUE(waitForDeviceLines(2));
+  EXPECT_EQ(deviceLines()[1], "bank request: answering with 12 presets, preset 5 damaged");
+  const PresetBank device = transferBank();
+  for (std::size_t n = 0; n < device.size(); ++n) {
+    if (n < 12 && n != 4)
+      EXPECT_TRUE(sameValues(app->state.bank[n], device[n])) << "preset " << n + 1;
+    else
+      EXPECT_TRUE(sameValues(app->state.bank[n], PresetRecord{})) << "preset " << n + 1;
+  }
+  EXPECT_EQ(form.PRENUM->text(), "PRESET 1") << "an incomplete fetch leaves the window as it was";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "PRESET 5 DAMAGED, KEPT"; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets from Kestralux"; }, 3000));
+  EXPECT_EQ(cardErrors, 0);
 }
 
 }  // namespace

@@ -89,16 +89,18 @@ class SimProcess {
   int exitStatus_ = -1;
 };
 
-// kestralux-sim started in `dir` with `bank` as dir/start.bnk, printing what it receives to
-// dir/sim.out and writing its bank to dir/end.bnk when it stops.
-inline std::unique_ptr<SimProcess> startSimulator(const std::filesystem::path& dir, const PresetBank& bank) {
-  std::ofstream(dir / "start.bnk", std::ios::binary)
-      .write(reinterpret_cast<const char*>(bank.data()), sizeof bank);
-  return std::make_unique<SimProcess>(
-      KESTRALUX_SIM_PROGRAM,
-      std::vector<std::string>{"--verbose", "--bank", (dir / "start.bnk").string(), "--dump-on-exit",
-                               (dir / "end.bnk").string()},
-      dir / "sim.out");
+// kestralux-sim started in `dir` with `bank` as dir/<tag>start.bnk, printing what it receives
+// to dir/<tag>sim.out and writing its bank to dir/<tag>end.bnk when it stops. `options` go on
+// its command line (a port name, a shaped answer).
+inline std::unique_ptr<SimProcess> startSimulator(const std::filesystem::path& dir, const PresetBank& bank,
+                                                  std::vector<std::string> options = {},
+                                                  const std::string& tag = "") {
+  const std::filesystem::path start = dir / (tag + "start.bnk");
+  std::ofstream(start, std::ios::binary).write(reinterpret_cast<const char*>(bank.data()), sizeof bank);
+  std::vector<std::string> args{"--verbose", "--bank", start.string(), "--dump-on-exit",
+                                (dir / (tag + "end.bnk")).string()};
+  args.insert(args.end(), options.begin(), options.end());
+  return std::make_unique<SimProcess>(KESTRALUX_SIM_PROGRAM, std::move(args), dir / (tag + "sim.out"));
 }
 
 }  // namespace kestralux::e2e
