@@ -25,8 +25,13 @@ port that comes back from it, then confirm. The editor remembers your choice in 
 it takes the first port of each kind.</p>
 
 <h3>3. Fetch the presets from the combo</h3>
-<p>Click <b>Get All Presets from Kestralux</b>. The combo sends its 30 presets; when the last
-one has arrived the editor shows preset 1.</p>
+<p>Click <b>Get All Presets from Kestralux</b>. The combo sends its 30 presets; the preset on
+screen stays the one you edit while they arrive, and when the last one is in the editor shows
+preset 1. The button's caption tells how it goes: RECEIVING n/30, then ALL PRESETS RECEIVED.
+NO ANSWER FROM COMBO means the combo said nothing for two seconds: check the cables and the
+ports. ONLY k OF 30 RECEIVED means it stopped after k presets; those are kept and the others
+are as they were. PRESET n DAMAGED, KEPT means preset n arrived damaged and kept its old
+values.</p>
 
 <h3>4. Edit live</h3>
 <p>Move any slider, click an amp model or choose an effect: the value box above the slider
@@ -40,7 +45,10 @@ that preset and sends it to the combo, so you hear it straight away.</p>
 
 <h3>6. Store the presets in the combo</h3>
 <p>Your edits live in the editor until you store them. Click <b>Store All Presets to
-Kestralux</b> and confirm: the editor writes all 30 presets into the combo's memory.</p>
+Kestralux</b> and confirm: the editor writes all 30 presets, as they were when you said Yes,
+into the combo's memory. This takes about two seconds (STORING n/30, then ALL PRESETS
+STORED); the window takes no clicks until it is done. Preset names stay in the editor: the
+combo does not keep them.</p>
 
 <h3>7. Keep presets on disk</h3>
 <p>Use the buttons at the top or the <b>FILE</b> menu. <b>SAVE PRESET</b> writes the preset on

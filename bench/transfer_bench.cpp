@@ -1,0 +1,223 @@
+// How fast the bank transfers run over a JACK server against kestralux-sim, whose answer keeps
+// MIDI wire pace (12.8 ms a 40-byte message, 384 ms for the bank): from the request to the
+// last preset decoded, and to preset 1 shown; the same with one message decoded per 50 ms
+// tick; and the span of a store-all from its first message to its last.
+// Run beside a JACK server: scripts/with-jack transfer_bench [fetches]
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/ClickablePanel.h"
+#include "app/TForm1.h"
+#include "midi/RtMidiPorts.h"
+#include "tests/e2e/SimProcess.h"
+
+using namespace kestralux;
+
+namespace {
+
+constexpr double kWireMs = 384.0;  // 30 messages of 40 bytes at 31,250 bit/s
+constexpr double kTickMs = 50.0;
+constexpr double kTimer2Ms = 500.0;
+
+// The real ports, with the time of every preset message sent.
+class TimedPorts : public MidiPorts {
+ public:
+  explicit TimedPorts(std::unique_ptr<MidiPorts> inner) : inner_(std::move(inner)) { clock.start(); }
+  std::vector<std::string> inputPortNames() override { return inner_->inputPortNames(); }
+  std::vector<std::string> outputPortNames() override { return inner_->outputPortNames(); }
+  bool openOutput(std::uint32_t device) override { return inner_->openOutput(device); }
+  bool isOutputOpen() const override { return inner_->isOutputOpen(); }
+  bool sendMessage(std::span<const std::uint8_t> message) override {
+    const bool sent = inner_->sendMessage(message);
+    if (message.size() == kPresetMessageSize) presetSends.push_back(clock.nsecsElapsed() / 1e6);
+    return sent;
+  }
+  void closeOutput() override { inner_->closeOutput(); }
+  bool openInput(std::uint32_t device, Delivery deliver) override { return inner_->openInput(device, std::move(deliver)); }
+  bool isInputOpen() const override { return inner_->isInputOpen(); }
+  void closeInput() override { inner_->closeInput(); }
+
+  QElapsedTimer clock;
+  std::vector<double> presetSends;  // milliseconds
+
+ private:
+  std::unique_ptr<MidiPorts> inner_;
+};
+
+struct Figures {
+  double median, p95;
+};
+
+Figures summarise(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const auto at = [&](double q) { return v[static_cast<std::size_t>(q * static_cast<double>(v.size() - 1))]; };
+  return {at(0.5), at(0.95)};
+}
+
+void row(const char* name, const std::vector<double>& ms, double goal) {
+  const Figures f = summarise(ms);
+  std::printf("%-52s %9.1f %9.1f %8.2f x %9.1f\n", name, f.median, f.p95, f.median / kWireMs, goal);
+}
+
+PresetBank benchBank() {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n)
+    for (int i = 0; i < kParameterCount; ++i) bank[static_cast<std::size_t>(n)].setValue(i, (n * 3 + i) % 31);
+  return bank;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  const int fetches = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+
+  const auto dir = std::filesystem::temp_directory_path() / ("kestralux-transfer-bench-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  auto sim = e2e::startSimulator(dir, benchBank());
+  std::optional<std::uint32_t> out, in;
+  {
+    RtMidiPorts lister(detectMidiSystem(), "kestralux-bench-lister");
+    if (lister.system() == MidiSystem::None) {
+      std::fprintf(stderr, "transfer_bench: no MIDI system; run it under scripts/with-jack\n");
+      return 1;
+    }
+    for (int tries = 0; tries < 200 && !(out && in); ++tries) {
+      QTest::qWait(50);
+      const auto outs = lister.outputPortNames(), ins = lister.inputPortNames();
+      for (std::size_t d = 0; d < outs.size(); ++d)
+        if (outs[d].find("KESTRALUX MIDI IN") != std::string::npos) out = static_cast<std::uint32_t>(d);
+      for (std::size_t d = 0; d < ins.size(); ++d)
+        if (ins[d].find("KESTRALUX MIDI OUT") != std::string::npos) in = static_cast<std::uint32_t>(d);
+    }
+  }
+  if (!out || !in) {
+    std::fprintf(stderr, "transfer_bench: the simulator's ports never appeared\n");
+    return 1;
+  }
+  {
+    const std::uint32_t cfg[2] = {*out, *in};
+    std::ofstream(dir / "combo.cfg", std::ios::binary).write(reinterpret_cast<const char*>(cfg), sizeof cfg);
+  }
+
+  auto timed = std::make_unique<TimedPorts>(std::make_unique<RtMidiPorts>(detectMidiSystem()));
+  TimedPorts& ports = *timed;
+  int cardErrors = 0;
+  MidiSetupBoxes boxes;
+  boxes.cardError = [&](QWidget*) { ++cardErrors; };
+  boxes.confirmCardChange = [](QWidget*) { return true; };
+  KestraluxApplication app(std::move(timed), boxes, QString::fromStdString((dir / "combo.cfg").string()));
+  app.splashPauseMs = 0;
+  app.startUp();
+  TForm1& form = app.form();
+  form.show();
+  QTest::qWait(300);
+
+  // The window's own fetch texts, timed: the last preset is decoded when "ALL PRESETS
+  // RECEIVED" is told.
+  QElapsedTimer clock;
+  clock.start();
+  std::optional<double> decodedAt, shownAt;
+  const auto windowNotices = app.protocol.fetchNotices;
+  app.protocol.fetchNotices = [&](const Notices& n) {
+    if (n.front() == "ALL PRESETS RECEIVED") decodedAt = clock.nsecsElapsed() / 1e6;
+    windowNotices(n);
+  };
+  // Runs after the window's own Timer2 handler.
+  QObject::connect(form.Timer2, &QTimer::timeout, [&] {
+    if (decodedAt && !shownAt && !app.state.BankRefreshPending && form.PRENUM->text() == "PRESET   1")
+      shownAt = clock.nsecsElapsed() / 1e6;
+  });
+
+  std::vector<double> toDecoded, toShown;
+  for (int i = 0; i < fetches; ++i) {
+    form.PRENUM->setText(QStringLiteral("PRESET 1"));
+    decodedAt.reset();
+    shownAt.reset();
+    const double start = clock.nsecsElapsed() / 1e6;
+    form.REQUESClick();
+    if (!QTest::qWaitFor([&] { return shownAt.has_value(); }, 5000)) {
+      std::fprintf(stderr, "transfer_bench: fetch %d did not end\n", i + 1);
+      return 1;
+    }
+    toDecoded.push_back(*decodedAt - start);
+    toShown.push_back(*shownAt - start);
+    QTest::qWait(600);  // the refresh's sends and the colour restore settle
+  }
+
+  // As the device's first editor did it: at most one message decoded per 50 ms tick.
+  std::deque<RxSlot> waiting;
+  app.engine.setDecoder([&](const RxSlot& slot) { waiting.push_back(slot); });
+  QTimer onePerTick;
+  onePerTick.setInterval(static_cast<int>(kTickMs));
+  QObject::connect(&onePerTick, &QTimer::timeout, [&] {
+    if (waiting.empty()) return;
+    app.protocol.DecodeNextSlot(waiting.front());
+    waiting.pop_front();
+  });
+  onePerTick.start();
+  std::vector<double> onePerTickDecoded;
+  for (int i = 0; i < std::min(fetches, 3); ++i) {
+    decodedAt.reset();
+    const double start = clock.nsecsElapsed() / 1e6;
+    form.REQUESClick();
+    if (!QTest::qWaitFor([&] { return decodedAt.has_value(); }, 5000)) {
+      std::fprintf(stderr, "transfer_bench: fetch at one message per tick did not end\n");
+      return 1;
+    }
+    onePerTickDecoded.push_back(*decodedAt - start);
+    QTest::qWait(600);
+  }
+  onePerTick.stop();
+  app.engine.setDecoder(nullptr);
+
+  std::vector<double> storeSpans;
+  for (int i = 0; i < std::min(fetches, 3); ++i) {
+    ports.presetSends.clear();
+    QTimer::singleShot(20, [] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->button(QMessageBox::Yes)->click();
+    });
+    form.STORClick();
+    if (!QTest::qWaitFor([&] { return !app.state.StoreInProgress; }, 10000) ||
+        ports.presetSends.size() != kPresetCount) {
+      std::fprintf(stderr, "transfer_bench: the store did not end (%zu messages)\n", ports.presetSends.size());
+      return 1;
+    }
+    storeSpans.push_back(ports.presetSends.back() - ports.presetSends.front());
+    QTest::qWait(600);
+  }
+
+  std::printf("Bank transfers over %s against kestralux-sim, %d fetches (milliseconds; ratio to the %.0f ms\n"
+              "the wire needs for 30 messages)\n",
+              midiSystemName(detectMidiSystem()), fetches, kWireMs);
+  std::printf("%-52s %9s %9s %10s %9s\n", "case", "median", "p95", "ratio", "goal");
+  row("request to last preset decoded", toDecoded, 1.15 * kWireMs + kTickMs);
+  row("request to preset 1 shown", toShown, 1.15 * kWireMs + kTickMs + kTimer2Ms);
+  row("request to last preset decoded, one per 50 ms tick", onePerTickDecoded, 1.15 * kWireMs + kTickMs);
+  const Figures store = summarise(storeSpans);
+  std::printf("%-52s %9.1f %9.1f %8.3f of 29 x DUMP_PAUSE (%.0f ms)\n", "store-all, first message to last", store.median,
+              store.p95, store.median / (29.0 * kDumpPause.count()), 29.0 * kDumpPause.count());
+
+  app.form().close();
+  sim->stop();
+  std::filesystem::remove_all(dir);
+  if (cardErrors) std::fprintf(stderr, "transfer_bench: %d sends failed\n", cardErrors);
+  return cardErrors ? 1 : 0;
+}
