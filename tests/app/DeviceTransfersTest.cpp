@@ -10,6 +10,7 @@
 
 #include "app/ClickablePanel.h"
 #include "app/PanelNotice.h"
+#include "tests/app/AnswerBox.h"
 #include "editor/EditorTables.h"
 #include "tests/editor/LiveEditor.h"
 
@@ -40,23 +41,6 @@ PresetBank deviceBank() {
 }
 
 void clickPanel(ClickablePanel* panel) { QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center()); }
-
-// Answers the next modal box with `button` once it is up, and notes its caption and text.
-// Delete the returned watcher when no box is expected after all.
-QPointer<QTimer> answerBox(QMessageBox::StandardButton button, QString* caption = nullptr, QString* text = nullptr) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [=] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible()) return;
-    poll->stop();
-    poll->deleteLater();
-    if (caption) *caption = box->windowTitle();
-    if (text) *text = box->text();
-    QTest::mouseClick(box->button(button), Qt::LeftButton);
-  });
-  poll->start(5);
-  return poll;
-}
 
 class DeviceTransfers : public LiveEditor {
  protected:

@@ -37,6 +37,7 @@
 #include "midi/RtMidiPorts.h"
 #include "model/PresetRecord.h"
 #include "protocol/Sysex.h"
+#include "tests/app/AnswerBox.h"
 #include "tests/e2e/SimProcess.h"
 
 namespace kestralux {
@@ -445,20 +446,6 @@ bool sameValues(const PresetRecord& a, const PresetRecord& b) {
   return true;
 }
 
-// Answers the next modal box with `button` once it is up.
-QPointer<QTimer> answerBox(QMessageBox::StandardButton button) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [=] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible()) return;
-    poll->stop();
-    poll->deleteLater();
-    QTest::mouseClick(box->button(button), Qt::LeftButton);
-  });
-  poll->start(5);
-  return poll;
-}
-
 class TransfersOverJack : public EditorOverJack {
  protected:
   TransfersOverJack() { deviceStart = transferBank(); }
@@ -508,7 +495,7 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   clickListRow(setup.MIDI_IN_SEL, inRow);
   QTest::mouseClick(setup.MIDI_DONE, Qt::LeftButton);
 
-  answerBox(QMessageBox::Yes);
+  test::answerBox(QMessageBox::Yes);
   clickPanel(form.STOR);
   EXPECT_EQ(form.STOR->colour(), QColor(255, 0, 0));
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "ALL PRESETS STORED"; }, 10000))
