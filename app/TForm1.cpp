@@ -558,21 +558,9 @@ void TForm1::CHANGE_PRESET_NAME() {
   state.current().storeName(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())));
 }
 
-void TForm1::PRESET_STRClick() {}
-void TForm1::Load_presetClick() {}
-void TForm1::STR_ALLClick() {}
-void TForm1::Load_allClick() {}
-void TForm1::Button1Click() {}
-
-void TForm1::LOADPRESETClick() {}
-void TForm1::SAVEPRESETClick() {}
-void TForm1::LOADALL1Click() {}
-void TForm1::SAVEALL1Click() {}
 void TForm1::MIDISETUP1Click() { emit midiSetupRequested(); }
 void TForm1::HELP1Click() {}
 void TForm1::CONTENTS1Click() { emit helpRequested(kHelpContext); }
-
-void TForm1::Timer1Timer() { Timer1->stop(); }
 
 void TForm1::START_MIDI() {}
 

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
 #include <string_view>
 
 #include "model/EditorState.h"
@@ -27,6 +28,7 @@ namespace kestralux {
 
 class ClickablePanel;
 class InputHold;
+struct DiskCommand;
 class PanelNotice;
 class UpDownArrows;
 
@@ -70,12 +72,16 @@ class TForm1 : public QMainWindow {
   // Sends the next store message, or ends the store once the last one's pause is over.
   void storePaceTick();
 
-  // Disk commands and the export button.
+  // Disk commands and the export button (DiskCommands.cpp).
   void PRESET_STRClick();
   void Load_presetClick();
   void STR_ALLClick();
   void Load_allClick();
   void Button1Click();
+  void runDiskCommand(const DiskCommand& command);
+  // The file the user chose, after the dialog and its confirmations; nothing if cancelled.
+  std::optional<QString> askFileName(const DiskCommand& command);
+  void showStatus();
 
   // Amp models.
   void CLN1Click();
@@ -276,6 +282,7 @@ class TForm1 : public QMainWindow {
   void setUpTransfers();
 
   QSet<const QLineEdit*> upperCaseBoxes_;
+  QString lastFileFolder_ = QStringLiteral(".");
 };
 
 }  // namespace kestralux

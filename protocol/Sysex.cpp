@@ -34,15 +34,18 @@ constexpr std::array<ContextRule, kParameterCount> kContextRules{{
     {Context::ENext, Context::E},     // EFF_ADJUST2
 }};
 
+// Unsigned arithmetic: a value loaded from a file may be any 32-bit number, and only the low
+// bits survive the masks anyway.
 std::uint8_t apply(Context rule, int effect, int value) {
-  const int h = (value & 0x80) >> 7;
+  const unsigned e = static_cast<unsigned>(effect);
+  const unsigned h = (static_cast<unsigned>(value) & 0x80u) >> 7;
   switch (rule) {
     case Context::Zero: return 0;
     case Context::Nine: return 9;
     case Context::H: return static_cast<std::uint8_t>(h);
-    case Context::EH: return static_cast<std::uint8_t>(((effect << 1) | h) & 0x1F);
-    case Context::E: return static_cast<std::uint8_t>((effect << 1) & 0x1E);
-    case Context::ENext: return static_cast<std::uint8_t>(((effect + 1) << 1) & 0x1E);
+    case Context::EH: return static_cast<std::uint8_t>(((e << 1) | h) & 0x1Fu);
+    case Context::E: return static_cast<std::uint8_t>((e << 1) & 0x1Eu);
+    case Context::ENext: return static_cast<std::uint8_t>(((e + 1) << 1) & 0x1Eu);
   }
   return 0;
 }

@@ -100,7 +100,9 @@ TEST_F(DeviceTransfers, FetchFillsTheBankAndShowsPresetOneSendingWhatMoved) {
   EXPECT_EQ(state.CurrentPreset, 2) << "preset 1 is shown by Timer2, not by the decoder";
   for (int n = 0; n < kPresetCount; ++n)
     for (int i = 0; i < kParameterCount; ++i)
-      if (n != 2 || i != AMP_GAIN) ASSERT_EQ(state.bank[n].value(i), device[n].value(i)) << n << " " << i;
+      if (n != 2 || i != AMP_GAIN) {
+        ASSERT_EQ(state.bank[n].value(i), device[n].value(i)) << n << " " << i;
+      }
 
   // Timer2 shows preset 1, not suppressed: each control that moves sends its value, and the
   // effect button sends EFFECT_SELECT.

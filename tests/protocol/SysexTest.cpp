@@ -59,6 +59,10 @@ TEST(ContextByte, EveryParameterOnBothPaths) {
       {EFF_ADJUST1, 6, 15, 0x0C, 0x0C, 15},
       {EFF_ADJUST2, 15, 10, 0x00, 0x1E, 10},
       {EFF_ADJUST2, 13, 30, 0x1C, 0x1A, 30},
+      // Any 32-bit number can come from a file: only the masked bits count, nothing overflows.
+      {EFF_ADJUST2, 2147483647, 5, 0x00, 0x1E, 5},
+      {EFF_RATE, -2147483647 - 1, -1, 0x01, 0x01, 0x7F},
+      {DELAY_TIME, 7, -2147483647 - 1, 0x00, 0x0E, 0x00},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(contextByte(c.index, SendPath::Live, c.effect, c.value), c.live) << "index " << c.index;

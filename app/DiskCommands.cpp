@@ -1,0 +1,192 @@
+// The disk commands of the main window: the four buttons at the top and the four FILE menu
+// items, each a row of one table; the status label Label2 with Timer1; and the hidden export
+// button. The file formats and the export are the core's (files/); these handlers ask for a
+// file name, read or write it, and tell the user how it went.
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "app/TForm1.h"
+#include "app/UpDownArrows.h"
+#include "files/PresetFiles.h"
+#include "files/PresetTableExport.h"
+
+namespace kestralux {
+
+enum class DiskOperation { WritePresetFile, WriteBankFile, ReadPresetFile, ReadBankFile };
+
+struct DiskCommand {
+  bool save;
+  const char* defaultSuffix;
+  const char* initialName;  // nullptr: the name box's text
+  int filterEntry;          // 1 the *.pre line, 2 the *.bnk line
+  const char* statusText;
+  DiskOperation operation;
+};
+
+namespace {
+
+constexpr DiskCommand kLoadPreset{false, "pre", "PRESET1.pre", 1, " PRESET LOADED  ", DiskOperation::ReadPresetFile};
+constexpr DiskCommand kSavePreset{true, "pre", "PRESET1.pre", 1, " PRESET STORED  ", DiskOperation::WritePresetFile};
+constexpr DiskCommand kSavePresetNamed{true, "pre", nullptr, 1, " PRESET SAVED   ", DiskOperation::WritePresetFile};
+constexpr DiskCommand kSaveAll{true, "bnk", "FULL1.bnk", 2, "ALL PRESETS SAVED", DiskOperation::WriteBankFile};
+constexpr DiskCommand kLoadAll{false, "bnk", "FULL1.bnk", 2, "ALL PRESETS LOADED", DiskOperation::ReadBankFile};
+
+const QStringList kSaveFilters{QStringLiteral("dsp combo presets (*.pre)"), QStringLiteral("all dsp combo presets (*.bnk)")};
+const QStringList kOpenFilters{QStringLiteral("dsp combo single preset (*.pre)"),
+                               QStringLiteral("all dsp combo presets (*.bnk)")};
+
+enum class Outcome { Done, CannotOpen, SaveFailed, NotAPresetFile };
+
+const char* failureText(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::CannotOpen: return "CANNOT OPEN FILE";
+    case Outcome::SaveFailed: return "SAVE FAILED";
+    case Outcome::NotAPresetFile: return "NOT A PRESET FILE";
+    case Outcome::Done: break;
+  }
+  return nullptr;
+}
+
+void reportOpenFailure() { std::fputs("Cannot open output file.\n", stderr); }
+
+// Whole or not at all: a failed save leaves the previous file as it was.
+Outcome writeWhole(const QString& path, const Bytes& image) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    reportOpenFailure();
+    return Outcome::CannotOpen;
+  }
+  if (file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
+          static_cast<qint64>(image.size()) ||
+      !file.commit())
+    return Outcome::SaveFailed;
+  return Outcome::Done;
+}
+
+std::optional<QByteArray> readStart(const QString& path, std::size_t limit, bool reportFailure) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    if (reportFailure) reportOpenFailure();
+    return std::nullopt;
+  }
+  return file.read(static_cast<qint64>(limit));
+}
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& data) {
+  return {reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())};
+}
+
+}  // namespace
+
+std::optional<QString> TForm1::askFileName(const DiskCommand& command) {
+  const QStringList& filters = command.save ? kSaveFilters : kOpenFilters;
+  QFileDialog dialog(this, command.save ? QStringLiteral("PRESET1.PRE") : QStringLiteral("Open"));
+  dialog.setObjectName(command.save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
+  // Qt's own dialog keeps the titles and the filters exactly as given on every desktop.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(command.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.at(command.filterEntry - 1));
+  dialog.setDefaultSuffix(QString::fromLatin1(command.defaultSuffix));
+  // The dialogs remember their folder; the process's working directory, where combo.cfg
+  // lives, never changes.
+  dialog.setDirectory(lastFileFolder_);
+  dialog.selectFile(command.initialName ? QString::fromLatin1(command.initialName) : PRENAME->text());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString path = dialog.selectedFiles().constFirst();
+  lastFileFolder_ = QFileInfo(path).absolutePath();
+  if (!QFileInfo::exists(path)) {
+    QMessageBox ask(QMessageBox::NoIcon, dialog.windowTitle(),
+                    QFileInfo(path).fileName() + QStringLiteral("\nThis file does not exist.\nDo you want to create it?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    ask.setObjectName(QStringLiteral("createConfirmation"));
+    if (ask.exec() != QMessageBox::Yes) return std::nullopt;
+  }
+  return path;
+}
+
+void TForm1::runDiskCommand(const DiskCommand& command) {
+  Label2->setText(QString::fromLatin1(command.statusText));
+  const std::optional<QString> path = askFileName(command);
+  if (!path) return;
+
+  Outcome outcome = Outcome::Done;
+  switch (command.operation) {
+    case DiskOperation::WritePresetFile:
+      outcome = writeWhole(*path, presetFileImage(state.current()));
+      break;
+    case DiskOperation::WriteBankFile:
+      outcome = writeWhole(*path, bankFileImage(state.bank));
+      break;
+    case DiskOperation::ReadPresetFile:
+    case DiskOperation::ReadBankFile: {
+      const bool single = command.operation == DiskOperation::ReadPresetFile;
+      const auto data = readStart(*path, single ? kPresetFileSize : kBankFileSize, single);
+      if (!data)
+        outcome = Outcome::CannotOpen;
+      else if ((single ? loadPresetImage(bytesOf(*data), state.current()) : loadBankImage(bytesOf(*data), state.bank)) == 0)
+        outcome = Outcome::NotAPresetFile;
+      break;
+    }
+  }
+  if (const char* failure = failureText(outcome)) Label2->setText(QString::fromLatin1(failure));
+
+  if (command.operation == DiskOperation::ReadPresetFile) {
+    if (outcome == Outcome::Done) {
+      state.SendSuppressed = true;
+      ShowPreset();
+      state.SendSuppressed = false;
+    }
+    showStatus();
+    state.SendSuppressed = false;
+    state.PresetResendPending = true;
+  } else if (command.operation == DiskOperation::ReadBankFile) {
+    showStatus();
+    state.CurrentPreset = 0;
+    PRESETUpDown->setPosition(0);
+    PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(PRESETUpDown->position() + 1));
+    state.SendSuppressed = true;
+    ShowPreset();
+    state.SendSuppressed = false;
+    state.PresetResendPending = true;
+  } else {
+    showStatus();
+  }
+}
+
+// Label2 is sized to its text from its top-left corner. A running Timer1 is not restarted:
+// the label goes two seconds after the first of two quick commands.
+void TForm1::showStatus() {
+  Label2->adjustSize();
+  Label2->show();
+  if (!Timer1->isActive()) Timer1->start();
+}
+
+void TForm1::Timer1Timer() {
+  Label2->hide();
+  Timer1->stop();
+}
+
+void TForm1::LOADPRESETClick() { runDiskCommand(kLoadPreset); }
+void TForm1::Load_presetClick() { runDiskCommand(kLoadPreset); }
+void TForm1::SAVEPRESETClick() { runDiskCommand(kSavePreset); }
+void TForm1::PRESET_STRClick() { runDiskCommand(kSavePresetNamed); }
+void TForm1::SAVEALL1Click() { runDiskCommand(kSaveAll); }
+void TForm1::STR_ALLClick() { runDiskCommand(kSaveAll); }
+void TForm1::LOADALL1Click() { runDiskCommand(kLoadAll); }
+void TForm1::Load_allClick() { runDiskCommand(kLoadAll); }
+
+// The hidden PROCESS PRESETS button: KES_PRE.INC in the working directory.
+void TForm1::Button1Click() { ExportPresetTable(state.bank); }
+
+}  // namespace kestralux

@@ -1,0 +1,348 @@
+#include "files/KestraluxTool.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <thread>
+
+#include "files/PresetFiles.h"
+#include "files/PresetListing.h"
+#include "files/PresetTableExport.h"
+#include "files/Syx.h"
+#include "midi/ComboConfig.h"
+#include "midi/MidiEngine.h"
+#include "model/EditorState.h"
+#include "protocol/DeviceProtocol.h"
+
+namespace kestralux {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A .syx file of preset messages is 1,200 bytes for a bank; anything far beyond is not one.
+constexpr std::size_t kLargestSyx = 1 << 20;
+
+struct BadInput {
+  std::string why;
+};
+struct BadUsage {
+  std::string why;
+};
+
+struct Arguments {
+  std::string command;
+  std::vector<std::string> files;
+  std::optional<std::string> output, in, out;
+  bool partial = false;
+};
+
+Arguments parse(const std::vector<std::string>& args) {
+  if (args.empty()) throw BadUsage{"no command"};
+  Arguments a;
+  a.command = args[0];
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw BadUsage{arg + " needs a value"};
+      return args[++i];
+    };
+    if (arg == "-o") {
+      a.output = value();
+    } else if (arg == "--in") {
+      a.in = value();
+    } else if (arg == "--out") {
+      a.out = value();
+    } else if (arg == "--partial") {
+      a.partial = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      throw BadUsage{"unknown option " + arg};
+    } else {
+      a.files.push_back(arg);
+    }
+  }
+  return a;
+}
+
+void expectFiles(const Arguments& a, std::size_t count) {
+  if (a.files.size() != count)
+    throw BadUsage{a.command + " takes " + (count == 0 ? std::string("no file") : "one file")};
+}
+
+std::string lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+Bytes readInput(const fs::path& path, std::size_t limit) {
+  std::optional<Bytes> data = readFileStart(path, limit + 1);
+  if (!data) throw BadInput{"cannot read " + path.string()};
+  return *data;
+}
+
+// A .pre or a .bnk, strictly: by its extension, or by its size when it has neither.
+std::variant<PresetRecord, PresetBank> readPresets(const fs::path& path) {
+  const Bytes data = readInput(path, kBankFileSize);
+  const std::string ext = lower(path.extension().string());
+  const bool asPreset = ext == ".pre" || (ext != ".bnk" && data.size() == kPresetFileSize);
+  if (asPreset) {
+    if (auto r = parsePresetFile(data)) return *r;
+    throw BadInput{path.string() + ": " + (data.size() > kBankFileSize ? "more than " + std::to_string(kBankFileSize) : std::to_string(data.size())) +
+                   " bytes, a preset file holds exactly " + std::to_string(kPresetFileSize)};
+  }
+  if (auto b = parseBankFile(data)) return *b;
+  throw BadInput{path.string() + ": " + (data.size() > kBankFileSize ? "more than " + std::to_string(kBankFileSize) : std::to_string(data.size())) +
+                 " bytes, a bank file holds exactly " + std::to_string(kBankFileSize)};
+}
+
+PresetBank readBank(const fs::path& path) {
+  auto presets = readPresets(path);
+  if (auto* bank = std::get_if<PresetBank>(&presets)) return *bank;
+  throw BadInput{path.string() + " holds one preset; this command needs a bank (.bnk)"};
+}
+
+void write(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  std::string error;
+  if (!writeFileAtomically(path, bytes, error)) throw BadInput{error};
+}
+
+fs::path withExtension(const fs::path& input, const char* extension) {
+  return fs::path(input.filename()).replace_extension(extension);
+}
+
+// ---- MIDI ----
+
+// The port a --in/--out argument names: its device number, or the first port whose name
+// contains the text (any case).
+std::uint32_t choosePort(const std::vector<std::string>& names, const std::string& wanted, const char* side) {
+  if (!wanted.empty() && std::all_of(wanted.begin(), wanted.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    const unsigned long n = std::stoul(wanted);
+    if (n < names.size()) return static_cast<std::uint32_t>(n);
+    throw BadInput{std::string("no MIDI ") + side + " port " + wanted};
+  }
+  for (std::size_t d = 0; d < names.size(); ++d)
+    if (lower(names[d]).find(lower(wanted)) != std::string::npos) return static_cast<std::uint32_t>(d);
+  throw BadInput{std::string("no MIDI ") + side + " port named like \"" + wanted + "\""};
+}
+
+// Received messages come on the port's thread and wait here for the tool's own loop.
+class Inbox {
+ public:
+  void post(std::function<void()> work) {
+    std::lock_guard<std::mutex> guard(lock_);
+    work_.push_back(std::move(work));
+  }
+  void runPosted() {
+    std::deque<std::function<void()>> batch;
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      batch.swap(work_);
+    }
+    for (auto& w : batch) w();
+  }
+
+ private:
+  std::mutex lock_;
+  std::deque<std::function<void()>> work_;
+};
+
+struct Link {
+  std::unique_ptr<MidiPorts> ports;
+  std::unique_ptr<MidiEngine> engine;
+  EditorState state;
+  std::unique_ptr<DeviceProtocol> protocol;
+  Inbox inbox;
+  std::string cardError;
+};
+
+// The devices as the editor would take them: combo.cfg in the working directory, else the
+// first port of each kind; --in and --out override.
+void openLink(Link& link, const Arguments& a, const PortsFactory& factory, bool withInput) {
+  link.ports = factory ? factory() : nullptr;
+  if (!link.ports) throw BadInput{"no MIDI system"};
+  link.engine = std::make_unique<MidiEngine>(*link.ports);
+  link.protocol = std::make_unique<DeviceProtocol>(link.state, *link.engine);
+  MidiEngine& engine = *link.engine;
+  if (const auto saved = LOAD_CONFIG()) {
+    engine.OUT_DEVICE = saved->OUT_DEVICE;
+    engine.IN_DEVICE = saved->IN_DEVICE;
+  }
+  if (a.out) engine.OUT_DEVICE = choosePort(link.ports->outputPortNames(), *a.out, "output");
+  if (a.in) engine.IN_DEVICE = choosePort(link.ports->inputPortNames(), *a.in, "input");
+  engine.setCardErrorHook([&link] {
+    if (link.cardError.empty())
+      link.cardError = "cannot send on MIDI output " + std::to_string(link.engine->OUT_DEVICE);
+  });
+  engine.setPause([](std::chrono::milliseconds) {});
+  engine.setInputPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
+  if (withInput) {
+    engine.OPEN_MIDI_IN();
+    if (!link.ports->isInputOpen()) throw BadInput{"cannot open MIDI input " + std::to_string(engine.IN_DEVICE)};
+  }
+}
+
+int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
+  expectFiles(a, 0);
+  const fs::path target = a.output.value_or("FULL1.bnk");
+  Link link;
+  openLink(link, a, factory, true);
+  std::optional<std::string> ended;
+  link.protocol->fetchNotices = [&](const Notices& notices) {
+    for (const std::string& n : notices) err << "kestralux-tool: " << lower(n) << "\n";
+    if (notices.front().rfind("RECEIVING", 0) != 0) ended = lower(notices.front());
+  };
+  link.protocol->RequestBank();
+  if (!link.cardError.empty()) throw BadInput{link.cardError};
+  while (!ended) {
+    std::this_thread::sleep_for(10ms);
+    link.inbox.runPosted();
+    link.engine->pollTick(link.state, *link.protocol);
+  }
+  link.engine->CLOSE_MIDI_IN();
+  const BankFetch& result = link.protocol->fetch;
+  const bool whole = link.state.BankRefreshPending && result.damaged().empty();
+  if (!whole && !a.partial) {
+    const std::string why = !link.state.BankRefreshPending && result.cursor() == 0 && ended == "no answer from combo"
+                                ? "no answer"
+                                : link.state.BankRefreshPending
+                                      ? std::to_string(result.damaged().size()) + " of 30 presets damaged"
+                                      : "only " + std::to_string(result.cursor() + 1) + " of 30 presets received";
+    throw BadInput{why + "; nothing written (--partial writes what arrived)"};
+  }
+  write(target, bankFileImage(link.state.bank));
+  err << "kestralux-tool: bank written to " << target.string() << "\n";
+  return whole ? kToolSuccess : kToolBadInput;
+}
+
+int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
+  expectFiles(a, 1);
+  const PresetBank bank = readBank(a.files[0]);
+  Link link;
+  openLink(link, a, factory, false);
+  link.state.bank = bank;
+  link.protocol->PrepareStore(StoreScope::ALL);
+  while (link.protocol->store.pending()) {
+    const std::string progress = link.protocol->SendNextStoreMessage();
+    if (!link.cardError.empty()) throw BadInput{link.cardError};
+    err << "kestralux-tool: " << lower(progress) << "\n";
+    std::this_thread::sleep_for(kDumpPause);
+  }
+  err << "kestralux-tool: " << lower(link.protocol->store.endNotice()) << "\n";
+  return kToolSuccess;
+}
+
+int ports(const Arguments& a, std::ostream& out, const PortsFactory& factory) {
+  expectFiles(a, 0);
+  std::unique_ptr<MidiPorts> p = factory ? factory() : nullptr;
+  if (!p) throw BadInput{"no MIDI system"};
+  const auto list = [&](const char* heading, const std::vector<std::string>& names) {
+    out << heading << "\n";
+    if (names.empty()) out << "  No Midi Devices Found!\n";
+    for (std::size_t d = 0; d < names.size(); ++d) out << "  " << d << "  " << names[d] << "\n";
+  };
+  list("MIDI INPUT", p->inputPortNames());
+  list("MIDI OUTPUT", p->outputPortNames());
+  return kToolSuccess;
+}
+
+int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFactory& factory) {
+  if (a.command == "show") {
+    expectFiles(a, 1);
+    const auto presets = readPresets(a.files[0]);
+    if (const auto* r = std::get_if<PresetRecord>(&presets))
+      out << presetListing(std::span<const PresetRecord>(r, 1));
+    else
+      out << presetListing(std::get<PresetBank>(presets));
+    return kToolSuccess;
+  }
+  if (a.command == "export-inc") {
+    expectFiles(a, 1);
+    const std::string text = presetTableText(readBank(a.files[0]));
+    write(a.output.value_or(kExportFileName), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return kToolSuccess;
+  }
+  if (a.command == "to-syx") {
+    expectFiles(a, 1);
+    const auto presets = readPresets(a.files[0]);
+    const Bytes syx = std::holds_alternative<PresetBank>(presets) ? bankToSyx(std::get<PresetBank>(presets))
+                                                                  : presetToSyx(std::get<PresetRecord>(presets));
+    write(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".syx"), syx);
+    return kToolSuccess;
+  }
+  if (a.command == "from-syx") {
+    expectFiles(a, 1);
+    const Bytes data = readInput(a.files[0], kLargestSyx);
+    if (data.size() > kLargestSyx) throw BadInput{a.files[0] + ": too large for a .syx of presets"};
+    const SyxReading reading = readSyx(data);
+    if (!reading.error.empty()) throw BadInput{a.files[0] + ": " + reading.error};
+    if (const auto* bank = std::get_if<PresetBank>(&reading.contents))
+      write(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".bnk"), bankFileImage(*bank));
+    else
+      write(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".pre"),
+            presetFileImage(std::get<PresetRecord>(reading.contents)));
+    return kToolSuccess;
+  }
+  if (a.command == "ports") return ports(a, out, factory);
+  if (a.command == "fetch") return fetch(a, err, factory);
+  if (a.command == "store") return store(a, err, factory);
+  throw BadUsage{"unknown command " + a.command};
+}
+
+}  // namespace
+
+std::string toolUsage() {
+  return R"(usage: kestralux-tool COMMAND [ARGUMENTS]
+
+The KESTRALUX presets without the window.
+
+  show FILE.pre|FILE.bnk
+      Print the presets, one row each, every value as the editor shows it.
+  export-inc FILE.bnk [-o OUT]
+      Write the firmware include file (default KES_PRE.INC), byte for byte the editor's export.
+  to-syx FILE.bnk|FILE.pre [-o OUT.syx]
+      Write the store messages the editor sends: a bank as 0x2A then 29 x 0x2B, a preset as
+      one 0x28 (default: the input's name with .syx, in the working directory).
+  from-syx FILE.syx [-o OUT.bnk|OUT.pre]
+      Read a .syx of preset messages (a captured bank transfer, or to-syx output) into a bank,
+      or a single 0x28 into a preset file. Names are empty: the messages carry none. A damaged
+      or foreign message, or a bank of other than 30, is refused and nothing is written.
+  ports
+      List the MIDI input and output ports, numbered as the editor's MIDI setup window does.
+  fetch [-o OUT.bnk] [--in N|NAME] [--out N|NAME] [--partial]
+      Ask the combo for its bank and write it (default FULL1.bnk). Fails with "no answer" or
+      "only k of 30 presets received" after 2 s of silence, and writes nothing unless --partial.
+  store FILE.bnk [--in N|NAME] [--out N|NAME]
+      Store the bank into the combo: 30 messages, 60 ms apart.
+
+Ports come from combo.cfg in the working directory, as the editor's do, else the first port
+of each kind; --in and --out choose by number or by part of the name. A .pre must be exactly
+88 bytes and a .bnk exactly 2,640. Every file is written whole or not at all.
+
+Exit status: 0 done; 1 bad input or a failed transfer (the reason on standard error);
+2 wrong usage.
+)";
+}
+
+int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const PortsFactory& ports) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+    out << toolUsage();
+    return kToolSuccess;
+  }
+  try {
+    return run(parse(args), out, err, ports);
+  } catch (const BadUsage& e) {
+    err << "kestralux-tool: " << e.why << "\n" << toolUsage();
+    return kToolBadUsage;
+  } catch (const BadInput& e) {
+    err << "kestralux-tool: " << e.why << "\n";
+    return kToolBadInput;
+  }
+}
+
+}  // namespace kestralux

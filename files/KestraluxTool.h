@@ -1,0 +1,30 @@
+#pragma once
+// kestralux-tool: the presets without the window. Backs up, restores, converts and inspects
+// .pre and .bnk files, exports the firmware include file, and fetches and stores the bank over
+// MIDI with the editor's own decoder, checks, time-out and pacing.
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "midi/MidiPorts.h"
+
+namespace kestralux {
+
+inline constexpr int kToolSuccess = 0;
+inline constexpr int kToolBadInput = 1;
+inline constexpr int kToolBadUsage = 2;
+
+std::string toolUsage();
+
+// MIDI ports for `ports`, `fetch` and `store`, made only when one of those runs.
+using PortsFactory = std::function<std::unique_ptr<MidiPorts>()>;
+
+// `args` without the program name. 0 on success; 1 with a one-line reason on `err` for bad
+// input (nothing written); 2 with the usage text for wrong usage.
+int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                     const PortsFactory& ports);
+
+}  // namespace kestralux

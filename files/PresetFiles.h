@@ -1,0 +1,46 @@
+#pragma once
+// .pre and .bnk files: the memory image of one PresetRecord (88 bytes) and of the thirty of a
+// bank (2,640 bytes), nothing around them. The name's left-over bytes and the reserved word
+// travel as they are.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/PresetRecord.h"
+
+namespace kestralux {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline constexpr std::size_t kPresetFileSize = sizeof(PresetRecord);
+inline constexpr std::size_t kBankFileSize = sizeof(PresetBank);
+static_assert(kPresetFileSize == 88 && kBankFileSize == 2640);
+
+Bytes presetFileImage(const PresetRecord& record);
+Bytes bankFileImage(const PresetBank& bank);
+
+// The window's loads take a file as leniently as it comes, but only whole records: the first
+// record of any file for a preset, as many whole records as a file holds (at most 30) for a
+// bank. A record the file holds in part is not touched; bytes after the last whole record
+// are ignored. They return how many records were replaced; 0 changes nothing.
+int loadPresetImage(std::span<const std::uint8_t> data, PresetRecord& record);
+int loadBankImage(std::span<const std::uint8_t> data, PresetBank& bank);
+
+// The command line is strict: exactly one file's size, or nothing.
+std::optional<PresetRecord> parsePresetFile(std::span<const std::uint8_t> data);
+std::optional<PresetBank> parseBankFile(std::span<const std::uint8_t> data);
+
+// At most `limit` bytes from the start of the file; nothing when it cannot be opened or read.
+std::optional<Bytes> readFileStart(const std::filesystem::path& path, std::size_t limit);
+
+// Writes beside `path` and renames over it, so a failed write leaves the old file whole and
+// no part of the new one behind. On failure `error` says what went wrong.
+bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                         std::string& error);
+
+}  // namespace kestralux
