@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 
 #include "editor/EditorTables.h"
@@ -40,15 +41,23 @@ std::string cell(const std::string& text, std::size_t width) {
 
 std::string number(std::int32_t value) { return "?" + std::to_string(value); }
 
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
 struct Column {
   const char* heading;
   std::size_t width;
+  bool upperCase;  // as the window's value box shows it
 };
 
 constexpr std::array<Column, 18> kColumns{{
-    {"#", 4},         {"NAME", 21},     {"AMP", 14},      {"GAIN", 6},     {"BASS", 6},  {"MID", 6},
-    {"TREBLE", 7},    {"VOLUME", 7},    {"GATE", 7},      {"REVERB", 7},   {"D.LEVEL", 8}, {"D.REGEN", 8},
-    {"D.PAN", 7},     {"D.TIME", 8},    {"EFFECT", 11},   {"ADJUST 1", 11}, {"ADJUST 2", 9}, {"RATE", 5},
+    {"#", 4, false},         {"NAME", 21, false},      {"AMP", 14, false},      {"GAIN", 6, true},
+    {"BASS", 6, true},       {"MID", 6, true},         {"TREBLE", 7, true},     {"VOLUME", 7, true},
+    {"GATE", 7, true},       {"REVERB", 7, true},      {"D.LEVEL", 8, true},    {"D.REGEN", 8, true},
+    {"D.PAN", 7, true},      {"D.TIME", 8, false},     {"EFFECT", 11, false},   {"ADJUST 1", 11, true},
+    {"ADJUST 2", 9, false},  {"RATE", 5, false},
 }};
 
 std::string stripCell(const PresetRecord& r, std::string_view scrollBar) {
@@ -93,7 +102,8 @@ std::string presetListing(std::span<const PresetRecord> presets, int firstNumber
         adjust2 ? trimmed(effect16Text(std::clamp(r.value(EFF_ADJUST2), 0, kAdjustMaximum), TextSource::Handler)) : "-",
         rate ? trimmed(rateText(effect, std::clamp(r.value(EFF_RATE), 0, rateMaximum))) : "-",
     };
-    for (std::size_t c = 0; c < cells.size(); ++c) out += cell(cells[c], kColumns[c].width);
+    for (std::size_t c = 0; c < cells.size(); ++c)
+      out += cell(kColumns[c].upperCase ? upper(cells[c]) : cells[c], kColumns[c].width);
     while (!out.empty() && out.back() == ' ') out.pop_back();
     out += '\n';
   }

@@ -1,0 +1,189 @@
+// .pre/.bnk images, the lenient and strict loads, KES_PRE.INC and .syx, byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "files/PresetFiles.h"
+#include "files/PresetTableExport.h"
+#include "files/Syx.h"
+#include "protocol/Sysex.h"
+
+namespace kestralux {
+namespace {
+
+// "AB" over an older "ABCDEF": the left-over "DEF" stays behind the terminator.
+PresetRecord literalRecord() {
+  PresetRecord r;
+  r.storeName("ABCDEF");
+  r.storeName("AB");
+  r.setValue(AMP_TYPE, 5);
+  r.setValue(DELAY_TIME, 250);
+  r.setValue(EFF_RATE, 300);
+  r.setValue(EFF_ADJUST2, -1);
+  r.setSlot(kReservedSlot, static_cast<std::int32_t>(0xDEADBEEF));
+  return r;
+}
+
+TEST(PresetFiles, ImagesByteForByte) {
+  Bytes expected(88, 0);
+  const std::uint8_t name[] = {'A', 'B', 0, 'D', 'E', 'F'};
+  std::copy(std::begin(name), std::end(name), expected.begin());
+  expected[20] = 5;                                          // AMP_TYPE
+  expected[60] = 0xFA;                                       // DELAY_TIME 250
+  expected[64] = 0x2C, expected[65] = 0x01;                  // EFF_RATE 300
+  for (int b = 80; b < 84; ++b) expected[b] = 0xFF;          // EFF_ADJUST2 -1
+  expected[84] = 0xEF, expected[85] = 0xBE, expected[86] = 0xAD, expected[87] = 0xDE;  // reserved
+  EXPECT_EQ(presetFileImage(literalRecord()), expected);
+
+  PresetBank bank{};
+  bank[0] = literalRecord();
+  bank[29].setValue(AMP_GAIN, 7);
+  const Bytes image = bankFileImage(bank);
+  ASSERT_EQ(image.size(), 2640u);
+  EXPECT_EQ(Bytes(image.begin(), image.begin() + 88), expected) << "a .pre is the first 88 bytes of a .bnk";
+  EXPECT_EQ(image[29 * 88 + 24], 7);
+  EXPECT_EQ(parseBankFile(image), bank);
+  EXPECT_EQ(parsePresetFile(expected), literalRecord());
+}
+
+// How much of a file each load takes, for files of every interesting length.
+TEST(PresetFiles, LoadsTakeWholeRecordsOnly) {
+  struct Row { std::size_t size; int presetReplaced; int bankReplaced; bool strictPreset; bool strictBank; };
+  const Row rows[] = {
+      {0, 0, 0, false, false},    {87, 0, 0, false, false},   {88, 1, 1, true, false},  {89, 1, 1, false, false},
+      {175, 1, 1, false, false},  {2639, 1, 29, false, false}, {2640, 1, 30, false, true}, {5000, 1, 30, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.size);
+    Bytes file(row.size);
+    for (std::size_t i = 0; i < row.size; ++i) file[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    PresetBank bank{};
+    for (auto& r : bank) r.setValue(AMP_GAIN, 99);
+    const PresetBank before = bank;
+
+    EXPECT_EQ(loadPresetImage(file, bank[6]), row.presetReplaced);
+    EXPECT_EQ(bank[6] == before[6], row.presetReplaced == 0);
+    bank = before;
+    ASSERT_EQ(loadBankImage(file, bank), row.bankReplaced);
+    for (int n = 0; n < kPresetCount; ++n) {
+      if (n < row.bankReplaced)
+        EXPECT_EQ(bank[n].bytes[0], static_cast<std::uint8_t>(n * 88 * 7 + 1)) << "record " << n;
+      else
+        EXPECT_EQ(bank[n], before[n]) << "record " << n << " was held only in part, or not at all";
+    }
+    EXPECT_EQ(parsePresetFile(file).has_value(), row.strictPreset);
+    EXPECT_EQ(parseBankFile(file).has_value(), row.strictBank);
+  }
+}
+
+TEST(PresetFiles, AtomicWriteKeepsTheOldFileOnFailure) {
+  const auto dir = std::filesystem::temp_directory_path() / ("kestralux-files-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::string error;
+  const Bytes a(88, 1);
+  ASSERT_TRUE(writeFileAtomically(dir / "x.pre", a, error)) << error;
+  EXPECT_EQ(readFileStart(dir / "x.pre", 1000), a);
+  EXPECT_FALSE(writeFileAtomically(dir / "missing" / "x.pre", a, error));
+  EXPECT_FALSE(error.empty());
+  // A directory cannot be replaced by a file: the old directory and no .part remain.
+  std::filesystem::create_directories(dir / "busy.pre");
+  EXPECT_FALSE(writeFileAtomically(dir / "busy.pre", a, error));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "busy.pre"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "busy.pre.part"));
+  std::filesystem::remove_all(dir);
+}
+
+TEST(PresetTableExport, TheFileToTheByte) {
+  PresetBank bank{};
+  const int example[16] = {2, 20, 15, 15, 15, 15, 10, 0, 0, 15, 125, 40, 5, 0, 0, 0};
+  for (int i = 0; i < 16; ++i) bank[0].setValue(i, example[i]);
+  bank[9].setValue(AMP_TYPE, 255);
+  bank[9].setValue(AMP_GAIN, 300);
+  bank[9].setValue(EFF_ADJUST2, -2147483647 - 1);
+  const std::string text = presetTableText(bank);
+  ASSERT_EQ(text.size(), kExportFileSize);
+  EXPECT_EQ(text, presetTableText(bank)) << "two exports are identical";
+
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    ASSERT_EQ(line.back(), '\r');
+    line.pop_back();
+    lines.push_back(line);
+  }
+  ASSERT_EQ(lines.size(), 61u);
+  EXPECT_EQ(lines[0], "COMBO_PRESETS ");
+  EXPECT_EQ(lines[1], "      DB  002H,014H,00FH,00FH,00FH,00FH,00AH,000H,000H,00FH,07DH,028H,005H,000H,000H,000H;");
+  EXPECT_EQ(lines[2], ";PRESET NUMBER  1");
+  EXPECT_EQ(lines[19], "      DB  0FFH,02CH,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H;");
+  EXPECT_EQ(lines[20], ";PRESET NUMBER  10");
+  EXPECT_EQ(lines[59], "      DB  000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H;");
+  EXPECT_EQ(lines[60], ";PRESET NUMBER  30");
+  for (int n = 0; n < 30; ++n) EXPECT_EQ(lines[1 + 2 * n].size(), 90u) << "data line " << n + 1;
+}
+
+TEST(PresetTableExport, WritesTheFileOrSaysItCannot) {
+  const auto dir = std::filesystem::temp_directory_path() / ("kestralux-export-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(ExportPresetTable(PresetBank{}, dir / kExportFileName), 0);
+  std::ifstream file(dir / kExportFileName, std::ios::binary);
+  const std::string written{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(written, presetTableText(PresetBank{}));
+  EXPECT_EQ(ExportPresetTable(PresetBank{}, dir / "no" / kExportFileName), 1);
+  std::filesystem::remove_all(dir);
+}
+
+Bytes syxOf(const PresetBank& bank) { return bankToSyx(bank); }
+
+TEST(Syx, BankAndPresetRoundTrip) {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n)
+    for (int i = 0; i < kParameterCount; ++i) bank[n].setValue(i, (n * 16 + i * 9) % 256);
+  const Bytes syx = syxOf(bank);
+  ASSERT_EQ(syx.size(), 1200u);
+  for (std::size_t k = 0; k < 30; ++k) {
+    const PresetMessage m = buildPresetMessage(k == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, bank[k]);
+    EXPECT_TRUE(std::equal(m.begin(), m.end(), syx.begin() + static_cast<std::ptrdiff_t>(k * 40))) << k;
+  }
+  const SyxReading reading = readSyx(syx);
+  ASSERT_EQ(reading.error, "");
+  EXPECT_EQ(std::get<PresetBank>(reading.contents), bank) << "every value of 0..255 comes back; names are empty";
+
+  const SyxReading single = readSyx(presetToSyx(bank[3]));
+  ASSERT_EQ(single.error, "");
+  EXPECT_EQ(std::get<PresetRecord>(single.contents), bank[3]);
+}
+
+TEST(Syx, RefusesWhatIsNotAWholeBankOfOurs) {
+  const PresetBank bank{};
+  const auto edited = [&](auto change) {
+    Bytes syx = syxOf(bank);
+    change(syx);
+    return syx;
+  };
+  struct Row { const char* what; Bytes syx; std::string error; };
+  const Row rows[] = {
+      {"empty", {}, "no preset message"},
+      {"checksum", edited([](Bytes& s) { s[6 * 40 + 38] ^= 1; }), "message 7: damaged (wrong checksum)"},
+      {"maker", edited([](Bytes& s) { s[40 + 3] ^= 1; }), "message 2: not a KESTRALUX message"},
+      {"high byte", edited([](Bytes& s) { s[40 + 9] = 0x90; }), "message 2: not a KESTRALUX message"},
+      {"short bank", edited([](Bytes& s) { s.resize(29 * 40); }), "29 presets, a bank has 30"},
+      {"no 0x2A", edited([](Bytes& s) { s[5] = CMD_BANK_NEXT; s[38] = presetChecksum(std::span(s).first(40)); }),
+       "message 1: a bank starts with 0x2A"},
+      {"cut", edited([](Bytes& s) { s.resize(45); }), "message 2: has no closing F7"},
+      {"garbage first", Bytes{0x90, 0x40, 0x7F}, "message 1: does not start with F0"},
+      {"parameter message", Bytes{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], 0x06, 0x42, 0, 2, 20, 0xF7},
+       "message 1: 10 bytes, a preset message has 40"},
+  };
+  for (const Row& row : rows) {
+    const SyxReading reading = readSyx(row.syx);
+    EXPECT_EQ(reading.error, row.error) << row.what;
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(reading.contents)) << row.what;
+  }
+}
+
+}  // namespace
+}  // namespace kestralux

@@ -1,0 +1,185 @@
+// kestralux-tool as a user runs it: its exit status, what it prints and what it writes; the
+// MIDI commands over the loopback port, with a device answering from inside the port.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "files/KestraluxTool.h"
+#include "files/PresetFiles.h"
+#include "files/PresetTableExport.h"
+#include "files/Syx.h"
+#include "midi/LoopbackPorts.h"
+#include "protocol/Sysex.h"
+
+namespace kestralux {
+namespace {
+
+namespace fs = std::filesystem;
+
+PresetBank sampleBank() {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) {
+    bank[n].storeName("SONG " + std::to_string(n + 1));
+    for (int i = 0; i < kParameterCount; ++i) bank[n].setValue(i, (n + i) % 31);
+    bank[n].setValue(EFFECT_SELECT, 2);
+    bank[n].setValue(DELAY_TIME, 200 + n);
+  }
+  return bank;
+}
+
+// The tool owns the ports it is given; the test keeps the device to look at afterwards.
+class BorrowedPorts : public MidiPorts {
+ public:
+  explicit BorrowedPorts(MidiPorts& ports) : ports_(ports) {}
+  std::vector<std::string> inputPortNames() override { return ports_.inputPortNames(); }
+  std::vector<std::string> outputPortNames() override { return ports_.outputPortNames(); }
+  bool openOutput(std::uint32_t device) override { return ports_.openOutput(device); }
+  bool isOutputOpen() const override { return ports_.isOutputOpen(); }
+  bool sendMessage(std::span<const std::uint8_t> message) override { return ports_.sendMessage(message); }
+  void closeOutput() override { ports_.closeOutput(); }
+  bool openInput(std::uint32_t device, Delivery deliver) override { return ports_.openInput(device, std::move(deliver)); }
+  bool isInputOpen() const override { return ports_.isInputOpen(); }
+  void closeInput() override { ports_.closeInput(); }
+
+ private:
+  MidiPorts& ports_;
+};
+
+class Tool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kestralux-tool-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    put("bank.bnk", bankFileImage(sampleBank()));
+    put("one.pre", presetFileImage(sampleBank()[4]));
+    put("short.bnk", Bytes(2639, 0));
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  void put(const std::string& name, const Bytes& bytes) {
+    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  Bytes get(const std::string& name) const { return readFileStart(dir / name, 1 << 20).value_or(Bytes{}); }
+  std::string path(const std::string& name) const { return (dir / name).string(); }
+
+  int run(std::vector<std::string> args) {
+    out.str("");
+    err.str("");
+    device = std::make_unique<LoopbackPorts>(std::vector<std::string>{"COMBO OUT"}, std::vector<std::string>{"COMBO IN"});
+    device->onSend = [this](const LoopbackPorts::Message& m) {
+      if (m.size() == kParameterMessageSize && m[7] == CODE_REQUEST_BANK) answer();
+    };
+    return runKestraluxTool(args, out, err, [this] { return std::make_unique<BorrowedPorts>(*device); });
+  }
+
+  // The device's answer to a bank request: `answered` messages, one of them damaged.
+  void answer() {
+    for (int n = 0; n < answered; ++n) {
+      PresetMessage m = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, sampleBank()[n]);
+      if (n + 1 == damaged) m[kChecksumByte] ^= 1;
+      device->inject(LoopbackPorts::Message(m.begin(), m.end()));
+    }
+  }
+
+  fs::path dir;
+  std::ostringstream out, err;
+  std::unique_ptr<LoopbackPorts> device;
+  int answered = 30;
+  int damaged = 0;
+};
+
+TEST_F(Tool, FileCommands) {
+  struct Row {
+    std::vector<std::string> args;
+    int exit;
+    std::string err;  // the start of what it says on standard error
+  };
+  const Row rows[] = {
+      {{"export-inc", path("bank.bnk"), "-o", path("k.inc")}, 0, ""},
+      {{"to-syx", path("bank.bnk"), "-o", path("bank.syx")}, 0, ""},
+      {{"from-syx", path("bank.syx"), "-o", path("again.bnk")}, 0, ""},
+      {{"to-syx", path("one.pre"), "-o", path("one.syx")}, 0, ""},
+      {{"from-syx", path("one.syx"), "-o", path("again.pre")}, 0, ""},
+      {{"show", path("short.bnk")}, 1, "kestralux-tool: " + path("short.bnk") + ": 2639 bytes, a bank file holds exactly 2640\n"},
+      {{"export-inc", path("one.pre"), "-o", path("no.inc")}, 1, "kestralux-tool: " + path("one.pre") + " holds one preset"},
+      {{"from-syx", path("bank.bnk"), "-o", path("no.bnk")}, 1, "kestralux-tool: " + path("bank.bnk") + ": message 1: does not start with F0\n"},
+      {{"show", path("missing.bnk")}, 1, "kestralux-tool: cannot read"},
+      {{"to-syx", path("bank.bnk"), "-o", path("nowhere/x.syx")}, 1, "kestralux-tool: cannot create"},
+      {{"show"}, 2, "kestralux-tool: show takes one file\nusage: kestralux-tool"},
+      {{"show", path("bank.bnk"), "--bogus"}, 2, "kestralux-tool: unknown option --bogus\nusage:"},
+      {{"frobnicate"}, 2, "kestralux-tool: unknown command frobnicate\nusage:"},
+      {{}, 2, "kestralux-tool: no command\nusage:"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args.empty() ? "(none)" : row.args[0]);
+    EXPECT_EQ(run(row.args), row.exit) << err.str();
+    EXPECT_EQ(err.str().substr(0, row.err.size()), row.err);
+    const std::string said = err.str();
+    if (row.exit == 1) {
+      EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "one line";
+    }
+  }
+  const std::string inc = presetTableText(sampleBank());
+  EXPECT_EQ(get("k.inc"), Bytes(inc.begin(), inc.end()));
+  EXPECT_EQ(get("bank.syx"), bankToSyx(sampleBank()));
+  // from-syx(to-syx(bank)) keeps every value; the messages carry no names.
+  PresetBank valuesOnly{};
+  for (int n = 0; n < kPresetCount; ++n)
+    for (int i = 0; i < kParameterCount; ++i) valuesOnly[n].setValue(i, sampleBank()[n].value(i));
+  EXPECT_EQ(get("again.bnk"), bankFileImage(valuesOnly));
+  EXPECT_EQ(get("again.pre"), presetFileImage(valuesOnly[4]));
+  for (const char* never : {"no.inc", "no.bnk", "nowhere"}) EXPECT_FALSE(fs::exists(dir / never)) << never;
+}
+
+TEST_F(Tool, ShowPrintsEveryPresetAsTheWindowShowsIt) {
+  ASSERT_EQ(run({"show", path("bank.bnk")}), 0) << err.str();
+  std::vector<std::string> lines;
+  std::istringstream in(out.str());
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  ASSERT_EQ(lines.size(), 31u);
+  EXPECT_EQ(lines[0].substr(0, 40), "#   NAME                 AMP           G");
+  EXPECT_EQ(lines[1],
+            "1   SONG 1               CLEAN 1       0.33  1.00  1.33  1.66   0.66   -36DB  2.00   2.33    2.66    L<9"
+            "    800 ms  FLANGER    4.66       5.00     11");
+  ASSERT_EQ(run({"show", path("one.pre")}), 0);
+  const std::string shown = out.str();
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 2);
+}
+
+TEST_F(Tool, StoreSendsTheBankInOrder) {
+  ASSERT_EQ(run({"store", path("bank.bnk"), "--out", "combo"}), 0) << err.str();
+  ASSERT_EQ(device->allSent().size(), 30u);
+  for (std::size_t n = 0; n < 30; ++n) {
+    const PresetMessage m = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, sampleBank()[n]);
+    EXPECT_EQ(device->allSent()[n], LoopbackPorts::Message(m.begin(), m.end())) << n;
+  }
+  EXPECT_NE(err.str().find("kestralux-tool: all presets stored\n"), std::string::npos);
+  EXPECT_EQ(run({"store", path("bank.bnk"), "--out", "7"}), 1);
+  EXPECT_EQ(err.str(), "kestralux-tool: no MIDI output port 7\n");
+}
+
+TEST_F(Tool, FetchWritesAWholeBankOrNothing) {
+  ASSERT_EQ(run({"fetch", "-o", path("fetched.bnk"), "--in", "0", "--out", "combo in"}), 0) << err.str();
+  PresetBank valuesOnly{};
+  for (int n = 0; n < kPresetCount; ++n)
+    for (int i = 0; i < kParameterCount; ++i) valuesOnly[n].setValue(i, sampleBank()[n].value(i));
+  EXPECT_EQ(get("fetched.bnk"), bankFileImage(valuesOnly));
+
+  answered = 12;
+  damaged = 5;
+  EXPECT_EQ(run({"fetch", "-o", path("part.bnk")}), 1);
+  EXPECT_NE(err.str().find("kestralux-tool: only 12 of 30 presets received; nothing written"), std::string::npos) << err.str();
+  EXPECT_FALSE(fs::exists(dir / "part.bnk"));
+  EXPECT_EQ(run({"fetch", "-o", path("part.bnk"), "--partial"}), 1);
+  PresetBank part{};
+  for (int n = 0; n < 12; ++n)
+    if (n != 4) part[n] = valuesOnly[n];
+  EXPECT_EQ(get("part.bnk"), bankFileImage(part));
+}
+
+}  // namespace
+}  // namespace kestralux
