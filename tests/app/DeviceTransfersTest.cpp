@@ -10,7 +10,7 @@
 
 #include "app/ClickablePanel.h"
 #include "app/PanelNotice.h"
-#include "tests/app/AnswerBox.h"
+#include "tests/app/UserActions.h"
 #include "editor/EditorTables.h"
 #include "tests/editor/LiveEditor.h"
 

@@ -37,7 +37,7 @@
 #include "midi/RtMidiPorts.h"
 #include "model/PresetRecord.h"
 #include "protocol/Sysex.h"
-#include "tests/app/AnswerBox.h"
+#include "tests/app/UserActions.h"
 #include "tests/e2e/SimProcess.h"
 
 namespace kestralux {
@@ -122,14 +122,6 @@ void clickArrow(QToolButton* arrow) { QTest::mouseClick(arrow, Qt::LeftButton, {
 
 void clickListRow(QListWidget* list, int row) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
-// A menu of the menu bar opened with the mouse, then one of its commands clicked.
-void chooseMenuCommand(TForm1& form, QMenu* menu, QAction* command) {
-  QMenuBar* bar = form.menuBar();
-  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000)) << "the menu did not open";
-  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(command).center());
 }
 
 // The 16 parameter names, as the device names them in its lines, in code order 1..16.
@@ -368,7 +360,7 @@ TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
   TMIDI_IO& setup = app->midiSetup();
   ASSERT_FALSE(setup.isVisible());
 
-  chooseMenuCommand(form, form.MIDI1, form.MIDISETUP1);
+  test::chooseMenuCommand(form, form.MIDI1, form.MIDISETUP1);
   ASSERT_TRUE(QTest::qWaitFor([&] { return setup.isVisible(); }, 2000)) << "MIDI SETUP did not open the window";
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&setup));
   const int outRow = rowNamed(setup.MIDI_OUT_SEL, kToDevice);
@@ -485,7 +477,7 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
 
   // The second device, chosen in the setup window.
   TMIDI_IO& setup = app->midiSetup();
-  chooseMenuCommand(form, form.MIDI1, form.MIDISETUP1);
+  test::chooseMenuCommand(form, form.MIDI1, form.MIDISETUP1);
   ASSERT_TRUE(QTest::qWaitFor([&] { return setup.isVisible(); }, 2000));
   const int outRow = rowNamed(setup.MIDI_OUT_SEL, "KESTRALUX B MIDI IN");
   const int inRow = rowNamed(setup.MIDI_IN_SEL, "KESTRALUX B MIDI OUT");
