@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps sanitize clean
+.PHONY: run test build deps sanitize fuzz clean
 
 deps:
 	scripts/install-deps
@@ -23,5 +23,19 @@ sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# The fuzz targets with clang and libFuzzer, each run for FUZZ_SECONDS from the saved inputs
+# in fuzz/corpus/ (new finds go to build-fuzz/corpus/, crashes to build-fuzz/).
+FUZZ_SECONDS ?= 150
+FUZZ_TARGETS = received_messages preset_files syx combo_config
+fuzz: deps
+	scripts/install-deps --fuzz
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRALUX_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t && \
+	  (cd build-fuzz && ./fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	     corpus/$$t ../fuzz/corpus/$$t) || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
