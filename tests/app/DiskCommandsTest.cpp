@@ -220,6 +220,27 @@ TEST_F(DiskCommands, OverwriteIsConfirmedAndTheFolderRemembered) {
   EXPECT_FALSE(form->Label2->isVisible());
 }
 
+// Saved, loaded and saved again from the window: the same bytes, left-over name bytes and
+// reserved words included.
+TEST_F(DiskCommands, BankSavedLoadedAndSavedAgainIsTheSameFile) {
+  state.bank[3].storeName("LONGER NAME");
+  state.bank[3].storeName("AB");
+  state.bank[29].setSlot(kReservedSlot, -12345);
+  const auto command = [&](QPushButton* button, const QString& name, bool create) {
+    answerFileDialog(at(name));
+    if (create) answerBox(QMessageBox::Yes);
+    QTest::mouseClick(button, Qt::LeftButton);
+  };
+  command(form->STR_ALL, "first.bnk", true);
+  const PresetBank saved = state.bank;
+  for (auto& r : state.bank) r.setValue(AMP_GAIN, 0);
+  command(form->Load_all, "first.bnk", false);
+  EXPECT_EQ(state.bank, saved);
+  command(form->STR_ALL, "second.bnk", true);
+  ASSERT_EQ(get("first.bnk").size(), 2640u);
+  EXPECT_EQ(get("first.bnk"), get("second.bnk"));
+}
+
 // The hidden PROCESS PRESETS button writes KES_PRE.INC where the editor runs.
 TEST_F(DiskCommands, ExportLeavesThePresetOnScreen) {
   ASSERT_TRUE(QDir::setCurrent(folder.path()));

@@ -1,0 +1,96 @@
+// kestralux-tool fetching from and storing into kestralux-sim over a private JACK server, run
+// as a user runs it: a separate process, ports chosen by name.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "files/PresetFiles.h"
+#include "tests/e2e/SimProcess.h"
+
+namespace kestralux {
+namespace {
+
+namespace fs = std::filesystem;
+
+PresetBank deviceBank(int seed) {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n)
+    for (int i = 0; i < kParameterCount; ++i) bank[n].setValue(i, (seed + n * 11 + i * 13) % 256);
+  return bank;
+}
+
+PresetBank valuesOf(const PresetBank& bank) {
+  PresetBank values{};
+  for (int n = 0; n < kPresetCount; ++n)
+    for (int i = 0; i < kParameterCount; ++i) values[n].setValue(i, bank[n].value(i));
+  return values;
+}
+
+class ToolOverJack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kestralux-tool-e2e-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    if (sim) sim->stop();
+    fs::remove_all(dir);
+  }
+
+  void startDevice(const PresetBank& bank, std::vector<std::string> options = {}) {
+    sim = e2e::startSimulator(dir, bank, std::move(options));
+    ASSERT_TRUE(sim->waitForLines("kestralux-sim:", 1)) << "the simulator did not start";
+  }
+
+  // The tool's exit status; what it said goes to `said`.
+  int tool(const std::string& arguments) {
+    const std::string command = std::string(KESTRALUX_TOOL_PROGRAM) + " " + arguments +
+                                " --in 'KESTRALUX MIDI OUT' --out 'KESTRALUX MIDI IN' >" + (dir / "printed").string() + " 2>" +
+                                (dir / "said").string();
+    const int status = std::system(command.c_str());
+    std::ifstream in(dir / "said");
+    said.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream out(dir / "printed");
+    printed.assign(std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  PresetBank bankIn(const fs::path& file) const {
+    return parseBankFile(readFileStart(file, kBankFileSize + 1).value_or(Bytes{})).value_or(PresetBank{});
+  }
+
+  fs::path dir;
+  std::unique_ptr<e2e::SimProcess> sim;
+  std::string said, printed;
+};
+
+TEST_F(ToolOverJack, FetchThenStoreAnotherBank) {
+  startDevice(deviceBank(1));
+  ASSERT_EQ(tool("ports"), 0) << said;
+  EXPECT_EQ(printed, "MIDI INPUT\n  0  KESTRALUX MIDI OUT:out\nMIDI OUTPUT\n  0  KESTRALUX MIDI IN:in\n");
+  ASSERT_EQ(tool("fetch -o " + (dir / "backup.bnk").string()), 0) << said;
+  EXPECT_EQ(bankIn(dir / "backup.bnk"), valuesOf(deviceBank(1)));
+  EXPECT_NE(said.find("kestralux-tool: all presets received\n"), std::string::npos) << said;
+
+  std::ofstream(dir / "other.bnk", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bankFileImage(deviceBank(7)).data()), kBankFileSize);
+  ASSERT_EQ(tool("store " + (dir / "other.bnk").string()), 0) << said;
+  ASSERT_TRUE(sim->waitForLines("store-all", 30));
+  ASSERT_EQ(sim->stop(), 0);
+  EXPECT_EQ(valuesOf(bankIn(dir / "end.bnk")), valuesOf(deviceBank(7)));
+}
+
+TEST_F(ToolOverJack, BrokenFetchWritesNothing) {
+  startDevice(deviceBank(3), {"--answer", "12"});
+  EXPECT_EQ(tool("fetch -o " + (dir / "part.bnk").string()), 1);
+  EXPECT_NE(said.find("kestralux-tool: only 12 of 30 presets received; nothing written"), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(dir / "part.bnk"));
+}
+
+}  // namespace
+}  // namespace kestralux
