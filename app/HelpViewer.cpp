@@ -54,8 +54,16 @@ combo does not keep them.</p>
 <p>Use the buttons at the top or the <b>FILE</b> menu. <b>SAVE PRESET</b> writes the preset on
 screen to a <code>.pre</code> file and <b>LOAD PRESET</b> reads one back into the preset on
 screen. <b>SAVE ALL</b> and <b>LOAD ALL</b> do the same for the whole bank with a
-<code>.bnk</code> file. A loaded preset is sent to the combo at once; to keep it in the combo,
-store the presets as in step 6.</p>
+<code>.bnk</code> file; loading a bank shows preset 1. A loaded preset is sent to the combo at
+once; to keep it in the combo, store the presets as in step 6. The red label at the top left
+says for two seconds what happened: PRESET STORED, PRESET SAVED, PRESET LOADED, ALL PRESETS
+SAVED or ALL PRESETS LOADED; or CANNOT OPEN FILE, SAVE FAILED, or NOT A PRESET FILE for a file
+too short to hold a preset. A save that fails leaves the old file as it was.</p>
+
+<h3>8. On the command line</h3>
+<p><code>kestralux-tool</code> shows, converts and exports preset and bank files, and fetches
+and stores the bank without the window: <code>kestralux-tool --help</code> lists its
+commands.</p>
 )";
 
 }  // namespace
