@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -152,17 +153,25 @@ void applyColours(QWidget* widget, const layout::ControlRow& row) {
   widget->setPalette(p);
 }
 
-// A scroll bar inverts its keys so that Page Up moves towards the start, as on the desktop;
-// that inversion also turns Left and Right around on a horizontal bar. The user expects Right
-// to raise the value, as the thumb moves right.
+// Every bar moves in steps of 1. A scroll bar inverts its keys so that Page Up moves towards
+// the start, as on the desktop; that inversion also turns Left and Right around on a
+// horizontal bar. The user expects Right to raise the value, as the thumb moves right. The
+// wheel moves one step a notch, not the desktop's three lines.
 class HorizontalArrowKeys : public QObject {
  public:
   using QObject::QObject;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
     auto* bar = qobject_cast<QScrollBar*>(watched);
+    if (bar && event->type() == QEvent::Wheel) {
+      wheelSteps_ += static_cast<QWheelEvent*>(event)->angleDelta().y() + static_cast<QWheelEvent*>(event)->angleDelta().x();
+      // A notch is 120; fine-grained wheels send parts of one.
+      for (; wheelSteps_ >= 120; wheelSteps_ -= 120) bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+      for (; wheelSteps_ <= -120; wheelSteps_ += 120) bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+      return true;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (!bar || bar->orientation() != Qt::Horizontal || (key != Qt::Key_Left && key != Qt::Key_Right))
       return false;
@@ -170,6 +179,9 @@ class HorizontalArrowKeys : public QObject {
                                             : QAbstractSlider::SliderSingleStepSub);
     return true;
   }
+
+ private:
+  int wheelSteps_ = 0;
 };
 
 QLineEdit* makeReadOnlyBox(QWidget* parent) {
@@ -288,6 +300,7 @@ void TForm1::buildControls() {
         auto* bar = new QScrollBar(Qt::Horizontal, parent);
         bar->setRange(0, row.maximum);
         bar->setSingleStep(1);
+        bar->setPageStep(1);  // a click in the groove moves one step too
         bar->setValue(0);
         bar->setFocusPolicy(Qt::StrongFocus);
         bar->installEventFilter(arrowKeys);

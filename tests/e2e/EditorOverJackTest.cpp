@@ -101,7 +101,7 @@ void clickRightArrow(QScrollBar* bar, int times = 1) {
   for (int i = 0; i < times; ++i) QTest::mouseClick(bar, Qt::LeftButton, {}, partOf(bar, QStyle::SC_ScrollBarAddLine));
 }
 
-// The trough between the thumb and the right arrow: one page.
+// The trough between the thumb and the right arrow: one step, like the arrow.
 void clickRightOfThumb(QScrollBar* bar) {
   QTest::mouseClick(bar, Qt::LeftButton, {}, partOf(bar, QStyle::SC_ScrollBarAddPage));
 }
@@ -257,14 +257,14 @@ TEST_F(EditorOverJack, WhatTheWindowShowsIsWhatTheDeviceHolds) {
       {"PRESET VOLUME: two clicks on its right arrow",
        [](TForm1& f) { clickRightArrow(f.ScrollPVOL, 2); },
        {"param AMP_MASTER ctx=00 code=03 value=1", "param AMP_MASTER ctx=00 code=03 value=2"}},
-      {"the tone and level strips one page each",
+      {"the tone and level strips one groove click each",
        [](TForm1& f) {
          for (QScrollBar* bar : {f.ScrollBASS, f.ScrollMID, f.ScrollTREB, f.ScrollREV, f.ScrollDLVL, f.ScrollDREG})
            clickRightOfThumb(bar);
        },
-       {"param AMP_BASS ctx=00 code=04 value=10", "param AMP_MID ctx=00 code=05 value=10",
-        "param AMP_TREBLE ctx=00 code=06 value=10", "param REV_LEVEL ctx=00 code=07 value=10",
-        "param DELAY_LEVEL ctx=00 code=08 value=10", "param DELAY_REGEN ctx=00 code=09 value=10"}},
+       {"param AMP_BASS ctx=00 code=04 value=1", "param AMP_MID ctx=00 code=05 value=1",
+        "param AMP_TREBLE ctx=00 code=06 value=1", "param REV_LEVEL ctx=00 code=07 value=1",
+        "param DELAY_LEVEL ctx=00 code=08 value=1", "param DELAY_REGEN ctx=00 code=09 value=1"}},
       {"DELAY PAN hard right with End", [](TForm1& f) { press(f.ScrollDPAN, Qt::Key_End); },
        {"param DELAY_PAN ctx=00 code=0A value=31"}},
       {"DELAY TIME to 250: its high bit rides in the context byte",
@@ -275,9 +275,9 @@ TEST_F(EditorOverJack, WhatTheWindowShowsIsWhatTheDeviceHolds) {
       {"GATE one step: its own context byte 9", [](TForm1& f) { clickRightArrow(f.ScrollGATE); },
        {"param GATE_THRES ctx=09 code=0D value=1"}},
       {"FLANGER", [](TForm1& f) { clickRadio(f.FLANBTN); }, {"param EFFECT_SELECT ctx=00 code=0E value=2"}},
-      {"RATE one page, then to 255, with the flanger's code in the context",
+      {"RATE one groove click, then to 255, with the flanger's code in the context",
        [](TForm1& f) { clickRightOfThumb(f.ScrollRATE); press(f.ScrollRATE, Qt::Key_End); },
-       {"param EFF_RATE ctx=04 code=0C value=10", "param EFF_RATE ctx=05 code=0C value=255"}},
+       {"param EFF_RATE ctx=04 code=0C value=1", "param EFF_RATE ctx=05 code=0C value=255"}},
       {"EFFECT ADJUST 2 two steps: the next effect code in its context",
        [](TForm1& f) { clickRightArrow(f.ScrollFX16, 2); },
        {"param EFF_ADJUST2 ctx=06 code=10 value=1", "param EFF_ADJUST2 ctx=06 code=10 value=2"}},
@@ -295,10 +295,10 @@ TEST_F(EditorOverJack, WhatTheWindowShowsIsWhatTheDeviceHolds) {
       {"down arrow: back to preset 1, sent whole with the whole-preset context bytes",
        [](TForm1& f) { clickArrow(f.PRESETUpDown->downArrow()); },
        {"param AMP_TYPE ctx=00 code=01 value=14", "param AMP_GAIN ctx=00 code=02 value=29",
-        "param AMP_MASTER ctx=00 code=03 value=2", "param AMP_BASS ctx=00 code=04 value=10",
-        "param AMP_MID ctx=00 code=05 value=10", "param AMP_TREBLE ctx=00 code=06 value=10",
-        "param REV_LEVEL ctx=00 code=07 value=10", "param DELAY_LEVEL ctx=00 code=08 value=10",
-        "param DELAY_REGEN ctx=00 code=09 value=10", "param DELAY_PAN ctx=00 code=0A value=31",
+        "param AMP_MASTER ctx=00 code=03 value=2", "param AMP_BASS ctx=00 code=04 value=1",
+        "param AMP_MID ctx=00 code=05 value=1", "param AMP_TREBLE ctx=00 code=06 value=1",
+        "param REV_LEVEL ctx=00 code=07 value=1", "param DELAY_LEVEL ctx=00 code=08 value=1",
+        "param DELAY_REGEN ctx=00 code=09 value=1", "param DELAY_PAN ctx=00 code=0A value=31",
         "param DELAY_TIME ctx=1F code=0B value=250", "param EFF_RATE ctx=1F code=0C value=255",
         "param GATE_THRES ctx=00 code=0D value=1", "param EFFECT_SELECT ctx=00 code=0E value=15",
         "param EFF_ADJUST1 ctx=1E code=0F value=30", "param EFF_ADJUST2 ctx=1E code=10 value=2"}},

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QRadioButton>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -63,7 +64,7 @@ inline std::vector<std::string> hex(const Messages& messages) {
 inline QString blanks(int n) { return QString(n, QLatin1Char(' ')); }
 
 // How a test moves a scroll bar; each is something a user does.
-enum class Move { ArrowClick, KeyRight, KeyLeft, KeyHome, KeyEnd, DragToEnd };
+enum class Move { ArrowClick, KeyRight, KeyLeft, KeyHome, KeyEnd, DragToEnd, GrooveClick, WheelUp, WheelDown };
 
 inline const char* moveName(Move move) {
   switch (move) {
@@ -73,6 +74,9 @@ inline const char* moveName(Move move) {
     case Move::KeyHome: return "Home key";
     case Move::KeyEnd: return "End key";
     case Move::DragToEnd: return "drag of the thumb to the right end";
+    case Move::GrooveClick: return "click in the groove right of the thumb";
+    case Move::WheelUp: return "one wheel notch up";
+    case Move::WheelDown: return "one wheel notch down";
   }
   return "?";
 }
@@ -110,6 +114,20 @@ inline void move(QScrollBar* bar, Move how) {
     case Move::KeyLeft: QTest::keyClick(bar, Qt::Key_Left); return;
     case Move::KeyHome: QTest::keyClick(bar, Qt::Key_Home); return;
     case Move::KeyEnd: QTest::keyClick(bar, Qt::Key_End); return;
+    case Move::GrooveClick: {
+      const QRect groove = scrollBarPart(bar, QStyle::SC_ScrollBarAddPage);
+      ASSERT_FALSE(groove.isEmpty()) << "no groove right of the thumb";
+      QTest::mouseClick(bar, Qt::LeftButton, {}, groove.center());
+      return;
+    }
+    case Move::WheelUp:
+    case Move::WheelDown: {
+      const QPoint at = bar->rect().center();
+      QWheelEvent wheel(QPointF(at), QPointF(bar->mapToGlobal(at)), QPoint(), QPoint(0, how == Move::WheelUp ? 120 : -120),
+                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(bar, &wheel);
+      return;
+    }
     case Move::DragToEnd: {
       const QPoint from = scrollBarPart(bar, QStyle::SC_ScrollBarSlider).center();
       const QPoint to(bar->width() + 40, from.y());

@@ -119,5 +119,20 @@ TEST_F(LiveEditor, StripEditsGoToThePresetOnScreen) {
   }
 }
 
+// Every bar moves in steps of 1: a click in the groove and a wheel notch as much as an arrow.
+TEST_F(LiveEditor, EveryBarMovesOneStepForAGrooveClickOrAWheelNotch) {
+  const QList<QScrollBar*> bars = form->clientArea->findChildren<QScrollBar*>();
+  ASSERT_EQ(bars.size(), 14);
+  for (QScrollBar* bar : bars) {
+    for (const auto& [how, to] : {std::pair{Move::GrooveClick, 3}, {Move::WheelUp, 3}, {Move::WheelDown, 1}}) {
+      SCOPED_TRACE(bar->objectName().toStdString() + " by " + moveName(how));
+      prepare(bar, 2);
+      move(bar, how);
+      EXPECT_EQ(bar->value(), to);
+      EXPECT_EQ(sent().size(), 1u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestralux::test
