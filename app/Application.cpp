@@ -19,6 +19,14 @@ namespace kestralux {
 namespace {
 // A window system that never exposes the splash (no display) must not hold start-up.
 constexpr int kSplashMappingLimitMs = 2000;
+
+class QuitWhenClosed : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Close) QApplication::quit();
+    return false;
+  }
+};
 }  // namespace
 
 KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts, MidiSetupBoxes boxes,
@@ -27,6 +35,12 @@ KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts,
 KestraluxApplication::~KestraluxApplication() = default;
 
 void KestraluxApplication::startUp() {
+  // Before any window exists, so the desktop sees every window under this name, grouped and
+  // with the icon of the desktop entry. The application name, not its display name: the
+  // display name would be appended to every window caption.
+  QApplication::setApplicationName(QStringLiteral("KESTRALUX"));
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+
   SplashForm = std::make_unique<TSplashForm>();
   SplashForm->showMaximized();
   SplashForm->raise();
@@ -44,12 +58,11 @@ void KestraluxApplication::startUp() {
   // The splash stays as painted; nothing reacts during the pause.
   std::this_thread::sleep_for(std::chrono::milliseconds(splashPauseMs));
 
-  // The application name, not its display name: the display name would be appended to
-  // every window caption.
-  QApplication::setApplicationName(QStringLiteral("KESTRALUX"));
   QApplication::setWindowIcon(QIcon(QPixmap::fromImage(makeApplicationIcon())));
 
   help_ = std::make_unique<HelpViewer>();
+  // Closing the main window ends the program, whatever else is open.
+  help_->setAttribute(Qt::WA_QuitOnClose, false);
 
   Form1 = std::make_unique<TForm1>(state, protocol);
   QObject::connect(Form1.get(), &TForm1::helpRequested, help_.get(), &HelpViewer::showContext);
@@ -69,6 +82,10 @@ void KestraluxApplication::createMidiSetup() {
 
 int KestraluxApplication::run() {
   if (QuitOnSignal::requested()) return 0;
+  // Closing the main window ends the program even while another window or a box is open:
+  // open boxes return as if answered Cancel or No.
+  QuitWhenClosed quitWhenClosed;
+  Form1->installEventFilter(&quitWhenClosed);
   Form1->showMaximized();
   QApplication::exec();
   return 0;

@@ -18,6 +18,9 @@ class HelpViewer;
 class TForm1;
 class TSplashForm;
 
+// The desktop entry the windows belong to: a reverse-domain name of our own.
+inline constexpr const char* kDesktopFileName = "org.kestralux.PresetManager";
+
 class KestraluxApplication {
  public:
   // The MIDI ports come from the caller: RtMidi in the program, a loopback in tests.

@@ -194,6 +194,48 @@ TEST(KestraluxApplication, StartUpHoldsTheSplashThenLeavesTheHiddenMainWindow) {
 namespace kestralux::test {
 namespace {
 
+// The desktop knows the program's name from its first window on; closing the main window ends
+// the program while the help and setup windows are open.
+TEST(KestraluxApplication, NamedBeforeItsFirstWindowAndEndsWithItsMainWindow) {
+  QApplication::setApplicationName(QStringLiteral("app_tests"));
+  QString nameAtFirstShow;
+  struct FirstShow : QObject {
+    QString* seen;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() == QEvent::Show && o->isWidgetType() && seen->isEmpty()) *seen = QApplication::applicationName();
+      return false;
+    }
+  } firstShow;
+  firstShow.seen = &nameAtFirstShow;
+  qApp->installEventFilter(&firstShow);
+  int cardErrors = 0;
+  KestraluxApplication application(std::make_unique<LoopbackPorts>(std::vector<std::string>{"in"}, std::vector<std::string>{"out"}),
+                                   countingBoxes(cardErrors), QDir::temp().filePath("kestralux-no-such-dir/combo.cfg"));
+  application.splashPauseMs = 0;
+  application.startUp();
+  qApp->removeEventFilter(&firstShow);
+  EXPECT_EQ(nameAtFirstShow, "KESTRALUX");
+  EXPECT_EQ(QGuiApplication::desktopFileName(), "org.kestralux.PresetManager");
+
+  bool timedOut = false;
+  bool helpOpenAtClose = false;
+  QTimer::singleShot(0, [&] {
+    application.form().CONTENTS1->trigger();
+    application.form().MIDISETUP1->trigger();
+    QTimer::singleShot(50, [&] {
+      helpOpenAtClose = application.help().isVisible() && application.midiSetup().isVisible();
+      application.form().close();
+    });
+  });
+  QTimer::singleShot(5000, [&] {
+    timedOut = true;
+    QApplication::quit();
+  });
+  application.run();
+  EXPECT_FALSE(timedOut) << "the program went on after its main window closed";
+  EXPECT_TRUE(helpOpenAtClose) << "the help and setup windows were open";
+}
+
 TEST(KestraluxApplication, WithoutMidiPortsStartUpShowsTheCardErrorOnceAndCompletes) {
   int cardErrors = 0;
   const QString config = QDir::temp().filePath(QStringLiteral("kestralux-no-such-dir/combo.cfg"));
