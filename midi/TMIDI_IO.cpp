@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QMetaObject>
 
+#include "midi/CardErrorBoxQt.h"
 #include "midi/ComboConfig.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
@@ -137,9 +138,10 @@ TMIDI_IO::TMIDI_IO(MidiPorts& ports, MidiEngine& engine, EditorState& state,
   connect(MIDI_OUT_SEL, &QListWidget::itemClicked, this, [this] { MIDI_OUT_SELClick(); });
   connect(MIDI_DONE, &QPushButton::clicked, this, [this] { MIDI_DONEClick(); });
 
-  engine_.setCardErrorHook([this] {
-    if (boxes.cardError) boxes.cardError(this);
+  cardErrorBox_ = std::make_unique<CardErrorBox>([this](QWidget* owner) {
+    if (boxes.cardError) boxes.cardError(owner);
   });
+  engine_.setCardErrorHook([this] { cardErrorBox_->report(this); });
   QObject* context = inputContext_.get();
   engine_.setInputPoster([context](std::function<void()> work) {
     QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);

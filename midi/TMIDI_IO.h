@@ -19,6 +19,7 @@
 namespace kestralux {
 
 struct EditorState;
+class CardErrorBox;
 class DeviceProtocol;
 
 // The window's modal boxes, replaceable so tests can answer them.
@@ -73,6 +74,7 @@ class TMIDI_IO : public QWidget {
   // Received messages are posted here from the port's thread; it goes with the window, and
   // the window closes the input first, so nothing is posted to it once it is gone.
   std::unique_ptr<QObject> inputContext_;
+  std::unique_ptr<CardErrorBox> cardErrorBox_;
 };
 
 }  // namespace kestralux
