@@ -3,6 +3,7 @@
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -94,35 +95,49 @@ class JackMessagesSilenced {
 #endif
 };
 
+struct ListedPort {
+  std::string name;
+  unsigned index;  // RtMidi's number for it
+};
+
+// The ports other programs and devices offer. The editor's own ports (its clients carry
+// `ownClient` in their names) are left out: choosing one would loop the editor into itself.
 template <typename Port>
-std::vector<std::string> listPorts(Port* port, ErrorSink& sink) {
-  std::vector<std::string> names;
-  if (!port) return names;
+std::vector<ListedPort> listPorts(Port* port, ErrorSink& sink, const std::string& ownClient) {
+  std::vector<ListedPort> ports;
+  if (!port) return ports;
   try {
     sink.reset();
     const unsigned count = port->getPortCount();
-    names.reserve(count);
+    ports.reserve(count);
     for (unsigned i = 0; i < count; ++i) {
       std::string name = port->getPortName(i);
       if (sink.failed) break;  // the port went away while we were listing
-      names.push_back(std::move(name));
+      if (!ownClient.empty() && name.rfind(ownClient, 0) == 0) continue;
+      ports.push_back({std::move(name), i});
     }
   } catch (const RtMidiError&) {
-    names.clear();
+    ports.clear();
   }
+  return ports;
+}
+
+std::vector<std::string> namesOf(const std::vector<ListedPort>& ports) {
+  std::vector<std::string> names;
+  for (const ListedPort& p : ports) names.push_back(p.name);
   return names;
 }
 
-// The current position of the port listed as `listed[device]`; falls back to the device
-// number itself when nothing was listed yet.
-std::optional<unsigned> resolveDevice(std::uint32_t device, const std::vector<std::string>& listed,
-                                      const std::vector<std::string>& now) {
+// The port listed as `listed[device]`, found again by its name in what is there now; falls
+// back to the device number itself when nothing was listed yet.
+std::optional<ListedPort> resolveDevice(std::uint32_t device, const std::vector<std::string>& listed,
+                                        const std::vector<ListedPort>& now) {
   if (device < listed.size()) {
-    const auto it = std::find(now.begin(), now.end(), listed[device]);
+    const auto it = std::find_if(now.begin(), now.end(), [&](const ListedPort& p) { return p.name == listed[device]; });
     if (it == now.end()) return std::nullopt;
-    return static_cast<unsigned>(it - now.begin());
+    return *it;
   }
-  if (listed.empty() && device < now.size()) return device;
+  if (listed.empty() && device < now.size()) return now[device];
   return std::nullopt;
 }
 
@@ -179,6 +194,71 @@ struct RtMidiPorts::InputContext {
   ErrorSink outErrors;
 };
 
+// Whether the port the output was opened on still exists, asked before every send: a device
+// switched off, a program that quit or a server that died must not swallow messages unseen.
+// On JACK a client of its own hears every port coming or going and the server's shutdown, so a
+// send looks the name up only after something changed; elsewhere the port list is read.
+class RtMidiPorts::PortWatch {
+ public:
+  explicit PortWatch(MidiSystem system) : system_(system) {}
+  ~PortWatch() {
+#if defined(KESTRALUX_HAVE_JACK)
+    if (client_) jack_client_close(client_);
+#endif
+  }
+
+  void watch(std::string name) {
+    name_ = std::move(name);
+    changed_ = true;
+  }
+
+  template <typename ListNames>
+  bool present(const ListNames& listNames) {
+#if defined(KESTRALUX_HAVE_JACK)
+    if (system_ == MidiSystem::Jack && startJackWatch()) {
+      if (serverGone_) return false;
+      if (changed_.exchange(false)) present_ = jack_port_by_name(client_, name_.c_str()) != nullptr;
+      return present_;
+    }
+#endif
+    const std::vector<std::string> names = listNames();
+    return std::find(names.begin(), names.end(), name_) != names.end();
+  }
+
+ private:
+#if defined(KESTRALUX_HAVE_JACK)
+  bool startJackWatch() {
+    if (client_ || jackFailed_) return client_ != nullptr;
+    JackMessagesSilenced quiet;
+    jack_status_t status{};
+    client_ = jack_client_open("kestralux-port-watch", JackNoStartServer, &status);
+    if (!client_) {
+      jackFailed_ = true;
+      return false;
+    }
+    jack_set_port_registration_callback(
+        client_, [](jack_port_id_t, int, void* self) { static_cast<PortWatch*>(self)->changed_ = true; }, this);
+    jack_on_shutdown(client_, [](void* self) { static_cast<PortWatch*>(self)->serverGone_ = true; }, this);
+    if (jack_activate(client_) != 0) {
+      jack_client_close(client_);
+      client_ = nullptr;
+      jackFailed_ = true;
+      return false;
+    }
+    changed_ = true;
+    return true;
+  }
+
+  jack_client_t* client_ = nullptr;
+  bool jackFailed_ = false;
+  std::atomic<bool> serverGone_{false};
+  bool present_ = false;
+#endif
+  MidiSystem system_;
+  std::string name_;
+  std::atomic<bool> changed_{true};
+};
+
 namespace {
 
 template <typename Context>
@@ -197,7 +277,10 @@ constexpr unsigned kInputBufferCount = 8;
 }  // namespace
 
 RtMidiPorts::RtMidiPorts(MidiSystem system, std::string clientName)
-    : system_(system), clientName_(std::move(clientName)), inputContext_(std::make_unique<InputContext>()) {
+    : system_(system),
+      clientName_(std::move(clientName)),
+      inputContext_(std::make_unique<InputContext>()),
+      outputWatch_(std::make_unique<PortWatch>(system)) {
   if (system_ == MidiSystem::None) return;
   const RtMidi::Api api = apiOf(system_);
   JackMessagesSilenced quiet;
@@ -221,12 +304,12 @@ RtMidiPorts::~RtMidiPorts() {
 }
 
 std::vector<std::string> RtMidiPorts::inputPortNames() {
-  listedInputs_ = listPorts(in_.get(), inputContext_->inErrors);
+  listedInputs_ = namesOf(listPorts(in_.get(), inputContext_->inErrors, clientName_));
   return listedInputs_;
 }
 
 std::vector<std::string> RtMidiPorts::outputPortNames() {
-  listedOutputs_ = listPorts(out_.get(), inputContext_->outErrors);
+  listedOutputs_ = namesOf(listPorts(out_.get(), inputContext_->outErrors, clientName_));
   return listedOutputs_;
 }
 
@@ -234,11 +317,11 @@ bool RtMidiPorts::openOutput(std::uint32_t device) {
   if (!out_) return false;
   closeOutput();
   ErrorSink& sink = inputContext_->outErrors;
-  const auto port = resolveDevice(device, listedOutputs_, listPorts(out_.get(), sink));
+  const auto port = resolveDevice(device, listedOutputs_, listPorts(out_.get(), sink, clientName_));
   if (!port) return false;
   try {
     sink.reset();
-    out_->openPort(*port, "MIDI out");
+    out_->openPort(port->index, "MIDI out");
     if (sink.failed || !out_->isPortOpen()) {
       out_->closePort();
       return false;
@@ -246,6 +329,7 @@ bool RtMidiPorts::openOutput(std::uint32_t device) {
   } catch (const RtMidiError&) {
     return false;
   }
+  outputWatch_->watch(port->name);
   return true;
 }
 
@@ -253,6 +337,10 @@ bool RtMidiPorts::isOutputOpen() const { return out_ && out_->isPortOpen(); }
 
 bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
   if (!isOutputOpen() || message.empty()) return false;
+  // A port that is gone fails the send, so the engine closes the connection, says so, and
+  // opens the port afresh once it is back.
+  if (!outputWatch_->present([this] { return namesOf(listPorts(out_.get(), inputContext_->outErrors, clientName_)); }))
+    return false;
   return sendThrough(*out_, inputContext_->outErrors, message);
 }
 
@@ -268,7 +356,7 @@ bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
   if (!in_) return false;
   closeInput();
   ErrorSink& sink = inputContext_->inErrors;
-  const auto port = resolveDevice(device, listedInputs_, listPorts(in_.get(), sink));
+  const auto port = resolveDevice(device, listedInputs_, listPorts(in_.get(), sink, clientName_));
   if (!port) return false;
   {
     std::lock_guard<std::mutex> guard(inputContext_->lock);
@@ -279,7 +367,7 @@ bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
     in_->setBufferSize(kInputBufferSize, kInputBufferCount);
     in_->ignoreTypes(false, true, true);
     in_->setCallback(deliverMessage<InputContext>, inputContext_.get());
-    in_->openPort(*port, "MIDI in");
+    in_->openPort(port->index, "MIDI in");
     if (!sink.failed && in_->isPortOpen()) return true;
   } catch (const RtMidiError&) {
   }

@@ -63,6 +63,7 @@ class RtMidiPorts final : public MidiPorts {
 
  private:
   struct InputContext;
+  class PortWatch;
 
   MidiSystem system_;
   std::string clientName_;
@@ -71,6 +72,7 @@ class RtMidiPorts final : public MidiPorts {
   std::vector<std::string> listedInputs_;
   std::vector<std::string> listedOutputs_;
   std::unique_ptr<InputContext> inputContext_;
+  std::unique_ptr<PortWatch> outputWatch_;
 };
 
 // A pair of virtual ports that other programs connect to, as a device on the MIDI
