@@ -23,6 +23,12 @@ class LoopbackPorts : public MidiPorts {
   LoopbackPorts(std::vector<std::string> inputNames, std::vector<std::string> outputNames)
       : inputNames_(std::move(inputNames)), outputNames_(std::move(outputNames)) {}
 
+  // Ports come and go: the lists from now on.
+  void setPortNames(std::vector<std::string> inputNames, std::vector<std::string> outputNames) {
+    inputNames_ = std::move(inputNames);
+    outputNames_ = std::move(outputNames);
+  }
+
   std::vector<std::string> inputPortNames() override { return inputNames_; }
   std::vector<std::string> outputPortNames() override { return outputNames_; }
 

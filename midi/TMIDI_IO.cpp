@@ -1,11 +1,14 @@
 #include "midi/TMIDI_IO.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMetaObject>
 
 #include "midi/CardErrorBoxQt.h"
 #include "midi/ComboConfig.h"
+#include "midi/ComboPorts.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
 
@@ -49,6 +52,8 @@ void turnRed(QListWidget* list) {
 
 void fillList(QListWidget* list, std::vector<std::uint32_t>& map,
               const std::vector<std::string>& names) {
+  list->clear();
+  map.clear();
   // Every port is listed and can be chosen, however many there are.
   for (std::size_t d = 0; d < names.size(); ++d) {
     list->addItem(QString::fromStdString(names[d]));
@@ -163,20 +168,50 @@ TMIDI_IO::~TMIDI_IO() {
   engine_.setCardErrorHook(nullptr);
 }
 
+namespace {
+
+std::string nameAt(const std::vector<std::string>& names, std::uint32_t device) {
+  return device < names.size() ? names[device] : std::string();
+}
+
+}  // namespace
+
 void TMIDI_IO::FIND_MIDI_PORTS() {
-  fillList(MIDI_IN_SEL, IN_PORT_MAP, ports_.inputPortNames());
-  fillList(MIDI_OUT_SEL, OUT_PORT_MAP, ports_.outputPortNames());
+  listPorts();
   engine_.OUT_DEVICE = OUT_PORT_MAP.empty() ? 0 : OUT_PORT_MAP.front();
   engine_.IN_DEVICE = IN_PORT_MAP.empty() ? 0 : IN_PORT_MAP.front();
   if (const auto saved = LOAD_CONFIG(configPath_.toStdString())) {
     engine_.OUT_DEVICE = saved->OUT_DEVICE;
     engine_.IN_DEVICE = saved->IN_DEVICE;
+    // The numbers may name other ports than when they were chosen; the names say which.
+    if (const auto remembered = LOAD_PORT_NAMES(portNamesPath().toStdString())) {
+      engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered->output);
+      engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered->input);
+    }
   }
   engine_.OPEN_MIDI_IN();
   protocol_.SendStartup();
 }
 
+// Fresh lists, so a device plugged in or a program started since shows up. The ports in use
+// keep their identity: their numbers move with their names.
+void TMIDI_IO::listPorts() {
+  const std::string outInUse = nameAt(outNames_, engine_.OUT_DEVICE);
+  const std::string inInUse = nameAt(inNames_, engine_.IN_DEVICE);
+  inNames_ = ports_.inputPortNames();
+  outNames_ = ports_.outputPortNames();
+  fillList(MIDI_IN_SEL, IN_PORT_MAP, inNames_);
+  fillList(MIDI_OUT_SEL, OUT_PORT_MAP, outNames_);
+  engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, outInUse);
+  engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, inInUse);
+}
+
+QString TMIDI_IO::portNamesPath() const {
+  return QFileInfo(configPath_).dir().filePath(QString::fromLatin1(kComboPortsName));
+}
+
 void TMIDI_IO::showSetup() {
+  listPorts();
   setControlsVisible(true);
   show();
   raise();
@@ -203,7 +238,9 @@ void TMIDI_IO::MIDI_DONEClick() {
     engine_.OUT_DEVICE = chosenDevice(MIDI_OUT_SEL, OUT_PORT_MAP, engine_.OUT_DEVICE);
     engine_.IN_DEVICE = chosenDevice(MIDI_IN_SEL, IN_PORT_MAP, engine_.IN_DEVICE);
     engine_.OPEN_MIDI_IN();
-    SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString());
+    if (SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString()))
+      SAVE_PORT_NAMES({nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)},
+                      portNamesPath().toStdString());
   }
   setControlsVisible(false);
   close();

@@ -61,9 +61,14 @@ class TMIDI_IO : public QWidget {
   // Device number at each list position; the placeholder entry has none.
   std::vector<std::uint32_t> IN_PORT_MAP;
   std::vector<std::uint32_t> OUT_PORT_MAP;
+  // The port names of the last listing, in device-number order.
+  std::vector<std::string> inNames_;
+  std::vector<std::string> outNames_;
 
  private:
   void FIND_MIDI_PORTS();
+  void listPorts();
+  QString portNamesPath() const;
   void setControlsVisible(bool visible);
 
   MidiPorts& ports_;

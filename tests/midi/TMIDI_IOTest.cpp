@@ -42,7 +42,8 @@ std::vector<std::string> names(const char* stem, int n) {
 struct SetupWindow {
   explicit SetupWindow(std::vector<std::string> ins = names("in ", 2),
                  std::vector<std::string> outs = names("out ", 3),
-                 std::optional<ComboConfig> saved = std::nullopt)
+                 std::optional<ComboConfig> saved = std::nullopt,
+                 std::optional<std::string> portNames = std::nullopt)
       : ports(std::move(ins), std::move(outs)) {
     // ctest runs tests in parallel processes: the folder is this process's own.
     dir = fs::temp_directory_path() /
@@ -51,6 +52,7 @@ struct SetupWindow {
     fs::create_directories(dir);
     config = dir / "combo.cfg";
     if (saved) SAVE_CONFIG(*saved, config);
+    if (portNames) std::ofstream(dir / "combo.ports") << *portNames;
     engine.setPause([](std::chrono::milliseconds) {});
     MidiSetupBoxes boxes;
     boxes.cardError = [this](QWidget*) { ++cardErrors; };
@@ -252,6 +254,55 @@ TEST(TMIDI_IO, OkAppliesTheClickedPortsReopensTheInputAndSaves) {
   s.window->showSetup();
   EXPECT_TRUE(s.window->isVisible());
   EXPECT_TRUE(s.window->MIDI_DONE->isVisible());
+}
+
+// combo.cfg keeps the numbers; combo.ports beside it the names, which win when the numbers
+// now name other ports.
+TEST(TMIDI_IO, PortsAreFoundAgainByTheirNames) {
+  {
+    SetupWindow s;
+    s.window->showSetup();
+    s.click(s.window->MIDI_OUT_SEL, 2);
+    s.click(s.window->MIDI_IN_SEL, 1);
+    QTest::mouseClick(s.window->MIDI_DONE, Qt::LeftButton);
+    std::ifstream in(s.dir / "combo.ports");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "output=out 2\ninput=in 1\n");
+  }
+  struct Row {
+    const char* what;
+    std::vector<std::string> ins, outs;
+    std::optional<ComboConfig> saved;
+    std::optional<std::string> portNames;
+    std::uint32_t out, in;
+  };
+  const std::string remembered = "output=out 2\ninput=in 1\n";
+  const Row rows[] = {
+      {"same ports, same numbers", names("in ", 2), names("out ", 3), ComboConfig{2, 1}, remembered, 2, 1},
+      {"numbers moved", {"in 1", "in 0"}, {"new", "out 2", "out 0", "out 1"}, ComboConfig{2, 1}, remembered, 1, 0},
+      {"names gone: the numbers", {"x", "y"}, {"a", "b"}, ComboConfig{2, 1}, remembered, 2, 1},
+      {"garbled names file", {"in 1", "in 0"}, {"new", "out 2", "out 0"}, ComboConfig{2, 1}, "nonsense\n", 2, 1},
+      {"names without combo.cfg", {"in 1", "in 0"}, {"new", "out 2"}, std::nullopt, remembered, 0, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetupWindow s(row.ins, row.outs, row.saved, row.portNames);
+    EXPECT_EQ(s.engine.OUT_DEVICE, row.out);
+    EXPECT_EQ(s.engine.IN_DEVICE, row.in);
+  }
+}
+
+// A port that appears after the start is listed when the window is shown again; the ports in
+// use keep their identity however the numbers move.
+TEST(TMIDI_IO, ListsAreReadAgainEachTimeTheWindowIsShown) {
+  SetupWindow s(names("in ", 2), names("out ", 3), ComboConfig{1, 1});
+  s.ports.setPortNames({"late in", "in 0", "in 1"}, {"late out", "out 0", "out 1", "out 2"});
+  s.window->showSetup();
+  EXPECT_EQ(entries(s.window->MIDI_OUT_SEL), (QStringList{"late out", "out 0", "out 1", "out 2"}));
+  EXPECT_EQ(entries(s.window->MIDI_IN_SEL), (QStringList{"late in", "in 0", "in 1"}));
+  EXPECT_EQ(s.engine.OUT_DEVICE, 2u);
+  EXPECT_EQ(s.engine.IN_DEVICE, 2u);
+  s.protocol.SendStartup();
+  EXPECT_EQ(s.ports.sentTo(2).size(), 1u) << "the message went to out 1 under its new number";
 }
 
 TEST(TMIDI_IO, OkWithoutChangesReopensTheSameInputAndKeepsTheDevices) {
