@@ -1,5 +1,6 @@
 #include "midi/MidiEngine.h"
 
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -78,9 +79,25 @@ void MidiEngine::CLOSE_MIDI_IN() {
 }
 
 RxStoreResult MidiEngine::MIDI_LONG_DATA(std::span<const std::uint8_t> message) {
-  const RxStoreResult result = rx.store(message);
-  if (result != RxStoreResult::Stored) ++droppedMessages_;
+  RxStoreResult result = rx.store(message);
+  // A sender faster than the tick: what waits is decoded now, so nothing of ours is lost.
+  if (result == RxStoreResult::RingFull && fullRingDrain_) {
+    fullRingDrain_();
+    result = rx.store(message);
+  }
+  // Messages of ten bytes or less are never kept; they are not counted as lost.
+  if (result == RxStoreResult::TooLong || result == RxStoreResult::RingFull) ++droppedMessages_;
   return result;
+}
+
+void MidiEngine::decodeWaiting(DeviceProtocol& protocol) {
+  while (rx.RX_PENDING) {
+    const RxSlot& slot = rx.takeNext();
+    if (decoder_)
+      decoder_(slot);
+    else
+      protocol.DecodeNextSlot(slot);
+  }
 }
 
 void MidiEngine::pollTick(EditorState& state, DeviceProtocol& protocol) {
@@ -89,14 +106,16 @@ void MidiEngine::pollTick(EditorState& state, DeviceProtocol& protocol) {
     state.PresetResendPending = false;
     protocol.SendWholePreset();
   }
-  while (rx.RX_PENDING) {
-    const RxSlot& slot = rx.takeNext();
-    if (decoder_)
-      decoder_(slot);
-    else
-      protocol.DecodeNextSlot(slot);
-  }
+  decodeWaiting(protocol);
   protocol.CheckTransferSilence();
+  // Said once a flood: at the first tick that finds messages lost since the one before.
+  const int lost = droppedMessages_ - droppedAtLastTick_;
+  droppedAtLastTick_ = droppedMessages_;
+  if (lost > 0 && !losingAtLastTick_) {
+    std::fprintf(stderr, "kestralux: %d received messages dropped (longer than a preset message, or more than the receive ring holds)\n", lost);
+    protocol.ReportDropped(lost);
+  }
+  losingAtLastTick_ = lost > 0;
 }
 
 }  // namespace kestralux

@@ -57,6 +57,11 @@ class MidiEngine : public SysexOutput {
 
   void setCardErrorHook(std::function<void()> hook) { MIDI_CARD_ERROR_ = std::move(hook); }
   void setDecoder(Decoder decoder) { decoder_ = std::move(decoder); }
+  // Runs when a message arrives to a full ring, before the tick: it should empty the ring.
+  void setFullRingDrain(std::function<void()> drain) { fullRingDrain_ = std::move(drain); }
+
+  // The decoding half of the poll tick: every waiting message to the decoder.
+  void decodeWaiting(DeviceProtocol& protocol);
   void setPause(Pause pause) { pause_ = std::move(pause); }
   // Takes effect at the next OPEN_MIDI_IN. The default runs the work at once, which is right
   // only for ports that deliver on the engine's own thread.
@@ -69,7 +74,7 @@ class MidiEngine : public SysexOutput {
 
   // Failures that showed no box because one was open already.
   int quietCardErrors() const { return quietCardErrors_; }
-  // Received messages the ring did not take (too short, too long, or ring full).
+  // Received messages lost: too long for a slot, or the ring full with no drain.
   int droppedMessages() const { return droppedMessages_; }
 
  private:
@@ -78,6 +83,9 @@ class MidiEngine : public SysexOutput {
   MidiPorts& ports_;
   std::function<void()> MIDI_CARD_ERROR_;
   Decoder decoder_;
+  std::function<void()> fullRingDrain_;
+  int droppedAtLastTick_ = 0;
+  bool losingAtLastTick_ = false;
   Pause pause_;
   Poster poster_;
   // The device the output connection was opened on, while it is open.

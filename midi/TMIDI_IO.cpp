@@ -148,6 +148,7 @@ TMIDI_IO::TMIDI_IO(MidiPorts& ports, MidiEngine& engine, EditorState& state,
   });
   engine_.setCardErrorHook([this] { cardErrorBox_->report(this); });
   QObject* context = inputContext_.get();
+  engine_.setFullRingDrain([this] { engine_.decodeWaiting(protocol_); });
   engine_.setInputPoster([context](std::function<void()> work) {
     QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
   });
@@ -166,6 +167,7 @@ TMIDI_IO::~TMIDI_IO() {
   engine_.CLOSE_MIDI_IN();
   engine_.setInputPoster(nullptr);
   engine_.setCardErrorHook(nullptr);
+  engine_.setFullRingDrain(nullptr);
 }
 
 namespace {

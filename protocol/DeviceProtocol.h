@@ -41,6 +41,8 @@ class DeviceProtocol {
   void RequestBank();
   void DecodeNextSlot(const RxSlot& slot);
   void CheckTransferSilence();
+  // Received messages were lost: the user is told with the fetch's texts.
+  void ReportDropped(int count) { tell({std::to_string(count) + " MESSAGES DROPPED"}); }
 
   // The store: the messages of the bank as it is now, for `scope`, ready to go out one by
   // one through SendNextStoreMessage, which returns its progress text.

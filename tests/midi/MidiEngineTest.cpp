@@ -192,12 +192,37 @@ TEST_F(EngineFixture, TickWithoutDecoderStillEmptiesTheRing) {
   EXPECT_FALSE(engine.rx.RX_PENDING);
 }
 
-TEST_F(EngineFixture, ShortAndOverlongMessagesAreDroppedAndCounted) {
+TEST_F(EngineFixture, ShortMessagesAreIgnoredOverlongOnesCountedAsLost) {
   engine.OPEN_MIDI_IN();
   ports.inject(Message(10, 0xF0));
   ports.inject(Message(44, 0xF0));
   EXPECT_FALSE(engine.rx.RX_PENDING);
-  EXPECT_EQ(engine.droppedMessages(), 2);
+  EXPECT_EQ(engine.droppedMessages(), 1);
+}
+
+// A sender at full speed: 10,000 messages before one tick. With the drain, none is lost and
+// nothing is reported; without it, what the ring cannot hold is lost and said once.
+TEST_F(EngineFixture, AFloodLosesNothingWithTheDrainAndIsToldOnceWithout) {
+  std::vector<std::uint8_t> decoded;
+  engine.setDecoder([&](const RxSlot& slot) { decoded.push_back(slot.data[6]); });
+  std::vector<Notices> told;
+  protocol.fetchNotices = [&](const Notices& n) { told.push_back(n); };
+  engine.OPEN_MIDI_IN();
+  engine.setFullRingDrain([&] { engine.decodeWaiting(protocol); });
+  for (int k = 0; k < 10000; ++k) ports.inject(presetLike(static_cast<std::uint8_t>(k % 128)));
+  engine.pollTick(state, protocol);
+  ASSERT_EQ(decoded.size(), 10000u);
+  for (int k = 0; k < 10000; ++k) ASSERT_EQ(decoded[static_cast<std::size_t>(k)], k % 128) << k;
+  EXPECT_EQ(engine.droppedMessages(), 0);
+  EXPECT_TRUE(told.empty());
+
+  engine.setFullRingDrain(nullptr);
+  for (int k = 0; k < 100; ++k) ports.inject(presetLike(1));
+  engine.pollTick(state, protocol);
+  for (int k = 0; k < 100; ++k) ports.inject(presetLike(1));
+  engine.pollTick(state, protocol);
+  EXPECT_EQ(engine.droppedMessages(), 2 * (100 - (kRxSlotCount - 1)));
+  EXPECT_EQ(told, (std::vector<Notices>{{"37 MESSAGES DROPPED"}})) << "said once a flood";
 }
 
 TEST_F(EngineFixture, InputOpensOnTheChosenDeviceAndFailsSilently) {
