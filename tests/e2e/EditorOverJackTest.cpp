@@ -412,6 +412,99 @@ TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
   EXPECT_EQ(app->engine.droppedMessages(), 0);
 }
 
+// ---- The link on today's desktops: ports that come and go, ports found by name. ----
+
+// Waits until a lister sees both ports of the simulator called `name`; their numbers.
+std::pair<std::uint32_t, std::uint32_t> waitForPorts(const std::string& name) {
+  RtMidiPorts lister(MidiSystem::Jack, "kestralux-e2e-lister");
+  std::optional<std::uint32_t> out, in;
+  (void)QTest::qWaitFor([&] {
+    out = deviceNamed(lister.outputPortNames(), name + " MIDI IN");
+    in = deviceNamed(lister.inputPortNames(), name + " MIDI OUT");
+    return out && in;
+  }, 10000);
+  EXPECT_TRUE(out && in) << name << "'s ports never appeared";
+  return {out.value_or(0), in.value_or(0)};
+}
+
+// The device switched off in the middle of a session: the next edit shows the card error once;
+// switched on again, the next edit reaches it.
+TEST_F(EditorOverJack, AVanishedDeviceIsNoticedAndFoundAgain) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  press(form.ScrollGAIN, Qt::Key_Right);
+  ASSERT_TRUE(waitForDeviceLines(2));
+
+  ASSERT_EQ(sim->stop(), 0);
+  QTest::qWait(300);
+  press(form.ScrollGAIN, Qt::Key_Right);
+  QTest::qWait(300);
+  EXPECT_EQ(cardErrors, 1) << "the edit went nowhere without a word, or said so more than once";
+
+  sim = e2e::startSimulator(dir, startBank());
+  waitForPorts("KESTRALUX");
+  press(form.ScrollGAIN, Qt::Key_Right);
+  ASSERT_TRUE(waitForDeviceLines(1)) << "the device back on never heard the next edit";
+  EXPECT_EQ(deviceLines(), std::vector<std::string>{"param AMP_GAIN ctx=00 code=02 value=3"});
+  EXPECT_EQ(cardErrors, 1);
+}
+
+// A device started after the editor shows up when the setup window opens again; the editor's
+// own ports never do.
+TEST_F(EditorOverJack, ADeviceStartedLaterIsListedWhenTheSetupWindowOpens) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  auto late = e2e::startSimulator(dir, PresetBank{}, {"--name", "KESTRALUX LATE"}, "late-");
+  waitForPorts("KESTRALUX LATE");
+  TForm1& form = app->form();
+  TMIDI_IO& setup = app->midiSetup();
+  test::chooseMenuCommand(form, form.MIDI1, form.MIDISETUP1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return setup.isVisible(); }, 2000));
+  EXPECT_GE(rowNamed(setup.MIDI_OUT_SEL, "KESTRALUX LATE MIDI IN"), 0);
+  EXPECT_GE(rowNamed(setup.MIDI_IN_SEL, "KESTRALUX LATE MIDI OUT"), 0);
+  EXPECT_LT(rowNamed(setup.MIDI_OUT_SEL, kEditorClientName), 0);
+  EXPECT_LT(rowNamed(setup.MIDI_IN_SEL, kEditorClientName), 0);
+}
+
+// The chosen device is found by its name at the next start, though the numbers have changed.
+TEST_F(EditorOverJack, TheChosenDeviceIsFoundByNameWhenTheNumbersChange) {
+  auto second = e2e::startSimulator(dir, PresetBank{}, {"--name", "KESTRALUX B"}, "b-");
+  waitForPorts("KESTRALUX B");
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  TMIDI_IO& setup = app->midiSetup();
+  test::chooseMenuCommand(form, form.MIDI1, form.MIDISETUP1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return setup.isVisible(); }, 2000));
+  clickListRow(setup.MIDI_OUT_SEL, rowNamed(setup.MIDI_OUT_SEL, "KESTRALUX B MIDI IN"));
+  clickListRow(setup.MIDI_IN_SEL, rowNamed(setup.MIDI_IN_SEL, "KESTRALUX B MIDI OUT"));
+  QTest::mouseClick(setup.MIDI_DONE, Qt::LeftButton);
+  const std::vector<std::uint8_t> chosen = comboConfigBytes();
+  app->form().close();
+  app.reset();
+
+  // The next run: the two devices started the other way round.
+  sim->stop();
+  second->stop();
+  second = e2e::startSimulator(dir, PresetBank{}, {"--name", "KESTRALUX B"}, "b-");
+  waitForPorts("KESTRALUX B");
+  sim = e2e::startSimulator(dir, startBank());
+  waitForPorts("KESTRALUX");
+  const auto [bOut, bIn] = waitForPorts("KESTRALUX B");
+  ASSERT_NE(bOut, chosen[0]) << "the numbers did not change; nothing to follow";
+
+  startEditor();
+  EXPECT_EQ(comboConfigBytes(), chosen) << "combo.cfg is read, not rewritten";
+  EXPECT_EQ(app->engine.OUT_DEVICE, bOut);
+  EXPECT_EQ(app->engine.IN_DEVICE, bIn);
+  press(app->form().ScrollGAIN, Qt::Key_End);
+  ASSERT_TRUE(second->waitForLines("param AMP_GAIN", 1)) << "the chosen device did not hear the edit";
+  QTest::qWait(200);
+  EXPECT_EQ(countLines("param"), 0u) << "the other device heard it";
+}
+
 // ---- Device transfers: the bank fetched from the device and stored back. ----
 
 // A bank every control can show as it stands: values in range and distinct from preset to
