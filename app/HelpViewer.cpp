@@ -21,8 +21,10 @@ the combo on before you start the editor.</p>
 <h3>2. Choose the MIDI ports</h3>
 <p>Open <b>MIDI &gt; MIDI SETUP</b>. Pick the output port that leads to the combo and the input
 port that comes back from it, then confirm. The editor remembers your choice in the file
-<code>combo.cfg</code> in its working folder and uses it at the next start. Without that file
-it takes the first port of each kind.</p>
+<code>combo.cfg</code> in its working folder, with the ports' names in <code>combo.ports</code>
+beside it, and uses them at the next start, finding the ports by name when their numbers have
+changed. Without that file it takes the first port of each kind. The lists are read afresh
+each time the window opens, so a device plugged in later shows up.</p>
 
 <h3>3. Fetch the presets from the combo</h3>
 <p>Click <b>Get All Presets from Kestralux</b>. The combo sends its 30 presets; the preset on
