@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps sanitize fuzz clean
+.PHONY: run test build deps sanitize fuzz package clean
 
 deps:
 	scripts/install-deps
@@ -13,6 +13,10 @@ build: deps
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The .deb, in $(BUILD): apt install ./$(BUILD)/kestralux_*.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 run: build
 	scripts/run-editor $(BUILD)

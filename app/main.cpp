@@ -1,11 +1,40 @@
+#include <cstdio>
 #include <exception>
+#include <optional>
+#include <string_view>
 
 #include "app/Application.h"
 #include "app/GuardedApplication.h"
 #include "app/QuitOnSignal.h"
 #include "midi/RtMidiPorts.h"
 
+namespace {
+
+// Answered before any window or display is needed.
+std::optional<int> answerOption(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--version") {
+      std::printf("kestralux %s\n", KESTRALUX_VERSION);
+      return 0;
+    }
+    if (arg == "--help" || arg == "-h") {
+      std::printf(
+          "usage: kestralux [--help] [--version]\n\n"
+          "The KESTRALUX Preset Manager: edits the combo's presets live over MIDI System\n"
+          "Exclusive, fetches and stores its bank of 30, and keeps presets and banks on disk.\n"
+          "The MIDI ports chosen in MIDI > MIDI SETUP are kept in combo.cfg and combo.ports in\n"
+          "the working directory. See also kestralux-tool and kestralux-sim.\n");
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (const std::optional<int> answered = answerOption(argc, argv)) return *answered;
   kestralux::GuardedApplication qtApplication(argc, argv);
   kestralux::QuitOnSignal quitOnSignal;
   try {

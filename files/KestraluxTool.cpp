@@ -323,6 +323,8 @@ Ports come from combo.cfg in the working directory, as the editor's do, else the
 of each kind; --in and --out choose by number or by part of the name. A .pre must be exactly
 88 bytes and a .bnk exactly 2,640. Every file is written whole or not at all.
 
+--help prints this text, --version the version.
+
 Exit status: 0 done; 1 bad input or a failed transfer (the reason on standard error);
 2 wrong usage.
 )";
@@ -332,6 +334,10 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
                      const PortsFactory& ports) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
     out << toolUsage();
+    return kToolSuccess;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    out << "kestralux-tool " << KESTRALUX_VERSION << "\n";
     return kToolSuccess;
   }
   try {

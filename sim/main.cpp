@@ -39,6 +39,7 @@ struct Options {
 void printUsage(std::ostream& out) {
   out << "usage: kestralux-sim [--bank FILE.bnk] [--save-on-exit] [--dump-on-exit FILE.bnk]\n"
          "                     [--name NAME] [--verbose] [--answer N] [--damage K] [--silent]\n"
+         "                     [--help] [--version]\n"
          "  --bank FILE.bnk         start with this bank (30 records of 88 bytes) instead of zeros\n"
          "  --save-on-exit          write the bank back to the --bank file when stopped\n"
          "  --dump-on-exit FILE     write the bank to FILE when stopped (SIGINT, SIGTERM)\n"
@@ -81,6 +82,9 @@ std::optional<Options> parseOptions(int argc, char** argv) {
       options.saveOnExit = true;
     } else if (arg == "--verbose") {
       options.verbose = true;
+    } else if (arg == "--version") {
+      std::cout << "kestralux-sim " << KESTRALUX_VERSION << "\n";
+      std::exit(0);
     } else if (arg == "--help" || arg == "-h") {
       printUsage(std::cout);
       std::exit(0);
