@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -207,11 +206,9 @@ int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   const BankFetch& result = link.protocol->fetch;
   const bool whole = link.state.BankRefreshPending && result.damaged().empty();
   if (!whole && !a.partial) {
-    const std::string why = !link.state.BankRefreshPending && result.cursor() == 0 && ended == "no answer from combo"
-                                ? "no answer"
-                                : link.state.BankRefreshPending
-                                      ? std::to_string(result.damaged().size()) + " of 30 presets damaged"
-                                      : "only " + std::to_string(result.cursor() + 1) + " of 30 presets received";
+    std::string why = "only " + std::to_string(result.cursor() + 1) + " of 30 presets received";
+    if (ended == "no answer from combo") why = "no answer";
+    if (link.state.BankRefreshPending) why = std::to_string(result.damaged().size()) + " of 30 presets damaged";
     throw BadInput{why + "; nothing written (--partial writes what arrived)"};
   }
   write(target, bankFileImage(link.state.bank));

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdio>
 
 #include "editor/EditorTables.h"
 

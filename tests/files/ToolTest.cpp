@@ -169,6 +169,9 @@ TEST_F(Tool, FetchWritesAWholeBankOrNothing) {
     for (int i = 0; i < kParameterCount; ++i) valuesOnly[n].setValue(i, sampleBank()[n].value(i));
   EXPECT_EQ(get("fetched.bnk"), bankFileImage(valuesOnly));
 
+  answered = 0;
+  EXPECT_EQ(run({"fetch", "-o", path("none.bnk")}), 1);
+  EXPECT_NE(err.str().find("kestralux-tool: no answer; nothing written"), std::string::npos) << err.str();
   answered = 12;
   damaged = 5;
   EXPECT_EQ(run({"fetch", "-o", path("part.bnk")}), 1);
