@@ -29,9 +29,14 @@ void MidiEngine::SEND_SYSEX(std::span<const std::uint8_t> message) {
       return;
     }
     outputOpenOn_ = OUT_DEVICE;
+    // The device is back after its port went away: its answers come on a new port too, so
+    // the input is opened afresh (on ALSA and JACK a vanished source is not reconnected).
+    if (outputLost_ && inputSession_) OPEN_MIDI_IN();
+    outputLost_ = false;
   }
   if (!ports_.sendMessage(message)) {
     CLOSE_MIDI_OUT();
+    outputLost_ = true;
     reportCardError();
   }
 }

@@ -93,6 +93,8 @@ class MidiEngine : public SysexOutput {
   // One per open input; a notice carries a weak reference to the one it was posted under,
   // so a notice that outlives its input (or the engine) finds it gone and does nothing.
   std::shared_ptr<int> inputSession_;
+  // A send failed on an open connection: the port went away.
+  bool outputLost_ = false;
   bool cardErrorShowing_ = false;
   int quietCardErrors_ = 0;
   int droppedMessages_ = 0;

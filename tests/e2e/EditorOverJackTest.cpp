@@ -449,6 +449,12 @@ TEST_F(EditorOverJack, AVanishedDeviceIsNoticedAndFoundAgain) {
   ASSERT_TRUE(waitForDeviceLines(1)) << "the device back on never heard the next edit";
   EXPECT_EQ(deviceLines(), std::vector<std::string>{"param AMP_GAIN ctx=00 code=02 value=3"});
   EXPECT_EQ(cardErrors, 1);
+
+  // Its answers come back too: a fetch from the device switched on again.
+  clickPanel(form.REQUES);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.PRENUM->text() == "PRESET   1"; }, 10000))
+      << "the fetch never ended; the caption reads " << form.REQUES->caption().toStdString();
+  EXPECT_EQ(app->state.bank[5].value(AMP_GAIN), startBank()[5].value(AMP_GAIN));
 }
 
 // A device started after the editor shows up when the setup window opens again; the editor's
