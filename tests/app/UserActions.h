@@ -13,6 +13,9 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
 
@@ -34,6 +37,23 @@ inline QPointer<QTimer> answerBox(QMessageBox::StandardButton button, QString* c
   });
   poll->start(5);
   return poll;
+}
+
+// Where a part of a scroll bar (an arrow, the groove, the thumb) lies, as its style draws it.
+inline QRect scrollBarPart(const QScrollBar* bar, QStyle::SubControl part) {
+  QStyleOptionSlider opt;
+  opt.initFrom(bar);
+  opt.subControls = QStyle::SC_All;
+  opt.orientation = bar->orientation();
+  opt.minimum = bar->minimum();
+  opt.maximum = bar->maximum();
+  opt.sliderPosition = bar->sliderPosition();
+  opt.sliderValue = bar->value();
+  opt.singleStep = bar->singleStep();
+  opt.pageStep = bar->pageStep();
+  opt.upsideDown = bar->invertedAppearance();
+  if (bar->orientation() == Qt::Horizontal) opt.state |= QStyle::State_Horizontal;
+  return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
 }
 
 // A menu of the window's menu bar opened with the mouse, then one of its commands clicked.

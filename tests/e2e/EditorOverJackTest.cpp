@@ -75,26 +75,7 @@ int rowNamed(const QListWidget* list, const QString& part) {
 
 // ---- Real input: every action below is a mouse or key event on a control. ----
 
-QStyleOptionSlider sliderOption(const QScrollBar* bar) {
-  QStyleOptionSlider option;
-  option.initFrom(bar);
-  option.subControls = QStyle::SC_All;
-  option.orientation = bar->orientation();
-  option.minimum = bar->minimum();
-  option.maximum = bar->maximum();
-  option.sliderPosition = bar->sliderPosition();
-  option.sliderValue = bar->value();
-  option.singleStep = bar->singleStep();
-  option.pageStep = bar->pageStep();
-  option.upsideDown = bar->invertedAppearance();
-  if (bar->orientation() == Qt::Horizontal) option.state |= QStyle::State_Horizontal;
-  return option;
-}
-
-QPoint partOf(const QScrollBar* bar, QStyle::SubControl part) {
-  const QStyleOptionSlider option = sliderOption(bar);
-  return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar).center();
-}
+QPoint partOf(const QScrollBar* bar, QStyle::SubControl part) { return test::scrollBarPart(bar, part).center(); }
 
 // The arrow at the scroll bar's right end, clicked `times` times.
 void clickRightArrow(QScrollBar* bar, int times = 1) {

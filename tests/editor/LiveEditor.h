@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/TForm1.h"
+#include "tests/app/UserActions.h"
 #include "app/UpDownArrows.h"
 #include "midi/LoopbackPorts.h"
 #include "midi/MidiEngine.h"
@@ -79,27 +80,6 @@ inline const char* moveName(Move move) {
     case Move::WheelDown: return "one wheel notch down";
   }
   return "?";
-}
-
-inline QStyleOptionSlider sliderOption(const QScrollBar* bar) {
-  QStyleOptionSlider opt;
-  opt.initFrom(bar);
-  opt.subControls = QStyle::SC_All;
-  opt.orientation = bar->orientation();
-  opt.minimum = bar->minimum();
-  opt.maximum = bar->maximum();
-  opt.sliderPosition = bar->sliderPosition();
-  opt.sliderValue = bar->value();
-  opt.singleStep = bar->singleStep();
-  opt.pageStep = bar->pageStep();
-  opt.upsideDown = false;
-  if (bar->orientation() == Qt::Horizontal) opt.state |= QStyle::State_Horizontal;
-  return opt;
-}
-
-inline QRect scrollBarPart(const QScrollBar* bar, QStyle::SubControl part) {
-  const QStyleOptionSlider opt = sliderOption(bar);
-  return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
 }
 
 inline void move(QScrollBar* bar, Move how) {
