@@ -11,4 +11,15 @@ inline QString latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Capitals for the boxes that show capitals only, letter by letter: a letter whose capital
+// has no one-byte form (y-diaeresis, micro sign) stays as it is, so the record can hold it.
+inline QString latin1Upper(const QString& text) {
+  QString upper = text;
+  for (QChar& c : upper) {
+    const QChar capital = c.toUpper();
+    if (capital.unicode() <= 0xFF) c = capital;
+  }
+  return upper;
+}
+
 }  // namespace kestralux

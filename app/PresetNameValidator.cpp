@@ -1,11 +1,11 @@
 #include "app/PresetNameValidator.h"
 
+#include "app/Latin1.h"
+
 namespace kestralux {
 
 QValidator::State PresetNameValidator::validate(QString& input, int& position) const {
-  const QString upper = input.toUpper();
-  // Some capitals have no Latin-1 form (the capital of y-diaeresis) or take two letters
-  // (sharp s); the first is refused, the second must still fit the box.
+  const QString upper = latin1Upper(input);
   if (upper.size() > maximumLength_) return Invalid;
   for (const QChar c : upper) {
     // Control characters would end or corrupt the zero-terminated name field.

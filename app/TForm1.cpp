@@ -491,7 +491,7 @@ void TForm1::applyTabOrder() {
 }
 
 void TForm1::setBoxText(QLineEdit* box, const QString& text) {
-  box->setText(isUpperCaseBox(box) ? text.toUpper() : text);
+  box->setText(isUpperCaseBox(box) ? latin1Upper(text) : text);
   // A text wider than its box shows its start, the way the fixed layout was drawn.
   box->setCursorPosition(0);
 }
@@ -550,7 +550,7 @@ void TForm1::ShowPreset() {
   }
 
   const std::optional<std::string> name = state.current().validName();
-  PRENAME->setText(name ? latin1(*name).toUpper()
+  PRENAME->setText(name ? latin1Upper(latin1(*name))
                         : QStringLiteral("NO PRESET HERE"));
 }
 

@@ -77,8 +77,12 @@ void row(const char* name, const std::vector<double>& ms, double goal) {
 
 PresetBank benchBank() {
   PresetBank bank{};
-  for (int n = 0; n < kPresetCount; ++n)
-    for (int i = 0; i < kParameterCount; ++i) bank[static_cast<std::size_t>(n)].setValue(i, (n * 3 + i) % 31);
+  for (int n = 0; n < kPresetCount; ++n) {
+    PresetRecord& r = bank[static_cast<std::size_t>(n)];
+    for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n * 3 + i) % 31);
+    r.setValue(AMP_TYPE, n % kAmpModelCount);
+    r.setValue(EFFECT_SELECT, kEffectCodes[static_cast<std::size_t>(n) % kEffectCodes.size()]);
+  }
   return bank;
 }
 

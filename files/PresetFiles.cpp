@@ -16,30 +16,57 @@ Bytes bankFileImage(const PresetBank& bank) {
   return image;
 }
 
+namespace {
+
+// The whole records at the start of `data`, at most `limit` of them.
+std::vector<PresetRecord> wholeRecords(std::span<const std::uint8_t> data, std::size_t limit) {
+  std::vector<PresetRecord> records(std::min(data.size() / kPresetFileSize, limit));
+  for (std::size_t n = 0; n < records.size(); ++n)
+    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(n * kPresetFileSize), kPresetFileSize, records[n].bytes.begin());
+  return records;
+}
+
+}  // namespace
+
+std::optional<RecordFault> firstNonPreset(std::span<const std::uint8_t> image) {
+  const std::vector<PresetRecord> records = wholeRecords(image, kPresetCount);
+  for (std::size_t n = 0; n < records.size(); ++n)
+    if (const auto fault = presetFault(records[n])) return RecordFault{static_cast<int>(n), *fault};
+  return std::nullopt;
+}
+
+std::string describe(const RecordFault& fault) {
+  const int p = fault.fault.parameter;
+  const char* range = p == AMP_TYPE        ? "is not an amp model (0..15)"
+                      : p == EFFECT_SELECT ? "is not an effect code"
+                                           : "is out of range (0..255)";
+  return "preset " + std::to_string(fault.record + 1) + ": " + parameterName(p) + " " + std::to_string(fault.fault.value) +
+         " " + range;
+}
+
 int loadPresetImage(std::span<const std::uint8_t> data, PresetRecord& record) {
-  if (data.size() < kPresetFileSize) return 0;
-  std::copy_n(data.begin(), kPresetFileSize, record.bytes.begin());
+  const std::vector<PresetRecord> records = wholeRecords(data, 1);
+  if (records.empty() || !isPreset(records[0])) return 0;
+  record = records[0];
   return 1;
 }
 
 int loadBankImage(std::span<const std::uint8_t> data, PresetBank& bank) {
-  const std::size_t whole = std::min<std::size_t>(data.size() / kPresetFileSize, kPresetCount);
-  for (std::size_t n = 0; n < whole; ++n)
-    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(n * kPresetFileSize), kPresetFileSize, bank[n].bytes.begin());
-  return static_cast<int>(whole);
+  const std::vector<PresetRecord> records = wholeRecords(data, kPresetCount);
+  if (std::any_of(records.begin(), records.end(), [](const PresetRecord& r) { return !isPreset(r); })) return 0;
+  std::copy(records.begin(), records.end(), bank.begin());
+  return static_cast<int>(records.size());
 }
 
 std::optional<PresetRecord> parsePresetFile(std::span<const std::uint8_t> data) {
-  if (data.size() != kPresetFileSize) return std::nullopt;
   PresetRecord record;
-  loadPresetImage(data, record);
+  if (data.size() != kPresetFileSize || loadPresetImage(data, record) != 1) return std::nullopt;
   return record;
 }
 
 std::optional<PresetBank> parseBankFile(std::span<const std::uint8_t> data) {
-  if (data.size() != kBankFileSize) return std::nullopt;
   PresetBank bank{};
-  loadBankImage(data, bank);
+  if (data.size() != kBankFileSize || loadBankImage(data, bank) != kPresetCount) return std::nullopt;
   return bank;
 }
 

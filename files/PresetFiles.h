@@ -24,16 +24,26 @@ static_assert(kPresetFileSize == 88 && kBankFileSize == 2640);
 Bytes presetFileImage(const PresetRecord& record);
 Bytes bankFileImage(const PresetBank& bank);
 
-// The window's loads take a file as leniently as it comes, but only whole records: the first
-// record of any file for a preset, as many whole records as a file holds (at most 30) for a
-// bank. A record the file holds in part is not touched; bytes after the last whole record
-// are ignored. They return how many records were replaced; 0 changes nothing.
+// The window's loads take a file as leniently as it comes, but only whole records that are
+// presets: the first record of any file for a preset, as many whole records as a file holds
+// (at most 30) for a bank. A record the file holds in part is not touched; bytes after the
+// last whole record are ignored. A file with a whole record that is not a preset changes
+// nothing. They return how many records were replaced; 0 changes nothing.
 int loadPresetImage(std::span<const std::uint8_t> data, PresetRecord& record);
 int loadBankImage(std::span<const std::uint8_t> data, PresetBank& bank);
 
-// The command line is strict: exactly one file's size, or nothing.
+// The command line is strict: exactly one file's size and every record a preset, or nothing.
 std::optional<PresetRecord> parsePresetFile(std::span<const std::uint8_t> data);
 std::optional<PresetBank> parseBankFile(std::span<const std::uint8_t> data);
+
+// The first whole record of a file image that is not a preset, and why; numbers are 0-based.
+struct RecordFault {
+  int record;
+  PresetFault fault;
+};
+std::optional<RecordFault> firstNonPreset(std::span<const std::uint8_t> image);
+// "preset 3: AMP_TYPE 97 is not an amp model (0..15)", counting from 1.
+std::string describe(const RecordFault& fault);
 
 // At most `limit` bytes from the start of the file; nothing when it cannot be opened or read.
 std::optional<Bytes> readFileStart(const std::filesystem::path& path, std::size_t limit);

@@ -21,6 +21,11 @@ std::string refusal(std::span<const std::uint8_t> m) {
   if (!ours) return "not a KESTRALUX message";
   if (m[5] != CMD_STORE_ONE && m[5] != CMD_BANK_FIRST && m[5] != CMD_BANK_NEXT) return "not a preset message";
   if (!isOurPresetMessage(m)) return "damaged (wrong checksum)";
+  // Each value's high byte carries one bit; anything else would not come back the same.
+  for (std::size_t i = 7; i < kChecksumByte; i += 2)
+    if (m[i] > 1) return "byte " + std::to_string(i) + " holds " + std::to_string(m[i]) + " where a value carries one bit";
+  if (const auto fault = presetFault(presetOfMessage(m)))
+    return std::string("not a preset: ") + parameterName(fault->parameter) + " " + std::to_string(fault->value);
   return "";
 }
 

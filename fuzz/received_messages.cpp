@@ -66,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(v == -1 || (v >= 0 && v <= 255));
     }
   }
+  // What a fetch wrote is a preset: never an amp model or effect the combo does not have.
+  for (int n = 0; n < kPresetCount; ++n) FUZZ_CHECK(state.bank[n] == before[n] || isPreset(state.bank[n]));
   // Nothing whole and ours: nothing changed.
   if (!anyWhole) FUZZ_CHECK(state.bank == before);
   FUZZ_CHECK(ports.allSent().empty());

@@ -23,6 +23,10 @@ struct EditorState {
   bool StoreInProgress = false;
   StoreScope storeScope = StoreScope::SINGLE;
 
+  // Each preset as it was last fetched, loaded, saved or stored: the bank differs from it
+  // when there is work that is nowhere else yet.
+  PresetBank reference{};
+
   PresetRecord& current() { return bank[static_cast<std::size_t>(CurrentPreset)]; }
   const PresetRecord& current() const { return bank[static_cast<std::size_t>(CurrentPreset)]; }
 };

@@ -36,4 +36,23 @@ bool PresetRecord::storeName(std::string_view latin1) {
   return true;
 }
 
+const char* parameterName(int index) {
+  static constexpr std::array<const char*, kParameterCount> names{
+      "AMP_TYPE",   "AMP_GAIN",   "AMP_MASTER", "AMP_BASS",      "AMP_MID",     "AMP_TREBLE",
+      "REV_LEVEL",  "DELAY_LEVEL", "DELAY_REGEN", "DELAY_PAN",   "DELAY_TIME",  "EFF_RATE",
+      "GATE_THRES", "EFFECT_SELECT", "EFF_ADJUST1", "EFF_ADJUST2"};
+  return index >= 0 && index < kParameterCount ? names[static_cast<std::size_t>(index)] : "?";
+}
+
+std::optional<PresetFault> presetFault(const PresetRecord& record) {
+  for (int i = 0; i < kParameterCount; ++i) {
+    const std::int32_t v = record.value(i);
+    bool fits = v >= 0 && v <= kLargestValue;
+    if (i == AMP_TYPE) fits = v >= 0 && v < kAmpModelCount;
+    if (i == EFFECT_SELECT) fits = std::find(kEffectCodes.begin(), kEffectCodes.end(), v) != kEffectCodes.end();
+    if (!fits) return PresetFault{i, v};
+  }
+  return std::nullopt;
+}
+
 }  // namespace kestralux

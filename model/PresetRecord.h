@@ -40,6 +40,9 @@ inline constexpr int kReservedSlot = 21;
 inline constexpr std::size_t kNameFieldSize = 20;
 inline constexpr std::size_t kMaxNameLength = kNameFieldSize - 1;
 
+// The parameter's name as the record and the messages call it, e.g. "EFFECT_SELECT".
+const char* parameterName(int index);
+
 constexpr int slotOfParameter(int index) { return index + kFirstParameterSlot; }
 constexpr int codeOfParameter(int index) { return index + 1; }
 
@@ -63,6 +66,23 @@ struct PresetRecord {
 };
 
 static_assert(sizeof(PresetRecord) == 88, "a preset record is exactly 88 bytes");
+
+// What the combo can hold: an amp model 0..15, one of its ten effect codes, and every other
+// value 0..255. A record that is not one came from somewhere else (a file that is not a
+// preset, a message that is not whole) and is never taken into the bank. The name bytes
+// are not part of it: any bytes may stand there.
+inline constexpr int kAmpModelCount = 16;
+inline constexpr std::array<int, 10> kEffectCodes{0, 2, 6, 8, 10, 11, 12, 13, 14, 15};
+inline constexpr int kLargestValue = 255;
+
+struct PresetFault {
+  int parameter;  // ParameterIndex
+  std::int32_t value;
+};
+
+// The first value that keeps `record` from being a preset, if any.
+std::optional<PresetFault> presetFault(const PresetRecord& record);
+inline bool isPreset(const PresetRecord& record) { return !presetFault(record); }
 
 inline constexpr int kPresetCount = 30;
 using PresetBank = std::array<PresetRecord, kPresetCount>;

@@ -113,6 +113,12 @@ void DecodeDump(std::span<const std::uint8_t> message, PresetRecord& record) {
   }
 }
 
+PresetRecord presetOfMessage(std::span<const std::uint8_t> message) {
+  PresetRecord record;
+  DecodeDump(message, record);
+  return record;
+}
+
 std::optional<PresetMessage> presetMessageInSlot(const RxSlot& slot) {
   if (slot.length != kPresetMessageSize || !slot.endsWithF7) return std::nullopt;
   PresetMessage m{};

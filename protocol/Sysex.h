@@ -70,6 +70,9 @@ void DecodeDump(std::span<const std::uint8_t> message, PresetRecord& record);
 // bytes 0..38, its length and whether the closing 0xF7 came. Anything else gives nullopt.
 std::optional<PresetMessage> presetMessageInSlot(const RxSlot& slot);
 
+// The 16 values a preset message carries, as a record with no name.
+PresetRecord presetOfMessage(std::span<const std::uint8_t> message);
+
 // DecodeDump for a received slot, applied only to a whole preset message of ours with a
 // matching checksum; returns whether the record was changed.
 bool DecodeReceivedDump(const RxSlot& slot, PresetRecord& record);

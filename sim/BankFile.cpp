@@ -15,9 +15,15 @@ std::optional<PresetBank> readBankFile(const std::string& path, std::string& err
     error = path + ": longer than a bank file (" + std::to_string(kBankFileSize) + " bytes)";
     return std::nullopt;
   }
-  const std::optional<PresetBank> bank = parseBankFile(*data);
-  if (!bank) error = path + ": " + std::to_string(data->size()) + " bytes, a bank file holds " + std::to_string(kBankFileSize);
-  return bank;
+  if (data->size() != kBankFileSize) {
+    error = path + ": " + std::to_string(data->size()) + " bytes, a bank file holds " + std::to_string(kBankFileSize);
+    return std::nullopt;
+  }
+  if (const auto fault = firstNonPreset(*data)) {
+    error = path + ": " + describe(*fault);
+    return std::nullopt;
+  }
+  return parseBankFile(*data);
 }
 
 bool writeBankFile(const std::string& path, const PresetBank& bank, std::string& error) {

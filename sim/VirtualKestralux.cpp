@@ -8,12 +8,6 @@ namespace kestralux {
 
 namespace {
 
-constexpr std::array<const char*, kParameterCount> kParameterNames{
-    "AMP_TYPE",    "AMP_GAIN",   "AMP_MASTER", "AMP_BASS",      "AMP_MID",     "AMP_TREBLE",
-    "REV_LEVEL",   "DELAY_LEVEL", "DELAY_REGEN", "DELAY_PAN",   "DELAY_TIME",  "EFF_RATE",
-    "GATE_THRES",  "EFFECT_SELECT", "EFF_ADJUST1", "EFF_ADJUST2",
-};
-
 std::string hex(int byte) {
   char text[3];
   std::snprintf(text, sizeof text, "%02X", byte & 0xFF);
@@ -46,9 +40,9 @@ std::string presetNumber(int record) { return "preset " + std::to_string(record 
 
 }  // namespace
 
-const char* parameterName(int code) {
+const char* parameterNameOfCode(int code) {
   if (code < 1 || code > kParameterCount) return "";
-  return kParameterNames[static_cast<std::size_t>(code - 1)];
+  return parameterName(code - 1);
 }
 
 VirtualKestralux::VirtualKestralux(const PresetBank& bank) : bank_(bank) {}
@@ -108,7 +102,7 @@ VirtualKestralux::Reception VirtualKestralux::receiveParameter(std::span<const s
   if (index == DELAY_TIME || index == EFF_RATE) value |= (context & 1) << 7;
   bank_[static_cast<std::size_t>(current_)].setValue(index, value);
   return {Kind::Parameter,
-          std::string("param ") + parameterName(code) + " ctx=" + hex(context) + " code=" + hex(code) +
+          std::string("param ") + parameterNameOfCode(code) + " ctx=" + hex(context) + " code=" + hex(code) +
               " value=" + std::to_string(value),
           {}};
 }

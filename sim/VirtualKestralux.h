@@ -68,6 +68,6 @@ class VirtualKestralux {
 };
 
 // The name of a parameter code 1..16 (AMP_GAIN for 2), or "" for any other code.
-const char* parameterName(int code);
+const char* parameterNameOfCode(int code);
 
 }  // namespace kestralux

@@ -276,11 +276,21 @@ TEST_F(FormTest, ShowPresetSetsEveryBarInOrderFromItsSlot) {
   EXPECT_TRUE(order.isEmpty());
 }
 
-TEST_F(FormTest, ShowPresetPutsTheStoredNameInCapitals) {
-  state.current().storeName("clean tone");
-  form->ShowPreset();
-  EXPECT_EQ(form->PRENAME->text(), "CLEAN TONE");
-  EXPECT_EQ(state.current().validName(), std::optional<std::string>("CLEAN TONE"));
+TEST_F(FormTest, ShowPresetPutsTheStoredNameInCapitalsTheRecordCanHold) {
+  struct Row { const char* stored; const char* shown; const char* keptAfterEdit; };
+  const Row rows[] = {
+      {"clean tone", "CLEAN TONE", "CLEAN TONE"},
+      // y-diaeresis and the micro sign have no one-byte capital: they stay, never a '?'.
+      {"\xff\xb5 amp", "\u00ff\u00b5 AMP", "\xff\xb5 AMP"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.shown);
+    state.current().storeName(row.stored);
+    form->ShowPreset();
+    EXPECT_EQ(form->PRENAME->text(), QString::fromUtf8(row.shown));
+    form->CHANGE_PRESET_NAME();
+    EXPECT_EQ(state.current().validName(), std::optional<std::string>(row.keptAfterEdit));
+  }
 }
 
 struct ValidatorRow {
@@ -294,10 +304,10 @@ TEST(PresetNameValidator, AcceptsLatinOneInCapitalsAndRefusesTheRest) {
       {"abc", QValidator::Acceptable, "ABC"},
       {"\u00e0\u00e9\u00ee", QValidator::Acceptable, "\u00c0\u00c9\u00ce"},
       {"A\u03a9", QValidator::Invalid, nullptr},
-      {"\u00ff", QValidator::Invalid, nullptr},  // its capital has no one-byte form
+      {"\u00ff\u00b5", QValidator::Acceptable, "\u00ff\u00b5"},  // no one-byte capital: kept
       {"TAB\tX", QValidator::Invalid, nullptr},
       {"ABCDEFGHIJKLMNOPQRST", QValidator::Acceptable, "ABCDEFGHIJKLMNOPQRST"},
-      {"ABCDEFGHIJKLMNOPQRS\u00df", QValidator::Invalid, nullptr},  // sharp s becomes two letters
+      {"ABCDEFGHIJKLMNOPQRS\u00df", QValidator::Acceptable, "ABCDEFGHIJKLMNOPQRS\u00df"},  // one letter
       {"", QValidator::Acceptable, ""},
   };
   PresetNameValidator validator(20);

@@ -12,6 +12,7 @@
 #include "protocol/DeviceProtocol.h"
 #include "tests/e2e/SimProcess.h"
 #include "tests/e2e/WorkQueue.h"
+#include "tests/PresetValues.h"
 
 namespace kestralux {
 namespace {
@@ -37,6 +38,7 @@ PresetBank distinctBank() {
     PresetRecord& r = bank[static_cast<std::size_t>(n)];
     r.storeName("PRESET " + std::to_string(n + 1));
     for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n * 5 + i * 3) % 128);
+    test::makePreset(r, n);
   }
   return bank;
 }

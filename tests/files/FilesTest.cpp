@@ -45,8 +45,48 @@ TEST(PresetFiles, ImagesByteForByte) {
   ASSERT_EQ(image.size(), 2640u);
   EXPECT_EQ(Bytes(image.begin(), image.begin() + 88), expected) << "a .pre is the first 88 bytes of a .bnk";
   EXPECT_EQ(image[29 * 88 + 24], 7);
-  EXPECT_EQ(parseBankFile(image), bank);
-  EXPECT_EQ(parsePresetFile(expected), literalRecord());
+  // EFF_RATE 300 and EFF_ADJUST2 -1 are values the combo has no control for.
+  EXPECT_EQ(parseBankFile(image), std::nullopt);
+  bank[0].setValue(EFF_RATE, 255);
+  bank[0].setValue(EFF_ADJUST2, 0);
+  EXPECT_EQ(parseBankFile(bankFileImage(bank)), bank);
+  EXPECT_EQ(parsePresetFile(presetFileImage(bank[0])), bank[0]);
+}
+
+// What is a preset, on the record and through every load; the name bytes are never checked.
+TEST(PresetFiles, OnlyPresetsAreLoaded) {
+  struct Row { int parameter; std::int32_t value; const char* why; };
+  const Row rows[] = {
+      {AMP_TYPE, 15, nullptr},   {AMP_TYPE, 16, "preset 18: AMP_TYPE 16 is not an amp model (0..15)"},
+      {AMP_TYPE, -1, "preset 18: AMP_TYPE -1 is not an amp model (0..15)"},
+      {EFFECT_SELECT, 12, nullptr}, {EFFECT_SELECT, 1, "preset 18: EFFECT_SELECT 1 is not an effect code"},
+      {EFFECT_SELECT, 16, "preset 18: EFFECT_SELECT 16 is not an effect code"},
+      {DELAY_TIME, 255, nullptr}, {DELAY_TIME, 256, "preset 18: DELAY_TIME 256 is out of range (0..255)"},
+      {EFF_ADJUST2, -1, "preset 18: EFF_ADJUST2 -1 is out of range (0..255)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(parameterName(row.parameter)) + " " + std::to_string(row.value));
+    PresetBank file{};
+    file[17].storeName("\xff\x01 ANY BYTES");
+    file[17].setValue(row.parameter, row.value);
+    const Bytes image = bankFileImage(file);
+    const auto fault = firstNonPreset(image);
+    EXPECT_EQ(fault ? describe(*fault) : "", row.why ? row.why : "");
+
+    PresetBank bank{};
+    bank[0].setValue(AMP_GAIN, 9);
+    const PresetBank before = bank;
+    EXPECT_EQ(loadBankImage(image, bank), row.why ? 0 : 30);
+    if (row.why) EXPECT_EQ(bank, before) << "a file with one record that is not a preset changes nothing";
+    const Bytes one(image.begin() + 17 * 88, image.begin() + 18 * 88);
+    EXPECT_EQ(loadPresetImage(one, bank[0]), row.why ? 0 : 1);
+    EXPECT_EQ(parsePresetFile(one).has_value(), row.why == nullptr);
+  }
+  // Any text of 88 bytes or more is no preset.
+  const std::string text(200, 'a');
+  PresetRecord record;
+  EXPECT_EQ(loadPresetImage(Bytes(text.begin(), text.end()), record), 0);
+  EXPECT_EQ(record, PresetRecord{});
 }
 
 // How much of a file each load takes, for files of every interesting length.
@@ -58,8 +98,15 @@ TEST(PresetFiles, LoadsTakeWholeRecordsOnly) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.size);
-    Bytes file(row.size);
-    for (std::size_t i = 0; i < row.size; ++i) file[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    // Records that are presets, each marked in its first name byte.
+    Bytes file;
+    for (int n = 0; file.size() < row.size; ++n) {
+      PresetRecord r;
+      r.bytes[0] = static_cast<std::uint8_t>(n + 1);
+      r.setValue(DELAY_TIME, n);
+      file.insert(file.end(), r.bytes.begin(), r.bytes.end());
+    }
+    file.resize(row.size);
     PresetBank bank{};
     for (auto& r : bank) r.setValue(AMP_GAIN, 99);
     const PresetBank before = bank;
@@ -70,7 +117,7 @@ TEST(PresetFiles, LoadsTakeWholeRecordsOnly) {
     ASSERT_EQ(loadBankImage(file, bank), row.bankReplaced);
     for (int n = 0; n < kPresetCount; ++n) {
       if (n < row.bankReplaced)
-        EXPECT_EQ(bank[n].bytes[0], static_cast<std::uint8_t>(n * 88 * 7 + 1)) << "record " << n;
+        EXPECT_EQ(bank[n].bytes[0], n + 1) << "record " << n;
       else
         EXPECT_EQ(bank[n], before[n]) << "record " << n << " was held only in part, or not at all";
     }
@@ -142,6 +189,10 @@ TEST(Syx, BankAndPresetRoundTrip) {
   PresetBank bank{};
   for (int n = 0; n < kPresetCount; ++n)
     for (int i = 0; i < kParameterCount; ++i) bank[n].setValue(i, (n * 16 + i * 9) % 256);
+  for (int n = 0; n < kPresetCount; ++n) {
+    bank[n].setValue(AMP_TYPE, n % kAmpModelCount);
+    bank[n].setValue(EFFECT_SELECT, kEffectCodes[static_cast<std::size_t>(n) % kEffectCodes.size()]);
+  }
   const Bytes syx = syxOf(bank);
   ASSERT_EQ(syx.size(), 1200u);
   for (std::size_t k = 0; k < 30; ++k) {
@@ -170,6 +221,11 @@ TEST(Syx, RefusesWhatIsNotAWholeBankOfOurs) {
       {"checksum", edited([](Bytes& s) { s[6 * 40 + 38] ^= 1; }), "message 7: damaged (wrong checksum)"},
       {"maker", edited([](Bytes& s) { s[40 + 3] ^= 1; }), "message 2: not a KESTRALUX message"},
       {"high byte", edited([](Bytes& s) { s[40 + 9] = 0x90; }), "message 2: not a KESTRALUX message"},
+      // Checksum-correct, but a value's high byte carries one bit, and an amp model is 0..15.
+      {"two in a high byte", edited([](Bytes& s) { s[2 * 40 + 9] = 2; s[2 * 40 + 38] = presetChecksum(std::span(s).subspan(80, 40)); }),
+       "message 3: byte 9 holds 2 where a value carries one bit"},
+      {"amp model 16", edited([](Bytes& s) { s[40 + 6] = 16; s[40 + 38] = presetChecksum(std::span(s).subspan(40, 40)); }),
+       "message 2: not a preset: AMP_TYPE 16"},
       {"short bank", edited([](Bytes& s) { s.resize(29 * 40); }), "29 presets, a bank has 30"},
       {"no 0x2A", edited([](Bytes& s) { s[5] = CMD_BANK_NEXT; s[38] = presetChecksum(std::span(s).first(40)); }),
        "message 1: a bank starts with 0x2A"},

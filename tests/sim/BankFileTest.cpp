@@ -75,14 +75,16 @@ TEST_F(BankFile, AnythingButAWholeBankIsAnError) {
 }
 
 TEST_F(BankFile, FailedWriteKeepsThePreviousFile) {
-  writeBytes(path("keep.bnk"), 2640, 0x22);
+  PresetBank old{};
+  old[0].storeName("OLD");
+  ASSERT_TRUE(writeBankFile(path("keep.bnk"), old, *std::make_unique<std::string>()));
   fs::create_directories(path("keep.bnk.part"));  // the temporary cannot be created
   std::string error;
   EXPECT_FALSE(writeBankFile(path("keep.bnk"), PresetBank{}, error));
   EXPECT_FALSE(error.empty());
   const auto kept = readBankFile(path("keep.bnk"), error);
   ASSERT_TRUE(kept.has_value());
-  EXPECT_EQ((*kept)[0].bytes[0], 0x22);
+  EXPECT_EQ((*kept)[0].validName(), "OLD");
 }
 
 }  // namespace

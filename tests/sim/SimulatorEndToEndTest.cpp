@@ -23,6 +23,7 @@
 #include "midi/RtMidiPorts.h"
 #include "protocol/Sysex.h"
 #include "sim/BankFile.h"
+#include "tests/PresetValues.h"
 
 extern char** environ;
 
@@ -134,6 +135,7 @@ PresetBank startingBank() {
   for (int n = 0; n < kPresetCount; ++n) {
     bank[n].storeName("SIM " + std::to_string(n + 1));
     for (int i = 0; i < kParameterCount; ++i) bank[n].setValue(i, (n * 7 + i * 3) % 32);
+    test::makePreset(bank[n], n);
     bank[n].setValue(DELAY_TIME, 120 + n * 4);  // crosses 128: the high bit travels too
     bank[n].setValue(EFF_RATE, 255 - n);
   }
@@ -201,8 +203,10 @@ TEST(SimulatorOverJack, EditorPortsTalkToTheSimulatorByteForByte) {
   // Store a different bank the way the editor does (each message followed by a pause),
   // then fetch it again.
   PresetBank stored = expected;
-  for (int n = 0; n < kPresetCount; ++n)
+  for (int n = 0; n < kPresetCount; ++n) {
     for (int i = 0; i < kParameterCount; ++i) stored[n].setValue(i, (n + i * 5) % 24);
+    test::makePreset(stored[n], n + 1);
+  }
   for (int n = 0; n < kPresetCount; ++n) {
     ASSERT_TRUE(ports.sendMessage(buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, stored[n])));
     std::this_thread::sleep_for(15ms);

@@ -298,10 +298,10 @@ TEST(VirtualKestralux, RandomInputNeverCorruptsTheBank) {
 }
 
 TEST(VirtualKestralux, ParameterNames) {
-  EXPECT_STREQ(parameterName(1), "AMP_TYPE");
-  EXPECT_STREQ(parameterName(16), "EFF_ADJUST2");
-  EXPECT_STREQ(parameterName(0), "");
-  EXPECT_STREQ(parameterName(17), "");
+  EXPECT_STREQ(parameterNameOfCode(1), "AMP_TYPE");
+  EXPECT_STREQ(parameterNameOfCode(16), "EFF_ADJUST2");
+  EXPECT_STREQ(parameterNameOfCode(0), "");
+  EXPECT_STREQ(parameterNameOfCode(17), "");
 }
 
 }  // namespace
