@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <chrono>
+#include <iostream>
 #include <thread>
 
 #include "app/Artwork.h"
@@ -13,6 +14,7 @@
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
+#include "files/BankHistory.h"
 
 namespace kestralux {
 
@@ -31,7 +33,9 @@ class QuitWhenClosed : public QObject {
 
 KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts, MidiSetupBoxes boxes,
                                            QString configPath)
-    : ports(std::move(midiPorts)), boxes_(std::move(boxes)), configPath_(std::move(configPath)) {}
+    : ports(std::move(midiPorts)), boxes_(std::move(boxes)), configPath_(std::move(configPath)) {
+  protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
+}
 KestraluxApplication::~KestraluxApplication() = default;
 
 void KestraluxApplication::startUp() {
@@ -88,7 +92,12 @@ int KestraluxApplication::run() {
   Form1->installEventFilter(&quitWhenClosed);
   Form1->showMaximized();
   QApplication::exec();
+  keepSessionBank();
   return 0;
+}
+
+void KestraluxApplication::keepSessionBank() {
+  if (state.bank != state.reference) keepBank(state.bank, "session", std::cerr, "kestralux");
 }
 
 }  // namespace kestralux

@@ -31,8 +31,10 @@ class KestraluxApplication {
 
   // Start-up up to the event loop: splash, pause, title, help, windows, splash removed.
   void startUp();
-  // Shows the main window and runs the event loop until it is closed.
+  // Shows the main window and runs the event loop until it is closed; then keeps the bank
+  // in the history of banks if it holds work that is nowhere else.
   int run();
+  void keepSessionBank();
 
   TForm1& form() { return *Form1; }
   TMIDI_IO& midiSetup() { return *MIDI_IO; }

@@ -34,6 +34,8 @@ void TForm1::setUpTransfers() {
   storePace->setInterval(static_cast<int>(kDumpPause.count()));
   connect(storePace, &QTimer::timeout, this, &TForm1::storePaceTick);
   protocol.fetchNotices = [this](const Notices& notices) { fetchNotice->show(notices); };
+  // After the poll tick that decoded the last preset, not inside it.
+  protocol.bankComplete = [this] { QTimer::singleShot(0, this, &TForm1::ShowFetchedBank); };
 }
 
 void TForm1::REQUESClick() {
@@ -44,6 +46,9 @@ void TForm1::REQUESClick() {
 
 void TForm1::STORClick() {
   state.storeScope = StoreScope::ALL;
+  // The scope belongs to this click: the box lets ticks run, and a restore tick inside it
+  // must not turn the store-all it announces into a single store.
+  const StoreScope scope = state.storeScope;
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral(" STORE ALL PRESETS BACK TO KESTRALUX? "),
                   QStringLiteral("Are you sure you want to do this?"), QMessageBox::Yes | QMessageBox::No, this);
   box.setObjectName(QStringLiteral("storeConfirmation"));
@@ -57,7 +62,8 @@ void TForm1::STORClick() {
   // The messages are built now: what goes out is the bank as it is at this answer, in the
   // scope it announced, whatever the restore tick or an incoming transfer does before the
   // store starts. Until the store has ended the window takes no input.
-  protocol.PrepareStore(state.storeScope);
+  state.storeScope = scope;
+  protocol.PrepareStore(scope);
   state.StoreRequested = true;
   state.StoreInProgress = true;
   storeInputHold->hold();
@@ -70,16 +76,21 @@ void TForm1::STORE_SELECTClick() {
 
 void TForm1::Timer2Timer() {
   Timer2->stop();
-  if (state.BankRefreshPending) {
-    // The fetch ends on preset 1. Not suppressed: every control that moves sends its value.
-    state.CurrentPreset = 0;
-    PRESETUpDown->setPosition(state.CurrentPreset);
-    PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(PRESETUpDown->position() + 1));
-    ShowPreset();
-  }
+  ShowFetchedBank();
   if (state.StoreRequested) StoreToDevice();
   // A running store starts Timer2 again when it has ended.
   if (!storePace->isActive()) Timer2->start();
+}
+
+// The fetch ends on preset 1, shown as soon as the last preset is in; a store that is going
+// out keeps the wire to itself, and Timer2 shows it after the store.
+void TForm1::ShowFetchedBank() {
+  if (!state.BankRefreshPending || state.StoreInProgress) return;
+  // Not suppressed: every control that moves sends its value.
+  state.CurrentPreset = 0;
+  PRESETUpDown->setPosition(state.CurrentPreset);
+  PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(PRESETUpDown->position() + 1));
+  ShowPreset();
 }
 
 void TForm1::StoreToDevice() {

@@ -11,11 +11,13 @@
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
 
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
+#include "files/BankHistory.h"
 #include "files/PresetFiles.h"
 #include "files/PresetTableExport.h"
 
@@ -102,6 +104,15 @@ std::optional<QString> TForm1::askFileName(const DiskCommand& command) {
   // lives, never changes.
   dialog.setDirectory(lastFileFolder_);
   dialog.selectFile(command.initialName ? QString::fromLatin1(command.initialName) : PRENAME->text());
+  if (command.operation == DiskOperation::ReadBankFile) {
+    // Every bank fetched or stored is kept there: one click away when one must come back.
+    const std::filesystem::path history = historyFolder();
+    std::error_code ignored;
+    std::filesystem::create_directories(history, ignored);
+    QList<QUrl> places = dialog.sidebarUrls();
+    places.append(QUrl::fromLocalFile(QString::fromStdString(history.string())));
+    dialog.setSidebarUrls(places);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString path = dialog.selectedFiles().constFirst();
   lastFileFolder_ = QFileInfo(path).absolutePath();
@@ -121,6 +132,7 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
   if (!path) return;
 
   Outcome outcome = Outcome::Done;
+  int loaded = 0;
   switch (command.operation) {
     case DiskOperation::WritePresetFile:
       outcome = writeWhole(*path, presetFileImage(state.current()));
@@ -134,21 +146,34 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
       const auto data = readStart(*path, single ? kPresetFileSize : kBankFileSize, single);
       if (!data)
         outcome = Outcome::CannotOpen;
-      else if ((single ? loadPresetImage(bytesOf(*data), state.current()) : loadBankImage(bytesOf(*data), state.bank)) == 0)
+      else if ((loaded = single ? loadPresetImage(bytesOf(*data), state.current()) : loadBankImage(bytesOf(*data), state.bank)) == 0)
         outcome = Outcome::NotAPresetFile;
       break;
     }
   }
-  if (const char* failure = failureText(outcome)) Label2->setText(QString::fromLatin1(failure));
+  if (const char* failure = failureText(outcome)) {
+    // A command that failed changes nothing on screen, in the bank or on the wire.
+    Label2->setText(QString::fromLatin1(failure));
+    showStatus();
+    return;
+  }
+
+  const auto n = static_cast<std::size_t>(state.CurrentPreset);
+  switch (command.operation) {
+    case DiskOperation::WritePresetFile:
+    case DiskOperation::ReadPresetFile: state.reference[n] = state.bank[n]; break;
+    case DiskOperation::WriteBankFile: state.reference = state.bank; break;
+    case DiskOperation::ReadBankFile:
+      // A file of fewer than 30 whole records replaced only those.
+      std::copy_n(state.bank.begin(), loaded, state.reference.begin());
+      break;
+  }
 
   if (command.operation == DiskOperation::ReadPresetFile) {
-    if (outcome == Outcome::Done) {
-      state.SendSuppressed = true;
-      ShowPreset();
-      state.SendSuppressed = false;
-    }
-    showStatus();
+    state.SendSuppressed = true;
+    ShowPreset();
     state.SendSuppressed = false;
+    showStatus();
     state.PresetResendPending = true;
   } else if (command.operation == DiskOperation::ReadBankFile) {
     showStatus();

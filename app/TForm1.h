@@ -68,6 +68,7 @@ class TForm1 : public QMainWindow {
   void REQUESClick();
   void STORE_SELECTClick();
   void StoreToDevice();
+  void ShowFetchedBank();
   void RestoreButtons();
   // Sends the next store message, or ends the store once the last one's pause is over.
   void storePaceTick();

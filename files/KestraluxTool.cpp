@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <optional>
 #include <span>
 #include <thread>
 
+#include "files/BankHistory.h"
 #include "files/PresetFiles.h"
 #include "files/PresetListing.h"
 #include "files/PresetTableExport.h"
@@ -37,7 +39,7 @@ struct BadUsage {
 struct Arguments {
   std::string command;
   std::vector<std::string> files;
-  std::optional<std::string> output, in, out;
+  std::optional<std::string> output, in, out, entry;
   bool partial = false;
 };
 
@@ -57,6 +59,8 @@ Arguments parse(const std::vector<std::string>& args) {
       a.in = value();
     } else if (arg == "--out") {
       a.out = value();
+    } else if (arg == "--show") {
+      a.entry = value();
     } else if (arg == "--partial") {
       a.partial = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -89,14 +93,13 @@ std::variant<PresetRecord, PresetBank> readPresets(const fs::path& path) {
   const Bytes data = readInput(path, kBankFileSize);
   const std::string ext = lower(path.extension().string());
   const bool asPreset = ext == ".pre" || (ext != ".bnk" && data.size() == kPresetFileSize);
-  if (asPreset) {
-    if (auto r = parsePresetFile(data)) return *r;
+  const std::size_t size = asPreset ? kPresetFileSize : kBankFileSize;
+  if (data.size() != size)
     throw BadInput{path.string() + ": " + (data.size() > kBankFileSize ? "more than " + std::to_string(kBankFileSize) : std::to_string(data.size())) +
-                   " bytes, a preset file holds exactly " + std::to_string(kPresetFileSize)};
-  }
-  if (auto b = parseBankFile(data)) return *b;
-  throw BadInput{path.string() + ": " + (data.size() > kBankFileSize ? "more than " + std::to_string(kBankFileSize) : std::to_string(data.size())) +
-                 " bytes, a bank file holds exactly " + std::to_string(kBankFileSize)};
+                   " bytes, a " + (asPreset ? "preset" : "bank") + " file holds exactly " + std::to_string(size)};
+  if (const auto fault = firstNonPreset(data)) throw BadInput{path.string() + ": " + describe(*fault)};
+  if (asPreset) return *parsePresetFile(data);
+  return *parseBankFile(data);
 }
 
 PresetBank readBank(const fs::path& path) {
@@ -157,6 +160,7 @@ struct Link {
   std::unique_ptr<DeviceProtocol> protocol;
   Inbox inbox;
   std::string cardError;
+  std::ostream* err = nullptr;
 };
 
 // The devices as the editor would take them: combo.cfg in the working directory, else the
@@ -166,6 +170,9 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, bool 
   if (!link.ports) throw BadInput{"no MIDI system"};
   link.engine = std::make_unique<MidiEngine>(*link.ports);
   link.protocol = std::make_unique<DeviceProtocol>(link.state, *link.engine);
+  link.protocol->bankMoved = [&link](const PresetBank& bank, const std::string& kind) {
+    keepBank(bank, kind, *link.err, "kestralux-tool");
+  };
   MidiEngine& engine = *link.engine;
   if (const auto saved = LOAD_CONFIG()) {
     engine.OUT_DEVICE = saved->OUT_DEVICE;
@@ -189,26 +196,25 @@ int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 0);
   const fs::path target = a.output.value_or("FULL1.bnk");
   Link link;
+  link.err = &err;
   openLink(link, a, factory, true);
-  std::optional<std::string> ended;
   link.protocol->fetchNotices = [&](const Notices& notices) {
     for (const std::string& n : notices) err << "kestralux-tool: " << lower(n) << "\n";
-    if (notices.front().rfind("RECEIVING", 0) != 0) ended = lower(notices.front());
   };
   link.protocol->RequestBank();
   if (!link.cardError.empty()) throw BadInput{link.cardError};
-  while (!ended) {
+  while (link.protocol->fetch.waiting()) {
     std::this_thread::sleep_for(10ms);
     link.inbox.runPosted();
     link.engine->pollTick(link.state, *link.protocol);
   }
   link.engine->CLOSE_MIDI_IN();
   const BankFetch& result = link.protocol->fetch;
-  const bool whole = link.state.BankRefreshPending && result.damaged().empty();
+  const bool whole = result.received() == kPresetCount && result.damaged().empty();
+  if (result.received() == 0) throw BadInput{"no answer; nothing written"};
   if (!whole && !a.partial) {
-    std::string why = "only " + std::to_string(result.cursor() + 1) + " of 30 presets received";
-    if (ended == "no answer from combo") why = "no answer";
-    if (link.state.BankRefreshPending) why = std::to_string(result.damaged().size()) + " of 30 presets damaged";
+    std::string why = "only " + std::to_string(result.received()) + " of 30 presets received";
+    if (result.received() == kPresetCount) why = std::to_string(result.damaged().size()) + " of 30 presets damaged";
     throw BadInput{why + "; nothing written (--partial writes what arrived)"};
   }
   write(target, bankFileImage(link.state.bank));
@@ -220,6 +226,7 @@ int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 1);
   const PresetBank bank = readBank(a.files[0]);
   Link link;
+  link.err = &err;
   openLink(link, a, factory, false);
   link.state.bank = bank;
   link.protocol->PrepareStore(StoreScope::ALL);
@@ -230,6 +237,54 @@ int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
     std::this_thread::sleep_for(kDumpPause);
   }
   err << "kestralux-tool: " << lower(link.protocol->store.endNotice()) << "\n";
+  return kToolSuccess;
+}
+
+// The history of banks, newest first, each with how many presets differ from the entry
+// before it; or, with --show N, entry N as `show` prints a bank.
+int history(const Arguments& a, std::ostream& out) {
+  expectFiles(a, 0);
+  const std::vector<HistoryEntry> entries = listHistory(historyFolder());
+  const auto bankOf = [](const HistoryEntry& e) -> std::optional<PresetBank> {
+    const std::optional<Bytes> data = readFileStart(e.path, kBankFileSize + 1);
+    return data ? parseBankFile(*data) : std::nullopt;
+  };
+  if (a.entry) {
+    const std::string& n = *a.entry;
+    const bool number = !n.empty() && n.size() < 6 && std::all_of(n.begin(), n.end(), [](unsigned char c) { return std::isdigit(c); });
+    if (!number) throw BadUsage{"--show takes an entry number"};
+    const std::size_t k = std::stoul(n);
+    if (k == 0 || k > entries.size()) throw BadInput{"no history entry " + n + " (there are " + std::to_string(entries.size()) + ")"};
+    const auto bank = bankOf(entries[k - 1]);
+    if (!bank) throw BadInput{entries[k - 1].path.string() + ": not a bank file"};
+    out << presetListing(*bank);
+    return kToolSuccess;
+  }
+  if (entries.empty()) {
+    out << "no banks in " << historyFolder().string() << "\n";
+    return kToolSuccess;
+  }
+  std::vector<std::optional<PresetBank>> banks;
+  for (const HistoryEntry& e : entries) banks.push_back(bankOf(e));
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    std::string differs = "first";
+    if (!banks[k]) {
+      differs = "unreadable";
+    } else if (k + 1 < entries.size() && banks[k + 1]) {
+      int count = 0;
+      for (int p = 0; p < kPresetCount; ++p) count += (*banks[k])[static_cast<std::size_t>(p)] != (*banks[k + 1])[static_cast<std::size_t>(p)];
+      differs = std::to_string(count) + (count == 1 ? " preset differs" : " presets differ");
+    } else if (k + 1 < entries.size()) {
+      differs = "";
+    }
+    std::string time = entries[k].time;
+    std::replace(time.begin() + 11, time.end(), '-', ':');
+    char line[160];
+    std::snprintf(line, sizeof line, "%4zu  %s  %-18s %s", k + 1, time.c_str(), entries[k].kind.c_str(), differs.c_str());
+    std::string text = line;
+    text.erase(text.find_last_not_of(' ') + 1);
+    out << text << "\n";
+  }
   return kToolSuccess;
 }
 
@@ -277,14 +332,18 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
     if (data.size() > kLargestSyx) throw BadInput{a.files[0] + ": too large for a .syx of presets"};
     const SyxReading reading = readSyx(data);
     if (!reading.error.empty()) throw BadInput{a.files[0] + ": " + reading.error};
-    if (const auto* bank = std::get_if<PresetBank>(&reading.contents))
-      write(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".bnk"), bankFileImage(*bank));
-    else
-      write(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".pre"),
-            presetFileImage(std::get<PresetRecord>(reading.contents)));
+    // The file written must load as what it holds: a bank as .bnk, a preset as .pre.
+    const bool isBank = std::holds_alternative<PresetBank>(reading.contents);
+    const char* extension = isBank ? ".bnk" : ".pre";
+    const fs::path target = a.output ? fs::path(*a.output) : withExtension(a.files[0], extension);
+    if (lower(target.extension().string()) != extension)
+      throw BadUsage{a.files[0] + " holds " + (isBank ? "a bank" : "one preset") + "; write it to a " + extension + " file"};
+    write(target, isBank ? bankFileImage(std::get<PresetBank>(reading.contents))
+                         : presetFileImage(std::get<PresetRecord>(reading.contents)));
     return kToolSuccess;
   }
   if (a.command == "ports") return ports(a, out, factory);
+  if (a.command == "history") return history(a, out);
   if (a.command == "fetch") return fetch(a, err, factory);
   if (a.command == "store") return store(a, err, factory);
   throw BadUsage{"unknown command " + a.command};
@@ -305,9 +364,10 @@ The KESTRALUX presets without the window.
       Write the store messages the editor sends: a bank as 0x2A then 29 x 0x2B, a preset as
       one 0x28 (default: the input's name with .syx, in the working directory).
   from-syx FILE.syx [-o OUT.bnk|OUT.pre]
-      Read a .syx of preset messages (a captured bank transfer, or to-syx output) into a bank,
-      or a single 0x28 into a preset file. Names are empty: the messages carry none. A damaged
-      or foreign message, or a bank of other than 30, is refused and nothing is written.
+      Read a .syx of preset messages (a captured bank transfer, or to-syx output) into a bank
+      (.bnk), or a single 0x28 into a preset file (.pre). Names are empty: the messages carry
+      none. A damaged or foreign message, a value the combo has no control for, or a bank of
+      other than 30, is refused and nothing is written.
   ports
       List the MIDI input and output ports, numbered as the editor's MIDI setup window does.
   fetch [-o OUT.bnk] [--in N|NAME] [--out N|NAME] [--partial]
@@ -315,10 +375,16 @@ The KESTRALUX presets without the window.
       "only k of 30 presets received" after 2 s of silence, and writes nothing unless --partial.
   store FILE.bnk [--in N|NAME] [--out N|NAME]
       Store the bank into the combo: 30 messages, 60 ms apart.
+  history [--show N]
+      List the history of banks, newest first: every bank fetched or stored, by the editor or
+      by this tool, and the editor's bank at the end of a run that changed it. --show N prints
+      entry N as show does.
 
 Ports come from combo.cfg in the working directory, as the editor's do, else the first port
 of each kind; --in and --out choose by number or by part of the name. A .pre must be exactly
-88 bytes and a .bnk exactly 2,640. Every file is written whole or not at all.
+88 bytes and a .bnk exactly 2,640, every record a preset (an amp model 0..15, one of the ten
+effect codes, every other value 0..255). Every file is written whole or not at all. Fetched
+and stored banks are kept in $XDG_DATA_HOME/kestralux/history (~/.local/share/...).
 
 --help prints this text, --version the version.
 

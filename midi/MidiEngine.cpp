@@ -19,14 +19,14 @@ MidiEngine::~MidiEngine() {
   CLOSE_MIDI_OUT();
 }
 
-void MidiEngine::SEND_SYSEX(std::span<const std::uint8_t> message) {
+bool MidiEngine::SEND_SYSEX(std::span<const std::uint8_t> message) {
   // A connection left on another device by an earlier choice is not the chosen port.
   if (outputOpenOn_ && *outputOpenOn_ != OUT_DEVICE) CLOSE_MIDI_OUT();
   if (!outputOpenOn_) {
     OUT_USED = true;
     if (!ports_.openOutput(OUT_DEVICE)) {
       reportCardError();
-      return;
+      return false;
     }
     outputOpenOn_ = OUT_DEVICE;
     // The device is back after its port went away: its answers come on a new port too, so
@@ -38,7 +38,9 @@ void MidiEngine::SEND_SYSEX(std::span<const std::uint8_t> message) {
     CLOSE_MIDI_OUT();
     outputLost_ = true;
     reportCardError();
+    return false;
   }
+  return true;
 }
 
 void MidiEngine::reportCardError() {
@@ -118,7 +120,8 @@ void MidiEngine::pollTick(EditorState& state, DeviceProtocol& protocol) {
   droppedAtLastTick_ = droppedMessages_;
   if (lost > 0 && !losingAtLastTick_) {
     std::fprintf(stderr, "kestralux: %d received messages dropped (longer than a preset message, or more than the receive ring holds)\n", lost);
-    protocol.ReportDropped(lost);
+    // Another device's long message outside a fetch is no news to the user of the window.
+    if (protocol.fetch.waiting()) protocol.ReportDropped(lost);
   }
   losingAtLastTick_ = lost > 0;
 }

@@ -40,7 +40,7 @@ class MidiEngine : public SysexOutput {
   // Opens OUT_DEVICE if no connection is open and sends. A failed open or send loses the
   // message and reports MIDI_CARD_ERROR; a failed send also drops the connection so the
   // next send opens the port afresh.
-  void SEND_SYSEX(std::span<const std::uint8_t> message) override;
+  bool SEND_SYSEX(std::span<const std::uint8_t> message) override;
   void DUMP_PAUSE() override;
 
   void OPEN_MIDI_IN();   // on IN_DEVICE; a failure is silent

@@ -35,13 +35,17 @@ SlotReading readSlot(const RxSlot& slot) {
   reading.command = slot.data[5];
   if (reading.command != CMD_STORE_ONE && reading.command != CMD_BANK_FIRST && reading.command != CMD_BANK_NEXT)
     return reading;
-  reading.verdict = presetMessageInSlot(slot) ? SlotVerdict::Whole : SlotVerdict::Damaged;
+  // A message that would put into the bank what the combo has no control for is damaged.
+  const auto message = presetMessageInSlot(slot);
+  reading.verdict = message && isPreset(presetOfMessage(*message)) ? SlotVerdict::Whole : SlotVerdict::Damaged;
   return reading;
 }
 
 void BankFetch::requested(TransferClock::time_point now) {
   phase_ = Phase::Requested;
   lastHeard_ = now;
+  received_ = 0;
+  damaged_.clear();
 }
 
 BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, TransferClock::time_point now) {
@@ -50,34 +54,48 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
   if (reading.command == CMD_BANK_FIRST) {
     cursor_ = 0;
     damaged_.clear();
+    received_ = 0;
   } else if (reading.command == CMD_BANK_NEXT && cursor_ < kLastRecord) {
     // A transfer heard without its 0x2A goes on from where the cursor stands.
-    if (phase_ != Phase::Receiving) damaged_.clear();
+    if (phase_ != Phase::Receiving) {
+      damaged_.clear();
+      received_ = 0;
+    }
     ++cursor_;
   } else {
     return {};
   }
   phase_ = Phase::Receiving;
   lastHeard_ = now;
+  ++received_;
 
+  const int record = cursor_;
   if (reading.verdict == SlotVerdict::Whole)
-    DecodeDump(*presetMessageInSlot(slot), bank[static_cast<std::size_t>(cursor_)]);
+    DecodeDump(*presetMessageInSlot(slot), bank[static_cast<std::size_t>(record)]);
   else
-    damaged_.push_back(cursor_);
+    damaged_.push_back(record);
+  const int decoded = reading.verdict == SlotVerdict::Whole ? record : -1;
 
-  if (reading.command == CMD_BANK_NEXT && cursor_ == kLastRecord) {
+  if (reading.command == CMD_BANK_NEXT && record == kLastRecord) {
+    // The next answer starts again at record 0, even when its 0x2A is lost.
     phase_ = Phase::Idle;
-    return {endNotices("ALL PRESETS RECEIVED"), true};
+    cursor_ = 0;
+    const std::string first = received_ == kPresetCount ? "ALL PRESETS RECEIVED" : receivedNotice();
+    return {endNotices(first), true, true, decoded};
   }
-  return {{"RECEIVING " + presetNumber(cursor_) + "/" + std::to_string(kPresetCount)}, false};
+  return {{"RECEIVING " + presetNumber(record) + "/" + std::to_string(kPresetCount)}, false, false, decoded};
 }
 
 BankFetch::Report BankFetch::checkSilence(TransferClock::time_point now) {
   if (phase_ == Phase::Idle || now - lastHeard_ < kTransferSilenceLimit) return {};
   const Phase was = phase_;
   phase_ = Phase::Idle;
-  if (was == Phase::Requested) return {{"NO ANSWER FROM COMBO"}, false};
-  return {endNotices("ONLY " + presetNumber(cursor_) + " OF " + std::to_string(kPresetCount) + " RECEIVED"), false};
+  if (was == Phase::Requested) return {{"NO ANSWER FROM COMBO"}, false, true};
+  return {endNotices(receivedNotice()), false, true};
+}
+
+std::string BankFetch::receivedNotice() const {
+  return "ONLY " + std::to_string(received_) + " OF " + std::to_string(kPresetCount) + " RECEIVED";
 }
 
 Notices BankFetch::endNotices(std::string first) const {
@@ -93,6 +111,7 @@ Notices BankFetch::endNotices(std::string first) const {
 void StoreSequence::prepare(std::vector<PresetMessage> messages) {
   messages_ = std::move(messages);
   next_ = 0;
+  failed_ = 0;
 }
 
 std::string StoreSequence::progressNotice() const {
@@ -100,6 +119,7 @@ std::string StoreSequence::progressNotice() const {
 }
 
 std::string StoreSequence::endNotice() const {
+  if (failed_ > 0) return "STORE FAILED";
   return messages_.size() == 1 ? "PRESET STORED" : "ALL PRESETS STORED";
 }
 

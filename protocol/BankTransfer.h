@@ -44,6 +44,8 @@ class BankFetch {
   struct Report {
     Notices notices;        // empty when there is nothing to tell
     bool complete = false;  // a 0x2B has reached the last record: show preset 1
+    bool ended = false;     // the transfer (or the wait for it) is over, complete or not
+    int decoded = -1;       // the record a whole preset message was written into
   };
 
   // The bank request went out: from now on silence is an unanswered request.
@@ -52,13 +54,15 @@ class BankFetch {
   // One received message. 0x2A starts at record 0, 0x2B goes to the record after the
   // cursor; a damaged one holds its place and its record keeps its values. Messages that
   // are not ours, single-store messages and a 0x2B with the cursor on the last record are
-  // skipped without moving the cursor.
+  // skipped without moving the cursor. A complete transfer puts the cursor back to 0.
   Report take(const RxSlot& slot, PresetBank& bank, TransferClock::time_point now);
 
   // Ends a request or transfer that has heard nothing for kTransferSilenceLimit.
   Report checkSilence(TransferClock::time_point now);
 
   int cursor() const { return cursor_; }
+  // Preset messages of the current or last transfer, whole or damaged.
+  int received() const { return received_; }
   bool waiting() const { return phase_ != Phase::Idle; }
   // Records (0..29) of the current or last transfer that arrived damaged.
   const std::vector<int>& damaged() const { return damaged_; }
@@ -67,9 +71,11 @@ class BankFetch {
   enum class Phase { Idle, Requested, Receiving };
 
   Notices endNotices(std::string first) const;
+  std::string receivedNotice() const;
 
   Phase phase_ = Phase::Idle;
   int cursor_ = 0;
+  int received_ = 0;
   TransferClock::time_point lastHeard_{};
   std::vector<int> damaged_;
 };
@@ -82,16 +88,21 @@ class StoreSequence {
   bool pending() const { return next_ < messages_.size(); }
   // The next message to send, and the sequence moves past it. Only while pending().
   const PresetMessage& take() { return messages_[next_++]; }
+  // The message just taken could not be sent.
+  void failed() { ++failed_; }
 
   std::size_t sent() const { return next_; }
   std::size_t total() const { return messages_.size(); }
 
   std::string progressNotice() const;
+  // "STORE FAILED" when any message could not be sent.
   std::string endNotice() const;
+  std::size_t failures() const { return failed_; }
 
  private:
   std::vector<PresetMessage> messages_;
   std::size_t next_ = 0;
+  std::size_t failed_ = 0;
 };
 
 }  // namespace kestralux

@@ -50,26 +50,49 @@ void DeviceProtocol::RequestBank() {
 
 void DeviceProtocol::DecodeNextSlot(const RxSlot& slot) {
   const BankFetch::Report report = fetch.take(slot, state_.bank, clock());
+  if (report.decoded >= 0) {
+    const auto n = static_cast<std::size_t>(report.decoded);
+    state_.reference[n] = state_.bank[n];
+  }
   if (report.complete) state_.BankRefreshPending = true;
   tell(report.notices);
+  if (report.complete && bankComplete) bankComplete();
+  if (report.ended) fetchEnded();
 }
 
-void DeviceProtocol::CheckTransferSilence() { tell(fetch.checkSilence(clock()).notices); }
+void DeviceProtocol::CheckTransferSilence() {
+  const BankFetch::Report report = fetch.checkSilence(clock());
+  tell(report.notices);
+  if (report.ended) fetchEnded();
+}
+
+void DeviceProtocol::fetchEnded() {
+  const int received = fetch.received();
+  if (received == 0 || !bankMoved) return;
+  bankMoved(state_.bank, received == kPresetCount ? std::string("fetched")
+                                                  : "fetched " + std::to_string(received) + " of " + std::to_string(kPresetCount));
+}
 
 void DeviceProtocol::PrepareStore(StoreScope scope) {
   std::vector<PresetMessage> messages;
   if (scope == StoreScope::ALL) {
     for (int n = 0; n < kPresetCount; ++n) messages.push_back(BuildStoreMessage(StoreScope::ALL, n));
+    storedBank_ = state_.bank;
   } else {
     messages.push_back(BuildStoreMessage(StoreScope::SINGLE, state_.CurrentPreset));
   }
   store.prepare(std::move(messages));
+  storingAll_ = scope == StoreScope::ALL;
 }
 
 std::string DeviceProtocol::SendNextStoreMessage() {
   // Its own copy: a box opened by a failing send may let other work run.
   const PresetMessage message = store.take();
-  output_.SEND_SYSEX(message);
+  if (!output_.SEND_SYSEX(message)) store.failed();
+  if (!store.pending() && storingAll_ && store.sent() > store.failures()) {
+    state_.reference = storedBank_;
+    if (bankMoved) bankMoved(storedBank_, "stored");
+  }
   return store.progressNotice();
 }
 

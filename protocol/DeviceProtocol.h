@@ -56,16 +56,26 @@ class DeviceProtocol {
   StoreSequence store;
   // Where the fetch's texts go: the window shows them. Called on the thread of the tick.
   std::function<void(const Notices&)> fetchNotices;
+  // A fetch has filled the bank to its last preset: preset 1 is to be shown.
+  std::function<void()> bankComplete;
+  // A fetch or a store-all is over: `bank` is what came or went, for the history of banks.
+  // Called for a fetch that received at least one preset and for a store of which at
+  // least one message went out.
+  std::function<void(const PresetBank& bank, const std::string& kind)> bankMoved;
   // Tests move time themselves.
   std::function<TransferClock::time_point()> clock = [] { return TransferClock::now(); };
 
  private:
+  void fetchEnded();
   void tell(const Notices& notices) {
     if (!notices.empty() && fetchNotices) fetchNotices(notices);
   }
 
   EditorState& state_;
   SysexOutput& output_;
+  // The bank as it was when a store-all was confirmed.
+  PresetBank storedBank_{};
+  bool storingAll_ = false;
 };
 
 }  // namespace kestralux

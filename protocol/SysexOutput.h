@@ -11,8 +11,8 @@ class SysexOutput {
   virtual ~SysexOutput() = default;
 
   // Sends one whole System Exclusive message on the chosen output port. Failures are
-  // announced by the output itself; the caller carries on.
-  virtual void SEND_SYSEX(std::span<const std::uint8_t> message) = 0;
+  // announced by the output itself; the caller carries on, told whether the message went.
+  virtual bool SEND_SYSEX(std::span<const std::uint8_t> message) = 0;
 
   // Holds the caller for the fixed gap that keeps 40-byte messages apart on the wire.
   virtual void DUMP_PAUSE() = 0;

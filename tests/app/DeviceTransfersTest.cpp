@@ -13,6 +13,7 @@
 #include "tests/app/UserActions.h"
 #include "editor/EditorTables.h"
 #include "tests/editor/LiveEditor.h"
+#include "tests/PresetValues.h"
 
 namespace kestralux::test {
 namespace {
@@ -32,6 +33,7 @@ PresetBank deviceBank() {
   for (int n = 0; n < kPresetCount; ++n) {
     PresetRecord& r = bank[static_cast<std::size_t>(n)];
     for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n + i * 7) % 31);
+    test::makePreset(r, n);
     r.setValue(AMP_TYPE, n % 16);
     r.setValue(DELAY_TIME, 130 + n * 4);
     r.setValue(EFF_RATE, 200 + n);

@@ -11,6 +11,7 @@
 #include "files/PresetTableExport.h"
 #include "tests/app/UserActions.h"
 #include "tests/editor/LiveEditor.h"
+#include "tests/PresetValues.h"
 
 namespace kestralux::test {
 namespace {
@@ -23,6 +24,7 @@ PresetBank fileBank() {
   for (int n = 0; n < kPresetCount; ++n) {
     bank[n].storeName("DISK " + std::to_string(n + 1));
     for (int i = 0; i < kParameterCount; ++i) bank[n].setValue(i, (2 * n + i) % 31);
+    test::makePreset(bank[n], n);
     bank[n].setValue(EFFECT_SELECT, 13);
     bank[n].setSlot(kReservedSlot, 1000 + n);
   }
@@ -154,28 +156,40 @@ TEST_F(DiskCommands, EveryCommandAsItsRowSays) {
   }
 }
 
+// A load that fails changes nothing on screen, in the bank or on the wire; a file that is not
+// a preset (any text of 88 bytes or more, a bank with one record that is not one) is refused.
 TEST_F(DiskCommands, FailuresSayWhatWentWrongAndChangeNothing) {
   put("tiny.pre", Bytes(10, 7));
+  const std::string readme(3000, 'a');
+  put("README.pre", Bytes(readme.begin(), readme.end()));
+  put("README.bnk", Bytes(readme.begin(), readme.end()));
+  PresetBank oneWrong = fileBank();
+  oneWrong[17].setValue(AMP_TYPE, 16);
+  put("wrong.bnk", bankFileImage(oneWrong));
   const PresetBank before = state.bank;
-  struct Case { QString typed; bool confirmCreate; QString status; };
+  struct Case { QPushButton* TForm1::*button; QString typed; bool confirmCreate; QString status; };
   const Case cases[] = {
-      {"tiny.pre", false, "NOT A PRESET FILE"},
-      {"absent.pre", true, "CANNOT OPEN FILE"},
+      {&TForm1::Load_preset, "tiny.pre", false, "NOT A PRESET FILE"},
+      {&TForm1::Load_preset, "README.pre", false, "NOT A PRESET FILE"},
+      {&TForm1::Load_preset, "absent.pre", true, "CANNOT OPEN FILE"},
+      {&TForm1::Load_all, "README.bnk", false, "NOT A PRESET FILE"},
+      {&TForm1::Load_all, "wrong.bnk", false, "NOT A PRESET FILE"},
+      {&TForm1::Load_all, "absent.bnk", true, "CANNOT OPEN FILE"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed.toStdString());
     answerFileDialog(at(c.typed));
     if (c.confirmCreate) answerBox(QMessageBox::Yes);
-    QTest::mouseClick(form->Load_preset, Qt::LeftButton);
+    QTest::mouseClick((*form).*c.button, Qt::LeftButton);
     EXPECT_EQ(form->Label2->text(), c.status);
     EXPECT_TRUE(form->Label2->isVisible());
     EXPECT_EQ(state.bank, before);
+    EXPECT_EQ(state.CurrentPreset, 6);
+    EXPECT_EQ(form->PRENUM->text(), "PRESET   7");
     EXPECT_FALSE(QFileInfo::exists(at("absent.pre"))) << "an open never creates a file";
+    tick();
+    EXPECT_TRUE(sent().empty());
   }
-
-  tick();  // a single load asks for the whole-preset send even when its read failed
-  EXPECT_EQ(sent().size(), 16u);
-  forget();
 
   // Cancelled: the hidden label takes the command's text, nothing else happens.
   form->Label2->hide();

@@ -21,8 +21,9 @@ namespace kestralux::test {
 
 class RecordingOutput : public SysexOutput {
  public:
-  void SEND_SYSEX(std::span<const std::uint8_t> message) override {
+  bool SEND_SYSEX(std::span<const std::uint8_t> message) override {
     sent.emplace_back(message.begin(), message.end());
+    return true;
   }
   void DUMP_PAUSE() override { ++pauses; }
 

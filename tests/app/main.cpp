@@ -1,4 +1,5 @@
 #include "app/GuardedApplication.h"
+#include "tests/HistoryHome.h"
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

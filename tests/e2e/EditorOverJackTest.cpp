@@ -39,6 +39,8 @@
 #include "protocol/Sysex.h"
 #include "tests/app/UserActions.h"
 #include "tests/e2e/SimProcess.h"
+#include "tests/HistoryHome.h"
+#include "tests/PresetValues.h"
 
 namespace kestralux {
 namespace {
@@ -57,6 +59,7 @@ PresetBank startBank() {
     PresetRecord& r = bank[static_cast<std::size_t>(n)];
     r.storeName("FACTORY " + std::to_string(n + 1));
     for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n * 7 + i * 5 + 3) % 100);
+    test::makePreset(r, n);
   }
   return bank;
 }

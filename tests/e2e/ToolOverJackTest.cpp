@@ -10,6 +10,8 @@
 
 #include "files/PresetFiles.h"
 #include "tests/e2e/SimProcess.h"
+#include "tests/HistoryHome.h"
+#include "tests/PresetValues.h"
 
 namespace kestralux {
 namespace {
@@ -18,8 +20,10 @@ namespace fs = std::filesystem;
 
 PresetBank deviceBank(int seed) {
   PresetBank bank{};
-  for (int n = 0; n < kPresetCount; ++n)
+  for (int n = 0; n < kPresetCount; ++n) {
     for (int i = 0; i < kParameterCount; ++i) bank[n].setValue(i, (seed + n * 11 + i * 13) % 256);
+    test::makePreset(bank[n], n + seed);
+  }
   return bank;
 }
 

@@ -7,12 +7,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "files/BankHistory.h"
 #include "files/KestraluxTool.h"
 #include "files/PresetFiles.h"
 #include "files/PresetTableExport.h"
 #include "files/Syx.h"
 #include "midi/LoopbackPorts.h"
 #include "protocol/Sysex.h"
+#include "tests/HistoryHome.h"
 
 namespace kestralux {
 namespace {
@@ -24,6 +26,7 @@ PresetBank sampleBank() {
   for (int n = 0; n < kPresetCount; ++n) {
     bank[n].storeName("SONG " + std::to_string(n + 1));
     for (int i = 0; i < kParameterCount; ++i) bank[n].setValue(i, (n + i) % 31);
+    bank[n].setValue(AMP_TYPE, n % kAmpModelCount);
     bank[n].setValue(EFFECT_SELECT, 2);
     bank[n].setValue(DELAY_TIME, 200 + n);
   }
@@ -57,6 +60,9 @@ class Tool : public ::testing::Test {
     put("bank.bnk", bankFileImage(sampleBank()));
     put("one.pre", presetFileImage(sampleBank()[4]));
     put("short.bnk", Bytes(2639, 0));
+    for (std::size_t size : {87, 89, 2640}) put(std::to_string(size) + ".pre", Bytes(size, 0));
+    const std::string text(300, 'a');
+    put("text.pre", Bytes(text.begin(), text.begin() + 88));
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -76,9 +82,14 @@ class Tool : public ::testing::Test {
     return runKestraluxTool(args, out, err, [this] { return std::make_unique<BorrowedPorts>(*device); });
   }
 
-  // The device's answer to a bank request: `answered` messages, one of them damaged.
+  // The device's answer to a bank request: `answered` messages, one of them damaged; another
+  // device's long message comes in between and never ends the fetch.
   void answer() {
     for (int n = 0; n < answered; ++n) {
+      if (n == 3) device->inject(LoopbackPorts::Message{0xF0, 0x00, 0x20, 0x33, 0x01, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF7});
       PresetMessage m = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, sampleBank()[n]);
       if (n + 1 == damaged) m[kChecksumByte] ^= 1;
       device->inject(LoopbackPorts::Message(m.begin(), m.end()));
@@ -105,6 +116,12 @@ TEST_F(Tool, FileCommands) {
       {{"to-syx", path("one.pre"), "-o", path("one.syx")}, 0, ""},
       {{"from-syx", path("one.syx"), "-o", path("again.pre")}, 0, ""},
       {{"show", path("short.bnk")}, 1, "kestralux-tool: " + path("short.bnk") + ": 2639 bytes, a bank file holds exactly 2640\n"},
+      {{"show", path("87.pre")}, 1, "kestralux-tool: " + path("87.pre") + ": 87 bytes, a preset file holds exactly 88\n"},
+      {{"show", path("89.pre")}, 1, "kestralux-tool: " + path("89.pre") + ": 89 bytes, a preset file holds exactly 88\n"},
+      {{"to-syx", path("2640.pre")}, 1, "kestralux-tool: " + path("2640.pre") + ": 2640 bytes, a preset file holds exactly 88\n"},
+      {{"show", path("text.pre")}, 1, "kestralux-tool: " + path("text.pre") + ": preset 1: AMP_TYPE 1633771873 is not an amp model (0..15)\n"},
+      {{"from-syx", path("bank.syx"), "-o", path("one.pre")}, 2, "kestralux-tool: " + path("bank.syx") + " holds a bank; write it to a .bnk file\n"},
+      {{"from-syx", path("one.syx"), "-o", path("x.bnk")}, 2, "kestralux-tool: " + path("one.syx") + " holds one preset; write it to a .pre file\n"},
       {{"export-inc", path("one.pre"), "-o", path("no.inc")}, 1, "kestralux-tool: " + path("one.pre") + " holds one preset"},
       {{"from-syx", path("bank.bnk"), "-o", path("no.bnk")}, 1, "kestralux-tool: " + path("bank.bnk") + ": message 1: does not start with F0\n"},
       {{"show", path("missing.bnk")}, 1, "kestralux-tool: cannot read"},
@@ -132,7 +149,8 @@ TEST_F(Tool, FileCommands) {
     for (int i = 0; i < kParameterCount; ++i) valuesOnly[n].setValue(i, sampleBank()[n].value(i));
   EXPECT_EQ(get("again.bnk"), bankFileImage(valuesOnly));
   EXPECT_EQ(get("again.pre"), presetFileImage(valuesOnly[4]));
-  for (const char* never : {"no.inc", "no.bnk", "nowhere"}) EXPECT_FALSE(fs::exists(dir / never)) << never;
+  for (const char* never : {"no.inc", "no.bnk", "nowhere", "x.bnk"}) EXPECT_FALSE(fs::exists(dir / never)) << never;
+  EXPECT_EQ(get("one.pre"), presetFileImage(sampleBank()[4])) << "a bank is never written over a .pre";
 }
 
 TEST_F(Tool, ShowPrintsEveryPresetAsTheWindowShowsIt) {
@@ -182,6 +200,41 @@ TEST_F(Tool, FetchWritesAWholeBankOrNothing) {
   for (int n = 0; n < 12; ++n)
     if (n != 4) part[n] = valuesOnly[n];
   EXPECT_EQ(get("part.bnk"), bankFileImage(part));
+}
+
+// Every fetch that brought a preset and every store leave a bank in the history; `history`
+// lists them newest first with what changed, and shows one.
+TEST_F(Tool, HistoryKeepsEveryBankThatCameOrWent) {
+  fs::remove_all(historyFolder());
+  ASSERT_EQ(run({"fetch", "-o", path("fetched.bnk")}), 0) << err.str();
+  answered = 12;
+  ASSERT_EQ(run({"fetch", "-o", path("part.bnk")}), 1);
+  answered = 0;
+  ASSERT_EQ(run({"fetch", "-o", path("none.bnk")}), 1);
+  put("changed.bnk", [] {
+    PresetBank bank = sampleBank();
+    bank[2].setValue(AMP_GAIN, 30);
+    bank[9].setValue(AMP_GAIN, 30);
+    return bankFileImage(bank);
+  }());
+  ASSERT_EQ(run({"store", path("changed.bnk")}), 0) << err.str();
+
+  const std::vector<HistoryEntry> entries = listHistory(historyFolder());
+  ASSERT_EQ(entries.size(), 3u) << "no bank for a fetch nobody answered";
+  EXPECT_EQ(get("changed.bnk"), readFileStart(entries[0].path, 3000).value());
+  EXPECT_EQ(get("fetched.bnk"), readFileStart(entries[2].path, 3000).value());
+
+  ASSERT_EQ(run({"history"}), 0) << err.str();
+  std::vector<std::string> lines;
+  std::istringstream in(out.str());
+  for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, 6) + l.substr(27));
+  EXPECT_EQ(lines, (std::vector<std::string>{"   1  stored             30 presets differ",
+                                             "   2  fetched 12 of 30   18 presets differ",
+                                             "   3  fetched            first"}));
+  ASSERT_EQ(run({"history", "--show", "1"}), 0) << err.str();
+  EXPECT_NE(out.str().find("SONG 3"), std::string::npos);
+  EXPECT_EQ(run({"history", "--show", "4"}), 1);
+  EXPECT_EQ(err.str(), "kestralux-tool: no history entry 4 (there are 3)\n");
 }
 
 }  // namespace

@@ -17,10 +17,12 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
-// The device's bank: every value distinct, DELAY_TIME and EFF_RATE above 127 in many records.
+// The device's bank: values vary, DELAY_TIME and EFF_RATE above 127 in many records.
 PresetRecord deviceRecord(int n) {
   PresetRecord r;
   for (int i = 0; i < kParameterCount; ++i) r.setValue(i, (n * 5 + i * 3) % 31);
+  r.setValue(AMP_TYPE, n % kAmpModelCount);
+  r.setValue(EFFECT_SELECT, kEffectCodes[static_cast<std::size_t>(n) % kEffectCodes.size()]);
   r.setValue(DELAY_TIME, 100 + n * 5);
   r.setValue(EFF_RATE, 255 - n * 4);
   return r;
@@ -55,6 +57,13 @@ Bytes withHighByte(Bytes m) {
   return m;
 }
 Bytes otherMaker(Bytes m) { m[3] ^= 0x01; return m; }
+// Whole and checksum-correct, but carrying what the combo has no control for.
+Bytes withValue(int n, int parameter, int value) {
+  PresetRecord r = deviceRecord(n);
+  r.setValue(parameter, value);
+  const PresetMessage m = buildPresetMessage(CMD_BANK_NEXT, r);
+  return Bytes(m.begin(), m.end());
+}
 Bytes asStoreOne(Bytes m) { m[5] = CMD_STORE_ONE; return m; }
 
 // What arrived, in order: one Bytes a message.
@@ -116,7 +125,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
   };
   const auto all = [](int) { return true; };
   const Row rows[] = {
-      {"a complete transfer", wholeBank, all, 29, true, {"ALL PRESETS RECEIVED"}},
+      {"a complete transfer puts the cursor back to record 0", wholeBank, all, 0, true, {"ALL PRESETS RECEIVED"}},
       {"a second 0x2A restarts at record 0; complete only when a 0x2B reaches record 29",
        [] {
          Arrivals a;
@@ -124,7 +133,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          for (const Bytes& m : wholeBank()) a.push_back(m);
          return a;
        },
-       all, 29, true, {"ALL PRESETS RECEIVED"}},
+       all, 0, true, {"ALL PRESETS RECEIVED"}},
       {"0x2B without 0x2A goes on from the cursor",
        [] { return Arrivals{next(1), next(2), next(3)}; }, [](int n) { return n >= 1 && n <= 3; }, 3, false,
        {"RECEIVING 4/30"}},
@@ -134,7 +143,24 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          a[5] = withChecksumWrong(a[5]);
          return a;
        },
-       [](int n) { return n != 5; }, 29, true, {"ALL PRESETS RECEIVED", "PRESET 6 DAMAGED, KEPT"}},
+       [](int n) { return n != 5; }, 0, true, {"ALL PRESETS RECEIVED", "PRESET 6 DAMAGED, KEPT"}},
+      {"an amp model or effect code the combo does not have is damaged too",
+       [] {
+         Arrivals a = wholeBank();
+         a[3] = withValue(3, AMP_TYPE, 16);
+         a[7] = withValue(7, EFFECT_SELECT, 1);
+         return a;
+       },
+       [](int n) { return n != 3 && n != 7; }, 0, true,
+       {"ALL PRESETS RECEIVED", "PRESET 4 DAMAGED, KEPT", "PRESET 8 DAMAGED, KEPT"}},
+      {"after a complete transfer, an answer whose 0x2A is lost lands on records 1..29",
+       [] {
+         Arrivals a = wholeBank();
+         for (int n = 1; n < kPresetCount; ++n) a[static_cast<std::size_t>(n)] = withChecksumWrong(a[static_cast<std::size_t>(n)]);
+         for (int n = 1; n < kPresetCount; ++n) a.push_back(next(n));
+         return a;
+       },
+       all, 0, true, {"ONLY 29 OF 30 RECEIVED"}},
       {"a message of ours cut short holds its place too",
        [] {
          Arrivals a = wholeBank();
@@ -142,7 +168,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          a[29] = cutShort(a[29]);
          return a;
        },
-       [](int n) { return n != 0 && n != 29; }, 29, true,
+       [](int n) { return n != 0 && n != 29; }, 0, true,
        {"ALL PRESETS RECEIVED", "PRESET 1 DAMAGED, KEPT", "PRESET 30 DAMAGED, KEPT"}},
       {"more than three damaged are counted",
        [] {
@@ -150,7 +176,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          for (int n : {2, 4, 6, 8}) a[static_cast<std::size_t>(n)] = withChecksumWrong(a[static_cast<std::size_t>(n)]);
          return a;
        },
-       [](int n) { return n != 2 && n != 4 && n != 6 && n != 8; }, 29, true,
+       [](int n) { return n != 2 && n != 4 && n != 6 && n != 8; }, 0, true,
        {"ALL PRESETS RECEIVED", "4 PRESETS DAMAGED, KEPT"}},
       {"foreign, high-byte, single-store and parameter messages are skipped without moving the cursor",
        [] {
@@ -159,14 +185,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
                                   Bytes{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], 0x06, 0x42, 0x00, 0x02, 0x14, 0x00, 0x00, 0xF7}});
          return a;
        },
-       all, 29, true, {"ALL PRESETS RECEIVED"}},
-      {"a 0x2B with the cursor on the last record is ignored",
-       [] {
-         Arrivals a = wholeBank();
-         a.push_back(next(0));
-         return a;
-       },
-       all, 29, true, {"ALL PRESETS RECEIVED"}},
+       all, 0, true, {"ALL PRESETS RECEIVED"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -263,6 +282,14 @@ TEST(StoreSequence, BankAsItWasWhenConfirmed) {
   const PresetMessage single = buildPresetMessage(CMD_STORE_ONE, state.bank[4]);
   EXPECT_EQ(output.messages, std::vector<Bytes>{Bytes(single.begin(), single.end())});
   EXPECT_FALSE(protocol.store.pending());
+
+  // One message that could not be sent, and the store says it failed.
+  protocol.PrepareStore(StoreScope::ALL);
+  for (int n = 0; protocol.store.pending(); ++n) {
+    output.failing = n == 17;
+    protocol.SendNextStoreMessage();
+  }
+  EXPECT_EQ(protocol.store.endNotice(), "STORE FAILED");
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+#pragma once
+// A test program never writes into the user's own history of banks: from its start, the
+// program's XDG_DATA_HOME is a folder of its own under the temporary directory, removed at
+// exit. Include this in every test program that fetches or stores or ends an editor run.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace kestralux::test {
+
+inline const std::filesystem::path& historyHome() {
+  static const std::filesystem::path home = [] {
+    auto folder = std::filesystem::temp_directory_path() / ("kestralux-test-data-" + std::to_string(::getpid()));
+    ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(historyHome(), ignored);
+    });
+    return folder;
+  }();
+  return home;
+}
+
+inline const bool kHistoryHomeSet = !historyHome().empty();
+
+}  // namespace kestralux::test
