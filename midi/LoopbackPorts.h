@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "midi/MidiPorts.h"
@@ -61,6 +62,11 @@ class LoopbackPorts : public MidiPorts {
   std::set<std::uint32_t> failingInputs;
   // Sends fail while set, as on a port that vanished after it was opened.
   bool failSends = false;
+  // A test says the port of the open output or input has gone and come back.
+  bool outputReturned = false;
+  bool inputReturned = false;
+  bool outputPortReturned() override { return std::exchange(outputReturned, false); }
+  bool inputPortReturned() override { return std::exchange(inputReturned, false); }
   // Called inside sendMessage before it returns, to stage re-entrant calls from a test.
   std::function<void(const Message&)> onSend;
 

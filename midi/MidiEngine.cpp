@@ -107,7 +107,18 @@ void MidiEngine::decodeWaiting(DeviceProtocol& protocol) {
   }
 }
 
+void MidiEngine::followReturnedPorts() {
+  if (ports_.inputPortReturned() && inputSession_) OPEN_MIDI_IN();
+  if (ports_.outputPortReturned() && outputOpenOn_) {
+    // Opened again at once, quietly: no user action waits on it, and a port that is gone
+    // again is told at the next send as ever.
+    CLOSE_MIDI_OUT();
+    if (ports_.openOutput(OUT_DEVICE)) outputOpenOn_ = OUT_DEVICE;
+  }
+}
+
 void MidiEngine::pollTick(EditorState& state, DeviceProtocol& protocol) {
+  followReturnedPorts();
   if (state.PresetResendPending && !state.StoreInProgress) {
     // Cleared first: a preset change made while a box of this burst is open asks again.
     state.PresetResendPending = false;

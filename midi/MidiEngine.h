@@ -44,6 +44,9 @@ class MidiEngine : public SysexOutput {
   void DUMP_PAUSE() override;
 
   void OPEN_MIDI_IN();   // on IN_DEVICE; a failure is silent
+  // Connects output and input again to ports that have come back (the device switched off
+  // and on), with or without a failed send in between; the poll tick does it first.
+  void followReturnedPorts();
   void CLOSE_MIDI_IN();  // notices already on their way are ignored from here on
   void CLOSE_MIDI_OUT();
 

@@ -31,6 +31,12 @@ class MidiPorts {
   virtual bool openInput(std::uint32_t device, Delivery deliver) = 0;
   virtual bool isInputOpen() const = 0;
   virtual void closeInput() = 0;
+
+  // Whether the port an open connection was made to has gone and come back since (a device
+  // switched off and on, a program started again): the old connection reaches nothing, so
+  // the connection is to be made afresh. Asking clears it. Cheap enough for every poll tick.
+  virtual bool outputPortReturned() { return false; }
+  virtual bool inputPortReturned() { return false; }
 };
 
 }  // namespace kestralux

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -194,10 +195,13 @@ struct RtMidiPorts::InputContext {
   ErrorSink outErrors;
 };
 
-// Whether the port the output was opened on still exists, asked before every send: a device
-// switched off, a program that quit or a server that died must not swallow messages unseen.
-// On JACK a client of its own hears every port coming or going and the server's shutdown, so a
-// send looks the name up only after something changed; elsewhere the port list is read.
+// The port a connection was made to. Whether it still exists is asked before every send: a
+// device switched off, a program that quit or a server that died must not swallow messages
+// unseen. Whether it has come back since is asked every poll tick: the old connection reaches
+// nothing then. On JACK a client of its own hears every port coming or going and the
+// server's shutdown, so a send looks the name up only after something changed and a port of
+// the watched name registering again is the return; elsewhere the port list is read, at most
+// once a second for the return.
 class RtMidiPorts::PortWatch {
  public:
   explicit PortWatch(MidiSystem system) : system_(system) {}
@@ -208,8 +212,33 @@ class RtMidiPorts::PortWatch {
   }
 
   void watch(std::string name) {
-    name_ = std::move(name);
+    {
+      std::lock_guard<std::mutex> guard(nameLock_);
+      name_ = std::move(name);
+    }
     changed_ = true;
+    returned_ = false;
+    seenGone_ = false;
+#if defined(KESTRALUX_HAVE_JACK)
+    if (system_ == MidiSystem::Jack) startJackWatch();
+#endif
+  }
+
+  template <typename ListNames>
+  bool returned(const ListNames& listNames) {
+    if (name_.empty()) return false;
+#if defined(KESTRALUX_HAVE_JACK)
+    if (system_ == MidiSystem::Jack && startJackWatch()) return returned_.exchange(false);
+#endif
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastListed_ < std::chrono::seconds(1)) return false;
+    lastListed_ = now;
+    const std::vector<std::string> names = listNames();
+    const bool present = std::find(names.begin(), names.end(), name_) != names.end();
+    if (!present) seenGone_ = true;
+    if (!present || !seenGone_) return false;
+    seenGone_ = false;
+    return true;
   }
 
   template <typename ListNames>
@@ -237,7 +266,13 @@ class RtMidiPorts::PortWatch {
       return false;
     }
     jack_set_port_registration_callback(
-        client_, [](jack_port_id_t, int, void* self) { static_cast<PortWatch*>(self)->changed_ = true; }, this);
+        client_,
+        [](jack_port_id_t id, int registered, void* self) {
+          auto* watch = static_cast<PortWatch*>(self);
+          watch->changed_ = true;
+          if (registered) watch->noteRegistered(id);
+        },
+        this);
     jack_on_shutdown(client_, [](void* self) { static_cast<PortWatch*>(self)->serverGone_ = true; }, this);
     if (jack_activate(client_) != 0) {
       jack_client_close(client_);
@@ -249,14 +284,26 @@ class RtMidiPorts::PortWatch {
     return true;
   }
 
+  // On JACK's thread. A port can register under the watched name only after the old one went.
+  void noteRegistered(jack_port_id_t id) {
+    const jack_port_t* port = jack_port_by_id(client_, id);
+    const char* name = port ? jack_port_name(port) : nullptr;
+    std::lock_guard<std::mutex> guard(nameLock_);
+    if (name && !name_.empty() && name_ == name) returned_ = true;
+  }
+
   jack_client_t* client_ = nullptr;
   bool jackFailed_ = false;
   std::atomic<bool> serverGone_{false};
   bool present_ = false;
 #endif
   MidiSystem system_;
+  std::mutex nameLock_;
   std::string name_;
   std::atomic<bool> changed_{true};
+  std::atomic<bool> returned_{false};
+  bool seenGone_ = false;
+  std::chrono::steady_clock::time_point lastListed_{};
 };
 
 namespace {
@@ -280,7 +327,8 @@ RtMidiPorts::RtMidiPorts(MidiSystem system, std::string clientName)
     : system_(system),
       clientName_(std::move(clientName)),
       inputContext_(std::make_unique<InputContext>()),
-      outputWatch_(std::make_unique<PortWatch>(system)) {
+      outputWatch_(std::make_unique<PortWatch>(system)),
+      inputWatch_(std::make_unique<PortWatch>(system)) {
   if (system_ == MidiSystem::None) return;
   const RtMidi::Api api = apiOf(system_);
   JackMessagesSilenced quiet;
@@ -344,6 +392,15 @@ bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
   return sendThrough(*out_, inputContext_->outErrors, message);
 }
 
+bool RtMidiPorts::outputPortReturned() {
+  return outputWatch_->returned([this] { return namesOf(listPorts(out_.get(), inputContext_->outErrors, clientName_)); });
+}
+
+bool RtMidiPorts::inputPortReturned() {
+  if (!isInputOpen()) return false;
+  return inputWatch_->returned([this] { return namesOf(listPorts(in_.get(), inputContext_->inErrors, clientName_)); });
+}
+
 void RtMidiPorts::closeOutput() {
   if (!out_) return;
   try {
@@ -368,7 +425,10 @@ bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
     in_->ignoreTypes(false, true, true);
     in_->setCallback(deliverMessage<InputContext>, inputContext_.get());
     in_->openPort(port->index, "MIDI in");
-    if (!sink.failed && in_->isPortOpen()) return true;
+    if (!sink.failed && in_->isPortOpen()) {
+      inputWatch_->watch(port->name);
+      return true;
+    }
   } catch (const RtMidiError&) {
   }
   closeInput();

@@ -61,6 +61,9 @@ class RtMidiPorts final : public MidiPorts {
   bool isInputOpen() const override;
   void closeInput() override;
 
+  bool outputPortReturned() override;
+  bool inputPortReturned() override;
+
  private:
   struct InputContext;
   class PortWatch;
@@ -73,6 +76,7 @@ class RtMidiPorts final : public MidiPorts {
   std::vector<std::string> listedOutputs_;
   std::unique_ptr<InputContext> inputContext_;
   std::unique_ptr<PortWatch> outputWatch_;
+  std::unique_ptr<PortWatch> inputWatch_;
 };
 
 // A pair of virtual ports that other programs connect to, as a device on the MIDI

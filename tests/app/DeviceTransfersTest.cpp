@@ -240,6 +240,47 @@ TEST_F(DeviceTransfers, StoreAllAfterYesPacedAndUntouchable) {
   EXPECT_FALSE(form->STORE_Time2->isActive());
 }
 
+// Confirmed within 500 ms of a fetch click, with the box left open: the restore tick runs
+// inside the box, and the store that goes out is still all 30.
+TEST_F(DeviceTransfers, AStoreAllConfirmedAfterARestoreTickInsideItsBoxStoresAll) {
+  state.bank = deviceBank();
+  clickPanel(form->REQUES);
+  ASSERT_TRUE(form->STORE_Time2->isActive());
+  forget();
+  bool restoredInside = false;
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [&, poll] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible() || form->STORE_Time2->isActive()) return;  // the real tick has not run yet
+    restoredInside = form->REQUES->colour() == kTeal;
+    poll->stop();
+    poll->deleteLater();
+    QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+  });
+  poll->start(20);
+  clickPanel(form->STOR);
+  ASSERT_TRUE(restoredInside) << "the restore tick did not run while the box was open";
+
+  form->Timer2Timer();
+  while (form->storePace->isActive()) form->storePaceTick();
+  ASSERT_EQ(sent().size(), 30u) << "a confirmed store-all went out as a single store";
+  EXPECT_EQ(sent()[0], presetMessage(CMD_BANK_FIRST, state.bank[0]));
+  EXPECT_EQ(sent()[29], presetMessage(CMD_BANK_NEXT, state.bank[29]));
+  EXPECT_EQ(storeCaption(), "ALL PRESETS STORED");
+}
+
+// With no output port every message fails: one card-error box, and the store says it failed.
+TEST_F(DeviceTransfers, AStoreThatCouldNotBeSentSaysStoreFailed) {
+  ports.failSends = true;
+  answerBox(QMessageBox::Yes);
+  clickPanel(form->STOR);
+  form->Timer2Timer();
+  while (form->storePace->isActive()) form->storePaceTick();
+  EXPECT_EQ(storeCaption(), "STORE FAILED");
+  EXPECT_EQ(cardErrors, 1);
+  cardErrors = 0;
+}
+
 TEST_F(DeviceTransfers, StoreAnsweredNoSendsNothing) {
   answerBox(QMessageBox::No);
   clickPanel(form->STOR);

@@ -40,6 +40,8 @@
 #include "tests/app/UserActions.h"
 #include "tests/e2e/SimProcess.h"
 #include "tests/HistoryHome.h"
+#include "files/BankHistory.h"
+#include "files/PresetFiles.h"
 #include "tests/PresetValues.h"
 
 namespace kestralux {
@@ -121,6 +123,7 @@ class EditorOverJack : public ::testing::Test {
     dir = fs::temp_directory_path() / ("kestralux-editor-e2e-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
+    fs::remove_all(historyFolder());
     sim = e2e::startSimulator(dir, deviceStart, deviceOptions);
     ASSERT_TRUE(sim->started());
 
@@ -441,6 +444,30 @@ TEST_F(EditorOverJack, AVanishedDeviceIsNoticedAndFoundAgain) {
   EXPECT_EQ(app->state.bank[5].value(AMP_GAIN), startBank()[5].value(AMP_GAIN));
 }
 
+// The device switched off and on with no edit in between: the editor connects to it again by
+// itself, so the next edit reaches it without a box and a fetch from it completes.
+TEST_F(EditorOverJack, AComboThatComesBackIsHeardAgainWithoutAnEdit) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+
+  ASSERT_EQ(sim->stop(), 0);
+  QTest::qWait(300);
+  sim = e2e::startSimulator(dir, startBank());
+  waitForPorts("KESTRALUX");
+  QTest::qWait(300);  // a few poll ticks
+  press(form.ScrollGAIN, Qt::Key_Right);
+  ASSERT_TRUE(waitForDeviceLines(1)) << "the device back on never heard the next edit";
+  EXPECT_EQ(deviceLines(), std::vector<std::string>{"param AMP_GAIN ctx=00 code=02 value=1"});
+  EXPECT_EQ(cardErrors, 0);
+
+  clickPanel(form.REQUES);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ALL PRESETS RECEIVED"; }, 10000))
+      << "the caption reads " << form.REQUES->caption().toStdString();
+  EXPECT_EQ(app->state.bank[5].value(AMP_GAIN), startBank()[5].value(AMP_GAIN));
+}
+
 // A device started after the editor shows up when the setup window opens again; the editor's
 // own ports never do.
 TEST_F(EditorOverJack, ADeviceStartedLaterIsListedWhenTheSetupWindowOpens) {
@@ -588,6 +615,18 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   for (std::size_t n = 0; n < second.size(); ++n)
     EXPECT_TRUE(sameValues(second[n], app->state.bank[n])) << "preset " << n + 1;
   EXPECT_EQ(cardErrors, 0);
+
+  // The history holds the bank that came and the bank that went.
+  const std::vector<HistoryEntry> history = listHistory(historyFolder());
+  ASSERT_EQ(history.size(), 2u);
+  EXPECT_EQ(history[1].kind, "fetched");
+  EXPECT_EQ(history[0].kind, "stored");
+  for (const HistoryEntry& entry : history) {
+    const std::optional<PresetBank> kept = parseBankFile(readFileStart(entry.path, 3000).value_or(Bytes{}));
+    ASSERT_TRUE(kept) << entry.path;
+    for (std::size_t n = 0; n < device.size(); ++n) EXPECT_TRUE(sameValues((*kept)[n], device[n])) << entry.kind << " " << n + 1;
+  }
+  EXPECT_EQ(parseBankFile(readFileStart(history[0].path, 3000).value_or(Bytes{})), app->state.bank) << "what was stored, names too";
 }
 
 class BrokenLinkOverJack : public EditorOverJack {

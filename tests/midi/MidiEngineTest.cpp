@@ -50,6 +50,33 @@ TEST_F(EngineFixture, OpensTheOutputOnceAndSendsEveryMessageWhole) {
   EXPECT_EQ(cardErrors, 0);
 }
 
+// Ports that came back are connected again at the next tick, with no send and no box;
+// connections never made are left alone.
+TEST_F(EngineFixture, PortsThatComeBackAreConnectedAgainAtTheNextTick) {
+  struct Row { bool outputOpen, inputOpen, outputBack, inputBack; int outputOpens, inputOpens; };
+  const Row rows[] = {
+      {true, true, true, true, 2, 2},   {true, true, false, true, 1, 2}, {true, true, true, false, 2, 1},
+      {false, false, true, true, 0, 0}, {true, true, false, false, 1, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message() << row.outputBack << row.inputBack << row.outputOpen);
+    LoopbackPorts p{{"in"}, {"out"}};
+    MidiEngine e{p};
+    DeviceProtocol proto{state, e};
+    if (row.outputOpen) proto.SendStartup();
+    if (row.inputOpen) e.OPEN_MIDI_IN();
+    p.clearSent();
+    p.outputReturned = row.outputBack;
+    p.inputReturned = row.inputBack;
+    e.pollTick(state, proto);
+    EXPECT_EQ(p.outputOpens, row.outputOpens);
+    EXPECT_EQ(p.inputOpens, row.inputOpens);
+    EXPECT_EQ(p.isOutputOpen(), row.outputOpen);
+    EXPECT_EQ(p.isInputOpen(), row.inputOpen);
+    EXPECT_TRUE(p.allSent().empty());
+  }
+}
+
 TEST_F(EngineFixture, AnotherChosenPortOrAClosedOutputIsOpenedAfresh) {
   protocol.SendStartup();
   engine.OUT_DEVICE = 2;
