@@ -24,7 +24,8 @@ port that comes back from it, then confirm. The editor remembers your choice in 
 <code>combo.cfg</code> in its working folder, with the ports' names in <code>combo.ports</code>
 beside it, and uses them at the next start, finding the ports by name when their numbers have
 changed. Without that file it takes the first port of each kind. The lists are read afresh
-each time the window opens, so a device plugged in later shows up.</p>
+each time the window opens, so a device plugged in later shows up. When the combo is switched
+off and on again, the editor connects to it again by itself.</p>
 
 <h3>3. Fetch the presets from the combo</h3>
 <p>Click <b>Get All Presets from Kestralux</b>. The combo sends its 30 presets; the preset on
@@ -49,8 +50,9 @@ that preset and sends it to the combo, so you hear it straight away.</p>
 <p>Your edits live in the editor until you store them. Click <b>Store All Presets to
 Kestralux</b> and confirm: the editor writes all 30 presets, as they were when you said Yes,
 into the combo's memory. This takes about two seconds (STORING n/30, then ALL PRESETS
-STORED); the window takes no clicks until it is done. Preset names stay in the editor: the
-combo does not keep them.</p>
+STORED); the window takes no clicks until it is done. STORE FAILED means some presets could not
+be sent: check the ports and store again. Preset names stay in the editor: the combo does not
+keep them.</p>
 
 <h3>7. Keep presets on disk</h3>
 <p>Use the buttons at the top or the <b>FILE</b> menu. <b>SAVE PRESET</b> writes the preset on
@@ -60,11 +62,20 @@ screen. <b>SAVE ALL</b> and <b>LOAD ALL</b> do the same for the whole bank with 
 once; to keep it in the combo, store the presets as in step 6. The red label at the top left
 says for two seconds what happened: PRESET STORED, PRESET SAVED, PRESET LOADED, ALL PRESETS
 SAVED or ALL PRESETS LOADED; or CANNOT OPEN FILE, SAVE FAILED, or NOT A PRESET FILE for a file
-too short to hold a preset. A save that fails leaves the old file as it was.</p>
+that does not hold presets. A load that fails changes nothing, and sends nothing to the combo.
+A save that fails leaves the old file as it was.</p>
 
-<h3>8. On the command line</h3>
-<p><code>kestralux-tool</code> shows, converts and exports preset and bank files, and fetches
-and stores the bank without the window: <code>kestralux-tool --help</code> lists its
+<h3>8. The history of banks</h3>
+<p>Every bank fetched from the combo or stored into it is kept as a <code>.bnk</code> file in
+<code>~/.local/share/kestralux/history</code>, named by the time and what happened (fetched,
+stored); so is the editor's bank when you close it with changes not saved or stored. The newest
+500 are kept. To go back to a bank from before, use <b>LOAD ALL</b>: the folder is in the
+dialog's side bar.</p>
+
+<h3>9. On the command line</h3>
+<p><code>kestralux-tool</code> shows, converts and exports preset and bank files, fetches and
+stores the bank without the window, and lists the history of banks
+(<code>kestralux-tool history</code>): <code>kestralux-tool --help</code> lists its
 commands.</p>
 )";
 
