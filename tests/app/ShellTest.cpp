@@ -1,6 +1,7 @@
 // The application shell: commands of the menus, help, the small widgets the window is made
 // of, the artwork and start-up.
 
+#include <filesystem>
 #include <QApplication>
 #include <QTimer>
 #include <csignal>
@@ -21,6 +22,8 @@
 #include "app/QuitOnSignal.h"
 #include "app/UpDownArrows.h"
 #include "tests/app/FormFixture.h"
+#include "files/BankHistory.h"
+#include "files/PresetFiles.h"
 
 namespace kestralux::test {
 namespace {
@@ -234,6 +237,32 @@ TEST(KestraluxApplication, NamedBeforeItsFirstWindowAndEndsWithItsMainWindow) {
   application.run();
   EXPECT_FALSE(timedOut) << "the program went on after its main window closed";
   EXPECT_TRUE(helpOpenAtClose) << "the help and setup windows were open";
+}
+
+// At the end of a run the bank goes into the history only when it holds work that is nowhere
+// else: changed since it was last fetched, loaded, saved or stored.
+TEST(KestraluxApplication, AtTheEndOfARunAChangedBankIsKeptInTheHistory) {
+  struct Row { const char* what; bool edited; bool keptSince; bool entry; };
+  const Row rows[] = {
+      {"unchanged", false, false, false},
+      {"edited", true, false, true},
+      {"edited, then saved", true, true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::filesystem::remove_all(historyFolder());
+    KestraluxApplication application(std::make_unique<LoopbackPorts>(), MidiSetupBoxes::standard(),
+                                     QDir::temp().filePath("kestralux-no-such-dir/combo.cfg"));
+    if (row.edited) application.state.bank[4].setValue(AMP_GAIN, 12);
+    if (row.keptSince) application.state.reference = application.state.bank;
+    application.keepSessionBank();
+    const std::vector<HistoryEntry> entries = listHistory(historyFolder());
+    ASSERT_EQ(entries.size(), row.entry ? 1u : 0u);
+    if (row.entry) {
+      EXPECT_EQ(entries[0].kind, "session");
+      EXPECT_EQ(readFileStart(entries[0].path, 3000), bankFileImage(application.state.bank));
+    }
+  }
 }
 
 TEST(KestraluxApplication, WithoutMidiPortsStartUpShowsTheCardErrorOnceAndCompletes) {
