@@ -1,5 +1,7 @@
 #include "midi/RxRing.h"
 
+#include <algorithm>
+
 namespace kestralux {
 
 RxStoreResult RxRing::store(std::span<const std::uint8_t> message) {
@@ -16,6 +18,7 @@ RxStoreResult RxRing::store(std::span<const std::uint8_t> message) {
   slot.data[38] = message[n - 2];
   slot.length = n;
   slot.endsWithF7 = message[n - 1] == 0xF7;
+  slot.highDataByte = std::any_of(message.begin() + 1, message.end() - 1, [](std::uint8_t b) { return b >= 0x80; });
   RX_PENDING = true;
   return RxStoreResult::Stored;
 }

@@ -23,6 +23,9 @@ struct RxSlot {
   // message (40 bytes ending in 0xF7) from anything else.
   std::size_t length = 0;
   bool endsWithF7 = false;
+  // A byte of 0x80 or more among bytes 1..n-2. Noted while the whole message is at hand:
+  // in a message of 41 to 43 bytes, byte 38 is overwritten by byte n-2 in the slot.
+  bool highDataByte = false;
 };
 static_assert(sizeof(RxSlot::data) == 41, "a receive slot holds 41 bytes");
 

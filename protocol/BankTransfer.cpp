@@ -10,14 +10,6 @@ constexpr int kLastRecord = kPresetCount - 1;
 // Beyond this many damaged presets one notice counts them instead of naming each.
 constexpr std::size_t kDamagedNamedOneByOne = 3;
 
-// The slot keeps message bytes 0..n-3 in place and byte n-2 at 38.
-bool dataBytesAreSeven(const RxSlot& slot) {
-  const std::size_t last = std::min(slot.length - 3, kRxSlotSize - 1);
-  for (std::size_t i = 1; i <= last; ++i)
-    if (slot.data[i] >= 0x80) return false;
-  return slot.data[38] < 0x80;
-}
-
 bool ourHead(const RxSlot& slot) {
   return slot.data[0] == SYSEX_START &&
          std::equal(MANUFACTURER_ID.begin(), MANUFACTURER_ID.end(), slot.data.begin() + 1) &&
@@ -31,7 +23,7 @@ std::string presetNumber(int record) { return std::to_string(record + 1); }
 SlotReading readSlot(const RxSlot& slot) {
   SlotReading reading;
   // The ring takes nothing shorter than 11 bytes, so the head is always there.
-  if (slot.length < kShortestStoredMessage || !ourHead(slot) || !dataBytesAreSeven(slot)) return reading;
+  if (slot.length < kShortestStoredMessage || !ourHead(slot) || slot.highDataByte) return reading;
   reading.command = slot.data[5];
   if (reading.command != CMD_STORE_ONE && reading.command != CMD_BANK_FIRST && reading.command != CMD_BANK_NEXT)
     return reading;

@@ -56,6 +56,16 @@ Bytes withHighByte(Bytes m) {
   m[kChecksumByte] = presetChecksum(m);
   return m;
 }
+// Of our framing, a bank command and `length` bytes, with 0x82 at byte 38, which the ring's
+// slot overwrites with byte n-2 when the message is 41 to 43 bytes long.
+Bytes highByteAt38(std::size_t length) {
+  Bytes m(length, 0x00);
+  const Bytes head{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], MODEL_ID, CMD_BANK_NEXT};
+  std::copy(head.begin(), head.end(), m.begin());
+  m[38] = 0x82;
+  m.back() = SYSEX_END;
+  return m;
+}
 Bytes otherMaker(Bytes m) { m[3] ^= 0x01; return m; }
 // Whole and checksum-correct, but carrying what the combo has no control for.
 Bytes withValue(int n, int parameter, int value) {
@@ -186,6 +196,13 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          return a;
        },
        all, 0, true, {"ALL PRESETS RECEIVED"}},
+      {"a byte of 0x80 or more at 38 of a 41- to 43-byte message makes it not ours",
+       [] {
+         Arrivals a = wholeBank();
+         a.insert(a.begin() + 12, {highByteAt38(41), highByteAt38(42), highByteAt38(43)});
+         return a;
+       },
+       all, 0, true, {"ALL PRESETS RECEIVED"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -282,6 +299,32 @@ TEST(StoreSequence, BankAsItWasWhenConfirmed) {
   const PresetMessage single = buildPresetMessage(CMD_STORE_ONE, state.bank[4]);
   EXPECT_EQ(output.messages, std::vector<Bytes>{Bytes(single.begin(), single.end())});
   EXPECT_FALSE(protocol.store.pending());
+
+  // A fetch that arrives between Yes and the end of the store changes the bank on screen,
+  // not what is stored, nor what is kept as stored.
+  output.messages.clear();
+  std::vector<PresetBank> history;
+  protocol.bankMoved = [&](const PresetBank& bank, const std::string& kind) {
+    if (kind == "stored") history.push_back(bank);
+  };
+  protocol.PrepareStore(StoreScope::ALL);
+  const PresetBank atSecondYes = state.bank;
+  protocol.SendNextStoreMessage();
+  for (const Bytes& m : wholeBank()) {
+    RxRing ring;
+    ASSERT_EQ(ring.store(m), RxStoreResult::Stored);
+    protocol.DecodeNextSlot(ring.takeNext());
+  }
+  ASSERT_EQ(state.bank[5].value(DELAY_TIME), deviceRecord(5).value(DELAY_TIME)) << "the fetch took its place";
+  while (protocol.store.pending()) protocol.SendNextStoreMessage();
+  ASSERT_EQ(output.messages.size(), 30u);
+  for (std::size_t n = 0; n < 30; ++n) {
+    const PresetMessage m = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, atSecondYes[n]);
+    EXPECT_EQ(output.messages[n], Bytes(m.begin(), m.end())) << "message " << n;
+  }
+  EXPECT_EQ(history, std::vector<PresetBank>{atSecondYes});
+  EXPECT_EQ(state.reference, atSecondYes);
+  protocol.bankMoved = nullptr;
 
   // One message that could not be sent, and the store says it failed.
   protocol.PrepareStore(StoreScope::ALL);
