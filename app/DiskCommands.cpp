@@ -60,7 +60,10 @@ const char* failureText(Outcome outcome) {
 
 void reportOpenFailure() { std::fputs("Cannot open output file.\n", stderr); }
 
-// Whole or not at all: a failed save leaves the previous file as it was.
+// Whole or not at all: a failed save leaves the previous file as it was. QSaveFile's commit
+// does not look at whether its buffer reached the disk (a full disk, a size limit) and would
+// put a cut-off file in the old one's place, so the bytes are flushed and checked first; a
+// file that is not committed is discarded.
 Outcome writeWhole(const QString& path, const Bytes& image) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {
@@ -69,7 +72,7 @@ Outcome writeWhole(const QString& path, const Bytes& image) {
   }
   if (file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
           static_cast<qint64>(image.size()) ||
-      !file.commit())
+      !file.flush() || !file.commit())
     return Outcome::SaveFailed;
   return Outcome::Done;
 }

@@ -1,7 +1,8 @@
 #include "files/PresetTableExport.h"
 
 #include <cstdio>
-#include <fstream>
+
+#include "files/PresetFiles.h"
 
 namespace kestralux {
 
@@ -44,9 +45,9 @@ std::string presetTableText(const PresetBank& bank) {
 
 int ExportPresetTable(const PresetBank& bank, const std::filesystem::path& path) {
   const std::string text = presetTableText(bank);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (!file) {
+  std::string error;
+  // Whole or not at all: a write that fails part way leaves the file that was there.
+  if (!writeFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error)) {
     std::fputs("Cannot open output file.\n", stderr);
     return 1;
   }

@@ -21,8 +21,9 @@ void WriteHexByte(std::string& out, std::int32_t value, bool& closing);
 
 std::string presetTableText(const PresetBank& bank);
 
-// Writes presetTableText to `path`, replacing a file that is there. Returns 0, or 1 after the
-// line "Cannot open output file.\n" on standard error when the file cannot be written.
+// Writes presetTableText to `path`, replacing a file that is there only once the new one is
+// whole. Returns 0, or 1 after the line "Cannot open output file.\n" on standard error when
+// the file cannot be written.
 int ExportPresetTable(const PresetBank& bank, const std::filesystem::path& path = kExportFileName);
 
 }  // namespace kestralux

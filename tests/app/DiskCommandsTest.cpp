@@ -6,9 +6,11 @@
 #include <QPushButton>
 
 #include <fstream>
+#include <map>
 
 #include "files/PresetFiles.h"
 #include "files/PresetTableExport.h"
+#include "tests/FileSizeLimit.h"
 #include "tests/app/UserActions.h"
 #include "tests/editor/LiveEditor.h"
 #include "tests/PresetValues.h"
@@ -156,8 +158,9 @@ TEST_F(DiskCommands, EveryCommandAsItsRowSays) {
   }
 }
 
-// A load that fails changes nothing on screen, in the bank or on the wire; a file that is not
-// a preset (any text of 88 bytes or more, a bank with one record that is not one) is refused.
+// A command that fails changes nothing on screen, in the bank, on the wire or on the disk; a
+// file that is not a preset (any text of 88 bytes or more, a bank with one record that is not
+// one) is refused, and a save that cannot be written whole leaves the old file as it was.
 TEST_F(DiskCommands, FailuresSayWhatWentWrongAndChangeNothing) {
   put("tiny.pre", Bytes(10, 7));
   const std::string readme(3000, 'a');
@@ -166,8 +169,16 @@ TEST_F(DiskCommands, FailuresSayWhatWentWrongAndChangeNothing) {
   PresetBank oneWrong = fileBank();
   oneWrong[17].setValue(AMP_TYPE, 16);
   put("wrong.bnk", bankFileImage(oneWrong));
+  put("old.bnk", bankFileImage(PresetBank{}));
   const PresetBank before = state.bank;
-  struct Case { QPushButton* TForm1::*button; QString typed; bool confirmCreate; QString status; };
+  const PresetBank referenceBefore = state.reference;
+  const auto disk = [this] {
+    std::map<QString, Bytes> files;
+    for (const QString& name : QDir(folder.path()).entryList(QDir::Files | QDir::Hidden)) files[name] = get(name);
+    return files;
+  };
+  // `confirm` answers the create or replace box; `sizeLimit` bytes stop a write part way.
+  struct Case { QPushButton* TForm1::*button; QString typed; bool confirm; QString status; rlim_t sizeLimit = 0; };
   const Case cases[] = {
       {&TForm1::Load_preset, "tiny.pre", false, "NOT A PRESET FILE"},
       {&TForm1::Load_preset, "README.pre", false, "NOT A PRESET FILE"},
@@ -175,15 +186,23 @@ TEST_F(DiskCommands, FailuresSayWhatWentWrongAndChangeNothing) {
       {&TForm1::Load_all, "README.bnk", false, "NOT A PRESET FILE"},
       {&TForm1::Load_all, "wrong.bnk", false, "NOT A PRESET FILE"},
       {&TForm1::Load_all, "absent.bnk", true, "CANNOT OPEN FILE"},
+      {&TForm1::STR_ALL, "old.bnk", true, "SAVE FAILED", 1000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed.toStdString());
+    const auto filesBefore = disk();
     answerFileDialog(at(c.typed));
-    if (c.confirmCreate) answerBox(QMessageBox::Yes);
-    QTest::mouseClick((*form).*c.button, Qt::LeftButton);
+    if (c.confirm) answerBox(QMessageBox::Yes);
+    {
+      const FileSizeLimit limit(c.sizeLimit);
+      ASSERT_TRUE(c.sizeLimit == 0 || limit.active());
+      QTest::mouseClick((*form).*c.button, Qt::LeftButton);
+    }
     EXPECT_EQ(form->Label2->text(), c.status);
     EXPECT_TRUE(form->Label2->isVisible());
+    EXPECT_EQ(disk(), filesBefore) << "every file as it was, and no part of a new one";
     EXPECT_EQ(state.bank, before);
+    EXPECT_EQ(state.reference, referenceBefore) << "nothing is taken as saved";
     EXPECT_EQ(state.CurrentPreset, 6);
     EXPECT_EQ(form->PRENUM->text(), "PRESET   7");
     EXPECT_FALSE(QFileInfo::exists(at("absent.pre"))) << "an open never creates a file";

@@ -10,6 +10,7 @@
 #include "files/PresetTableExport.h"
 #include "files/Syx.h"
 #include "protocol/Sysex.h"
+#include "tests/FileSizeLimit.h"
 
 namespace kestralux {
 namespace {
@@ -77,7 +78,9 @@ TEST(PresetFiles, OnlyPresetsAreLoaded) {
     bank[0].setValue(AMP_GAIN, 9);
     const PresetBank before = bank;
     EXPECT_EQ(loadBankImage(image, bank), row.why ? 0 : 30);
-    if (row.why) EXPECT_EQ(bank, before) << "a file with one record that is not a preset changes nothing";
+    if (row.why) {
+      EXPECT_EQ(bank, before) << "a file with one record that is not a preset changes nothing";
+    }
     const Bytes one(image.begin() + 17 * 88, image.begin() + 18 * 88);
     EXPECT_EQ(loadPresetImage(one, bank[0]), row.why ? 0 : 1);
     EXPECT_EQ(parsePresetFile(one).has_value(), row.why == nullptr);
@@ -149,6 +152,10 @@ TEST(PresetTableExport, TheFileToTheByte) {
   for (int i = 0; i < 16; ++i) bank[0].setValue(i, example[i]);
   bank[9].setValue(AMP_TYPE, 255);
   bank[9].setValue(AMP_GAIN, 300);
+  // Negative values: their low 8 bits, whatever sign the digits would take.
+  bank[9].setValue(AMP_MASTER, -1);
+  bank[9].setValue(AMP_BASS, -200);
+  bank[9].setValue(AMP_MID, static_cast<std::int32_t>(0x80000001));
   bank[9].setValue(EFF_ADJUST2, -2147483647 - 1);
   const std::string text = presetTableText(bank);
   ASSERT_EQ(text.size(), kExportFileSize);
@@ -165,7 +172,7 @@ TEST(PresetTableExport, TheFileToTheByte) {
   EXPECT_EQ(lines[0], "COMBO_PRESETS ");
   EXPECT_EQ(lines[1], "      DB  002H,014H,00FH,00FH,00FH,00FH,00AH,000H,000H,00FH,07DH,028H,005H,000H,000H,000H;");
   EXPECT_EQ(lines[2], ";PRESET NUMBER  1");
-  EXPECT_EQ(lines[19], "      DB  0FFH,02CH,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H;");
+  EXPECT_EQ(lines[19], "      DB  0FFH,02CH,0FFH,038H,001H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H;");
   EXPECT_EQ(lines[20], ";PRESET NUMBER  10");
   EXPECT_EQ(lines[59], "      DB  000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H,000H;");
   EXPECT_EQ(lines[60], ";PRESET NUMBER  30");
@@ -180,6 +187,18 @@ TEST(PresetTableExport, WritesTheFileOrSaysItCannot) {
   const std::string written{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   EXPECT_EQ(written, presetTableText(PresetBank{}));
   EXPECT_EQ(ExportPresetTable(PresetBank{}, dir / "no" / kExportFileName), 1);
+
+  // A write that fails part way (a full disk): the export says so and the old file stays.
+  PresetBank changed{};
+  changed[3].setValue(AMP_GAIN, 9);
+  {
+    const test::FileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.active());
+    EXPECT_EQ(ExportPresetTable(changed, dir / kExportFileName), 1);
+  }
+  EXPECT_EQ(readFileStart(dir / kExportFileName, 1 << 16), Bytes(written.begin(), written.end()));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1)
+      << "no part of the new file is left";
   std::filesystem::remove_all(dir);
 }
 
