@@ -22,7 +22,8 @@ std::optional<PortNames> decodePortNames(const std::string& text) {
   bool any = false;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A file edited on another system ends its lines in CR LF, one converted twice in CR CR LF.
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     for (auto [key, field] : {std::pair{kOutputKey, &names.output}, std::pair{kInputKey, &names.input}}) {
       const std::string k(key);
       if (line.rfind(k, 0) == 0 && line.size() > k.size()) {

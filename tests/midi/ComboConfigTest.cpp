@@ -1,4 +1,5 @@
 #include "midi/ComboConfig.h"
+#include "midi/ComboPorts.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -94,6 +95,25 @@ TEST_F(ComboConfigFile, UnwritablePlaceReportsOnStandardErrorAndKeepsTheOldFile)
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Cannot open output file.\n");
   EXPECT_TRUE(fs::is_directory(path));
   EXPECT_FALSE(fs::exists(path.string() + ".new"));
+}
+
+// combo.ports as saved here or edited elsewhere: the names come back without the line ends.
+TEST_F(ComboConfigFile, PortNamesComeBackAsTheyWereChosen) {
+  path = dir / kComboPortsName;
+  struct Row { const char* what; std::string text; std::optional<PortNames> names; };
+  const Row rows[] = {
+      {"as saved", encodePortNames({"out 2", "in 1"}), PortNames{"out 2", "in 1"}},
+      {"CR LF line ends", "output=out 2\r\ninput=in 1\r\n", PortNames{"out 2", "in 1"}},
+      {"CR LF converted again: CR CR LF", "output=out 2\r\r\ninput=in 1\r\r\n", PortNames{"out 2", "in 1"}},
+      {"CR LF, no end on the last line", "input=Port B:1\r\noutput=Port A:0", PortNames{"Port A:0", "Port B:1"}},
+      {"one name only", "input=in 1\r\n", PortNames{"", "in 1"}},
+      {"neither line", "nonsense\r\n", std::nullopt},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    writeBytes({row.text.begin(), row.text.end()});
+    EXPECT_EQ(LOAD_PORT_NAMES(path), row.names);
+  }
 }
 
 }  // namespace
