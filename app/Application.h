@@ -8,7 +8,7 @@
 
 #include "midi/MidiEngine.h"
 #include "midi/MidiPorts.h"
-#include "midi/TMIDI_IO.h"
+#include "app/TMIDI_IO.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
 

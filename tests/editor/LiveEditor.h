@@ -29,7 +29,7 @@
 #include "app/UpDownArrows.h"
 #include "midi/LoopbackPorts.h"
 #include "midi/MidiEngine.h"
-#include "midi/TMIDI_IO.h"
+#include "app/TMIDI_IO.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
 

@@ -1,4 +1,4 @@
-#include "midi/TMIDI_IO.h"
+#include "app/TMIDI_IO.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QMetaObject>
 
-#include "midi/CardErrorBoxQt.h"
+#include "app/CardErrorBoxQt.h"
 #include "midi/ComboConfig.h"
 #include "midi/ComboPorts.h"
 #include "model/EditorState.h"

@@ -1,4 +1,4 @@
-#include "midi/TMIDI_IO.h"
+#include "app/TMIDI_IO.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "midi/CardErrorBoxQt.h"
+#include "app/CardErrorBoxQt.h"
 
 #include <QAbstractButton>
 #include <QApplication>
