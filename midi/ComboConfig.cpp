@@ -1,5 +1,6 @@
 #include "midi/ComboConfig.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -31,13 +32,19 @@ ComboConfig decodeComboConfig(const std::array<std::uint8_t, kComboConfigSize>& 
   return {getLittleEndian(bytes.data()), getLittleEndian(bytes.data() + 4)};
 }
 
+std::optional<ComboConfig> parseComboConfig(std::span<const std::uint8_t> file) {
+  if (file.size() < kComboConfigSize) return std::nullopt;
+  std::array<std::uint8_t, kComboConfigSize> bytes{};
+  std::copy_n(file.begin(), kComboConfigSize, bytes.begin());
+  return decodeComboConfig(bytes);
+}
+
 std::optional<ComboConfig> LOAD_CONFIG(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::array<std::uint8_t, kComboConfigSize> bytes{};
   in.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
-  if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return std::nullopt;
-  return decodeComboConfig(bytes);
+  return parseComboConfig(std::span(bytes).first(static_cast<std::size_t>(in.gcount())));
 }
 
 bool SAVE_CONFIG(const ComboConfig& config, const std::filesystem::path& path) {

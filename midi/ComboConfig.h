@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 
 namespace kestralux {
 
@@ -20,6 +21,8 @@ struct ComboConfig {
 
 std::array<std::uint8_t, kComboConfigSize> encodeComboConfig(const ComboConfig& config);
 ComboConfig decodeComboConfig(const std::array<std::uint8_t, kComboConfigSize>& bytes);
+// The file's bytes: nothing when there are fewer than 8; bytes after the eighth are not looked at.
+std::optional<ComboConfig> parseComboConfig(std::span<const std::uint8_t> file);
 
 // Nothing when the file is missing, unreadable or shorter than 8 bytes: the caller keeps
 // the devices it has. Bytes after the eighth are not looked at.
