@@ -10,7 +10,7 @@ namespace kestralux {
 void TForm1::AmpPanelClick(int ampType) {
   ResetAmpPanels();
   MarkAmpPanelSelected(ampPanelOfModel(ampType));
-  state.current().setValue(AMP_TYPE, ampType);
+  session.setValue(AMP_TYPE, ampType);
   protocol.SendAmpModel();
 }
 

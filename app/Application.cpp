@@ -34,6 +34,7 @@ class QuitWhenClosed : public QObject {
 KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts, MidiSetupBoxes boxes,
                                            QString configPath)
     : ports(std::move(midiPorts)), boxes_(std::move(boxes)), configPath_(std::move(configPath)) {
+  protocol.session = &session;
   protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
 }
 KestraluxApplication::~KestraluxApplication() = default;
@@ -68,7 +69,7 @@ void KestraluxApplication::startUp() {
   // Closing the main window ends the program, whatever else is open.
   help_->setAttribute(Qt::WA_QuitOnClose, false);
 
-  Form1 = std::make_unique<TForm1>(state, protocol);
+  Form1 = std::make_unique<TForm1>(state, protocol, session);
   QObject::connect(Form1.get(), &TForm1::helpRequested, help_.get(), &HelpViewer::showContext);
 
   createMidiSetup();
@@ -97,6 +98,7 @@ int KestraluxApplication::run() {
 }
 
 void KestraluxApplication::keepSessionBank() {
+  session.endCompare();
   if (state.bank != state.reference) keepBank(state.bank, "session", std::cerr, "kestralux");
 }
 

@@ -48,6 +48,7 @@ class KestraluxApplication {
   EditorState state;
   MidiEngine engine{*ports};
   DeviceProtocol protocol{state, engine};
+  EditSession session{state};
 
  private:
   void createMidiSetup();

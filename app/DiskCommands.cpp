@@ -130,12 +130,16 @@ std::optional<QString> TForm1::askFileName(const DiskCommand& command) {
 }
 
 void TForm1::runDiskCommand(const DiskCommand& command) {
+  // What is saved or replaced is the edited version, not the reference being compared.
+  if (session.comparing()) showChange(session.endCompare(), state.current());
   Label2->setText(QString::fromLatin1(command.statusText));
   const std::optional<QString> path = askFileName(command);
   if (!path) return;
 
   Outcome outcome = Outcome::Done;
   int loaded = 0;
+  // Loaded into a copy: the bank changes only through the edit session, as one step.
+  PresetBank read = state.bank;
   switch (command.operation) {
     case DiskOperation::WritePresetFile:
       outcome = writeWhole(*path, presetFileImage(state.current()));
@@ -149,7 +153,8 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
       const auto data = readStart(*path, single ? kPresetFileSize : kBankFileSize, single);
       if (!data)
         outcome = Outcome::CannotOpen;
-      else if ((loaded = single ? loadPresetImage(bytesOf(*data), state.current()) : loadBankImage(bytesOf(*data), state.bank)) == 0)
+      else if ((loaded = single ? loadPresetImage(bytesOf(*data), read[static_cast<std::size_t>(state.CurrentPreset)])
+                                : loadBankImage(bytesOf(*data), read)) == 0)
         outcome = Outcome::NotAPresetFile;
       break;
     }
@@ -161,14 +166,15 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
     return;
   }
 
-  const auto n = static_cast<std::size_t>(state.CurrentPreset);
   switch (command.operation) {
-    case DiskOperation::WritePresetFile:
-    case DiskOperation::ReadPresetFile: state.reference[n] = state.bank[n]; break;
-    case DiskOperation::WriteBankFile: state.reference = state.bank; break;
+    case DiskOperation::WritePresetFile: session.saved(state.CurrentPreset); break;
+    case DiskOperation::WriteBankFile: session.savedAll(); break;
+    case DiskOperation::ReadPresetFile:
+      session.loadPreset(state.CurrentPreset, read[static_cast<std::size_t>(state.CurrentPreset)]);
+      break;
     case DiskOperation::ReadBankFile:
       // A file of fewer than 30 whole records replaced only those.
-      std::copy_n(state.bank.begin(), loaded, state.reference.begin());
+      session.loadBank(std::span<const PresetRecord>(read.data(), static_cast<std::size_t>(loaded)));
       break;
   }
 

@@ -39,7 +39,7 @@ void TForm1::PaintEffectButtonsBlack() {
 void TForm1::SelectEffect(int code) {
   const EffectRow& effect = *findEffect(code);
   PaintEffectButtonsBlack();
-  state.current().setValue(EFFECT_SELECT, code);
+  session.setValue(EFFECT_SELECT, code);
 
   // Narrowing the rate range pulls a higher position down to 1; the bar's change handler then
   // stores and sends that rate, already with the rotary's code in its context byte.
@@ -62,21 +62,21 @@ void TForm1::SelectEffect(int code) {
 void TForm1::SrollFX15() {
   const int p = ScrollFX15->value();
   setBoxText(Effect15, latin1(effect15Text(currentEffect(), p)));
-  state.current().setValue(EFF_ADJUST1, p);
+  session.setValue(EFF_ADJUST1, p);
   protocol.SendLiveEdit(EFF_ADJUST1);
 }
 
 void TForm1::ScrollFX16Change() {
   const int p = ScrollFX16->value();
   setBoxText(Effect16, latin1(effect16Text(p, TextSource::Handler)));
-  state.current().setValue(EFF_ADJUST2, p);
+  session.setValue(EFF_ADJUST2, p);
   protocol.SendLiveEdit(EFF_ADJUST2);
 }
 
 void TForm1::ScrollRATEChange() {
   const int p = ScrollRATE->value();
   setBoxText(Rate, latin1(rateText(currentEffect(), p)));
-  state.current().setValue(EFF_RATE, p);
+  session.setValue(EFF_RATE, p);
   protocol.SendLiveEdit(EFF_RATE);
 }
 

@@ -199,6 +199,9 @@ inline constexpr MenuRow kMenus[] = {
     {"LOADPRESET1", "FILE", "SAVEPRESET", "SAVE PRESET"},
     {"LOADPRESET1", "FILE", "LOADALL1", "LOAD ALL"},
     {"LOADPRESET1", "FILE", "SAVEALL1", "SAVE ALL"},
+    {"EDIT1", "EDIT", "UNDO1", "UNDO"},
+    {"EDIT1", "EDIT", "REDO1", "REDO"},
+    {"EDIT1", "EDIT", "COMPARE1", "COMPARE"},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},
     {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},
 };

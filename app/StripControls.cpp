@@ -16,7 +16,7 @@ void TForm1::StripChange(std::string_view scrollBar) {
   auto* box = clientArea->findChild<QLineEdit*>(latin1(row->valueBox));
   const int position = bar->value();
   setBoxText(box, latin1(stripText(*row, position, TextSource::Handler)));
-  state.current().setValue(row->parameter, position);
+  session.setValue(row->parameter, position);
   protocol.SendLiveEdit(row->parameter);
 }
 

@@ -193,8 +193,8 @@ QLineEdit* makeReadOnlyBox(QWidget* parent) {
 
 }  // namespace
 
-TForm1::TForm1(EditorState& editorState, DeviceProtocol& deviceProtocol, QWidget* parent)
-    : QMainWindow(parent), state(editorState), protocol(deviceProtocol) {
+TForm1::TForm1(EditorState& editorState, DeviceProtocol& deviceProtocol, EditSession& editSession, QWidget* parent)
+    : QMainWindow(parent), state(editorState), protocol(deviceProtocol), session(editSession) {
   setObjectName("Form1");
   setWindowTitle(QStringLiteral("HALVERIK KESTRALUX PRESET MANAGER V1.01"));
   setWindowIcon(QIcon(QPixmap::fromImage(makeApplicationIcon())));
@@ -208,6 +208,7 @@ TForm1::TForm1(EditorState& editorState, DeviceProtocol& deviceProtocol, QWidget
   wireEvents();
   applyTabOrder();
   setUpTransfers();
+  setUpEditing();
 
   auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
   helpKey->setObjectName("helpKey");
@@ -431,6 +432,7 @@ void TForm1::buildMenus() {
     action->setObjectName(latin1(row.item));
   }
   LOADPRESET1 = menuBar()->findChild<QMenu*>("LOADPRESET1");
+  EDIT1 = menuBar()->findChild<QMenu*>("EDIT1");
   MIDI1 = menuBar()->findChild<QMenu*>("MIDI1");
   HELP1 = menuBar()->findChild<QMenu*>("HELP1");
   LOADPRESET = LOADPRESET1->findChild<QAction*>("LOADPRESET");
@@ -520,6 +522,8 @@ void TForm1::MarkAmpPanelSelected(ClickablePanel* panel) {
 }
 
 void TForm1::ShowPreset() {
+  // What the controls write back while they move to the record is no edit of the user's.
+  const EditSession::Showing showing(session);
   ResetAmpPanels();
   state.BankRefreshPending = false;
 
@@ -552,6 +556,7 @@ void TForm1::ShowPreset() {
   const std::optional<std::string> name = state.current().validName();
   PRENAME->setText(name ? latin1Upper(latin1(*name))
                         : QStringLiteral("NO PRESET HERE"));
+  updatePresetNumber();
 }
 
 void TForm1::PRESETUpDownClick() {
@@ -568,7 +573,7 @@ void TForm1::CHANGE_PRESET_NAME() {
   const QString text = PRENAME->text();
   if (text.isEmpty() || text.size() >= layout::kNameBoxMaxLength) return;
   const QByteArray latin1 = text.toLatin1();
-  state.current().storeName(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())));
+  session.setName(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())));
 }
 
 void TForm1::MIDISETUP1Click() { emit midiSetupRequested(); }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string_view>
 
+#include "model/EditSession.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
 
@@ -36,7 +37,7 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  TForm1(EditorState& state, DeviceProtocol& protocol, QWidget* parent = nullptr);
+  TForm1(EditorState& state, DeviceProtocol& protocol, EditSession& session, QWidget* parent = nullptr);
   ~TForm1() override;
 
   // Writes a value box's text, in capitals for the boxes that show capitals only.
@@ -62,6 +63,21 @@ class TForm1 : public QMainWindow {
   // Preset selection and naming.
   void PRESETUpDownClick();
   void CHANGE_PRESET_NAME();
+  // "PRESET   7", with "*" while preset 7 differs from what was last fetched, loaded, saved
+  // or stored; "COMPARE  7" while its reference is shown.
+  void updatePresetNumber();
+
+  // The EDIT menu (EditCommands.cpp): undo, redo and compare through the edit session.
+  void UNDO1Click();
+  void REDO1Click();
+  void COMPARE1Click();
+  // Shows what an undo, a redo or a compare changed, and sends it as an edit would.
+  void showChange(const BankChange& change, const PresetRecord& shownBefore);
+  // Moves the controls whose values differ from `before` to the preset on screen; each sends
+  // its live message.
+  void showMovedControls(const PresetRecord& before);
+  // A control touched while comparing: the edited version comes back and is sent first.
+  void endCompareByTouch();
 
   // Device transfer (DeviceTransfers.cpp).
   void STORClick();
@@ -151,6 +167,7 @@ class TForm1 : public QMainWindow {
 
   EditorState& state;
   DeviceProtocol& protocol;
+  EditSession& session;
 
   QScrollArea* scrollArea = nullptr;
   QWidget* clientArea = nullptr;
@@ -248,12 +265,16 @@ class TForm1 : public QMainWindow {
   QPushButton* Button1 = nullptr;
 
   QMenu* LOADPRESET1 = nullptr;
+  QMenu* EDIT1 = nullptr;
   QMenu* MIDI1 = nullptr;
   QMenu* HELP1 = nullptr;
   QAction* LOADPRESET = nullptr;
   QAction* SAVEPRESET = nullptr;
   QAction* LOADALL1 = nullptr;
   QAction* SAVEALL1 = nullptr;
+  QAction* UNDO1 = nullptr;
+  QAction* REDO1 = nullptr;
+  QAction* COMPARE1 = nullptr;
   QAction* MIDISETUP1 = nullptr;
   QAction* CONTENTS1 = nullptr;
 
@@ -281,6 +302,7 @@ class TForm1 : public QMainWindow {
   void wireEvents();
   void applyTabOrder();
   void setUpTransfers();
+  void setUpEditing();
 
   QSet<const QLineEdit*> upperCaseBoxes_;
   QString lastFileFolder_ = QStringLiteral(".");

@@ -49,10 +49,17 @@ void DeviceProtocol::RequestBank() {
 }
 
 void DeviceProtocol::DecodeNextSlot(const RxSlot& slot) {
-  const BankFetch::Report report = fetch.take(slot, state_.bank, clock());
+  // Decoded into a copy, so the record changes only through the session.
+  PresetBank decoded = state_.bank;
+  const BankFetch::Report report = fetch.take(slot, decoded, clock());
   if (report.decoded >= 0) {
     const auto n = static_cast<std::size_t>(report.decoded);
-    state_.reference[n] = state_.bank[n];
+    if (session) {
+      session->fetched(report.decoded, decoded[n]);
+    } else {
+      state_.bank[n] = decoded[n];
+      state_.reference[n] = decoded[n];
+    }
   }
   if (report.complete) state_.BankRefreshPending = true;
   tell(report.notices);
@@ -67,6 +74,7 @@ void DeviceProtocol::CheckTransferSilence() {
 }
 
 void DeviceProtocol::fetchEnded() {
+  if (session) session->fetchEnded();
   const int received = fetch.received();
   if (received == 0 || !bankMoved) return;
   bankMoved(state_.bank, received == kPresetCount ? std::string("fetched")
@@ -90,7 +98,10 @@ std::string DeviceProtocol::SendNextStoreMessage() {
   const PresetMessage message = store.take();
   if (!output_.SEND_SYSEX(message)) store.failed();
   if (!store.pending() && storingAll_ && store.sent() > store.failures()) {
-    state_.reference = storedBank_;
+    if (session)
+      session->stored(storedBank_);
+    else
+      state_.reference = storedBank_;
     if (bankMoved) bankMoved(storedBank_, "stored");
   }
   return store.progressNotice();

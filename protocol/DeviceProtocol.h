@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "model/EditSession.h"
 #include "model/EditorState.h"
 #include "protocol/BankTransfer.h"
 #include "protocol/Sysex.h"
@@ -54,6 +55,10 @@ class DeviceProtocol {
 
   BankFetch fetch;
   StoreSequence store;
+  // The editor's edit session: fetched presets and stored banks go through it, so a fetch is
+  // one undo step and moves the references. Without one (the command line) they go straight
+  // into the bank.
+  EditSession* session = nullptr;
   // Where the fetch's texts go: the window shows them. Called on the thread of the tick.
   std::function<void(const Notices&)> fetchNotices;
   // A fetch has filled the bank to its last preset: preset 1 is to be shown.

@@ -40,6 +40,7 @@ class DiskCommands : public LiveEditor {
     ASSERT_TRUE(folder.isValid());
     startDirectory = QDir::currentPath();
     state.bank = fileBank();
+    state.reference = state.bank;
     stepUp(6);  // preset 7
     tick();
     forget();

@@ -36,7 +36,11 @@ class FormTest : public ::testing::Test {
   EditorState state;
   RecordingOutput output;
   DeviceProtocol protocol{state, output};
-  std::unique_ptr<TForm1> form = std::make_unique<TForm1>(state, protocol);
+  EditSession session{state};
+  std::unique_ptr<TForm1> form = [this] {
+    protocol.session = &session;
+    return std::make_unique<TForm1>(state, protocol, session);
+  }();
 };
 
 }  // namespace kestralux::test

@@ -54,7 +54,8 @@ TEST_F(FormTest, ArrowsStepThroughPresetsOneToThirtyWithoutWrapping) {
     EditorState fresh;
     RecordingOutput out;
     DeviceProtocol proto(fresh, out);
-    TForm1 window(fresh, proto);
+    EditSession edits(fresh);
+    TForm1 window(fresh, proto, edits);
     clickUp(window, row.ups);
     clickDown(window, row.downs);
     EXPECT_EQ(window.PRESETUpDown->position(), row.position);
@@ -117,7 +118,8 @@ TEST_F(FormTest, TypedNamesAreStoredInCapitalsUpToNineteenCharacters) {
     EditorState fresh;
     RecordingOutput out;
     DeviceProtocol proto(fresh, out);
-    TForm1 window(fresh, proto);
+    EditSession edits(fresh);
+    TForm1 window(fresh, proto, edits);
     window.PRENAME->clear();
     typeText(window.PRENAME, QString::fromUtf8(row.typed));
     EXPECT_EQ(window.PRENAME->text(), QString::fromUtf8(row.boxShows));

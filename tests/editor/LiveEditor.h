@@ -157,7 +157,8 @@ class LiveEditor : public ::testing::Test {
                                        nullptr, boxes);
     // Ticks run when a test says so, never on their own.
     setup->interupt_timer->stop();
-    form = std::make_unique<TForm1>(state, protocol);
+    protocol.session = &session;
+    form = std::make_unique<TForm1>(state, protocol, session);
     form->show();
     forget();
   }
@@ -217,6 +218,7 @@ class LiveEditor : public ::testing::Test {
   MidiEngine engine{ports};
   EditorState state;
   DeviceProtocol protocol{state, engine};
+  EditSession session{state};
   int pauses = 0;
   int cardErrors = 0;
   std::unique_ptr<TMIDI_IO> setup;

@@ -46,6 +46,7 @@ const Messages kFlangerBurst = {
 
 TEST_F(LiveEditor, AStepSendsNothingAtOnceAndTheNextTickSendsThePresetWhole) {
   fillTremoloPreset(state.bank[1]);
+  state.reference = state.bank;  // as the bank started: not edited
 
   stepUp();
   EXPECT_TRUE(sent().empty());

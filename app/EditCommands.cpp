@@ -1,0 +1,166 @@
+// The EDIT menu: UNDO, REDO and COMPARE over the edit session, with the desktop's shortcuts;
+// what marks one user action as one undo step; and the preset number box's marks. The steps
+// and the references live in the core (model/EditSession); these handlers show what changed
+// and send it as an edit would.
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScrollBar>
+
+#include "app/Latin1.h"
+#include "app/TForm1.h"
+#include "app/UpDownArrows.h"
+#include "editor/EditorTables.h"
+
+namespace kestralux {
+
+namespace {
+
+bool isModifier(int key) {
+  return key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+         key == Qt::Key_AltGr;
+}
+
+// One user action is one undo step: a press (of a mouse button or a key) starts it, letting
+// go ends it, so a held arrow, an auto-repeating key or a drag is one step; a wheel notch is
+// one. A name is one step when it is finished, not one per letter. Touching a control while
+// comparing first brings the edited version back.
+class ActionBoundaries : public QObject {
+ public:
+  explicit ActionBoundaries(TForm1& form) : QObject(&form), form_(form) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || !form_.clientArea->isAncestorOf(widget)) return false;
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+        if (form_.session.comparing()) form_.endCompareByTouch();
+        form_.session.endAction();
+        break;
+      case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat() && !isModifier(key->key()) && form_.session.comparing()) form_.endCompareByTouch();
+        break;
+      }
+      case QEvent::MouseButtonRelease: form_.session.endAction(); break;
+      case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat() && widget != form_.PRENAME) form_.session.endAction();
+        break;
+      }
+      case QEvent::Wheel:
+        if (form_.session.comparing()) form_.endCompareByTouch();
+        // After the bar has taken the notch.
+        QMetaObject::invokeMethod(&form_, [session = &form_.session] { session->endAction(); }, Qt::QueuedConnection);
+        break;
+      default: break;
+    }
+    return false;
+  }
+
+ private:
+  TForm1& form_;
+};
+
+}  // namespace
+
+void TForm1::setUpEditing() {
+  UNDO1 = EDIT1->findChild<QAction*>("UNDO1");
+  REDO1 = EDIT1->findChild<QAction*>("REDO1");
+  COMPARE1 = EDIT1->findChild<QAction*>("COMPARE1");
+  UNDO1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  REDO1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  COMPARE1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+  for (QAction* action : {UNDO1, REDO1, COMPARE1}) action->setShortcutContext(Qt::WindowShortcut);
+  connect(UNDO1, &QAction::triggered, this, &TForm1::UNDO1Click);
+  connect(REDO1, &QAction::triggered, this, &TForm1::REDO1Click);
+  connect(COMPARE1, &QAction::triggered, this, &TForm1::COMPARE1Click);
+  connect(PRENAME, &QLineEdit::editingFinished, this, [this] { session.endAction(); });
+  qApp->installEventFilter(new ActionBoundaries(*this));
+  session.changed = [this] { updatePresetNumber(); };
+  UNDO1->setEnabled(false);
+  REDO1->setEnabled(false);
+}
+
+void TForm1::updatePresetNumber() {
+  UNDO1->setEnabled(session.canUndo());
+  REDO1->setEnabled(session.canRedo());
+  const int n = state.CurrentPreset + 1;
+  const bool marked = session.comparing() || session.edited(state.CurrentPreset);
+  // The box keeps the text it was given until there is a mark to show or to take away.
+  if (!marked && !PRENUM->text().endsWith(QLatin1Char('*')) && !PRENUM->text().startsWith(QLatin1String("COMPARE"))) return;
+  QString text = session.comparing() ? QStringLiteral("COMPARE  %1").arg(n) : QStringLiteral("PRESET   %1").arg(n);
+  if (!session.comparing() && session.edited(state.CurrentPreset)) text += QLatin1Char('*');
+  if (PRENUM->text() != text) PRENUM->setText(text);
+}
+
+void TForm1::UNDO1Click() {
+  const PresetRecord before = state.current();
+  showChange(session.undo(), before);
+}
+
+void TForm1::REDO1Click() {
+  const PresetRecord before = state.current();
+  showChange(session.redo(), before);
+}
+
+void TForm1::COMPARE1Click() {
+  const PresetRecord before = state.current();
+  showChange(session.compare(), before);
+}
+
+void TForm1::endCompareByTouch() {
+  session.endCompare();
+  state.SendSuppressed = true;
+  ShowPreset();
+  state.SendSuppressed = false;
+  // Now, before the touch acts on it.
+  protocol.SendWholePreset();
+}
+
+void TForm1::showChange(const BankChange& change, const PresetRecord& shownBefore) {
+  if (change.kind == BankChange::Kind::None) return;
+  if (change.kind == BankChange::Kind::Edit && change.preset == state.CurrentPreset) {
+    showMovedControls(shownBefore);
+  } else {
+    // Another preset is shown first, as a step of the arrows shows it; whole presets go out
+    // as one burst.
+    if (change.kind == BankChange::Kind::Edit) {
+      state.CurrentPreset = change.preset;
+      PRESETUpDown->setPosition(change.preset);
+      PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(change.preset + 1));
+    }
+    state.SendSuppressed = true;
+    ShowPreset();
+    state.SendSuppressed = false;
+    state.PresetResendPending = true;
+  }
+  updatePresetNumber();
+}
+
+void TForm1::showMovedControls(const PresetRecord& before) {
+  const EditSession::Showing showing(session);
+  const PresetRecord now = state.current();
+  const auto moved = [&](int parameter) { return now.value(parameter) != before.value(parameter); };
+  for (const StripRow& row : kStrips)
+    if (moved(row.parameter)) clientArea->findChild<QScrollBar*>(latin1(row.scrollBar))->setValue(now.value(row.parameter));
+  if (moved(AMP_TYPE)) AmpPanelClick(now.value(AMP_TYPE));
+  if (moved(EFFECT_SELECT)) {
+    if (QRadioButton* button = effectButtonOf(now.value(EFFECT_SELECT))) {
+      button->setChecked(true);
+      SelectEffect(now.value(EFFECT_SELECT));
+    }
+  }
+  if (moved(EFF_ADJUST1)) ScrollFX15->setValue(now.value(EFF_ADJUST1));
+  if (moved(EFF_ADJUST2)) ScrollFX16->setValue(now.value(EFF_ADJUST2));
+  if (moved(EFF_RATE)) ScrollRATE->setValue(now.value(EFF_RATE));
+  if (now.validName() != before.validName())
+    PRENAME->setText(now.validName() ? latin1Upper(latin1(*now.validName())) : QStringLiteral("NO PRESET HERE"));
+}
+
+}  // namespace kestralux

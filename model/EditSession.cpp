@@ -1,0 +1,181 @@
+#include "model/EditSession.h"
+
+#include <algorithm>
+
+namespace kestralux {
+
+namespace {
+
+PresetRecord& at(EditorState& state, int n) { return state.bank[static_cast<std::size_t>(n)]; }
+
+}  // namespace
+
+void EditSession::touch(Open& open, int n) {
+  open.try_emplace(n, at(state_, n));
+  // A new change: what was undone cannot come back over it.
+  redo_.clear();
+}
+
+void EditSession::close(Open& open, BankChange::Kind kind) {
+  Step step{kind, {}};
+  for (const auto& [n, before] : open)
+    if (at(state_, n) != before) step.records.push_back({n, before, at(state_, n)});
+  open.clear();
+  if (!step.records.empty()) push(std::move(step));
+}
+
+void EditSession::push(Step step) {
+  undo_.push_back(std::move(step));
+  if (undo_.size() > kUndoStepsKept) undo_.erase(undo_.begin());
+  redo_.clear();
+}
+
+bool EditSession::setValue(int parameter, std::int32_t value) {
+  PresetRecord changedValue = state_.current();
+  changedValue.setValue(parameter, value);
+  return write(changedValue);
+}
+
+bool EditSession::setName(std::string_view latin1) {
+  PresetRecord changedName = state_.current();
+  if (!changedName.storeName(latin1)) return false;
+  return write(changedName);
+}
+
+bool EditSession::write(const PresetRecord& record) {
+  const int n = state_.CurrentPreset;
+  PresetRecord& reference = state_.reference[static_cast<std::size_t>(n)];
+  if (record == state_.current()) return false;
+  if (showing_) {
+    // Written back by a control as it shows the preset (a value held to its range, the
+    // name box's text): no edit of the user's, so a preset kept as it was stays so.
+    if (reference == state_.current()) reference = record;
+  } else {
+    touch(user_, n);
+  }
+  state_.current() = record;
+  tell();
+  return true;
+}
+
+void EditSession::endAction() {
+  if (user_.empty()) return;
+  close(user_, BankChange::Kind::Edit);
+  tell();
+}
+
+void EditSession::loadPreset(int n, const PresetRecord& record) {
+  restoreCompared();
+  endAction();
+  Open open;
+  touch(open, n);
+  at(state_, n) = record;
+  state_.reference[static_cast<std::size_t>(n)] = record;
+  close(open, BankChange::Kind::Presets);
+  tell();
+}
+
+void EditSession::loadBank(std::span<const PresetRecord> records) {
+  restoreCompared();
+  endAction();
+  Open open;
+  for (std::size_t n = 0; n < records.size() && n < state_.bank.size(); ++n) {
+    touch(open, static_cast<int>(n));
+    state_.bank[n] = records[n];
+    state_.reference[n] = records[n];
+  }
+  close(open, BankChange::Kind::Presets);
+  tell();
+}
+
+void EditSession::fetched(int n, const PresetRecord& record) {
+  restoreCompared();
+  // An edit of this preset made before it arrived is a step of its own.
+  if (user_.count(n)) endAction();
+  touch(fetch_, n);
+  at(state_, n) = record;
+  state_.reference[static_cast<std::size_t>(n)] = record;
+  tell();
+}
+
+void EditSession::fetchEnded() {
+  close(fetch_, BankChange::Kind::Presets);
+  tell();
+}
+
+void EditSession::saved(int n) {
+  state_.reference[static_cast<std::size_t>(n)] = compared_ && compared_->first == n ? compared_->second : at(state_, n);
+  tell();
+}
+
+void EditSession::savedAll() {
+  state_.reference = state_.bank;
+  if (compared_) state_.reference[static_cast<std::size_t>(compared_->first)] = compared_->second;
+  tell();
+}
+
+void EditSession::stored(const PresetBank& asStored) {
+  state_.reference = asStored;
+  tell();
+}
+
+bool EditSession::edited(int n) const {
+  const PresetRecord& shown = compared_ && compared_->first == n ? compared_->second : state_.bank[static_cast<std::size_t>(n)];
+  return shown != state_.reference[static_cast<std::size_t>(n)];
+}
+
+BankChange EditSession::apply(const Step& step, bool forward) {
+  for (const Record& r : step.records) at(state_, r.preset) = forward ? r.after : r.before;
+  BankChange change{step.kind, step.records.front().preset};
+  return change;
+}
+
+BankChange EditSession::undo() {
+  restoreCompared();
+  endAction();
+  if (undo_.empty()) return {};
+  Step step = std::move(undo_.back());
+  undo_.pop_back();
+  const BankChange change = apply(step, false);
+  redo_.push_back(std::move(step));
+  tell();
+  return change;
+}
+
+BankChange EditSession::redo() {
+  restoreCompared();
+  endAction();
+  if (redo_.empty()) return {};
+  Step step = std::move(redo_.back());
+  redo_.pop_back();
+  const BankChange change = apply(step, true);
+  undo_.push_back(std::move(step));
+  tell();
+  return change;
+}
+
+BankChange EditSession::compare() {
+  if (compared_) return endCompare();
+  endAction();
+  const int n = state_.CurrentPreset;
+  compared_.emplace(n, at(state_, n));
+  at(state_, n) = state_.reference[static_cast<std::size_t>(n)];
+  tell();
+  return {BankChange::Kind::Presets, n};
+}
+
+BankChange EditSession::endCompare() {
+  if (!compared_) return {};
+  const int n = compared_->first;
+  restoreCompared();
+  tell();
+  return {BankChange::Kind::Presets, n};
+}
+
+void EditSession::restoreCompared() {
+  if (!compared_) return;
+  at(state_, compared_->first) = compared_->second;
+  compared_.reset();
+}
+
+}  // namespace kestralux

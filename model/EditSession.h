@@ -1,0 +1,123 @@
+#pragma once
+// The one place where the bank changes. Every edit of the preset on screen, every name, every
+// load, the presets a fetch brings and the references a save or a store moves pass through
+// here; each change is kept as an undo step, and each call says what changed so that the
+// window shows exactly that and the device hears what the window would send for it.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "model/EditorState.h"
+
+namespace kestralux {
+
+// What an undo, a redo or a compare changed.
+struct BankChange {
+  enum class Kind {
+    None,
+    Edit,     // values or the name of one preset: shown and sent control by control
+    Presets,  // whole presets replaced: the preset on screen shown and sent as one burst
+  };
+  Kind kind = Kind::None;
+  int preset = 0;  // for Edit, the preset it touched, which the window shows first
+};
+
+class EditSession {
+ public:
+  explicit EditSession(EditorState& state) : state_(state) {}
+
+  // An edit of the preset on screen. Edits until endAction() are one step: a held arrow, a
+  // drag, a name typed letter by letter. Returns whether the value changed.
+  bool setValue(int parameter, std::int32_t value);
+  bool setName(std::string_view latin1);
+  // The user let go: the next edit starts a new step.
+  void endAction();
+
+  // A preset file loaded into preset n, and a bank file's first records: one step each,
+  // and what they loaded is their reference.
+  void loadPreset(int n, const PresetRecord& record);
+  void loadBank(std::span<const PresetRecord> records);
+
+  // A fetch: the presets it brings are one step, apart from edits made while they arrive.
+  void fetched(int n, const PresetRecord& record);
+  void fetchEnded();
+
+  // A save or a store: these presets are now kept elsewhere as they are.
+  void saved(int n);
+  void savedAll();
+  void stored(const PresetBank& asStored);
+
+  // A preset that differs from its reference: values as last fetched, loaded, saved or stored.
+  bool edited(int n) const;
+
+  bool canUndo() const { return !undo_.empty() || !user_.empty(); }
+  bool canRedo() const { return !redo_.empty(); }
+  BankChange undo();
+  BankChange redo();
+  std::size_t steps() const { return undo_.size(); }
+
+  // COMPARE: the preset on screen shows its reference, then again the edited version. The
+  // bank holds the reference meanwhile; the edited version comes back on the second call, on
+  // endCompare, and before anything else changes the bank.
+  BankChange compare();
+  BankChange endCompare();
+  bool comparing() const { return compared_.has_value(); }
+
+  // While it lives, edits are written without becoming a step: the window moving its
+  // controls to show a record writes back what the record holds.
+  class Showing {
+   public:
+    explicit Showing(EditSession& session) : session_(session), was_(session.showing_) { session.showing_ = true; }
+    ~Showing() { session_.showing_ = was_; }
+    Showing(const Showing&) = delete;
+    Showing& operator=(const Showing&) = delete;
+
+   private:
+    EditSession& session_;
+    bool was_;
+  };
+
+  // Called after every change of the bank, the references or the history.
+  std::function<void()> changed;
+
+ private:
+  struct Record {
+    int preset;
+    PresetRecord before, after;
+  };
+  struct Step {
+    BankChange::Kind kind;
+    std::vector<Record> records;
+  };
+  // The records a step in the making has touched, as they were before it.
+  using Open = std::map<int, PresetRecord>;
+
+  bool write(const PresetRecord& record);
+  void touch(Open& open, int n);
+  void close(Open& open, BankChange::Kind kind);
+  void push(Step step);
+  BankChange apply(const Step& step, bool forward);
+  void restoreCompared();
+  void tell() {
+    if (changed) changed();
+  }
+
+  EditorState& state_;
+  Open user_;
+  Open fetch_;
+  std::vector<Step> undo_;
+  std::vector<Step> redo_;
+  // The edited version of the preset being compared, and its number.
+  std::optional<std::pair<int, PresetRecord>> compared_;
+  bool showing_ = false;
+};
+
+// More steps than anyone undoes; the oldest go first. Each holds only what it changed.
+inline constexpr std::size_t kUndoStepsKept = 100000;
+
+}  // namespace kestralux

@@ -1,0 +1,129 @@
+// The EDIT menu under a user's mouse and keys: one action is one step, Ctrl+Z and its
+// companions take it back and send what moves as an edit would, and COMPARE lets the user
+// hear the stored sound against the edited one.
+
+#include <QMenuBar>
+#include <QRadioButton>
+
+#include "app/ClickablePanel.h"
+#include "tests/editor/LiveEditor.h"
+
+namespace kestralux::test {
+namespace {
+
+class UndoCompare : public LiveEditor {
+ protected:
+  void SetUp() override {
+    LiveEditor::SetUp();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+  void key(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QTest::keyClick(form.get(), static_cast<Qt::Key>(key), modifiers);
+  }
+};
+
+// Each action, then Ctrl+Z: the record is as before and the device hears the live message of
+// each control that moved back; Ctrl+Y brings the action again.
+TEST_F(UndoCompare, OneActionIsOneStepAndItsUndoSendsWhatMoves) {
+  struct Row {
+    const char* what;
+    std::function<void(TForm1&)> act;
+    Messages undoSends;
+  };
+  const Row rows[] = {
+      {"an arrow held until it repeats",
+       [](TForm1& f) {
+         const QPoint arrow = scrollBarPart(f.ScrollGAIN, QStyle::SC_ScrollBarAddLine).center();
+         QTest::mousePress(f.ScrollGAIN, Qt::LeftButton, {}, arrow);
+         QTest::qWait(600);
+         QTest::mouseRelease(f.ScrollGAIN, Qt::LeftButton, {}, arrow);
+         ASSERT_GT(f.ScrollGAIN->value(), 2) << "the arrow did not repeat";
+       },
+       {param(0x00, 0x02, 0x00)}},
+      {"a click in the groove", [](TForm1& f) { move(f.ScrollBASS, Move::GrooveClick); }, {param(0x00, 0x04, 0x00)}},
+      {"a wheel notch", [](TForm1& f) { move(f.ScrollTREB, Move::WheelUp); }, {param(0x00, 0x06, 0x00)}},
+      {"an amp model", [](TForm1& f) { QTest::mouseClick(f.HIGAIN, Qt::LeftButton); }, {param(0x00, 0x01, 0x00), param(0x00, 0x03, 0x00)}},
+      {"an effect", [](TForm1& f) { QTest::mouseClick(f.FLANBTN, Qt::LeftButton); }, {param(0x00, 0x0E, 0x00)}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const PresetRecord before = state.current();
+    row.act(*form);
+    const PresetRecord after = state.current();
+    ASSERT_NE(after, before);
+    tick();
+    forget();
+
+    key(Qt::Key_Z);
+    EXPECT_EQ(state.current(), before);
+    EXPECT_EQ(hex(sent()), hex(row.undoSends));
+    tick();
+    EXPECT_EQ(sent().size(), row.undoSends.size()) << "nothing else goes out";
+    forget();
+
+    key(Qt::Key_Y);
+    EXPECT_EQ(state.current(), after);
+    EXPECT_FALSE(sent().empty());
+    key(Qt::Key_Z);
+    forget();
+  }
+  EXPECT_FALSE(form->UNDO1->isEnabled()) << "nothing left to undo";
+  EXPECT_TRUE(form->REDO1->isEnabled());
+  key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // redo, the other way
+  EXPECT_TRUE(form->UNDO1->isEnabled());
+}
+
+// An edit of another preset: the undo shows that preset first, as a step would, and the next
+// tick sends it whole.
+TEST_F(UndoCompare, UndoingAnEditOfAnotherPresetShowsItFirst) {
+  move(form->ScrollGAIN, Move::ArrowClick);
+  stepUp(2);
+  tick();
+  forget();
+  key(Qt::Key_Z);
+  EXPECT_EQ(state.CurrentPreset, 0);
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1");
+  EXPECT_EQ(form->ScrollGAIN->value(), 0);
+  EXPECT_TRUE(sent().empty());
+  tick();
+  ASSERT_EQ(sent().size(), 16u);
+  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x00));
+}
+
+// COMPARE sends the reference whole and says so; again, the edit; a control touched while
+// comparing brings the edit back and sends it before the touch acts on it.
+TEST_F(UndoCompare, CompareLetsTheStoredSoundBeHeard) {
+  for (int i = 0; i < 5; ++i) move(form->ScrollGAIN, Move::ArrowClick);
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1*");
+  tick();
+  forget();
+
+  key(Qt::Key_D);
+  EXPECT_EQ(form->PRENUM->text(), "COMPARE  1");
+  EXPECT_EQ(form->ScrollGAIN->value(), 0);
+  tick();
+  ASSERT_EQ(sent().size(), 16u);
+  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x00));
+  forget();
+
+  key(Qt::Key_D);
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1*");
+  tick();
+  ASSERT_EQ(sent().size(), 16u);
+  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x05));
+  forget();
+
+  key(Qt::Key_D);
+  tick();
+  forget();
+  move(form->ScrollGAIN, Move::ArrowClick);
+  ASSERT_EQ(sent().size(), 17u);
+  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x05)) << "the edit comes back first";
+  EXPECT_EQ(sent()[16], param(0x00, 0x02, 0x06)) << "then the touch acts on it";
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1*");
+  EXPECT_FALSE(session.comparing());
+}
+
+}  // namespace
+}  // namespace kestralux::test

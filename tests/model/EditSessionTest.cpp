@@ -1,0 +1,195 @@
+// The edit session: every change of the bank as an undo step, what an undo or a redo gives
+// back and says it changed, the references that mark a preset edited, and compare.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "model/EditSession.h"
+
+namespace kestralux {
+namespace {
+
+PresetRecord named(const char* name, int gain) {
+  PresetRecord r;
+  r.storeName(name);
+  r.setValue(AMP_GAIN, gain);
+  return r;
+}
+
+struct Fixture {
+  EditorState state;
+  EditSession session{state};
+  Fixture() {
+    for (int n = 0; n < kPresetCount; ++n) state.bank[static_cast<std::size_t>(n)] = named("START", n);
+    state.reference = state.bank;
+    state.CurrentPreset = 2;
+  }
+};
+
+// Each row: what the user did (one action), then one undo and one redo.
+TEST(EditSession, EachActionIsOneStepThatUndoAndRedoTakeBackAndBringAgain) {
+  struct Row {
+    const char* what;
+    std::function<void(EditSession&, EditorState&)> act;
+    BankChange undone;  // what the undo says it changed
+  };
+  const Row rows[] = {
+      {"a held arrow: many values, one step",
+       [](EditSession& s, EditorState&) {
+         for (int v = 3; v <= 9; ++v) s.setValue(AMP_GAIN, v);
+       },
+       {BankChange::Kind::Edit, 2}},
+      {"an amp model and a master in one action",
+       [](EditSession& s, EditorState&) {
+         s.setValue(AMP_TYPE, 7);
+         s.setValue(AMP_MASTER, 20);
+       },
+       {BankChange::Kind::Edit, 2}},
+      {"a name typed letter by letter",
+       [](EditSession& s, EditorState&) {
+         for (const char* name : {"C", "CR", "CRU", "CRUNCH"}) s.setName(name);
+       },
+       {BankChange::Kind::Edit, 2}},
+      {"an edit of preset 5, undone while preset 3 is shown",
+       [](EditSession& s, EditorState& st) {
+         st.CurrentPreset = 4;
+         s.setValue(DELAY_TIME, 200);
+         s.endAction();
+         st.CurrentPreset = 2;
+       },
+       {BankChange::Kind::Edit, 4}},
+      {"a preset file loaded", [](EditSession& s, EditorState&) { s.loadPreset(2, named("LOADED", 30)); },
+       {BankChange::Kind::Presets, 2}},
+      {"a bank of two records loaded",
+       [](EditSession& s, EditorState&) {
+         const PresetRecord two[] = {named("ONE", 1), named("TWO", 2)};
+         s.loadBank(two);
+       },
+       {BankChange::Kind::Presets, 0}},
+      {"a fetch, with an edit of the preset on screen while it arrives",
+       [](EditSession& s, EditorState&) {
+         s.fetched(0, named("START", 100));
+         s.fetched(1, named("START", 101));
+         s.setValue(AMP_BASS, 9);  // a step of its own, before the fetch's
+         s.endAction();
+         s.fetched(2, named("START", 102));
+         s.fetchEnded();
+       },
+       {BankChange::Kind::Presets, 0}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fixture f;
+    const PresetBank before = f.state.bank;
+    row.act(f.session, f.state);
+    f.session.endAction();
+    const PresetBank after = f.state.bank;
+    ASSERT_TRUE(f.session.canUndo());
+
+    const BankChange undone = f.session.undo();
+    EXPECT_EQ(undone.kind, row.undone.kind);
+    EXPECT_EQ(undone.preset, row.undone.preset);
+    if (std::string(row.what).rfind("a fetch", 0) == 0) {
+      // The edit made during the fetch is the older step: undoing the fetch leaves it.
+      EXPECT_EQ(f.state.bank[2].value(AMP_BASS), 9);
+      EXPECT_EQ(f.state.bank[2].value(AMP_GAIN), 2);
+      EXPECT_EQ(f.state.bank[0], before[0]);
+      f.session.undo();
+    }
+    EXPECT_EQ(f.state.bank, before);
+    EXPECT_TRUE(f.session.canRedo());
+    while (f.session.canRedo()) f.session.redo();
+    EXPECT_EQ(f.state.bank, after);
+  }
+}
+
+TEST(EditSession, ShowingAPresetIsNoStepAndANewEditDropsTheRedo) {
+  Fixture f;
+  {
+    const EditSession::Showing showing(f.session);
+    f.session.setValue(AMP_GAIN, 30);  // a control clamped to its range while shown
+  }
+  f.session.endAction();
+  EXPECT_FALSE(f.session.canUndo());
+  f.session.setValue(AMP_GAIN, 1);
+  f.session.endAction();
+  f.session.undo();
+  f.session.setValue(AMP_BASS, 4);
+  EXPECT_FALSE(f.session.canRedo());
+}
+
+TEST(EditSession, TenThousandStepsUndoToTheStart) {
+  Fixture f;
+  const PresetBank start = f.state.bank;
+  for (int k = 0; k < 10000; ++k) {
+    f.session.setValue(AMP_GAIN, k % 31);
+    f.session.setValue(AMP_BASS, (k + 1) % 31);
+    f.session.endAction();
+  }
+  EXPECT_GE(f.session.steps(), 9999u);
+  while (f.session.canUndo()) f.session.undo();
+  EXPECT_EQ(f.state.bank, start);
+}
+
+// A preset is edited while it differs from what was last fetched, loaded, saved or stored.
+TEST(EditSession, ReferencesMoveWithFetchLoadSaveAndStore) {
+  struct Row {
+    const char* what;
+    std::function<void(EditSession&, EditorState&)> keep;
+    bool editedAfter;
+  };
+  const Row rows[] = {
+      {"nothing kept", [](EditSession&, EditorState&) {}, true},
+      {"saved", [](EditSession& s, EditorState& st) { s.saved(st.CurrentPreset); }, false},
+      {"the bank saved", [](EditSession& s, EditorState&) { s.savedAll(); }, false},
+      {"stored", [](EditSession& s, EditorState& st) { s.stored(st.bank); }, false},
+      {"fetched over it", [](EditSession& s, EditorState& st) { s.fetched(2, st.bank[2]); s.fetchEnded(); }, false},
+      {"loaded over it", [](EditSession& s, EditorState&) { s.loadPreset(2, named("FILE", 5)); }, false},
+      {"saved, then undone", [](EditSession& s, EditorState& st) { s.saved(st.CurrentPreset); s.undo(); }, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fixture f;
+    EXPECT_FALSE(f.session.edited(2));
+    f.session.setValue(AMP_GAIN, 25);
+    f.session.endAction();
+    EXPECT_TRUE(f.session.edited(2));
+    row.keep(f.session, f.state);
+    EXPECT_EQ(f.session.edited(2), row.editedAfter);
+    EXPECT_FALSE(f.session.edited(3));
+  }
+}
+
+TEST(EditSession, CompareShowsTheReferenceAndChangesNothing) {
+  Fixture f;
+  f.session.setValue(AMP_GAIN, 25);
+  f.session.endAction();
+  const PresetBank edited = f.state.bank;
+  const std::size_t steps = f.session.steps();
+
+  EXPECT_EQ(f.session.compare().kind, BankChange::Kind::Presets);
+  EXPECT_TRUE(f.session.comparing());
+  EXPECT_EQ(f.state.bank[2].value(AMP_GAIN), 2) << "the reference is shown";
+  EXPECT_TRUE(f.session.edited(2)) << "the edit is still there";
+  f.session.compare();
+  EXPECT_FALSE(f.session.comparing());
+  EXPECT_EQ(f.state.bank, edited);
+  EXPECT_EQ(f.session.steps(), steps) << "compare is no step";
+
+  // Anything that changes the bank brings the edited version back first.
+  f.session.compare();
+  f.session.undo();
+  EXPECT_FALSE(f.session.comparing());
+  EXPECT_EQ(f.state.bank[2].value(AMP_GAIN), 2);
+  f.session.redo();
+  f.session.compare();
+  f.session.savedAll();
+  EXPECT_FALSE(f.session.edited(2)) << "what is saved is the edited version";
+  EXPECT_EQ(f.session.endCompare().kind, BankChange::Kind::Presets);
+  EXPECT_EQ(f.state.bank, edited);
+}
+
+}  // namespace
+}  // namespace kestralux
