@@ -18,19 +18,6 @@ std::string trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string latin1ToUtf8(const std::string& latin1) {
-  std::string out;
-  for (unsigned char c : latin1) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 // Pads to `width` display columns; UTF-8 continuation bytes take no column.
 std::string cell(const std::string& text, std::size_t width) {
   const auto columns = static_cast<std::size_t>(
@@ -48,24 +35,57 @@ std::string upper(std::string s) {
 struct Column {
   const char* heading;
   std::size_t width;
-  bool upperCase;  // as the window's value box shows it
+  int parameter;  // -1 for the number and the name
 };
 
 constexpr std::array<Column, 18> kColumns{{
-    {"#", 4, false},         {"NAME", 21, false},      {"AMP", 14, false},      {"GAIN", 6, true},
-    {"BASS", 6, true},       {"MID", 6, true},         {"TREBLE", 7, true},     {"VOLUME", 7, true},
-    {"GATE", 7, true},       {"REVERB", 7, true},      {"D.LEVEL", 8, true},    {"D.REGEN", 8, true},
-    {"D.PAN", 7, true},      {"D.TIME", 8, false},     {"EFFECT", 11, false},   {"ADJUST 1", 11, true},
-    {"ADJUST 2", 9, false},  {"RATE", 5, false},
+    {"#", 4, -1},                  {"NAME", 21, -1},            {"AMP", 14, AMP_TYPE},
+    {"GAIN", 6, AMP_GAIN},         {"BASS", 6, AMP_BASS},       {"MID", 6, AMP_MID},
+    {"TREBLE", 7, AMP_TREBLE},     {"VOLUME", 7, AMP_MASTER},   {"GATE", 7, GATE_THRES},
+    {"REVERB", 7, REV_LEVEL},      {"D.LEVEL", 8, DELAY_LEVEL}, {"D.REGEN", 8, DELAY_REGEN},
+    {"D.PAN", 7, DELAY_PAN},       {"D.TIME", 8, DELAY_TIME},   {"EFFECT", 11, EFFECT_SELECT},
+    {"ADJUST 1", 11, EFF_ADJUST1}, {"ADJUST 2", 9, EFF_ADJUST2}, {"RATE", 5, EFF_RATE},
 }};
 
-std::string stripCell(const PresetRecord& r, std::string_view scrollBar) {
-  const StripRow& row = *findStrip(scrollBar);
-  const int position = std::clamp(r.value(row.parameter), 0, row.maximum);
-  return trimmed(stripText(row, position, TextSource::Handler));
+}  // namespace
+
+std::string utf8OfLatin1(const std::string& latin1) {
+  std::string out;
+  for (unsigned char c : latin1) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
 }
 
-}  // namespace
+std::string shownValue(const PresetRecord& r, int parameter) {
+  const int effect = r.value(EFFECT_SELECT);
+  switch (parameter) {
+    case AMP_TYPE: {
+      const int amp = r.value(AMP_TYPE);
+      return amp >= 0 && amp < static_cast<int>(kAmpModels.size()) ? std::string(kAmpModels[static_cast<std::size_t>(amp)].caption)
+                                                                    : number(amp);
+    }
+    case EFFECT_SELECT: {
+      const EffectRow* fx = findEffect(effect);
+      return fx ? trimmed(std::string(fx->caption)) : number(effect);
+    }
+    case EFF_ADJUST1: return upper(trimmed(effect15Text(effect, std::clamp(r.value(EFF_ADJUST1), 0, kAdjustMaximum))));
+    case EFF_ADJUST2: return trimmed(effect16Text(std::clamp(r.value(EFF_ADJUST2), 0, kAdjustMaximum), TextSource::Handler));
+    case EFF_RATE:
+      return trimmed(rateText(effect, std::clamp(r.value(EFF_RATE), 0, effect == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum)));
+    default: break;
+  }
+  const auto row = std::find_if(kStrips.begin(), kStrips.end(), [&](const StripRow& s) { return s.parameter == parameter; });
+  if (row == kStrips.end()) return std::to_string(r.value(parameter));
+  const std::string text = trimmed(stripText(*row, std::clamp(r.value(parameter), 0, row->maximum), TextSource::Handler));
+  // The delay time's box shows "ms" as it is; the others show capitals.
+  return parameter == DELAY_TIME ? text : upper(text);
+}
 
 std::string presetListing(std::span<const PresetRecord> presets, int firstNumber) {
   std::string out;
@@ -73,36 +93,21 @@ std::string presetListing(std::span<const PresetRecord> presets, int firstNumber
   out.back() = '\n';
   int n = firstNumber;
   for (const PresetRecord& r : presets) {
-    const int ampType = r.value(AMP_TYPE);
-    const int effect = r.value(EFFECT_SELECT);
-    const EffectRow* fx = findEffect(effect);
+    const EffectRow* fx = findEffect(r.value(EFFECT_SELECT));
     const std::optional<std::string> name = r.validName();
-    const int rateMaximum = effect == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum;
-    const bool adjust1 = !fx || fx->adjust1Shown, adjust2 = !fx || fx->adjust2Shown, rate = !fx || fx->rateShown;
-    const std::array<std::string, 18> cells{
-        std::to_string(n++),
-        name ? latin1ToUtf8(*name) : "NO PRESET HERE",
-        ampType >= 0 && ampType < static_cast<int>(kAmpModels.size())
-            ? std::string(kAmpModels[static_cast<std::size_t>(ampType)].caption)
-            : number(ampType),
-        stripCell(r, "ScrollGAIN"),
-        stripCell(r, "ScrollBASS"),
-        stripCell(r, "ScrollMID"),
-        stripCell(r, "ScrollTREB"),
-        stripCell(r, "ScrollPVOL"),
-        stripCell(r, "ScrollGATE"),
-        stripCell(r, "ScrollREV"),
-        stripCell(r, "ScrollDLVL"),
-        stripCell(r, "ScrollDREG"),
-        stripCell(r, "ScrollDPAN"),
-        stripCell(r, "ScrollDTIME"),
-        fx ? trimmed(std::string(fx->caption)) : number(effect),
-        adjust1 ? trimmed(effect15Text(effect, std::clamp(r.value(EFF_ADJUST1), 0, kAdjustMaximum))) : "-",
-        adjust2 ? trimmed(effect16Text(std::clamp(r.value(EFF_ADJUST2), 0, kAdjustMaximum), TextSource::Handler)) : "-",
-        rate ? trimmed(rateText(effect, std::clamp(r.value(EFF_RATE), 0, rateMaximum))) : "-",
-    };
-    for (std::size_t c = 0; c < cells.size(); ++c)
-      out += cell(kColumns[c].upperCase ? upper(cells[c]) : cells[c], kColumns[c].width);
+    for (const Column& c : kColumns) {
+      std::string text;
+      if (c.parameter < 0) {
+        text = c.heading[0] == '#' ? std::to_string(n) : name ? utf8OfLatin1(*name) : "NO PRESET HERE";
+      } else {
+        // A control the effect hides shows no value.
+        const bool hidden = fx && ((c.parameter == EFF_ADJUST1 && !fx->adjust1Shown) ||
+                                   (c.parameter == EFF_ADJUST2 && !fx->adjust2Shown) || (c.parameter == EFF_RATE && !fx->rateShown));
+        text = hidden ? "-" : shownValue(r, c.parameter);
+      }
+      out += cell(text, c.width);
+    }
+    ++n;
     while (!out.empty() && out.back() == ' ') out.pop_back();
     out += '\n';
   }
