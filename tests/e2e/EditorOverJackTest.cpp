@@ -468,6 +468,70 @@ TEST_F(EditorOverJack, AComboThatComesBackIsHeardAgainWithoutAnEdit) {
   EXPECT_EQ(app->state.bank[5].value(AMP_GAIN), startBank()[5].value(AMP_GAIN));
 }
 
+// Three edits undone with Ctrl+Z put the combo's live values back; COMPARE sends the fetched
+// preset, again the edited one; a bank load undone sends the preset on screen as it was.
+TEST_F(EditorOverJack, UndoAndCompareReachTheCombo) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  clickPanel(form.REQUES);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ALL PRESETS RECEIVED"; }, 10000));
+  QTest::qWait(700);  // preset 1 shown and its changes sent
+  const auto lastValueOf = [&](const std::string& parameter) {
+    std::string last;
+    for (const std::string& l : deviceLines())
+      if (l.rfind("param " + parameter + " ", 0) == 0) last = l.substr(l.rfind('=') + 1);
+    return last;
+  };
+  const auto heardAfter = [&](std::size_t more) -> std::function<bool()> {
+    const std::size_t count = deviceLines().size() + more;
+    return [this, count] { return waitForDeviceLines(count); };
+  };
+  const std::string gain = lastValueOf("AMP_GAIN"), bass = lastValueOf("AMP_BASS"), amp = "0";
+  ASSERT_EQ(gain, "8");
+
+  std::function<bool()> heard = heardAfter(4);
+  press(form.ScrollGAIN, Qt::Key_Right);
+  press(form.ScrollBASS, Qt::Key_Right);
+  clickPanel(form.HIGAIN);
+  ASSERT_TRUE(heard());
+  EXPECT_EQ(lastValueOf("AMP_TYPE"), "5");
+  heard = heardAfter(4);
+  for (int i = 0; i < 3; ++i) QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_TRUE(heard());
+  EXPECT_EQ(lastValueOf("AMP_GAIN"), gain);
+  EXPECT_EQ(lastValueOf("AMP_BASS"), bass);
+  EXPECT_EQ(lastValueOf("AMP_TYPE"), amp);
+
+  press(form.ScrollGAIN, Qt::Key_Right);
+  heard = heardAfter(16);
+  QTest::keyClick(&form, Qt::Key_D, Qt::ControlModifier);
+  ASSERT_TRUE(heard()) << "compare sends the fetched preset whole";
+  EXPECT_EQ(lastValueOf("AMP_GAIN"), gain);
+  heard = heardAfter(16);
+  QTest::keyClick(&form, Qt::Key_D, Qt::ControlModifier);
+  ASSERT_TRUE(heard());
+  EXPECT_EQ(lastValueOf("AMP_GAIN"), "9");
+
+  PresetBank other = startBank();
+  other[0].setValue(AMP_GAIN, 20);
+  std::ofstream(dir / "other.bnk", std::ios::binary).write(reinterpret_cast<const char*>(other.data()), sizeof other);
+  heard = heardAfter(16);
+  test::answerFileDialog(QString::fromStdString((dir / "other.bnk").string()));
+  QTest::mouseClick(form.Load_all, Qt::LeftButton);
+  ASSERT_TRUE(heard());
+  EXPECT_EQ(lastValueOf("AMP_GAIN"), "20");
+  form.activateWindow();  // back from the file dialog
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  heard = heardAfter(16);
+  QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_TRUE(heard()) << "the load undone sends the preset on screen whole";
+  EXPECT_EQ(lastValueOf("AMP_GAIN"), "9");
+  EXPECT_EQ(cardErrors, 0);
+}
+
 // A device started after the editor shows up when the setup window opens again; the editor's
 // own ports never do.
 TEST_F(EditorOverJack, ADeviceStartedLaterIsListedWhenTheSetupWindowOpens) {
