@@ -41,6 +41,11 @@ values.</p>
 shows the value in the combo's own units, the change is kept in the preset on screen, and the
 combo plays it at once. Type a name of up to 19 characters in the name box under the preset
 number; names are kept in capitals.</p>
+<p><b>EDIT &gt; UNDO</b> (Ctrl+Z) takes back what you did last, one action at a time (a held
+arrow or a drag is one), and <b>REDO</b> (Ctrl+Shift+Z or Ctrl+Y) brings it again; the combo
+hears each change as it is undone. A <b>*</b> after the preset number means the preset differs
+from what was last fetched, loaded, saved or stored. <b>COMPARE</b> (Ctrl+D) lets you hear that
+stored sound; COMPARE again, or touching any control, brings your edit back.</p>
 
 <h3>5. Step through the presets</h3>
 <p>The small arrows beside the preset number step from preset 1 to preset 30. Each step shows
