@@ -87,18 +87,6 @@ void TForm1::setUpEditing() {
   REDO1->setEnabled(false);
 }
 
-void TForm1::updatePresetNumber() {
-  UNDO1->setEnabled(session.canUndo());
-  REDO1->setEnabled(session.canRedo());
-  const int n = state.CurrentPreset + 1;
-  const bool marked = session.comparing() || session.edited(state.CurrentPreset);
-  // The box keeps the text it was given until there is a mark to show or to take away.
-  if (!marked && !PRENUM->text().endsWith(QLatin1Char('*')) && !PRENUM->text().startsWith(QLatin1String("COMPARE"))) return;
-  QString text = session.comparing() ? QStringLiteral("COMPARE  %1").arg(n) : QStringLiteral("PRESET   %1").arg(n);
-  if (!session.comparing() && session.edited(state.CurrentPreset)) text += QLatin1Char('*');
-  if (PRENUM->text() != text) PRENUM->setText(text);
-}
-
 void TForm1::UNDO1Click() {
   const PresetRecord before = state.current();
   showChange(session.undo(), before);

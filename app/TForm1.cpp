@@ -559,23 +559,6 @@ void TForm1::ShowPreset() {
   updatePresetNumber();
 }
 
-void TForm1::PRESETUpDownClick() {
-  PRENUM->setText(QStringLiteral("PRESET   "));
-  state.CurrentPreset = PRESETUpDown->position();
-  PRENUM->setText(PRENUM->text() + QString::number(PRESETUpDown->position() + 1));
-  state.SendSuppressed = true;
-  ShowPreset();
-  state.SendSuppressed = false;
-  state.PresetResendPending = true;
-}
-
-void TForm1::CHANGE_PRESET_NAME() {
-  const QString text = PRENAME->text();
-  if (text.isEmpty() || text.size() >= layout::kNameBoxMaxLength) return;
-  const QByteArray latin1 = text.toLatin1();
-  session.setName(std::string_view(latin1.constData(), static_cast<std::size_t>(latin1.size())));
-}
-
 void TForm1::MIDISETUP1Click() { emit midiSetupRequested(); }
 void TForm1::HELP1Click() {}
 void TForm1::CONTENTS1Click() { emit helpRequested(kHelpContext); }
