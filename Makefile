@@ -21,11 +21,14 @@ package: build
 run: build
 	scripts/run-editor $(BUILD)
 
-# The tests under the address and undefined-behaviour sanitizers.
+# The tests under the address and undefined-behaviour sanitizers. A report of either fails
+# the test that made it: the build does not recover from one and the run halts at the first.
+# The benchmarks give figures, not a verdict, and figures under a sanitizer mean nothing.
+SANITIZER_OPTIONS = ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTRALUX_SANITIZE=ON
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && $(SANITIZER_OPTIONS) ctest --output-on-failure -j $(JOBS) -LE bench
 
 # The fuzz targets with clang and libFuzzer, each run for FUZZ_SECONDS from the saved inputs
 # in fuzz/corpus/ (new finds go to build-fuzz/corpus/, crashes to build-fuzz/).
