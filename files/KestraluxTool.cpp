@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "files/BankHistory.h"
+#include "files/PresetDiff.h"
 #include "files/PresetFiles.h"
 #include "files/PresetListing.h"
 #include "files/PresetTableExport.h"
@@ -39,7 +40,7 @@ struct BadUsage {
 struct Arguments {
   std::string command;
   std::vector<std::string> files;
-  std::optional<std::string> output, in, out, entry;
+  std::optional<std::string> output, in, out, entry, preset;
   bool partial = false;
 };
 
@@ -59,6 +60,8 @@ Arguments parse(const std::vector<std::string>& args) {
       a.in = value();
     } else if (arg == "--out") {
       a.out = value();
+    } else if (arg == "--preset") {
+      a.preset = value();
     } else if (arg == "--show") {
       a.entry = value();
     } else if (arg == "--partial") {
@@ -192,10 +195,8 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, bool 
   }
 }
 
-int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
-  expectFiles(a, 0);
-  const fs::path target = a.output.value_or("FULL1.bnk");
-  Link link;
+// Asks the combo for its bank and waits until the fetch has ended, telling how it goes.
+const BankFetch& requestBank(Link& link, const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   link.err = &err;
   openLink(link, a, factory, true);
   link.protocol->fetchNotices = [&](const Notices& notices) {
@@ -209,7 +210,14 @@ int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
     link.engine->pollTick(link.state, *link.protocol);
   }
   link.engine->CLOSE_MIDI_IN();
-  const BankFetch& result = link.protocol->fetch;
+  return link.protocol->fetch;
+}
+
+int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
+  expectFiles(a, 0);
+  const fs::path target = a.output.value_or("FULL1.bnk");
+  Link link;
+  const BankFetch& result = requestBank(link, a, err, factory);
   const bool whole = result.received() == kPresetCount && result.damaged().empty();
   if (result.received() == 0) throw BadInput{"no answer; nothing written"};
   if (!whole && !a.partial) {
@@ -220,6 +228,68 @@ int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   write(target, bankFileImage(link.state.bank));
   err << "kestralux-tool: bank written to " << target.string() << "\n";
   return whole ? kToolSuccess : kToolBadInput;
+}
+
+// One side of a diff: the presets of a .pre, .bnk or .syx, or the combo's bank. A .syx and
+// the combo carry no names.
+struct DiffSide {
+  std::vector<PresetRecord> presets;
+  bool names = true;
+};
+
+DiffSide readDiffSide(const std::string& what, const Arguments& a, std::ostream& err, const PortsFactory& factory) {
+  if (what == "combo") {
+    Link link;
+    const BankFetch& result = requestBank(link, a, err, factory);
+    if (result.received() != kPresetCount || !result.damaged().empty())
+      throw BadInput{"the combo's bank did not arrive whole"};
+    return {{link.state.bank.begin(), link.state.bank.end()}, false};
+  }
+  if (lower(fs::path(what).extension().string()) == ".syx") {
+    const Bytes data = readInput(what, kLargestSyx);
+    const SyxReading reading = readSyx(data);
+    if (!reading.error.empty()) throw BadInput{what + ": " + reading.error};
+    if (const auto* bank = std::get_if<PresetBank>(&reading.contents)) return {{bank->begin(), bank->end()}, false};
+    return {{std::get<PresetRecord>(reading.contents)}, false};
+  }
+  const auto presets = readPresets(what);
+  if (const auto* bank = std::get_if<PresetBank>(&presets)) return {{bank->begin(), bank->end()}, true};
+  return {{std::get<PresetRecord>(presets)}, true};
+}
+
+// Like diff(1): 0 when the same, 1 when they differ, 2 for bad input or usage.
+int diff(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFactory& factory) {
+  if (a.files.size() != 2) throw BadUsage{"diff takes two files (or combo)"};
+  int chosen = 0;
+  if (a.preset) {
+    const std::string& n = *a.preset;
+    const bool number = !n.empty() && n.size() < 3 && std::all_of(n.begin(), n.end(), [](unsigned char c) { return std::isdigit(c); });
+    if (!number || std::stoi(n) < 1 || std::stoi(n) > kPresetCount) throw BadUsage{"--preset takes a preset number 1..30"};
+    chosen = std::stoi(n);
+  }
+  DiffSide left, right;
+  try {
+    left = readDiffSide(a.files[0], a, err, factory);
+    right = readDiffSide(a.files[1], a, err, factory);
+  } catch (const BadInput& e) {
+    err << "kestralux-tool: " << e.why << "\n";
+    return kToolBadUsage;
+  }
+  // A bank side gives the chosen preset (preset 1 against a single preset) or all of them.
+  int first = 1;
+  const auto pick = [&](DiffSide& side, bool otherIsOne) {
+    if (side.presets.size() == 1) return;
+    const int n = chosen ? chosen : otherIsOne ? 1 : 0;
+    if (n == 0) return;
+    side.presets = {side.presets[static_cast<std::size_t>(n - 1)]};
+    first = n;
+  };
+  const bool leftOne = left.presets.size() == 1, rightOne = right.presets.size() == 1;
+  pick(left, rightOne);
+  pick(right, leftOne);
+  const std::string text = diffText(left.presets, right.presets, left.names && right.names, first);
+  out << text;
+  return text.empty() ? kToolSuccess : kToolBadInput;
 }
 
 int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
@@ -344,6 +414,7 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
   }
   if (a.command == "ports") return ports(a, out, factory);
   if (a.command == "history") return history(a, out);
+  if (a.command == "diff") return diff(a, out, err, factory);
   if (a.command == "fetch") return fetch(a, err, factory);
   if (a.command == "store") return store(a, err, factory);
   throw BadUsage{"unknown command " + a.command};
@@ -375,6 +446,12 @@ The KESTRALUX presets without the window.
       "only k of 30 presets received" after 2 s of silence, and writes nothing unless --partial.
   store FILE.bnk [--in N|NAME] [--out N|NAME]
       Store the bank into the combo: 30 messages, 60 ms apart.
+  diff A B [--preset N] [--in N|NAME] [--out N|NAME]
+      Compare two presets or banks, each a .pre, .bnk or .syx, or the word combo for a fetch
+      from the combo: one line per preset that differs and under it one line per parameter,
+      by the window's caption, with both values as the window shows them; names too where
+      both sides carry them. A .pre against a .bnk compares with preset 1 unless --preset N.
+      Exit status 0 when the same, 1 when different, 2 for bad input or usage.
   history [--show N]
       List the history of banks, newest first: every bank fetched or stored, by the editor or
       by this tool, and the editor's bank at the end of a run that changed it. --show N prints

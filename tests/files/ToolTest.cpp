@@ -202,6 +202,41 @@ TEST_F(Tool, FetchWritesAWholeBankOrNothing) {
   EXPECT_EQ(get("part.bnk"), bankFileImage(part));
 }
 
+// diff for pairs of files and the combo: what it prints and its exit status, as diff(1).
+TEST_F(Tool, DiffNamesEveryParameterThatDiffers) {
+  PresetBank changed = sampleBank();
+  changed[2].setValue(AMP_GAIN, 30);
+  changed[9].storeName("LEAD");
+  changed[0].setValue(EFF_ADJUST1, 15);
+  put("changed.bnk", bankFileImage(changed));
+  ASSERT_EQ(run({"to-syx", path("bank.bnk"), "-o", path("bank.syx")}), 0);
+  struct Row {
+    std::vector<std::string> args;
+    int exit;
+    std::string out;
+  };
+  const Row rows[] = {
+      {{"diff", path("bank.bnk"), path("bank.bnk")}, 0, ""},
+      {{"diff", path("bank.bnk"), path("changed.bnk")},
+       1,
+       "preset 1 \"SONG 1\"\n  EFFECT ADJUST 1 (DEPTH)  4.66 -> 5.00\n"
+       "preset 3 \"SONG 3\"\n  GAIN  1.00 -> 10.00\n"
+       "preset 10 \"SONG 10\"\n  NAME  \"SONG 10\" -> \"LEAD\"\n"},
+      // The messages carry no names: only values are compared.
+      {{"diff", path("bank.syx"), path("changed.bnk")}, 1, "preset 1\n"},
+      {{"diff", path("one.pre"), path("bank.bnk"), "--preset", "5"}, 0, ""},
+      {{"diff", path("one.pre"), path("changed.bnk")}, 1, "preset 1 \"SONG 5\"\n  NAME  \"SONG 5\" -> \"SONG 1\"\n"},
+      {{"diff", "combo", path("bank.bnk")}, 0, ""},
+      {{"diff", path("missing.pre"), path("bank.bnk")}, 2, ""},
+      {{"diff", path("bank.bnk")}, 2, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args[1] + " " + (row.args.size() > 2 ? row.args[2] : ""));
+    EXPECT_EQ(run(row.args), row.exit) << err.str();
+    EXPECT_EQ(out.str().substr(0, row.out.size()), row.out);
+  }
+}
+
 // Every fetch that brought a preset and every store leave a bank in the history; `history`
 // lists them newest first with what changed, and shows one.
 TEST_F(Tool, HistoryKeepsEveryBankThatCameOrWent) {
