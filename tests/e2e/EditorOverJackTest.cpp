@@ -310,9 +310,9 @@ TEST_F(EditorOverJack, WhatTheWindowShowsIsWhatTheDeviceHolds) {
     heard = lines.size();
   }
 
-  // The window, after all that.
+  // The window, after all that: preset 1, edited since the bank started.
   EXPECT_EQ(app->state.CurrentPreset, 0);
-  EXPECT_EQ(form.PRENUM->text(), "PRESET   1");
+  EXPECT_EQ(form.PRENUM->text(), "PRESET   1*");
   EXPECT_EQ(form.DTIMEEDIT->text(), "         1000 ms");
   EXPECT_EQ(form.DPANEDIT->text(), "        RIGHT");
   EXPECT_EQ(form.GATEEDIT->text(), "         -58DB");
@@ -439,7 +439,7 @@ TEST_F(EditorOverJack, AVanishedDeviceIsNoticedAndFoundAgain) {
 
   // Its answers come back too: a fetch from the device switched on again.
   clickPanel(form.REQUES);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return form.PRENUM->text() == "PRESET   1"; }, 10000))
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ALL PRESETS RECEIVED"; }, 10000))
       << "the fetch never ended; the caption reads " << form.REQUES->caption().toStdString();
   EXPECT_EQ(app->state.bank[5].value(AMP_GAIN), startBank()[5].value(AMP_GAIN));
 }
