@@ -1,0 +1,151 @@
+#include "protocol/ComboDetection.h"
+
+#include "midi/RxRing.h"
+
+namespace kestralux {
+
+namespace {
+
+// The message as the fetch would read it from the receive ring, so the detection takes
+// exactly what a fetch takes: an echo of our 10-byte request is too short to be anything.
+SlotReading readMessage(std::span<const std::uint8_t> message) {
+  RxRing ring;
+  if (ring.store(message) != RxStoreResult::Stored) return {};
+  return readSlot(ring.takeNext());
+}
+
+// A message of a bank answer, whole or damaged: the fetch needs the damaged ones too, to keep
+// every preset in its place.
+bool partOfAnswer(const SlotReading& reading) {
+  return reading.verdict != SlotVerdict::NotOurs &&
+         (reading.command == CMD_BANK_FIRST || reading.command == CMD_BANK_NEXT);
+}
+
+}  // namespace
+
+ComboDetection::ComboDetection(std::uint32_t outputCount, std::uint32_t inputCount, SendRequest send)
+    : outputCount_(outputCount), inputCount_(inputCount), send_(std::move(send)) {}
+
+ComboDetection::State ComboDetection::state() const {
+  switch (phase_) {
+    case Phase::Found:
+      return State::Found;
+    case Phase::NotFound:
+      return State::NotFound;
+    default:
+      return State::Running;
+  }
+}
+
+std::optional<ComboPair> ComboDetection::found() const {
+  if (phase_ != Phase::Found) return std::nullopt;
+  return ComboPair{*output_, input_};
+}
+
+ComboDetection::State ComboDetection::start(TransferClock::time_point now) {
+  heard_.assign(inputCount_, {});
+  answer_.clear();
+  answerEnded_ = false;
+  output_.reset();
+  requestsSent_ = 0;
+  if (outputCount_ == 0 || inputCount_ == 0) {
+    phase_ = Phase::NotFound;
+    return state();
+  }
+  askNext(now);
+  return state();
+}
+
+bool ComboDetection::ask(std::uint32_t output, TransferClock::time_point now) {
+  output_ = output;
+  for (auto& messages : heard_) messages.clear();
+  if (!send_ || !send_(output)) return false;
+  ++requestsSent_;
+  askedAt_ = now;
+  phase_ = Phase::Asking;
+  return true;
+}
+
+void ComboDetection::askNext(TransferClock::time_point now) {
+  for (std::uint32_t next = output_ ? *output_ + 1 : 0; next < outputCount_; ++next)
+    if (ask(next, now)) return;
+  phase_ = Phase::NotFound;
+}
+
+void ComboDetection::confirm(TransferClock::time_point now) {
+  if (ask(*output_, now)) {
+    phase_ = Phase::Confirming;
+    return;
+  }
+  askNext(now);
+}
+
+void ComboDetection::foundWith(std::vector<Message> answer, TransferClock::time_point now) {
+  answer_ = std::move(answer);
+  answerEnded_ = answer_.size() >= kPresetCount;
+  lastHeard_ = now;
+  phase_ = Phase::Found;
+  heard_.assign(inputCount_, {});
+}
+
+ComboDetection::State ComboDetection::receive(std::uint32_t input, std::span<const std::uint8_t> message,
+                                              TransferClock::time_point now) {
+  if (input >= inputCount_) return state();
+  const bool listening = phase_ == Phase::Asking || ((phase_ == Phase::CandidateAnswering || phase_ == Phase::Confirming ||
+                                                      phase_ == Phase::Found) && input == input_);
+  if (!listening || (phase_ == Phase::Found && answerEnded_)) return state();
+  const SlotReading reading = readMessage(message);
+  if (reading.verdict == SlotVerdict::NotOurs) return state();
+
+  std::vector<Message>& kept = phase_ == Phase::Found ? answer_ : heard_[input];
+  // An answer is 30 messages; what comes beyond is not kept, so a flood cannot grow it.
+  if (partOfAnswer(reading) && kept.size() < kPresetCount) {
+    kept.emplace_back(message.begin(), message.end());
+    lastHeard_ = now;
+  }
+  switch (phase_) {
+    case Phase::Asking:
+      if (reading.verdict != SlotVerdict::Whole) break;
+      input_ = input;
+      lastHeard_ = now;
+      if (requestsSent_ == 1) {
+        foundWith(std::move(kept), now);
+      } else {
+        phase_ = Phase::CandidateAnswering;
+        if (kept.size() >= kPresetCount) confirm(now);
+      }
+      break;
+    case Phase::CandidateAnswering:
+      if (kept.size() >= kPresetCount) confirm(now);
+      break;
+    case Phase::Confirming:
+      if (reading.verdict == SlotVerdict::Whole) foundWith(std::move(kept), now);
+      break;
+    case Phase::Found:
+      answerEnded_ = answer_.size() >= kPresetCount;
+      break;
+    default:
+      break;
+  }
+  return state();
+}
+
+ComboDetection::State ComboDetection::tick(TransferClock::time_point now) {
+  switch (phase_) {
+    case Phase::Asking:
+    case Phase::Confirming:
+      if (now - askedAt_ >= kDetectionWindow) askNext(now);
+      break;
+    case Phase::CandidateAnswering:
+      if (now - lastHeard_ >= kTransferSilenceLimit) confirm(now);
+      break;
+    case Phase::Found:
+      if (now - lastHeard_ >= kTransferSilenceLimit) answerEnded_ = true;
+      break;
+    default:
+      break;
+  }
+  return state();
+}
+
+}  // namespace kestralux

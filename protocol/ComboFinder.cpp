@@ -1,0 +1,67 @@
+#include "protocol/ComboFinder.h"
+
+#include <algorithm>
+
+#include "protocol/Sysex.h"
+
+namespace kestralux {
+
+ComboFinder::ComboFinder(PortsMaker makePorts, Poster post, Clock clock)
+    : makePorts_(std::move(makePorts)),
+      post_(std::move(post)),
+      clock_(std::move(clock)),
+      detection_(0, 0, nullptr) {}
+
+ComboFinder::~ComboFinder() { stop(); }
+
+ComboDetection::State ComboFinder::start() {
+  stop();
+  session_ = std::make_shared<int>(0);
+  sender_ = makePorts_ ? makePorts_() : nullptr;
+  outputNames_ = sender_ ? sender_->outputPortNames() : std::vector<std::string>{};
+  inputNames_ = sender_ ? sender_->inputPortNames() : std::vector<std::string>{};
+  detection_ = ComboDetection(static_cast<std::uint32_t>(outputNames_.size()),
+                              static_cast<std::uint32_t>(inputNames_.size()),
+                              [this](std::uint32_t output) { return sendRequest(output); });
+  if (!outputNames_.empty())
+    for (std::uint32_t input = 0; input < inputNames_.size(); ++input) listen(input);
+  return detection_.start(clock_());
+}
+
+void ComboFinder::listen(std::uint32_t input) {
+  std::unique_ptr<MidiPorts> ports = makePorts_();
+  if (!ports) return;
+  // Found by name: a port that came or went since the sender listed them shifts the numbers.
+  const std::vector<std::string> names = ports->inputPortNames();
+  const auto it = std::find(names.begin(), names.end(), inputNames_[input]);
+  if (it == names.end()) return;
+  const auto device = static_cast<std::uint32_t>(it - names.begin());
+  const std::weak_ptr<int> session = session_;
+  const bool open = ports->openInput(device, [this, session, input](std::vector<std::uint8_t> message) {
+    const TransferClock::time_point heard = clock_();
+    post_([this, session, input, heard, message = std::move(message)] {
+      if (session.lock()) detection_.receive(input, message, heard);
+    });
+  });
+  if (open) listeners_.push_back(std::move(ports));
+}
+
+bool ComboFinder::sendRequest(std::uint32_t output) {
+  if (!sender_) return false;
+  // The previous output stays open until now, so its request is not cut off on its way.
+  sender_->closeOutput();
+  const ParameterMessage request = buildParameterMessage(0, CODE_REQUEST_BANK, 0);
+  return sender_->openOutput(output) && sender_->sendMessage(request);
+}
+
+ComboDetection::State ComboFinder::tick() { return detection_.tick(clock_()); }
+
+void ComboFinder::stop() {
+  session_.reset();
+  for (auto& listener : listeners_) listener->closeInput();
+  listeners_.clear();
+  if (sender_) sender_->closeOutput();
+  sender_.reset();
+}
+
+}  // namespace kestralux

@@ -1,0 +1,66 @@
+#pragma once
+// The detection on MIDI ports. A MidiPorts holds one input connection, so the finder makes a
+// port object of its own to send on and one more for each input it listens to. Received
+// messages arrive on the backends' threads and are posted, with the time they came, to the
+// caller's thread, where the detection runs; nothing here blocks.
+//
+// The window: start() from a button or at start-up, tick() from its timer until the state is
+// no longer Running; once Found, go on ticking until detection().answerEnded(), then stop()
+// and take the answer as a fetch (see ComboDetection::answer()).
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "midi/MidiPorts.h"
+#include "protocol/ComboDetection.h"
+
+namespace kestralux {
+
+class ComboFinder {
+ public:
+  // Each call makes a new port object, or nothing when there is no MIDI system. They must all
+  // leave out the same own ports (make them with the program's own client name) so that
+  // their lists number the ports alike; RtMidiPorts leaves out every client whose name
+  // starts with its own, the finder's extra clients included.
+  using PortsMaker = std::function<std::unique_ptr<MidiPorts>()>;
+  // Runs `work` later on the caller's thread; called on the backends' threads.
+  using Poster = std::function<void(std::function<void()> work)>;
+  // Must be safe to call from the backends' threads too.
+  using Clock = std::function<TransferClock::time_point()>;
+
+  ComboFinder(PortsMaker makePorts, Poster post, Clock clock = [] { return TransferClock::now(); });
+  ~ComboFinder();
+  ComboFinder(const ComboFinder&) = delete;
+  ComboFinder& operator=(const ComboFinder&) = delete;
+
+  // Lists the ports, listens on every input and sends the first request.
+  ComboDetection::State start();
+  ComboDetection::State tick();
+  // Closes every connection the finder opened; messages still on their way are ignored.
+  // The detection's result stays.
+  void stop();
+
+  const ComboDetection& detection() const { return detection_; }
+  // The ports as they were listed at start(); the pair's numbers index these.
+  const std::vector<std::string>& outputNames() const { return outputNames_; }
+  const std::vector<std::string>& inputNames() const { return inputNames_; }
+
+ private:
+  bool sendRequest(std::uint32_t output);
+  void listen(std::uint32_t input);
+
+  PortsMaker makePorts_;
+  Poster post_;
+  Clock clock_;
+  std::unique_ptr<MidiPorts> sender_;
+  std::vector<std::unique_ptr<MidiPorts>> listeners_;
+  std::vector<std::string> outputNames_;
+  std::vector<std::string> inputNames_;
+  // One per start(); a posted message finds it gone after stop() or the finder's end.
+  std::shared_ptr<int> session_;
+  ComboDetection detection_;
+};
+
+}  // namespace kestralux
