@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include "files/PresetFiles.h"
+
 namespace kestralux {
 
 namespace {
@@ -45,8 +47,9 @@ const char* parameterNameOfCode(int code) {
   return parameterName(code - 1);
 }
 
-VirtualKestralux::VirtualKestralux(const PresetBank& bank) : bank_(bank) {}
-VirtualKestralux::VirtualKestralux(const PresetBank& bank, AnswerShape shape) : bank_(bank), shape_(shape) {}
+VirtualKestralux::VirtualKestralux(const PresetBank& bank) : VirtualKestralux(bank, AnswerShape{}) {}
+VirtualKestralux::VirtualKestralux(const PresetBank& bank, AnswerShape shape, int current)
+    : bank_(bank), shape_(shape), current_(std::clamp(current, 0, kPresetCount - 1)), sound_(bank_[static_cast<std::size_t>(current_)]) {}
 
 std::vector<PresetMessage> VirtualKestralux::bankAnswer() const {
   std::vector<PresetMessage> answer;
@@ -100,11 +103,13 @@ VirtualKestralux::Reception VirtualKestralux::receiveParameter(std::span<const s
   const int index = code - 1;
   // The two parameters wider than 7 bits carry their bit 7 in bit 0 of the context.
   if (index == DELAY_TIME || index == EFF_RATE) value |= (context & 1) << 7;
-  bank_[static_cast<std::size_t>(current_)].setValue(index, value);
-  return {Kind::Parameter,
-          std::string("param ") + parameterNameOfCode(code) + " ctx=" + hex(context) + " code=" + hex(code) +
-              " value=" + std::to_string(value),
-          {}};
+  const std::string description = std::string("param ") + parameterNameOfCode(code) + " ctx=" + hex(context) +
+                                  " code=" + hex(code) + " value=" + std::to_string(value);
+  PresetRecord alone{};
+  alone.setValue(index, value);
+  if (presetFault(alone)) return ignored(description + ", a value the combo has no control for", message);
+  sound_.setValue(index, value);
+  return {Kind::Parameter, description, {}};
 }
 
 VirtualKestralux::Reception VirtualKestralux::receivePreset(std::span<const std::uint8_t> message) {
@@ -123,6 +128,10 @@ VirtualKestralux::Reception VirtualKestralux::receivePreset(std::span<const std:
     what = "store-one 0x28";
   }
   if (command != CMD_STORE_ONE) storeCursor_ = record;
+  // Refused, but in a store-all it still holds its place, so the presets after it go to
+  // their own slots; and a bank written on exit always loads again.
+  if (const auto fault = presetFault(presetOfMessage(message)))
+    return ignored(what + ": " + describe(RecordFault{record, *fault}), message);
   DecodeDump(message, bank_[static_cast<std::size_t>(record)]);
   return {Kind::StoredPreset, what + " -> " + presetNumber(record), {}};
 }

@@ -1,6 +1,11 @@
 #pragma once
 // The device's side of the conversation, without any MIDI port: what a KESTRALUX does
 // with each message it receives. The kestralux-sim program puts it on virtual ports.
+//
+// Like the combo, it has a current sound (the edit buffer) and 30 stored slots: parameter
+// changes change the sound only; a store-one writes the current slot, a store-all every
+// slot; the bank answer carries the stored slots. So a fetch after live edits brings back
+// what is stored, not what is being played.
 
 #include <cstdint>
 #include <optional>
@@ -16,11 +21,11 @@ namespace kestralux {
 class VirtualKestralux {
  public:
   enum class Kind {
-    Ignored,        // not ours, malformed, or nothing to do
-    Parameter,      // a parameter of the current preset changed
+    Ignored,        // not ours, malformed, a value the combo has no control for, or nothing to do
+    Parameter,      // a parameter of the current sound changed
     Startup,        // the editor's start-up message
-    BankRequest,    // answered with the whole bank
-    StoredPreset,   // a preset message was written into the bank
+    BankRequest,    // answered with the stored slots
+    StoredPreset,   // a preset message was written into a stored slot
   };
 
   struct Reception {
@@ -38,12 +43,16 @@ class VirtualKestralux {
     bool silent = false;
   };
 
+  // The sound starts as stored slot `current` (0..29), as the combo's does when switched on.
   explicit VirtualKestralux(const PresetBank& bank = {});
-  VirtualKestralux(const PresetBank& bank, AnswerShape shape);
+  VirtualKestralux(const PresetBank& bank, AnswerShape shape, int current = 0);
 
   Reception receive(std::span<const std::uint8_t> message);
 
+  // The stored slots.
   const PresetBank& bank() const { return bank_; }
+  // The current sound: the current slot as stored, with every parameter change since.
+  const PresetRecord& sound() const { return sound_; }
   int currentPreset() const { return current_; }
   int startupCount() const { return startups_; }
 
@@ -58,9 +67,9 @@ class VirtualKestralux {
 
   PresetBank bank_;
   AnswerShape shape_;
-  // Edits and single stores go to the record under this number; nothing on the wire
-  // moves it, so it stays at the first preset.
+  // Single stores go to the slot under this number; nothing on the wire moves it.
   int current_ = 0;
+  PresetRecord sound_;
   // The record the last bank-store message wrote, empty until a 0x2A opens a transfer,
   // so a stray 0x2B can never overwrite a record.
   std::optional<int> storeCursor_;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -15,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "files/PresetFiles.h"
 #include "midi/RtMidiPorts.h"
 #include "sim/BankFile.h"
 #include "sim/VirtualKestralux.h"
@@ -33,16 +35,25 @@ struct Options {
   std::string name = "KESTRALUX";
   bool saveOnExit = false;
   bool verbose = false;
+  int current = 0;  // the current slot, 0..29
   VirtualKestralux::AnswerShape answer;
 };
 
+// Where --dump-on-exit FILE.bnk puts the current sound: FILE.pre beside it.
+std::filesystem::path soundDumpPath(const std::string& bankDump) {
+  return std::filesystem::path(bankDump).replace_extension(".pre");
+}
+
 void printUsage(std::ostream& out) {
-  out << "usage: kestralux-sim [--bank FILE.bnk] [--save-on-exit] [--dump-on-exit FILE.bnk]\n"
+  out << "usage: kestralux-sim [--bank FILE.bnk] [--current N] [--save-on-exit] [--dump-on-exit FILE.bnk]\n"
          "                     [--name NAME] [--verbose] [--answer N] [--damage K] [--silent]\n"
          "                     [--help] [--version]\n"
          "  --bank FILE.bnk         start with this bank (30 records of 88 bytes) instead of zeros\n"
-         "  --save-on-exit          write the bank back to the --bank file when stopped\n"
-         "  --dump-on-exit FILE     write the bank to FILE when stopped (SIGINT, SIGTERM)\n"
+         "  --current N             the current slot (1..30, default 1): the sound starts as it,\n"
+         "                          and a store-one writes it\n"
+         "  --save-on-exit          write the stored bank back to the --bank file when stopped\n"
+         "  --dump-on-exit FILE.bnk write the stored bank to FILE.bnk and the current sound to\n"
+         "                          FILE.pre beside it when stopped (SIGINT, SIGTERM)\n"
          "  --name NAME             port prefix, default KESTRALUX\n"
          "  --verbose               print one line per received message on standard output\n"
          "  --answer N              answer a bank request with only the first N presets (0..30)\n"
@@ -68,14 +79,17 @@ std::optional<Options> parseOptions(int argc, char** argv) {
       options.dumpFile = argv[++i];
     } else if (arg == "--name" && hasValue) {
       options.name = argv[++i];
-    } else if ((arg == "--answer" || arg == "--damage") && hasValue) {
-      const std::optional<int> n = presetCountArgument(argv[++i], arg == "--answer" ? 0 : 1);
+    } else if ((arg == "--answer" || arg == "--damage" || arg == "--current") && hasValue) {
+      const int lowest = arg == "--answer" ? 0 : 1;
+      const std::optional<int> n = presetCountArgument(argv[++i], lowest);
       if (!n) {
-        std::cerr << "kestralux-sim: " << arg << " takes a number from " << (arg == "--answer" ? 0 : 1)
-                  << " to " << kPresetCount << "\n";
+        std::cerr << "kestralux-sim: " << arg << " takes a number from " << lowest << " to " << kPresetCount << "\n";
         return std::nullopt;
       }
-      (arg == "--answer" ? options.answer.count : options.answer.damaged) = *n;
+      if (arg == "--current")
+        options.current = *n - 1;
+      else
+        (arg == "--answer" ? options.answer.count : options.answer.damaged) = *n;
     } else if (arg == "--silent") {
       options.answer.silent = true;
     } else if (arg == "--save-on-exit") {
@@ -96,6 +110,10 @@ std::optional<Options> parseOptions(int argc, char** argv) {
   }
   if (options.saveOnExit && !options.bankFile) {
     std::cerr << "kestralux-sim: --save-on-exit needs --bank FILE.bnk\n";
+    return std::nullopt;
+  }
+  if (options.dumpFile && soundDumpPath(*options.dumpFile) == std::filesystem::path(*options.dumpFile)) {
+    std::cerr << "kestralux-sim: --dump-on-exit takes the bank's file; the sound goes to a .pre beside it\n";
     return std::nullopt;
   }
   return options;
@@ -157,7 +175,7 @@ int main(int argc, char** argv) {
     }
     bank = *loaded;
   }
-  VirtualKestralux device(bank, options->answer);
+  VirtualKestralux device(bank, options->answer, options->current);
 
   struct sigaction action {};
   action.sa_handler = requestStop;
@@ -194,7 +212,14 @@ int main(int argc, char** argv) {
 
   ports.close();
   bool written = true;
-  if (options->dumpFile) written = writeBank(*options->dumpFile, device.bank()) && written;
+  if (options->dumpFile) {
+    written = writeBank(*options->dumpFile, device.bank()) && written;
+    std::string error;
+    if (!writeFileAtomically(soundDumpPath(*options->dumpFile), presetFileImage(device.sound()), error)) {
+      std::cerr << "kestralux-sim: " << error << "\n";
+      written = false;
+    }
+  }
   if (options->saveOnExit) written = writeBank(*options->bankFile, device.bank()) && written;
   return written ? 0 : 1;
 }

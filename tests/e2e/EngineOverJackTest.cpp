@@ -135,9 +135,20 @@ TEST_F(EngineOverJack, StartAndParameterMessagesArriveByteForByte) {
         << burst[std::size(edits) + static_cast<std::size_t>(i)];
   }
 
+  // The edits went to the device's current sound: a fetch brings back its stored preset 1
+  // as it was.
+  const PresetRecord played = state.current();
+  engine.OPEN_MIDI_IN();
+  protocol.RequestBank();
+  ASSERT_TRUE(gui.runUntil([&] { return engine.rx.waiting() >= 30; }, 10s));
+  engine.pollTick(state, protocol);
+  EXPECT_EQ(protocol.fetch.received(), 30);
+  for (int i = 0; i < kParameterCount; ++i) EXPECT_EQ(state.bank[0].value(i), distinctBank()[0].value(i)) << i;
+
   ASSERT_EQ(sim->stop(), 0);
-  const PresetBank after = dumpedBank();
-  for (const auto& e : edits) EXPECT_EQ(after[0].value(e.index), e.value) << e.line;
+  EXPECT_EQ(dumpedBank(), distinctBank());
+  const PresetRecord sound = e2e::dumpedSound(dir);
+  for (int i = 0; i < kParameterCount; ++i) EXPECT_EQ(sound.value(i), played.value(i)) << i;
 }
 
 TEST_F(EngineOverJack, BankAnswerReachesTheRingWholeAndInOrder) {

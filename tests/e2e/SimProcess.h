@@ -90,8 +90,9 @@ class SimProcess {
 };
 
 // kestralux-sim started in `dir` with `bank` as dir/<tag>start.bnk, printing what it receives
-// to dir/<tag>sim.out and writing its bank to dir/<tag>end.bnk when it stops. `options` go on
-// its command line (a port name, a shaped answer).
+// to dir/<tag>sim.out and writing its stored bank to dir/<tag>end.bnk and its current sound to
+// dir/<tag>end.pre when it stops. `options` go on its command line (a port name, a shaped
+// answer).
 inline std::unique_ptr<SimProcess> startSimulator(const std::filesystem::path& dir, const PresetBank& bank,
                                                   std::vector<std::string> options = {},
                                                   const std::string& tag = "") {
@@ -101,6 +102,13 @@ inline std::unique_ptr<SimProcess> startSimulator(const std::filesystem::path& d
                                 (dir / (tag + "end.bnk")).string()};
   args.insert(args.end(), options.begin(), options.end());
   return std::make_unique<SimProcess>(KESTRALUX_SIM_PROGRAM, std::move(args), dir / (tag + "sim.out"));
+}
+
+// The current sound a stopped simulator started by startSimulator wrote.
+inline PresetRecord dumpedSound(const std::filesystem::path& dir, const std::string& tag = "") {
+  PresetRecord sound{};
+  std::ifstream(dir / (tag + "end.pre"), std::ios::binary).read(reinterpret_cast<char*>(sound.bytes.data()), sizeof sound.bytes);
+  return sound;
 }
 
 }  // namespace kestralux::e2e

@@ -44,7 +44,9 @@ PresetRecord recordWithGain(int gain, int delayTime = 0) {
   return r;
 }
 
-TEST(VirtualKestralux, ParameterMessagesSetTheCurrentPreset) {
+// A live edit changes the current sound only: the stored slots, which a fetch brings back,
+// stay as they were.
+TEST(VirtualKestralux, ParameterMessagesSetTheCurrentSound) {
   struct Case {
     int context, code, valueByte;
     int index;
@@ -85,9 +87,10 @@ TEST(VirtualKestralux, ParameterMessagesSetTheCurrentPreset) {
     EXPECT_EQ(reception.description, c.description);
     EXPECT_TRUE(reception.answer.empty());
 
-    PresetBank expected = start;
-    expected[device.currentPreset()].setValue(c.index, c.stored);
-    EXPECT_EQ(device.bank(), expected);
+    PresetRecord expected = start[device.currentPreset()];
+    expected.setValue(c.index, c.stored);
+    EXPECT_EQ(device.sound(), expected);
+    EXPECT_EQ(device.bank(), start);
   }
 }
 
@@ -188,11 +191,13 @@ TEST(VirtualKestralux, StoreCursorRules) {
     std::uint8_t command;
     int gain;
     Kind kind;
+    int ampModel = 0;
   };
   struct Case {
     const char* name;
     std::vector<Step> steps;
     std::vector<std::pair<int, int>> recordGains;  // record, gain afterwards
+    int current = 0;
   };
   std::vector<Step> fullThenOneMore{{CMD_BANK_FIRST, 50, Kind::StoredPreset}};
   for (int n = 1; n < kPresetCount; ++n) fullThenOneMore.push_back({CMD_BANK_NEXT, 50 + n, Kind::StoredPreset});
@@ -209,11 +214,20 @@ TEST(VirtualKestralux, StoreCursorRules) {
         {CMD_BANK_NEXT, 91, Kind::StoredPreset}},
        {{0, 77}, {1, 91}, {2, 2}}},
       {"0x2B past the last preset is ignored", fullThenOneMore, {{0, 50}, {28, 78}, {29, 79}}},
+      {"a refused 0x2B holds its place",
+       {{CMD_BANK_FIRST, 90, Kind::StoredPreset}, {CMD_BANK_NEXT, 91, Kind::Ignored, kAmpModelCount},
+        {CMD_BANK_NEXT, 92, Kind::StoredPreset}},
+       {{0, 90}, {1, 1}, {2, 92}}},
+      {"0x28 writes the current slot given at start", {{CMD_STORE_ONE, 77, Kind::StoredPreset}}, {{0, 0}, {5, 77}}, 5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    VirtualKestralux device(numberedBank());
-    for (const Step& s : c.steps) EXPECT_EQ(device.receive(preset(s.command, recordWithGain(s.gain))).kind, s.kind);
+    VirtualKestralux device(numberedBank(), {}, c.current);
+    for (const Step& s : c.steps) {
+      PresetRecord record = recordWithGain(s.gain);
+      record.setValue(AMP_TYPE, s.ampModel);
+      EXPECT_EQ(device.receive(preset(s.command, record)).kind, s.kind);
+    }
     for (const auto& [record, gain] : c.recordGains) EXPECT_EQ(device.bank()[record].value(AMP_GAIN), gain) << record;
   }
 }
@@ -251,6 +265,13 @@ TEST(VirtualKestralux, IgnoresWhatIsNotItsOwnAndChangesNothing) {
       {"preset with a wrong checksum", badChecksum},
       {"preset one byte short", truncatedPreset},
       {"preset without end byte", presetWithoutEnd},
+      {"amp model 16 in a live edit", parameter(0, 1, 16)},
+      {"effect code 1 in a live edit", parameter(0, 14, 1)},
+      {"store-one of effect code 3", [] {
+         PresetRecord r;
+         r.setValue(EFFECT_SELECT, 3);
+         return preset(CMD_STORE_ONE, r);
+       }()},
       {"request command as a preset length", [] {
          Bytes b = preset(CMD_BANK_FIRST, PresetRecord{});
          b[5] = CMD_PARAMETER;
@@ -266,12 +287,13 @@ TEST(VirtualKestralux, IgnoresWhatIsNotItsOwnAndChangesNothing) {
     EXPECT_EQ(reception.description.rfind("ignored: ", 0), 0u) << reception.description;
     EXPECT_TRUE(reception.answer.empty());
     EXPECT_EQ(device.bank(), start);
+    EXPECT_EQ(device.sound(), start[0]);
     EXPECT_EQ(device.startupCount(), 0);
   }
 }
 
 // Random bytes behind a header of ours reach every branch; whatever is rejected must
-// leave the bank as it was.
+// leave the bank and the sound as they were, and both only ever hold presets.
 TEST(VirtualKestralux, RandomInputNeverCorruptsTheBank) {
   std::mt19937 random(20240607);
   VirtualKestralux device(numberedBank());
@@ -286,13 +308,16 @@ TEST(VirtualKestralux, RandomInputNeverCorruptsTheBank) {
     if (!message.empty() && random() % 2) message.back() = 0xF7;
 
     const PresetBank before = device.bank();
+    const PresetRecord soundBefore = device.sound();
     const auto reception = device.receive(message);
-    if (reception.kind == Kind::Ignored || reception.kind == Kind::BankRequest || reception.kind == Kind::Startup)
+    if (reception.kind == Kind::Ignored || reception.kind == Kind::BankRequest || reception.kind == Kind::Startup) {
       ASSERT_EQ(device.bank(), before) << reception.description;
-    else
+      ASSERT_EQ(device.sound(), soundBefore) << reception.description;
+    } else {
       ++accepted;
-    for (const PresetRecord& r : device.bank())
-      for (int i = 0; i < kParameterCount; ++i) ASSERT_TRUE(r.value(i) >= 0 && r.value(i) <= 255);
+    }
+    for (const PresetRecord& r : device.bank()) ASSERT_TRUE(isPreset(r)) << reception.description;
+    ASSERT_TRUE(isPreset(device.sound())) << reception.description;
   }
   EXPECT_GT(accepted, 0) << "the random input never reached the applying branches";
 }
