@@ -16,8 +16,10 @@
 #include "files/PresetTableExport.h"
 #include "files/Syx.h"
 #include "midi/ComboConfig.h"
+#include "midi/ComboPorts.h"
 #include "midi/MidiEngine.h"
 #include "model/EditorState.h"
+#include "protocol/ComboFinder.h"
 #include "protocol/DeviceProtocol.h"
 
 namespace kestralux {
@@ -42,6 +44,7 @@ struct Arguments {
   std::vector<std::string> files;
   std::optional<std::string> output, in, out, entry, preset;
   bool partial = false;
+  bool save = false;
 };
 
 Arguments parse(const std::vector<std::string>& args) {
@@ -66,6 +69,8 @@ Arguments parse(const std::vector<std::string>& args) {
       a.entry = value();
     } else if (arg == "--partial") {
       a.partial = true;
+    } else if (arg == "--save") {
+      a.save = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw BadUsage{"unknown option " + arg};
     } else {
@@ -358,6 +363,39 @@ int history(const Arguments& a, std::ostream& out) {
   return kToolSuccess;
 }
 
+// The bank request on each output in turn, every input listened to; prints the pair, and with
+// --save remembers it in the working directory as the editor's setup window does.
+int detect(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFactory& factory) {
+  expectFiles(a, 0);
+  Inbox inbox;
+  ComboFinder finder(factory, [&inbox](std::function<void()> work) { inbox.post(std::move(work)); });
+  ComboDetection::State state = finder.start();
+  while (state == ComboDetection::State::Running) {
+    std::this_thread::sleep_for(10ms);
+    inbox.runPosted();
+    state = finder.tick();
+  }
+  finder.stop();
+  const std::vector<std::string>& outputs = finder.outputNames();
+  const std::vector<std::string>& inputs = finder.inputNames();
+  const std::optional<ComboPair> pair = finder.detection().found();
+  if (!pair) {
+    if (outputs.empty() || inputs.empty())
+      throw BadInput{std::string("no combo found: there is no MIDI ") + (outputs.empty() ? "output" : "input") + " port"};
+    throw BadInput{"no combo found: no answer within 1 s on any of " + std::to_string(outputs.size()) + " MIDI output" +
+                   (outputs.size() == 1 ? "" : "s")};
+  }
+  out << "MIDI OUTPUT  " << pair->output << "  " << outputs[pair->output] << "\n"
+      << "MIDI INPUT   " << pair->input << "  " << inputs[pair->input] << "\n";
+  if (a.save) {
+    if (!SAVE_CONFIG({pair->output, pair->input})) throw BadInput{std::string("cannot write ") + kComboConfigName};
+    if (!SAVE_PORT_NAMES({outputs[pair->output], inputs[pair->input]}, kComboPortsName))
+      throw BadInput{std::string("cannot write ") + kComboPortsName};
+    err << "kestralux-tool: " << kComboConfigName << " and " << kComboPortsName << " written\n";
+  }
+  return kToolSuccess;
+}
+
 int ports(const Arguments& a, std::ostream& out, const PortsFactory& factory) {
   expectFiles(a, 0);
   std::unique_ptr<MidiPorts> p = factory ? factory() : nullptr;
@@ -413,6 +451,7 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
     return kToolSuccess;
   }
   if (a.command == "ports") return ports(a, out, factory);
+  if (a.command == "detect") return detect(a, out, err, factory);
   if (a.command == "history") return history(a, out);
   if (a.command == "diff") return diff(a, out, err, factory);
   if (a.command == "fetch") return fetch(a, err, factory);
@@ -441,6 +480,11 @@ The KESTRALUX presets without the window.
       other than 30, is refused and nothing is written.
   ports
       List the MIDI input and output ports, numbered as the editor's MIDI setup window does.
+  detect [--save]
+      Find the combo: the bank request goes to each output in turn and every input listens;
+      the input that brings a preset within 1 s pairs with that output. Prints the pair (the
+      first found, when two combos answer); --save writes it to combo.cfg and combo.ports in
+      the working directory, as the editor's MIDI setup does. Exit 1 when no combo answers.
   fetch [-o OUT.bnk] [--in N|NAME] [--out N|NAME] [--partial]
       Ask the combo for its bank and write it (default FULL1.bnk). Fails with "no answer" or
       "only k of 30 presets received" after 2 s of silence, and writes nothing unless --partial.

@@ -51,11 +51,12 @@ class ToolOverJack : public ::testing::Test {
     ASSERT_TRUE(sim->waitForLines("kestralux-sim:", 1)) << "the simulator did not start";
   }
 
-  // The tool's exit status; what it said goes to `said`.
-  int tool(const std::string& arguments) {
-    const std::string command = std::string(KESTRALUX_TOOL_PROGRAM) + " " + arguments +
-                                " --in 'KESTRALUX MIDI OUT' --out 'KESTRALUX MIDI IN' >" + (dir / "printed").string() + " 2>" +
-                                (dir / "said").string();
+  // The tool's exit status, run in `dir`, on the simulator's ports unless `namedPorts` is false;
+  // what it said goes to `said`, what it printed to `printed`.
+  int tool(const std::string& arguments, bool namedPorts = true) {
+    const std::string command = "cd '" + dir.string() + "' && " + KESTRALUX_TOOL_PROGRAM + " " + arguments +
+                                (namedPorts ? " --in 'KESTRALUX MIDI OUT' --out 'KESTRALUX MIDI IN'" : "") + " >" +
+                                (dir / "printed").string() + " 2>" + (dir / "said").string();
     const int status = std::system(command.c_str());
     std::ifstream in(dir / "said");
     said.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -87,6 +88,38 @@ TEST_F(ToolOverJack, FetchThenStoreAnotherBank) {
   ASSERT_TRUE(sim->waitForLines("store-all", 30));
   ASSERT_EQ(sim->stop(), 0);
   EXPECT_EQ(valuesOf(bankIn(dir / "end.bnk")), valuesOf(deviceBank(7)));
+}
+
+// A device that never answers is listed first; detect asks it, goes on to the combo, and
+// --save remembers the combo so that a fetch with no ports named reaches it.
+TEST_F(ToolOverJack, DetectFindsTheComboBehindAForeignDevice) {
+  auto foreign = e2e::startSimulator(dir, PresetBank{}, {"--name", "FOREIGN", "--silent"}, "foreign-");
+  ASSERT_TRUE(foreign->waitForLines("kestralux-sim:", 1));
+  startDevice(deviceBank(2));
+  ASSERT_EQ(tool("ports", false), 0) << said;
+  const std::string listed = printed;
+  for (const char* side : {" MIDI OUT:", " MIDI IN:"})
+    ASSERT_LT(listed.find(std::string("FOREIGN") + side), listed.find(std::string("KESTRALUX") + side))
+        << "the foreign device is listed first:\n" << listed;
+
+  const auto begun = std::chrono::steady_clock::now();
+  ASSERT_EQ(tool("detect --save", false), 0) << said;
+  RecordProperty("detect_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                   std::chrono::steady_clock::now() - begun).count()));
+  EXPECT_EQ(printed, "MIDI OUTPUT  1  KESTRALUX MIDI IN:in\nMIDI INPUT   1  KESTRALUX MIDI OUT:out\n");
+  EXPECT_EQ(said, "kestralux-tool: combo.cfg and combo.ports written\n");
+  EXPECT_TRUE(foreign->waitForLines("bank request", 1)) << "the foreign device was asked first";
+  EXPECT_EQ(readFileStart(dir / "combo.cfg", 100), (Bytes{1, 0, 0, 0, 1, 0, 0, 0}));
+  const Bytes ports = readFileStart(dir / "combo.ports", 1000).value_or(Bytes{});
+  EXPECT_EQ(std::string(ports.begin(), ports.end()), "output=KESTRALUX MIDI IN:in\ninput=KESTRALUX MIDI OUT:out\n");
+
+  ASSERT_EQ(tool("fetch -o " + (dir / "found.bnk").string(), false), 0) << said;
+  EXPECT_EQ(bankIn(dir / "found.bnk"), valuesOf(deviceBank(2)));
+
+  foreign->stop();
+  sim->stop();
+  EXPECT_EQ(tool("detect", false), 1);
+  EXPECT_EQ(said, "kestralux-tool: no combo found: there is no MIDI output port\n");
 }
 
 TEST_F(ToolOverJack, BrokenFetchWritesNothing) {

@@ -202,6 +202,24 @@ TEST_F(Tool, FetchWritesAWholeBankOrNothing) {
   EXPECT_EQ(get("part.bnk"), bankFileImage(part));
 }
 
+TEST_F(Tool, DetectPrintsThePairOrSaysNoneAnswered) {
+  struct Row {
+    int answered;
+    int exit;
+    std::string out, err;
+  };
+  const Row rows[] = {
+      {30, 0, "MIDI OUTPUT  0  COMBO IN\nMIDI INPUT   0  COMBO OUT\n", ""},
+      {0, 1, "", "kestralux-tool: no combo found: no answer within 1 s on any of 1 MIDI output\n"},
+  };
+  for (const Row& row : rows) {
+    answered = row.answered;
+    EXPECT_EQ(run({"detect"}), row.exit);
+    EXPECT_EQ(out.str(), row.out);
+    EXPECT_EQ(err.str(), row.err);
+  }
+}
+
 // diff for pairs of files and the combo: what it prints and its exit status, as diff(1).
 TEST_F(Tool, DiffNamesEveryParameterThatDiffers) {
   PresetBank changed = sampleBank();
