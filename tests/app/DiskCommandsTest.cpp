@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 
+#include "files/BankHistory.h"
 #include "files/PresetFiles.h"
 #include "files/PresetTableExport.h"
 #include "tests/FileSizeLimit.h"
@@ -120,6 +121,9 @@ TEST_F(DiskCommands, EveryCommandAsItsRowSays) {
     EXPECT_EQ(seen.selectedFilter, (save ? kSaveFilters : kOpenFilters).at(bank ? 1 : 0));
     EXPECT_EQ(seen.defaultSuffix, bank ? "bnk" : "pre");
     EXPECT_EQ(seen.fileName, row.initialName);
+    // Every bank fetched or stored is one click away when a bank is loaded.
+    const QUrl history = QUrl::fromLocalFile(QString::fromStdString(historyFolder().string()));
+    EXPECT_EQ(seen.sidebar.contains(history), row.kind == Kind::LoadBank);
     EXPECT_EQ(form->Label2->text(), row.status);
     EXPECT_TRUE(form->Timer1->isActive());
 

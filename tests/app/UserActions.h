@@ -73,6 +73,7 @@ struct FileDialogSeen {
   QString defaultSuffix;
   QString fileName;   // the name it proposed
   QString directory;
+  QList<QUrl> sidebar;
 };
 
 // Puts `name` in the next file dialog's name box and presses Enter; an empty name cancels it.
@@ -86,7 +87,8 @@ inline QPointer<QTimer> answerFileDialog(const QString& name, FileDialogSeen* se
     auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     if (seen) {
       *seen = {true, dialog->windowTitle(), dialog->nameFilters(), dialog->selectedNameFilter(),
-               dialog->defaultSuffix(), edit ? edit->text() : QString(), dialog->directory().absolutePath()};
+               dialog->defaultSuffix(), edit ? edit->text() : QString(), dialog->directory().absolutePath(),
+               dialog->sidebarUrls()};
     }
     if (name.isEmpty() || !edit) {
       QTest::keyClick(dialog, Qt::Key_Escape);
