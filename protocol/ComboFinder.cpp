@@ -23,9 +23,13 @@ ComboDetection::State ComboFinder::start() {
   detection_ = ComboDetection(static_cast<std::uint32_t>(outputNames_.size()),
                               static_cast<std::uint32_t>(inputNames_.size()),
                               [this](std::uint32_t output) { return sendRequest(output); });
-  if (!outputNames_.empty())
-    for (std::uint32_t input = 0; input < inputNames_.size(); ++input) listen(input);
-  return detection_.start(clock_());
+  // With nothing to send on or to listen to, there is nothing to wait for.
+  if (outputNames_.empty() || inputNames_.empty()) {
+    nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
+    return detection_.start(clock_());
+  }
+  nextListener_ = 0;
+  return ComboDetection::State::Running;
 }
 
 void ComboFinder::listen(std::uint32_t input) {
@@ -54,10 +58,16 @@ bool ComboFinder::sendRequest(std::uint32_t output) {
   return sender_->openOutput(output) && sender_->sendMessage(request);
 }
 
-ComboDetection::State ComboFinder::tick() { return detection_.tick(clock_()); }
+ComboDetection::State ComboFinder::tick() {
+  if (nextListener_ >= inputNames_.size()) return detection_.tick(clock_());
+  listen(nextListener_++);
+  if (nextListener_ < inputNames_.size()) return ComboDetection::State::Running;
+  return detection_.start(clock_());
+}
 
 void ComboFinder::stop() {
   session_.reset();
+  nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
   for (auto& listener : listeners_) listener->closeInput();
   listeners_.clear();
   if (sender_) sender_->closeOutput();

@@ -4,9 +4,12 @@
 // messages arrive on the backends' threads and are posted, with the time they came, to the
 // caller's thread, where the detection runs; nothing here blocks.
 //
-// The window: start() from a button or at start-up, tick() from its timer until the state is
-// no longer Running; once Found, go on ticking until detection().answerEnded(), then stop()
-// and take the answer as a fetch (see ComboDetection::answer()).
+// Making a port object and opening its input takes the MIDI system a while (about 120 ms on
+// JACK), so start() makes only the sender and each tick() opens one more input; the first
+// request goes out once every input listens. The window: start() from a button or at
+// start-up, tick() from its timer until the state is no longer Running; once Found, go on
+// ticking until detection().answerEnded(), then stop() and take the answer as a fetch (see
+// ComboDetection::answer()).
 
 #include <functional>
 #include <memory>
@@ -35,8 +38,9 @@ class ComboFinder {
   ComboFinder(const ComboFinder&) = delete;
   ComboFinder& operator=(const ComboFinder&) = delete;
 
-  // Lists the ports, listens on every input and sends the first request.
+  // Lists the ports.
   ComboDetection::State start();
+  // Opens the next input, or once all listen, runs the detection.
   ComboDetection::State tick();
   // Closes every connection the finder opened; messages still on their way are ignored.
   // The detection's result stays.
@@ -58,6 +62,7 @@ class ComboFinder {
   std::vector<std::unique_ptr<MidiPorts>> listeners_;
   std::vector<std::string> outputNames_;
   std::vector<std::string> inputNames_;
+  std::uint32_t nextListener_ = 0;
   // One per start(); a posted message finds it gone after stop() or the finder's end.
   std::shared_ptr<int> session_;
   ComboDetection detection_;
