@@ -1,4 +1,5 @@
-# The two set-up commands: `make run` and `make test`.
+# The two set-up commands: `make run` and `make test`. `make run` installs only what building
+# and running need; the targets that check or package the install bring what they need.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
@@ -11,11 +12,14 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 
+# ctest runs the check of the installed tree too, which needs its validators.
 test: build
+	scripts/install-deps --install-check
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The .deb, in $(BUILD): apt install ./$(BUILD)/kestralux_*.deb
 package: build
+	scripts/install-deps --package
 	cd $(BUILD) && cpack -G DEB
 
 run: build
