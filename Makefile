@@ -32,6 +32,7 @@ SANITIZER_OPTIONS = ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:p
 sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTRALUX_SANITIZE=ON
 	cmake --build build-asan -j $(JOBS)
+	scripts/install-deps --install-check
 	cd build-asan && $(SANITIZER_OPTIONS) ctest --output-on-failure -j $(JOBS) -LE bench
 
 # The fuzz targets with clang and libFuzzer, each run for FUZZ_SECONDS from the saved inputs
