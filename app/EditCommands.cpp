@@ -81,10 +81,18 @@ void TForm1::setUpEditing() {
   connect(REDO1, &QAction::triggered, this, &TForm1::REDO1Click);
   connect(COMPARE1, &QAction::triggered, this, &TForm1::COMPARE1Click);
   connect(PRENAME, &QLineEdit::editingFinished, this, [this] { session.endAction(); });
-  qApp->installEventFilter(new ActionBoundaries(*this));
+  actionBoundaries_ = new ActionBoundaries(*this);
+  qApp->installEventFilter(actionBoundaries_);
   session.changed = [this] { updatePresetNumber(); };
   UNDO1->setEnabled(false);
   REDO1->setEnabled(false);
+}
+
+void TForm1::tearDownEditing() {
+  delete actionBoundaries_;  // no longer filters the application's events
+  actionBoundaries_ = nullptr;
+  disconnect(PRENAME, &QLineEdit::editingFinished, this, nullptr);
+  session.changed = nullptr;
 }
 
 void TForm1::UNDO1Click() {

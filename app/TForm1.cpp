@@ -217,7 +217,13 @@ TForm1::TForm1(EditorState& editorState, DeviceProtocol& deviceProtocol, EditSes
   START_MIDI();
 }
 
-TForm1::~TForm1() { protocol.fetchNotices = nullptr; }
+// Nothing that outlives the window (the protocol, the edit session, the application's
+// event filter) may call into it while it and its controls go.
+TForm1::~TForm1() {
+  protocol.fetchNotices = nullptr;
+  protocol.bankComplete = nullptr;
+  tearDownEditing();
+}
 
 void TForm1::buildControls() {
   scrollArea = new QScrollArea(this);

@@ -303,6 +303,8 @@ class TForm1 : public QMainWindow {
   void applyTabOrder();
   void setUpTransfers();
   void setUpEditing();
+  void tearDownEditing();
+  QObject* actionBoundaries_ = nullptr;
 
   QSet<const QLineEdit*> upperCaseBoxes_;
   QString lastFileFolder_ = QStringLiteral(".");
