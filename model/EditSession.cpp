@@ -130,26 +130,18 @@ BankChange EditSession::apply(const Step& step, bool forward) {
   return change;
 }
 
-BankChange EditSession::undo() {
-  restoreCompared();
-  endAction();
-  if (undo_.empty()) return {};
-  Step step = std::move(undo_.back());
-  undo_.pop_back();
-  const BankChange change = apply(step, false);
-  redo_.push_back(std::move(step));
-  tell();
-  return change;
-}
+BankChange EditSession::undo() { return takeStep(undo_, redo_, false); }
+BankChange EditSession::redo() { return takeStep(redo_, undo_, true); }
 
-BankChange EditSession::redo() {
+// The newest step of `from` applied backwards (undo) or forwards (redo), and kept on `to`.
+BankChange EditSession::takeStep(std::vector<Step>& from, std::vector<Step>& to, bool forward) {
   restoreCompared();
   endAction();
-  if (redo_.empty()) return {};
-  Step step = std::move(redo_.back());
-  redo_.pop_back();
-  const BankChange change = apply(step, true);
-  undo_.push_back(std::move(step));
+  if (from.empty()) return {};
+  Step step = std::move(from.back());
+  from.pop_back();
+  const BankChange change = apply(step, forward);
+  to.push_back(std::move(step));
   tell();
   return change;
 }

@@ -102,6 +102,7 @@ class EditSession {
   void close(Open& open, BankChange::Kind kind);
   void push(Step step);
   BankChange apply(const Step& step, bool forward);
+  BankChange takeStep(std::vector<Step>& from, std::vector<Step>& to, bool forward);
   void restoreCompared();
   void tell() {
     if (changed) changed();
