@@ -94,6 +94,8 @@ int main(int argc, char** argv) {
 
   const auto dir = std::filesystem::temp_directory_path() / ("kestralux-transfer-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
+  // The banks its fetches and stores leave go to its own folder, not the user's history.
+  setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
   auto sim = e2e::startSimulator(dir, benchBank());
   std::optional<std::uint32_t> out, in;
   {
