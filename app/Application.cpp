@@ -82,6 +82,7 @@ void KestraluxApplication::startUp() {
 // start message sent. A port error box raised here shows while the splash is still up.
 void KestraluxApplication::createMidiSetup() {
   MIDI_IO = std::make_unique<TMIDI_IO>(*ports, engine, state, protocol, configPath_, nullptr, boxes_);
+  MIDI_IO->portsMaker = portsMaker;
   QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
 }
 

@@ -42,6 +42,8 @@ class KestraluxApplication {
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
+  // More port objects like `ports`, for FIND COMBO's search.
+  ComboFinder::PortsMaker portsMaker;
 
   // Declared in the order they are made; the windows go before the engine they use.
   std::unique_ptr<MidiPorts> ports;

@@ -136,12 +136,22 @@ TMIDI_IO::TMIDI_IO(MidiPorts& ports, MidiEngine& engine, EditorState& state,
   MIDI_DONE->setObjectName(QStringLiteral("MIDI_DONE"));
   MIDI_DONE->setGeometry(216, 152, 105, 25);
 
+  FIND_COMBO = new QPushButton(QStringLiteral("FIND COMBO"), this);
+  FIND_COMBO->setObjectName(QStringLiteral("FIND_COMBO"));
+  FIND_COMBO->setGeometry(336, 152, 105, 25);
+  findTimer = new QTimer(this);
+  findTimer->setObjectName(QStringLiteral("findTimer"));
+  findTimer->setInterval(kTickMilliseconds);
+  connect(findTimer, &QTimer::timeout, this, &TMIDI_IO::findComboTick);
+
   setTabOrder(MIDI_IN_SEL, MIDI_OUT_SEL);
   setTabOrder(MIDI_OUT_SEL, MIDI_DONE);
+  setTabOrder(MIDI_DONE, FIND_COMBO);
 
   connect(MIDI_IN_SEL, &QListWidget::itemClicked, this, [this] { MIDI_IN_SELClick(); });
   connect(MIDI_OUT_SEL, &QListWidget::itemClicked, this, [this] { MIDI_OUT_SELClick(); });
   connect(MIDI_DONE, &QPushButton::clicked, this, [this] { MIDI_DONEClick(); });
+  connect(FIND_COMBO, &QPushButton::clicked, this, [this] { FIND_COMBOClick(); });
 
   cardErrorBox_ = std::make_unique<CardErrorBox>([this](QWidget* owner) {
     if (boxes.cardError) boxes.cardError(owner);
@@ -164,6 +174,7 @@ TMIDI_IO::TMIDI_IO(MidiPorts& ports, MidiEngine& engine, EditorState& state,
 
 TMIDI_IO::~TMIDI_IO() {
   // The input posts to this window's context: it must be shut before the context goes.
+  if (finder_) finder_->stop();
   engine_.CLOSE_MIDI_IN();
   engine_.setInputPoster(nullptr);
   engine_.setCardErrorHook(nullptr);
@@ -214,6 +225,7 @@ QString TMIDI_IO::portNamesPath() const {
 
 void TMIDI_IO::showSetup() {
   listPorts();
+  if (!findTimer->isActive()) FIND_COMBO->setText(QStringLiteral("FIND COMBO"));
   setControlsVisible(true);
   show();
   raise();
@@ -222,7 +234,7 @@ void TMIDI_IO::showSetup() {
 
 void TMIDI_IO::setControlsVisible(bool visible) {
   for (QWidget* w : std::initializer_list<QWidget*>{MIDI_IN_LABEL, MIDI_OUT_LABEL, MIDI_IN_SEL,
-                                                    MIDI_OUT_SEL, MIDI_DONE})
+                                                    MIDI_OUT_SEL, MIDI_DONE, FIND_COMBO})
     w->setVisible(visible);
 }
 
@@ -246,6 +258,61 @@ void TMIDI_IO::MIDI_DONEClick() {
   }
   setControlsVisible(false);
   close();
+}
+
+void TMIDI_IO::FIND_COMBOClick() {
+  if (!portsMaker || findTimer->isActive()) return;
+  QObject* context = inputContext_.get();
+  finder_ = std::make_unique<ComboFinder>(
+      portsMaker, [context](std::function<void()> work) { QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection); },
+      finderClock);
+  pairSelected_ = false;
+  FIND_COMBO->setText(QStringLiteral("SEARCHING..."));
+  finder_->start();
+  findTimer->start();
+}
+
+namespace {
+
+// The row whose device carries `name`, or -1.
+int rowNamed(const std::vector<std::uint32_t>& map, const std::vector<std::string>& names, const std::string& name) {
+  for (std::size_t row = 0; row < map.size(); ++row)
+    if (nameAt(names, map[row]) == name) return static_cast<int>(row);
+  return -1;
+}
+
+}  // namespace
+
+void TMIDI_IO::findComboTick() {
+  findTimer->stop();
+  const ComboDetection::State state = finder_->tick();
+  if (state == ComboDetection::State::Running) {
+    findTimer->start();
+    return;
+  }
+  if (state == ComboDetection::State::NotFound) {
+    finder_->stop();
+    FIND_COMBO->setText(QStringLiteral("NO COMBO FOUND"));
+    return;
+  }
+  const ComboPair pair = *finder_->detection().found();
+  if (!pairSelected_) {
+    pairSelected_ = true;
+    // Selected as a click selects them; OK makes them the combo's ports.
+    const int out = rowNamed(OUT_PORT_MAP, outNames_, finder_->outputNames()[pair.output]);
+    const int in = rowNamed(IN_PORT_MAP, inNames_, finder_->inputNames()[pair.input]);
+    if (out >= 0) MIDI_OUT_SEL->setCurrentRow(out), MIDI_OUT_SELClick();
+    if (in >= 0) MIDI_IN_SEL->setCurrentRow(in), MIDI_IN_SELClick();
+    FIND_COMBO->setText(QStringLiteral("COMBO FOUND"));
+  }
+  if (!finder_->detection().answerEnded()) {
+    findTimer->start();
+    return;
+  }
+  finder_->stop();
+  // The combo has just sent its bank: it goes in as a fetch would take it.
+  protocol_.fetch.requested(protocol_.clock());
+  for (const ComboDetection::Message& m : finder_->detection().answer()) engine_.MIDI_LONG_DATA(m);
 }
 
 void TMIDI_IO::interupt_timerTimer() {

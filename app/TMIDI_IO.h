@@ -15,6 +15,7 @@
 
 #include "midi/MidiEngine.h"
 #include "midi/MidiPorts.h"
+#include "protocol/ComboFinder.h"
 
 namespace kestralux {
 
@@ -48,6 +49,16 @@ class TMIDI_IO : public QWidget {
   void MIDI_OUT_SELClick();
   void MIDI_DONEClick();
   void interupt_timerTimer();
+  // FIND COMBO: asks every output for the bank and selects, in the two lists, the output that
+  // reaches the combo and the input that hears it, for the user to confirm with OK. The
+  // combo's answer is taken as a fetch.
+  void FIND_COMBOClick();
+  void findComboTick();
+
+  // Port objects of their own for the search, one per input listened to; without one the
+  // button does nothing. The clock is the search's.
+  ComboFinder::PortsMaker portsMaker;
+  ComboFinder::Clock finderClock = [] { return TransferClock::now(); };
 
   MidiSetupBoxes boxes;
 
@@ -56,7 +67,9 @@ class TMIDI_IO : public QWidget {
   QListWidget* MIDI_IN_SEL;
   QListWidget* MIDI_OUT_SEL;
   QPushButton* MIDI_DONE;
+  QPushButton* FIND_COMBO;
   QTimer* interupt_timer;
+  QTimer* findTimer;
 
   // Device number at each list position; the placeholder entry has none.
   std::vector<std::uint32_t> IN_PORT_MAP;
@@ -80,6 +93,8 @@ class TMIDI_IO : public QWidget {
   // the window closes the input first, so nothing is posted to it once it is gone.
   std::unique_ptr<QObject> inputContext_;
   std::unique_ptr<CardErrorBox> cardErrorBox_;
+  std::unique_ptr<ComboFinder> finder_;
+  bool pairSelected_ = false;
 };
 
 }  // namespace kestralux

@@ -38,7 +38,10 @@ int main(int argc, char** argv) {
   kestralux::GuardedApplication qtApplication(argc, argv);
   kestralux::QuitOnSignal quitOnSignal;
   try {
-    kestralux::KestraluxApplication application(std::make_unique<kestralux::RtMidiPorts>());
+    auto ports = std::make_unique<kestralux::RtMidiPorts>();
+    const kestralux::MidiSystem system = ports->system();
+    kestralux::KestraluxApplication application(std::move(ports));
+    application.portsMaker = [system] { return std::make_unique<kestralux::RtMidiPorts>(system); };
     application.startUp();
     return application.run();
   } catch (const std::exception& error) {

@@ -15,6 +15,7 @@
 #include "midi/LoopbackPorts.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
+#include "tests/protocol/ComboNetwork.h"
 
 namespace kestralux {
 namespace {
@@ -391,6 +392,39 @@ TEST(TMIDI_IO, ConfigNamingPortsThatDoNotExistStartsQuietly) {
   EXPECT_TRUE(s.ports.allSent().empty());
 }
 
+
+// FIND COMBO, with a port that echoes our request before the combo: the pair found is selected
+// in both lists as clicks would select it, OK makes it the combo's, and the combo's answer is
+// taken as a fetch.
+TEST(FindCombo, SelectsThePairForOkAndTakesTheAnswerAsAFetch) {
+  using namespace std::chrono_literals;
+  test::Network net;
+  net.outputs = {"Midi Through", "COMBO IN"};
+  net.inputs = {"Midi Through", "COMBO OUT"};
+  net.devices = {{test::Device::Combo, 1, 1, 5ms, 2}, {test::Device::Echo, 0, 0}};
+  SetupWindow s(net.inputs, net.outputs);
+  s.window->portsMaker = [&net] { return std::make_unique<test::Network::Joined>(net); };
+  s.window->finderClock = [&net] { return net.now; };
+  s.window->showSetup();
+  QTest::mouseClick(s.window->FIND_COMBO, Qt::LeftButton);
+  EXPECT_EQ(s.window->FIND_COMBO->text(), "SEARCHING...");
+  for (int i = 0; i < 3000 && s.window->findTimer->isActive(); ++i) {
+    net.advanceTo(net.now + 10ms);
+    QCoreApplication::processEvents();
+    s.window->findComboTick();
+  }
+  EXPECT_EQ(s.window->FIND_COMBO->text(), "COMBO FOUND");
+  EXPECT_EQ(s.window->MIDI_OUT_SEL->currentRow(), 1);
+  EXPECT_EQ(s.window->MIDI_IN_SEL->currentRow(), 1);
+
+  s.engine.pollTick(s.state, s.protocol);
+  EXPECT_TRUE(s.state.BankRefreshPending);
+  EXPECT_EQ(s.state.bank, test::comboBank(2));
+
+  QTest::mouseClick(s.window->MIDI_DONE, Qt::LeftButton);
+  EXPECT_EQ(s.engine.OUT_DEVICE, 1u);
+  EXPECT_EQ(s.engine.IN_DEVICE, 1u);
+}
 
 }  // namespace
 }  // namespace kestralux
