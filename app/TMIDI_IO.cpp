@@ -1,6 +1,8 @@
 #include "app/TMIDI_IO.h"
 
 #include <QCloseEvent>
+
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -193,13 +195,19 @@ void TMIDI_IO::FIND_MIDI_PORTS() {
   listPorts();
   engine_.OUT_DEVICE = OUT_PORT_MAP.empty() ? 0 : OUT_PORT_MAP.front();
   engine_.IN_DEVICE = IN_PORT_MAP.empty() ? 0 : IN_PORT_MAP.front();
+  comboUnknown_ = true;
   if (const auto saved = LOAD_CONFIG(configPath_.toStdString())) {
     engine_.OUT_DEVICE = saved->OUT_DEVICE;
     engine_.IN_DEVICE = saved->IN_DEVICE;
+    comboUnknown_ = saved->OUT_DEVICE >= outNames_.size() || saved->IN_DEVICE >= inNames_.size();
     // The numbers may name other ports than when they were chosen; the names say which.
     if (const auto remembered = LOAD_PORT_NAMES(portNamesPath().toStdString())) {
       engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered->output);
       engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered->input);
+      const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+      };
+      if (listed(outNames_, remembered->output) && listed(inNames_, remembered->input)) comboUnknown_ = false;
     }
   }
   engine_.OPEN_MIDI_IN();
@@ -260,6 +268,12 @@ void TMIDI_IO::MIDI_DONEClick() {
   close();
 }
 
+void TMIDI_IO::detectAtStart() {
+  if (!comboUnknown_ || !portsMaker) return;
+  atStart_ = true;
+  FIND_COMBOClick();
+}
+
 void TMIDI_IO::FIND_COMBOClick() {
   if (!portsMaker || findTimer->isActive()) return;
   QObject* context = inputContext_.get();
@@ -292,6 +306,7 @@ void TMIDI_IO::findComboTick() {
   }
   if (state == ComboDetection::State::NotFound) {
     finder_->stop();
+    atStart_ = false;
     FIND_COMBO->setText(QStringLiteral("NO COMBO FOUND"));
     return;
   }
@@ -304,12 +319,27 @@ void TMIDI_IO::findComboTick() {
     if (out >= 0) MIDI_OUT_SEL->setCurrentRow(out), MIDI_OUT_SELClick();
     if (in >= 0) MIDI_IN_SEL->setCurrentRow(in), MIDI_IN_SELClick();
     FIND_COMBO->setText(QStringLiteral("COMBO FOUND"));
+    // Found by itself at start: the pair is taken and remembered at once, as a confirmed OK
+    // would, and the combo hears the start-up message.
+    if (atStart_ && out >= 0 && in >= 0) {
+      engine_.CLOSE_MIDI_IN();
+      engine_.CLOSE_MIDI_OUT();
+      engine_.OUT_DEVICE = OUT_PORT_MAP[static_cast<std::size_t>(out)];
+      engine_.IN_DEVICE = IN_PORT_MAP[static_cast<std::size_t>(in)];
+      engine_.OPEN_MIDI_IN();
+      if (SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString()))
+        SAVE_PORT_NAMES({nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)},
+                        portNamesPath().toStdString());
+      protocol_.SendStartup();
+      comboUnknown_ = false;
+    }
   }
   if (!finder_->detection().answerEnded()) {
     findTimer->start();
     return;
   }
   finder_->stop();
+  atStart_ = false;
   // The combo has just sent its bank: it goes in as a fetch would take it.
   protocol_.fetch.requested(protocol_.clock());
   for (const ComboDetection::Message& m : finder_->detection().answer()) engine_.MIDI_LONG_DATA(m);

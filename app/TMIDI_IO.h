@@ -54,6 +54,9 @@ class TMIDI_IO : public QWidget {
   // combo's answer is taken as a fetch.
   void FIND_COMBOClick();
   void findComboTick();
+  // At start, when nothing is remembered or neither the remembered numbers nor the names
+  // name ports now: the same search, and a pair found is taken at once.
+  void detectAtStart();
 
   // Port objects of their own for the search, one per input listened to; without one the
   // button does nothing. The clock is the search's.
@@ -95,6 +98,8 @@ class TMIDI_IO : public QWidget {
   std::unique_ptr<CardErrorBox> cardErrorBox_;
   std::unique_ptr<ComboFinder> finder_;
   bool pairSelected_ = false;
+  bool comboUnknown_ = true;
+  bool atStart_ = false;
 };
 
 }  // namespace kestralux

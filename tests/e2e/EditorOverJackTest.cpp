@@ -160,7 +160,7 @@ class EditorOverJack : public ::testing::Test {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  void startEditor() {
+  void startEditor(bool findsTheCombo = false) {
     MidiSetupBoxes boxes;
     boxes.cardError = [this](QWidget*) { ++cardErrors; };
     boxes.confirmCardChange = [this](QWidget*) {
@@ -170,6 +170,7 @@ class EditorOverJack : public ::testing::Test {
     app = std::make_unique<KestraluxApplication>(std::make_unique<RtMidiPorts>(MidiSystem::Jack), boxes,
                                                  QString::fromStdString((dir / "combo.cfg").string()));
     app->splashPauseMs = 0;
+    if (findsTheCombo) app->portsMaker = [] { return std::make_unique<RtMidiPorts>(MidiSystem::Jack); };
     app->startUp();
     app->form().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->form()));
@@ -692,6 +693,46 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
     for (std::size_t n = 0; n < device.size(); ++n) EXPECT_TRUE(sameValues((*kept)[n], device[n])) << entry.kind << " " << n + 1;
   }
   EXPECT_EQ(parseBankFile(readFileStart(history[0].path, 3000).value_or(Bytes{})), app->state.bank) << "what was stored, names too";
+}
+
+// A first start with no combo.cfg, a device that never answers listed before the virtual
+// combo: the editor finds the combo by itself, remembers it, and shows its preset 1.
+class FirstStartOverJack : public EditorOverJack {
+ protected:
+  void SetUp() override {
+    foreignDir = fs::temp_directory_path() / ("kestralux-foreign-" + std::to_string(getpid()));
+    fs::create_directories(foreignDir);
+    foreign = e2e::startSimulator(foreignDir, PresetBank{}, {"--name", "A FOREIGN DEVICE", "--silent"});
+    ASSERT_TRUE(foreign->started());
+    waitForPorts("A FOREIGN DEVICE");
+    deviceStart = transferBank();
+    EditorOverJack::SetUp();
+  }
+  void TearDown() override {
+    EditorOverJack::TearDown();
+    foreign->stop();
+    fs::remove_all(foreignDir);
+  }
+  fs::path foreignDir;
+  std::unique_ptr<e2e::SimProcess> foreign;
+};
+
+TEST_F(FirstStartOverJack, TheEditorFindsTheComboRemembersItAndShowsItsPresetOne) {
+  ASSERT_FALSE(fs::exists(dir / "combo.cfg"));
+  startEditor(true);
+  TForm1& form = app->form();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ALL PRESETS RECEIVED"; }, 15000))
+      << "the caption reads " << form.REQUES->caption().toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app->state.BankRefreshPending == false && form.PRENUM->text() == "PRESET   1"; }, 3000));
+  const PresetBank device = transferBank();
+  for (std::size_t n = 0; n < device.size(); ++n) EXPECT_TRUE(sameValues(app->state.bank[n], device[n])) << "preset " << n + 1;
+  EXPECT_EQ(comboConfigBytes(), (std::vector<std::uint8_t>{static_cast<std::uint8_t>(*toDevice), 0, 0, 0,
+                                                             static_cast<std::uint8_t>(*fromDevice), 0, 0, 0}));
+  std::ifstream names(dir / "combo.ports");
+  const std::string text{std::istreambuf_iterator<char>(names), std::istreambuf_iterator<char>()};
+  EXPECT_NE(text.find("output=KESTRALUX MIDI IN"), std::string::npos) << text;
+  EXPECT_EQ(cardErrors, 0);
+  EXPECT_EQ(confirmations, 0) << "found at start, it is taken without asking";
 }
 
 class BrokenLinkOverJack : public EditorOverJack {
