@@ -202,6 +202,7 @@ void TMIDI_IO::FIND_MIDI_PORTS() {
     comboUnknown_ = saved->OUT_DEVICE >= outNames_.size() || saved->IN_DEVICE >= inNames_.size();
     // The numbers may name other ports than when they were chosen; the names say which.
     if (const auto remembered = LOAD_PORT_NAMES(portNamesPath().toStdString())) {
+      remembered_ = *remembered;
       engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered->output);
       engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered->input);
       const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
@@ -263,6 +264,7 @@ void TMIDI_IO::MIDI_DONEClick() {
     if (SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString()))
       SAVE_PORT_NAMES({nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)},
                       portNamesPath().toStdString());
+    remembered_ = {nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)};
   }
   setControlsVisible(false);
   close();
@@ -330,6 +332,7 @@ void TMIDI_IO::findComboTick() {
       if (SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString()))
         SAVE_PORT_NAMES({nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)},
                         portNamesPath().toStdString());
+      remembered_ = {nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)};
       protocol_.SendStartup();
       comboUnknown_ = false;
     }
@@ -348,7 +351,27 @@ void TMIDI_IO::findComboTick() {
 void TMIDI_IO::interupt_timerTimer() {
   interupt_timer->stop();
   engine_.pollTick(state_, protocol_);
+  if (++ticksSinceLook_ * kTickMilliseconds >= 1000) {
+    ticksSinceLook_ = 0;
+    connectWhenPlugged();
+  }
   interupt_timer->start();
+}
+
+// The remembered combo was not there when the editor started: once a second its ports are
+// looked for, and when both are there the editor connects and, with no bank received in this
+// run, asks for it. The lists are not read while the setup window shows them.
+void TMIDI_IO::connectWhenPlugged() {
+  if (ports_.isInputOpen() || remembered_.output.empty() || remembered_.input.empty() || isVisible()) return;
+  const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
+  if (!listed(ports_.outputPortNames(), remembered_.output) || !listed(ports_.inputPortNames(), remembered_.input)) return;
+  listPorts();
+  engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered_.output);
+  engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered_.input);
+  engine_.OPEN_MIDI_IN();
+  if (ports_.isInputOpen() && !protocol_.bankReceived) protocol_.RequestBank();
 }
 
 }  // namespace kestralux

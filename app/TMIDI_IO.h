@@ -15,6 +15,7 @@
 
 #include "midi/MidiEngine.h"
 #include "midi/MidiPorts.h"
+#include "midi/ComboPorts.h"
 #include "protocol/ComboFinder.h"
 
 namespace kestralux {
@@ -57,6 +58,7 @@ class TMIDI_IO : public QWidget {
   // At start, when nothing is remembered or neither the remembered numbers nor the names
   // name ports now: the same search, and a pair found is taken at once.
   void detectAtStart();
+  void connectWhenPlugged();
 
   // Port objects of their own for the search, one per input listened to; without one the
   // button does nothing. The clock is the search's.
@@ -99,6 +101,9 @@ class TMIDI_IO : public QWidget {
   std::unique_ptr<ComboFinder> finder_;
   bool pairSelected_ = false;
   bool comboUnknown_ = true;
+  // The ports remembered in combo.ports, followed when they appear while the editor runs.
+  PortNames remembered_;
+  int ticksSinceLook_ = 0;
   bool atStart_ = false;
 };
 

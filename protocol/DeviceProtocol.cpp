@@ -76,6 +76,7 @@ void DeviceProtocol::CheckTransferSilence() {
 void DeviceProtocol::fetchEnded() {
   if (session) session->fetchEnded();
   const int received = fetch.received();
+  if (received > 0) bankReceived = true;
   if (received == 0 || !bankMoved) return;
   bankMoved(state_.bank, received == kPresetCount ? std::string("fetched")
                                                   : "fetched " + std::to_string(received) + " of " + std::to_string(kPresetCount));

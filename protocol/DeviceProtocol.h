@@ -59,6 +59,8 @@ class DeviceProtocol {
   // one undo step and moves the references. Without one (the command line) they go straight
   // into the bank.
   EditSession* session = nullptr;
+  // A fetch has brought at least one preset in this run.
+  bool bankReceived = false;
   // Where the fetch's texts go: the window shows them. Called on the thread of the tick.
   std::function<void(const Notices&)> fetchNotices;
   // A fetch has filled the bank to its last preset: preset 1 is to be shown.

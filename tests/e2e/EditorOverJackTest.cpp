@@ -534,6 +534,32 @@ TEST_F(EditorOverJack, UndoAndCompareReachTheCombo) {
   EXPECT_EQ(cardErrors, 0);
 }
 
+// The editor started with the remembered combo switched off; the combo switched on later is
+// connected by itself within a second and asked for its bank, and the next edit reaches it.
+TEST_F(EditorOverJack, AComboSwitchedOnLaterIsConnectedAndAskedForItsBank) {
+  writeComboConfig(*toDevice, *fromDevice);
+  std::ofstream(dir / "combo.ports") << "output=KESTRALUX MIDI IN:in\ninput=KESTRALUX MIDI OUT:out\n";
+  ASSERT_EQ(sim->stop(), 0);
+  QTest::qWait(300);
+  startEditor();
+  TForm1& form = app->form();
+  EXPECT_EQ(cardErrors, 1) << "the start-up message found no combo";
+
+  sim = e2e::startSimulator(dir, startBank());
+  waitForPorts("KESTRALUX");
+  const auto on = std::chrono::steady_clock::now();
+  ASSERT_TRUE(waitForDeviceLines(1, 3000)) << "no request came without a click";
+  EXPECT_LT(std::chrono::steady_clock::now() - on, 1500ms);
+  EXPECT_EQ(deviceLines()[0], "bank request: answering with 30 presets");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ALL PRESETS RECEIVED"; }, 5000));
+  QTest::qWait(700);
+  const std::size_t heard = deviceLines().size();
+  press(form.ScrollBASS, Qt::Key_Right);
+  ASSERT_TRUE(waitForDeviceLines(heard + 1));
+  EXPECT_EQ(deviceLines().back().rfind("param AMP_BASS ", 0), 0u) << deviceLines().back();
+  EXPECT_EQ(cardErrors, 1);
+}
+
 // A device started after the editor shows up when the setup window opens again; the editor's
 // own ports never do.
 TEST_F(EditorOverJack, ADeviceStartedLaterIsListedWhenTheSetupWindowOpens) {
