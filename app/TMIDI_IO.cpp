@@ -366,8 +366,9 @@ void TMIDI_IO::connectWhenPlugged() {
   const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
-  if (!listed(ports_.outputPortNames(), remembered_.output) || !listed(ports_.inputPortNames(), remembered_.input)) return;
+  // Read through listPorts, so the numbers in use keep naming the ports they named.
   listPorts();
+  if (!listed(outNames_, remembered_.output) || !listed(inNames_, remembered_.input)) return;
   engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered_.output);
   engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered_.input);
   engine_.OPEN_MIDI_IN();
