@@ -83,6 +83,7 @@ void KestraluxApplication::startUp() {
 void KestraluxApplication::createMidiSetup() {
   MIDI_IO = std::make_unique<TMIDI_IO>(*ports, engine, state, protocol, configPath_, nullptr, boxes_);
   MIDI_IO->portsMaker = portsMaker;
+  QObject::connect(MIDI_IO.get(), &TMIDI_IO::comboConnection, Form1.get(), &TForm1::showComboConnection);
   MIDI_IO->detectAtStart();
   QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
 }

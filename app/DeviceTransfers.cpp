@@ -93,6 +93,11 @@ void TForm1::ShowFetchedBank() {
   ShowPreset();
 }
 
+void TForm1::showComboConnection(bool connected) {
+  fetchNotice->setCaption(connected ? QStringLiteral("Get All Presets from Kestralux")
+                                    : QStringLiteral("Get All Presets (NOT CONNECTED)"));
+}
+
 void TForm1::StoreToDevice() {
   state.StoreRequested = false;
   storePaceTick();

@@ -23,7 +23,8 @@ the combo on before you start the editor.</p>
 port that comes back from it, or press <b>FIND COMBO</b> to have them found and picked, then
 confirm with <b>OK?</b>. At the first start the editor looks for the combo by itself and
 remembers the ports it finds; a remembered combo switched on after the editor started is
-connected by itself within a second, and its presets are fetched. The editor remembers your choice in the file
+connected by itself within a second, and its presets are fetched. While the combo is not
+connected, the <b>Get All Presets</b> panel reads (NOT CONNECTED). The editor remembers your choice in the file
 <code>combo.cfg</code> in its working folder, with the ports' names in <code>combo.ports</code>
 beside it, and uses them at the next start, finding the ports by name when their numbers have
 changed. Without that file it takes the first port of each kind. The lists are read afresh

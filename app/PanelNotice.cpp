@@ -30,4 +30,9 @@ void PanelNotice::timerTick() {
   timer->start();
 }
 
+void PanelNotice::setCaption(const QString& caption) {
+  caption_ = caption;
+  if (!timer->isActive()) panel_->setCaption(caption_);
+}
+
 }  // namespace kestralux

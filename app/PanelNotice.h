@@ -28,6 +28,9 @@ class PanelNotice : public QObject {
   // The tick that moves on to the next text, or back to the caption.
   void timerTick();
 
+  // The caption the panel shows when no text is shown; at once if none is.
+  void setCaption(const QString& caption);
+
   QTimer* timer;
 
  private:

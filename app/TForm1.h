@@ -85,6 +85,8 @@ class TForm1 : public QMainWindow {
   void STORE_SELECTClick();
   void StoreToDevice();
   void ShowFetchedBank();
+  // On the fetch panel's caption while no transfer runs: whether the combo is connected.
+  void showComboConnection(bool connected);
   void RestoreButtons();
   // Sends the next store message, or ends the store once the last one's pause is over.
   void storePaceTick();

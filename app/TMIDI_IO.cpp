@@ -362,17 +362,28 @@ void TMIDI_IO::interupt_timerTimer() {
 // looked for, and when both are there the editor connects and, with no bank received in this
 // run, asks for it. The lists are not read while the setup window shows them.
 void TMIDI_IO::connectWhenPlugged() {
-  if (ports_.isInputOpen() || remembered_.output.empty() || remembered_.input.empty() || isVisible()) return;
+  if (isVisible()) return;
   const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
+    return !name.empty() && std::find(names.begin(), names.end(), name) != names.end();
   };
+  // The ports in use by name, as they were before the lists are read again.
+  std::string out = nameAt(outNames_, engine_.OUT_DEVICE);
+  std::string in = nameAt(inNames_, engine_.IN_DEVICE);
   // Read through listPorts, so the numbers in use keep naming the ports they named.
   listPorts();
-  if (!listed(outNames_, remembered_.output) || !listed(inNames_, remembered_.input)) return;
-  engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered_.output);
-  engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered_.input);
-  engine_.OPEN_MIDI_IN();
-  if (ports_.isInputOpen() && !protocol_.bankReceived) protocol_.RequestBank();
+  if (!ports_.isInputOpen() && listed(outNames_, remembered_.output) && listed(inNames_, remembered_.input)) {
+    engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered_.output);
+    engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered_.input);
+    engine_.OPEN_MIDI_IN();
+    if (ports_.isInputOpen() && !protocol_.bankReceived) protocol_.RequestBank();
+    out = remembered_.output;
+    in = remembered_.input;
+  }
+  const bool connected = ports_.isInputOpen() && listed(outNames_, out) && listed(inNames_, in);
+  if (connected_ != connected) {
+    connected_ = connected;
+    emit comboConnection(connected);
+  }
 }
 
 }  // namespace kestralux

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "midi/MidiEngine.h"
@@ -60,6 +61,12 @@ class TMIDI_IO : public QWidget {
   void detectAtStart();
   void connectWhenPlugged();
 
+ signals:
+  // Whether the combo's ports are there and its answers can be heard; said when it changes.
+  void comboConnection(bool connected);
+
+ public:
+
   // Port objects of their own for the search, one per input listened to; without one the
   // button does nothing. The clock is the search's.
   ComboFinder::PortsMaker portsMaker;
@@ -104,6 +111,7 @@ class TMIDI_IO : public QWidget {
   // The ports remembered in combo.ports, followed when they appear while the editor runs.
   PortNames remembered_;
   int ticksSinceLook_ = 0;
+  std::optional<bool> connected_;
   bool atStart_ = false;
 };
 

@@ -544,6 +544,8 @@ TEST_F(EditorOverJack, AComboSwitchedOnLaterIsConnectedAndAskedForItsBank) {
   startEditor();
   TForm1& form = app->form();
   EXPECT_EQ(cardErrors, 1) << "the start-up message found no combo";
+  // The fetch panel says so while no transfer runs; nothing moves.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets (NOT CONNECTED)"; }, 2500));
 
   sim = e2e::startSimulator(dir, startBank());
   waitForPorts("KESTRALUX");
@@ -558,6 +560,10 @@ TEST_F(EditorOverJack, AComboSwitchedOnLaterIsConnectedAndAskedForItsBank) {
   ASSERT_TRUE(waitForDeviceLines(heard + 1));
   EXPECT_EQ(deviceLines().back().rfind("param AMP_BASS ", 0), 0u) << deviceLines().back();
   EXPECT_EQ(cardErrors, 1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets from Kestralux"; }, 5000));
+  ASSERT_EQ(sim->stop(), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets (NOT CONNECTED)"; }, 2500))
+      << "a combo switched off is shown as such";
 }
 
 // A device started after the editor shows up when the setup window opens again; the editor's
