@@ -79,12 +79,15 @@ void KestraluxApplication::startUp() {
 }
 
 // Creating the setup window starts MIDI: ports listed, combo.cfg read, input opened, the
-// start message sent. A port error box raised here shows while the splash is still up.
+// start message sent, then the remembered combo's bank asked for (or, with none remembered
+// or there, the combo looked for). A port error box raised here shows while the splash is
+// still up.
 void KestraluxApplication::createMidiSetup() {
   MIDI_IO = std::make_unique<TMIDI_IO>(*ports, engine, state, protocol, configPath_, nullptr, boxes_);
   MIDI_IO->portsMaker = portsMaker;
   QObject::connect(MIDI_IO.get(), &TMIDI_IO::comboConnection, Form1.get(), &TForm1::showComboConnection);
   MIDI_IO->detectAtStart();
+  if (fetchAtStart && MIDI_IO->comboAtHand() && ports->isInputOpen()) protocol.RequestBank();
   QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
 }
 

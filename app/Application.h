@@ -42,6 +42,10 @@ class KestraluxApplication {
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
+  // With the remembered combo there at start, its bank is asked for after the start-up
+  // message, so the window opens on the combo's own presets. Tests of other flows turn it off
+  // to start from the bank as it starts.
+  bool fetchAtStart = true;
   // More port objects like `ports`, for FIND COMBO's search.
   ComboFinder::PortsMaker portsMaker;
 

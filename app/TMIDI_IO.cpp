@@ -196,6 +196,7 @@ void TMIDI_IO::FIND_MIDI_PORTS() {
   engine_.OUT_DEVICE = OUT_PORT_MAP.empty() ? 0 : OUT_PORT_MAP.front();
   engine_.IN_DEVICE = IN_PORT_MAP.empty() ? 0 : IN_PORT_MAP.front();
   comboUnknown_ = true;
+  comboAtHand_ = false;
   if (const auto saved = LOAD_CONFIG(configPath_.toStdString())) {
     engine_.OUT_DEVICE = saved->OUT_DEVICE;
     engine_.IN_DEVICE = saved->IN_DEVICE;
@@ -208,7 +209,10 @@ void TMIDI_IO::FIND_MIDI_PORTS() {
       const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
         return std::find(names.begin(), names.end(), name) != names.end();
       };
-      if (listed(outNames_, remembered->output) && listed(inNames_, remembered->input)) comboUnknown_ = false;
+      comboAtHand_ = listed(outNames_, remembered->output) && listed(inNames_, remembered->input);
+      if (comboAtHand_) comboUnknown_ = false;
+    } else {
+      comboAtHand_ = !comboUnknown_;
     }
   }
   engine_.OPEN_MIDI_IN();
@@ -359,27 +363,38 @@ void TMIDI_IO::interupt_timerTimer() {
 }
 
 // The remembered combo was not there when the editor started: once a second its ports are
-// looked for, and when both are there the editor connects and, with no bank received in this
-// run, asks for it. The lists are not read while the setup window shows them.
+// looked for, and when both are there the editor connects to them (leaving any other ports
+// the remembered numbers named meanwhile) and, with no bank received in this run, asks for
+// it. The lists are not read while the setup window shows them.
 void TMIDI_IO::connectWhenPlugged() {
   if (isVisible()) return;
   const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
     return !name.empty() && std::find(names.begin(), names.end(), name) != names.end();
   };
   // The ports in use by name, as they were before the lists are read again.
-  std::string out = nameAt(outNames_, engine_.OUT_DEVICE);
-  std::string in = nameAt(inNames_, engine_.IN_DEVICE);
+  const std::string out = nameAt(outNames_, engine_.OUT_DEVICE);
+  const std::string in = nameAt(inNames_, engine_.IN_DEVICE);
   // Read through listPorts, so the numbers in use keep naming the ports they named.
   listPorts();
-  if (!ports_.isInputOpen() && listed(outNames_, remembered_.output) && listed(inNames_, remembered_.input)) {
+  const bool rememberedListed = listed(outNames_, remembered_.output) && listed(inNames_, remembered_.input);
+  const auto onRemembered = [&] {
+    return nameAt(outNames_, engine_.OUT_DEVICE) == remembered_.output &&
+           nameAt(inNames_, engine_.IN_DEVICE) == remembered_.input;
+  };
+  if (rememberedListed && (!ports_.isInputOpen() || !onRemembered())) {
+    engine_.CLOSE_MIDI_IN();
+    if (engine_.OUT_USED) {
+      engine_.OUT_USED = false;
+      engine_.CLOSE_MIDI_OUT();
+    }
     engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered_.output);
     engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered_.input);
     engine_.OPEN_MIDI_IN();
     if (ports_.isInputOpen() && !protocol_.bankReceived) protocol_.RequestBank();
-    out = remembered_.output;
-    in = remembered_.input;
   }
-  const bool connected = ports_.isInputOpen() && listed(outNames_, out) && listed(inNames_, in);
+  // With a remembered combo, connected means on its ports; otherwise on ports that are listed.
+  const bool connected = ports_.isInputOpen() && (remembered_.output.empty() ? listed(outNames_, out) && listed(inNames_, in)
+                                                                             : rememberedListed && onRemembered());
   if (connected_ != connected) {
     connected_ = connected;
     emit comboConnection(connected);

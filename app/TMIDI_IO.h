@@ -59,6 +59,9 @@ class TMIDI_IO : public QWidget {
   // At start, when nothing is remembered or neither the remembered numbers nor the names
   // name ports now: the same search, and a pair found is taken at once.
   void detectAtStart();
+  // Whether the ports of the remembered combo were there at start: by their names when
+  // combo.ports holds them, otherwise by the numbers in combo.cfg.
+  bool comboAtHand() const { return comboAtHand_; }
   void connectWhenPlugged();
 
  signals:
@@ -108,6 +111,7 @@ class TMIDI_IO : public QWidget {
   std::unique_ptr<ComboFinder> finder_;
   bool pairSelected_ = false;
   bool comboUnknown_ = true;
+  bool comboAtHand_ = false;
   // The ports remembered in combo.ports, followed when they appear while the editor runs.
   PortNames remembered_;
   int ticksSinceLook_ = 0;

@@ -130,6 +130,7 @@ int main(int argc, char** argv) {
   boxes.confirmCardChange = [](QWidget*) { return true; };
   KestraluxApplication app(std::move(timed), boxes, QString::fromStdString((dir / "combo.cfg").string()));
   app.splashPauseMs = 0;
+  app.fetchAtStart = false;  // only the clicked fetches are timed
   app.startUp();
   TForm1& form = app.form();
   form.show();

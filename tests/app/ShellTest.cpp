@@ -168,7 +168,8 @@ TEST(KestraluxApplication, StartUpHoldsTheSplashThenLeavesTheHiddenMainWindow) {
   EXPECT_FALSE(form.Timer1->isActive());
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_NE(w->objectName(), "SplashForm");
 
-  // Start-up loads and fetches nothing: the bank is all zero and preset 1 is current.
+  // With no combo remembered, start-up loads and fetches nothing: the bank is all zero and
+  // preset 1 is current.
   EXPECT_EQ(application.state.CurrentPreset, 0);
   for (const PresetRecord& record : application.state.bank) EXPECT_EQ(record, PresetRecord{});
   EXPECT_EQ(form.PRENUM->text(), "PRESET 1");

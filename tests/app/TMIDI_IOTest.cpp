@@ -275,21 +275,41 @@ TEST(TMIDI_IO, PortsAreFoundAgainByTheirNames) {
     std::optional<ComboConfig> saved;
     std::optional<std::string> portNames;
     std::uint32_t out, in;
+    bool atHand;  // the remembered combo is there: its bank is asked for at start
   };
   const std::string remembered = "output=out 2\ninput=in 1\n";
   const Row rows[] = {
-      {"same ports, same numbers", names("in ", 2), names("out ", 3), ComboConfig{2, 1}, remembered, 2, 1},
-      {"numbers moved", {"in 1", "in 0"}, {"new", "out 2", "out 0", "out 1"}, ComboConfig{2, 1}, remembered, 1, 0},
-      {"names gone: the numbers", {"x", "y"}, {"a", "b"}, ComboConfig{2, 1}, remembered, 2, 1},
-      {"garbled names file", {"in 1", "in 0"}, {"new", "out 2", "out 0"}, ComboConfig{2, 1}, "nonsense\n", 2, 1},
-      {"names without combo.cfg", {"in 1", "in 0"}, {"new", "out 2"}, std::nullopt, remembered, 0, 0},
+      {"same ports, same numbers", names("in ", 2), names("out ", 3), ComboConfig{2, 1}, remembered, 2, 1, true},
+      {"numbers moved", {"in 1", "in 0"}, {"new", "out 2", "out 0", "out 1"}, ComboConfig{2, 1}, remembered, 1, 0, true},
+      {"names gone: the numbers", {"x", "y"}, {"a", "b", "c"}, ComboConfig{2, 1}, remembered, 2, 1, false},
+      {"garbled names file", {"in 1", "in 0"}, {"new", "out 2", "out 0"}, ComboConfig{2, 1}, "nonsense\n", 2, 1, true},
+      {"numbers beyond the lists", names("in ", 1), names("out ", 3), ComboConfig{2, 1}, std::nullopt, 2, 1, false},
+      {"names without combo.cfg", {"in 1", "in 0"}, {"new", "out 2"}, std::nullopt, remembered, 0, 0, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     SetupWindow s(row.ins, row.outs, row.saved, row.portNames);
     EXPECT_EQ(s.engine.OUT_DEVICE, row.out);
     EXPECT_EQ(s.engine.IN_DEVICE, row.in);
+    EXPECT_EQ(s.window->comboAtHand(), row.atHand);
   }
+}
+
+// The remembered combo absent at start while its numbers name other ports: once it appears,
+// the editor leaves those ports for it and asks for its bank there.
+TEST(TMIDI_IO, ARememberedComboThatAppearsIsPreferredToWhatItsNumbersNamed) {
+  SetupWindow s({"x", "y"}, {"a", "b", "c"}, ComboConfig{2, 1}, "output=out 2\ninput=in 1\n");
+  ASSERT_EQ(s.ports.openInputDevice(), 1u);
+  s.ports.setPortNames({"x", "in 1", "y"}, {"a", "out 2", "b", "c"});
+  s.ports.clearSent();
+  s.window->connectWhenPlugged();
+  EXPECT_EQ(s.engine.OUT_DEVICE, 1u);
+  EXPECT_EQ(s.engine.IN_DEVICE, 1u);
+  EXPECT_EQ(s.ports.openInputDevice(), 1u);
+  const Message request{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], 0x06, 0x42, 0x00, 0x37, 0x00, 0xF7};
+  EXPECT_EQ(s.ports.sentTo(1), std::vector<Message>{request});
+  s.window->connectWhenPlugged();
+  EXPECT_EQ(s.ports.allSent().size(), 1u) << "on the combo's ports, nothing more is done";
 }
 
 // A port that appears after the start is listed when the window is shown again; the ports in

@@ -160,7 +160,8 @@ class EditorOverJack : public ::testing::Test {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  void startEditor(bool findsTheCombo = false) {
+  // The tests of other flows start from the bank as it starts, without the combo's bank.
+  void startEditor(bool findsTheCombo = false, bool fetchesAtStart = false) {
     MidiSetupBoxes boxes;
     boxes.cardError = [this](QWidget*) { ++cardErrors; };
     boxes.confirmCardChange = [this](QWidget*) {
@@ -170,6 +171,7 @@ class EditorOverJack : public ::testing::Test {
     app = std::make_unique<KestraluxApplication>(std::make_unique<RtMidiPorts>(MidiSystem::Jack), boxes,
                                                  QString::fromStdString((dir / "combo.cfg").string()));
     app->splashPauseMs = 0;
+    app->fetchAtStart = fetchesAtStart;
     if (findsTheCombo) app->portsMaker = [] { return std::make_unique<RtMidiPorts>(MidiSystem::Jack); };
     app->startUp();
     app->form().show();
@@ -765,6 +767,47 @@ TEST_F(FirstStartOverJack, TheEditorFindsTheComboRemembersItAndShowsItsPresetOne
   EXPECT_NE(text.find("output=KESTRALUX MIDI IN"), std::string::npos) << text;
   EXPECT_EQ(cardErrors, 0);
   EXPECT_EQ(confirmations, 0) << "found at start, it is taken without asking";
+}
+
+// A remembered combo that is there: the editor says its start-up message, asks for the bank
+// and opens on the combo's preset 1, kept in the history. Remembered ports that never answer:
+// the fetch says so and the bank stays as it starts.
+TEST_F(FirstStartOverJack, ARememberedComboOpensOnItsOwnBank) {
+  const auto [foreignOut, foreignIn] = waitForPorts("A FOREIGN DEVICE");
+  RtMidiPorts lister(MidiSystem::Jack, "kestralux-e2e-lister");
+  const auto rememberPorts = [&](std::uint32_t out, std::uint32_t in) {
+    writeComboConfig(out, in);
+    std::ofstream(dir / "combo.ports") << "output=" << lister.outputPortNames().at(out) << "\ninput="
+                                       << lister.inputPortNames().at(in) << "\n";
+  };
+
+  rememberPorts(*toDevice, *fromDevice);
+  startEditor(false, true);
+  TForm1& form = app->form();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ALL PRESETS RECEIVED"; }, 10000))
+      << "the caption reads " << form.REQUES->caption().toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PRENUM->text() == "PRESET   1"; }, 3000));
+  ASSERT_GE(deviceLines().size(), 2u);
+  EXPECT_EQ(deviceLines()[0], "start-up");
+  EXPECT_EQ(deviceLines()[1], "bank request: answering with 30 presets");
+  const PresetBank device = transferBank();
+  for (std::size_t n = 0; n < device.size(); ++n) EXPECT_TRUE(sameValues(app->state.bank[n], device[n])) << "preset " << n + 1;
+  const std::vector<HistoryEntry> history = listHistory(historyFolder());
+  ASSERT_EQ(history.size(), 1u);
+  EXPECT_EQ(history[0].kind, "fetched");
+  app->form().close();
+  app.reset();
+
+  fs::remove_all(historyFolder());
+  rememberPorts(foreignOut, foreignIn);
+  startEditor(false, true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return app->form().REQUES->caption() == "NO ANSWER FROM COMBO"; }, 5000))
+      << "the caption reads " << app->form().REQUES->caption().toStdString();
+  for (const PresetRecord& record : app->state.bank) EXPECT_EQ(record, PresetRecord{});
+  EXPECT_EQ(app->form().PRENUM->text(), "PRESET 1");
+  EXPECT_TRUE(listHistory(historyFolder()).empty());
+  EXPECT_TRUE(foreign->waitForLines("bank request", 1)) << "the request went to the remembered ports";
+  EXPECT_EQ(cardErrors, 0);
 }
 
 class BrokenLinkOverJack : public EditorOverJack {
