@@ -189,6 +189,10 @@ std::string nameAt(const std::vector<std::string>& names, std::uint32_t device) 
   return device < names.size() ? names[device] : std::string();
 }
 
+bool listed(const std::vector<std::string>& names, const std::string& name) {
+  return !name.empty() && std::find(names.begin(), names.end(), name) != names.end();
+}
+
 }  // namespace
 
 void TMIDI_IO::FIND_MIDI_PORTS() {
@@ -206,9 +210,6 @@ void TMIDI_IO::FIND_MIDI_PORTS() {
       remembered_ = *remembered;
       engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered->output);
       engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered->input);
-      const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
-        return std::find(names.begin(), names.end(), name) != names.end();
-      };
       comboAtHand_ = listed(outNames_, remembered->output) && listed(inNames_, remembered->input);
       if (comboAtHand_) comboUnknown_ = false;
     } else {
@@ -255,20 +256,30 @@ void TMIDI_IO::MIDI_IN_SELClick() { turnRed(MIDI_IN_SEL); }
 
 void TMIDI_IO::MIDI_OUT_SELClick() { turnRed(MIDI_OUT_SEL); }
 
+// The ports in use closed and the input opened on `in`; the output opens at the next send.
+void TMIDI_IO::usePorts(std::uint32_t out, std::uint32_t in) {
+  engine_.CLOSE_MIDI_IN();
+  if (engine_.OUT_USED) {
+    engine_.OUT_USED = false;
+    engine_.CLOSE_MIDI_OUT();
+  }
+  engine_.OUT_DEVICE = out;
+  engine_.IN_DEVICE = in;
+  engine_.OPEN_MIDI_IN();
+}
+
+// The ports in use become the combo's: combo.cfg, then their names in combo.ports.
+void TMIDI_IO::rememberPorts() {
+  remembered_ = {nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)};
+  if (SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString()))
+    SAVE_PORT_NAMES(remembered_, portNamesPath().toStdString());
+}
+
 void TMIDI_IO::MIDI_DONEClick() {
   if (boxes.confirmCardChange && boxes.confirmCardChange(this)) {
-    engine_.CLOSE_MIDI_IN();
-    if (engine_.OUT_USED) {
-      engine_.OUT_USED = false;
-      engine_.CLOSE_MIDI_OUT();
-    }
-    engine_.OUT_DEVICE = chosenDevice(MIDI_OUT_SEL, OUT_PORT_MAP, engine_.OUT_DEVICE);
-    engine_.IN_DEVICE = chosenDevice(MIDI_IN_SEL, IN_PORT_MAP, engine_.IN_DEVICE);
-    engine_.OPEN_MIDI_IN();
-    if (SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString()))
-      SAVE_PORT_NAMES({nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)},
-                      portNamesPath().toStdString());
-    remembered_ = {nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)};
+    usePorts(chosenDevice(MIDI_OUT_SEL, OUT_PORT_MAP, engine_.OUT_DEVICE),
+             chosenDevice(MIDI_IN_SEL, IN_PORT_MAP, engine_.IN_DEVICE));
+    rememberPorts();
   }
   setControlsVisible(false);
   close();
@@ -328,15 +339,8 @@ void TMIDI_IO::findComboTick() {
     // Found by itself at start: the pair is taken and remembered at once, as a confirmed OK
     // would, and the combo hears the start-up message.
     if (atStart_ && out >= 0 && in >= 0) {
-      engine_.CLOSE_MIDI_IN();
-      engine_.CLOSE_MIDI_OUT();
-      engine_.OUT_DEVICE = OUT_PORT_MAP[static_cast<std::size_t>(out)];
-      engine_.IN_DEVICE = IN_PORT_MAP[static_cast<std::size_t>(in)];
-      engine_.OPEN_MIDI_IN();
-      if (SAVE_CONFIG({engine_.OUT_DEVICE, engine_.IN_DEVICE}, configPath_.toStdString()))
-        SAVE_PORT_NAMES({nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)},
-                        portNamesPath().toStdString());
-      remembered_ = {nameAt(outNames_, engine_.OUT_DEVICE), nameAt(inNames_, engine_.IN_DEVICE)};
+      usePorts(OUT_PORT_MAP[static_cast<std::size_t>(out)], IN_PORT_MAP[static_cast<std::size_t>(in)]);
+      rememberPorts();
       protocol_.SendStartup();
       comboUnknown_ = false;
     }
@@ -368,9 +372,6 @@ void TMIDI_IO::interupt_timerTimer() {
 // it. The lists are not read while the setup window shows them.
 void TMIDI_IO::connectWhenPlugged() {
   if (isVisible()) return;
-  const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
-    return !name.empty() && std::find(names.begin(), names.end(), name) != names.end();
-  };
   // The ports in use by name, as they were before the lists are read again.
   const std::string out = nameAt(outNames_, engine_.OUT_DEVICE);
   const std::string in = nameAt(inNames_, engine_.IN_DEVICE);
@@ -382,14 +383,8 @@ void TMIDI_IO::connectWhenPlugged() {
            nameAt(inNames_, engine_.IN_DEVICE) == remembered_.input;
   };
   if (rememberedListed && (!ports_.isInputOpen() || !onRemembered())) {
-    engine_.CLOSE_MIDI_IN();
-    if (engine_.OUT_USED) {
-      engine_.OUT_USED = false;
-      engine_.CLOSE_MIDI_OUT();
-    }
-    engine_.OUT_DEVICE = deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered_.output);
-    engine_.IN_DEVICE = deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered_.input);
-    engine_.OPEN_MIDI_IN();
+    usePorts(deviceFollowingName(engine_.OUT_DEVICE, outNames_, remembered_.output),
+             deviceFollowingName(engine_.IN_DEVICE, inNames_, remembered_.input));
     if (ports_.isInputOpen() && !protocol_.bankReceived) protocol_.RequestBank();
   }
   // With a remembered combo, connected means on its ports; otherwise on ports that are listed.

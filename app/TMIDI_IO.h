@@ -96,6 +96,8 @@ class TMIDI_IO : public QWidget {
  private:
   void FIND_MIDI_PORTS();
   void listPorts();
+  void usePorts(std::uint32_t out, std::uint32_t in);
+  void rememberPorts();
   QString portNamesPath() const;
   void setControlsVisible(bool visible);
 
