@@ -9,8 +9,8 @@
 #include <QMetaObject>
 
 #include "app/CardErrorBoxQt.h"
-#include "midi/ComboConfig.h"
-#include "midi/ComboPorts.h"
+#include "files/ComboConfig.h"
+#include "files/ComboPorts.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
 

@@ -16,8 +16,8 @@
 
 #include "midi/MidiEngine.h"
 #include "midi/MidiPorts.h"
-#include "midi/ComboPorts.h"
-#include "protocol/ComboFinder.h"
+#include "files/ComboPorts.h"
+#include "link/ComboFinder.h"
 
 namespace kestralux {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "fuzz/FuzzCheck.h"
-#include "midi/ComboConfig.h"
-#include "midi/ComboPorts.h"
+#include "files/ComboConfig.h"
+#include "files/ComboPorts.h"
 
 using namespace kestralux;
 

@@ -12,8 +12,8 @@
 #include <span>
 
 #include "midi/MidiPorts.h"
-#include "midi/RxRing.h"
-#include "protocol/SysexOutput.h"
+#include "protocol/RxRing.h"
+#include "midi/SysexOutput.h"
 
 namespace kestralux {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/RxRing.h"
+#include "protocol/RxRing.h"
 #include "model/PresetRecord.h"
 #include "protocol/Sysex.h"
 

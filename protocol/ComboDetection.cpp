@@ -1,6 +1,6 @@
 #include "protocol/ComboDetection.h"
 
-#include "midi/RxRing.h"
+#include "protocol/RxRing.h"
 
 namespace kestralux {
 

@@ -8,7 +8,7 @@
 #include "model/EditorState.h"
 #include "protocol/BankTransfer.h"
 #include "protocol/Sysex.h"
-#include "protocol/SysexOutput.h"
+#include "midi/SysexOutput.h"
 
 namespace kestralux {
 

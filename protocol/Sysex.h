@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "midi/RxRing.h"
+#include "protocol/RxRing.h"
 #include "model/PresetRecord.h"
 
 #ifndef KESTRALUX_MANUFACTURER_BYTE

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "files/KestraluxTool.h"
+#include "tool/KestraluxTool.h"
 #include "midi/RtMidiPorts.h"
 
 int main(int argc, char** argv) {

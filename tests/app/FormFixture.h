@@ -15,7 +15,7 @@
 #include "app/TForm1.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
-#include "protocol/SysexOutput.h"
+#include "midi/SysexOutput.h"
 
 namespace kestralux::test {
 

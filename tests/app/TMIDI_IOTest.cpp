@@ -11,7 +11,7 @@
 #include <iterator>
 #include <thread>
 
-#include "midi/ComboConfig.h"
+#include "files/ComboConfig.h"
 #include "midi/LoopbackPorts.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"

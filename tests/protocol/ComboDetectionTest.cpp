@@ -7,7 +7,7 @@
 #include <map>
 #include <optional>
 
-#include "protocol/ComboFinder.h"
+#include "link/ComboFinder.h"
 #include "tests/protocol/ComboNetwork.h"
 
 namespace kestralux {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/SysexOutput.h"
+#include "midi/SysexOutput.h"
 
 namespace kestralux {
 

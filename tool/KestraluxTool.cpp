@@ -1,4 +1,4 @@
-#include "files/KestraluxTool.h"
+#include "tool/KestraluxTool.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,11 +15,11 @@
 #include "files/PresetListing.h"
 #include "files/PresetTableExport.h"
 #include "files/Syx.h"
-#include "midi/ComboConfig.h"
-#include "midi/ComboPorts.h"
+#include "files/ComboConfig.h"
+#include "files/ComboPorts.h"
 #include "midi/MidiEngine.h"
 #include "model/EditorState.h"
-#include "protocol/ComboFinder.h"
+#include "link/ComboFinder.h"
 #include "protocol/DeviceProtocol.h"
 
 namespace kestralux {

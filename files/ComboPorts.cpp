@@ -1,4 +1,4 @@
-#include "midi/ComboPorts.h"
+#include "files/ComboPorts.h"
 
 #include <algorithm>
 #include <sstream>

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "files/BankHistory.h"
-#include "files/KestraluxTool.h"
+#include "tool/KestraluxTool.h"
 #include "files/PresetFiles.h"
 #include "files/PresetTableExport.h"
 #include "files/Syx.h"

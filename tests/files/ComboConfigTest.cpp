@@ -1,5 +1,5 @@
-#include "midi/ComboConfig.h"
-#include "midi/ComboPorts.h"
+#include "files/ComboConfig.h"
+#include "files/ComboPorts.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

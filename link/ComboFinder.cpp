@@ -1,4 +1,4 @@
-#include "protocol/ComboFinder.h"
+#include "link/ComboFinder.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "midi/ComboConfig.h"
+#include "files/ComboConfig.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "midi/RxRing.h"
+#include "protocol/RxRing.h"
 
 #include <gtest/gtest.h>
 
