@@ -33,11 +33,17 @@ class QuitWhenClosed : public QObject {
 
 KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts, MidiSetupBoxes boxes,
                                            QString configPath)
-    : ports(std::move(midiPorts)), boxes_(std::move(boxes)), configPath_(std::move(configPath)) {
+    : ports(std::move(midiPorts)),
+      link(*ports, state, configPath.toStdString()),
+      boxes_(std::move(boxes)),
+      configPath_(std::move(configPath)) {
   protocol.session = &session;
   protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
 }
-KestraluxApplication::~KestraluxApplication() = default;
+KestraluxApplication::~KestraluxApplication() {
+  // The main window goes before the link: it must not be told of the connection any more.
+  link.connectionChanged = nullptr;
+}
 
 void KestraluxApplication::startUp() {
   // Before any window exists, so the desktop sees every window under this name, grouped and
@@ -81,13 +87,14 @@ void KestraluxApplication::startUp() {
 // Creating the setup window starts MIDI: ports listed, combo.cfg read, input opened, the
 // start message sent, then the remembered combo's bank asked for (or, with none remembered
 // or there, the combo looked for). A port error box raised here shows while the splash is
-// still up.
+// still up; the connection is shown from the first word the link says, box or not.
 void KestraluxApplication::createMidiSetup() {
-  MIDI_IO = std::make_unique<TMIDI_IO>(*ports, engine, state, protocol, configPath_, nullptr, boxes_);
-  MIDI_IO->portsMaker = portsMaker;
-  QObject::connect(MIDI_IO.get(), &TMIDI_IO::comboConnection, Form1.get(), &TForm1::showComboConnection);
-  MIDI_IO->detectAtStart();
-  if (fetchAtStart && MIDI_IO->comboAtHand() && ports->isInputOpen()) protocol.RequestBank();
+  MIDI_IO = std::make_unique<TMIDI_IO>(link, nullptr, boxes_);
+  link.portsMaker = portsMaker;
+  link.connectionChanged = [form = Form1.get()](bool connected) { form->showComboConnection(connected); };
+  ComboLink::StartUp how;
+  how.fetchWhenAtHand = fetchAtStart;
+  MIDI_IO->FIND_MIDI_PORTS(how);
   QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
 }
 

@@ -6,9 +6,9 @@
 
 #include <QString>
 
-#include "midi/MidiEngine.h"
-#include "midi/MidiPorts.h"
 #include "app/TMIDI_IO.h"
+#include "link/ComboLink.h"
+#include "midi/MidiPorts.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
 
@@ -46,14 +46,15 @@ class KestraluxApplication {
   // message, so the window opens on the combo's own presets. Tests of other flows turn it off
   // to start from the bank as it starts.
   bool fetchAtStart = true;
-  // More port objects like `ports`, for FIND COMBO's search.
+  // More port objects like `ports`, for the search for the combo.
   ComboFinder::PortsMaker portsMaker;
 
-  // Declared in the order they are made; the windows go before the engine they use.
+  // Declared in the order they are made; the windows go before the link they use.
   std::unique_ptr<MidiPorts> ports;
   EditorState state;
-  MidiEngine engine{*ports};
-  DeviceProtocol protocol{state, engine};
+  ComboLink link;
+  MidiEngine& engine = link.engine;
+  DeviceProtocol& protocol = link.protocol;
   EditSession session{state};
 
  private:

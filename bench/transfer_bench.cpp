@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
 
   // As the device's first editor did it: at most one message decoded per 50 ms tick.
   std::deque<RxSlot> waiting;
-  app.engine.setDecoder([&](const RxSlot& slot) { waiting.push_back(slot); });
+  app.link.setDecoder([&](const RxSlot& slot) { waiting.push_back(slot); });
   QTimer onePerTick;
   onePerTick.setInterval(static_cast<int>(kTickMs));
   QObject::connect(&onePerTick, &QTimer::timeout, [&] {
@@ -226,7 +226,7 @@ int main(int argc, char** argv) {
     QTest::qWait(600);
   }
   onePerTick.stop();
-  app.engine.setDecoder(nullptr);
+  app.link.setDecoder(nullptr);
 
   std::vector<double> storeSpans;
   for (int i = 0; i < std::min(fetches, 3); ++i) {

@@ -1,13 +1,13 @@
 // Bytes from a MIDI input, cut into messages at each F7 as the port delivers SysEx, through
-// the engine's ring and the poll tick into the bank fetch. Time moves 100 ms a message, so
+// the link's ring and its tick into the bank fetch. Time moves 100 ms a message, so
 // the silence check runs too.
 
 #include <algorithm>
 #include <vector>
 
 #include "fuzz/FuzzCheck.h"
+#include "link/ComboLink.h"
 #include "midi/LoopbackPorts.h"
-#include "midi/MidiEngine.h"
 #include "model/EditorState.h"
 #include "protocol/BankTransfer.h"
 #include "protocol/DeviceProtocol.h"
@@ -31,13 +31,15 @@ PresetBank namedBank() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const PresetBank before = namedBank();
   LoopbackPorts ports({"IN"}, {"OUT"});
-  MidiEngine engine(ports);
-  engine.setPause([](std::chrono::milliseconds) {});
   EditorState state;
   state.bank = before;
-  DeviceProtocol protocol(state, engine);
+  ComboLink link(ports, state, "/nonexistent/combo.cfg");
+  MidiEngine& engine = link.engine;
+  engine.setPause([](std::chrono::milliseconds) {});
+  DeviceProtocol& protocol = link.protocol;
   TransferClock::time_point now{};
   protocol.clock = [&] { return now; };
+  link.clock = [&] { return now; };
 
   // Tells whether any message is whole and ours, read the way the engine's ring keeps it.
   RxRing probe;
@@ -56,9 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // is the port's business and the same for any bytes.
     engine.MIDI_LONG_DATA(message);
     now += std::chrono::milliseconds(100);
-    if (++delivered % 8 == 0) engine.pollTick(state, protocol);
+    if (++delivered % 8 == 0) link.tick();
   }
-  engine.pollTick(state, protocol);
+  link.tick();
 
   FUZZ_CHECK(protocol.fetch.cursor() >= 0 && protocol.fetch.cursor() < kPresetCount);
   // A fetch writes values only, and only presets: never an amp model or effect the combo does

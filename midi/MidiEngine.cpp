@@ -1,11 +1,7 @@
 #include "midi/MidiEngine.h"
 
-#include <cstdio>
 #include <thread>
 #include <vector>
-
-#include "model/EditorState.h"
-#include "protocol/DeviceProtocol.h"
 
 namespace kestralux {
 
@@ -19,16 +15,26 @@ MidiEngine::~MidiEngine() {
   CLOSE_MIDI_OUT();
 }
 
+bool MidiEngine::openOutput() {
+  if (outputChoice_) {
+    const std::optional<std::uint32_t> device = outputChoice_();
+    if (!device) return false;
+    OUT_DEVICE = *device;
+  }
+  if (!ports_.openOutput(OUT_DEVICE)) return false;
+  outputOpenOn_ = OUT_DEVICE;
+  return true;
+}
+
 bool MidiEngine::SEND_SYSEX(std::span<const std::uint8_t> message) {
   // A connection left on another device by an earlier choice is not the chosen port.
   if (outputOpenOn_ && *outputOpenOn_ != OUT_DEVICE) CLOSE_MIDI_OUT();
   if (!outputOpenOn_) {
     OUT_USED = true;
-    if (!ports_.openOutput(OUT_DEVICE)) {
+    if (!openOutput()) {
       reportCardError();
       return false;
     }
-    outputOpenOn_ = OUT_DEVICE;
     // The device is back after its port went away: its answers come on a new port too, so
     // the input is opened afresh (on ALSA and JACK a vanished source is not reconnected).
     if (outputLost_ && inputSession_) OPEN_MIDI_IN();
@@ -66,8 +72,17 @@ void MidiEngine::CLOSE_MIDI_OUT() {
   if (ports_.isOutputOpen()) ports_.closeOutput();
 }
 
+bool MidiEngine::chooseInput() {
+  if (!inputChoice_) return true;
+  const std::optional<std::uint32_t> device = inputChoice_();
+  if (device) IN_DEVICE = *device;
+  return device.has_value();
+}
+
 void MidiEngine::OPEN_MIDI_IN() {
   if (ports_.isInputOpen()) CLOSE_MIDI_IN();
+  inputSession_.reset();
+  if (!chooseInput()) return;
   auto session = std::make_shared<int>(0);
   std::weak_ptr<int> ticket = session;
   // Runs on the port's thread: copy, post, touch nothing of the engine.
@@ -85,56 +100,19 @@ void MidiEngine::CLOSE_MIDI_IN() {
   if (ports_.isInputOpen()) ports_.closeInput();
 }
 
-RxStoreResult MidiEngine::MIDI_LONG_DATA(std::span<const std::uint8_t> message) {
-  RxStoreResult result = rx.store(message);
-  // A sender faster than the tick: what waits is decoded now, so nothing of ours is lost.
-  if (result == RxStoreResult::RingFull && fullRingDrain_) {
-    fullRingDrain_();
-    result = rx.store(message);
-  }
-  // Messages of ten bytes or less are never kept; they are not counted as lost.
-  if (result == RxStoreResult::TooLong || result == RxStoreResult::RingFull) ++droppedMessages_;
-  return result;
-}
-
-void MidiEngine::decodeWaiting(DeviceProtocol& protocol) {
-  while (rx.RX_PENDING) {
-    const RxSlot& slot = rx.takeNext();
-    if (decoder_)
-      decoder_(slot);
-    else
-      protocol.DecodeNextSlot(slot);
-  }
+void MidiEngine::MIDI_LONG_DATA(std::span<const std::uint8_t> message) {
+  if (receiver_) receiver_(message);
 }
 
 void MidiEngine::followReturnedPorts() {
   if (ports_.inputPortReturned() && inputSession_) OPEN_MIDI_IN();
   if (ports_.outputPortReturned() && outputOpenOn_) {
     // Opened again at once, quietly: no user action waits on it, and a port that is gone
-    // again is told at the next send as ever.
+    // again is told at the next send as ever. Found by its name, never by a number that
+    // another port may hold now.
     CLOSE_MIDI_OUT();
-    if (ports_.openOutput(OUT_DEVICE)) outputOpenOn_ = OUT_DEVICE;
+    openOutput();
   }
-}
-
-void MidiEngine::pollTick(EditorState& state, DeviceProtocol& protocol) {
-  followReturnedPorts();
-  if (state.PresetResendPending && !state.StoreInProgress) {
-    // Cleared first: a preset change made while a box of this burst is open asks again.
-    state.PresetResendPending = false;
-    protocol.SendWholePreset();
-  }
-  decodeWaiting(protocol);
-  protocol.CheckTransferSilence();
-  // Said once a flood: at the first tick that finds messages lost since the one before.
-  const int lost = droppedMessages_ - droppedAtLastTick_;
-  droppedAtLastTick_ = droppedMessages_;
-  if (lost > 0 && !losingAtLastTick_) {
-    std::fprintf(stderr, "kestralux: %d received messages dropped (longer than a preset message, or more than the receive ring holds)\n", lost);
-    // Another device's long message outside a fetch is no news to the user of the window.
-    if (protocol.fetch.waiting()) protocol.ReportDropped(lost);
-  }
-  losingAtLastTick_ = lost > 0;
 }
 
 }  // namespace kestralux

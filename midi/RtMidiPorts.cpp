@@ -101,8 +101,16 @@ struct ListedPort {
   unsigned index;  // RtMidi's number for it
 };
 
-// The ports other programs and devices offer. The editor's own ports (its clients carry
-// `ownClient` in their names) are left out: choosing one would loop the editor into itself.
+// A port of the editor's or the tool's own: choosing one would loop a program of ours into
+// another (the tool storing into the editor's input). Left out of every list, so the editor,
+// its search and the tool number the ports alike, whichever of them runs.
+bool ownPort(const std::string& name, const std::string& ownClient) {
+  for (const std::string& client : {ownClient, std::string(kEditorClientName), std::string(kToolClientName)})
+    if (!client.empty() && name.rfind(client, 0) == 0) return true;
+  return false;
+}
+
+// The ports other programs and devices offer.
 template <typename Port>
 std::vector<ListedPort> listPorts(Port* port, ErrorSink& sink, const std::string& ownClient) {
   std::vector<ListedPort> ports;
@@ -114,7 +122,7 @@ std::vector<ListedPort> listPorts(Port* port, ErrorSink& sink, const std::string
     for (unsigned i = 0; i < count; ++i) {
       std::string name = port->getPortName(i);
       if (sink.failed) break;  // the port went away while we were listing
-      if (!ownClient.empty() && name.rfind(ownClient, 0) == 0) continue;
+      if (ownPort(name, ownClient)) continue;
       ports.push_back({std::move(name), i});
     }
   } catch (const RtMidiError&) {

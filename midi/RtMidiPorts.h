@@ -34,6 +34,7 @@ bool jackServerRunning();
 MidiSystem detectMidiSystem();
 
 inline constexpr const char* kEditorClientName = "KESTRALUX Preset Manager";
+inline constexpr const char* kToolClientName = "kestralux-tool";
 
 class RtMidiPorts final : public MidiPorts {
  public:

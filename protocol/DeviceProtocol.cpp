@@ -2,12 +2,12 @@
 
 namespace kestralux {
 
-void DeviceProtocol::SendParameter(int context, int code, int value) {
-  if (state_.SendSuppressed) return;
+bool DeviceProtocol::SendParameter(int context, int code, int value) {
+  if (state_.SendSuppressed) return false;
   PARAM_BUFFER = buildParameterMessage(context, code, value);
   // The engine may show a box that lets a nested send run; hand it its own copy.
   const ParameterMessage message = PARAM_BUFFER;
-  output_.SEND_SYSEX(message);
+  return output_.SEND_SYSEX(message);
 }
 
 void DeviceProtocol::SendLiveEdit(int index) {
@@ -44,8 +44,8 @@ const PresetMessage& DeviceProtocol::BuildStoreMessage(StoreScope scope, int n) 
 }
 
 void DeviceProtocol::RequestBank() {
-  SendBankRequest();
-  fetch.requested(clock());
+  // A request that could not go out has no answer to wait for: the card error says why.
+  if (SendBankRequest()) fetch.requested(clock());
 }
 
 void DeviceProtocol::DecodeNextSlot(const RxSlot& slot) {

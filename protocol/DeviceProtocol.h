@@ -17,8 +17,8 @@ class DeviceProtocol {
   DeviceProtocol(EditorState& state, SysexOutput& output) : state_(state), output_(output) {}
 
   // The one operation through which an edit reaches the device. Sends nothing while
-  // SendSuppressed is set.
-  void SendParameter(int context, int code, int value);
+  // SendSuppressed is set. Whether the message went out.
+  bool SendParameter(int context, int code, int value);
 
   // A live edit of parameter `index`: its current value in the current preset with the
   // live context byte of that parameter.
@@ -27,7 +27,7 @@ class DeviceProtocol {
   void SendAmpModel();
   void SendEffectSelect(int effectCode);
   void SendStartup() { SendParameter(0, CODE_STARTUP, 0); }
-  void SendBankRequest() { SendParameter(0, CODE_REQUEST_BANK, 0); }
+  bool SendBankRequest() { return SendParameter(0, CODE_REQUEST_BANK, 0); }
 
   // The 16 parameters of the current preset in code order, then one pause.
   void SendWholePreset();
@@ -36,7 +36,7 @@ class DeviceProtocol {
   // position 0 and 0x2B after it.
   const PresetMessage& BuildStoreMessage(StoreScope scope, int n);
 
-  // The fetch. The request starts the wait for an answer; DecodeNextSlot takes every
+  // The fetch. A request that went out starts the wait for an answer; DecodeNextSlot takes every
   // received message the poll tick hands it and sets BankRefreshPending once the bank is
   // whole; CheckTransferSilence ends a fetch the device has stopped answering.
   void RequestBank();

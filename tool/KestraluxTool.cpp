@@ -17,10 +17,9 @@
 #include "files/Syx.h"
 #include "files/ComboConfig.h"
 #include "files/ComboPorts.h"
-#include "midi/MidiEngine.h"
-#include "model/EditorState.h"
 #include "link/ComboFinder.h"
-#include "protocol/DeviceProtocol.h"
+#include "link/ComboLink.h"
+#include "model/EditorState.h"
 
 namespace kestralux {
 
@@ -127,17 +126,26 @@ fs::path withExtension(const fs::path& input, const char* extension) {
 
 // ---- MIDI ----
 
-// The port a --in/--out argument names: its device number, or the first port whose name
-// contains the text (any case).
-std::uint32_t choosePort(const std::vector<std::string>& names, const std::string& wanted, const char* side) {
-  if (!wanted.empty() && std::all_of(wanted.begin(), wanted.end(), [](unsigned char c) { return std::isdigit(c); })) {
+// The port a --in/--out argument names: a port of exactly that name, else its device number,
+// else the one port whose name contains the text (any case). Several such ports are a
+// question only the user can answer.
+std::string choosePort(const std::vector<std::string>& names, const std::string& wanted, const char* side) {
+  if (std::find(names.begin(), names.end(), wanted) != names.end()) return wanted;
+  if (!wanted.empty() && wanted.size() < 6 && std::all_of(wanted.begin(), wanted.end(), [](unsigned char c) { return std::isdigit(c); })) {
     const unsigned long n = std::stoul(wanted);
-    if (n < names.size()) return static_cast<std::uint32_t>(n);
+    if (n < names.size()) return names[n];
     throw BadInput{std::string("no MIDI ") + side + " port " + wanted};
   }
-  for (std::size_t d = 0; d < names.size(); ++d)
-    if (lower(names[d]).find(lower(wanted)) != std::string::npos) return static_cast<std::uint32_t>(d);
-  throw BadInput{std::string("no MIDI ") + side + " port named like \"" + wanted + "\""};
+  std::vector<std::string> alike;
+  for (const std::string& name : names)
+    if (lower(name) == lower(wanted)) return name;
+  for (const std::string& name : names)
+    if (lower(name).find(lower(wanted)) != std::string::npos) alike.push_back(name);
+  if (alike.size() == 1) return alike.front();
+  if (alike.empty()) throw BadInput{std::string("no MIDI ") + side + " port named like \"" + wanted + "\""};
+  std::string list;
+  for (const std::string& name : alike) list += (list.empty() ? "\"" : ", \"") + name + "\"";
+  throw BadInput{std::string("\"") + wanted + "\" names " + std::to_string(alike.size()) + " MIDI " + side + " ports: " + list};
 }
 
 // Received messages come on the port's thread and wait here for the tool's own loop.
@@ -161,61 +169,78 @@ class Inbox {
   std::deque<std::function<void()>> work_;
 };
 
+// The editor's link to the combo, run from the tool's own loop.
 struct Link {
   std::unique_ptr<MidiPorts> ports;
-  std::unique_ptr<MidiEngine> engine;
   EditorState state;
-  std::unique_ptr<DeviceProtocol> protocol;
+  std::unique_ptr<ComboLink> combo;
   Inbox inbox;
   std::string cardError;
-  std::ostream* err = nullptr;
+
+  void step() {
+    std::this_thread::sleep_for(10ms);
+    inbox.runPosted();
+    combo->tick();
+  }
 };
 
-// The devices as the editor would take them: combo.cfg in the working directory, else the
-// first port of each kind; --in and --out override.
-void openLink(Link& link, const Arguments& a, const PortsFactory& factory, bool withInput) {
-  link.ports = factory ? factory() : nullptr;
-  if (!link.ports) throw BadInput{"no MIDI system"};
-  link.engine = std::make_unique<MidiEngine>(*link.ports);
-  link.protocol = std::make_unique<DeviceProtocol>(link.state, *link.engine);
-  link.protocol->bankMoved = [&link](const PresetBank& bank, const std::string& kind) {
-    keepBank(bank, kind, *link.err, "kestralux-tool");
-  };
-  MidiEngine& engine = *link.engine;
-  if (const auto saved = LOAD_CONFIG()) {
-    engine.OUT_DEVICE = saved->OUT_DEVICE;
-    engine.IN_DEVICE = saved->IN_DEVICE;
-  }
-  if (a.out) engine.OUT_DEVICE = choosePort(link.ports->outputPortNames(), *a.out, "output");
-  if (a.in) engine.IN_DEVICE = choosePort(link.ports->inputPortNames(), *a.in, "input");
-  engine.setCardErrorHook([&link] {
-    if (link.cardError.empty())
-      link.cardError = "cannot send on MIDI output " + std::to_string(link.engine->OUT_DEVICE);
-  });
-  engine.setPause([](std::chrono::milliseconds) {});
-  engine.setInputPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
-  if (withInput) {
-    engine.OPEN_MIDI_IN();
-    if (!link.ports->isInputOpen()) throw BadInput{"cannot open MIDI input " + std::to_string(engine.IN_DEVICE)};
-  }
+std::string describePort(const std::vector<std::string>& names, const std::string& name) {
+  const auto it = std::find(names.begin(), names.end(), name);
+  return std::to_string(it - names.begin()) + " \"" + name + "\"";
 }
 
-// Asks the combo for its bank and waits until the fetch has ended, telling how it goes.
-const BankFetch& requestBank(Link& link, const Arguments& a, std::ostream& err, const PortsFactory& factory) {
-  link.err = &err;
-  openLink(link, a, factory, true);
-  link.protocol->fetchNotices = [&](const Notices& notices) {
+// The ports exactly as the editor takes them: the names in combo.ports, else the numbers in
+// combo.cfg (both in the working directory); with neither, the combo is searched for and the
+// ports it answers on are said. --out and --in override.
+void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::ostream& err) {
+  link.ports = factory ? factory() : nullptr;
+  if (!link.ports) throw BadInput{"no MIDI system"};
+  link.combo = std::make_unique<ComboLink>(*link.ports, link.state);
+  ComboLink& combo = *link.combo;
+  combo.portsMaker = factory;
+  combo.setPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
+  combo.engine.setPause([](std::chrono::milliseconds) {});
+  combo.cardError = [&link] {
+    if (link.cardError.empty()) link.cardError = "cannot send on MIDI output \"" + link.combo->ports().output + "\"";
+  };
+  combo.protocol.bankMoved = [&err](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, err, "kestralux-tool"); };
+  combo.protocol.fetchNotices = [&err](const Notices& notices) {
     for (const std::string& n : notices) err << "kestralux-tool: " << lower(n) << "\n";
   };
-  link.protocol->RequestBank();
-  if (!link.cardError.empty()) throw BadInput{link.cardError};
-  while (link.protocol->fetch.waiting()) {
-    std::this_thread::sleep_for(10ms);
-    link.inbox.runPosted();
-    link.engine->pollTick(link.state, *link.protocol);
+  ComboLink::StartUp how;
+  how.startupMessage = false;
+  how.fetchWhenAtHand = false;
+  how.found = ComboLink::FoundPair::Use;
+  how.search = a.out || a.in ? ComboLink::SearchAtStart::Never : ComboLink::SearchAtStart::WhenNothingRemembered;
+  combo.start(how);
+  while (combo.searching()) link.step();
+  if (combo.search() == ComboLink::Search::NotFound)
+    throw BadInput{"no combo found (nothing in combo.cfg or combo.ports, and no port answered the bank request)"};
+  if (combo.search() == ComboLink::Search::Found)
+    err << "kestralux-tool: combo found: output " << describePort(combo.outputNames(), combo.ports().output) << ", input "
+        << describePort(combo.inputNames(), combo.ports().input) << "\n";
+  if (a.out || a.in) {
+    PortNames chosen = combo.ports();
+    if (a.out) chosen.output = choosePort(combo.outputNames(), *a.out, "output");
+    if (a.in) chosen.input = choosePort(combo.inputNames(), *a.in, "input");
+    combo.usePorts(chosen);
   }
-  link.engine->CLOSE_MIDI_IN();
-  return link.protocol->fetch;
+  if (!combo.outputNumber())
+    throw BadInput{combo.ports().output.empty() ? std::string("no MIDI output port")
+                                                : "the combo's MIDI output \"" + combo.ports().output + "\" is not there"};
+}
+
+// Asks the combo for its bank (unless the search already brought it) and waits until the
+// fetch has ended, telling how it goes.
+const BankFetch& requestBank(Link& link, const Arguments& a, std::ostream& err, const PortsFactory& factory) {
+  openLink(link, a, factory, err);
+  ComboLink& combo = *link.combo;
+  if (!link.ports->isInputOpen()) throw BadInput{"cannot open MIDI input \"" + combo.ports().input + "\""};
+  if (!combo.protocol.fetch.waiting()) combo.protocol.RequestBank();
+  if (!link.cardError.empty()) throw BadInput{link.cardError};
+  while (combo.protocol.fetch.waiting()) link.step();
+  combo.stop();
+  return combo.protocol.fetch;
 }
 
 int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
@@ -292,6 +317,8 @@ int diff(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFa
   const bool leftOne = left.presets.size() == 1, rightOne = right.presets.size() == 1;
   pick(left, rightOne);
   pick(right, leftOne);
+  // Two single presets are called by the number asked for.
+  if (leftOne && rightOne && chosen) first = chosen;
   const std::string text = diffText(left.presets, right.presets, left.names && right.names, first);
   out << text;
   return text.empty() ? kToolSuccess : kToolBadInput;
@@ -301,17 +328,17 @@ int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 1);
   const PresetBank bank = readBank(a.files[0]);
   Link link;
-  link.err = &err;
-  openLink(link, a, factory, false);
+  openLink(link, a, factory, err);
+  DeviceProtocol& protocol = link.combo->protocol;
   link.state.bank = bank;
-  link.protocol->PrepareStore(StoreScope::ALL);
-  while (link.protocol->store.pending()) {
-    const std::string progress = link.protocol->SendNextStoreMessage();
+  protocol.PrepareStore(StoreScope::ALL);
+  while (protocol.store.pending()) {
+    const std::string progress = protocol.SendNextStoreMessage();
     if (!link.cardError.empty()) throw BadInput{link.cardError};
     err << "kestralux-tool: " << lower(progress) << "\n";
     std::this_thread::sleep_for(kDumpPause);
   }
-  err << "kestralux-tool: " << lower(link.protocol->store.endNotice()) << "\n";
+  err << "kestralux-tool: " << lower(protocol.store.endNotice()) << "\n";
   return kToolSuccess;
 }
 
@@ -367,30 +394,40 @@ int history(const Arguments& a, std::ostream& out) {
 // --save remembers it in the working directory as the editor's setup window does.
 int detect(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 0);
-  Inbox inbox;
-  ComboFinder finder(factory, [&inbox](std::function<void()> work) { inbox.post(std::move(work)); });
-  ComboDetection::State state = finder.start();
-  while (state == ComboDetection::State::Running) {
-    std::this_thread::sleep_for(10ms);
-    inbox.runPosted();
-    state = finder.tick();
-  }
-  finder.stop();
-  const std::vector<std::string>& outputs = finder.outputNames();
-  const std::vector<std::string>& inputs = finder.inputNames();
-  const std::optional<ComboPair> pair = finder.detection().found();
+  Link link;
+  link.ports = factory ? factory() : nullptr;
+  if (!link.ports) throw BadInput{"no MIDI system"};
+  link.combo = std::make_unique<ComboLink>(*link.ports, link.state);
+  ComboLink& combo = *link.combo;
+  combo.portsMaker = factory;
+  combo.setPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
+  ComboLink::StartUp how;
+  how.startupMessage = false;
+  how.fetchWhenAtHand = false;
+  how.search = ComboLink::SearchAtStart::Never;
+  combo.start(how);
+  // Only the search listens: its answer is all this command wants.
+  combo.engine.CLOSE_MIDI_IN();
+  combo.findCombo(ComboLink::FoundPair::Offer);
+  while (combo.searching()) link.step();
+  combo.readPorts();
+  const std::vector<std::string>& outputs = combo.outputNames();
+  const std::vector<std::string>& inputs = combo.inputNames();
+  const std::optional<PortNames> pair = combo.foundPorts();
   if (!pair) {
     if (outputs.empty() || inputs.empty())
       throw BadInput{std::string("no combo found: there is no MIDI ") + (outputs.empty() ? "output" : "input") + " port"};
     throw BadInput{"no combo found: no answer within 1 s on any of " + std::to_string(outputs.size()) + " MIDI output" +
                    (outputs.size() == 1 ? "" : "s")};
   }
-  out << "MIDI OUTPUT  " << pair->output << "  " << outputs[pair->output] << "\n"
-      << "MIDI INPUT   " << pair->input << "  " << inputs[pair->input] << "\n";
+  const auto number = [](const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) - names.begin();
+  };
+  out << "MIDI OUTPUT  " << number(outputs, pair->output) << "  " << pair->output << "\n"
+      << "MIDI INPUT   " << number(inputs, pair->input) << "  " << pair->input << "\n";
   if (a.save) {
-    if (!SAVE_CONFIG({pair->output, pair->input})) throw BadInput{std::string("cannot write ") + kComboConfigName};
-    if (!SAVE_PORT_NAMES({outputs[pair->output], inputs[pair->input]}, kComboPortsName))
-      throw BadInput{std::string("cannot write ") + kComboPortsName};
+    combo.usePorts(*pair);
+    if (!combo.rememberPorts()) throw BadInput{std::string("cannot write ") + kComboConfigName + " and " + kComboPortsName};
     err << "kestralux-tool: " << kComboConfigName << " and " << kComboPortsName << " written\n";
   }
   return kToolSuccess;

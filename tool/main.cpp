@@ -10,6 +10,6 @@ int main(int argc, char** argv) {
   return kestralux::runKestraluxTool(args, std::cout, std::cerr, []() -> std::unique_ptr<kestralux::MidiPorts> {
     const kestralux::MidiSystem system = kestralux::detectMidiSystem();
     if (system == kestralux::MidiSystem::None) return nullptr;
-    return std::make_unique<kestralux::RtMidiPorts>(system, "kestralux-tool");
+    return std::make_unique<kestralux::RtMidiPorts>(system, kestralux::kToolClientName);
   });
 }

@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "files/ComboConfig.h"
+#include "link/ComboLink.h"
 #include "midi/LoopbackPorts.h"
 #include "model/EditorState.h"
-#include "protocol/DeviceProtocol.h"
 #include "tests/protocol/ComboNetwork.h"
 
 namespace kestralux {
@@ -54,18 +54,20 @@ struct SetupWindow {
     config = dir / "combo.cfg";
     if (saved) SAVE_CONFIG(*saved, config);
     if (portNames) std::ofstream(dir / "combo.ports") << *portNames;
-    engine.setPause([](std::chrono::milliseconds) {});
+    link = std::make_unique<ComboLink>(ports, state, config);
+    link->engine.setPause([](std::chrono::milliseconds) {});
     MidiSetupBoxes boxes;
     boxes.cardError = [this](QWidget*) { ++cardErrors; };
     boxes.confirmCardChange = [this](QWidget*) {
       ++confirmations;
       return answerOk;
     };
-    window = std::make_unique<TMIDI_IO>(ports, engine, state, protocol,
-                                        QString::fromStdString(config.string()), nullptr, boxes);
+    window = std::make_unique<TMIDI_IO>(*link, nullptr, boxes);
+    window->FIND_MIDI_PORTS({});
   }
   ~SetupWindow() {
     window.reset();
+    link.reset();
     fs::remove_all(dir);
   }
 
@@ -82,9 +84,8 @@ struct SetupWindow {
   fs::path dir;
   fs::path config;
   LoopbackPorts ports;
-  MidiEngine engine{ports};
   EditorState state;
-  DeviceProtocol protocol{state, engine};
+  std::unique_ptr<ComboLink> link;
   int cardErrors = 0;
   int confirmations = 0;
   bool answerOk = true;
@@ -171,9 +172,7 @@ TEST_P(TMIDI_IOListing, EveryPortListedInDeviceOrderOrThePlaceholder) {
   };
   EXPECT_EQ(entries(s.window->MIDI_IN_SEL), expected("in ", c.inputs));
   EXPECT_EQ(entries(s.window->MIDI_OUT_SEL), expected("out ", c.outputs));
-  EXPECT_EQ(s.window->IN_PORT_MAP.size(), static_cast<std::size_t>(c.inputs));
-  EXPECT_EQ(s.engine.OUT_DEVICE, 0u);
-  EXPECT_EQ(s.engine.IN_DEVICE, 0u);
+  EXPECT_EQ(s.window->inNames.size(), static_cast<std::size_t>(c.inputs));
   EXPECT_EQ(s.ports.isInputOpen(), c.inputs > 0);
   EXPECT_EQ(s.cardErrors, c.startErrors);
   EXPECT_FALSE(fs::exists(s.config)) << "start-up creates no combo.cfg";
@@ -186,18 +185,6 @@ INSTANTIATE_TEST_SUITE_P(Ports, TMIDI_IOListing,
                                            ListingCase{"noOutputs", 1, 0, 1},
                                            ListingCase{"manyMoreThanTwenty", 25, 23, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(TMIDI_IO, StartSendsTheStartMessageExactlyOnceOnTheSavedPorts) {
-  SetupWindow plain;
-  EXPECT_EQ(plain.ports.sentTo(0), std::vector<Message>{kStartMessage});
-  EXPECT_EQ(plain.ports.allSent().size(), 1u);
-  EXPECT_EQ(plain.ports.openInputDevice(), 0u);
-
-  SetupWindow saved(names("in ", 2), names("out ", 3), ComboConfig{2, 1});
-  EXPECT_EQ(saved.ports.sentTo(2), std::vector<Message>{kStartMessage});
-  EXPECT_EQ(saved.ports.allSent().size(), 1u);
-  EXPECT_EQ(saved.ports.openInputDevice(), 1u);
-}
 
 TEST(TMIDI_IO, ClickedListTurnsRedForTheRestOfTheRun) {
   SetupWindow s;
@@ -231,7 +218,7 @@ TEST(TMIDI_IO, KeysInTheInputListOnlyMoveTheHighlight) {
 
 TEST(TMIDI_IO, OkAppliesTheClickedPortsReopensTheInputAndSaves) {
   SetupWindow s;
-  s.protocol.SendParameter(0, 1, 1);  // leaves the output open on device 0
+  s.link->protocol.SendParameter(0, 1, 1);  // leaves the output open on device 0
   s.window->showSetup();
   s.click(s.window->MIDI_OUT_SEL, 2);
   s.click(s.window->MIDI_IN_SEL, 1);
@@ -239,102 +226,23 @@ TEST(TMIDI_IO, OkAppliesTheClickedPortsReopensTheInputAndSaves) {
 
   EXPECT_EQ(s.confirmations, 1);
   EXPECT_EQ(s.configBytes(), (std::vector<std::uint8_t>{0x02, 0, 0, 0, 0x01, 0, 0, 0}));
-  EXPECT_EQ(s.engine.OUT_DEVICE, 2u);
-  EXPECT_EQ(s.engine.IN_DEVICE, 1u);
+  EXPECT_EQ(s.link->ports(), (PortNames{"out 2", "in 1"}));
   EXPECT_EQ(s.ports.openInputDevice(), 1u);
   EXPECT_FALSE(s.ports.isOutputOpen()) << "the output waits for the next send";
-  EXPECT_FALSE(s.engine.OUT_USED);
+  EXPECT_FALSE(s.link->engine.OUT_USED);
   EXPECT_FALSE(s.window->isVisible());
   for (QWidget* c : std::initializer_list<QWidget*>{s.window->MIDI_IN_SEL, s.window->MIDI_OUT_SEL,
                                                     s.window->MIDI_IN_LABEL, s.window->MIDI_OUT_LABEL,
                                                     s.window->MIDI_DONE})
     EXPECT_TRUE(c->isHidden());
 
-  s.protocol.SendStartup();
+  s.link->protocol.SendStartup();
   EXPECT_EQ(s.ports.sentTo(2), std::vector<Message>{kStartMessage});
+  std::ifstream names(s.dir / "combo.ports");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(names), {}), "output=out 2\ninput=in 1\n");
   s.window->showSetup();
   EXPECT_TRUE(s.window->isVisible());
   EXPECT_TRUE(s.window->MIDI_DONE->isVisible());
-}
-
-// combo.cfg keeps the numbers; combo.ports beside it the names, which win when the numbers
-// now name other ports.
-TEST(TMIDI_IO, PortsAreFoundAgainByTheirNames) {
-  {
-    SetupWindow s;
-    s.window->showSetup();
-    s.click(s.window->MIDI_OUT_SEL, 2);
-    s.click(s.window->MIDI_IN_SEL, 1);
-    QTest::mouseClick(s.window->MIDI_DONE, Qt::LeftButton);
-    std::ifstream in(s.dir / "combo.ports");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "output=out 2\ninput=in 1\n");
-  }
-  struct Row {
-    const char* what;
-    std::vector<std::string> ins, outs;
-    std::optional<ComboConfig> saved;
-    std::optional<std::string> portNames;
-    std::uint32_t out, in;
-    bool atHand;  // the remembered combo is there: its bank is asked for at start
-  };
-  const std::string remembered = "output=out 2\ninput=in 1\n";
-  const Row rows[] = {
-      {"same ports, same numbers", names("in ", 2), names("out ", 3), ComboConfig{2, 1}, remembered, 2, 1, true},
-      {"numbers moved", {"in 1", "in 0"}, {"new", "out 2", "out 0", "out 1"}, ComboConfig{2, 1}, remembered, 1, 0, true},
-      {"names gone: the numbers", {"x", "y"}, {"a", "b", "c"}, ComboConfig{2, 1}, remembered, 2, 1, false},
-      {"garbled names file", {"in 1", "in 0"}, {"new", "out 2", "out 0"}, ComboConfig{2, 1}, "nonsense\n", 2, 1, true},
-      {"numbers beyond the lists", names("in ", 1), names("out ", 3), ComboConfig{2, 1}, std::nullopt, 2, 1, false},
-      {"names without combo.cfg", {"in 1", "in 0"}, {"new", "out 2"}, std::nullopt, remembered, 0, 0, false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    SetupWindow s(row.ins, row.outs, row.saved, row.portNames);
-    EXPECT_EQ(s.engine.OUT_DEVICE, row.out);
-    EXPECT_EQ(s.engine.IN_DEVICE, row.in);
-    EXPECT_EQ(s.window->comboAtHand(), row.atHand);
-  }
-}
-
-// The remembered combo absent at start while its numbers name other ports: once it appears,
-// the editor leaves those ports for it and asks for its bank there.
-TEST(TMIDI_IO, ARememberedComboThatAppearsIsPreferredToWhatItsNumbersNamed) {
-  SetupWindow s({"x", "y"}, {"a", "b", "c"}, ComboConfig{2, 1}, "output=out 2\ninput=in 1\n");
-  ASSERT_EQ(s.ports.openInputDevice(), 1u);
-  s.ports.setPortNames({"x", "in 1", "y"}, {"a", "out 2", "b", "c"});
-  s.ports.clearSent();
-  s.window->connectWhenPlugged();
-  EXPECT_EQ(s.engine.OUT_DEVICE, 1u);
-  EXPECT_EQ(s.engine.IN_DEVICE, 1u);
-  EXPECT_EQ(s.ports.openInputDevice(), 1u);
-  const Message request{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], 0x06, 0x42, 0x00, 0x37, 0x00, 0xF7};
-  EXPECT_EQ(s.ports.sentTo(1), std::vector<Message>{request});
-  s.window->connectWhenPlugged();
-  EXPECT_EQ(s.ports.allSent().size(), 1u) << "on the combo's ports, nothing more is done";
-}
-
-// A port that appears after the start is listed when the window is shown again; the ports in
-// use keep their identity however the numbers move.
-TEST(TMIDI_IO, ListsAreReadAgainEachTimeTheWindowIsShown) {
-  SetupWindow s(names("in ", 2), names("out ", 3), ComboConfig{1, 1});
-  s.ports.setPortNames({"late in", "in 0", "in 1"}, {"late out", "out 0", "out 1", "out 2"});
-  s.window->showSetup();
-  EXPECT_EQ(entries(s.window->MIDI_OUT_SEL), (QStringList{"late out", "out 0", "out 1", "out 2"}));
-  EXPECT_EQ(entries(s.window->MIDI_IN_SEL), (QStringList{"late in", "in 0", "in 1"}));
-  EXPECT_EQ(s.engine.OUT_DEVICE, 2u);
-  EXPECT_EQ(s.engine.IN_DEVICE, 2u);
-  s.protocol.SendStartup();
-  EXPECT_EQ(s.ports.sentTo(2).size(), 1u) << "the message went to out 1 under its new number";
-}
-
-TEST(TMIDI_IO, OkWithoutChangesReopensTheSameInputAndKeepsTheDevices) {
-  SetupWindow s(names("in ", 2), names("out ", 3), ComboConfig{1, 1});
-  const int closesBefore = s.ports.inputCloses;
-  s.window->showSetup();
-  QTest::mouseClick(s.window->MIDI_DONE, Qt::LeftButton);
-  EXPECT_EQ(s.ports.inputCloses, closesBefore + 1);
-  EXPECT_EQ(s.ports.openInputDevice(), 1u);
-  EXPECT_EQ(s.engine.OUT_DEVICE, 1u);
-  EXPECT_EQ(s.configBytes(), (std::vector<std::uint8_t>{0x01, 0, 0, 0, 0x01, 0, 0, 0}));
 }
 
 TEST(TMIDI_IO, PlaceholderChosenMeansDeviceZero) {
@@ -354,7 +262,7 @@ TEST(TMIDI_IO, CancelChangesNothingAndWritesNoFile) {
   QTest::mouseClick(s.window->MIDI_DONE, Qt::LeftButton);
   EXPECT_EQ(s.confirmations, 1);
   EXPECT_FALSE(fs::exists(s.config));
-  EXPECT_EQ(s.engine.OUT_DEVICE, 0u);
+  EXPECT_EQ(s.link->ports(), (PortNames{"out 0", "in 0"}));
   EXPECT_EQ(s.ports.inputCloses, 0);
   EXPECT_FALSE(s.window->isVisible());
 }
@@ -366,52 +274,25 @@ TEST(TMIDI_IO, ClosingTheWindowHidesItAndAppliesNothing) {
   s.window->close();
   EXPECT_FALSE(s.window->isVisible());
   EXPECT_EQ(s.confirmations, 0);
-  EXPECT_EQ(s.engine.OUT_DEVICE, 0u);
+  EXPECT_EQ(s.link->ports(), (PortNames{"out 0", "in 0"}));
   EXPECT_FALSE(fs::exists(s.config));
-}
-
-TEST(TMIDI_IO, TickSendsTheRequestedPresetAndKeepsItsTimerRunning) {
-  SetupWindow s;
-  std::vector<std::uint8_t> decoded;
-  s.engine.setDecoder([&](const RxSlot& slot) { decoded.push_back(slot.data[6]); });
-  s.ports.inject(presetLike(7));
-  s.ports.inject(presetLike(8));
-  QCoreApplication::processEvents();
-  s.state.PresetResendPending = true;
-  s.window->interupt_timerTimer();
-  EXPECT_EQ(s.ports.allSent().size(), 1u + 16u);
-  EXPECT_FALSE(s.state.PresetResendPending);
-  EXPECT_EQ(decoded, (std::vector<std::uint8_t>{7, 8}));
-  EXPECT_TRUE(s.window->interupt_timer->isActive());
 }
 
 TEST(TMIDI_IO, MessagesFromThePortThreadArriveOnTheGuiThreadAndNotAfterAClose) {
   SetupWindow s;
   std::thread backend([&] { s.ports.inject(presetLike(1)); });
   backend.join();
-  EXPECT_EQ(s.engine.rx.waiting(), 0) << "nothing is stored on the port's thread";
+  EXPECT_EQ(s.link->rx.waiting(), 0) << "nothing is stored on the port's thread";
   QCoreApplication::processEvents();
-  EXPECT_EQ(s.engine.rx.waiting(), 1);
+  EXPECT_EQ(s.link->rx.waiting(), 1);
 
   std::thread late([&] { s.ports.inject(presetLike(2)); });
   late.join();
   s.window->showSetup();
   QTest::mouseClick(s.window->MIDI_DONE, Qt::LeftButton);  // closes and reopens the input
   QCoreApplication::processEvents();
-  EXPECT_EQ(s.engine.rx.waiting(), 1) << "the notice posted before the close is ignored";
+  EXPECT_EQ(s.link->rx.waiting(), 1) << "the notice posted before the close is ignored";
 }
-
-// combo.cfg is read as it stands: numbers that name no port leave the input closed without a
-// word and make the start message show the card error, nothing worse.
-TEST(TMIDI_IO, ConfigNamingPortsThatDoNotExistStartsQuietly) {
-  SetupWindow s(names("in ", 2), names("out ", 3), ComboConfig{0xFFFFFFFFu, 0x80000000u});
-  EXPECT_EQ(s.engine.OUT_DEVICE, 0xFFFFFFFFu);
-  EXPECT_EQ(s.engine.IN_DEVICE, 0x80000000u);
-  EXPECT_FALSE(s.ports.isInputOpen());
-  EXPECT_EQ(s.cardErrors, 1);
-  EXPECT_TRUE(s.ports.allSent().empty());
-}
-
 
 // FIND COMBO, with a port that echoes our request before the combo: the pair found is selected
 // in both lists as clicks would select it, OK makes it the combo's, and the combo's answer is
@@ -423,27 +304,28 @@ TEST(FindCombo, SelectsThePairForOkAndTakesTheAnswerAsAFetch) {
   net.inputs = {"Midi Through", "COMBO OUT"};
   net.devices = {{test::Device::Combo, 1, 1, 5ms, 2}, {test::Device::Echo, 0, 0}};
   SetupWindow s(net.inputs, net.outputs);
-  s.window->portsMaker = [&net] { return std::make_unique<test::Network::Joined>(net); };
-  s.window->finderClock = [&net] { return net.now; };
+  s.window->interupt_timer->stop();
+  s.link->portsMaker = [&net] { return std::make_unique<test::Network::Joined>(net); };
+  s.link->clock = [&net] { return net.now; };
   s.window->showSetup();
   QTest::mouseClick(s.window->FIND_COMBO, Qt::LeftButton);
   EXPECT_EQ(s.window->FIND_COMBO->text(), "SEARCHING...");
-  for (int i = 0; i < 3000 && s.window->findTimer->isActive(); ++i) {
+  for (int i = 0; i < 3000 && s.link->searching(); ++i) {
     net.advanceTo(net.now + 10ms);
     QCoreApplication::processEvents();
-    s.window->findComboTick();
+    s.window->interupt_timerTimer();
   }
   EXPECT_EQ(s.window->FIND_COMBO->text(), "COMBO FOUND");
   EXPECT_EQ(s.window->MIDI_OUT_SEL->currentRow(), 1);
   EXPECT_EQ(s.window->MIDI_IN_SEL->currentRow(), 1);
-
-  s.engine.pollTick(s.state, s.protocol);
-  EXPECT_TRUE(s.state.BankRefreshPending);
-  EXPECT_EQ(s.state.bank, test::comboBank(2));
+  s.window->interupt_timerTimer();
+  EXPECT_EQ(s.state.bank, PresetBank{}) << "the bank waits for OK";
 
   QTest::mouseClick(s.window->MIDI_DONE, Qt::LeftButton);
-  EXPECT_EQ(s.engine.OUT_DEVICE, 1u);
-  EXPECT_EQ(s.engine.IN_DEVICE, 1u);
+  EXPECT_EQ(s.link->ports(), (PortNames{"COMBO IN", "COMBO OUT"}));
+  s.window->interupt_timerTimer();
+  EXPECT_TRUE(s.state.BankRefreshPending);
+  EXPECT_EQ(s.state.bank, test::comboBank(2));
 }
 
 }  // namespace

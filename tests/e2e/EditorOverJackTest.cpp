@@ -326,7 +326,7 @@ TEST_F(EditorOverJack, WhatTheWindowShowsIsWhatTheDeviceHolds) {
   EXPECT_EQ(countLines("start-up"), 1u);
   EXPECT_EQ(countLines("ignored"), 0u);
   EXPECT_EQ(cardErrors, 0);
-  EXPECT_EQ(app->engine.droppedMessages(), 0);
+  EXPECT_EQ(app->link.droppedMessages(), 0);
 
   ASSERT_EQ(sim->stop(), 0) << "the device did not write its bank";
   const PresetBank device = dumpedBank();
@@ -368,8 +368,8 @@ TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
 
   EXPECT_EQ(confirmations, 1);
   EXPECT_FALSE(setup.isVisible());
-  EXPECT_EQ(app->engine.OUT_DEVICE, *toDevice);
-  EXPECT_EQ(app->engine.IN_DEVICE, *fromDevice);
+  EXPECT_EQ(app->link.outputNumber(), *toDevice);
+  EXPECT_EQ(app->link.inputNumber(), *fromDevice);
   const std::vector<std::uint8_t> remembered{static_cast<std::uint8_t>(*toDevice), 0, 0, 0,
                                              static_cast<std::uint8_t>(*fromDevice), 0, 0, 0};
   EXPECT_EQ(comboConfigBytes(), remembered);
@@ -385,7 +385,7 @@ TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
   // The chosen input hears the device: its answer to a bank request comes back through the
   // setup window and the poll tick, whole and in bank order.
   std::vector<RxSlot> received;
-  app->engine.setDecoder([&](const RxSlot& slot) { received.push_back(slot); });
+  app->link.setDecoder([&](const RxSlot& slot) { received.push_back(slot); });
   app->protocol.SendBankRequest();
   ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() >= 30; }, 10000))
       << "only " << received.size() << " preset messages came back";
@@ -400,7 +400,7 @@ TEST_F(EditorOverJack, SetupWindowChoosesTheSimulatorAndRemembersIt) {
     for (std::size_t b = 0; b + 1 < expected.size(); ++b)
       ASSERT_EQ(received[n].data[b], expected[b]) << "message " << n << " byte " << b;
   }
-  EXPECT_EQ(app->engine.droppedMessages(), 0);
+  EXPECT_EQ(app->link.droppedMessages(), 0);
 }
 
 // ---- The link on today's desktops: ports that come and go, ports found by name. ----
@@ -614,8 +614,8 @@ TEST_F(EditorOverJack, TheChosenDeviceIsFoundByNameWhenTheNumbersChange) {
 
   startEditor();
   EXPECT_EQ(comboConfigBytes(), chosen) << "combo.cfg is read, not rewritten";
-  EXPECT_EQ(app->engine.OUT_DEVICE, bOut);
-  EXPECT_EQ(app->engine.IN_DEVICE, bIn);
+  EXPECT_EQ(app->link.outputNumber(), bOut);
+  EXPECT_EQ(app->link.inputNumber(), bIn);
   press(app->form().ScrollGAIN, Qt::Key_End);
   ASSERT_TRUE(second->waitForLines("param AMP_GAIN", 1)) << "the chosen device did not hear the edit";
   QTest::qWait(200);
@@ -681,7 +681,7 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   EXPECT_EQ(form.DTIMEEDIT->text(), "         480 ms");
   EXPECT_TRUE(form.CRSBTN->isChecked());
   EXPECT_EQ(deviceLines()[heardBefore], "bank request: answering with 30 presets");
-  EXPECT_EQ(app->engine.droppedMessages(), 0);
+  EXPECT_EQ(app->link.droppedMessages(), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets from Kestralux"; }, 5000));
   EXPECT_EQ(form.REQUES->colour(), QColor(0, 128, 128));
 

@@ -1,4 +1,4 @@
-// The engine over real MIDI ports (a private JACK server) talking to kestralux-sim.
+// The link to the combo over real MIDI ports (a private JACK server) talking to kestralux-sim.
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "midi/MidiEngine.h"
+#include "link/ComboLink.h"
 #include "midi/RtMidiPorts.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
@@ -47,7 +47,6 @@ class EngineOverJack : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(ports.system(), MidiSystem::Jack) << "run under scripts/with-jack";
-    dir = fs::temp_directory_path() / ("kestralux-e2e-" + std::to_string(getpid()));
     fs::create_directories(dir);
     sim = e2e::startSimulator(dir, distinctBank());
     ASSERT_TRUE(sim->started());
@@ -58,11 +57,11 @@ class EngineOverJack : public ::testing::Test {
       fromDevice = deviceNamed(ports.inputPortNames(), "KESTRALUX MIDI OUT");
     }
     ASSERT_TRUE(toDevice && fromDevice) << "the simulator's ports never appeared";
-    engine.OUT_DEVICE = *toDevice;
-    engine.IN_DEVICE = *fromDevice;
     engine.setPause([](std::chrono::milliseconds) {});
-    engine.setCardErrorHook([this] { ++cardErrors; });
-    engine.setInputPoster([this](std::function<void()> work) { gui.post(std::move(work)); });
+    link.cardError = [this] { ++cardErrors; };
+    link.setPoster([this](std::function<void()> work) { gui.post(std::move(work)); });
+    combo = {ports.outputPortNames()[*toDevice], ports.inputPortNames()[*fromDevice]};
+    link.usePorts(combo);
   }
 
   void TearDown() override {
@@ -84,12 +83,14 @@ class EngineOverJack : public ::testing::Test {
     return bank;
   }
 
+  fs::path dir = fs::temp_directory_path() / ("kestralux-e2e-" + std::to_string(getpid()));
   RtMidiPorts ports{MidiSystem::Jack, "kestralux-e2e"};
   e2e::WorkQueue gui;
-  MidiEngine engine{ports};
   EditorState state;
-  DeviceProtocol protocol{state, engine};
-  fs::path dir;
+  ComboLink link{ports, state, dir / "combo.cfg"};
+  MidiEngine& engine = link.engine;
+  DeviceProtocol& protocol = link.protocol;
+  PortNames combo;
   std::unique_ptr<e2e::SimProcess> sim;
   std::optional<std::uint32_t> toDevice;
   std::optional<std::uint32_t> fromDevice;
@@ -123,7 +124,7 @@ TEST_F(EngineOverJack, StartAndParameterMessagesArriveByteForByte) {
 
   // The whole-preset burst of the poll tick, each message with its own context byte.
   state.PresetResendPending = true;
-  engine.pollTick(state, protocol);
+  link.tick();
   ASSERT_TRUE(sim->waitForLines("param ", std::size(edits) + kParameterCount));
   const auto burst = simLines("param ");
   for (int i = 0; i < kParameterCount; ++i) {
@@ -138,10 +139,9 @@ TEST_F(EngineOverJack, StartAndParameterMessagesArriveByteForByte) {
   // The edits went to the device's current sound: a fetch brings back its stored preset 1
   // as it was.
   const PresetRecord played = state.current();
-  engine.OPEN_MIDI_IN();
   protocol.RequestBank();
-  ASSERT_TRUE(gui.runUntil([&] { return engine.rx.waiting() >= 30; }, 10s));
-  engine.pollTick(state, protocol);
+  ASSERT_TRUE(gui.runUntil([&] { return link.rx.waiting() >= 30; }, 10s));
+  link.tick();
   EXPECT_EQ(protocol.fetch.received(), 30);
   for (int i = 0; i < kParameterCount; ++i) EXPECT_EQ(state.bank[0].value(i), distinctBank()[0].value(i)) << i;
 
@@ -152,14 +152,13 @@ TEST_F(EngineOverJack, StartAndParameterMessagesArriveByteForByte) {
 }
 
 TEST_F(EngineOverJack, BankAnswerReachesTheRingWholeAndInOrder) {
-  engine.OPEN_MIDI_IN();
   ASSERT_TRUE(ports.isInputOpen());
   protocol.SendBankRequest();
-  ASSERT_TRUE(gui.runUntil([&] { return engine.rx.waiting() >= 30; }, 10s))
-      << "only " << engine.rx.waiting() << " messages arrived";
+  ASSERT_TRUE(gui.runUntil([&] { return link.rx.waiting() >= 30; }, 10s))
+      << "only " << link.rx.waiting() << " messages arrived";
   std::vector<RxSlot> decoded;
-  engine.setDecoder([&](const RxSlot& slot) { decoded.push_back(slot); });
-  engine.pollTick(state, protocol);
+  link.setDecoder([&](const RxSlot& slot) { decoded.push_back(slot); });
+  link.tick();
   ASSERT_EQ(decoded.size(), 30u);
   const PresetBank bank = distinctBank();
   for (int n = 0; n < 30; ++n) {
@@ -170,17 +169,17 @@ TEST_F(EngineOverJack, BankAnswerReachesTheRingWholeAndInOrder) {
     EXPECT_TRUE(slot.endsWithF7);
     for (std::size_t b = 0; b <= 38; ++b) ASSERT_EQ(slot.data[b], expected[b]) << "message " << n << " byte " << b;
   }
-  EXPECT_EQ(engine.droppedMessages(), 0);
+  EXPECT_EQ(link.droppedMessages(), 0);
 }
 
 TEST_F(EngineOverJack, SendToAMissingPortShowsTheErrorAndTheProgramGoesOn) {
-  engine.OUT_DEVICE = static_cast<std::uint32_t>(ports.outputPortNames().size() + 3);
+  link.usePorts({"no such port", combo.input});
   protocol.SendStartup();
   protocol.SendStartup();
   EXPECT_EQ(cardErrors, 2);
   EXPECT_FALSE(ports.isOutputOpen());
 
-  engine.OUT_DEVICE = *toDevice;
+  link.usePorts(combo);
   protocol.SendStartup();
   EXPECT_TRUE(sim->waitForLines("start-up", 1));
   EXPECT_EQ(cardErrors, 2);

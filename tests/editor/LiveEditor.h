@@ -153,8 +153,8 @@ class LiveEditor : public ::testing::Test {
     MidiSetupBoxes boxes;
     boxes.cardError = [this](QWidget*) { ++cardErrors; };
     boxes.confirmCardChange = [](QWidget*) { return true; };
-    setup = std::make_unique<TMIDI_IO>(ports, engine, state, protocol, configDir.filePath("combo.cfg"),
-                                       nullptr, boxes);
+    setup = std::make_unique<TMIDI_IO>(link, nullptr, boxes);
+    setup->FIND_MIDI_PORTS({});
     // Ticks run when a test says so, never on their own.
     setup->interupt_timer->stop();
     protocol.session = &session;
@@ -215,9 +215,10 @@ class LiveEditor : public ::testing::Test {
 
   QTemporaryDir configDir;
   LoopbackPorts ports{{"KESTRALUX IN"}, {"KESTRALUX OUT"}};
-  MidiEngine engine{ports};
   EditorState state;
-  DeviceProtocol protocol{state, engine};
+  ComboLink link{ports, state, configDir.filePath("combo.cfg").toStdString()};
+  MidiEngine& engine = link.engine;
+  DeviceProtocol& protocol = link.protocol;
   EditSession session{state};
   int pauses = 0;
   int cardErrors = 0;

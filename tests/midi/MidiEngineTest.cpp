@@ -50,7 +50,7 @@ TEST_F(EngineFixture, OpensTheOutputOnceAndSendsEveryMessageWhole) {
   EXPECT_EQ(cardErrors, 0);
 }
 
-// Ports that came back are connected again at the next tick, with no send and no box;
+// Ports that came back are connected again, with no send and no box;
 // connections never made are left alone.
 TEST_F(EngineFixture, PortsThatComeBackAreConnectedAgainAtTheNextTick) {
   struct Row { bool outputOpen, inputOpen, outputBack, inputBack; int outputOpens, inputOpens; };
@@ -68,7 +68,7 @@ TEST_F(EngineFixture, PortsThatComeBackAreConnectedAgainAtTheNextTick) {
     p.clearSent();
     p.outputReturned = row.outputBack;
     p.inputReturned = row.inputBack;
-    e.pollTick(state, proto);
+    e.followReturnedPorts();
     EXPECT_EQ(p.outputOpens, row.outputOpens);
     EXPECT_EQ(p.inputOpens, row.inputOpens);
     EXPECT_EQ(p.isOutputOpen(), row.outputOpen);
@@ -169,95 +169,6 @@ TEST_F(EngineFixture, DumpSendsFortyBytesThenPausesTheNamedTime) {
   EXPECT_EQ(pauses, std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(60)});
 }
 
-TEST_F(EngineFixture, TickSendsTheWholePresetOnceAndClearsTheRequest) {
-  state.CurrentPreset = 4;
-  for (int i = 0; i < kParameterCount; ++i) state.current().setValue(i, 10 + i);
-  state.current().setValue(EFFECT_SELECT, 13);
-  state.PresetResendPending = true;
-  engine.pollTick(state, protocol);
-  EXPECT_FALSE(state.PresetResendPending);
-  ASSERT_EQ(ports.allSent().size(), 16u);
-  for (int i = 0; i < kParameterCount; ++i) {
-    const int v = state.current().value(i);
-    const ParameterMessage expected = buildParameterMessage(
-        contextByte(i, SendPath::WholePreset, 13, v), codeOfParameter(i), v);
-    EXPECT_EQ(ports.allSent()[static_cast<std::size_t>(i)], Message(expected.begin(), expected.end()))
-        << "parameter " << i;
-  }
-  EXPECT_EQ(pauses.size(), 1u);
-
-  engine.pollTick(state, protocol);
-  EXPECT_EQ(ports.allSent().size(), 16u);
-}
-
-TEST_F(EngineFixture, EverySendOfABurstToAMissingPortShowsTheError) {
-  engine.OUT_DEVICE = 9;
-  state.PresetResendPending = true;
-  engine.pollTick(state, protocol);
-  EXPECT_EQ(cardErrors, 16);
-  EXPECT_EQ(engine.quietCardErrors(), 0);
-  EXPECT_FALSE(state.PresetResendPending);
-  EXPECT_TRUE(ports.allSent().empty());
-}
-
-TEST_F(EngineFixture, TickHandsEveryWaitingMessageToTheDecoderInOrder) {
-  std::vector<std::uint8_t> decoded;
-  engine.setDecoder([&](const RxSlot& slot) { decoded.push_back(slot.data[6]); });
-  engine.OPEN_MIDI_IN();
-  for (std::uint8_t k = 0; k < 30; ++k) ASSERT_TRUE(ports.inject(presetLike(k)));
-  engine.pollTick(state, protocol);
-  ASSERT_EQ(decoded.size(), 30u);
-  for (std::uint8_t k = 0; k < 30; ++k) EXPECT_EQ(decoded[k], k);
-  EXPECT_FALSE(engine.rx.RX_PENDING);
-  EXPECT_TRUE(ports.allSent().empty());
-}
-
-TEST_F(EngineFixture, TickWithoutDecoderStillEmptiesTheRing) {
-  engine.OPEN_MIDI_IN();
-  ports.inject(presetLike(1));
-  engine.pollTick(state, protocol);
-  EXPECT_FALSE(engine.rx.RX_PENDING);
-}
-
-TEST_F(EngineFixture, ShortMessagesAreIgnoredOverlongOnesCountedAsLost) {
-  engine.OPEN_MIDI_IN();
-  ports.inject(Message(10, 0xF0));
-  ports.inject(Message(44, 0xF0));
-  EXPECT_FALSE(engine.rx.RX_PENDING);
-  EXPECT_EQ(engine.droppedMessages(), 1);
-}
-
-// A sender at full speed: 10,000 messages before one tick. With the drain, none is lost and
-// nothing is reported; without it, what the ring cannot hold is lost and said once.
-TEST_F(EngineFixture, AFloodLosesNothingWithTheDrainAndIsToldOnceWithout) {
-  std::vector<std::uint8_t> decoded;
-  engine.setDecoder([&](const RxSlot& slot) { decoded.push_back(slot.data[6]); });
-  std::vector<Notices> told;
-  protocol.fetchNotices = [&](const Notices& n) { told.push_back(n); };
-  engine.OPEN_MIDI_IN();
-  engine.setFullRingDrain([&] { engine.decodeWaiting(protocol); });
-  for (int k = 0; k < 10000; ++k) ports.inject(presetLike(static_cast<std::uint8_t>(k % 128)));
-  engine.pollTick(state, protocol);
-  ASSERT_EQ(decoded.size(), 10000u);
-  for (int k = 0; k < 10000; ++k) ASSERT_EQ(decoded[static_cast<std::size_t>(k)], k % 128) << k;
-  EXPECT_EQ(engine.droppedMessages(), 0);
-  EXPECT_TRUE(told.empty());
-
-  // Without a fetch, a loss is said on standard error only; during one, once a flood.
-  engine.setFullRingDrain(nullptr);
-  for (int k = 0; k < 100; ++k) ports.inject(presetLike(1));
-  engine.pollTick(state, protocol);
-  EXPECT_TRUE(told.empty());
-  engine.pollTick(state, protocol);
-  protocol.RequestBank();
-  for (int round = 0; round < 2; ++round) {
-    for (int k = 0; k < 100; ++k) ports.inject(presetLike(1));
-    engine.pollTick(state, protocol);
-  }
-  EXPECT_EQ(engine.droppedMessages(), 3 * (100 - (kRxSlotCount - 1)));
-  EXPECT_EQ(told, (std::vector<Notices>{{"37 MESSAGES DROPPED"}})) << "said once a flood";
-}
-
 TEST_F(EngineFixture, InputOpensOnTheChosenDeviceAndFailsSilently) {
   engine.IN_DEVICE = 1;
   engine.OPEN_MIDI_IN();
@@ -282,6 +193,8 @@ TEST_F(EngineFixture, ReopeningTheInputClosesTheOldConnectionFirst) {
 
 TEST_F(EngineFixture, NoticeOnItsWayWhenTheInputClosesIsIgnored) {
   std::deque<std::function<void()>> queue;
+  std::vector<std::uint8_t> received;
+  engine.setReceiver([&](std::span<const std::uint8_t> m) { received.push_back(m[6]); });
   engine.setInputPoster([&](std::function<void()> work) { queue.push_back(std::move(work)); });
   engine.OPEN_MIDI_IN();
   ports.inject(presetLike(1));        // posted before the close
@@ -295,8 +208,7 @@ TEST_F(EngineFixture, NoticeOnItsWayWhenTheInputClosesIsIgnored) {
     queue.front()();
     queue.pop_front();
   }
-  ASSERT_EQ(engine.rx.waiting(), 1);
-  EXPECT_EQ(engine.rx.takeNext().data[6], 3);
+  EXPECT_EQ(received, std::vector<std::uint8_t>{3});
 }
 
 TEST(MidiEngineLifetime, ShutDownClosesBothConnectionsAndLaterNoticesFindNothing) {

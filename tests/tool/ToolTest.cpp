@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "files/BankHistory.h"
+#include "files/ComboConfig.h"
 #include "tool/KestraluxTool.h"
 #include "files/PresetFiles.h"
 #include "files/PresetTableExport.h"
@@ -63,8 +64,15 @@ class Tool : public ::testing::Test {
     for (std::size_t size : {87, 89, 2640}) put(std::to_string(size) + ".pre", Bytes(size, 0));
     const std::string text(300, 'a');
     put("text.pre", Bytes(text.begin(), text.begin() + 88));
+    // The tool takes the combo's ports from combo.cfg in the working directory.
+    home = fs::current_path();
+    fs::current_path(dir);
+    SAVE_CONFIG({0, 0});
   }
-  void TearDown() override { fs::remove_all(dir); }
+  void TearDown() override {
+    fs::current_path(home);
+    fs::remove_all(dir);
+  }
 
   void put(const std::string& name, const Bytes& bytes) {
     std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -97,6 +105,7 @@ class Tool : public ::testing::Test {
   }
 
   fs::path dir;
+  fs::path home;
   std::ostringstream out, err;
   std::unique_ptr<LoopbackPorts> device;
   int answered = 30;
