@@ -93,7 +93,10 @@ std::optional<ShownNumber> numberIn(std::string_view text) {
     while (i < t.size() && t[i] >= '0' && t[i] <= '9') value += (t[i++] - '0') * scale, scale /= 10;
     if (i == fraction) return std::nullopt;
   }
-  return ShownNumber{sign * value, t.substr(i)};
+  // Pan positions ("16>R") carry a number but are not one.
+  const std::string unit = t.substr(i);
+  if (unit != "" && unit != "DB" && unit != "MS" && unit != "CENTS" && unit != "HZ") return std::nullopt;
+  return ShownNumber{sign * value, unit};
 }
 
 enum class Operator { Less, LessOrEqual, Equal, GreaterOrEqual, Greater, NotEqual };
