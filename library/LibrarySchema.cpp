@@ -35,12 +35,14 @@ CREATE TABLE sightings(
 CREATE INDEX sightings_of_sound ON sightings(sound);
 )";
 
-// Favourites, tags, and every name folded beside the sound, so a search by name reads one
-// row per sound instead of every sighting; newest first is the listing's usual order.
+// Favourites, tags, and every name a sound was seen under, folded, in a narrow table of its
+// own, so a search by name reads one short row per sound instead of every sighting or every
+// value; newest first is the listing's usual order.
 constexpr const char* kVersion2 = R"(
 ALTER TABLE sounds ADD COLUMN favourite INTEGER NOT NULL DEFAULT 0;
 ALTER TABLE sounds ADD COLUMN tags TEXT NOT NULL DEFAULT '';
-ALTER TABLE sounds ADD COLUMN names BLOB NOT NULL DEFAULT x'0a';
+CREATE TABLE sound_names(sound INTEGER PRIMARY KEY REFERENCES sounds(id), names BLOB NOT NULL);
+INSERT INTO sound_names SELECT id, x'0a' FROM sounds;
 CREATE INDEX sounds_by_last_seen ON sounds(last_seen);
 )";
 
@@ -58,7 +60,7 @@ std::optional<std::string> fillNames(sqlite3* db) {
     if (line.find(kNameSeparator + name) == std::string::npos) line += name;
   }
   if (code != SQLITE_DONE) return failed(db, "reading the names");
-  sql::Statement write(db, "UPDATE sounds SET names = ? WHERE id = ?");
+  sql::Statement write(db, "UPDATE sound_names SET names = ? WHERE sound = ?");
   for (const auto& [sound, line] : names) {
     write.bindBlob(1, std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size())).bind(2, sound);
     if (write.step() != SQLITE_DONE) return failed(db, "writing the names");

@@ -24,7 +24,7 @@ std::optional<std::string> migrateLibrary(sqlite3* db, int target = kLibrarySche
 // "é" finds "É". Other bytes stay as they are.
 std::string foldedName(std::string_view latin1);
 
-// The names column: every name a sound was seen under, folded, each between line feeds, so a
+// sound_names.names: every name a sound was seen under, folded, each between line feeds, so a
 // whole name is found as "\nNAME\n" and any part of one as a plain substring.
 inline constexpr char kNameSeparator = '\n';
 
