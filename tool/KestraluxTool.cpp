@@ -20,6 +20,7 @@
 #include "link/ComboFinder.h"
 #include "link/ComboLink.h"
 #include "model/EditorState.h"
+#include "tool/LibraryCommands.h"
 
 namespace kestralux {
 
@@ -538,6 +539,7 @@ The KESTRALUX presets without the window.
       by this tool, and the editor's bank at the end of a run that changed it. --show N prints
       entry N as show does.
 
+)" + libraryUsage() + R"(
 Ports come from combo.cfg in the working directory, as the editor's do, else the first port
 of each kind; --in and --out choose by number or by part of the name. A .pre must be exactly
 88 bytes and a .bnk exactly 2,640, every record a preset (an amp model 0..15, one of the ten
@@ -561,6 +563,7 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
     out << "kestralux-tool " << KESTRALUX_VERSION << "\n";
     return kToolSuccess;
   }
+  if (!args.empty() && args[0] == "library") return runLibraryCommand(args, out, err);
   try {
     return run(parse(args), out, err, ports);
   } catch (const BadUsage& e) {

@@ -1,0 +1,187 @@
+#include "library/LibraryImport.h"
+
+#include <algorithm>
+#include <numeric>
+#include <system_error>
+
+#include "files/PresetFiles.h"
+#include "files/PresetListing.h"
+#include "files/Syx.h"
+
+namespace kestralux {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A .syx of a bank is 1,200 bytes; far beyond is not a file of presets.
+constexpr std::size_t kLargestSyx = 1 << 20;
+
+std::string lowerExtension(const fs::path& path) {
+  std::string ext = path.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+bool isPresetFileName(const fs::path& path) {
+  const std::string ext = lowerExtension(path);
+  return ext == ".pre" || ext == ".bnk" || ext == ".syx";
+}
+
+struct Candidate {
+  fs::path path;
+  std::string refused;  // known before reading: a folder that cannot be listed, a missing path
+};
+
+std::vector<Candidate> filesIn(std::span<const fs::path> paths) {
+  std::vector<Candidate> files;
+  for (const fs::path& path : paths) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+      files.push_back({path, "no such file or folder"});
+    } else if (!fs::is_directory(status)) {
+      files.push_back({path, ""});
+    } else {
+      std::vector<Candidate> found;
+      fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
+      if (error) files.push_back({path, "unreadable folder: " + error.message()});
+      for (; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error) && isPresetFileName(it->path())) found.push_back({it->path(), ""});
+      if (error) found.push_back({path, "unreadable folder: " + error.message()});
+      std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) { return a.path < b.path; });
+      files.insert(files.end(), found.begin(), found.end());
+    }
+  }
+  return files;
+}
+
+// The presets of one file as the window's loads take them, or why it holds none.
+struct FilePresets {
+  std::vector<PresetRecord> records;
+  bool bank = false;
+  std::string refused;
+};
+
+FilePresets readPresetsOf(const fs::path& path) {
+  FilePresets out;
+  const std::string ext = lowerExtension(path);
+  if (!isPresetFileName(path)) {
+    out.refused = "not a preset file (.pre, .bnk or .syx)";
+    return out;
+  }
+  const std::optional<Bytes> data = readFileStart(path, ext == ".syx" ? kLargestSyx + 1 : kBankFileSize);
+  if (!data) {
+    out.refused = "unreadable";
+    return out;
+  }
+  if (ext == ".syx") {
+    if (data->size() > kLargestSyx) {
+      out.refused = "not a preset file: too large for a .syx of presets";
+      return out;
+    }
+    const SyxReading reading = readSyx(*data);
+    if (!reading.error.empty()) out.refused = "not a preset file: " + reading.error;
+    if (const auto* bank = std::get_if<PresetBank>(&reading.contents)) out.records.assign(bank->begin(), bank->end()), out.bank = true;
+    if (const auto* preset = std::get_if<PresetRecord>(&reading.contents)) out.records.push_back(*preset);
+    return out;
+  }
+  if (data->size() < kPresetFileSize) {
+    out.refused = "not a preset file: " + std::to_string(data->size()) + " bytes, a preset is 88";
+    return out;
+  }
+  // A .pre is its first record; a .bnk every whole record, at most 30.
+  const std::size_t whole = ext == ".pre" ? 1 : std::min(data->size() / kPresetFileSize, static_cast<std::size_t>(kPresetCount));
+  const std::span<const std::uint8_t> image(data->data(), whole * kPresetFileSize);
+  if (const auto fault = firstNonPreset(image)) {
+    out.refused = "not a preset file: " + describe(*fault);
+    return out;
+  }
+  out.bank = ext == ".bnk";
+  for (std::size_t n = 0; n < whole; ++n) {
+    PresetRecord r;
+    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(n * kPresetFileSize), kPresetFileSize, r.bytes.begin());
+    out.records.push_back(r);
+  }
+  return out;
+}
+
+FileImport importFile(PresetLibrary& library, const fs::path& path, std::int64_t time) {
+  FileImport report{path, 0, {}, ""};
+  FilePresets presets = readPresetsOf(path);
+  if (!presets.refused.empty()) {
+    report.refused = presets.refused;
+    return report;
+  }
+  const std::vector<PresetLibrary::Known> before = library.known(presets.records);
+  std::vector<Place> places;
+  for (std::size_t n = 0; n < presets.records.size(); ++n)
+    places.push_back({SightingKind::Imported, presets.bank ? static_cast<int>(n) + 1 : 0, path.string()});
+  const Noted noted = library.noteRecords(presets.records, places, time);
+  if (noted.error) {
+    report.refused = *noted.error;
+    return report;
+  }
+  report.added = noted.newSounds;
+  for (std::size_t n = 0; n < presets.records.size(); ++n) {
+    if (before[n].id == 0 || isEmptyRecord(presets.records[n])) continue;
+    report.known.push_back({before[n].id, presets.records[n].validName().value_or(""), before[n].names});
+  }
+  return report;
+}
+
+std::string quoted(const std::string& latin1) { return latin1.empty() ? "(no name)" : "\"" + utf8OfLatin1(latin1) + "\""; }
+
+std::string plural(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+
+}  // namespace
+
+int ImportReport::added() const {
+  return std::accumulate(files.begin(), files.end(), 0, [](int n, const FileImport& f) { return n + f.added; });
+}
+int ImportReport::known() const {
+  return std::accumulate(files.begin(), files.end(), 0, [](int n, const FileImport& f) { return n + static_cast<int>(f.known.size()); });
+}
+int ImportReport::refused() const {
+  return static_cast<int>(std::count_if(files.begin(), files.end(), [](const FileImport& f) { return !f.refused.empty(); }));
+}
+
+ImportReport importPaths(PresetLibrary& library, std::span<const fs::path> paths, const ImportProgress& progress, std::int64_t time) {
+  ImportReport report;
+  const std::vector<Candidate> files = filesIn(paths);
+  for (std::size_t n = 0; n < files.size(); ++n) {
+    if (progress && !progress(n, files.size(), files[n].path)) {
+      report.cancelled = true;
+      break;
+    }
+    if (!files[n].refused.empty())
+      report.files.push_back({files[n].path, 0, {}, files[n].refused});
+    else
+      report.files.push_back(importFile(library, files[n].path, time));
+  }
+  if (progress && !report.cancelled) progress(files.size(), files.size(), {});
+  return report;
+}
+
+std::string importReportText(const ImportReport& report) {
+  std::string out;
+  for (const FileImport& f : report.files) {
+    out += f.path.string() + ": ";
+    if (!f.refused.empty()) {
+      out += "refused, " + f.refused + "\n";
+      continue;
+    }
+    out += plural(f.added, "sound added", "sounds added") + ", " + std::to_string(f.known.size()) + " already known\n";
+    for (const FileImport::KnownSound& k : f.known) {
+      std::string as;
+      for (const std::string& name : k.knownAs) as += (as.empty() ? "" : ", ") + utf8OfLatin1(name.empty() ? "(no name)" : name);
+      out += "  " + quoted(k.name) + " is sound " + std::to_string(k.id) + ", seen as " + as + "\n";
+    }
+  }
+  out += plural(static_cast<int>(report.files.size()), "file", "files") + ": " +
+         plural(report.added(), "sound added", "sounds added") + ", " + std::to_string(report.known()) + " already known, " +
+         plural(report.refused(), "file refused", "files refused") + (report.cancelled ? "; stopped before the end" : "") + "\n";
+  return out;
+}
+
+}  // namespace kestralux

@@ -1,0 +1,109 @@
+#include "library/LibrarySchema.h"
+
+#include <map>
+#include <vector>
+
+#include "library/Sqlite.h"
+
+namespace kestralux {
+
+namespace {
+
+// The first library: sounds and their sightings.
+constexpr const char* kVersion1 = R"(
+CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+CREATE TABLE sounds(
+  id INTEGER PRIMARY KEY,
+  fingerprint BLOB NOT NULL UNIQUE,
+  p0 INTEGER NOT NULL, p1 INTEGER NOT NULL, p2 INTEGER NOT NULL, p3 INTEGER NOT NULL,
+  p4 INTEGER NOT NULL, p5 INTEGER NOT NULL, p6 INTEGER NOT NULL, p7 INTEGER NOT NULL,
+  p8 INTEGER NOT NULL, p9 INTEGER NOT NULL, p10 INTEGER NOT NULL, p11 INTEGER NOT NULL,
+  p12 INTEGER NOT NULL, p13 INTEGER NOT NULL, p14 INTEGER NOT NULL, p15 INTEGER NOT NULL,
+  reserved INTEGER NOT NULL,
+  newest_name BLOB NOT NULL,
+  first_seen INTEGER NOT NULL,
+  last_seen INTEGER NOT NULL,
+  times_seen INTEGER NOT NULL);
+CREATE TABLE sightings(
+  id INTEGER PRIMARY KEY,
+  sound INTEGER NOT NULL REFERENCES sounds(id),
+  time INTEGER NOT NULL,
+  name BLOB NOT NULL,
+  kind TEXT NOT NULL,
+  slot INTEGER,
+  path TEXT);
+CREATE INDEX sightings_of_sound ON sightings(sound);
+)";
+
+// Favourites, tags, and every name a sound was seen under, folded, in a narrow table of its
+// own, so a search by name reads one short row per sound instead of every sighting or every
+// value; newest first is the listing's usual order.
+constexpr const char* kVersion2 = R"(
+ALTER TABLE sounds ADD COLUMN favourite INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE sounds ADD COLUMN tags TEXT NOT NULL DEFAULT '';
+CREATE TABLE sound_names(sound INTEGER PRIMARY KEY REFERENCES sounds(id), names BLOB NOT NULL);
+INSERT INTO sound_names SELECT id, x'0a' FROM sounds;
+CREATE INDEX sounds_by_last_seen ON sounds(last_seen);
+)";
+
+std::optional<std::string> failed(sqlite3* db, const char* what) { return std::string(what) + ": " + sql::message(db); }
+
+std::optional<std::string> fillNames(sqlite3* db) {
+  std::map<std::int64_t, std::string> names;
+  sql::Statement read(db, "SELECT DISTINCT sound, name FROM sightings ORDER BY sound, id");
+  if (!read.ok()) return failed(db, "reading the names");
+  int code;
+  while ((code = read.step()) == SQLITE_ROW) {
+    std::string& line = names[read.integer(0)];
+    if (line.empty()) line = std::string(1, kNameSeparator);
+    const std::string name = foldedName(read.blob(1)) + kNameSeparator;
+    if (line.find(kNameSeparator + name) == std::string::npos) line += name;
+  }
+  if (code != SQLITE_DONE) return failed(db, "reading the names");
+  sql::Statement write(db, "UPDATE sound_names SET names = ? WHERE sound = ?");
+  for (const auto& [sound, line] : names) {
+    write.bindBlob(1, std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size())).bind(2, sound);
+    if (write.step() != SQLITE_DONE) return failed(db, "writing the names");
+    write.reset();
+  }
+  return std::nullopt;
+}
+
+int userVersion(sqlite3* db) {
+  sql::Statement s(db, "PRAGMA user_version");
+  return s.step() == SQLITE_ROW ? static_cast<int>(s.integer(0)) : -1;
+}
+
+}  // namespace
+
+std::string foldedName(std::string_view latin1) {
+  std::string out(latin1);
+  for (char& c : out) {
+    const auto b = static_cast<unsigned char>(c);
+    // Latin-1's small letters à..þ sit 0x20 above their capitals, as a..z do; ÷ is not a
+    // letter, and ß and ÿ have no capital in Latin-1.
+    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) c = static_cast<char>(b - 0x20);
+  }
+  return out;
+}
+
+std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
+  int version = userVersion(db);
+  if (version < 0) return failed(db, "reading the library's version");
+  if (version == 0) {
+    if (sql::execute(db, kVersion1) != SQLITE_OK) return failed(db, "making the library");
+    const std::string mark = "PRAGMA application_id = " + std::to_string(kLibraryApplicationId);
+    if (sql::execute(db, mark.c_str()) != SQLITE_OK) return failed(db, "marking the library");
+    version = 1;
+  }
+  if (version == 1 && target >= 2) {
+    if (sql::execute(db, kVersion2) != SQLITE_OK) return failed(db, "bringing the library to version 2");
+    if (auto why = fillNames(db)) return why;
+    version = 2;
+  }
+  const std::string set = "PRAGMA user_version = " + std::to_string(version);
+  if (sql::execute(db, set.c_str()) != SQLITE_OK) return failed(db, "writing the library's version");
+  return std::nullopt;
+}
+
+}  // namespace kestralux

@@ -1,0 +1,658 @@
+#include "library/PresetLibrary.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+
+#include "files/BankHistory.h"
+#include "files/PresetFiles.h"
+#include "library/LibrarySchema.h"
+#include "library/ParameterConditions.h"
+#include "library/Sqlite.h"
+
+namespace kestralux {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kFingerprintOffset = static_cast<std::size_t>(kFirstParameterSlot) * 4;
+constexpr std::size_t kFingerprintSize = sizeof(PresetRecord) - kFingerprintOffset;
+static_assert(kFingerprintSize == 68, "16 values and the reserved slot");
+
+constexpr const char* kHistoryImported = "history imported";
+
+std::span<const std::uint8_t> bytesOf(const std::string& s) {
+  return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+const char* kindText(SightingKind kind) {
+  switch (kind) {
+    case SightingKind::Fetched: return "fetched";
+    case SightingKind::Stored: return "stored";
+    case SightingKind::Loaded: return "loaded";
+    case SightingKind::Saved: return "saved";
+    case SightingKind::Imported: return "imported";
+    case SightingKind::History: return "history";
+  }
+  return "imported";
+}
+
+SightingKind kindOf(const std::string& text) {
+  for (SightingKind k : {SightingKind::Fetched, SightingKind::Stored, SightingKind::Loaded, SightingKind::Saved,
+                         SightingKind::Imported, SightingKind::History})
+    if (text == kindText(k)) return k;
+  return SightingKind::Imported;
+}
+
+std::string dateText(std::time_t now) {
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
+}
+
+// "2026-12-07 14-03-55", the time a history entry's name carries, in local time.
+std::int64_t historyTime(const std::string& text) {
+  std::tm t{};
+  if (std::sscanf(text.c_str(), "%d-%d-%d %d-%d-%d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min, &t.tm_sec) != 6)
+    return 0;
+  t.tm_year -= 1900;
+  t.tm_mon -= 1;
+  t.tm_isdst = -1;
+  return static_cast<std::int64_t>(std::mktime(&t));
+}
+
+bool isDamage(int code) { return code == SQLITE_NOTADB || code == SQLITE_CORRUPT; }
+
+PresetRecord recordOf(const std::string& fingerprint, const std::string& name) {
+  PresetRecord r;
+  std::copy_n(fingerprint.begin(), std::min(fingerprint.size(), kFingerprintSize), r.bytes.begin() + kFingerprintOffset);
+  if (!name.empty()) r.storeName(name);
+  return r;
+}
+
+std::vector<std::string> splitTags(const std::string& stored) {
+  std::vector<std::string> tags;
+  std::size_t start = 0;
+  while (start < stored.size()) {
+    const std::size_t end = stored.find(',', start);
+    const std::string tag = stored.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!tag.empty()) tags.push_back(tag);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return tags;
+}
+
+std::string trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A set of stored values as SQL over column `column`: runs of values as BETWEEN, so a
+// condition is a few comparisons per row.
+std::string valuesClause(const std::string& column, const ValueSet& values) {
+  if (values.none()) return "0";
+  if (values.all()) return "1";
+  std::string out;
+  for (int v = 0; v <= kLargestValue;) {
+    if (!values[static_cast<std::size_t>(v)]) {
+      ++v;
+      continue;
+    }
+    int end = v;
+    while (end < kLargestValue && values[static_cast<std::size_t>(end + 1)]) ++end;
+    if (!out.empty()) out += " OR ";
+    out += v == end ? column + " = " + std::to_string(v)
+                    : column + " BETWEEN " + std::to_string(v) + " AND " + std::to_string(end);
+    v = end + 1;
+  }
+  return "(" + out + ")";
+}
+
+std::string column(int parameter) { return "p" + std::to_string(parameter); }
+
+std::string conditionClause(const std::vector<ParameterMatch>& matches) {
+  std::string out;
+  for (const ParameterMatch& m : matches) {
+    std::string clause;
+    if (m.sameForEveryEffect()) {
+      clause = valuesClause(column(m.parameter), m.byEffect[0]);
+    } else {
+      for (std::size_t e = 0; e < kEffectCodes.size(); ++e) {
+        if (m.byEffect[e].none()) continue;
+        clause += (clause.empty() ? "" : " OR ") + std::string("(p13 = ") + std::to_string(kEffectCodes[e]) + " AND " +
+                  valuesClause(column(m.parameter), m.byEffect[e]) + ")";
+      }
+      if (clause.empty()) clause = "0";
+    }
+    out += (out.empty() ? "" : " OR ") + clause;
+  }
+  return "(" + out + ")";
+}
+
+const char* sortColumn(SortColumn sort) {
+  switch (sort) {
+    case SortColumn::LastSeen: return "last_seen";
+    case SortColumn::FirstSeen: return "first_seen";
+    case SortColumn::Name: return "newest_name";
+    case SortColumn::AmpModel: return "p0";
+    case SortColumn::Effect: return "p13";
+    case SortColumn::TimesSeen: return "times_seen";
+    case SortColumn::Id: return "id";
+    case SortColumn::Parameter: return nullptr;
+  }
+  return "last_seen";
+}
+
+constexpr const char* kRowColumns = "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags";
+
+SoundRow rowOf(const sql::Statement& s) {
+  SoundRow row;
+  row.id = s.integer(0);
+  row.newestName = s.blob(2);
+  row.record = recordOf(s.blob(1), row.newestName);
+  row.timesSeen = static_cast<int>(s.integer(3));
+  row.firstSeen = s.integer(4);
+  row.lastSeen = s.integer(5);
+  row.favourite = s.integer(6) != 0;
+  row.tags = splitTags(s.text(7));
+  return row;
+}
+
+// The statements one transaction of sightings uses, prepared once for all its records.
+struct SightingWriter {
+  explicit SightingWriter(sqlite3* db)
+      : find(db, "SELECT id, names FROM sounds JOIN sound_names ON sound = id WHERE fingerprint = ?"),
+        update(db,
+               "UPDATE sounds SET times_seen = times_seen + 1, first_seen = min(first_seen, ?1), "
+               "newest_name = CASE WHEN ?1 >= last_seen THEN ?2 ELSE newest_name END, "
+               "last_seen = max(last_seen, ?1) WHERE id = ?3"),
+        updateNames(db, "UPDATE sound_names SET names = ? WHERE sound = ?"),
+        insertNames(db, "INSERT INTO sound_names(sound, names) VALUES(?, ?)"),
+        insertSound(db,
+                    "INSERT INTO sounds(fingerprint, p0, p1, p2, p3, p4, p5, p6, p7, p8, p9, p10, p11, p12, p13, p14, p15, "
+                    "reserved, newest_name, first_seen, last_seen, times_seen) "
+                    "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+        insertSighting(db, "INSERT INTO sightings(sound, time, name, kind, slot, path) VALUES(?, ?, ?, ?, ?, ?)") {}
+
+  bool ok() const {
+    return find.ok() && update.ok() && updateNames.ok() && insertNames.ok() && insertSound.ok() && insertSighting.ok();
+  }
+
+  // SQLITE_DONE, or the failure's code; `isNew` tells whether the sound was new.
+  int note(sqlite3* db, const PresetRecord& record, const Sighting& seen, bool& isNew) {
+    const std::string fingerprint = soundFingerprint(record);
+    const std::string folded = foldedName(seen.name) + kNameSeparator;
+    find.bindBlob(1, bytesOf(fingerprint));
+    int code = find.step();
+    std::int64_t sound = 0;
+    isNew = code == SQLITE_DONE;
+    if (code == SQLITE_ROW) {
+      sound = find.integer(0);
+      std::string names = find.blob(1);
+      const bool newName = names.find(kNameSeparator + folded) == std::string::npos;
+      find.reset();
+      update.bind(1, seen.time).bindBlob(2, bytesOf(seen.name)).bind(3, sound);
+      code = update.step();
+      update.reset();
+      if (code == SQLITE_DONE && newName) {
+        names += folded;
+        updateNames.bindBlob(1, bytesOf(names)).bind(2, sound);
+        code = updateNames.step();
+        updateNames.reset();
+      }
+    } else if (code == SQLITE_DONE) {
+      find.reset();
+      insertSound.bindBlob(1, bytesOf(fingerprint));
+      for (int p = 0; p < kParameterCount; ++p) insertSound.bind(2 + p, record.value(p));
+      insertSound.bind(18, record.slot(kReservedSlot));
+      insertSound.bindBlob(19, bytesOf(seen.name)).bind(20, seen.time).bind(21, seen.time);
+      code = insertSound.step();
+      insertSound.reset();
+      sound = sqlite3_last_insert_rowid(db);
+      if (code == SQLITE_DONE) {
+        insertNames.bind(1, sound).bindBlob(2, bytesOf(kNameSeparator + folded));
+        code = insertNames.step();
+        insertNames.reset();
+      }
+    } else {
+      find.reset();
+      return code;
+    }
+    if (code != SQLITE_DONE) return code;
+    insertSighting.bind(1, sound).bind(2, seen.time).bindBlob(3, bytesOf(seen.name)).bind(4, kindText(seen.place.kind));
+    if (seen.place.slot > 0) insertSighting.bind(5, seen.place.slot); else insertSighting.bindNull(5);
+    if (!seen.place.path.empty()) insertSighting.bind(6, seen.place.path); else insertSighting.bindNull(6);
+    code = insertSighting.step();
+    insertSighting.reset();
+    return code;
+  }
+
+  sql::Statement find, update, updateNames, insertNames, insertSound, insertSighting;
+};
+
+}  // namespace
+
+fs::path libraryFile() { return historyFolder().parent_path() / "library.sqlite"; }
+
+bool isEmptyRecord(const PresetRecord& record) {
+  return std::all_of(record.bytes.begin(), record.bytes.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+std::string soundFingerprint(const PresetRecord& record) {
+  return std::string(reinterpret_cast<const char*>(record.bytes.data()) + kFingerprintOffset, kFingerprintSize);
+}
+
+std::string fingerprintText(const PresetRecord& record) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (char c : soundFingerprint(record)) hash = (hash ^ static_cast<std::uint8_t>(c)) * 1099511628211ull;
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+std::optional<std::string> latin1OfUtf8(const std::string& utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+    } else if ((b == 0xC2 || b == 0xC3) && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+      out += static_cast<char>(((b & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    } else {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+std::string describePlace(const Place& place) {
+  const std::string slot = std::to_string(place.slot);
+  const std::string inFile = place.slot > 0 ? " (preset " + slot + ")" : "";
+  switch (place.kind) {
+    case SightingKind::Fetched: return "fetched from the combo's slot " + slot;
+    case SightingKind::Stored: return "stored to the combo's slot " + slot;
+    case SightingKind::Loaded: return "loaded from " + place.path + inFile;
+    case SightingKind::Saved: return "saved to " + place.path + inFile;
+    case SightingKind::Imported: return "imported from " + place.path + inFile;
+    case SightingKind::History: return "in the history of banks, " + place.path + inFile;
+  }
+  return "";
+}
+
+std::string localTimeText(std::int64_t time) {
+  const auto t = static_cast<std::time_t>(time);
+  std::tm local{};
+  localtime_r(&t, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+PresetLibrary::~PresetLibrary() { close(); }
+
+void PresetLibrary::close() {
+  if (db_) sqlite3_close_v2(db_);
+  db_ = nullptr;
+  readOnly_ = false;
+}
+
+void PresetLibrary::setBusyWait(int milliseconds) {
+  busyWait_ = milliseconds;
+  if (db_) sqlite3_busy_timeout(db_, busyWait_);
+}
+
+std::optional<std::string> PresetLibrary::failure(const char* what) const {
+  return std::string(what) + ": " + sql::message(db_);
+}
+
+LibraryOpening PresetLibrary::open(const fs::path& file, const fs::path& historyFolder) {
+  close();
+  file_ = file;
+  LibraryOpening opening;
+  std::error_code error;
+  fs::create_directories(file.parent_path().empty() ? fs::path(".") : file.parent_path(), error);
+  if (error) {
+    opening.message = "cannot make " + file.parent_path().string() + ": " + error.message();
+    return opening;
+  }
+  opening = openExisting(historyFolder);
+  if (!opening.movedAside) return opening;
+
+  // A new library in the place of the one moved aside, built from the history.
+  LibraryOpening rebuilt = openExisting(historyFolder);
+  rebuilt.movedAside = opening.movedAside;
+  rebuilt.message = opening.message +
+                    (rebuilt.state == LibraryOpening::State::Ready
+                         ? "; a new library was built from the history of banks (" + std::to_string(rebuilt.soundsFromHistory) + " sounds)"
+                         : "; " + rebuilt.message);
+  return rebuilt;
+}
+
+LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
+  LibraryOpening opening;
+  const auto unavailable = [&](const std::string& why) {
+    opening.state = LibraryOpening::State::Unavailable;
+    opening.message = "the library " + file_.string() + " cannot be used: " + why;
+    close();
+    return opening;
+  };
+  if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    return unavailable(sql::message(db_));
+  sqlite3_busy_timeout(db_, busyWait_);
+  readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
+  // A search reads every sound's row: mapped, those pages are read without a copy, and kept
+  // between searches instead of read from the file each time.
+  sql::execute(db_, "PRAGMA mmap_size = 268435456; PRAGMA cache_size = -65536");
+
+  std::int64_t application = 0, version = 0, objects = 0;
+  int code = SQLITE_OK;
+  for (const auto& [text, value] : {std::pair<const char*, std::int64_t*>{"PRAGMA application_id", &application},
+                                    {"PRAGMA user_version", &version},
+                                    {"SELECT count(*) FROM sqlite_master", &objects}}) {
+    sql::Statement s(db_, text);
+    code = s.ok() ? s.step() : s.prepareCode();
+    if (code != SQLITE_ROW) break;
+    *value = s.integer(0);
+  }
+  bool broken = isDamage(code);
+  if (!broken && code != SQLITE_ROW) return unavailable(sql::message(db_));
+  const bool fresh = !broken && objects == 0 && version == 0 && application == 0;
+  if (!broken && !fresh && application != kLibraryApplicationId) broken = true;
+
+  if (!broken && version > kLibrarySchemaVersion) {
+    close();
+    if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return unavailable(sql::message(db_));
+    sqlite3_busy_timeout(db_, busyWait_);
+    readOnly_ = true;
+    opening.state = LibraryOpening::State::ReadOnly;
+    opening.message = file_.string() + " was written by a newer version (its version " + std::to_string(version) +
+                      ", this program knows up to " + std::to_string(kLibrarySchemaVersion) + "): opened read-only";
+    return opening;
+  }
+
+  if (!broken && !fresh) {
+    // Our mark on a file whose tables cannot be read is a damaged library.
+    for (const char* text : {"SELECT max(id) FROM sounds", "SELECT max(id) FROM sightings"}) {
+      sql::Statement s(db_, text);
+      code = s.ok() ? s.step() : s.prepareCode();
+      if (code != SQLITE_ROW) {
+        if (!isDamage(code) && code != SQLITE_ERROR) return unavailable(sql::message(db_));
+        broken = true;
+        break;
+      }
+    }
+  }
+
+  if (broken) {
+    const std::string why = code == SQLITE_ROW ? "a database of another program"
+                            : code == SQLITE_ERROR ? "its tables are missing"
+                                                   : sql::message(db_);
+    close();
+    fs::path aside = file_;
+    aside += ".broken-" + dateText(std::time(nullptr));
+    const fs::path base = aside;
+    for (int n = 2; fs::exists(aside); ++n) (aside = base) += "-" + std::to_string(n);
+    std::error_code error;
+    fs::rename(file_, aside, error);
+    if (error) return unavailable(why + ", and it cannot be moved aside: " + error.message());
+    // Its journal belongs to it: left here, it would be replayed into the new library.
+    fs::path journal = file_, journalAside = aside;
+    journal += "-wal";
+    journalAside += "-wal";
+    if (fs::exists(journal, error)) fs::rename(journal, journalAside, error);
+    fs::path shared = file_;
+    shared += "-shm";
+    fs::remove(shared, error);
+    opening.movedAside = aside;
+    opening.message = file_.string() + " is not a readable library (" + why + "); it was moved aside as " + aside.filename().string();
+    return opening;
+  }
+
+  if (readOnly_) {
+    opening.state = LibraryOpening::State::ReadOnly;
+    opening.message = file_.string() + " cannot be written: opened read-only";
+    if (fresh) return unavailable("it cannot be written");
+    return opening;
+  }
+  if (sql::execute(db_, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL") != SQLITE_OK)
+    return unavailable(sql::message(db_));
+  if (version < kLibrarySchemaVersion) {
+    if (sql::execute(db_, "BEGIN IMMEDIATE") != SQLITE_OK) return unavailable(sql::message(db_));
+    // Another program may have brought it up to date while this one waited.
+    if (auto why = migrateLibrary(db_)) {
+      sql::execute(db_, "ROLLBACK");
+      return unavailable(*why);
+    }
+    if (sql::execute(db_, "COMMIT") != SQLITE_OK) {
+      const std::string why = sql::message(db_);
+      sql::execute(db_, "ROLLBACK");
+      return unavailable(why);
+    }
+  }
+  opening.state = LibraryOpening::State::Ready;
+
+  sql::Statement imported(db_, "SELECT 1 FROM meta WHERE key = ?");
+  imported.bind(1, kHistoryImported);
+  if (imported.step() == SQLITE_DONE) {
+    const Noted noted = importHistory(historyFolder);
+    if (noted.error) opening.message = "the history of banks could not be brought in: " + *noted.error;
+    opening.soundsFromHistory = noted.newSounds;
+  }
+  return opening;
+}
+
+Noted PresetLibrary::importHistory(const fs::path& historyFolder) {
+  Noted noted;
+  if (!writable()) {
+    noted.error = "the library is read-only";
+    return noted;
+  }
+  std::vector<HistoryEntry> entries = listHistory(historyFolder);
+  std::reverse(entries.begin(), entries.end());
+  if (sql::execute(db_, "BEGIN IMMEDIATE") != SQLITE_OK) {
+    noted.error = failure("cannot write the library");
+    return noted;
+  }
+  // Once only: another program that opened the library meanwhile did it already.
+  sql::Statement done(db_, "SELECT 1 FROM meta WHERE key = ?");
+  done.bind(1, kHistoryImported);
+  if (done.step() == SQLITE_ROW) {
+    sql::execute(db_, "ROLLBACK");
+    return noted;
+  }
+  SightingWriter writer(db_);
+  int code = writer.ok() ? SQLITE_DONE : SQLITE_ERROR;
+  for (const HistoryEntry& entry : entries) {
+    const std::optional<Bytes> data = readFileStart(entry.path, kBankFileSize + 1);
+    const std::optional<PresetBank> bank = data ? parseBankFile(*data) : std::nullopt;
+    if (!bank) continue;  // a history file spoiled by hand brings nothing, and stops nothing
+    const std::int64_t time = historyTime(entry.time);
+    for (int slot = 0; slot < kPresetCount && code == SQLITE_DONE; ++slot) {
+      const PresetRecord& r = (*bank)[static_cast<std::size_t>(slot)];
+      if (!isPreset(r) || isEmptyRecord(r)) continue;
+      bool isNew = false;
+      code = writer.note(db_, r, {time, r.validName().value_or(""), {SightingKind::History, slot + 1, entry.path.string()}}, isNew);
+      noted.sightings += code == SQLITE_DONE;
+      noted.newSounds += code == SQLITE_DONE && isNew;
+    }
+    if (code != SQLITE_DONE) break;
+  }
+  sql::Statement mark(db_, "INSERT INTO meta(key, value) VALUES(?, ?)");
+  mark.bind(1, kHistoryImported).bind(2, std::to_string(entries.size()) + " banks");
+  if (code == SQLITE_DONE) code = mark.step();
+  if (code != SQLITE_DONE || sql::execute(db_, "COMMIT") != SQLITE_OK) {
+    noted = Noted{0, 0, failure("cannot write the library")};
+    sql::execute(db_, "ROLLBACK");
+  }
+  return noted;
+}
+
+Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time) {
+  Noted noted;
+  if (!db_ || readOnly_) {
+    noted.error = db_ ? "the library is read-only" : "the library is not open";
+    return noted;
+  }
+  if (sql::execute(db_, "BEGIN IMMEDIATE") != SQLITE_OK) {
+    noted.error = failure("cannot write the library");
+    return noted;
+  }
+  SightingWriter writer(db_);
+  int code = writer.ok() ? SQLITE_DONE : SQLITE_ERROR;
+  for (std::size_t i = 0; i < records.size() && i < where.size() && code == SQLITE_DONE; ++i) {
+    const PresetRecord& r = records[i];
+    if (!isPreset(r) || isEmptyRecord(r)) continue;
+    bool isNew = false;
+    code = writer.note(db_, r, {time, r.validName().value_or(""), where[i]}, isNew);
+    noted.sightings += code == SQLITE_DONE;
+    noted.newSounds += code == SQLITE_DONE && isNew;
+  }
+  if (code != SQLITE_DONE || sql::execute(db_, "COMMIT") != SQLITE_OK) {
+    noted = Noted{0, 0, failure("cannot write the library")};
+    sql::execute(db_, "ROLLBACK");
+  }
+  return noted;
+}
+
+Noted PresetLibrary::noteBank(const PresetBank& bank, const Place& where, std::int64_t time, std::bitset<kPresetCount> which) {
+  std::vector<PresetRecord> records;
+  std::vector<Place> places;
+  for (int slot = 0; slot < kPresetCount; ++slot) {
+    if (!which[static_cast<std::size_t>(slot)]) continue;
+    records.push_back(bank[static_cast<std::size_t>(slot)]);
+    places.push_back(where);
+    places.back().slot = slot + 1;
+  }
+  return noteRecords(records, places, time);
+}
+
+Noted PresetLibrary::notePreset(const PresetRecord& record, const Place& where, std::int64_t time) {
+  return noteRecords(std::span(&record, 1), std::span(&where, 1), time);
+}
+
+std::vector<PresetLibrary::Known> PresetLibrary::known(std::span<const PresetRecord> records) {
+  std::vector<Known> out(records.size());
+  if (!db_) return out;
+  sql::Statement find(db_, "SELECT id FROM sounds WHERE fingerprint = ?");
+  sql::Statement names(db_, "SELECT name FROM sightings WHERE sound = ? GROUP BY name ORDER BY min(id)");
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    find.bindBlob(1, bytesOf(soundFingerprint(records[i])));
+    if (find.step() == SQLITE_ROW) out[i].id = find.integer(0);
+    find.reset();
+    if (out[i].id == 0) continue;
+    names.bind(1, out[i].id);
+    while (names.step() == SQLITE_ROW) out[i].names.push_back(names.blob(0));
+    names.reset();
+  }
+  return out;
+}
+
+SearchResult PresetLibrary::search(const LibraryQuery& query) {
+  SearchResult result;
+  if (!db_) {
+    result.error = "the library is not open";
+    return result;
+  }
+  std::string where = "1";
+  std::vector<std::string> blobs;  // bound in order after the clauses that use them
+  if (!query.text.empty()) {
+    where += " AND id IN (SELECT sound FROM sound_names WHERE instr(names, ?))";
+    blobs.push_back(foldedName(query.text));
+  }
+  if (query.ampModel) {
+    const auto amp = ampModelNamed(*query.ampModel);
+    if (const auto* bad = std::get_if<ConditionError>(&amp)) return {{}, 0, bad->why};
+    where += " AND p0 = " + std::to_string(std::get<int>(amp));
+  }
+  if (query.effect) {
+    const auto effect = effectNamed(*query.effect);
+    if (const auto* bad = std::get_if<ConditionError>(&effect)) return {{}, 0, bad->why};
+    where += " AND p13 = " + std::to_string(std::get<int>(effect));
+  }
+  for (const std::string& condition : query.conditions) {
+    const auto parsed = parseCondition(condition);
+    if (const auto* bad = std::get_if<ConditionError>(&parsed)) return {{}, 0, bad->why};
+    where += " AND " + conditionClause(std::get<std::vector<ParameterMatch>>(parsed));
+  }
+  if (query.favouritesOnly) where += " AND favourite = 1";
+  std::string tag;
+  if (query.tag) {
+    tag = "," + trimmed(*query.tag) + ",";
+    where += " AND instr(upper(tags), upper(?))";
+  }
+  const char* named = sortColumn(query.sort);
+  const std::string order = named ? named : column(std::clamp(query.sortParameter, 0, kParameterCount - 1));
+  const char* direction = query.descending ? " DESC" : " ASC";
+  // The sort column's index would walk every sound to find the few a name matches; a scan
+  // and a sort of the matches is what a name search wants.
+  const bool scan = !query.text.empty() || !query.conditions.empty();
+  const std::string text = std::string("SELECT ") + kRowColumns + " FROM sounds WHERE " + where + " ORDER BY " +
+                           (scan ? "+" : "") + order + direction + ", id" + direction;
+  sql::Statement s(db_, text);
+  if (!s.ok()) return {{}, 0, sql::message(db_)};
+  int n = 1;
+  for (const std::string& b : blobs) s.bindBlob(n++, bytesOf(b));
+  if (query.tag) s.bind(n++, tag);
+  int code;
+  while ((code = s.step()) == SQLITE_ROW) {
+    if (!query.limit || result.count < *query.limit) result.rows.push_back(rowOf(s));
+    ++result.count;
+  }
+  if (code != SQLITE_DONE) return {{}, 0, sql::message(db_)};
+  return result;
+}
+
+SoundDetail PresetLibrary::sound(std::int64_t id) {
+  SoundDetail detail;
+  if (!db_) {
+    detail.error = "the library is not open";
+    return detail;
+  }
+  sql::Statement s(db_, std::string("SELECT ") + kRowColumns + " FROM sounds WHERE id = ?");
+  s.bind(1, id);
+  const int code = s.step();
+  if (code != SQLITE_ROW) {
+    detail.error = code == SQLITE_DONE ? "no sound " + std::to_string(id) + " in the library" : sql::message(db_);
+    return detail;
+  }
+  detail.sound = rowOf(s);
+  sql::Statement seen(db_, "SELECT time, name, kind, slot, path FROM sightings WHERE sound = ? ORDER BY time, id");
+  seen.bind(1, id);
+  while (seen.step() == SQLITE_ROW)
+    detail.sightings.push_back({seen.integer(0), seen.blob(1), {kindOf(seen.text(2)), static_cast<int>(seen.integer(3)), seen.text(4)}});
+  return detail;
+}
+
+std::optional<std::string> PresetLibrary::setFavourite(std::int64_t id, bool favourite) {
+  if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
+  sql::Statement s(db_, "UPDATE sounds SET favourite = ? WHERE id = ?");
+  s.bind(1, favourite ? 1 : 0).bind(2, id);
+  if (s.step() != SQLITE_DONE) return failure("cannot write the library");
+  if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
+  return std::nullopt;
+}
+
+std::optional<std::string> PresetLibrary::setTags(std::int64_t id, const std::string& tags) {
+  if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
+  std::vector<std::string> kept;
+  for (const std::string& tag : splitTags(tags)) {
+    const std::string t = trimmed(tag);
+    if (!t.empty() && std::find(kept.begin(), kept.end(), t) == kept.end()) kept.push_back(t);
+  }
+  // Stored between commas, so a tag is found whole: "live" does not find "live-only".
+  std::string stored;
+  for (const std::string& t : kept) stored += "," + t;
+  if (!stored.empty()) stored += ",";
+  sql::Statement s(db_, "UPDATE sounds SET tags = ? WHERE id = ?");
+  s.bind(1, stored).bind(2, id);
+  if (s.step() != SQLITE_DONE) return failure("cannot write the library");
+  if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
+  return std::nullopt;
+}
+
+}  // namespace kestralux

@@ -1,0 +1,172 @@
+#pragma once
+// The preset library: every sound the editor and the tool have seen, in one SQLite file
+// (library.sqlite beside the history of banks). A sound is the 16 values and the reserved
+// slot; the name is not part of it. Each time a sound is seen it gets a sighting: when, under
+// which name, and where. Nothing is dropped as a duplicate, so a sound seen under three names
+// keeps all three.
+//
+// Errors are values: nothing here throws, and a failure to write (a full disk, a read-only
+// folder, another program holding the file) is returned for the caller to say and stops
+// nothing. The editor and the tool may hold the file at once.
+
+#include <sqlite3.h>
+
+#include <bitset>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/PresetRecord.h"
+
+namespace kestralux {
+
+// $XDG_DATA_HOME/kestralux/library.sqlite, beside history/.
+std::filesystem::path libraryFile();
+
+enum class SightingKind { Fetched, Stored, Loaded, Saved, Imported, History };
+
+// Where a sound was seen: the combo's slot (1..30) for a fetch or a store; the file's path,
+// and the record's place in it for a bank, for the others.
+struct Place {
+  SightingKind kind = SightingKind::Imported;
+  int slot = 0;  // 0: none
+  std::string path;
+};
+
+struct Sighting {
+  std::int64_t time = 0;  // seconds since the epoch
+  std::string name;       // Latin-1, as the record held it; empty when it held no name
+  Place place;
+};
+
+// "fetched from the combo's slot 3", "loaded from /x/a.bnk (preset 4)".
+std::string describePlace(const Place& place);
+// "2026-12-07 14:03:55" in local time.
+std::string localTimeText(std::int64_t time);
+
+struct LibraryOpening {
+  enum class State { Ready, ReadOnly, Unavailable };
+  State state = State::Unavailable;
+  int soundsFromHistory = 0;  // sounds the history of banks brought in at this opening
+  std::optional<std::filesystem::path> movedAside;  // where a damaged or foreign file went
+  std::string message;  // what the user should be told, empty when nothing
+};
+
+enum class SortColumn { LastSeen, FirstSeen, Name, AmpModel, Effect, TimesSeen, Id, Parameter };
+
+struct LibraryQuery {
+  std::string text;                     // part of any name the sound was seen under; Latin-1
+  std::optional<std::string> ampModel;  // as the window shows it: "BRIT BLUES"
+  std::optional<std::string> effect;    // "CHORUS"
+  std::vector<std::string> conditions;  // "GAIN >= 7", all must hold
+  bool favouritesOnly = false;
+  std::optional<std::string> tag;
+  SortColumn sort = SortColumn::LastSeen;
+  int sortParameter = 0;                // ParameterIndex, for SortColumn::Parameter
+  bool descending = true;
+  std::optional<int> limit;             // rows returned; the count is always of every match
+};
+
+struct SoundRow {
+  std::int64_t id = 0;
+  PresetRecord record;     // the values, and the newest name
+  std::string newestName;  // Latin-1
+  int timesSeen = 0;
+  std::int64_t firstSeen = 0;
+  std::int64_t lastSeen = 0;
+  bool favourite = false;
+  std::vector<std::string> tags;
+};
+
+struct SearchResult {
+  std::vector<SoundRow> rows;
+  std::int64_t count = 0;
+  std::string error;  // a bad condition or name, or what the database said
+};
+
+struct SoundDetail {
+  SoundRow sound;
+  std::vector<Sighting> sightings;  // oldest first
+  std::string error;                // "no sound 12" or what the database said
+};
+
+// What noting a sound did: how many were new to the library.
+struct Noted {
+  int sightings = 0;
+  int newSounds = 0;
+  std::optional<std::string> error;
+};
+
+class PresetLibrary {
+ public:
+  PresetLibrary() = default;
+  PresetLibrary(const PresetLibrary&) = delete;
+  PresetLibrary& operator=(const PresetLibrary&) = delete;
+  ~PresetLibrary();
+
+  // Opens or makes `file`. At the first opening of a library the banks of `historyFolder` come
+  // in once. A file that is not a database, is damaged or belongs to another program is never
+  // written: it is moved aside as FILE.broken-DATE and a new library built. A library of a
+  // newer version opens read-only.
+  LibraryOpening open(const std::filesystem::path& file, const std::filesystem::path& historyFolder);
+  // How long a write waits for another program's write to end before it reports the file busy.
+  void setBusyWait(int milliseconds);
+
+  bool writable() const { return db_ && !readOnly_; }
+  const std::filesystem::path& file() const { return file_; }
+
+  // One transaction: a bank's presets (all, or those `which` marks) as slots 1..30 of `where`.
+  // Records that are not presets and the empty records of a new bank are not sounds.
+  Noted noteBank(const PresetBank& bank, const Place& where, std::int64_t time = std::time(nullptr),
+                 std::bitset<kPresetCount> which = std::bitset<kPresetCount>().set());
+  Noted notePreset(const PresetRecord& record, const Place& where, std::int64_t time = std::time(nullptr));
+  Noted noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time);
+
+  // The ids among `records` already in the library, with every name each was seen under;
+  // 0 and no names for a sound the library does not know.
+  struct Known {
+    std::int64_t id = 0;
+    std::vector<std::string> names;
+  };
+  std::vector<Known> known(std::span<const PresetRecord> records);
+
+  SearchResult search(const LibraryQuery& query);
+  SoundDetail sound(std::int64_t id);
+  std::optional<std::string> setFavourite(std::int64_t id, bool favourite);
+  // Comma-separated, blanks around each ignored; empty clears them.
+  std::optional<std::string> setTags(std::int64_t id, const std::string& tags);
+
+  // The history's banks, oldest first, as sightings at the times their names carry. Returns
+  // the number of sounds new to the library.
+  Noted importHistory(const std::filesystem::path& historyFolder);
+
+  sqlite3* connection() { return db_; }
+
+ private:
+  LibraryOpening openExisting(const std::filesystem::path& historyFolder);
+  std::optional<std::string> failure(const char* what) const;
+  void close();
+
+  sqlite3* db_ = nullptr;
+  bool readOnly_ = false;
+  int busyWait_ = 3000;
+  std::filesystem::path file_;
+};
+
+// Whether a record is a bank's unused place: every byte zero, as a new bank holds.
+bool isEmptyRecord(const PresetRecord& record);
+
+// The fingerprint of a sound: what identifies it, the values and reserved slot's 68 bytes.
+std::string soundFingerprint(const PresetRecord& record);
+// The same as 16 hexadecimal digits, short enough to show.
+std::string fingerprintText(const PresetRecord& record);
+
+// Names are Latin-1 in the record; arguments and windows speak UTF-8. A character beyond
+// Latin-1 has no one-byte form: nothing is returned for such a text.
+std::optional<std::string> latin1OfUtf8(const std::string& utf8);
+
+}  // namespace kestralux

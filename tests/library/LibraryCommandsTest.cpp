@@ -1,0 +1,76 @@
+// kestralux-tool library: each command's lines and exit code, on the test's own data folder.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "files/PresetFiles.h"
+#include "tests/library/LibraryFolder.h"
+#include "tool/KestraluxTool.h"
+
+namespace kestralux {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CommandRow {
+  std::vector<std::string> args;
+  int exit;
+  std::string out;  // a part of standard output
+  const char* err;  // a part of standard error
+};
+
+TEST(LibraryCommands, EachCommandSaysWhatItDid) {
+  const fs::path data = test::historyHome();
+  fs::remove_all(data / "kestralux");
+  const fs::path work = test::freshFolder("commands");
+  PresetBank bank{};
+  bank[0] = test::sound("BRIGHT", 24, 2, 14);
+  bank[1] = test::sound("DARK", 3, 2, 0);
+  std::string error;
+  ASSERT_TRUE(writeFileAtomically(work / "in.bnk", bankFileImage(bank), error));
+  ASSERT_TRUE(writeFileAtomically(work / "taken.pre", presetFileImage(bank[1]), error));
+  const std::string out1 = (work / "one.pre").string(), taken = (work / "taken.pre").string(), out2 = (work / "two.bnk").string();
+
+  const std::vector<CommandRow> rows{
+      {{"library", "import", (work / "in.bnk").string()}, 0, "2 sounds added, 0 already known", ""},
+      {{"library", "search"}, 0, "2      DARK", "2 sounds"},
+      {{"library", "search", "brig", "--amp", "brit blues", "--where", "GAIN >= 7"}, 0, "1      BRIGHT               BRIT BLUES    TREMOLO 1   seen once", "1 sound"},
+      {{"library", "search", "--where", "GAIN 7"}, 1, "", "\"GAIN 7\": no comparison"},
+      {{"library", "search", "--sort", "gain", "--limit", "1"}, 0, "1      BRIGHT", "2 sounds"},
+      {{"library", "search", "--colour", "red"}, 2, "", "unknown option --colour"},
+      {{"library", "show", "1"}, 0, "  GAIN                          8.00\n", ""},
+      {{"library", "show", "1"}, 0, "\"BRIGHT\"              imported from", ""},
+      {{"library", "show", "9"}, 1, "", "no sound 9 in the library"},
+      {{"library", "favourite", "2"}, 0, "sound 2 is a favourite", ""},
+      {{"library", "search", "--favourite"}, 0, "DARK", "1 sound"},
+      {{"library", "tag", "2", "slow, jazz"}, 0, "sound 2: tags slow, jazz", ""},
+      {{"library", "search", "--tag", "JAZZ"}, 0, "DARK", "1 sound"},
+      {{"library", "export", "1", out1}, 0, "", "sound 1 written to"},
+      {{"library", "export", "1", taken}, 1, "", "exists; --force writes over it"},
+      {{"library", "export", "1", (work / "x.bnk").string()}, 2, "", "write it to a .pre file"},
+      {{"library", "bank", "2", "1", out2}, 0, "", "2 sounds written to"},
+      {{"library", "show", "2"}, 0, "saved to " + out2 + " (preset 1)", ""},
+      {{"library", "import", (work / "nothing.bnk").string()}, 1, "refused, no such file or folder", ""},
+      {{"library", "frobnicate"}, 2, "", "unknown library command frobnicate"},
+  };
+  for (const CommandRow& row : rows) {
+    std::ostringstream out, err;
+    const int exit = runKestraluxTool(row.args, out, err, {});
+    std::string line;
+    for (const std::string& a : row.args) line += a + " ";
+    EXPECT_EQ(exit, row.exit) << line << "\n" << out.str() << err.str();
+    EXPECT_NE(out.str().find(row.out), std::string::npos) << line << "\n" << out.str();
+    EXPECT_NE(err.str().find(row.err), std::string::npos) << line << "\n" << err.str();
+  }
+  // Written whole and exactly: the sound as the library keeps it, and an untouched file kept.
+  EXPECT_EQ(readFileStart(work / "one.pre", 100), presetFileImage(bank[0]));
+  EXPECT_EQ(readFileStart(work / "taken.pre", 100), presetFileImage(bank[1]));
+  PresetBank expected{};
+  expected[0] = bank[1];
+  expected[1] = bank[0];
+  EXPECT_EQ(readFileStart(work / "two.bnk", 3000), bankFileImage(expected));
+}
+
+}  // namespace
+}  // namespace kestralux

@@ -1,0 +1,103 @@
+// Import of a mixed folder: a line per file with what it added, what was known and under
+// which names, and why a file was refused; progress and a stop half-way.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "files/PresetFiles.h"
+#include "files/Syx.h"
+#include "library/LibraryImport.h"
+#include "tests/library/LibraryFolder.h"
+
+namespace kestralux {
+namespace {
+
+namespace fs = std::filesystem;
+using test::freshFolder;
+using test::sound;
+
+void put(const fs::path& path, const Bytes& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class LibraryImport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = freshFolder("import");
+    in = folder / "in";
+    library.open(folder / "library.sqlite", folder / "history");
+    library.notePreset(sound("CLEAN 1", 5), {SightingKind::Fetched, 1, ""}, 10);
+    PresetBank bank{};
+    bank[0] = sound("MY CLEAN", 5);  // known, under another name
+    bank[1] = sound("NEW ONE", 6);
+    put(in / "a.bnk", bankFileImage(bank));
+    put(in / "sub" / "b.PRE", presetFileImage(sound("DEEP", 7)));
+    put(in / "c.syx", presetToSyx(sound("", 8)));
+    PresetRecord foreign = sound("ALIEN", 1);
+    foreign.setValue(AMP_TYPE, 97);
+    put(in / "d.pre", presetFileImage(foreign));
+    put(in / "e.bnk", Bytes(10, 1));
+    put(in / "f.syx", Bytes{0xF0, 0x01, 0xF7});
+    put(in / "notes.txt", Bytes(88, 0));  // not a preset file name: not looked at in a folder
+  }
+  fs::path folder;
+  fs::path in;
+  PresetLibrary library;
+};
+
+struct ReportRow {
+  const char* file;
+  int added;
+  int known;
+  const char* refused;
+};
+
+TEST_F(LibraryImport, AMixedFolderGetsALinePerFile) {
+  const std::vector<fs::path> paths{in, folder / "missing.bnk", in / "notes.txt"};
+  std::vector<std::size_t> progress;
+  const ImportReport report = importPaths(library, paths, [&](std::size_t done, std::size_t total, const fs::path&) {
+    progress.push_back(done * 100 + total);
+    return true;
+  }, 500);
+  const std::vector<ReportRow> rows{
+      {"a.bnk", 1, 1, ""},
+      {"c.syx", 1, 0, ""},
+      {"d.pre", 0, 0, "not a preset file: preset 1: AMP_TYPE 97"},
+      {"e.bnk", 0, 0, "not a preset file: 10 bytes"},
+      {"f.syx", 0, 0, "not a preset file"},
+      {"b.PRE", 1, 0, ""},
+      {"missing.bnk", 0, 0, "no such file or folder"},
+      {"notes.txt", 0, 0, "not a preset file (.pre, .bnk or .syx)"},
+  };
+  ASSERT_EQ(report.files.size(), rows.size());
+  for (std::size_t n = 0; n < rows.size(); ++n) {
+    const FileImport& f = report.files[n];
+    EXPECT_EQ(f.path.filename(), rows[n].file);
+    EXPECT_EQ(f.added, rows[n].added) << rows[n].file;
+    EXPECT_EQ(static_cast<int>(f.known.size()), rows[n].known) << rows[n].file;
+    EXPECT_EQ(f.refused.rfind(rows[n].refused, 0), 0u) << rows[n].file << ": " << f.refused;
+  }
+  EXPECT_EQ(report.files[0].known[0].name, "MY CLEAN");
+  EXPECT_EQ(report.files[0].known[0].knownAs, std::vector<std::string>{"CLEAN 1"});
+  EXPECT_EQ(progress.size(), rows.size() + 1);
+  EXPECT_EQ(progress.back(), 808u);
+  const std::string text = importReportText(report);
+  EXPECT_NE(text.find("  \"MY CLEAN\" is sound 1, seen as CLEAN 1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("8 files: 3 sounds added, 1 already known, 5 files refused\n"), std::string::npos) << text;
+  // The sighting of a known sound is kept: now seen as both names.
+  EXPECT_EQ(test::knownOf(library, sound("", 5)).names, (std::vector<std::string>{"CLEAN 1", "MY CLEAN"}));
+  EXPECT_EQ(describePlace(library.sound(1).sightings[1].place), "imported from " + (in / "a.bnk").string() + " (preset 1)");
+}
+
+TEST_F(LibraryImport, AStopKeepsWhatCameInBeforeIt) {
+  const std::vector<fs::path> paths{in};
+  const ImportReport report = importPaths(library, paths, [](std::size_t done, std::size_t, const fs::path&) { return done < 2; });
+  EXPECT_TRUE(report.cancelled);
+  EXPECT_EQ(report.files.size(), 2u);
+  EXPECT_EQ(library.search({}).count, 3);  // the sound fetched before, and a.bnk's new one and c.syx's
+}
+
+}  // namespace
+}  // namespace kestralux

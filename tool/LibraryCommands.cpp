@@ -1,0 +1,327 @@
+#include "tool/LibraryCommands.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "files/BankHistory.h"
+#include "files/PresetFiles.h"
+#include "editor/EditorTables.h"
+#include "files/PresetListing.h"
+#include "library/LibraryImport.h"
+#include "library/ParameterConditions.h"
+#include "library/PresetLibrary.h"
+#include "tool/KestraluxTool.h"
+
+namespace kestralux {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Failure {
+  int code;
+  std::string why;
+};
+
+Failure usage(const std::string& why) { return {kToolBadUsage, why}; }
+Failure badInput(const std::string& why) { return {kToolBadInput, why}; }
+
+struct Options {
+  std::vector<std::string> words;
+  std::optional<std::string> amp, effect, tag, sort, limit;
+  std::vector<std::string> where;
+  bool favourite = false, reverse = false, force = false, off = false;
+};
+
+Options parse(const std::vector<std::string>& args) {
+  Options o;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw usage(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--amp") o.amp = value();
+    else if (arg == "--effect") o.effect = value();
+    else if (arg == "--where") o.where.push_back(value());
+    else if (arg == "--tag") o.tag = value();
+    else if (arg == "--sort") o.sort = value();
+    else if (arg == "--limit") o.limit = value();
+    else if (arg == "--favourite") o.favourite = true;
+    else if (arg == "--reverse") o.reverse = true;
+    else if (arg == "--force") o.force = true;
+    else if (arg == "--off") o.off = true;
+    else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) throw usage("unknown option " + arg);
+    else o.words.push_back(arg);
+  }
+  return o;
+}
+
+std::int64_t soundId(const std::string& text) {
+  if (text.empty() || text.size() > 15 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    throw usage(text + " is not a sound's number");
+  return std::stoll(text);
+}
+
+// Pads to `width` columns; UTF-8 continuation bytes take none.
+std::string cell(const std::string& text, std::size_t width) {
+  const auto columns = static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+  return text + std::string(columns < width ? width - columns : 1, ' ');
+}
+
+std::string shownName(const std::string& latin1) { return latin1.empty() ? "(no name)" : utf8OfLatin1(latin1); }
+
+struct Opened {
+  PresetLibrary library;
+  LibraryOpening opening;
+};
+
+// The library in the data folder; what its opening did is said on standard error.
+void open(Opened& o, std::ostream& err, bool toWrite) {
+  o.opening = o.library.open(libraryFile(), historyFolder());
+  if (o.opening.soundsFromHistory > 0)
+    err << "kestralux-tool: the history of banks brought " << o.opening.soundsFromHistory << " sounds into the library\n";
+  if (!o.opening.message.empty()) err << "kestralux-tool: " << o.opening.message << "\n";
+  if (o.opening.state == LibraryOpening::State::Unavailable) throw badInput("no library to use");
+  if (toWrite && !o.library.writable()) throw badInput("the library cannot be written");
+}
+
+SortColumn sortColumn(const std::string& name, LibraryQuery& q) {
+  std::string n = name;
+  std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  std::replace(n.begin(), n.end(), '-', ' ');
+  const std::vector<std::pair<const char*, SortColumn>> named{
+      {"LAST SEEN", SortColumn::LastSeen}, {"FIRST SEEN", SortColumn::FirstSeen}, {"NAME", SortColumn::Name},
+      {"AMP", SortColumn::AmpModel},       {"EFFECT", SortColumn::Effect},        {"SEEN", SortColumn::TimesSeen},
+      {"ID", SortColumn::Id}};
+  for (const auto& [text, column] : named) {
+    if (n != text) continue;
+    q.descending = column == SortColumn::LastSeen || column == SortColumn::FirstSeen || column == SortColumn::TimesSeen;
+    return column;
+  }
+  // A parameter by its caption: the condition parser knows them.
+  for (const std::string& caption : conditionCaptions()) {
+    if (caption != n) continue;
+    const auto any = parseCondition(caption + " >= 0");
+    if (const auto* m = std::get_if<std::vector<ParameterMatch>>(&any); m && m->size() == 1) {
+      q.sortParameter = m->front().parameter;
+      q.descending = true;
+      return SortColumn::Parameter;
+    }
+  }
+  throw usage("cannot sort by " + name + " (last-seen, first-seen, name, amp, effect, seen, id, or a control's caption)");
+}
+
+int search(const Options& o, std::ostream& out, std::ostream& err) {
+  LibraryQuery q;
+  std::string text;
+  for (const std::string& w : o.words) text += (text.empty() ? "" : " ") + w;
+  const std::optional<std::string> latin1 = latin1OfUtf8(text);
+  if (!latin1) throw badInput("\"" + text + "\" has a character no preset name can hold");
+  q.text = *latin1;
+  q.ampModel = o.amp;
+  q.effect = o.effect;
+  q.conditions = o.where;
+  q.favouritesOnly = o.favourite;
+  q.tag = o.tag;
+  if (o.sort) q.sort = sortColumn(*o.sort, q);
+  if (o.reverse) q.descending = !q.descending;
+  if (o.limit) q.limit = static_cast<int>(std::min<std::int64_t>(soundId(*o.limit), 1 << 30));
+  Opened lib;
+  open(lib, err, false);
+  const SearchResult result = lib.library.search(q);
+  if (!result.error.empty()) throw badInput(result.error);
+  for (const SoundRow& row : result.rows) {
+    const int seen = row.timesSeen;
+    out << cell(std::to_string(row.id), 7) << cell(shownName(row.newestName), 21) << cell(shownValue(row.record, AMP_TYPE), 14)
+        << cell(shownValue(row.record, EFFECT_SELECT), 12) << cell(seen == 1 ? "seen once" : "seen " + std::to_string(seen) + " times", 16)
+        << localTimeText(row.lastSeen) << (row.favourite ? "  *" : "") << "\n";
+  }
+  err << "kestralux-tool: " << result.count << (result.count == 1 ? " sound" : " sounds") << "\n";
+  return kToolSuccess;
+}
+
+std::string adjustCaption(const PresetRecord& r, int parameter) {
+  const EffectRow* fx = findEffect(r.value(EFFECT_SELECT));
+  const char* control = parameter == EFF_ADJUST1 ? "EFFECT ADJUST 1" : "EFFECT ADJUST 2";
+  if (!fx) return control;
+  const std::optional<std::string_view> own = parameter == EFF_ADJUST1 ? std::optional(fx->adjust1Caption) : fx->adjust2Caption;
+  std::string text(own.value_or(""));
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text.empty() ? control : std::string(control) + " (" + text + ")";
+}
+
+int show(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.words.size() != 1) throw usage("library show takes one sound's number");
+  const std::int64_t id = soundId(o.words[0]);
+  Opened lib;
+  open(lib, err, false);
+  const SoundDetail detail = lib.library.sound(id);
+  if (!detail.error.empty()) throw badInput(detail.error);
+  const SoundRow& s = detail.sound;
+  const PresetRecord& r = s.record;
+  out << "sound " << s.id << "  \"" << shownName(s.newestName) << "\"  fingerprint " << fingerprintText(r) << "\n";
+  out << "seen " << s.timesSeen << (s.timesSeen == 1 ? " time" : " times") << ", first " << localTimeText(s.firstSeen) << ", last "
+      << localTimeText(s.lastSeen) << (s.favourite ? ", a favourite" : "");
+  if (!s.tags.empty()) {
+    out << ", tags ";
+    for (std::size_t n = 0; n < s.tags.size(); ++n) out << (n ? ", " : "") << s.tags[n];
+  }
+  out << "\n\n";
+  const EffectRow* fx = findEffect(r.value(EFFECT_SELECT));
+  const std::vector<std::pair<std::string, int>> rows{
+      {"AMP MODEL", AMP_TYPE},        {"GAIN", AMP_GAIN},           {"BASS", AMP_BASS},
+      {"MID", AMP_MID},               {"TREBLE", AMP_TREBLE},       {"DELAY LEVEL", DELAY_LEVEL},
+      {"DELAY REGEN", DELAY_REGEN},   {"DELAY PAN", DELAY_PAN},     {"DELAY TIME", DELAY_TIME},
+      {"REVERB LEVEL", REV_LEVEL},    {"GATE", GATE_THRES},         {"PRESET VOLUME", AMP_MASTER},
+      {"EFFECT SELECT", EFFECT_SELECT}, {adjustCaption(r, EFF_ADJUST1), EFF_ADJUST1},
+      {adjustCaption(r, EFF_ADJUST2), EFF_ADJUST2}, {"RATE", EFF_RATE}};
+  for (const auto& [caption, parameter] : rows) {
+    // A control the effect hides shows no value.
+    const bool hidden = fx && ((parameter == EFF_ADJUST1 && !fx->adjust1Shown) || (parameter == EFF_ADJUST2 && !fx->adjust2Shown) ||
+                               (parameter == EFF_RATE && !fx->rateShown));
+    out << "  " << cell(caption, 30) << (hidden ? "-" : shownValue(r, parameter)) << "\n";
+  }
+  out << "\nsightings, oldest first:\n";
+  for (const Sighting& seen : detail.sightings)
+    out << "  " << localTimeText(seen.time) << "  " << cell("\"" + shownName(seen.name) + "\"", 22) << describePlace(seen.place) << "\n";
+  return kToolSuccess;
+}
+
+int import(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.words.empty()) throw usage("library import takes files or folders");
+  Opened lib;
+  open(lib, err, true);
+  const std::vector<fs::path> paths(o.words.begin(), o.words.end());
+  const ImportReport report = importPaths(lib.library, paths);
+  out << importReportText(report);
+  return report.refused() == 0 ? kToolSuccess : kToolBadInput;
+}
+
+void checkTarget(const fs::path& target, const char* extension, bool force) {
+  std::string ext = target.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (ext != extension) throw usage(target.string() + ": write it to a " + extension + " file");
+  std::error_code error;
+  if (!force && fs::exists(target, error)) throw badInput(target.string() + " exists; --force writes over it");
+}
+
+void writeWhole(const fs::path& target, const Bytes& bytes) {
+  std::string error;
+  if (!writeFileAtomically(target, bytes, error)) throw badInput(error);
+}
+
+// The file now holds the sound: a sighting, which must never undo a written file.
+void noteSaved(const Noted& noted, std::ostream& err) {
+  if (noted.error) err << "kestralux-tool: the library did not note the file: " << *noted.error << "\n";
+}
+
+int exportSound(const Options& o, std::ostream& err) {
+  if (o.words.size() != 2) throw usage("library export takes a sound's number and OUT.pre");
+  const std::int64_t id = soundId(o.words[0]);
+  const fs::path target = o.words[1];
+  checkTarget(target, ".pre", o.force);
+  Opened lib;
+  open(lib, err, false);
+  const SoundDetail detail = lib.library.sound(id);
+  if (!detail.error.empty()) throw badInput(detail.error);
+  writeWhole(target, presetFileImage(detail.sound.record));
+  if (lib.library.writable())
+    noteSaved(lib.library.notePreset(detail.sound.record, {SightingKind::Saved, 0, fs::absolute(target).string()}), err);
+  err << "kestralux-tool: sound " << id << " written to " << target.string() << "\n";
+  return kToolSuccess;
+}
+
+int bank(const Options& o, std::ostream& err) {
+  if (o.words.size() < 2) throw usage("library bank takes sounds' numbers and OUT.bnk");
+  if (o.words.size() > kPresetCount + 1) throw usage("a bank holds at most 30 sounds");
+  const fs::path target = o.words.back();
+  checkTarget(target, ".bnk", o.force);
+  std::vector<std::int64_t> ids;
+  for (std::size_t n = 0; n + 1 < o.words.size(); ++n) ids.push_back(soundId(o.words[n]));
+  Opened lib;
+  open(lib, err, false);
+  PresetBank presets{};  // the places after the sounds stay the empty records of a new bank
+  for (std::size_t n = 0; n < ids.size(); ++n) {
+    const SoundDetail detail = lib.library.sound(ids[n]);
+    if (!detail.error.empty()) throw badInput(detail.error);
+    presets[n] = detail.sound.record;
+  }
+  writeWhole(target, bankFileImage(presets));
+  if (lib.library.writable())
+    noteSaved(lib.library.noteBank(presets, {SightingKind::Saved, 0, fs::absolute(target).string()}), err);
+  err << "kestralux-tool: " << ids.size() << (ids.size() == 1 ? " sound" : " sounds") << " written to " << target.string() << "\n";
+  return kToolSuccess;
+}
+
+int favourite(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.words.size() != 1) throw usage("library favourite takes one sound's number");
+  const std::int64_t id = soundId(o.words[0]);
+  Opened lib;
+  open(lib, err, true);
+  if (auto why = lib.library.setFavourite(id, !o.off)) throw badInput(*why);
+  out << "sound " << id << (o.off ? " is no longer a favourite\n" : " is a favourite\n");
+  return kToolSuccess;
+}
+
+int tag(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.words.size() < 1 || o.words.size() > 2) throw usage("library tag takes one sound's number and its tags");
+  const std::int64_t id = soundId(o.words[0]);
+  Opened lib;
+  open(lib, err, true);
+  if (auto why = lib.library.setTags(id, o.words.size() == 2 ? o.words[1] : "")) throw badInput(*why);
+  const std::vector<std::string> tags = lib.library.sound(id).sound.tags;
+  out << "sound " << id << (tags.empty() ? ": no tags" : ": tags ");
+  for (std::size_t n = 0; n < tags.size(); ++n) out << (n ? ", " : "") << tags[n];
+  out << "\n";
+  return kToolSuccess;
+}
+
+}  // namespace
+
+std::string libraryUsage() {
+  return R"(  library search [TEXT] [--amp NAME] [--effect NAME] [--where 'GAIN >= 7']... [--favourite]
+                 [--tag TAG] [--sort COLUMN] [--reverse] [--limit N]
+      Every sound the editor and this tool have seen, one line each: its number, newest name,
+      amp model, effect, times seen, last seen (* for a favourite); the count on standard
+      error. TEXT is part of any name it was seen under, in any case. --where compares a
+      control, by the window's caption, with its value as the window shows it (< <= = >= > !=;
+      GAIN on the 0..10 scale, DELAY TIME in ms, REVERB LEVEL = OFF); each --where must hold.
+      Newest first, or --sort name, amp, effect, seen, first-seen, id or a caption.
+  library show ID
+      Every value of a sound as the window shows it, and every time it was seen: when, under
+      which name, and where (the combo's slot, a file).
+  library import PATH...
+      Bring .pre, .bnk and .syx files into the library, folders with everything under them: a
+      line per file with the sounds added and those already known, under which names, or why
+      the file was refused. Exit 1 when any was refused; the others still come in.
+  library export ID OUT.pre [--force]
+  library bank ID... OUT.bnk [--force]
+      Write a sound as a preset file, or up to 30 as a bank (the rest empty, as a new bank).
+  library favourite ID [--off]
+  library tag ID TAGS
+      Star a sound (--off takes the star away); give it tags, comma-separated (none clears).
+)";
+}
+
+int runLibraryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    const std::string what = args.size() > 1 ? args[1] : "";
+    const Options o = parse(args);
+    if (what == "search") return search(o, out, err);
+    if (what == "show") return show(o, out, err);
+    if (what == "import") return import(o, out, err);
+    if (what == "export") return exportSound(o, err);
+    if (what == "bank") return bank(o, err);
+    if (what == "favourite") return favourite(o, out, err);
+    if (what == "tag") return tag(o, out, err);
+    throw usage(what.empty() ? "library needs a command" : "unknown library command " + what);
+  } catch (const Failure& f) {
+    err << "kestralux-tool: " << f.why << "\n";
+    if (f.code == kToolBadUsage) err << "usage:\n" << libraryUsage();
+    return f.code;
+  }
+}
+
+}  // namespace kestralux
