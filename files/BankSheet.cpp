@@ -160,7 +160,7 @@ h1 { font-size: 1.25em; margin: 0 0 .6em; }
 .page + .page { break-before: page; margin-top: 1.5em; }
 table { border-collapse: collapse; font-size: .8em; width: 100%; }
 th, td { border: 1px solid #b8b8b8; padding: .25em .4em; text-align: left; vertical-align: top; white-space: nowrap; }
-thead th { background: #e4e4e4; font-size: .85em; }
+thead th { background: #e4e4e4; font-size: .85em; white-space: normal; vertical-align: bottom; }
 tbody tr:nth-child(even) { background: #f5f5f5; }
 td.num { text-align: right; }
 td.name { font-weight: bold; }
@@ -170,6 +170,8 @@ tr { break-inside: avoid; }
 @media print {
   body { margin: 0; font-size: 9pt; }
   .page { overflow: visible; margin-top: 0; }
+  table { font-size: 1em; }
+  th, td { padding: .5em .35em; white-space: normal; }
   thead th, tbody tr:nth-child(even) { print-color-adjust: exact; -webkit-print-color-adjust: exact; }
 }
 @media screen and (max-width: 60em) {
