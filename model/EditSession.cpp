@@ -136,19 +136,19 @@ bool EditSession::canArrange(int first, int count) const {
 }
 
 // One step from the bank as it is to `arranged`; the references stay where they are.
-BankChange EditSession::arrange(const PresetBank& arranged, int slots) {
+BankChange EditSession::arrange(const PresetBank& arranged, int written) {
   restoreCompared();
   endAction();
   const PresetRecord shown = state_.current();
   Open open;
   for (int n = 0; n < kPresetCount; ++n)
     if (arranged[static_cast<std::size_t>(n)] != at(state_, n)) touch(open, n);
-  if (open.empty()) return {BankChange::Kind::None, 0, false, slots};
+  if (open.empty()) return {BankChange::Kind::None, 0, false, written};
   const int firstChanged = open.begin()->first;
   state_.bank = arranged;
   close(open, BankChange::Kind::Presets);
   tell();
-  return {BankChange::Kind::Presets, firstChanged, state_.current() != shown, slots};
+  return {BankChange::Kind::Presets, firstChanged, state_.current() != shown, written};
 }
 
 BankChange EditSession::moveSlots(int first, int count, int to) {

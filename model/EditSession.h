@@ -29,7 +29,7 @@ struct BankChange {
   bool shownChanged = false;
   // For an arrangement: how many slots it wrote (a paste clipped at slot 30 writes fewer
   // than it was given); 0 when its input made no sense and nothing changed.
-  int slots = 0;
+  int written = 0;
 };
 
 class EditSession {
@@ -120,7 +120,7 @@ class EditSession {
 
   bool write(const PresetRecord& record);
   bool canArrange(int first, int count) const;
-  BankChange arrange(const PresetBank& arranged, int slots);
+  BankChange arrange(const PresetBank& arranged, int written);
   void touch(Open& open, int n);
   void close(Open& open, BankChange::Kind kind);
   void push(Step step);

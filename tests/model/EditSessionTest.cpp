@@ -202,7 +202,7 @@ TEST(EditSession, ArrangingMovesPresetsBetweenSlotsAsOneStepAndReferencesStay) {
     const char* what;
     std::function<BankChange(EditSession&)> arrange;
     Spans holds;
-    int slots;         // what the call says it wrote
+    int written;       // how many slots the call says it wrote
     int firstChanged;  // -1: nothing changed
   };
   const std::vector<PresetRecord> pasted{named("PASTED A", 20), named("PASTED B", 21), named("PASTED C", 22)};
@@ -255,7 +255,7 @@ TEST(EditSession, ArrangingMovesPresetsBetweenSlotsAsOneStepAndReferencesStay) {
     const std::size_t steps = f.session.steps() + 1;  // the edit's
 
     const BankChange change = row.arrange(f.session);
-    EXPECT_EQ(change.slots, row.slots);
+    EXPECT_EQ(change.written, row.written);
     EXPECT_EQ(std::vector<PresetRecord>(f.state.bank.begin(), f.state.bank.end()), expected);
     EXPECT_EQ(f.state.reference, references) << "references stay with their slots";
     EXPECT_EQ(f.state.CurrentPreset, 2);
