@@ -68,7 +68,9 @@ const std::array<std::size_t, kParameterCount>& parameterWidths() {
     for (std::size_t k = 0; k < kParameterCaptions.size(); ++k) {
       const int parameter = kParameterCaptions[k].parameter;
       w[k] = kParameterCaptions[k].caption.size();
-      for (const int effect : kEffectCodes)
+      // Only the effect's own controls read differently for each effect.
+      const bool byEffect = parameter == EFF_ADJUST1 || parameter == EFF_ADJUST2 || parameter == EFF_RATE;
+      for (const int effect : std::span(kEffectCodes).first(byEffect ? kEffectCodes.size() : 1))
         for (int value = 0; value <= (parameter == AMP_TYPE ? kAmpModelCount - 1 : kLargestValue); ++value) {
           PresetRecord r;
           r.setValue(EFFECT_SELECT, effect);
