@@ -3,9 +3,11 @@
 // button. The file formats and the export are the core's (files/); these handlers ask for a
 // file name, read or write it, and tell the user how it went.
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,9 +17,11 @@
 
 #include <cstdio>
 
+#include "app/MainWindowLayout.h"
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
 #include "files/BankHistory.h"
+#include "files/BankSheet.h"
 #include "files/PresetFiles.h"
 #include "files/PresetTableExport.h"
 
@@ -219,6 +223,53 @@ void TForm1::SAVEALL1Click() { runDiskCommand(kSaveAll); }
 void TForm1::STR_ALLClick() { runDiskCommand(kSaveAll); }
 void TForm1::LOADALL1Click() { runDiskCommand(kLoadAll); }
 void TForm1::Load_allClick() { runDiskCommand(kLoadAll); }
+
+// FILE > EXPORT BANK SHEET...: the bank as the window shows it, in the format the file's
+// extension (or else the chosen filter) names. The dialog asks before writing over a file.
+void TForm1::EXPORTSHEET1Click() {
+  // The sheet shows the edited version, not the reference being compared.
+  if (session.comparing()) showChange(session.endCompare(), state.current());
+  struct Choice {
+    const char* filter;
+    SheetFormat format;
+  };
+  static const Choice kChoices[] = {{"bank sheet for a browser (*.html)", SheetFormat::Html},
+                                    {"bank sheet for a spreadsheet (*.csv)", SheetFormat::Csv},
+                                    {"bank sheet as text (*.txt)", SheetFormat::Text}};
+  QStringList filters;
+  for (const Choice& c : kChoices) filters << QString::fromLatin1(c.filter);
+  QFileDialog dialog(this, QStringLiteral("EXPORT BANK SHEET"));
+  dialog.setObjectName(QStringLiteral("SheetDialog"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix(QStringLiteral("html"));
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    dialog.setDefaultSuffix(filter.section(QLatin1Char('.'), -1).chopped(1));
+  });
+  dialog.setDirectory(lastFileFolder_);
+  dialog.selectFile(QStringLiteral("BANKSHEET.html"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().constFirst();
+  const QFileInfo file(path);
+  lastFileFolder_ = file.absolutePath();
+
+  const Choice* chosen = &kChoices[std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()))];
+  for (const Choice& c : kChoices)
+    if (QString::fromLatin1(c.filter).endsWith(QStringLiteral("(*.") + file.suffix().toLower() + QStringLiteral(")"))) chosen = &c;
+  const std::string sheet = bankSheet(state.bank, chosen->format, file.completeBaseName().toStdString());
+  const Outcome outcome = writeWhole(path, Bytes(sheet.begin(), sheet.end()));
+  if (const char* failure = failureText(outcome)) {
+    Label2->setText(QString::fromLatin1(failure));
+  } else {
+    // Where it went, shortened in the middle so that the label stays inside the window.
+    const QString saved = QStringLiteral("SHEET SAVED TO ");
+    const QFontMetrics metrics(Label2->font());
+    const int room = layout::kClientWidth - Label2->x() - 40 - metrics.horizontalAdvance(saved);
+    Label2->setText(saved + metrics.elidedText(QDir::toNativeSeparators(file.absoluteFilePath()), Qt::ElideMiddle, room));
+  }
+  showStatus();
+}
 
 // The hidden PROCESS PRESETS button: KES_PRE.INC in the working directory.
 void TForm1::Button1Click() { ExportPresetTable(state.bank); }

@@ -73,7 +73,10 @@ once; to keep it in the combo, store the presets as in step 6. The red label at 
 says for two seconds what happened: PRESET STORED, PRESET SAVED, PRESET LOADED, ALL PRESETS
 SAVED or ALL PRESETS LOADED; or CANNOT OPEN FILE, SAVE FAILED, or NOT A PRESET FILE for a file
 that does not hold presets. A load that fails changes nothing, and sends nothing to the combo.
-A save that fails leaves the old file as it was.</p>
+A save that fails leaves the old file as it was. <b>EXPORT BANK SHEET...</b> writes every
+preset with all its settings, as the window shows them, to one page: HTML for a browser, a
+phone or the printer (ten presets a page), or a <code>.csv</code> for a spreadsheet or a
+<code>.txt</code>; the red label says where it went.</p>
 
 <h3>8. The history of banks</h3>
 <p>Every bank fetched from the combo or stored into it is kept as a <code>.bnk</code> file in

@@ -199,6 +199,7 @@ inline constexpr MenuRow kMenus[] = {
     {"LOADPRESET1", "FILE", "SAVEPRESET", "SAVE PRESET"},
     {"LOADPRESET1", "FILE", "LOADALL1", "LOAD ALL"},
     {"LOADPRESET1", "FILE", "SAVEALL1", "SAVE ALL"},
+    {"LOADPRESET1", "FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
     {"EDIT1", "EDIT", "UNDO1", "UNDO"},
     {"EDIT1", "EDIT", "REDO1", "REDO"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE"},

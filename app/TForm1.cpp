@@ -94,6 +94,7 @@ const EventRow kEvents[] = {
     {"SAVEPRESET", &TForm1::SAVEPRESETClick},
     {"LOADALL1", &TForm1::LOADALL1Click},
     {"SAVEALL1", &TForm1::SAVEALL1Click},
+    {"EXPORTSHEET1", &TForm1::EXPORTSHEET1Click},
     {"MIDISETUP1", &TForm1::MIDISETUP1Click},
     {"CONTENTS1", &TForm1::CONTENTS1Click},
     {"Timer1", &TForm1::Timer1Timer},
@@ -445,6 +446,7 @@ void TForm1::buildMenus() {
   SAVEPRESET = LOADPRESET1->findChild<QAction*>("SAVEPRESET");
   LOADALL1 = LOADPRESET1->findChild<QAction*>("LOADALL1");
   SAVEALL1 = LOADPRESET1->findChild<QAction*>("SAVEALL1");
+  EXPORTSHEET1 = LOADPRESET1->findChild<QAction*>("EXPORTSHEET1");
   MIDISETUP1 = MIDI1->findChild<QAction*>("MIDISETUP1");
   CONTENTS1 = HELP1->findChild<QAction*>("CONTENTS1");
   connect(HELP1, &QMenu::aboutToShow, this, &TForm1::HELP1Click);

@@ -153,6 +153,7 @@ class TForm1 : public QMainWindow {
   void SAVEPRESETClick();
   void LOADALL1Click();
   void SAVEALL1Click();
+  void EXPORTSHEET1Click();
   void MIDISETUP1Click();
   void HELP1Click();
   void CONTENTS1Click();
@@ -274,6 +275,7 @@ class TForm1 : public QMainWindow {
   QAction* SAVEPRESET = nullptr;
   QAction* LOADALL1 = nullptr;
   QAction* SAVEALL1 = nullptr;
+  QAction* EXPORTSHEET1 = nullptr;
   QAction* UNDO1 = nullptr;
   QAction* REDO1 = nullptr;
   QAction* COMPARE1 = nullptr;

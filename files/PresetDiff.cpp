@@ -19,25 +19,12 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-// The captions the window puts over the strips, in the order the strips stand.
-constexpr std::array<std::pair<int, std::string_view>, 11> kStripCaptions{{
-    {AMP_GAIN, "GAIN"},         {AMP_BASS, "BASS"},           {AMP_MID, "MID"},
-    {AMP_TREBLE, "TREBLE"},     {DELAY_LEVEL, "DELAY LEVEL"}, {DELAY_REGEN, "DELAY REGEN"},
-    {DELAY_PAN, "DELAY PAN"},   {DELAY_TIME, "DELAY TIME"},   {REV_LEVEL, "REVERB LEVEL"},
-    {GATE_THRES, "GATE"},       {AMP_MASTER, "PRESET VOLUME"},
-}};
-
 // "EFFECT ADJUST 1 (DEPTH)": the control's caption and what it adjusts for the effect(s).
-std::string adjustCaption(const char* control, const PresetRecord& a, const PresetRecord& b, bool second) {
-  const auto of = [&](const PresetRecord& r) -> std::string {
-    const EffectRow* fx = findEffect(r.value(EFFECT_SELECT));
-    if (!fx) return "";
-    if (second) return fx->adjust2Caption ? trimmed(*fx->adjust2Caption) : "";
-    return trimmed(fx->adjust1Caption);
-  };
-  std::string what = of(a);
-  if (of(b) != what) what += (what.empty() ? "" : " / ") + of(b);
-  return what.empty() ? control : std::string(control) + " (" + what + ")";
+std::string adjustCaption(std::string_view control, const PresetRecord& a, const PresetRecord& b, int parameter) {
+  std::string what = adjustPurpose(a, parameter);
+  const std::string other = adjustPurpose(b, parameter);
+  if (other != what) what += (what.empty() ? "" : " / ") + other;
+  return what.empty() ? std::string(control) : std::string(control) + " (" + what + ")";
 }
 
 std::string quotedName(const PresetRecord& r) {
@@ -46,6 +33,13 @@ std::string quotedName(const PresetRecord& r) {
 }
 
 }  // namespace
+
+std::string adjustPurpose(const PresetRecord& r, int parameter) {
+  const EffectRow* fx = findEffect(r.value(EFFECT_SELECT));
+  if (!fx) return "";
+  if (parameter == EFF_ADJUST2) return fx->adjust2Caption ? trimmed(*fx->adjust2Caption) : "";
+  return trimmed(fx->adjust1Caption);
+}
 
 std::vector<std::string> presetDifferences(const PresetRecord& a, const PresetRecord& b, bool withNames) {
   std::vector<std::string> lines;
@@ -56,12 +50,9 @@ std::vector<std::string> presetDifferences(const PresetRecord& a, const PresetRe
   const auto value = [&](const std::string& caption, int parameter) {
     line(caption, shownValue(a, parameter), shownValue(b, parameter));
   };
-  value("AMP MODEL", AMP_TYPE);
-  for (const auto& [parameter, caption] : kStripCaptions) value(std::string(caption), parameter);
-  value("EFFECT SELECT", EFFECT_SELECT);
-  value(adjustCaption("EFFECT ADJUST 1", a, b, false), EFF_ADJUST1);
-  value(adjustCaption("EFFECT ADJUST 2", a, b, true), EFF_ADJUST2);
-  value("RATE", EFF_RATE);
+  for (const auto& [parameter, caption] : kParameterCaptions)
+    value(parameter == EFF_ADJUST1 || parameter == EFF_ADJUST2 ? adjustCaption(caption, a, b, parameter) : std::string(caption),
+          parameter);
   // Values the window cannot show apart (beyond a control's range) still differ.
   if (lines.empty())
     for (int i = 0; i < kParameterCount; ++i)

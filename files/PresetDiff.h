@@ -3,13 +3,35 @@
 // parameter by the caption the window gives it and both values as the window shows them
 // ("EFFECT ADJUST 1 (DEPTH)  3.33 -> 5.00"). What `kestralux-tool diff` prints.
 
+#include <array>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/PresetRecord.h"
 
 namespace kestralux {
+
+struct ParameterCaption {
+  int parameter;  // ParameterIndex
+  std::string_view caption;
+};
+
+// Every parameter by the caption the window gives it, in the order the window shows them: the
+// amp model, the strips as they stand, the effect and its three controls.
+inline constexpr std::array<ParameterCaption, kParameterCount> kParameterCaptions{{
+    {AMP_TYPE, "AMP MODEL"},    {AMP_GAIN, "GAIN"},           {AMP_BASS, "BASS"},
+    {AMP_MID, "MID"},           {AMP_TREBLE, "TREBLE"},       {DELAY_LEVEL, "DELAY LEVEL"},
+    {DELAY_REGEN, "DELAY REGEN"}, {DELAY_PAN, "DELAY PAN"},   {DELAY_TIME, "DELAY TIME"},
+    {REV_LEVEL, "REVERB LEVEL"}, {GATE_THRES, "GATE"},        {AMP_MASTER, "PRESET VOLUME"},
+    {EFFECT_SELECT, "EFFECT SELECT"}, {EFF_ADJUST1, "EFFECT ADJUST 1"}, {EFF_ADJUST2, "EFFECT ADJUST 2"},
+    {EFF_RATE, "RATE"},
+}};
+
+// What the preset's effect adjusts with EFFECT ADJUST 1 or 2 ("DEPTH"); empty when the effect
+// gives the control no caption of its own.
+std::string adjustPurpose(const PresetRecord& record, int parameter);
 
 // One line per parameter that differs (and the name, when `withNames`), each indented by two
 // blanks; empty when the presets are the same.

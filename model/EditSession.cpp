@@ -125,9 +125,64 @@ bool EditSession::edited(int n) const {
 }
 
 BankChange EditSession::apply(const Step& step, bool forward) {
+  const PresetRecord shown = state_.current();
   for (const Record& r : step.records) at(state_, r.preset) = forward ? r.after : r.before;
-  BankChange change{step.kind, step.records.front().preset};
-  return change;
+  return {step.kind, step.records.front().preset, state_.current() != shown};
+}
+
+bool EditSession::canArrange(int first, int count) const {
+  // Presets arriving go to the slots the combo numbers; moved, they would land on others.
+  return fetch_.empty() && count > 0 && first >= 0 && first <= kPresetCount - count;
+}
+
+// One step from the bank as it is to `arranged`; the references stay where they are.
+BankChange EditSession::arrange(const PresetBank& arranged, int written) {
+  restoreCompared();
+  endAction();
+  const PresetRecord shown = state_.current();
+  Open open;
+  for (int n = 0; n < kPresetCount; ++n)
+    if (arranged[static_cast<std::size_t>(n)] != at(state_, n)) touch(open, n);
+  if (open.empty()) return {BankChange::Kind::None, 0, false, written};
+  const int firstChanged = open.begin()->first;
+  state_.bank = arranged;
+  close(open, BankChange::Kind::Presets);
+  tell();
+  return {BankChange::Kind::Presets, firstChanged, state_.current() != shown, written};
+}
+
+BankChange EditSession::moveSlots(int first, int count, int to) {
+  if (!canArrange(first, count) || !canArrange(to, count)) return {};
+  PresetBank arranged = state_.bank;
+  const auto begin = arranged.begin();
+  if (to < first)
+    std::rotate(begin + to, begin + first, begin + first + count);
+  else
+    std::rotate(begin + first, begin + first + count, begin + to + count);
+  return arrange(arranged, count);
+}
+
+BankChange EditSession::copySlots(int first, int count, int to) {
+  if (!canArrange(first, count) || !canArrange(to, count)) return {};
+  PresetBank arranged = state_.bank;
+  std::copy_n(state_.bank.begin() + first, count, arranged.begin() + to);
+  return arrange(arranged, count);
+}
+
+BankChange EditSession::swapSlots(int first, int other, int count) {
+  if (!canArrange(first, count) || !canArrange(other, count)) return {};
+  if (first < other + count && other < first + count) return {};
+  PresetBank arranged = state_.bank;
+  std::swap_ranges(arranged.begin() + first, arranged.begin() + first + count, arranged.begin() + other);
+  return arrange(arranged, count);
+}
+
+BankChange EditSession::pasteSlots(int first, std::span<const PresetRecord> records) {
+  const int count = static_cast<int>(std::min<std::size_t>(records.size(), static_cast<std::size_t>(std::max(0, kPresetCount - first))));
+  if (!canArrange(first, count)) return {};
+  PresetBank arranged = state_.bank;
+  std::copy_n(records.begin(), count, arranged.begin() + first);
+  return arrange(arranged, count);
 }
 
 BankChange EditSession::undo() { return takeStep(undo_, redo_, false); }
@@ -153,15 +208,16 @@ BankChange EditSession::compare() {
   compared_.emplace(n, at(state_, n));
   at(state_, n) = state_.reference[static_cast<std::size_t>(n)];
   tell();
-  return {BankChange::Kind::Presets, n};
+  return {BankChange::Kind::Presets, n, at(state_, n) != compared_->second};
 }
 
 BankChange EditSession::endCompare() {
   if (!compared_) return {};
   const int n = compared_->first;
+  const bool differs = at(state_, n) != compared_->second;
   restoreCompared();
   tell();
-  return {BankChange::Kind::Presets, n};
+  return {BankChange::Kind::Presets, n, differs};
 }
 
 void EditSession::restoreCompared() {

@@ -25,6 +25,11 @@ struct BankChange {
   };
   Kind kind = Kind::None;
   int preset = 0;  // for Edit, the preset it touched, which the window shows first
+  // Whether the preset on screen now holds other values: only then does the combo hear it.
+  bool shownChanged = false;
+  // For an arrangement: how many slots it wrote (a paste clipped at slot 30 writes fewer
+  // than it was given); 0 when its input made no sense and nothing changed.
+  int written = 0;
 };
 
 class EditSession {
@@ -51,6 +56,22 @@ class EditSession {
   void saved(int n);
   void savedAll();
   void stored(const PresetBank& asStored);
+
+  // Arranging the bank: each call is one step and changes only the bank. The references stay
+  // with their slots (what the combo or the file holds there), so a slot that now holds other
+  // values than its reference is edited until it is stored or saved. Slots count from 0; a
+  // range is `count` slots from `first`. A range outside the bank, an empty one, or ranges
+  // that overlap where that makes no sense change nothing, and so does any arrangement while
+  // a fetch is bringing presets in.
+  //
+  // The range moves so that it starts at `to`; the slots between shift by one place.
+  BankChange moveSlots(int first, int count, int to);
+  // The range is written over the `count` slots from `to`, as it was before the copy.
+  BankChange copySlots(int first, int count, int to);
+  // Two ranges that do not overlap trade places.
+  BankChange swapSlots(int first, int other, int count);
+  // The records written over the slots from `first` on; those past slot 30 are dropped.
+  BankChange pasteSlots(int first, std::span<const PresetRecord> records);
 
   // A preset that differs from its reference: values as last fetched, loaded, saved or stored.
   bool edited(int n) const;
@@ -98,6 +119,8 @@ class EditSession {
   using Open = std::map<int, PresetRecord>;
 
   bool write(const PresetRecord& record);
+  bool canArrange(int first, int count) const;
+  BankChange arrange(const PresetBank& arranged, int written);
   void touch(Open& open, int n);
   void close(Open& open, BankChange::Kind kind);
   void push(Step step);

@@ -21,6 +21,7 @@
 #include "link/ComboLink.h"
 #include "model/EditorState.h"
 #include "tool/LibraryCommands.h"
+#include "tool/SheetCommand.h"
 
 namespace kestralux {
 
@@ -499,6 +500,19 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
 
 }  // namespace
 
+PresetSource readPresetSource(const std::string& what, const std::optional<std::string>& in,
+                              const std::optional<std::string>& out, std::ostream& err, const PortsFactory& ports) {
+  Arguments a;
+  a.in = in;
+  a.out = out;
+  try {
+    DiffSide side = readDiffSide(what, a, err, ports);
+    return {std::move(side.presets), side.names, ""};
+  } catch (const BadInput& e) {
+    return {{}, true, e.why};
+  }
+}
+
 std::string toolUsage() {
   return R"(usage: kestralux-tool COMMAND [ARGUMENTS]
 
@@ -534,6 +548,13 @@ The KESTRALUX presets without the window.
       by the window's caption, with both values as the window shows them; names too where
       both sides carry them. A .pre against a .bnk compares with preset 1 unless --preset N.
       Exit status 0 when the same, 1 when different, 2 for bad input or usage.
+  sheet FILE|combo [--format text|csv|html] [-o OUT] [--force] [--in N|NAME] [--out N|NAME]
+      The bank sheet: every preset of a .pre, .bnk or .syx, or of the combo's bank, with each
+      parameter by the window's caption and value as the window shows it, and the effect's
+      controls only where the effect has them. text (the default) is aligned in columns, csv
+      is for spreadsheets (RFC 4180), html is one page for a browser, a phone or paper (ten
+      presets a printed page). Printed on standard output, or written to OUT, which must not
+      exist yet unless --force.
   history [--show N]
       List the history of banks, newest first: every bank fetched or stored, by the editor or
       by this tool, and the editor's bank at the end of a run that changed it. --show N prints
@@ -564,6 +585,7 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
     return kToolSuccess;
   }
   if (!args.empty() && args[0] == "library") return runLibraryCommand(args, out, err);
+  if (!args.empty() && args[0] == "sheet") return runSheetCommand(args, out, err, ports);
   try {
     return run(parse(args), out, err, ports);
   } catch (const BadUsage& e) {

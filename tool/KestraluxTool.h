@@ -5,11 +5,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "midi/MidiPorts.h"
+#include "model/PresetRecord.h"
 
 namespace kestralux {
 
@@ -26,5 +28,16 @@ using PortsFactory = std::function<std::unique_ptr<MidiPorts>()>;
 // input (nothing written); 2 with the usage text for wrong usage.
 int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const PortsFactory& ports);
+
+// For commands in files of their own: the presets `what` names as `diff` reads one side (a
+// .pre, .bnk or .syx, or "combo" for the combo's bank over the ports --in/--out choose). When
+// they cannot be had, no presets and `error` says why.
+struct PresetSource {
+  std::vector<PresetRecord> presets;
+  bool names = true;  // false for the combo and a .syx: their messages carry none
+  std::string error;
+};
+PresetSource readPresetSource(const std::string& what, const std::optional<std::string>& in,
+                              const std::optional<std::string>& out, std::ostream& err, const PortsFactory& ports);
 
 }  // namespace kestralux

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "files/BankHistory.h"
+#include "files/BankSheet.h"
 #include "files/PresetFiles.h"
 #include "files/PresetTableExport.h"
 #include "tests/FileSizeLimit.h"
@@ -160,6 +161,45 @@ TEST_F(DiskCommands, EveryCommandAsItsRowSays) {
       form->PRESETUpDownClick();
       tick();
     }
+  }
+}
+
+// FILE > EXPORT BANK SHEET...: the format the name asks for (HTML when it names none), the
+// path on the status label; a sheet that cannot be written whole is not left behind.
+TEST_F(DiskCommands, ExportBankSheetWritesTheFormatTheNameAsksFor) {
+  struct Case { QString typed; QString written; SheetFormat format; rlim_t sizeLimit = 0; };
+  const Case cases[] = {
+      {"gig", "gig.html", SheetFormat::Html},
+      {"gig.csv", "gig.csv", SheetFormat::Csv},
+      {"gig.txt", "gig.txt", SheetFormat::Text},
+      {"big", "", SheetFormat::Html, 1000},
+  };
+  const PresetBank before = state.bank;
+  state.reference[6].setValue(AMP_GAIN, 99);  // preset 7 edited
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.toStdString());
+    form->Label2->hide();
+    FileDialogSeen seen;
+    answerFileDialog(at(c.typed), &seen);
+    {
+      const FileSizeLimit limit(c.sizeLimit);
+      ASSERT_TRUE(c.sizeLimit == 0 || limit.active());
+      chooseMenuCommand(*form, form->LOADPRESET1, form->EXPORTSHEET1);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label2->isVisible(); }, 3000)) << "the command never ended";
+    EXPECT_EQ(seen.fileName, "BANKSHEET.html");
+    if (c.written.isEmpty()) {
+      EXPECT_EQ(form->Label2->text(), "SAVE FAILED");
+      EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).filter("big"), QStringList{});
+    } else {
+      EXPECT_EQ(form->Label2->text(), "SHEET SAVED TO " + QDir::toNativeSeparators(at(c.written)));
+      const std::string sheet = bankSheet(before, c.format, "gig");
+      EXPECT_EQ(get(c.written), Bytes(sheet.begin(), sheet.end()));
+    }
+    EXPECT_EQ(state.bank, before);
+    EXPECT_TRUE(session.edited(6)) << "an export is no save";
+    tick();
+    EXPECT_TRUE(sent().empty());
   }
 }
 

@@ -301,6 +301,7 @@ struct MenuItemRow {
 const MenuItemRow kMenuItems[] = {
     {"LOADPRESET1", "FILE", "LOADPRESET", "LOAD PRESET"}, {"LOADPRESET1", "FILE", "SAVEPRESET", "SAVE PRESET"},
     {"LOADPRESET1", "FILE", "LOADALL1", "LOAD ALL"},      {"LOADPRESET1", "FILE", "SAVEALL1", "SAVE ALL"},
+    {"LOADPRESET1", "FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
     {"EDIT1", "EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},         {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},

@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/EditSession.h"
 
@@ -189,6 +191,97 @@ TEST(EditSession, CompareShowsTheReferenceAndChangesNothing) {
   EXPECT_FALSE(f.session.edited(2)) << "what is saved is the edited version";
   EXPECT_EQ(f.session.endCompare().kind, BankChange::Kind::Presets);
   EXPECT_EQ(f.state.bank, edited);
+}
+
+// Arranging the bank. Slot n starts as preset n, its own reference; each row says which slots
+// then hold which presets (an origin of 100 + k is the k-th record pasted), every other slot
+// keeping its own. Each arrangement is one step, undone and redone whole.
+TEST(EditSession, ArrangingMovesPresetsBetweenSlotsAsOneStepAndReferencesStay) {
+  using Spans = std::vector<std::pair<int, std::vector<int>>>;  // from slot, the origins there
+  struct Row {
+    const char* what;
+    std::function<BankChange(EditSession&)> arrange;
+    Spans holds;
+    int written;       // how many slots the call says it wrote
+    int firstChanged;  // -1: nothing changed
+  };
+  const std::vector<PresetRecord> pasted{named("PASTED A", 20), named("PASTED B", 21), named("PASTED C", 22)};
+  const auto range = [](int from, int to) {
+    std::vector<int> v;
+    for (int n = from; n <= to; ++n) v.push_back(n);
+    return v;
+  };
+  std::vector<int> lastThreeFirst{27, 28, 29};
+  for (int n = 0; n <= 26; ++n) lastThreeFirst.push_back(n);
+  std::vector<int> forwardRange = range(13, 22);
+  forwardRange.insert(forwardRange.end(), {10, 11, 12});
+  const Row rows[] = {
+      {"one slot forward", [](EditSession& s) { return s.moveSlots(0, 1, 3); }, {{0, {1, 2, 3, 0}}}, 1, 0},
+      {"one slot back", [](EditSession& s) { return s.moveSlots(5, 1, 1); }, {{1, {5, 1, 2, 3, 4}}}, 1, 1},
+      {"three slots forward", [](EditSession& s) { return s.moveSlots(10, 3, 20); }, {{10, forwardRange}}, 3, 10},
+      {"the last three to the front", [](EditSession& s) { return s.moveSlots(27, 3, 0); }, {{0, lastThreeFirst}}, 3, 0},
+      {"copied over others", [](EditSession& s) { return s.copySlots(0, 2, 5); }, {{5, {0, 1}}}, 2, 5},
+      {"copied over itself in part", [](EditSession& s) { return s.copySlots(0, 4, 2); }, {{2, {0, 1, 2, 3}}}, 4, 2},
+      {"swapped with the far end", [](EditSession& s) { return s.swapSlots(0, 28, 2); }, {{0, {28, 29}}, {28, {0, 1}}}, 2, 0},
+      {"adjacent ranges swapped", [](EditSession& s) { return s.swapSlots(4, 2, 2); }, {{2, {4, 5, 2, 3}}}, 2, 2},
+      {"pasted", [&](EditSession& s) { return s.pasteSlots(2, pasted); }, {{2, {100, 101, 102}}}, 3, 2},
+      {"pasted and clipped at slot 30", [&](EditSession& s) { return s.pasteSlots(28, pasted); }, {{28, {100, 101}}}, 2, 28},
+      {"moved onto itself", [](EditSession& s) { return s.moveSlots(4, 2, 4); }, {}, 2, -1},
+      {"no slots", [](EditSession& s) { return s.moveSlots(3, 0, 5); }, {}, 0, -1},
+      {"a range past the last slot", [](EditSession& s) { return s.moveSlots(28, 3, 0); }, {}, 0, -1},
+      {"a target past the last slot", [](EditSession& s) { return s.copySlots(0, 3, 28); }, {}, 0, -1},
+      {"a slot before the first", [](EditSession& s) { return s.moveSlots(-1, 2, 5); }, {}, 0, -1},
+      {"swapped ranges that overlap", [](EditSession& s) { return s.swapSlots(0, 2, 3); }, {}, 0, -1},
+      {"pasted past the last slot", [&](EditSession& s) { return s.pasteSlots(30, pasted); }, {}, 0, -1},
+      {"nothing pasted", [](EditSession& s) { return s.pasteSlots(0, {}); }, {}, 0, -1},
+      {"while a fetch brings presets",
+       [](EditSession& s) {
+         s.fetched(10, named("START", 10));  // what slot 10 holds already
+         return s.moveSlots(0, 1, 3);
+       },
+       {}, 0, -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fixture f;
+    f.session.setValue(AMP_BASS, 7);  // an edit in the making ends before the arrangement
+    const PresetBank before = f.state.bank;
+    const PresetBank references = f.state.reference;
+    std::vector<PresetRecord> expected(before.begin(), before.end());
+    for (const auto& [from, origins] : row.holds)
+      for (std::size_t k = 0; k < origins.size(); ++k)
+        expected[static_cast<std::size_t>(from) + k] = origins[k] >= 100 ? pasted[static_cast<std::size_t>(origins[k] - 100)]
+                                                                          : before[static_cast<std::size_t>(origins[k])];
+    const std::size_t steps = f.session.steps() + 1;  // the edit's
+
+    const BankChange change = row.arrange(f.session);
+    EXPECT_EQ(change.written, row.written);
+    EXPECT_EQ(std::vector<PresetRecord>(f.state.bank.begin(), f.state.bank.end()), expected);
+    EXPECT_EQ(f.state.reference, references) << "references stay with their slots";
+    EXPECT_EQ(f.state.CurrentPreset, 2);
+    EXPECT_EQ(change.shownChanged, expected[2] != before[2]);
+    if (row.firstChanged < 0) {
+      EXPECT_EQ(change.kind, BankChange::Kind::None);
+      f.session.endAction();
+      EXPECT_EQ(f.session.steps(), steps) << "no step of its own";
+      continue;
+    }
+    EXPECT_EQ(change.kind, BankChange::Kind::Presets);
+    EXPECT_EQ(change.preset, row.firstChanged);
+    EXPECT_EQ(f.session.steps(), steps + 1);
+    for (int n = 0; n < kPresetCount; ++n)
+      EXPECT_EQ(f.session.edited(n), f.state.bank[static_cast<std::size_t>(n)] != references[static_cast<std::size_t>(n)]) << n;
+
+    const BankChange undone = f.session.undo();
+    EXPECT_EQ(f.state.bank, before);
+    EXPECT_EQ(undone.preset, row.firstChanged);
+    EXPECT_EQ(undone.shownChanged, change.shownChanged);
+    f.session.redo();
+    EXPECT_EQ(std::vector<PresetRecord>(f.state.bank.begin(), f.state.bank.end()), expected);
+    f.session.undo();
+    f.session.undo();  // the edit before it: its own step
+    EXPECT_EQ(f.state.bank, references);
+  }
 }
 
 }  // namespace

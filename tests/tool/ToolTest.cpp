@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "files/BankHistory.h"
+#include "files/BankSheet.h"
 #include "files/ComboConfig.h"
 #include "tool/KestraluxTool.h"
 #include "files/PresetFiles.h"
@@ -252,6 +253,51 @@ TEST_F(Tool, DiffNamesEveryParameterThatDiffers) {
     EXPECT_EQ(run(row.args), row.exit) << err.str();
     EXPECT_EQ(out.str().substr(0, row.out.size()), row.out);
   }
+}
+
+// sheet prints or writes the sheet of a file or of the combo, and never writes over a file
+// unless told to.
+TEST_F(Tool, SheetOfAFileOrTheCombo) {
+  put("kept.html", Bytes{'o', 'l', 'd'});
+  PresetBank valuesOnly{};
+  for (int n = 0; n < kPresetCount; ++n)
+    for (int i = 0; i < kParameterCount; ++i) valuesOnly[n].setValue(i, sampleBank()[n].value(i));
+  const PresetBank bank = sampleBank();
+  const std::string bankText = bankSheet(bank, SheetFormat::Text, "bank.bnk");
+  const std::string bankHtml = bankSheet(bank, SheetFormat::Html, "bank.bnk");
+  const auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+  struct Row {
+    std::vector<std::string> args;
+    int exit;
+    std::string out;       // standard output
+    std::string file;      // a file it leaves, with
+    std::string contents;  // these contents
+    std::string err;       // a line of standard error
+  };
+  const Row rows[] = {
+      {{"sheet", path("bank.bnk")}, 0, bankText, "", "", ""},
+      {{"sheet", path("one.pre"), "--format", "csv"}, 0, bankSheet(std::span(&bank[4], 1), SheetFormat::Csv, ""), "", "", ""},
+      {{"sheet", "combo", "--format", "html", "-o", path("combo.html")}, 0, "", "combo.html",
+       bankSheet(valuesOnly, SheetFormat::Html, "combo", false), ""},
+      {{"sheet", path("bank.bnk"), "--format", "html", "-o", path("kept.html")}, 1, "", "kept.html", "old",
+       "kestralux-tool: " + path("kept.html") + " exists; --force writes over it\n"},
+      {{"sheet", path("bank.bnk"), "--format", "html", "-o", path("kept.html"), "--force"}, 0, "", "kept.html", bankHtml, ""},
+      {{"sheet", path("short.bnk"), "-o", path("none.txt")}, 1, "", "", "", "kestralux-tool: " + path("short.bnk") + ": 2639 bytes"},
+      {{"sheet", path("bank.bnk"), "--format", "pdf"}, 2, "", "", "", "kestralux-tool: --format takes text, csv or html\n"},
+      {{"sheet", path("bank.bnk"), path("one.pre")}, 2, "", "", "", "kestralux-tool: sheet takes one file (or combo)\n"},
+      {{"sheet", "combo", "-o", path("none.txt")}, 1, "", "", "", "kestralux-tool: the combo's bank did not arrive whole\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args[1] + " " + (row.args.size() > 2 ? row.args.back() : ""));
+    answered = row.err.find("combo's bank") != std::string::npos ? 12 : 30;
+    EXPECT_EQ(run(row.args), row.exit);
+    EXPECT_EQ(out.str(), row.out);
+    if (!row.file.empty()) {
+      EXPECT_EQ(get(row.file), text(row.contents));
+    }
+    EXPECT_NE(err.str().find(row.err), std::string::npos) << err.str();
+  }
+  EXPECT_FALSE(fs::exists(dir / "none.txt"));
 }
 
 // Every fetch that brought a preset and every store leave a bank in the history; `history`
