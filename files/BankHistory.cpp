@@ -34,7 +34,7 @@ bool newerFirst(const HistoryEntry& a, const HistoryEntry& b) {
 
 }  // namespace
 
-fs::path historyFolder() {
+fs::path dataFolder() {
   const char* data = std::getenv("XDG_DATA_HOME");
   fs::path base;
   if (data && *data) {
@@ -43,8 +43,10 @@ fs::path historyFolder() {
     const char* home = std::getenv("HOME");
     base = fs::path(home && *home ? home : ".") / ".local" / "share";
   }
-  return base / "kestralux" / "history";
+  return base / "kestralux";
 }
+
+fs::path historyFolder() { return dataFolder() / "history"; }
 
 std::vector<HistoryEntry> listHistory(const fs::path& folder) {
   std::vector<HistoryEntry> entries;

@@ -17,7 +17,9 @@ namespace kestralux {
 
 inline constexpr std::size_t kHistoryKept = 500;
 
-// $XDG_DATA_HOME/kestralux/history, else ~/.local/share/kestralux/history.
+// $XDG_DATA_HOME/kestralux, else ~/.local/share/kestralux.
+std::filesystem::path dataFolder();
+// The history's place in dataFolder(): history/.
 std::filesystem::path historyFolder();
 
 struct HistoryEntry {
