@@ -76,6 +76,29 @@ TEST_F(UndoCompare, OneActionIsOneStepAndItsUndoSendsWhatMoves) {
   EXPECT_TRUE(form->UNDO1->isEnabled());
 }
 
+// A click on a panel or an effect button acts on its release; the key that follows is an
+// action of its own, so one Ctrl+Z takes back the key's change alone.
+TEST_F(UndoCompare, AClickIsItsOwnStepBeforeTheNextAction) {
+  struct Row {
+    const char* what;
+    std::function<void(TForm1&)> click;
+  };
+  const Row rows[] = {
+      {"an amp model", [](TForm1& f) { QTest::mouseClick(f.HIGAIN, Qt::LeftButton); }},
+      {"an effect", [](TForm1& f) { QTest::mouseClick(f.PHSBTN, Qt::LeftButton); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    row.click(*form);
+    const PresetRecord clicked = state.current();
+    form->ScrollGAIN->setFocus();
+    QTest::keyClick(form->ScrollGAIN, Qt::Key_Right);
+    ASSERT_NE(state.current(), clicked);
+    key(Qt::Key_Z);
+    EXPECT_EQ(state.current(), clicked) << "the click stays; only the key's change is undone";
+  }
+}
+
 // The rotary pulls the rate down to its switch in the same step; the undo selects the flanger
 // again before its rate comes back, so the bar, the record and the combo all get 200.
 TEST_F(UndoCompare, UndoingTheRotaryBringsTheRateBack) {
