@@ -142,6 +142,7 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
 
   Outcome outcome = Outcome::Done;
   int loaded = 0;
+  std::size_t bytesRead = 0;
   // Loaded into a copy: the bank changes only through the edit session, as one step.
   PresetBank read = state.bank;
   switch (command.operation) {
@@ -155,6 +156,7 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
     case DiskOperation::ReadBankFile: {
       const bool single = command.operation == DiskOperation::ReadPresetFile;
       const auto data = readStart(*path, single ? kPresetFileSize : kBankFileSize, single);
+      if (data) bytesRead = static_cast<std::size_t>(data->size());
       if (!data)
         outcome = Outcome::CannotOpen;
       else if ((loaded = single ? loadPresetImage(bytesOf(*data), read[static_cast<std::size_t>(state.CurrentPreset)])
@@ -189,6 +191,10 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
     showStatus();
     state.PresetResendPending = true;
   } else if (command.operation == DiskOperation::ReadBankFile) {
+    // A cut-off bank replaced only its whole records: the label says how many, so it never
+    // reads as the whole bank. A file of exactly one record keeps the described text.
+    if (loaded < kPresetCount && bytesRead != kPresetFileSize)
+      Label2->setText(QStringLiteral("%1 OF %2 PRESETS LOADED").arg(loaded).arg(kPresetCount));
     showStatus();
     state.CurrentPreset = 0;
     PRESETUpDown->setPosition(0);

@@ -44,10 +44,18 @@ class ActionBoundaries : public QObject {
         break;
       case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!key->isAutoRepeat() && !isModifier(key->key()) && form_.session.comparing()) form_.endCompareByTouch();
+        if (key->isAutoRepeat() || isModifier(key->key())) break;
+        if (form_.session.comparing()) form_.endCompareByTouch();
+        // A new key is a new action, whatever came before it was left open.
+        if (widget != form_.PRENAME) form_.session.endAction();
         break;
       }
-      case QEvent::MouseButtonRelease: form_.session.endAction(); break;
+      case QEvent::MouseButtonRelease:
+        form_.session.endAction();
+        // Panels and radio buttons act on the release itself, after this: their change is
+        // closed once the release has been handled, so it never joins the next action.
+        QMetaObject::invokeMethod(&form_, [session = &form_.session] { session->endAction(); }, Qt::QueuedConnection);
+        break;
       case QEvent::KeyRelease: {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat() && widget != form_.PRENAME) form_.session.endAction();

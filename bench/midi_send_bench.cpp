@@ -57,7 +57,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto out = std::filesystem::temp_directory_path() / ("kestralux-bench-" + std::to_string(getpid()) + ".out");
-  e2e::SimProcess sim(KESTRALUX_SIM_PROGRAM, {}, out);
+  // A bank file of its own: the bench never reads or writes the user's virtual combo.
+  const auto bank = std::filesystem::temp_directory_path() / ("kestralux-bench-" + std::to_string(getpid()) + ".bnk");
+  e2e::SimProcess sim(KESTRALUX_SIM_PROGRAM, {"--bank", bank.string()}, out);
 
   std::optional<std::uint32_t> device;
   for (int tries = 0; tries < 200 && !device; ++tries) {
@@ -113,6 +115,7 @@ int main(int argc, char** argv) {
   engine.CLOSE_MIDI_OUT();
   sim.stop();
   std::filesystem::remove(out);
+  std::filesystem::remove(bank);
   if (errors) std::fprintf(stderr, "midi_send_bench: %d sends failed\n", errors);
   return errors ? 1 : 0;
 }

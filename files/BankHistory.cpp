@@ -34,7 +34,7 @@ bool newerFirst(const HistoryEntry& a, const HistoryEntry& b) {
 
 }  // namespace
 
-fs::path historyFolder() {
+fs::path dataFolder() {
   const char* data = std::getenv("XDG_DATA_HOME");
   fs::path base;
   if (data && *data) {
@@ -43,8 +43,10 @@ fs::path historyFolder() {
     const char* home = std::getenv("HOME");
     base = fs::path(home && *home ? home : ".") / ".local" / "share";
   }
-  return base / "kestralux" / "history";
+  return base / "kestralux";
 }
+
+fs::path historyFolder() { return dataFolder() / "history"; }
 
 std::vector<HistoryEntry> listHistory(const fs::path& folder) {
   std::vector<HistoryEntry> entries;
@@ -59,22 +61,65 @@ std::vector<HistoryEntry> listHistory(const fs::path& folder) {
   return entries;
 }
 
+namespace {
+
+// The entries in the order they were written, oldest first: by the time the disk gave each,
+// not the time in its name, which a clock that was ahead or a time-zone change puts anywhere.
+std::vector<HistoryEntry> oldestWrittenFirst(const fs::path& folder) {
+  struct Written {
+    fs::file_time_type time;
+    HistoryEntry entry;
+  };
+  std::vector<Written> written;
+  for (HistoryEntry& e : listHistory(folder)) {
+    std::error_code error;
+    const fs::file_time_type time = fs::last_write_time(e.path, error);
+    if (!error) written.push_back({time, std::move(e)});
+  }
+  std::sort(written.begin(), written.end(), [](const Written& a, const Written& b) {
+    return a.time != b.time ? a.time < b.time : newerFirst(b.entry, a.entry);
+  });
+  std::vector<HistoryEntry> entries;
+  for (Written& w : written) entries.push_back(std::move(w.entry));
+  return entries;
+}
+
+// More than a busy second can bring; beyond it the folder is not behaving as a folder should.
+constexpr int kLastSequence = 10000;
+
+}  // namespace
+
 std::optional<std::string> keepInHistory(const fs::path& folder, const PresetBank& bank, const std::string& kind,
                                          std::time_t now) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) return "cannot make " + folder.string() + ": " + error.message();
   const std::string time = timeText(now);
-  const std::vector<HistoryEntry> entries = listHistory(folder);
-  int sequence = 1;
-  for (const HistoryEntry& e : entries)
-    if (e.time == time) sequence = std::max(sequence, e.sequence + 1);
-  const std::string name = time + " " + kind + (sequence > 1 ? " (" + std::to_string(sequence) + ")" : "") + ".bnk";
-  std::string why;
-  if (!writeFileAtomically(folder / name, bankFileImage(bank), why)) return why;
-  // The one just written is the newest; the oldest beyond the limit go.
-  const std::vector<HistoryEntry> kept = listHistory(folder);
-  for (std::size_t n = kHistoryKept; n < kept.size(); ++n) fs::remove(kept[n].path, error);
+  const std::string stem = time + " " + kind;
+  // Entries of one second are numbered across kinds, so their names keep the order of writing;
+  // the exclusive create settles two writers choosing the same number.
+  int first = 1;
+  for (const HistoryEntry& e : listHistory(folder))
+    if (e.time == time) first = std::max(first, e.sequence + 1);
+  const Bytes image = bankFileImage(bank);
+  fs::path written;
+  for (int sequence = first; written.empty(); ++sequence) {
+    if (sequence > first + kLastSequence) return "no free name for " + (folder / stem).string() + ".bnk";
+    const fs::path path = folder / (stem + (sequence > 1 ? " (" + std::to_string(sequence) + ")" : "") + ".bnk");
+    std::string why;
+    switch (writeNewFileAtomically(path, image, why)) {
+      case NewFile::Written: written = path; break;
+      case NewFile::Exists: break;
+      case NewFile::Failed: return why;
+    }
+  }
+  const std::vector<HistoryEntry> entries = oldestWrittenFirst(folder);
+  std::size_t excess = entries.size() > kHistoryKept ? entries.size() - kHistoryKept : 0;
+  for (std::size_t n = 0; n < entries.size() && excess > 0; ++n) {
+    if (entries[n].path == written) continue;
+    fs::remove(entries[n].path, error);
+    --excess;
+  }
   return std::nullopt;
 }
 

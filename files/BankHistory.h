@@ -1,8 +1,8 @@
 #pragma once
 // The history of banks: a copy of every bank that came from the combo or went to it, and of
 // the editor's bank at the end of a run when it held work that was nowhere else. Each is an
-// ordinary .bnk named by local time and kind ("2026-12-07 14-03-55 fetched.bnk"); the newest
-// kHistoryKept are kept. A wrong store or a lost file can always be undone from here.
+// ordinary .bnk named by local time and kind ("2026-12-07 14-03-55 fetched.bnk"); the
+// kHistoryKept written last are kept, whatever time their names say. A wrong store or a lost file can always be undone from here.
 
 #include <ctime>
 #include <filesystem>
@@ -17,7 +17,9 @@ namespace kestralux {
 
 inline constexpr std::size_t kHistoryKept = 500;
 
-// $XDG_DATA_HOME/kestralux/history, else ~/.local/share/kestralux/history.
+// $XDG_DATA_HOME/kestralux, else ~/.local/share/kestralux.
+std::filesystem::path dataFolder();
+// The history's place in dataFolder(): history/.
 std::filesystem::path historyFolder();
 
 struct HistoryEntry {
@@ -30,8 +32,9 @@ struct HistoryEntry {
 // The entries in `folder`, newest first; files of other names are not entries.
 std::vector<HistoryEntry> listHistory(const std::filesystem::path& folder);
 
-// Writes `bank` as a new entry (whole or not at all), then removes the oldest beyond
-// kHistoryKept. Returns what went wrong, or nothing.
+// Writes `bank` as a new entry (whole or not at all) under a name no other writer took, then
+// removes the earliest written beyond kHistoryKept, never the new one. Returns what went
+// wrong, or nothing once the bank is there.
 std::optional<std::string> keepInHistory(const std::filesystem::path& folder, const PresetBank& bank,
                                          const std::string& kind, std::time_t now = std::time(nullptr));
 

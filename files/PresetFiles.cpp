@@ -1,9 +1,12 @@
 #include "files/PresetFiles.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <random>
 
 namespace kestralux {
 
@@ -80,31 +83,83 @@ std::optional<Bytes> readFileStart(const std::filesystem::path& path, std::size_
   return data;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                         std::string& error) {
-  std::filesystem::path temporary = path;
-  temporary += ".part";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+namespace {
+
+namespace fs = std::filesystem;
+
+// Writes `bytes` to a new file beside `path` whose name no other writer, thread or process,
+// takes at the same time: the exclusive create refuses a name already taken.
+std::optional<fs::path> writeTemporaryBeside(const fs::path& path, std::span<const std::uint8_t> bytes,
+                                             std::string& error) {
+  static std::atomic<std::uint64_t> counter{0};
+  std::random_device entropy;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::uint64_t tag = (std::uint64_t{entropy()} << 32 ^ entropy()) + counter.fetch_add(1);
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".part-%016llx", static_cast<unsigned long long>(tag));
+    fs::path temporary = path;
+    temporary += suffix;
+    std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
     if (!file) {
-      error = "cannot create " + temporary.string();
-      return false;
+      if (errno == EEXIST) continue;
+      error = "cannot create " + temporary.string() + ": " + std::strerror(errno);
+      return std::nullopt;
     }
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.flush();
-    if (!file) {
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (std::fclose(file) != 0 || !written) {
       error = "cannot write " + temporary.string();
-      file.close();
-      std::remove(temporary.c_str());
-      return false;
+      std::remove(temporary.string().c_str());
+      return std::nullopt;
     }
+    return temporary;
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    error = "cannot replace " + path.string() + ": " + std::strerror(errno);
-    std::remove(temporary.c_str());
+  error = "cannot create a file beside " + path.string();
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+  const std::optional<fs::path> temporary = writeTemporaryBeside(path, bytes, error);
+  if (!temporary) return false;
+  std::error_code failure;
+  fs::rename(*temporary, path, failure);
+  if (failure) {
+    error = "cannot replace " + path.string() + ": " + failure.message();
+    fs::remove(*temporary, failure);
     return false;
   }
   return true;
+}
+
+NewFile writeNewFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, std::string& error) {
+  const std::optional<fs::path> temporary = writeTemporaryBeside(path, bytes, error);
+  if (!temporary) return NewFile::Failed;
+  // A hard link appears whole under its name, and only if the name is free.
+  std::error_code failure, ignored;
+  fs::create_hard_link(*temporary, path, failure);
+  NewFile outcome = NewFile::Written;
+  if (failure == std::errc::file_exists) {
+    outcome = NewFile::Exists;
+  } else if (failure) {
+    // Where the disk has no hard links, the name is taken by an exclusive create first and the
+    // whole file then renamed over it.
+    std::FILE* reserved = std::fopen(path.string().c_str(), "wbx");
+    if (!reserved) {
+      outcome = errno == EEXIST ? NewFile::Exists : NewFile::Failed;
+      if (outcome == NewFile::Failed) error = "cannot create " + path.string() + ": " + std::strerror(errno);
+    } else {
+      std::fclose(reserved);
+      fs::rename(*temporary, path, failure);
+      if (failure) {
+        error = "cannot write " + path.string() + ": " + failure.message();
+        fs::remove(path, ignored);
+        outcome = NewFile::Failed;
+      }
+    }
+  }
+  fs::remove(*temporary, ignored);
+  return outcome;
 }
 
 }  // namespace kestralux

@@ -49,8 +49,15 @@ std::string describe(const RecordFault& fault);
 std::optional<Bytes> readFileStart(const std::filesystem::path& path, std::size_t limit);
 
 // Writes beside `path` and renames over it, so a failed write leaves the old file whole and
-// no part of the new one behind. On failure `error` says what went wrong.
+// no part of the new one behind. The file beside is this writer's own, so two writers at once
+// leave one whole file, never a mix. On failure `error` says what went wrong.
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          std::string& error);
+
+// Like writeFileAtomically, but only where nothing of that name exists yet (a file, a folder,
+// anything): of two writers choosing one name at once, one gets Exists and writes nothing.
+enum class NewFile { Written, Exists, Failed };
+NewFile writeNewFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                               std::string& error);
 
 }  // namespace kestralux

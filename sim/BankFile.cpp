@@ -1,6 +1,8 @@
 #include "sim/BankFile.h"
 
+#include "files/BankHistory.h"
 #include "files/PresetFiles.h"
+#include "sim/DemoBank.h"
 
 
 namespace kestralux {
@@ -24,6 +26,16 @@ std::optional<PresetBank> readBankFile(const std::string& path, std::string& err
     return std::nullopt;
   }
   return parseBankFile(*data);
+}
+
+std::filesystem::path defaultSimBankPath() { return dataFolder() / "kestralux-sim.bnk"; }
+
+std::optional<StartingBank> startingBank(const std::string& path, std::string& error) {
+  std::error_code ignored;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) return StartingBank{demoBank(), true};
+  const std::optional<PresetBank> bank = readBankFile(path, error);
+  if (!bank) return std::nullopt;
+  return StartingBank{*bank, false};
 }
 
 bool writeBankFile(const std::string& path, const PresetBank& bank, std::string& error) {

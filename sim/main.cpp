@@ -48,10 +48,15 @@ void printUsage(std::ostream& out) {
   out << "usage: kestralux-sim [--bank FILE.bnk] [--current N] [--save-on-exit] [--dump-on-exit FILE.bnk]\n"
          "                     [--name NAME] [--verbose] [--answer N] [--damage K] [--silent]\n"
          "                     [--help] [--version]\n"
-         "  --bank FILE.bnk         start with this bank (30 records of 88 bytes) instead of zeros\n"
+         "The stored slots are kept between runs: read at start and written whole after each\n"
+         "store, in " << defaultSimBankPath().string() << "\n"
+         "($XDG_DATA_HOME/kestralux/, else ~/.local/share/kestralux/). The first run starts from a\n"
+         "demo bank of 30 named presets.\n"
+         "  --bank FILE.bnk         keep the stored slots in this file instead (30 records of 88\n"
+         "                          bytes); one that does not exist yet starts as the demo bank\n"
          "  --current N             the current slot (1..30, default 1): the sound starts as it,\n"
          "                          and a store-one writes it\n"
-         "  --save-on-exit          write the stored bank back to the --bank file when stopped\n"
+         "  --save-on-exit          write the stored bank to its file again when stopped\n"
          "  --dump-on-exit FILE.bnk write the stored bank to FILE.bnk and the current sound to\n"
          "                          FILE.pre beside it when stopped (SIGINT, SIGTERM)\n"
          "  --name NAME             port prefix, default KESTRALUX\n"
@@ -108,10 +113,6 @@ std::optional<Options> parseOptions(int argc, char** argv) {
       return std::nullopt;
     }
   }
-  if (options.saveOnExit && !options.bankFile) {
-    std::cerr << "kestralux-sim: --save-on-exit needs --bank FILE.bnk\n";
-    return std::nullopt;
-  }
   if (options.dumpFile && soundDumpPath(*options.dumpFile) == std::filesystem::path(*options.dumpFile)) {
     std::cerr << "kestralux-sim: --dump-on-exit takes the bank's file; the sound goes to a .pre beside it\n";
     return std::nullopt;
@@ -154,6 +155,9 @@ std::chrono::microseconds wireTime(std::size_t bytes) {
 
 bool writeBank(const std::string& path, const PresetBank& bank) {
   std::string error;
+  std::error_code ignored;
+  if (const auto folder = std::filesystem::path(path).parent_path(); !folder.empty())
+    std::filesystem::create_directories(folder, ignored);
   if (writeBankFile(path, bank, error)) return true;
   std::cerr << "kestralux-sim: " << error << "\n";
   return false;
@@ -165,17 +169,15 @@ int main(int argc, char** argv) {
   const std::optional<Options> options = parseOptions(argc, argv);
   if (!options) return 2;
 
-  PresetBank bank{};
-  if (options->bankFile) {
-    std::string error;
-    const auto loaded = readBankFile(*options->bankFile, error);
-    if (!loaded) {
-      std::cerr << "kestralux-sim: " << error << "\n";
-      return 1;
-    }
-    bank = *loaded;
+  const std::string bankPath = options->bankFile.value_or(defaultSimBankPath().string());
+  std::string error;
+  const std::optional<StartingBank> start = startingBank(bankPath, error);
+  if (!start) {
+    std::cerr << "kestralux-sim: " << error << " (the stored slots are kept there; give another --bank)\n";
+    return 1;
   }
-  VirtualKestralux device(bank, options->answer, options->current);
+  if (start->demo) std::cerr << "kestralux-sim: no bank in " << bankPath << " yet; starting from the demo bank\n";
+  VirtualKestralux device(start->bank, options->answer, options->current);
 
   struct sigaction action {};
   action.sa_handler = requestStop;
@@ -194,11 +196,20 @@ int main(int argc, char** argv) {
   std::cout << "kestralux-sim: " << options->name << " MIDI IN / " << options->name << " MIDI OUT on "
             << midiSystemName(system) << std::endl;
 
+  // Like the combo's memory, a store outlives the run. The bank is written once the line has
+  // been quiet for a moment, so a store-all is one write and no message waits for the disk; a
+  // failed write is said and the combo plays on.
+  bool storedSinceWrite = false;
   while (!stopRequested) {
     const auto message = inbox.pop(std::chrono::milliseconds(50));
-    if (!message) continue;
+    if (!message) {
+      if (storedSinceWrite) writeBank(bankPath, device.bank());
+      storedSinceWrite = false;
+      continue;
+    }
     const VirtualKestralux::Reception reception = device.receive(*message);
     if (options->verbose) std::cout << reception.description << std::endl;
+    storedSinceWrite = storedSinceWrite || reception.kind == VirtualKestralux::Kind::StoredPreset;
     // Each message leaves when its last byte would have reached the editor on a MIDI line,
     // counted from the request, so the pace does not drift over the 30 messages.
     auto due = std::chrono::steady_clock::now();
@@ -211,7 +222,7 @@ int main(int argc, char** argv) {
   }
 
   ports.close();
-  bool written = true;
+  bool written = !storedSinceWrite || writeBank(bankPath, device.bank());
   if (options->dumpFile) {
     written = writeBank(*options->dumpFile, device.bank()) && written;
     std::string error;
@@ -220,6 +231,6 @@ int main(int argc, char** argv) {
       written = false;
     }
   }
-  if (options->saveOnExit) written = writeBank(*options->bankFile, device.bank()) && written;
+  if (options->saveOnExit) written = writeBank(bankPath, device.bank()) && written;
   return written ? 0 : 1;
 }

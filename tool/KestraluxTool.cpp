@@ -39,6 +39,10 @@ struct BadInput {
 struct BadUsage {
   std::string why;
 };
+// Said in one line, without the usage text: the command was right, the target is taken.
+struct WouldOverwrite {
+  std::string path;
+};
 
 struct Arguments {
   std::string command;
@@ -46,6 +50,7 @@ struct Arguments {
   std::optional<std::string> output, in, out, entry, preset;
   bool partial = false;
   bool save = false;
+  bool force = false;
 };
 
 Arguments parse(const std::vector<std::string>& args) {
@@ -72,6 +77,8 @@ Arguments parse(const std::vector<std::string>& args) {
       a.partial = true;
     } else if (arg == "--save") {
       a.save = true;
+    } else if (arg == "--force") {
+      a.force = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw BadUsage{"unknown option " + arg};
     } else {
@@ -117,9 +124,24 @@ PresetBank readBank(const fs::path& path) {
   throw BadInput{path.string() + " holds one preset; this command needs a bank (.bnk)"};
 }
 
-void write(const fs::path& path, std::span<const std::uint8_t> bytes) {
+// A file already there is the user's, perhaps their only copy: only --force replaces it. The
+// check and the write are one step, so a file appearing meanwhile is not replaced either.
+void write(const fs::path& path, std::span<const std::uint8_t> bytes, bool force) {
   std::string error;
-  if (!writeFileAtomically(path, bytes, error)) throw BadInput{error};
+  if (force) {
+    if (!writeFileAtomically(path, bytes, error)) throw BadInput{error};
+    return;
+  }
+  switch (writeNewFileAtomically(path, bytes, error)) {
+    case NewFile::Written: return;
+    case NewFile::Exists: throw WouldOverwrite{path.string()};
+    case NewFile::Failed: throw BadInput{error};
+  }
+}
+
+void expectNew(const fs::path& path, bool force) {
+  std::error_code ignored;
+  if (!force && fs::exists(fs::symlink_status(path, ignored))) throw WouldOverwrite{path.string()};
 }
 
 fs::path withExtension(const fs::path& input, const char* extension) {
@@ -248,6 +270,8 @@ const BankFetch& requestBank(Link& link, const Arguments& a, std::ostream& err, 
 int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 0);
   const fs::path target = a.output.value_or("FULL1.bnk");
+  // Before asking the combo, so the answer is not waited for in vain.
+  expectNew(target, a.force);
   Link link;
   const BankFetch& result = requestBank(link, a, err, factory);
   const bool whole = result.received() == kPresetCount && result.damaged().empty();
@@ -257,7 +281,7 @@ int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
     if (result.received() == kPresetCount) why = std::to_string(result.damaged().size()) + " of 30 presets damaged";
     throw BadInput{why + "; nothing written (--partial writes what arrived)"};
   }
-  write(target, bankFileImage(link.state.bank));
+  write(target, bankFileImage(link.state.bank), a.force);
   err << "kestralux-tool: bank written to " << target.string() << "\n";
   return whole ? kToolSuccess : kToolBadInput;
 }
@@ -462,7 +486,8 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
   if (a.command == "export-inc") {
     expectFiles(a, 1);
     const std::string text = presetTableText(readBank(a.files[0]));
-    write(a.output.value_or(kExportFileName), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    write(a.output.value_or(kExportFileName), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+          a.force);
     return kToolSuccess;
   }
   if (a.command == "to-syx") {
@@ -470,7 +495,7 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
     const auto presets = readPresets(a.files[0]);
     const Bytes syx = std::holds_alternative<PresetBank>(presets) ? bankToSyx(std::get<PresetBank>(presets))
                                                                   : presetToSyx(std::get<PresetRecord>(presets));
-    write(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".syx"), syx);
+    write(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".syx"), syx, a.force);
     return kToolSuccess;
   }
   if (a.command == "from-syx") {
@@ -486,7 +511,8 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
     if (lower(target.extension().string()) != extension)
       throw BadUsage{a.files[0] + " holds " + (isBank ? "a bank" : "one preset") + "; write it to a " + extension + " file"};
     write(target, isBank ? bankFileImage(std::get<PresetBank>(reading.contents))
-                         : presetFileImage(std::get<PresetRecord>(reading.contents)));
+                         : presetFileImage(std::get<PresetRecord>(reading.contents)),
+          a.force);
     return kToolSuccess;
   }
   if (a.command == "ports") return ports(a, out, factory);
@@ -520,16 +546,17 @@ The KESTRALUX presets without the window.
 
   show FILE.pre|FILE.bnk
       Print the presets, one row each, every value as the editor shows it.
-  export-inc FILE.bnk [-o OUT]
+  export-inc FILE.bnk [-o OUT] [--force]
       Write the firmware include file (default KES_PRE.INC), byte for byte the editor's export.
-  to-syx FILE.bnk|FILE.pre [-o OUT.syx]
+  to-syx FILE.bnk|FILE.pre [-o OUT.syx] [--force]
       Write the store messages the editor sends: a bank as 0x2A then 29 x 0x2B, a preset as
       one 0x28 (default: the input's name with .syx, in the working directory).
-  from-syx FILE.syx [-o OUT.bnk|OUT.pre]
+  from-syx FILE.syx [-o OUT.bnk|OUT.pre] [--force]
       Read a .syx of preset messages (a captured bank transfer, or to-syx output) into a bank
       (.bnk), or a single 0x28 into a preset file (.pre). Names are empty: the messages carry
-      none. A damaged or foreign message, a value the combo has no control for, or a bank of
-      other than 30, is refused and nothing is written.
+      none (default: the input's name with .bnk or .pre, in the working directory). A damaged
+      or foreign message, a value the combo has no control for, or a bank of other than 30, is
+      refused and nothing is written.
   ports
       List the MIDI input and output ports, numbered as the editor's MIDI setup window does.
   detect [--save]
@@ -537,7 +564,7 @@ The KESTRALUX presets without the window.
       the input that brings a preset within 1 s pairs with that output. Prints the pair (the
       first found, when two combos answer); --save writes it to combo.cfg and combo.ports in
       the working directory, as the editor's MIDI setup does. Exit 1 when no combo answers.
-  fetch [-o OUT.bnk] [--in N|NAME] [--out N|NAME] [--partial]
+  fetch [-o OUT.bnk] [--in N|NAME] [--out N|NAME] [--partial] [--force]
       Ask the combo for its bank and write it (default FULL1.bnk). Fails with "no answer" or
       "only k of 30 presets received" after 2 s of silence, and writes nothing unless --partial.
   store FILE.bnk [--in N|NAME] [--out N|NAME]
@@ -564,13 +591,14 @@ The KESTRALUX presets without the window.
 Ports come from combo.cfg in the working directory, as the editor's do, else the first port
 of each kind; --in and --out choose by number or by part of the name. A .pre must be exactly
 88 bytes and a .bnk exactly 2,640, every record a preset (an amp model 0..15, one of the ten
-effect codes, every other value 0..255). Every file is written whole or not at all. Fetched
+effect codes, every other value 0..255). Every file is written whole or not at all, and never
+over a file that is already there unless --force is given (exit 2, naming the file). Fetched
 and stored banks are kept in $XDG_DATA_HOME/kestralux/history (~/.local/share/...).
 
 --help prints this text, --version the version.
 
 Exit status: 0 done; 1 bad input or a failed transfer (the reason on standard error);
-2 wrong usage.
+2 wrong usage, or a file that would be written over without --force.
 )";
 }
 
@@ -594,6 +622,9 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
   } catch (const BadInput& e) {
     err << "kestralux-tool: " << e.why << "\n";
     return kToolBadInput;
+  } catch (const WouldOverwrite& e) {
+    err << "kestralux-tool: " << e.path << " exists; nothing written (--force writes over it)\n";
+    return kToolBadUsage;
   }
 }
 

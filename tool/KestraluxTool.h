@@ -25,7 +25,8 @@ std::string toolUsage();
 using PortsFactory = std::function<std::unique_ptr<MidiPorts>()>;
 
 // `args` without the program name. 0 on success; 1 with a one-line reason on `err` for bad
-// input (nothing written); 2 with the usage text for wrong usage.
+// input (nothing written); 2 with the usage text for wrong usage, or with one line naming a
+// file that is already there and would be written over without --force.
 int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const PortsFactory& ports);
 

@@ -2,6 +2,8 @@
 // companions take it back and send what moves as an edit would, and COMPARE lets the user
 // hear the stored sound against the edited one.
 
+#include <optional>
+
 #include <QMenuBar>
 #include <QRadioButton>
 
@@ -72,6 +74,62 @@ TEST_F(UndoCompare, OneActionIsOneStepAndItsUndoSendsWhatMoves) {
   EXPECT_TRUE(form->REDO1->isEnabled());
   key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // redo, the other way
   EXPECT_TRUE(form->UNDO1->isEnabled());
+}
+
+// A click on a panel or an effect button acts on its release; the key that follows is an
+// action of its own, so one Ctrl+Z takes back the key's change alone.
+TEST_F(UndoCompare, AClickIsItsOwnStepBeforeTheNextAction) {
+  struct Row {
+    const char* what;
+    std::function<void(TForm1&)> click;
+  };
+  const Row rows[] = {
+      {"an amp model", [](TForm1& f) { QTest::mouseClick(f.HIGAIN, Qt::LeftButton); }},
+      {"an effect", [](TForm1& f) { QTest::mouseClick(f.PHSBTN, Qt::LeftButton); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    row.click(*form);
+    const PresetRecord clicked = state.current();
+    form->ScrollGAIN->setFocus();
+    QTest::keyClick(form->ScrollGAIN, Qt::Key_Right);
+    ASSERT_NE(state.current(), clicked);
+    key(Qt::Key_Z);
+    EXPECT_EQ(state.current(), clicked) << "the click stays; only the key's change is undone";
+  }
+}
+
+// The rotary pulls the rate down to its switch in the same step; the undo selects the flanger
+// again before its rate comes back, so the bar, the record and the combo all get 200.
+TEST_F(UndoCompare, UndoingTheRotaryBringsTheRateBack) {
+  QTest::mouseClick(form->FLANBTN, Qt::LeftButton);
+  form->session.endAction();
+  form->ScrollRATE->setValue(200);
+  form->session.endAction();
+  ASSERT_EQ(state.current().value(EFF_RATE), 200);
+  tick();
+  forget();
+  QTest::mouseClick(form->ROTBTN, Qt::LeftButton);
+  ASSERT_EQ(state.current().value(EFF_RATE), 1);
+  tick();
+  forget();
+
+  key(Qt::Key_Z);
+  EXPECT_EQ(state.current().value(EFFECT_SELECT), 2);
+  EXPECT_EQ(state.current().value(EFF_RATE), 200);
+  EXPECT_EQ(form->ScrollRATE->value(), 200);
+  tick();
+  std::optional<std::size_t> lastRate, lastEffect;
+  for (std::size_t n = 0; n < sent().size(); ++n) {
+    const Message& m = sent()[n];
+    if (m.size() == 10 && m[7] == codeOfParameter(EFF_RATE)) lastRate = n;
+    if (m.size() == 10 && m[7] == codeOfParameter(EFFECT_SELECT)) lastEffect = n;
+  }
+  ASSERT_TRUE(lastEffect) << "the flanger is selected on the combo";
+  EXPECT_EQ(sent()[*lastEffect][8], 2);
+  ASSERT_TRUE(lastRate) << "the combo hears the rate";
+  EXPECT_EQ(sent()[*lastRate][8], 200 & 0x7F);
+  EXPECT_LT(*lastEffect, *lastRate) << "a rate sent before the effect would be the rotary's";
 }
 
 // An edit of another preset: the undo shows that preset first, as a step would, and the next

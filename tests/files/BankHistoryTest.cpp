@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <thread>
 
 #include "files/BankHistory.h"
 #include "files/PresetFiles.h"
@@ -62,6 +64,77 @@ TEST_F(BankHistory, TheNewest500AreKept) {
   ASSERT_EQ(kept.size(), kHistoryKept);
   EXPECT_EQ(kept.front().time, "2026-01-01 00-08-22");
   EXPECT_EQ(kept.back().time, "2026-01-01 00-00-03");
+}
+
+// Several programs keeping banks of one kind in the same second: each gets a name of its own.
+TEST_F(BankHistory, WritersAtOnceEachKeepTheirBank) {
+  const std::time_t t = localTime(2026, 12, 7, 14, 3, 55);
+  constexpr int kWriters = 8, kEach = 25;
+  const auto bankOf = [](int writer, int n) {
+    PresetBank bank{};
+    bank[0].storeName("W" + std::to_string(writer) + " " + std::to_string(n));
+    return bank;
+  };
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w)
+    writers.emplace_back([&, w] {
+      for (int n = 0; n < kEach; ++n) EXPECT_FALSE(keepInHistory(folder, bankOf(w, n), "fetched", t));
+    });
+  for (std::thread& w : writers) w.join();
+
+  std::set<Bytes> expected, kept;
+  for (int w = 0; w < kWriters; ++w)
+    for (int n = 0; n < kEach; ++n) expected.insert(bankFileImage(bankOf(w, n)));
+  for (const HistoryEntry& e : listHistory(folder)) kept.insert(readFileStart(e.path, 3000).value_or(Bytes{}));
+  EXPECT_EQ(kept.size(), expected.size()) << "banks lost or damaged";
+  EXPECT_TRUE(kept == expected);
+  for (const auto& file : fs::directory_iterator(folder))
+    EXPECT_EQ(file.path().extension(), ".bnk") << "left behind: " << file.path();
+}
+
+// Names from a clock that was ahead sort after today's: the entry just written stays, and the
+// one written first goes.
+TEST_F(BankHistory, PruningGoesByTheOrderOfWriting) {
+  const std::time_t now = std::time(nullptr);
+  for (std::size_t n = 0; n < kHistoryKept; ++n)
+    ASSERT_FALSE(keepInHistory(folder, PresetBank{}, "fetched", now + 366 * 24 * 3600 + static_cast<std::time_t>(n)));
+  const fs::path first = listHistory(folder).back().path;
+  PresetBank latest{};
+  latest[7].storeName("LATEST");
+  ASSERT_FALSE(keepInHistory(folder, latest, "stored", now));
+
+  const std::vector<HistoryEntry> kept = listHistory(folder);
+  EXPECT_EQ(kept.size(), kHistoryKept);
+  EXPECT_EQ(readFileStart(kept.back().path, 3000), bankFileImage(latest)) << "today's name sorts last";
+  EXPECT_FALSE(fs::exists(first));
+}
+
+// Success means the bank is there, whole; otherwise the reason names the place.
+TEST_F(BankHistory, SuccessOnlyWithTheBankKept) {
+  const std::time_t t = localTime(2026, 12, 7, 9, 0, 0);
+  const std::string stem = "2026-12-07 09-00-00 stored";
+  struct Row {
+    const char* what;
+    std::vector<std::string> folders;  // in the history folder before the write
+    bool kept;
+  };
+  const Row rows[] = {
+      {"a folder where the entry goes", {stem + ".bnk"}, true},
+      {"folders at the first names", {stem + ".bnk", stem + " (2).bnk", stem + " (3).bnk"}, true},
+  };
+  PresetBank bank{};
+  bank[1].storeName("MINE");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(folder);
+    for (const std::string& f : row.folders) fs::create_directories(folder / f);
+    const auto why = keepInHistory(folder, bank, "stored", t);
+    ASSERT_EQ(!why, row.kept) << why.value_or("");
+    const std::vector<HistoryEntry> entries = listHistory(folder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(readFileStart(entries[0].path, 3000), bankFileImage(bank));
+    for (const std::string& f : row.folders) EXPECT_TRUE(fs::is_directory(folder / f));
+  }
 }
 
 TEST_F(BankHistory, AFailureSaysWhyAndStopsNothing) {

@@ -135,6 +135,16 @@ TEST(EditSession, TenThousandStepsUndoToTheStart) {
   EXPECT_EQ(f.state.bank, start);
 }
 
+// Beyond the cap the oldest step goes, one for one.
+TEST(EditSession, TheUndoHistoryKeepsExactlyItsCap) {
+  Fixture f;
+  for (std::size_t k = 0; k <= kUndoStepsKept; ++k) {
+    f.session.setValue(AMP_GAIN, static_cast<int>(k % 31));
+    f.session.endAction();
+  }
+  EXPECT_EQ(f.session.steps(), kUndoStepsKept);
+}
+
 // A preset is edited while it differs from what was last fetched, loaded, saved or stored.
 TEST(EditSession, ReferencesMoveWithFetchLoadSaveAndStore) {
   struct Row {
@@ -150,6 +160,9 @@ TEST(EditSession, ReferencesMoveWithFetchLoadSaveAndStore) {
       {"fetched over it", [](EditSession& s, EditorState& st) { s.fetched(2, st.bank[2]); s.fetchEnded(); }, false},
       {"loaded over it", [](EditSession& s, EditorState&) { s.loadPreset(2, named("FILE", 5)); }, false},
       {"saved, then undone", [](EditSession& s, EditorState& st) { s.saved(st.CurrentPreset); s.undo(); }, true},
+      // While comparing, the bank holds the reference: what counts as saved is the edit.
+      {"saved while comparing", [](EditSession& s, EditorState& st) { s.compare(); s.saved(st.CurrentPreset); s.endCompare(); }, false},
+      {"the bank saved while comparing", [](EditSession& s, EditorState&) { s.compare(); s.savedAll(); s.endCompare(); }, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

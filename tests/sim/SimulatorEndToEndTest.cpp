@@ -226,6 +226,7 @@ TEST(SimulatorOverJack, EditorPortsTalkToTheSimulatorByteForByte) {
   const auto dumped = readBankFile((dir / "dump.bnk").string(), error);
   ASSERT_TRUE(dumped.has_value()) << error;
   EXPECT_EQ(*dumped, stored);
+  EXPECT_EQ(readBankFile((dir / "start.bnk").string(), error), stored) << "the next run starts from what was stored";
   const std::string log = readText(dir / "sim.log");
   EXPECT_NE(log.find("param AMP_GAIN ctx=00 code=02 value=20"), std::string::npos) << log;
   EXPECT_NE(log.find("param DELAY_TIME ctx=01 code=0B value=250"), std::string::npos) << log;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 
 #include "files/BankHistory.h"
@@ -188,6 +189,53 @@ TEST_F(Tool, StoreSendsTheBankInOrder) {
   EXPECT_NE(err.str().find("kestralux-tool: all presets stored\n"), std::string::npos);
   EXPECT_EQ(run({"store", path("bank.bnk"), "--out", "7"}), 1);
   EXPECT_EQ(err.str(), "kestralux-tool: no MIDI output port 7\n");
+}
+
+// A file already there is never replaced without --force, whether named with -o or the
+// command's default; with --force it is.
+TEST_F(Tool, NeverWritesOverAFileWithoutForce) {
+  put("crunch.syx", presetToSyx(sampleBank()[4]));
+  put("bank.syx", bankToSyx(sampleBank()));
+  struct Row {
+    std::vector<std::string> args;
+    std::string target;   // made beforehand, in the working directory
+    int exitWithForce;
+    int answered = 30;
+  };
+  const Row rows[] = {
+      {{"export-inc", "bank.bnk", "-o", "k.inc"}, "k.inc", 0},
+      {{"export-inc", "bank.bnk"}, kExportFileName, 0},
+      {{"to-syx", "bank.bnk", "-o", "out.syx"}, "out.syx", 0},
+      {{"to-syx", "one.pre"}, "one.syx", 0},
+      {{"from-syx", "crunch.syx"}, "crunch.pre", 0},
+      {{"from-syx", "bank.syx"}, "bank.bnk", 0},
+      {{"from-syx", "crunch.syx", "-o", "taken.pre"}, "taken.pre", 0},
+      {{"fetch", "-o", "taken.bnk"}, "taken.bnk", 0},
+      {{"fetch"}, "FULL1.bnk", 0},
+      {{"fetch", "-o", "taken.bnk", "--partial"}, "taken.bnk", 1, 12},
+  };
+  const fs::path before = fs::current_path();
+  fs::current_path(dir);
+  const Bytes mine{'M', 'I', 'N', 'E'};
+  for (const Row& row : rows) {
+    const std::string args = std::accumulate(row.args.begin(), row.args.end(), std::string(),
+                                             [](std::string all, const std::string& a) { return all + " " + a; });
+    SCOPED_TRACE(args);
+    const Bytes original = get(row.target);
+    put(row.target, mine);
+    answered = row.answered;
+    EXPECT_EQ(run(row.args), kToolBadUsage);
+    EXPECT_EQ(err.str(), "kestralux-tool: " + row.target + " exists; nothing written (--force writes over it)\n");
+    EXPECT_EQ(get(row.target), mine);
+
+    std::vector<std::string> forced = row.args;
+    forced.push_back("--force");
+    EXPECT_EQ(run(forced), row.exitWithForce) << err.str();
+    EXPECT_NE(get(row.target), mine);
+    if (!original.empty()) put(row.target, original);
+  }
+  fs::current_path(before);
+  answered = 30;
 }
 
 TEST_F(Tool, FetchWritesAWholeBankOrNothing) {
