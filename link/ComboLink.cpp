@@ -100,6 +100,7 @@ void ComboLink::usePorts(const PortNames& names) {
   engine.OUT_USED = false;
   engine.CLOSE_MIDI_OUT();
   chosen_ = names;
+  readPorts();
   engine.OPEN_MIDI_IN();
   listed_ = listedNow();
   setConnected(listed_ && ports_.isInputOpen());
@@ -122,16 +123,14 @@ void ComboLink::look() {
   lookSoon_ = false;
   readPorts();
   const bool listed = listedNow();
+  if (!listed) heardSinceGone_ = false;
   const bool appeared = listed && !listed_;
   listed_ = listed;
-  // Ports that came back are new ports: whatever connection was made to the old ones
-  // reaches nothing.
-  if (appeared) {
-    engine.CLOSE_MIDI_OUT();
+  // Ports that came back are new ports: an input opened on the old one hears nothing. One
+  // that has brought a message since (the engine reconnects by itself after a failed send or
+  // when told of the port's return) is left alone, so no answer on its way is cut off.
+  if ((appeared && !heardSinceGone_ && !protocol.fetch.waiting()) || (listed && !ports_.isInputOpen()))
     engine.OPEN_MIDI_IN();
-  } else if (listed && !ports_.isInputOpen()) {
-    engine.OPEN_MIDI_IN();
-  }
   const bool wasConnected = connected();
   setConnected(listed && ports_.isInputOpen());
   if (connected() && !wasConnected && !protocol.bankReceived && !protocol.fetch.waiting()) protocol.RequestBank();
@@ -141,6 +140,7 @@ void ComboLink::receive(std::span<const std::uint8_t> message) {
   // The search hears the combo's answer on its own ports and hands it over whole; taken here
   // too, it would be a second fetch.
   if (finder_) return;
+  heardSinceGone_ = true;
   RxStoreResult result = rx.store(message);
   // A sender faster than the tick: what waits is decoded now, so nothing of ours is lost.
   if (result == RxStoreResult::RingFull) {

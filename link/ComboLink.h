@@ -149,6 +149,8 @@ class ComboLink {
   std::optional<bool> connected_;
   TransferClock::time_point lastLook_{};
   bool lookSoon_ = false;
+  // A message has come in since a look last found the combo's ports missing.
+  bool heardSinceGone_ = false;
 
   std::unique_ptr<ComboFinder> finder_;
   FoundPair foundUse_ = FoundPair::Offer;
