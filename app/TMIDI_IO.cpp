@@ -1,6 +1,5 @@
 #include "app/TMIDI_IO.h"
 
-#include <QMessageBox>
 #include <QMetaObject>
 
 #include "app/CardErrorBoxQt.h"
@@ -9,15 +8,18 @@ namespace kestralux {
 
 namespace {
 
-const QString kCardChangeCaption = QStringLiteral("MIDI CARD CHANGE.");
 constexpr int kTickMilliseconds = 50;
 
-void colourLabel(QLabel* label, const QColor& colour) {
+QLabel* colouredLabel(QWidget* parent, const char* name, const QString& text, QRect geometry, const QColor& colour) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setGeometry(geometry);
   label->setAutoFillBackground(true);
   QPalette p = label->palette();
   p.setColor(QPalette::Window, colour);
   label->setPalette(p);
   label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  return label;
 }
 
 void setBase(QListWidget* list, const QColor& colour) {
@@ -38,6 +40,13 @@ QListWidget* portList(QWidget* parent, const char* name, QRect geometry) {
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setUniformItemSizes(true);
   return list;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+  auto* b = new QPushButton(text, parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setGeometry(geometry);
+  return b;
 }
 
 // Every port is listed and can be chosen, however many there are.
@@ -66,21 +75,6 @@ void selectPort(QListWidget* list, const std::vector<std::string>& names, const 
 
 }  // namespace
 
-MidiSetupBoxes MidiSetupBoxes::standard() {
-  MidiSetupBoxes boxes;
-  boxes.cardError = [](QWidget* owner) {
-    QMessageBox box(QMessageBox::NoIcon, kCardChangeCaption,
-                    QStringLiteral("Midi card already used or Not present!"), QMessageBox::Ok, owner);
-    box.exec();
-  };
-  boxes.confirmCardChange = [](QWidget* owner) {
-    QMessageBox box(QMessageBox::NoIcon, kCardChangeCaption, QStringLiteral("Midi card will now be intialized!"),
-                    QMessageBox::Ok | QMessageBox::Cancel, owner);
-    return box.exec() == QMessageBox::Ok;
-  };
-  return boxes;
-}
-
 TMIDI_IO::TMIDI_IO(ComboLink& link, QWidget* parent, MidiSetupBoxes boxesToUse)
     : QWidget(parent, Qt::Window), boxes(std::move(boxesToUse)), link_(link), inputContext_(std::make_unique<QObject>()) {
   setObjectName(QStringLiteral("MIDI_IO"));
@@ -90,22 +84,12 @@ TMIDI_IO::TMIDI_IO(ComboLink& link, QWidget* parent, MidiSetupBoxes boxesToUse)
   // A setup window left open must not keep the program alive after the main window closes.
   setAttribute(Qt::WA_QuitOnClose, false);
 
-  MIDI_IN_LABEL = new QLabel(QStringLiteral("MIDI INPUT"), this);
-  MIDI_IN_LABEL->setObjectName(QStringLiteral("MIDI_IN_LABEL"));
-  MIDI_IN_LABEL->setGeometry(64, 8, 209, 105);
-  colourLabel(MIDI_IN_LABEL, QColor(128, 128, 255));
-  MIDI_OUT_LABEL = new QLabel(QStringLiteral("MIDI OUTPUT"), this);
-  MIDI_OUT_LABEL->setObjectName(QStringLiteral("MIDI_OUT_LABEL"));
-  MIDI_OUT_LABEL->setGeometry(272, 8, 217, 105);
-  colourLabel(MIDI_OUT_LABEL, QColor(255, 128, 0));
+  MIDI_IN_LABEL = colouredLabel(this, "MIDI_IN_LABEL", QStringLiteral("MIDI INPUT"), {64, 8, 209, 105}, QColor(128, 128, 255));
+  MIDI_OUT_LABEL = colouredLabel(this, "MIDI_OUT_LABEL", QStringLiteral("MIDI OUTPUT"), {272, 8, 217, 105}, QColor(255, 128, 0));
   MIDI_IN_SEL = portList(this, "MIDI_IN_SEL", {80, 32, 177, 65});
   MIDI_OUT_SEL = portList(this, "MIDI_OUT_SEL", {288, 32, 177, 65});
-  MIDI_DONE = new QPushButton(QStringLiteral("OK?"), this);
-  MIDI_DONE->setObjectName(QStringLiteral("MIDI_DONE"));
-  MIDI_DONE->setGeometry(216, 152, 105, 25);
-  FIND_COMBO = new QPushButton(QStringLiteral("FIND COMBO"), this);
-  FIND_COMBO->setObjectName(QStringLiteral("FIND_COMBO"));
-  FIND_COMBO->setGeometry(336, 152, 105, 25);
+  MIDI_DONE = button(this, "MIDI_DONE", QStringLiteral("OK?"), {216, 152, 105, 25});
+  FIND_COMBO = button(this, "FIND_COMBO", QStringLiteral("FIND COMBO"), {336, 152, 105, 25});
   setTabOrder(MIDI_IN_SEL, MIDI_OUT_SEL);
   setTabOrder(MIDI_OUT_SEL, MIDI_DONE);
   setTabOrder(MIDI_DONE, FIND_COMBO);
