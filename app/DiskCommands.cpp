@@ -185,11 +185,8 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
   }
 
   if (command.operation == DiskOperation::ReadPresetFile) {
-    state.SendSuppressed = true;
-    ShowPreset();
-    state.SendSuppressed = false;
+    ShowPresetQuietly();
     showStatus();
-    state.PresetResendPending = true;
   } else if (command.operation == DiskOperation::ReadBankFile) {
     // A cut-off bank replaced only its whole records: the label says how many, so it never
     // reads as the whole bank. A file of exactly one record keeps the described text.
@@ -199,10 +196,7 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
     state.CurrentPreset = 0;
     PRESETUpDown->setPosition(0);
     PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(PRESETUpDown->position() + 1));
-    state.SendSuppressed = true;
-    ShowPreset();
-    state.SendSuppressed = false;
-    state.PresetResendPending = true;
+    ShowPresetQuietly();
   } else {
     showStatus();
   }

@@ -120,9 +120,7 @@ void TForm1::COMPARE1Click() {
 
 void TForm1::endCompareByTouch() {
   session.endCompare();
-  state.SendSuppressed = true;
-  ShowPreset();
-  state.SendSuppressed = false;
+  ShowPresetQuietly(false);
   // Now, before the touch acts on it.
   protocol.SendWholePreset();
 }
@@ -139,10 +137,7 @@ void TForm1::showChange(const BankChange& change, const PresetRecord& shownBefor
       PRESETUpDown->setPosition(change.preset);
       PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(change.preset + 1));
     }
-    state.SendSuppressed = true;
-    ShowPreset();
-    state.SendSuppressed = false;
-    state.PresetResendPending = true;
+    ShowPresetQuietly();
   }
   updatePresetNumber();
 }

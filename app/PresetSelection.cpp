@@ -14,10 +14,7 @@ void TForm1::PRESETUpDownClick() {
   PRENUM->setText(QStringLiteral("PRESET   "));
   state.CurrentPreset = PRESETUpDown->position();
   PRENUM->setText(PRENUM->text() + QString::number(PRESETUpDown->position() + 1));
-  state.SendSuppressed = true;
-  ShowPreset();
-  state.SendSuppressed = false;
-  state.PresetResendPending = true;
+  ShowPresetQuietly();
 }
 
 void TForm1::CHANGE_PRESET_NAME() {

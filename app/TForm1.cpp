@@ -529,6 +529,13 @@ void TForm1::MarkAmpPanelSelected(ClickablePanel* panel) {
   panel->setColour(colourOf(layout::kRed));
 }
 
+void TForm1::ShowPresetQuietly(bool sendAfter) {
+  state.SendSuppressed = true;
+  ShowPreset();
+  state.SendSuppressed = false;
+  if (sendAfter) state.PresetResendPending = true;
+}
+
 void TForm1::ShowPreset() {
   // What the controls write back while they move to the record is no edit of the user's.
   const EditSession::Showing showing(session);

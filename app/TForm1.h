@@ -45,6 +45,9 @@ class TForm1 : public QMainWindow {
   bool isUpperCaseBox(const QLineEdit* box) const { return upperCaseBoxes_.contains(box); }
 
   void ShowPreset();
+  // The preset on screen shown without a message of its own; then, unless `sendAfter` is
+  // false, sent whole at the next tick, as a step of the arrows sends it.
+  void ShowPresetQuietly(bool sendAfter = true);
   void ResetAmpPanels();
 
   // The editing sections (editor/): the strips, the amp panels and the effect section.
