@@ -28,6 +28,19 @@ ComboDetection::State ComboFinder::start() {
     nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
     return detection_.start(clock_());
   }
+  // One connection listening to every input, where the MIDI system has it: the requests go
+  // out at once. Otherwise the inputs are opened one a tick.
+  const std::weak_ptr<int> session = session_;
+  allListening_ = sender_->listenToAll(inputNames_, [this, session](std::uint32_t input, std::vector<std::uint8_t> message) {
+    const TransferClock::time_point heard = clock_();
+    post_([this, session, input, heard, message = std::move(message)] {
+      if (session.lock()) detection_.receive(input, message, heard);
+    });
+  });
+  if (allListening_) {
+    nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
+    return detection_.start(clock_());
+  }
   nextListener_ = 0;
   return ComboDetection::State::Running;
 }
@@ -67,6 +80,7 @@ ComboDetection::State ComboFinder::tick() {
 
 void ComboFinder::stop() {
   session_.reset();
+  allListening_.reset();
   nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
   for (auto& listener : listeners_) listener->closeInput();
   listeners_.clear();

@@ -4,9 +4,10 @@
 // messages arrive on the backends' threads and are posted, with the time they came, to the
 // caller's thread, where the detection runs; nothing here blocks.
 //
-// Making a port object and opening its input takes the MIDI system a while (about 120 ms on
-// JACK), so start() makes only the sender and each tick() opens one more input; the first
-// request goes out once every input listens. The window: start() from a button or at
+// Where the MIDI system listens to all inputs with one connection (JACK), start() listens to
+// them all and sends the first request. Elsewhere a port object of its own listens to each
+// input; making one and opening its input takes the MIDI system a while, so each tick() opens
+// one more input, and the first request goes out once every input listens. The window: start() from a button or at
 // start-up, tick() from its timer until the state is no longer Running; once Found, go on
 // ticking until detection().answerEnded(), then stop() and take the answer as a fetch (see
 // ComboDetection::answer()).
@@ -60,6 +61,7 @@ class ComboFinder {
   Clock clock_;
   std::unique_ptr<MidiPorts> sender_;
   std::vector<std::unique_ptr<MidiPorts>> listeners_;
+  std::unique_ptr<MidiPorts::Listening> allListening_;
   std::vector<std::string> outputNames_;
   std::vector<std::string> inputNames_;
   std::uint32_t nextListener_ = 0;

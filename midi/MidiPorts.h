@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -37,6 +38,21 @@ class MidiPorts {
   // the connection is to be made afresh. Asking clears it. Cheap enough for every poll tick.
   virtual bool outputPortReturned() { return false; }
   virtual bool inputPortReturned() { return false; }
+
+  // Listening to many inputs at once, with one connection of the MIDI system for all of them,
+  // for the search for the combo: each message comes with the position of its port in
+  // `inputs`. Listening ends when the object goes. Nothing when the system cannot do it: the
+  // caller then opens the inputs one by one, a port object each.
+  class Listening {
+   public:
+    virtual ~Listening() = default;
+  };
+  using TaggedDelivery = std::function<void(std::uint32_t input, std::vector<std::uint8_t> message)>;
+  virtual std::unique_ptr<Listening> listenToAll(const std::vector<std::string>& inputs, TaggedDelivery deliver) {
+    (void)inputs;
+    (void)deliver;
+    return nullptr;
+  }
 };
 
 }  // namespace kestralux

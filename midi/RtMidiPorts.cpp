@@ -14,6 +14,7 @@
 #endif
 #if defined(KESTRALUX_HAVE_JACK)
 #include <jack/jack.h>
+#include <jack/midiport.h>
 #endif
 
 namespace kestralux {
@@ -454,6 +455,96 @@ void RtMidiPorts::closeInput() {
   }
   std::lock_guard<std::mutex> guard(inputContext_->lock);
   inputContext_->deliver = nullptr;
+}
+
+#if defined(KESTRALUX_HAVE_JACK)
+namespace {
+
+// One JACK client listening to every source it is given, a port of its own for each: a client
+// costs the server far more than a port, and a connection costs little. SysEx that JACK hands
+// over in pieces is put together per port before it is delivered.
+class JackListening : public MidiPorts::Listening {
+ public:
+  static std::unique_ptr<JackListening> open(const std::string& clientName, const std::vector<std::string>& sources,
+                                             MidiPorts::TaggedDelivery deliver) {
+    std::unique_ptr<JackListening> listening(new JackListening(std::move(deliver)));
+    JackMessagesSilenced quiet;
+    jack_status_t status{};
+    listening->client_ = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    if (!listening->client_) return nullptr;
+    listening->inputs_.resize(sources.size());
+    for (std::size_t k = 0; k < sources.size(); ++k)
+      listening->inputs_[k].port = jack_port_register(listening->client_, ("in " + std::to_string(k)).c_str(),
+                                                      JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    jack_set_process_callback(listening->client_, process, listening.get());
+    if (jack_activate(listening->client_) != 0) return nullptr;
+    listening->active_ = true;
+    for (std::size_t k = 0; k < sources.size(); ++k)
+      if (listening->inputs_[k].port)
+        jack_connect(listening->client_, sources[k].c_str(), jack_port_name(listening->inputs_[k].port));
+    return listening;
+  }
+
+  ~JackListening() override {
+    if (!client_) return;
+    if (active_) jack_deactivate(client_);
+    jack_client_close(client_);
+  }
+
+ private:
+  struct Input {
+    jack_port_t* port = nullptr;
+    std::vector<std::uint8_t> pending;
+  };
+
+  explicit JackListening(MidiPorts::TaggedDelivery deliver) : deliver_(std::move(deliver)) {}
+
+  // On JACK's thread.
+  static int process(jack_nframes_t frames, void* self) {
+    auto* listening = static_cast<JackListening*>(self);
+    for (std::size_t k = 0; k < listening->inputs_.size(); ++k) {
+      Input& input = listening->inputs_[k];
+      if (!input.port) continue;
+      void* buffer = jack_port_get_buffer(input.port, frames);
+      const std::uint32_t count = jack_midi_get_event_count(buffer);
+      for (std::uint32_t e = 0; e < count; ++e) {
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, buffer, e) != 0 || event.size == 0) continue;
+        if (event.buffer[0] == 0xF0)
+          input.pending.assign(event.buffer, event.buffer + event.size);
+        else if (!input.pending.empty())
+          input.pending.insert(input.pending.end(), event.buffer, event.buffer + event.size);
+        else
+          continue;
+        if (input.pending.back() == 0xF7) {
+          listening->deliver_(static_cast<std::uint32_t>(k), std::move(input.pending));
+          input.pending.clear();
+        } else if (input.pending.size() > kInputBufferSize) {
+          input.pending.clear();
+        }
+      }
+    }
+    return 0;
+  }
+
+  MidiPorts::TaggedDelivery deliver_;
+  jack_client_t* client_ = nullptr;
+  bool active_ = false;
+  std::vector<Input> inputs_;
+};
+
+}  // namespace
+#endif
+
+std::unique_ptr<MidiPorts::Listening> RtMidiPorts::listenToAll(const std::vector<std::string>& inputs,
+                                                               TaggedDelivery deliver) {
+#if defined(KESTRALUX_HAVE_JACK)
+  // Named like this object's client, so no program of ours lists its ports.
+  if (system_ == MidiSystem::Jack) return JackListening::open(clientName_ + " search", inputs, std::move(deliver));
+#endif
+  (void)inputs;
+  (void)deliver;
+  return nullptr;
 }
 
 struct RtMidiVirtualPorts::InputContext {

@@ -65,6 +65,9 @@ class RtMidiPorts final : public MidiPorts {
   bool outputPortReturned() override;
   bool inputPortReturned() override;
 
+  // On JACK: one client with a port for each input, connected all at once.
+  std::unique_ptr<Listening> listenToAll(const std::vector<std::string>& inputs, TaggedDelivery deliver) override;
+
  private:
   struct InputContext;
   class PortWatch;

@@ -1,5 +1,7 @@
 #include "protocol/ComboDetection.h"
 
+#include <algorithm>
+
 #include "protocol/RxRing.h"
 
 namespace kestralux {
@@ -47,36 +49,45 @@ ComboDetection::State ComboDetection::start(TransferClock::time_point now) {
   answer_.clear();
   answerEnded_ = false;
   output_.reset();
+  nextOutput_ = 0;
+  askedAt_.assign(outputCount_, std::nullopt);
+  candidates_.clear();
   requestsSent_ = 0;
   if (outputCount_ == 0 || inputCount_ == 0) {
     phase_ = Phase::NotFound;
     return state();
   }
+  phase_ = Phase::Asking;
   askNext(now);
   return state();
 }
 
 bool ComboDetection::ask(std::uint32_t output, TransferClock::time_point now) {
-  output_ = output;
-  for (auto& messages : heard_) messages.clear();
   if (!send_ || !send_(output)) return false;
+  output_ = output;
   ++requestsSent_;
-  askedAt_ = now;
-  phase_ = Phase::Asking;
+  askedAt_[output] = now;
+  lastAsked_ = now;
   return true;
 }
 
+// The next output not asked yet; a failed send passes it over.
 void ComboDetection::askNext(TransferClock::time_point now) {
-  for (std::uint32_t next = output_ ? *output_ + 1 : 0; next < outputCount_; ++next)
-    if (ask(next, now)) return;
-  phase_ = Phase::NotFound;
+  while (nextOutput_ < outputCount_)
+    if (ask(nextOutput_++, now)) return;
 }
 
-void ComboDetection::confirm(TransferClock::time_point now) {
-  if (ask(*output_, now)) {
-    phase_ = Phase::Confirming;
-    return;
+void ComboDetection::confirmNext(TransferClock::time_point now) {
+  for (auto& messages : heard_) messages.clear();
+  while (!candidates_.empty()) {
+    const std::uint32_t candidate = candidates_.back();
+    candidates_.pop_back();
+    if (ask(candidate, now)) {
+      phase_ = Phase::Confirming;
+      return;
+    }
   }
+  phase_ = Phase::Asking;
   askNext(now);
 }
 
@@ -110,13 +121,17 @@ ComboDetection::State ComboDetection::receive(std::uint32_t input, std::span<con
       lastHeard_ = now;
       if (requestsSent_ == 1) {
         foundWith(std::move(kept), now);
-      } else {
-        phase_ = Phase::CandidateAnswering;
-        if (kept.size() >= kPresetCount) confirm(now);
+        break;
       }
+      candidates_.clear();
+      for (std::uint32_t o = 0; o < outputCount_; ++o)
+        if (askedAt_[o] && now - *askedAt_[o] <= kDetectionWindow) candidates_.push_back(o);
+      std::sort(candidates_.begin(), candidates_.end(), [this](std::uint32_t a, std::uint32_t b) { return *askedAt_[a] < *askedAt_[b]; });
+      phase_ = Phase::CandidateAnswering;
+      if (kept.size() >= kPresetCount) confirmNext(now);
       break;
     case Phase::CandidateAnswering:
-      if (kept.size() >= kPresetCount) confirm(now);
+      if (kept.size() >= kPresetCount) confirmNext(now);
       break;
     case Phase::Confirming:
       if (reading.verdict == SlotVerdict::Whole) foundWith(std::move(kept), now);
@@ -133,11 +148,17 @@ ComboDetection::State ComboDetection::receive(std::uint32_t input, std::span<con
 ComboDetection::State ComboDetection::tick(TransferClock::time_point now) {
   switch (phase_) {
     case Phase::Asking:
+      if (nextOutput_ < outputCount_) {
+        if (now - lastAsked_ >= kAskingGap) askNext(now);
+      } else if (now - lastAsked_ >= kDetectionWindow) {
+        phase_ = Phase::NotFound;
+      }
+      break;
     case Phase::Confirming:
-      if (now - askedAt_ >= kDetectionWindow) askNext(now);
+      if (now - lastAsked_ >= kDetectionWindow) confirmNext(now);
       break;
     case Phase::CandidateAnswering:
-      if (now - lastHeard_ >= kTransferSilenceLimit) confirm(now);
+      if (now - lastHeard_ >= kTransferSilenceLimit) confirmNext(now);
       break;
     case Phase::Found:
       if (now - lastHeard_ >= kTransferSilenceLimit) answerEnded_ = true;

@@ -19,8 +19,12 @@
 
 namespace kestralux {
 
-// How long an output's request waits for the first preset message of an answer.
+// How long a request waits for the first preset message of an answer.
 inline constexpr std::chrono::milliseconds kDetectionWindow{1000};
+// The outputs are asked one after another this far apart, each without waiting for its whole
+// window: an answer names the input at once, and which output reached the combo is settled
+// by asking again.
+inline constexpr std::chrono::milliseconds kAskingGap{100};
 
 struct ComboPair {
   std::uint32_t output = 0;  // device numbers, as combo.cfg keeps them
@@ -66,26 +70,29 @@ class ComboDetection {
   int requestsSent() const { return requestsSent_; }
 
  private:
-  // A late answer to an earlier output's request would arrive in a later output's window and
-  // pair the wrong output. The first request has no earlier one to blame, so its answer is
-  // taken at once; an answer heard in any later window is a candidate only: once that answer
-  // has ended (so no reply is lost to a combo busy sending), the candidate output is asked
-  // again, and only a new answer on the same input within kDetectionWindow confirms it.
-  // Otherwise the search goes on with the next output.
+  // An answer may come to any output asked within kDetectionWindow before it, a late combo's
+  // to an earlier one. While only the first output has been asked there is no other to blame,
+  // so its answer is taken at once. Otherwise the outputs that may have caused it are the
+  // candidates: once the answer has ended (so no reply is lost to a combo busy sending), each
+  // is asked again, the latest first, and only a new answer on the same input within
+  // kDetectionWindow confirms one. When none does, the search goes on with the next output.
   enum class Phase { Idle, Asking, CandidateAnswering, Confirming, Found, NotFound };
 
   void askNext(TransferClock::time_point now);
   bool ask(std::uint32_t output, TransferClock::time_point now);
-  void confirm(TransferClock::time_point now);
+  void confirmNext(TransferClock::time_point now);
   void foundWith(std::vector<Message> answer, TransferClock::time_point now);
 
   std::uint32_t outputCount_;
   std::uint32_t inputCount_;
   SendRequest send_;
   Phase phase_ = Phase::Idle;
+  std::uint32_t nextOutput_ = 0;         // the next output not yet asked
   std::optional<std::uint32_t> output_;  // the output asked last
   std::uint32_t input_ = 0;              // the candidate's or the pair's input
-  TransferClock::time_point askedAt_{};
+  std::vector<std::optional<TransferClock::time_point>> askedAt_;
+  std::vector<std::uint32_t> candidates_;  // still to confirm, the latest asked last
+  TransferClock::time_point lastAsked_{};
   TransferClock::time_point lastHeard_{};
   // Per input, the preset messages heard since the last request.
   std::vector<std::vector<Message>> heard_;
