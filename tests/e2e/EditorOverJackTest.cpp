@@ -418,9 +418,13 @@ std::pair<std::uint32_t, std::uint32_t> waitForPorts(const std::string& name) {
   return {out.value_or(0), in.value_or(0)};
 }
 
-// The device switched off in the middle of a session: the next edit shows the card error once;
-// switched on again, the next edit reaches it.
-TEST_F(EditorOverJack, AVanishedDeviceIsNoticedAndFoundAgain) {
+// The combo switched off in the middle of a session with a second device listed after it, which
+// then holds the combo's old numbers: every edit shows the card error once and the other device
+// hears nothing, Get All fetches nothing; switched on again, the next edit reaches the combo
+// only, and a fetch from it completes.
+TEST_F(EditorOverJack, AVanishedComboIsNoticedAndFoundAgainBesideAnotherDevice) {
+  auto other = e2e::startSimulator(dir, startBank(), {"--name", "KESTRALUX B"}, "b-");
+  waitForPorts("KESTRALUX B");
   writeComboConfig(*toDevice, *fromDevice);
   startEditor();
   TForm1& form = app->form();
@@ -433,19 +437,31 @@ TEST_F(EditorOverJack, AVanishedDeviceIsNoticedAndFoundAgain) {
   press(form.ScrollGAIN, Qt::Key_Right);
   QTest::qWait(300);
   EXPECT_EQ(cardErrors, 1) << "the edit went nowhere without a word, or said so more than once";
+  QTest::qWait(1200);  // the look once a second finds the combo gone
+  EXPECT_EQ(form.REQUES->caption(), "Get All Presets (NOT CONNECTED)");
+  press(form.ScrollGAIN, Qt::Key_Right);
+  clickPanel(form.REQUES);
+  QTest::qWait(500);
+  EXPECT_EQ(cardErrors, 3) << "one box for each action";
+  EXPECT_EQ(countLines("param"), 1u) << "only the edit made before the combo went";
+  EXPECT_FALSE(other->waitForLines("param", 1, 100ms)) << "the other device heard an edit meant for the combo";
+  EXPECT_FALSE(other->waitForLines("bank request", 1, 100ms)) << "Get All asked the other device";
+  EXPECT_TRUE(listHistory(historyFolder()).empty()) << "nothing was fetched";
 
   sim = e2e::startSimulator(dir, startBank());
   waitForPorts("KESTRALUX");
   press(form.ScrollGAIN, Qt::Key_Right);
-  ASSERT_TRUE(waitForDeviceLines(1)) << "the device back on never heard the next edit";
-  EXPECT_EQ(deviceLines(), std::vector<std::string>{"param AMP_GAIN ctx=00 code=02 value=3"});
-  EXPECT_EQ(cardErrors, 1);
+  ASSERT_TRUE(waitForDeviceLines(1)) << "the combo back on never heard the next edit";
+  EXPECT_EQ(deviceLines(), std::vector<std::string>{"param AMP_GAIN ctx=00 code=02 value=4"});
+  EXPECT_EQ(cardErrors, 3);
+  EXPECT_FALSE(other->waitForLines("param", 1, 300ms));
 
-  // Its answers come back too: a fetch from the device switched on again.
+  // Its answers come back too: a fetch from the combo switched on again.
   clickPanel(form.REQUES);
   EXPECT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ALL PRESETS RECEIVED"; }, 10000))
       << "the fetch never ended; the caption reads " << form.REQUES->caption().toStdString();
   EXPECT_EQ(app->state.bank[5].value(AMP_GAIN), startBank()[5].value(AMP_GAIN));
+  other->stop();
 }
 
 // The device switched off and on with no edit in between: the editor connects to it again by

@@ -8,7 +8,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "files/ComboConfig.h"
+#include "files/ComboPorts.h"
 #include "files/PresetFiles.h"
+#include "midi/RtMidiPorts.h"
 #include "tests/e2e/SimProcess.h"
 #include "tests/HistoryHome.h"
 #include "tests/PresetValues.h"
@@ -109,6 +112,41 @@ TEST_F(ToolOverJack, DetectFindsTheComboBehindAForeignDevice) {
   EXPECT_EQ(readFileStart(dir / "combo.cfg", 100), (Bytes{1, 0, 0, 0, 1, 0, 0, 0}));
   const Bytes ports = readFileStart(dir / "combo.ports", 1000).value_or(Bytes{});
   EXPECT_EQ(std::string(ports.begin(), ports.end()), "output=KESTRALUX MIDI IN:in\ninput=KESTRALUX MIDI OUT:out\n");
+}
+
+// Beside a running editor, with another device listed first, the tool numbers the ports as
+// the editor does, follows the names the editor remembered, and never sends to the editor's
+// own ports; with nothing remembered it finds the combo itself and says where.
+TEST_F(ToolOverJack, BesideTheEditorTheToolReachesTheComboByName) {
+  auto foreign = e2e::startSimulator(dir, PresetBank{}, {"--name", "FOREIGN", "--silent"}, "foreign-");
+  ASSERT_TRUE(foreign->waitForLines("kestralux-sim:", 1));
+  startDevice(deviceBank(4));
+  // The editor's own ports, its input listening to the foreign device.
+  RtMidiPorts editor(MidiSystem::Jack, kEditorClientName);
+  int editorHeard = 0;
+  ASSERT_TRUE(editor.openInput(0, [&](std::vector<std::uint8_t>) { ++editorHeard; }));
+  ASSERT_TRUE(editor.openOutput(0));
+  SAVE_CONFIG({1, 1}, dir / "combo.cfg");
+  SAVE_PORT_NAMES({"KESTRALUX MIDI IN:in", "KESTRALUX MIDI OUT:out"}, dir / "combo.ports");
+
+  ASSERT_EQ(tool("ports", false), 0) << said;
+  EXPECT_EQ(printed.find(kEditorClientName), std::string::npos) << printed;
+  ASSERT_EQ(tool("fetch -o " + (dir / "fetched.bnk").string(), false), 0) << said;
+  EXPECT_EQ(bankIn(dir / "fetched.bnk"), valuesOf(deviceBank(4)));
+  std::ofstream(dir / "other.bnk", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bankFileImage(deviceBank(8)).data()), kBankFileSize);
+  ASSERT_EQ(tool("store " + (dir / "other.bnk").string(), false), 0) << said;
+  ASSERT_TRUE(sim->waitForLines("store-all", 30));
+  EXPECT_EQ(editorHeard, 0) << "the store went to the editor's own input";
+  EXPECT_FALSE(foreign->waitForLines("store-all", 1, std::chrono::milliseconds(200)));
+
+  fs::remove(dir / "combo.cfg");
+  fs::remove(dir / "combo.ports");
+  ASSERT_EQ(tool("fetch -o " + (dir / "found.bnk").string(), false), 0) << said;
+  EXPECT_NE(said.find("kestralux-tool: combo found: output 1 \"KESTRALUX MIDI IN:in\", input 1 \"KESTRALUX MIDI OUT:out\"\n"),
+            std::string::npos) << said;
+  EXPECT_EQ(bankIn(dir / "found.bnk"), valuesOf(deviceBank(8)));
+  EXPECT_FALSE(fs::exists(dir / "combo.cfg")) << "the tool remembers nothing unless told to";
 }
 
 TEST_F(ToolOverJack, BrokenFetchWritesNothing) {
