@@ -3,14 +3,21 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps sanitize fuzz package clean
+.PHONY: run test build programs configure deps sanitize fuzz package clean
 
 deps:
 	scripts/install-deps
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Everything: the programs, the tests and the benchmarks.
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The three programs alone, so a first `make run` does not wait for the tests to build.
+programs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target kestralux kestralux-sim kestralux-tool
 
 # ctest runs the check of the installed tree too, which needs its validators.
 test: build
@@ -22,7 +29,7 @@ package: build
 	scripts/install-deps --package
 	cd $(BUILD) && cpack -G DEB
 
-run: build
+run: programs
 	scripts/run-editor $(BUILD)
 
 # The tests under the address and undefined-behaviour sanitizers. A report of either fails
