@@ -560,9 +560,10 @@ The KESTRALUX presets without the window.
   ports
       List the MIDI input and output ports, numbered as the editor's MIDI setup window does.
   detect [--save]
-      Find the combo: the bank request goes to each output in turn and every input listens;
-      the input that brings a preset within 1 s pairs with that output. Prints the pair (the
-      first found, when two combos answer); --save writes it to combo.cfg and combo.ports in
+      Find the combo: the bank request goes to each output in turn, 100 ms apart, and every
+      input listens; the input that brings a preset pairs with the output that, asked again,
+      answers again. Prints the pair (the first found, when two combos answer); --save writes
+      it to combo.cfg and combo.ports in
       the working directory, as the editor's MIDI setup does. Exit 1 when no combo answers.
   fetch [-o OUT.bnk] [--in N|NAME] [--out N|NAME] [--partial] [--force]
       Ask the combo for its bank and write it (default FULL1.bnk). Fails with "no answer" or
@@ -588,8 +589,10 @@ The KESTRALUX presets without the window.
       entry N as show does.
 
 )" + libraryUsage() + R"(
-Ports come from combo.cfg in the working directory, as the editor's do, else the first port
-of each kind; --in and --out choose by number or by part of the name. A .pre must be exactly
+Ports are the editor's: the names in combo.ports in the working directory, else the numbers
+in combo.cfg; with neither, the combo is searched for as detect does and the ports it took are
+said. --in and --out choose another: an exact name, else a number, else the one port whose
+name contains the text. Neither the editor's ports nor the tool's are listed. A .pre must be exactly
 88 bytes and a .bnk exactly 2,640, every record a preset (an amp model 0..15, one of the ten
 effect codes, every other value 0..255). Every file is written whole or not at all, and never
 over a file that is already there unless --force is given (exit 2, naming the file). Fetched
