@@ -30,7 +30,10 @@ beside it, and uses them at the next start, finding the ports by name when their
 changed, and fetches the combo's presets at once, so the window opens on the combo's own
 preset 1. With no such file and no combo answering, it takes the first port of each kind. The lists are read afresh
 each time the window opens, so a device plugged in later shows up. When the combo is switched
-off and on again, the editor connects to it again by itself.</p>
+off and on again, the editor connects to it again by itself; while it is off, every change
+shows the "Midi card" box once and nothing goes to any other device, even one that now holds
+the combo's old port number. A bank found with <b>FIND COMBO</b> comes in when you confirm
+with <b>OK?</b>.</p>
 
 <h3>3. Fetch the presets from the combo</h3>
 <p>Click <b>Get All Presets from Kestralux</b>. The combo sends its 30 presets; the preset on
