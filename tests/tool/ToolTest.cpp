@@ -275,6 +275,7 @@ TEST_F(Tool, DiffNamesEveryParameterThatDiffers) {
   changed[9].storeName("LEAD");
   changed[0].setValue(EFF_ADJUST1, 15);
   put("changed.bnk", bankFileImage(changed));
+  put("other.pre", presetFileImage(changed[2]));
   ASSERT_EQ(run({"to-syx", path("bank.bnk"), "-o", path("bank.syx")}), 0);
   struct Row {
     std::vector<std::string> args;
@@ -291,6 +292,8 @@ TEST_F(Tool, DiffNamesEveryParameterThatDiffers) {
       // The messages carry no names: only values are compared.
       {{"diff", path("bank.syx"), path("changed.bnk")}, 1, "preset 1\n"},
       {{"diff", path("one.pre"), path("bank.bnk"), "--preset", "5"}, 0, ""},
+      // Two single presets are called by the number asked for.
+      {{"diff", path("one.pre"), path("other.pre"), "--preset", "3"}, 1, "preset 3 \"SONG 5\"\n"},
       {{"diff", path("one.pre"), path("changed.bnk")}, 1, "preset 1 \"SONG 5\"\n  NAME  \"SONG 5\" -> \"SONG 1\"\n"},
       {{"diff", "combo", path("bank.bnk")}, 0, ""},
       {{"diff", path("missing.pre"), path("bank.bnk")}, 2, ""},
