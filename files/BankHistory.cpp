@@ -16,7 +16,7 @@ namespace {
 // "2026-12-07 14-03-55 fetched 12 of 30 (2).bnk": time, kind, and the sequence when several
 // entries were written in one second.
 const std::regex& entryName() {
-  static const std::regex pattern(R"((\d{4}-\d\d-\d\d \d\d-\d\d-\d\d) ([a-z0-9 ]+?)(?: \((\d+)\))?\.bnk)");
+  static const std::regex pattern(R"((\d{4}-\d\d-\d\d \d\d-\d\d-\d\d) ([a-z0-9 ,]+?)(?: \((\d+)\))?\.bnk)");
   return pattern;
 }
 

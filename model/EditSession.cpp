@@ -50,6 +50,9 @@ bool EditSession::write(const PresetRecord& record) {
     // Written back by a control as it shows the preset (a value held to its range, the
     // name box's text): no edit of the user's, so a preset kept as it was stays so.
     if (reference == state_.current()) reference = record;
+  } else if (transfer_) {
+    touch(sinceStep_, n);
+    userInTransfer_ = true;
   } else {
     touch(user_, n);
   }
@@ -59,12 +62,22 @@ bool EditSession::write(const PresetRecord& record) {
 }
 
 void EditSession::endAction() {
+  if (transfer_) {
+    // The end of an action while presets arrive: the bank as it is now, with the presets
+    // that arrived since the last step, is a state undo may come back to.
+    if (!userInTransfer_) return;
+    userInTransfer_ = false;
+    close(sinceStep_, BankChange::Kind::Presets);
+    tell();
+    return;
+  }
   if (user_.empty()) return;
   close(user_, BankChange::Kind::Edit);
   tell();
 }
 
 void EditSession::loadPreset(int n, const PresetRecord& record) {
+  if (transfer_) return;
   restoreCompared();
   endAction();
   Open open;
@@ -76,6 +89,7 @@ void EditSession::loadPreset(int n, const PresetRecord& record) {
 }
 
 void EditSession::loadBank(std::span<const PresetRecord> records) {
+  if (transfer_) return;
   restoreCompared();
   endAction();
   Open open;
@@ -90,16 +104,21 @@ void EditSession::loadBank(std::span<const PresetRecord> records) {
 
 void EditSession::fetched(int n, const PresetRecord& record) {
   restoreCompared();
-  // An edit of this preset made before it arrived is a step of its own.
-  if (user_.count(n)) endAction();
-  touch(fetch_, n);
+  if (!transfer_) {
+    // What was edited before the first preset came is a step of its own.
+    endAction();
+    transfer_ = true;
+  }
+  touch(sinceStep_, n);
   at(state_, n) = record;
   state_.reference[static_cast<std::size_t>(n)] = record;
   tell();
 }
 
 void EditSession::fetchEnded() {
-  close(fetch_, BankChange::Kind::Presets);
+  close(sinceStep_, BankChange::Kind::Presets);
+  transfer_ = false;
+  userInTransfer_ = false;
   tell();
 }
 
@@ -114,8 +133,9 @@ void EditSession::savedAll() {
   tell();
 }
 
-void EditSession::stored(const PresetBank& asStored) {
-  state_.reference = asStored;
+void EditSession::stored(const PresetBank& asStored, std::bitset<kPresetCount> which) {
+  for (std::size_t n = 0; n < asStored.size(); ++n)
+    if (which[n]) state_.reference[n] = asStored[n];
   tell();
 }
 
@@ -132,7 +152,7 @@ BankChange EditSession::apply(const Step& step, bool forward) {
 
 bool EditSession::canArrange(int first, int count) const {
   // Presets arriving go to the slots the combo numbers; moved, they would land on others.
-  return fetch_.empty() && count > 0 && first >= 0 && first <= kPresetCount - count;
+  return !transfer_ && count > 0 && first >= 0 && first <= kPresetCount - count;
 }
 
 // One step from the bank as it is to `arranged`; the references stay where they are.
@@ -190,6 +210,8 @@ BankChange EditSession::redo() { return takeStep(redo_, undo_, true); }
 
 // The newest step of `from` applied backwards (undo) or forwards (redo), and kept on `to`.
 BankChange EditSession::takeStep(std::vector<Step>& from, std::vector<Step>& to, bool forward) {
+  // While presets arrive, no earlier bank can be brought back without mixing it with them.
+  if (transfer_) return {};
   restoreCompared();
   endAction();
   if (from.empty()) return {};

@@ -4,6 +4,7 @@
 // here; each change is kept as an undo step, and each call says what changed so that the
 // window shows exactly that and the device hears what the window would send for it.
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -48,14 +49,20 @@ class EditSession {
   void loadPreset(int n, const PresetRecord& record);
   void loadBank(std::span<const PresetRecord> records);
 
-  // A fetch: the presets it brings are one step, apart from edits made while they arrive.
+  // A fetch: from its first preset to its end a transfer runs. Undo, redo, loads and
+  // arrangements are refused meanwhile; edits go on. The end of the transfer, and the end of
+  // each action during it, close a step of everything that changed since the step before,
+  // presets arrived and edits alike, so undo only ever brings back a bank as it was at the end
+  // of an action or of a transfer, never a mix of two.
   void fetched(int n, const PresetRecord& record);
   void fetchEnded();
+  bool transferRunning() const { return transfer_; }
 
   // A save or a store: these presets are now kept elsewhere as they are.
   void saved(int n);
   void savedAll();
-  void stored(const PresetBank& asStored);
+  // The presets whose store message went out (`which`) are now kept in the combo as they were.
+  void stored(const PresetBank& asStored, std::bitset<kPresetCount> which = std::bitset<kPresetCount>().set());
 
   // Arranging the bank: each call is one step and changes only the bank. The references stay
   // with their slots (what the combo or the file holds there), so a slot that now holds other
@@ -76,8 +83,8 @@ class EditSession {
   // A preset that differs from its reference: values as last fetched, loaded, saved or stored.
   bool edited(int n) const;
 
-  bool canUndo() const { return !undo_.empty() || !user_.empty(); }
-  bool canRedo() const { return !redo_.empty(); }
+  bool canUndo() const { return !transfer_ && (!undo_.empty() || !user_.empty()); }
+  bool canRedo() const { return !transfer_ && !redo_.empty(); }
   BankChange undo();
   BankChange redo();
   std::size_t steps() const { return undo_.size(); }
@@ -133,7 +140,10 @@ class EditSession {
 
   EditorState& state_;
   Open user_;
-  Open fetch_;
+  // While a transfer runs: everything changed since the last step.
+  Open sinceStep_;
+  bool transfer_ = false;
+  bool userInTransfer_ = false;
   std::vector<Step> undo_;
   std::vector<Step> redo_;
   // The edited version of the preset being compared, and its number.

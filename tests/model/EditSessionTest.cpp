@@ -74,12 +74,12 @@ TEST(EditSession, EachActionIsOneStepThatUndoAndRedoTakeBackAndBringAgain) {
        [](EditSession& s, EditorState&) {
          s.fetched(0, named("START", 100));
          s.fetched(1, named("START", 101));
-         s.setValue(AMP_BASS, 9);  // a step of its own, before the fetch's
+         s.setValue(AMP_BASS, 9);  // ends a step with the presets that came before it
          s.endAction();
          s.fetched(2, named("START", 102));
          s.fetchEnded();
        },
-       {BankChange::Kind::Presets, 0}},
+       {BankChange::Kind::Presets, 2}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -94,10 +94,10 @@ TEST(EditSession, EachActionIsOneStepThatUndoAndRedoTakeBackAndBringAgain) {
     EXPECT_EQ(undone.kind, row.undone.kind);
     EXPECT_EQ(undone.preset, row.undone.preset);
     if (std::string(row.what).rfind("a fetch", 0) == 0) {
-      // The edit made during the fetch is the older step: undoing the fetch leaves it.
+      // Back to the bank as it was when the edit ended: presets 1 and 2 fetched, 3 edited.
       EXPECT_EQ(f.state.bank[2].value(AMP_BASS), 9);
       EXPECT_EQ(f.state.bank[2].value(AMP_GAIN), 2);
-      EXPECT_EQ(f.state.bank[0], before[0]);
+      EXPECT_EQ(f.state.bank[0], named("START", 100));
       f.session.undo();
     }
     EXPECT_EQ(f.state.bank, before);
