@@ -40,7 +40,7 @@ void TForm1::setUpTransfers() {
 
 void TForm1::REQUESClick() {
   REQUES->setColour(colourOf(layout::kLime));
-  protocol.RequestBank();
+  protocol.RequestBank(true);
   STORE_Time2->start();
 }
 
@@ -86,11 +86,12 @@ void TForm1::Timer2Timer() {
 // out keeps the wire to itself, and Timer2 shows it after the store.
 void TForm1::ShowFetchedBank() {
   if (!state.BankRefreshPending || state.StoreInProgress) return;
-  // Not suppressed: every control that moves sends its value.
   state.CurrentPreset = 0;
   PRESETUpDown->setPosition(state.CurrentPreset);
   PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(PRESETUpDown->position() + 1));
-  ShowPreset();
+  // Sent whole, as a step of the arrows sends it: the combo's current sound may hold anything,
+  // and a control that did not move would otherwise never tell it.
+  ShowPresetQuietly();
 }
 
 void TForm1::showComboConnection(bool connected) {

@@ -1,5 +1,7 @@
 #include "protocol/DeviceProtocol.h"
 
+#include <algorithm>
+
 namespace kestralux {
 
 bool DeviceProtocol::SendParameter(int context, int code, int value) {
@@ -43,43 +45,83 @@ const PresetMessage& DeviceProtocol::BuildStoreMessage(StoreScope scope, int n) 
   return DUMP_BUFFER;
 }
 
-void DeviceProtocol::RequestBank() {
+void DeviceProtocol::RequestBank(bool clicked) {
   // A request that could not go out has no answer to wait for: the card error says why.
-  if (SendBankRequest()) fetch.requested(clock());
+  if (!SendBankRequest()) return;
+  fetch.requested(clock());
+  clickedFetch_ = clicked;
+}
+
+void DeviceProtocol::take(int n, const PresetRecord& record) {
+  const auto i = static_cast<std::size_t>(n);
+  if (!beforeFetch_) {
+    beforeFetch_ = state_.bank;
+    fetchedBank_ = state_.bank;
+  }
+  fetchedBank_[i] = record;
+  // Without an edit session (the command line) nobody edits the bank.
+  const bool edited = session && session->edited(n);
+  if (edited && !clickedFetch_) {
+    // Work that is nowhere else is not replaced by a bank nobody asked for here.
+    if (std::find(editsKept_.begin(), editsKept_.end(), n) == editsKept_.end()) editsKept_.push_back(n);
+    return;
+  }
+  if (edited && !keptBeforeFetch_) {
+    keptBeforeFetch_ = true;
+    if (bankMoved) bankMoved(*beforeFetch_, "before fetch");
+  }
+  if (session) {
+    session->fetched(n, record);
+  } else {
+    state_.bank[i] = record;
+    state_.reference[i] = record;
+  }
 }
 
 void DeviceProtocol::DecodeNextSlot(const RxSlot& slot) {
   // Decoded into a copy, so the record changes only through the session.
   PresetBank decoded = state_.bank;
   const BankFetch::Report report = fetch.take(slot, decoded, clock());
-  if (report.decoded >= 0) {
-    const auto n = static_cast<std::size_t>(report.decoded);
-    if (session) {
-      session->fetched(report.decoded, decoded[n]);
-    } else {
-      state_.bank[n] = decoded[n];
-      state_.reference[n] = decoded[n];
-    }
-  }
+  if (report.decoded >= 0) take(report.decoded, decoded[static_cast<std::size_t>(report.decoded)]);
   if (report.complete) state_.BankRefreshPending = true;
-  tell(report.notices);
+  tell(report.notices, report.ended);
   if (report.complete && bankComplete) bankComplete();
   if (report.ended) fetchEnded();
 }
 
 void DeviceProtocol::CheckTransferSilence() {
   const BankFetch::Report report = fetch.checkSilence(clock());
-  tell(report.notices);
+  tell(report.notices, report.ended);
   if (report.ended) fetchEnded();
+}
+
+void DeviceProtocol::tell(Notices notices, bool ended) {
+  if (ended && !editsKept_.empty()) {
+    notices.push_back(std::to_string(editsKept_.size()) + (editsKept_.size() == 1 ? " EDITED PRESET KEPT" : " EDITED PRESETS KEPT"));
+    notices.push_back("GET ALL TAKES THE COMBO'S");
+  }
+  if (!notices.empty() && fetchNotices) fetchNotices(notices);
+}
+
+// As the panel says it: "fetched", "fetched 29 of 30, 1 damaged".
+std::string DeviceProtocol::fetchedKind() const {
+  const int damaged = static_cast<int>(fetch.damaged().size());
+  const int whole = fetch.received() - damaged;
+  if (whole == kPresetCount) return "fetched";
+  std::string kind = "fetched " + std::to_string(whole) + " of " + std::to_string(kPresetCount);
+  if (damaged > 0) kind += ", " + std::to_string(damaged) + " damaged";
+  return kind;
 }
 
 void DeviceProtocol::fetchEnded() {
   if (session) session->fetchEnded();
   const int received = fetch.received();
   if (received > 0) bankReceived = true;
-  if (received == 0 || !bankMoved) return;
-  bankMoved(state_.bank, received == kPresetCount ? std::string("fetched")
-                                                  : "fetched " + std::to_string(received) + " of " + std::to_string(kPresetCount));
+  if (received > 0 && bankMoved) bankMoved(beforeFetch_ ? fetchedBank_ : state_.bank, fetchedKind());
+  clickedFetch_ = false;
+  beforeFetch_.reset();
+  keptBeforeFetch_ = false;
+  editsKept_.clear();
 }
 
 void DeviceProtocol::PrepareStore(StoreScope scope) {
@@ -92,18 +134,29 @@ void DeviceProtocol::PrepareStore(StoreScope scope) {
   }
   store.prepare(std::move(messages));
   storingAll_ = scope == StoreScope::ALL;
+  storedWhich_.reset();
 }
 
 std::string DeviceProtocol::SendNextStoreMessage() {
   // Its own copy: a box opened by a failing send may let other work run.
+  const std::size_t k = store.sent();
   const PresetMessage message = store.take();
-  if (!output_.SEND_SYSEX(message)) store.failed();
+  if (output_.SEND_SYSEX(message))
+    storedWhich_.set(k % kPresetCount);
+  else
+    store.failed();
   if (!store.pending() && storingAll_ && store.sent() > store.failures()) {
-    if (session)
-      session->stored(storedBank_);
-    else
-      state_.reference = storedBank_;
-    if (bankMoved) bankMoved(storedBank_, "stored");
+    // Only what went out is in the combo now.
+    if (session) {
+      session->stored(storedBank_, storedWhich_);
+    } else {
+      for (std::size_t n = 0; n < storedBank_.size(); ++n)
+        if (storedWhich_[n]) state_.reference[n] = storedBank_[n];
+    }
+    const std::size_t went = storedWhich_.count();
+    if (bankMoved)
+      bankMoved(storedBank_, went == kPresetCount ? std::string("stored")
+                                                  : "stored " + std::to_string(went) + " of " + std::to_string(kPresetCount));
   }
   return store.progressNotice();
 }

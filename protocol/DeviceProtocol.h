@@ -2,7 +2,10 @@
 // The operations through which the editor talks to the device: every edit, the whole-preset
 // burst, the start-up message and the preset messages all pass through here.
 
+#include <bitset>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "model/EditSession.h"
 #include "model/EditorState.h"
@@ -39,11 +42,14 @@ class DeviceProtocol {
   // The fetch. A request that went out starts the wait for an answer; DecodeNextSlot takes every
   // received message the poll tick hands it and sets BankRefreshPending once the bank is
   // whole; CheckTransferSilence ends a fetch the device has stopped answering.
-  void RequestBank();
+  // `clicked`: asked for with a click in the window. Only such a fetch replaces presets that
+  // differ from their reference; any other (at start, on plugging in, the search's, an answer
+  // to another program) keeps them and says so.
+  void RequestBank(bool clicked = false);
   void DecodeNextSlot(const RxSlot& slot);
   void CheckTransferSilence();
   // Received messages were lost: the user is told with the fetch's texts.
-  void ReportDropped(int count) { tell({std::to_string(count) + " MESSAGES DROPPED"}); }
+  void ReportDropped(int count) { tell({std::to_string(count) + " MESSAGES DROPPED"}, false); }
 
   // The store: the messages of the bank as it is now, for `scope`, ready to go out one by
   // one through SendNextStoreMessage, which returns its progress text.
@@ -74,15 +80,24 @@ class DeviceProtocol {
 
  private:
   void fetchEnded();
-  void tell(const Notices& notices) {
-    if (!notices.empty() && fetchNotices) fetchNotices(notices);
-  }
+  void tell(Notices notices, bool ended);
+  void take(int n, const PresetRecord& record);
+  std::string fetchedKind() const;
 
   EditorState& state_;
   SysexOutput& output_;
-  // The bank as it was when a store-all was confirmed.
+  // The bank as it was when a store-all was confirmed, and the presets whose message went.
   PresetBank storedBank_{};
+  std::bitset<kPresetCount> storedWhich_;
   bool storingAll_ = false;
+  // The transfer under way: whether a click asked for it, the bank as it was when its first
+  // preset came and as the combo sent it, whether the first was kept in the history, and the
+  // edited presets it left alone.
+  bool clickedFetch_ = false;
+  std::optional<PresetBank> beforeFetch_;
+  PresetBank fetchedBank_{};
+  bool keptBeforeFetch_ = false;
+  std::vector<int> editsKept_;
 };
 
 }  // namespace kestralux

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/EditSession.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
 #include "tests/protocol/RecordingOutput.h"
@@ -332,6 +333,95 @@ TEST(StoreSequence, BankAsItWasWhenConfirmed) {
     output.failing = n == 17;
     protocol.SendNextStoreMessage();
   }
+  EXPECT_EQ(protocol.store.endNotice(), "STORE FAILED");
+}
+
+// What becomes of the editor's work and what the history of banks keeps, for each way a bank
+// comes or goes: preset 3 edited (differs from its reference) before each row.
+TEST(BankMoves, EditsAreKeptAndEveryBankIsNamedAsThePanelSaysIt) {
+  struct Row {
+    const char* what;
+    bool clicked;
+    Arrivals arrivals;
+    bool editKept;
+    std::vector<std::string> kinds;
+    Notices last;
+  };
+  Arrivals damaged = wholeBank();
+  damaged[6] = withChecksumWrong(damaged[6]);
+  Arrivals twelve = wholeBank();
+  twelve.resize(12);
+  twelve[4] = withChecksumWrong(twelve[4]);
+  const Row rows[] = {
+      {"a bank nobody clicked for keeps the edit and says so", false, wholeBank(), true, {"fetched"},
+       {"ALL PRESETS RECEIVED", "1 EDITED PRESET KEPT", "GET ALL TAKES THE COMBO'S"}},
+      {"a clicked fetch takes it, the bank before it kept first", true, wholeBank(), false, {"before fetch", "fetched"},
+       {"ALL PRESETS RECEIVED"}},
+      {"one damaged", true, damaged, false, {"before fetch", "fetched 29 of 30, 1 damaged"},
+       {"ALL PRESETS RECEIVED", "PRESET 7 DAMAGED, KEPT"}},
+      {"twelve, one damaged", true, twelve, false, {"before fetch", "fetched 11 of 30, 1 damaged"},
+       {"ONLY 12 OF 30 RECEIVED", "PRESET 5 DAMAGED, KEPT"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EditorState state;
+    state.bank = editorBank();
+    state.reference = state.bank;
+    EditSession session(state);
+    RecordingOutput output;
+    DeviceProtocol protocol{state, output};
+    protocol.session = &session;
+    TransferClock::time_point now{};
+    protocol.clock = [&] { return now; };
+    std::vector<Notices> told;
+    protocol.fetchNotices = [&](const Notices& n) { told.push_back(n); };
+    std::vector<std::string> kinds;
+    std::vector<PresetBank> banks;
+    protocol.bankMoved = [&](const PresetBank& bank, const std::string& kind) {
+      kinds.push_back(kind);
+      banks.push_back(bank);
+    };
+    state.CurrentPreset = 2;
+    session.setValue(AMP_GAIN, 30);
+    session.endAction();
+    const PresetRecord edited = state.bank[2];
+
+    protocol.RequestBank(row.clicked);
+    for (const Bytes& m : row.arrivals) {
+      RxRing ring;
+      ASSERT_EQ(ring.store(m), RxStoreResult::Stored);
+      protocol.DecodeNextSlot(ring.takeNext());
+    }
+    now += 2s;
+    protocol.CheckTransferSilence();
+
+    EXPECT_EQ(state.bank[2] == edited, row.editKept);
+    EXPECT_EQ(state.bank[0].value(AMP_GAIN), deviceRecord(0).value(AMP_GAIN));
+    EXPECT_EQ(kinds, row.kinds);
+    if (kinds.size() == 2) EXPECT_EQ(banks[0][2], edited) << "the bank before the fetch, with the edit";
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), row.last);
+  }
+}
+
+// A store of which some messages could not be sent: only the presets that went out become
+// stored, and the history says how many.
+TEST(BankMoves, APartlyFailedStoreMarksOnlyWhatWentOut) {
+  EditorState state;
+  state.bank = editorBank();
+  EditSession session(state);
+  RecordingOutput output;
+  DeviceProtocol protocol{state, output};
+  protocol.session = &session;
+  std::vector<std::string> kinds;
+  protocol.bankMoved = [&](const PresetBank&, const std::string& kind) { kinds.push_back(kind); };
+  protocol.PrepareStore(StoreScope::ALL);
+  for (int n = 0; protocol.store.pending(); ++n) {
+    output.failing = n >= 10;
+    protocol.SendNextStoreMessage();
+  }
+  EXPECT_EQ(kinds, std::vector<std::string>{"stored 10 of 30"});
+  for (int n = 0; n < kPresetCount; ++n) EXPECT_EQ(session.edited(n), n >= 10) << n;
   EXPECT_EQ(protocol.store.endNotice(), "STORE FAILED");
 }
 
