@@ -133,7 +133,11 @@ void ComboLink::look() {
     engine.OPEN_MIDI_IN();
   const bool wasConnected = connected();
   setConnected(listed && ports_.isInputOpen());
-  if (connected() && !wasConnected && !protocol.bankReceived && !protocol.fetch.waiting()) protocol.RequestBank();
+  if (!connected() || wasConnected) return;
+  // Whatever the combo plays now, it plays what the screen shows once the burst is in:
+  // edits made while it was away reach it too.
+  state_.PresetResendPending = true;
+  if (!protocol.bankReceived && !protocol.fetch.waiting()) protocol.RequestBank();
 }
 
 void ComboLink::receive(std::span<const std::uint8_t> message) {
