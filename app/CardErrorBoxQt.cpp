@@ -27,9 +27,11 @@ void CardErrorBox::report(QWidget* owner) {
 
 bool CardErrorBox::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  // A key that triggers a shortcut (Ctrl+Z held, Z pressed again) never arrives as a key
+  // press: its override request marks the new action.
+  const bool key = type == QEvent::KeyPress || type == QEvent::ShortcutOverride;
   const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
-                     type == QEvent::Wheel ||
-                     (type == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->isAutoRepeat());
+                     type == QEvent::Wheel || (key && !static_cast<QKeyEvent*>(event)->isAutoRepeat());
   // Answering a box is not a new action.
   if (press && watched->isWidgetType() && !qobject_cast<QDialog*>(static_cast<QWidget*>(watched)->window()))
     shownInAction_ = false;

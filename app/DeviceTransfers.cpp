@@ -33,7 +33,10 @@ void TForm1::setUpTransfers() {
   storePace->setTimerType(Qt::PreciseTimer);
   storePace->setInterval(static_cast<int>(kDumpPause.count()));
   connect(storePace, &QTimer::timeout, this, &TForm1::storePaceTick);
-  protocol.fetchNotices = [this](const Notices& notices) { fetchNotice->show(notices); };
+  protocol.fetchNotices = [this](const Notices& notices) {
+    fetchNotice->show(notices);
+    updatePresetNumber();  // UNDO and REDO are greyed while a fetch runs
+  };
   // After the poll tick that decoded the last preset, not inside it.
   protocol.bankComplete = [this] { QTimer::singleShot(0, this, &TForm1::ShowFetchedBank); };
 }
@@ -41,6 +44,7 @@ void TForm1::setUpTransfers() {
 void TForm1::REQUESClick() {
   REQUES->setColour(colourOf(layout::kLime));
   protocol.RequestBank(true);
+  updatePresetNumber();
   STORE_Time2->start();
 }
 

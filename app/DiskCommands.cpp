@@ -136,9 +136,13 @@ std::optional<QString> TForm1::askFileName(const DiskCommand& command) {
 void TForm1::runDiskCommand(const DiskCommand& command) {
   // What is saved or replaced is the edited version, not the reference being compared.
   if (session.comparing()) showChange(session.endCompare(), state.current());
+  const bool load = command.operation == DiskOperation::ReadPresetFile || command.operation == DiskOperation::ReadBankFile;
+  if (load && refusedDuringTransfer()) return;
   Label2->setText(QString::fromLatin1(command.statusText));
   const std::optional<QString> path = askFileName(command);
   if (!path) return;
+  // A fetch may have begun while the dialog was open.
+  if (load && refusedDuringTransfer()) return;
 
   Outcome outcome = Outcome::Done;
   int loaded = 0;

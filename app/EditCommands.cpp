@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
@@ -23,6 +24,12 @@ namespace {
 bool isModifier(int key) {
   return key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Meta ||
          key == Qt::Key_AltGr;
+}
+
+bool isUndoOrRedo(const QKeyEvent* key) {
+  return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+         key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+         key->keyCombination() == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
 }
 
 // One user action is one undo step: a press (of a mouse button or a key) starts it, letting
@@ -60,6 +67,14 @@ class ActionBoundaries : public QObject {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat() && widget != form_.PRENAME) form_.session.endAction();
         break;
+      }
+      case QEvent::ShortcutOverride: {
+        // The name box would take Ctrl+Z for its own text; undo and redo belong to the EDIT
+        // menu wherever the focus is. The name typed so far is one finished step first.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (widget != form_.PRENAME || !isUndoOrRedo(key)) break;
+        event->ignore();
+        return true;
       }
       case QEvent::Wheel:
         if (form_.session.comparing()) form_.endCompareByTouch();
@@ -103,12 +118,21 @@ void TForm1::tearDownEditing() {
   session.changed = nullptr;
 }
 
+bool TForm1::refusedDuringTransfer() {
+  if (!protocol.fetch.waiting() && !session.transferRunning()) return false;
+  Label2->setText(QStringLiteral("TRANSFER IN PROGRESS"));
+  showStatus();
+  return true;
+}
+
 void TForm1::UNDO1Click() {
+  if (refusedDuringTransfer()) return;
   const PresetRecord before = state.current();
   showChange(session.undo(), before);
 }
 
 void TForm1::REDO1Click() {
+  if (refusedDuringTransfer()) return;
   const PresetRecord before = state.current();
   showChange(session.redo(), before);
 }

@@ -48,6 +48,8 @@ class TForm1 : public QMainWindow {
   // The preset on screen shown without a message of its own; then, unless `sendAfter` is
   // false, sent whole at the next tick, as a step of the arrows sends it.
   void ShowPresetQuietly(bool sendAfter = true);
+  // While a fetch runs, undo, redo and loads would mix two banks: the status label says so.
+  bool refusedDuringTransfer();
   void ResetAmpPanels();
 
   // The editing sections (editor/): the strips, the amp panels and the effect section.

@@ -59,6 +59,22 @@ TEST_F(CardErrorBoxes, OneBoxPerUserAction) {
   QTest::qWait(300);
   EXPECT_EQ(boxes, 3);
   EXPECT_EQ(sent().size(), 0u);
+
+  // Ctrl held, Z pressed three times: three undos, three actions, one box each.
+  for (int i = 0; i < 3; ++i) move(gain, Move::ArrowClick);
+  const int before = boxes;
+  QTest::keyPress(form.get(), Qt::Key_Control);
+  for (int i = 0; i < 3; ++i) {
+    // The box has had the focus; the main window takes it back, as it does on a desktop.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // Through the window system, as a desktop delivers it: a key that triggers a shortcut
+    // never arrives as a key press.
+    QTest::keyClick(form->windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+    (void)QTest::qWaitFor([&] { return boxes == before + i + 1; }, 1000);
+  }
+  QTest::keyRelease(form.get(), Qt::Key_Control);
+  EXPECT_EQ(boxes, before + 3) << "one box for each undo";
 }
 
 }  // namespace

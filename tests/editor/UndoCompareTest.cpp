@@ -149,6 +149,36 @@ TEST_F(UndoCompare, UndoingAnEditOfAnotherPresetShowsItFirst) {
   EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x00));
 }
 
+// Ctrl+Z in the name box is the EDIT menu's: the name typed so far is one step, undone and
+// redone through the session, never the box's own text undo (which would clear REDO).
+TEST_F(UndoCompare, UndoInTheNameBoxIsTheMenus) {
+  form->PRENAME->setFocus();
+  form->PRENAME->selectAll();
+  QTest::keyClicks(form->PRENAME, "LEAD");
+  ASSERT_EQ(state.current().validName(), std::optional<std::string>("LEAD"));
+  ASSERT_TRUE(form->PRENAME->hasFocus());
+  QTest::keyClick(form->PRENAME, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_NE(state.current().validName(), std::optional<std::string>("LEAD"));
+  EXPECT_TRUE(form->REDO1->isEnabled());
+  QTest::keyClick(form->PRENAME, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(state.current().validName(), std::optional<std::string>("LEAD"));
+  EXPECT_EQ(form->PRENAME->text(), "LEAD");
+}
+
+// While a fetch runs UNDO, REDO and the loads are refused and greyed, and say why; edits go on.
+TEST_F(UndoCompare, NothingIsUndoneOrLoadedWhileAFetchRuns) {
+  move(form->ScrollGAIN, Move::ArrowClick);
+  ASSERT_TRUE(form->UNDO1->isEnabled());
+  QTest::mouseClick(form->REQUES, Qt::LeftButton, {}, form->REQUES->rect().center());
+  EXPECT_FALSE(form->UNDO1->isEnabled());
+  key(Qt::Key_Z);
+  EXPECT_EQ(form->ScrollGAIN->value(), 1);
+  QTest::mouseClick(form->Load_preset, Qt::LeftButton);
+  EXPECT_EQ(form->Label2->text(), "TRANSFER IN PROGRESS") << "no file dialog while presets may arrive";
+  move(form->ScrollGAIN, Move::ArrowClick);
+  EXPECT_EQ(form->ScrollGAIN->value(), 2);
+}
+
 // COMPARE sends the reference whole and says so; again, the edit; a control touched while
 // comparing brings the edit back and sends it before the touch acts on it.
 TEST_F(UndoCompare, CompareLetsTheStoredSoundBeHeard) {
