@@ -106,7 +106,11 @@ void TForm1::setUpEditing() {
   connect(PRENAME, &QLineEdit::editingFinished, this, [this] { session.endAction(); });
   actionBoundaries_ = new ActionBoundaries(*this);
   qApp->installEventFilter(actionBoundaries_);
-  session.changed = [this] { updatePresetNumber(); };
+  session.changed = [this] {
+    // What the bank holds is on screen and in the combo's ears, whatever ended the compare.
+    if (session.compareEndedByTransfer()) ShowPresetQuietly();
+    updatePresetNumber();
+  };
   UNDO1->setEnabled(false);
   REDO1->setEnabled(false);
 }

@@ -103,7 +103,10 @@ void EditSession::loadBank(std::span<const PresetRecord> records) {
 }
 
 void EditSession::fetched(int n, const PresetRecord& record) {
-  restoreCompared();
+  if (compared_) {
+    restoreCompared();
+    compareEndedByTransfer_ = true;
+  }
   if (!transfer_) {
     // What was edited before the first preset came is a step of its own.
     endAction();

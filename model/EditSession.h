@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/EditorState.h"
@@ -95,6 +96,9 @@ class EditSession {
   BankChange compare();
   BankChange endCompare();
   bool comparing() const { return compared_.has_value(); }
+  // A preset that arrived ended the compare: the edit is back in the bank, and the window,
+  // which still shows the reference, must show and send it. Asking clears it.
+  bool compareEndedByTransfer() { return std::exchange(compareEndedByTransfer_, false); }
 
   // While it lives, edits are written without becoming a step: the window moving its
   // controls to show a record writes back what the record holds.
@@ -149,6 +153,7 @@ class EditSession {
   // The edited version of the preset being compared, and its number.
   std::optional<std::pair<int, PresetRecord>> compared_;
   bool showing_ = false;
+  bool compareEndedByTransfer_ = false;
 };
 
 // More steps than anyone undoes; the oldest go first. Each holds only what it changed.

@@ -291,5 +291,24 @@ TEST_F(DeviceTransfers, StoreAnsweredNoSendsNothing) {
   EXPECT_EQ(sent().size(), 1u);
 }
 
+// COMPARE, then a bank nobody clicked for arrives and stops short: the compare ends with the
+// first preset, and the window shows and sends what the bank holds, never the reference.
+TEST_F(DeviceTransfers, ABankArrivingDuringACompareEndsItOnScreenToo) {
+  for (int i = 0; i < 3; ++i) move(form->ScrollGAIN, Move::ArrowClick);
+  form->COMPARE1->trigger();
+  ASSERT_TRUE(session.comparing());
+  ASSERT_EQ(form->ScrollGAIN->value(), 0);
+  tick();
+  forget();
+  deviceSends(answerOf(deviceBank(), 4));
+  tick();
+  EXPECT_FALSE(session.comparing());
+  EXPECT_EQ(form->ScrollGAIN->value(), 3) << "the screen still shows the reference";
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1*");
+  tick();
+  ASSERT_EQ(sent().size(), 16u) << "the preset on screen goes out whole";
+  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x03));
+}
+
 }  // namespace
 }  // namespace kestralux::test
