@@ -23,11 +23,22 @@ namespace {
 constexpr int kSplashMappingLimitMs = 2000;
 
 class QuitWhenClosed : public QObject {
+ public:
+  explicit QuitWhenClosed(TForm1& form) : form_(form) {}
+
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Close) QApplication::quit();
+    if (event->type() != QEvent::Close) return false;
+    if (form_.holdCloseForStore()) {
+      event->ignore();
+      return true;
+    }
+    QApplication::quit();
     return false;
   }
+
+ private:
+  TForm1& form_;
 };
 }  // namespace
 
@@ -102,7 +113,7 @@ int KestraluxApplication::run() {
   if (QuitOnSignal::requested()) return 0;
   // Closing the main window ends the program even while another window or a box is open:
   // open boxes return as if answered Cancel or No.
-  QuitWhenClosed quitWhenClosed;
+  QuitWhenClosed quitWhenClosed(*Form1);
   Form1->installEventFilter(&quitWhenClosed);
   Form1->showMaximized();
   QApplication::exec();

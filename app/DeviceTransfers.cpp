@@ -121,6 +121,14 @@ void TForm1::storePaceTick() {
   storeInputHold->release();
   STORE_Time2->start();
   Timer2->start();
+  // The window was closed while the store went out: it closes now that the last one has.
+  if (closeAfterStore_) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+bool TForm1::holdCloseForStore() {
+  if (!state.StoreInProgress) return false;
+  closeAfterStore_ = true;
+  return true;
 }
 
 void TForm1::STORE_Time2Timer() { RestoreButtons(); }

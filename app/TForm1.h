@@ -50,6 +50,9 @@ class TForm1 : public QMainWindow {
   void ShowPresetQuietly(bool sendAfter = true);
   // While a fetch runs, undo, redo and loads would mix two banks: the status label says so.
   bool refusedDuringTransfer();
+  // A close from Yes to the store's last message waits for it, so the combo never holds half
+  // a bank; the window closes once the store has ended.
+  bool holdCloseForStore();
   void ResetAmpPanels();
 
   // The editing sections (editor/): the strips, the amp panels and the effect section.
@@ -304,6 +307,7 @@ class TForm1 : public QMainWindow {
   void helpRequested(int context);
 
  private:
+  bool closeAfterStore_ = false;
   void buildControls();
   void bindMembers();
   void buildMenus();

@@ -552,8 +552,10 @@ TEST_F(EditorOverJack, UndoAndCompareReachTheCombo) {
   EXPECT_EQ(cardErrors, 0);
 }
 
-// The editor started with the remembered combo switched off; the combo switched on later is
-// connected by itself within a second and asked for its bank, and the next edit reaches it.
+// The editor started with the remembered combo switched off and preset 1 edited meanwhile; the
+// combo switched on later is connected by itself within a second and asked for its bank, which
+// fills every preset but the edited one (nobody clicked for it), and the next edit reaches it.
+// The edit, nowhere else, goes to the history at the end of the run.
 TEST_F(EditorOverJack, AComboSwitchedOnLaterIsConnectedAndAskedForItsBank) {
   writeComboConfig(*toDevice, *fromDevice);
   std::ofstream(dir / "combo.ports") << "output=KESTRALUX MIDI IN:in\ninput=KESTRALUX MIDI OUT:out\n";
@@ -564,6 +566,10 @@ TEST_F(EditorOverJack, AComboSwitchedOnLaterIsConnectedAndAskedForItsBank) {
   EXPECT_EQ(cardErrors, 1) << "the start-up message found no combo";
   // The fetch panel says so while no transfer runs; nothing moves.
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets (NOT CONNECTED)"; }, 2500));
+  press(form.ScrollGAIN, Qt::Key_End);
+  ASSERT_EQ(form.PRENUM->text(), "PRESET   1*");
+  const PresetRecord edited = app->state.bank[0];
+  const int cardErrorsBefore = cardErrors;
 
   sim = e2e::startSimulator(dir, startBank());
   waitForPorts("KESTRALUX");
@@ -572,16 +578,45 @@ TEST_F(EditorOverJack, AComboSwitchedOnLaterIsConnectedAndAskedForItsBank) {
   EXPECT_LT(std::chrono::steady_clock::now() - on, 1500ms);
   EXPECT_EQ(deviceLines()[0], "bank request: answering with 30 presets");
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "ALL PRESETS RECEIVED"; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "1 EDITED PRESET KEPT"; }, 3000))
+      << form.REQUES->caption().toStdString();
+  for (int i = 0; i < kParameterCount; ++i)
+    EXPECT_EQ(app->state.bank[0].value(i), edited.value(i)) << "a bank nobody clicked for replaced the edit";
+  EXPECT_EQ(app->state.bank[5].value(AMP_GAIN), startBank()[5].value(AMP_GAIN));
   QTest::qWait(700);
   const std::size_t heard = deviceLines().size();
   press(form.ScrollBASS, Qt::Key_Right);
   ASSERT_TRUE(waitForDeviceLines(heard + 1));
   EXPECT_EQ(deviceLines().back().rfind("param AMP_BASS ", 0), 0u) << deviceLines().back();
-  EXPECT_EQ(cardErrors, 1);
+  EXPECT_EQ(cardErrors, cardErrorsBefore);
   EXPECT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets from Kestralux"; }, 5000));
   ASSERT_EQ(sim->stop(), 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets (NOT CONNECTED)"; }, 2500))
       << "a combo switched off is shown as such";
+  app->keepSessionBank();
+  const std::vector<HistoryEntry> history = listHistory(historyFolder());
+  ASSERT_EQ(history.size(), 2u);
+  EXPECT_EQ(history[0].kind, "session");
+  EXPECT_EQ(history[1].kind, "fetched");
+}
+
+// Closed within half a second of Yes to Store All: the window waits until the last of the 30
+// messages has gone, then closes; the store is kept in the history as any other.
+TEST_F(EditorOverJack, ClosingDuringAStoreWaitsForItsLastMessage) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  press(form.ScrollGAIN, Qt::Key_End);
+  test::answerBox(QMessageBox::Yes);
+  QTimer::singleShot(0, &form, [&] { clickPanel(form.STOR); });
+  QTimer::singleShot(400, &form, [&] { form.close(); });
+  app->run();
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(countLines("store-all"), 30u) << "the close cut the store short";
+  const std::vector<HistoryEntry> history = listHistory(historyFolder());
+  ASSERT_FALSE(history.empty());
+  EXPECT_EQ(history[0].kind, "stored");
 }
 
 // A device started after the editor shows up when the setup window opens again; the editor's
