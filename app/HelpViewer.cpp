@@ -42,7 +42,10 @@ preset 1. The button's caption tells how it goes: RECEIVING n/30, then ALL PRESE
 NO ANSWER FROM COMBO means the combo said nothing for two seconds: check the cables and the
 ports. ONLY k OF 30 RECEIVED means it stopped after k presets; those are kept and the others
 are as they were. PRESET n DAMAGED, KEPT means preset n arrived damaged and kept its old
-values.</p>
+values. A bank you did not click for (at start, when the combo is switched on, found with FIND
+COMBO) never replaces a preset you have edited: the caption says EDITED PRESETS KEPT, and a
+click on the button takes the combo's presets. A fetch that replaces edited presets first keeps
+the bank as it was in the history.</p>
 
 <h3>4. Edit live</h3>
 <p>Move any slider, click an amp model or choose an effect: the value box above the slider
@@ -53,7 +56,9 @@ number; names are kept in capitals.</p>
 arrow or a drag is one), and <b>REDO</b> (Ctrl+Shift+Z or Ctrl+Y) brings it again; the combo
 hears each change as it is undone. A <b>*</b> after the preset number means the preset differs
 from what was last fetched, loaded, saved or stored. <b>COMPARE</b> (Ctrl+D) lets you hear that
-stored sound; COMPARE again, or touching any control, brings your edit back.</p>
+stored sound; COMPARE again, or touching any control, brings your edit back. While presets
+arrive from the combo, UNDO and REDO wait (greyed) and loading a file says TRANSFER IN
+PROGRESS, so undo never mixes two banks.</p>
 
 <h3>5. Step through the presets</h3>
 <p>The small arrows beside the preset number step from preset 1 to preset 30. Each step shows
@@ -63,8 +68,8 @@ that preset and sends it to the combo, so you hear it straight away.</p>
 <p>Your edits live in the editor until you store them. Click <b>Store All Presets to
 Kestralux</b> and confirm: the editor writes all 30 presets, as they were when you said Yes,
 into the combo's memory. This takes about two seconds (STORING n/30, then ALL PRESETS
-STORED); the window takes no clicks until it is done. STORE FAILED means some presets could not
-be sent: check the ports and store again. Preset names stay in the editor: the combo does not
+STORED); the window takes no clicks until it is done, and closing it waits for the last
+preset. STORE FAILED means some presets could not be sent: check the ports and store again. Preset names stay in the editor: the combo does not
 keep them.</p>
 
 <h3>7. Keep presets on disk</h3>
