@@ -18,6 +18,7 @@
 #include "files/ComboConfig.h"
 #include "files/ComboPorts.h"
 #include "link/ComboFinder.h"
+#include "library/PresetLibrary.h"
 #include "link/ComboLink.h"
 #include "model/EditorState.h"
 #include "tool/LibraryCommands.h"
@@ -208,6 +209,21 @@ struct Link {
   }
 };
 
+// Every preset a fetch brought or a store sent goes into the preset library, as the editor's
+// do; a library that cannot be written is said and stops nothing.
+void noteInLibrary(const PresetBank& bank, const std::string& kind, std::ostream& err) {
+  const bool stored = kind.rfind("stored", 0) == 0;
+  if (!stored && kind.rfind("fetched", 0) != 0) return;
+  PresetLibrary library;
+  const LibraryOpening opening = library.open(libraryFile(), historyFolder());
+  if (opening.soundsFromHistory > 0)
+    err << "kestralux-tool: the history of banks brought " << opening.soundsFromHistory << " sounds into the library\n";
+  if (!opening.message.empty()) err << "kestralux-tool: " << opening.message << "\n";
+  if (!library.writable()) return;
+  const Noted noted = library.noteBank(bank, Place{stored ? SightingKind::Stored : SightingKind::Fetched, 0, {}});
+  if (noted.error) err << "kestralux-tool: the library: " << *noted.error << "\n";
+}
+
 std::string describePort(const std::vector<std::string>& names, const std::string& name) {
   const auto it = std::find(names.begin(), names.end(), name);
   return std::to_string(it - names.begin()) + " \"" + name + "\"";
@@ -227,7 +243,10 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::
   combo.cardError = [&link] {
     if (link.cardError.empty()) link.cardError = "cannot send on MIDI output \"" + link.combo->ports().output + "\"";
   };
-  combo.protocol.bankMoved = [&err](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, err, "kestralux-tool"); };
+  combo.protocol.bankMoved = [&err](const PresetBank& bank, const std::string& kind) {
+    keepBank(bank, kind, err, "kestralux-tool");
+    noteInLibrary(bank, kind, err);
+  };
   combo.protocol.fetchNotices = [&err](const Notices& notices) {
     for (const std::string& n : notices) err << "kestralux-tool: " << lower(n) << "\n";
   };

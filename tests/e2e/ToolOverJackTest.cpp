@@ -10,6 +10,7 @@
 
 #include "files/ComboConfig.h"
 #include "files/ComboPorts.h"
+#include "editor/EditorTables.h"
 #include "files/PresetFiles.h"
 #include "midi/RtMidiPorts.h"
 #include "tests/e2e/SimProcess.h"
@@ -84,6 +85,18 @@ TEST_F(ToolOverJack, FetchThenStoreAnotherBank) {
   ASSERT_EQ(tool("fetch -o " + (dir / "backup.bnk").string()), 0) << said;
   EXPECT_EQ(bankIn(dir / "backup.bnk"), valuesOf(deviceBank(1)));
   EXPECT_NE(said.find("kestralux-tool: all presets received\n"), std::string::npos) << said;
+
+  // The fetch put the combo's 30 presets into the preset library: each is found by its amp model.
+  for (int n = 0; n < kPresetCount; ++n) {
+    const std::string amp(kAmpModels[static_cast<std::size_t>(deviceBank(1)[n].value(AMP_TYPE))].caption);
+    if (amp.find('\'') != std::string::npos) continue;  // not through the shell's quotes
+    ASSERT_EQ(tool("library search --amp '" + amp + "'", false), 0) << said;
+    EXPECT_NE(printed.find(amp), std::string::npos) << printed;
+  }
+  ASSERT_EQ(tool("library search", false), 0) << said;
+  std::size_t sounds = 0;
+  for (char c : printed) sounds += c == '\n';
+  EXPECT_GE(sounds, 30u) << printed;
 
   std::ofstream(dir / "other.bnk", std::ios::binary)
       .write(reinterpret_cast<const char*>(bankFileImage(deviceBank(7)).data()), kBankFileSize);
