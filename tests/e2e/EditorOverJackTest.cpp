@@ -780,6 +780,42 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   EXPECT_EQ(parseBankFile(readFileStart(history[0].path, 3000).value_or(Bytes{})), app->state.bank) << "what was stored, names too";
 }
 
+// The bank arranged: fetched from the combo, slot 5 moved to 1 and slots 2 and 3 swapped, then
+// Store All: the combo holds them in the new order. The move undone and stored again: back to
+// the order it was fetched in but for the swap.
+TEST_F(TransfersOverJack, AnArrangedBankIsStoredInItsNewOrder) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  clickPanel(form.REQUES);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PRENUM->text() == "PRESET   1"; }, 10000));
+  const PresetBank fetched = app->state.bank;
+
+  const QString storeCaption = form.STOR->caption();
+  const auto storeAll = [&](std::size_t storedBefore) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == storeCaption; }, 5000));
+    test::answerBox(QMessageBox::Yes);
+    clickPanel(form.STOR);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= storedBefore + 30; }, 10000))
+        << countLines("store-all");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "ALL PRESETS STORED"; }, 10000));
+  };
+  ASSERT_EQ(app->session.moveSlots(4, 1, 0).kind, BankChange::Kind::Presets);
+  ASSERT_EQ(app->session.swapSlots(1, 2, 1).kind, BankChange::Kind::Presets);
+  storeAll(0);
+  app->session.undo();  // the swap
+  app->session.undo();  // the move
+  ASSERT_EQ(app->state.bank, fetched);
+  app->session.redo();  // the move again
+  storeAll(30);
+  ASSERT_EQ(sim->stop(), 0);
+  const PresetBank combo = dumpedBank();
+  const int order[] = {4, 0, 1, 2, 3};  // slot 5 first, the others shifted by one
+  for (int n = 0; n < 5; ++n) EXPECT_TRUE(sameValues(combo[n], fetched[order[n]])) << "slot " << n + 1;
+  for (int n = 5; n < kPresetCount; ++n) EXPECT_TRUE(sameValues(combo[n], fetched[n])) << "slot " << n + 1;
+}
+
 // A first start with no combo.cfg, a device that never answers listed before the virtual
 // combo: the editor finds the combo by itself, remembers it, and shows its preset 1.
 class FirstStartOverJack : public EditorOverJack {
