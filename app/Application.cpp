@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/Artwork.h"
+#include "app/BankWindow.h"
 #include "app/HelpViewer.h"
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
@@ -77,6 +78,8 @@ void KestraluxApplication::startUp() {
 
   Form1 = std::make_unique<TForm1>(state, protocol, session);
   QObject::connect(Form1.get(), &TForm1::helpRequested, help_.get(), &HelpViewer::showContext);
+  bankWindow_ = std::make_unique<BankWindow>(*Form1);
+  QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
 
   createMidiSetup();
 

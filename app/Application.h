@@ -14,6 +14,7 @@
 
 namespace kestralux {
 
+class BankWindow;
 class HelpViewer;
 class TForm1;
 class TSplashForm;
@@ -39,6 +40,7 @@ class KestraluxApplication {
   TForm1& form() { return *Form1; }
   TMIDI_IO& midiSetup() { return *MIDI_IO; }
   HelpViewer& help() { return *help_; }
+  BankWindow& bankWindow() { return *bankWindow_; }
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
@@ -67,6 +69,8 @@ class KestraluxApplication {
   std::unique_ptr<HelpViewer> help_;
   std::unique_ptr<TForm1> Form1;
   std::unique_ptr<TMIDI_IO> MIDI_IO;
+  // Goes before the main window it shows presets in.
+  std::unique_ptr<BankWindow> bankWindow_;
 };
 
 }  // namespace kestralux

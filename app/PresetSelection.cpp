@@ -30,6 +30,7 @@ void TForm1::CHANGE_PRESET_NAME() {
 void TForm1::updatePresetNumber() {
   UNDO1->setEnabled(session.canUndo());
   REDO1->setEnabled(session.canRedo());
+  emit presetShown();
   const int n = state.CurrentPreset + 1;
   const bool marked = session.comparing() || session.edited(state.CurrentPreset);
   // The box keeps the text it was given until there is a mark to show or to take away.

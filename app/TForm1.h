@@ -269,6 +269,7 @@ class TForm1 : public QMainWindow {
 
   QMenu* LOADPRESET1 = nullptr;
   QMenu* EDIT1 = nullptr;
+  QMenu* LIBRARY1 = nullptr;
   QMenu* MIDI1 = nullptr;
   QMenu* HELP1 = nullptr;
   QAction* LOADPRESET = nullptr;
@@ -279,6 +280,7 @@ class TForm1 : public QMainWindow {
   QAction* UNDO1 = nullptr;
   QAction* REDO1 = nullptr;
   QAction* COMPARE1 = nullptr;
+  QAction* BANK1 = nullptr;
   QAction* MIDISETUP1 = nullptr;
   QAction* CONTENTS1 = nullptr;
 
@@ -297,6 +299,10 @@ class TForm1 : public QMainWindow {
   void midiSetupRequested();
   // A help page is wanted; the application's help viewer shows it.
   void helpRequested(int context);
+  // LIBRARY > BANK: the bank window is wanted.
+  void bankWindowRequested();
+  // The preset on screen, the bank or its marks may have changed: the bank window follows.
+  void presetShown();
 
  private:
   void buildControls();
