@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "app/Latin1.h"
+#include "app/LibraryPane.h"
 #include "app/MainWindowLayout.h"
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
@@ -81,7 +82,7 @@ std::vector<PresetRecord> recordsOf(const QMimeData* data) {
   return records;
 }
 
-BankWindow::BankWindow(TForm1& mainWindow, QWidget* parent) : QWidget(parent, Qt::Window), form(mainWindow) {
+BankWindow::BankWindow(TForm1& mainWindow, LibraryFeed* feed, QWidget* parent) : QWidget(parent, Qt::Window), form(mainWindow) {
   setObjectName(QStringLiteral("BankWindow"));
   setWindowTitle(QStringLiteral("KESTRALUX BANK"));
   setWindowIcon(form.windowIcon());
@@ -126,6 +127,11 @@ BankWindow::BankWindow(TForm1& mainWindow, QWidget* parent) : QWidget(parent, Qt
   splitter->setObjectName(QStringLiteral("bankSplitter"));
   splitter->addWidget(slotList);
   splitter->setChildrenCollapsible(false);
+  library = new LibraryPane(*this, feed);
+  splitter->addWidget(library);
+  slotList->setMinimumWidth(400);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 1);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
@@ -177,7 +183,7 @@ BankWindow::~BankWindow() {
 void BankWindow::showBeside() {
   const QByteArray remembered = QSettings().value(QString::fromLatin1(kGeometryKey)).toByteArray();
   if (isHidden() && (remembered.isEmpty() || !restoreGeometry(remembered))) {
-    resize(560, 640);
+    resize(1040, 640);
     const QRect main = form.frameGeometry();
     const QRect screen = (form.screen() ? form.screen() : QApplication::primaryScreen())->availableGeometry();
     // Right of the main window when there is room, or else against the screen's right edge.

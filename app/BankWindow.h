@@ -3,7 +3,8 @@
 // follows the bank as it changes, whoever changed it; a slot clicked or reached with the keys
 // is shown in the main window and heard, as the preset arrows do. Slots are arranged by
 // dragging (move, Ctrl copy over, Shift swap) and through the clipboard; each arrangement is
-// one undo step of the edit session and changes only the editor's bank.
+// one undo step of the edit session and changes only the editor's bank. Beside the slots,
+// the preset library.
 
 #include <QWidget>
 
@@ -21,6 +22,8 @@ class QTimer;
 
 namespace kestralux {
 
+class LibraryFeed;
+class LibraryPane;
 class TForm1;
 
 // The clipboard's form of slots: our own type, holding the records as a bank file holds them.
@@ -33,7 +36,8 @@ class BankWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit BankWindow(TForm1& form, QWidget* parent = nullptr);
+  // Without a library the window holds the slots alone.
+  explicit BankWindow(TForm1& form, LibraryFeed* feed = nullptr, QWidget* parent = nullptr);
   ~BankWindow() override;
 
   // Opens the window where it was last, or beside the main window the first time.
@@ -60,6 +64,7 @@ class BankWindow : public QWidget {
   SlotList* slotList = nullptr;
   QLabel* status = nullptr;
   QSplitter* splitter = nullptr;
+  LibraryPane* library = nullptr;
 
  protected:
   void hideEvent(QHideEvent* event) override;

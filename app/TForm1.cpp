@@ -451,6 +451,8 @@ void TForm1::buildMenus() {
   BANK1 = LIBRARY1->findChild<QAction*>("BANK1");
   BANK1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
   connect(BANK1, &QAction::triggered, this, &TForm1::bankWindowRequested);
+  IMPORTLIBRARY1 = LIBRARY1->findChild<QAction*>("IMPORTLIBRARY1");
+  connect(IMPORTLIBRARY1, &QAction::triggered, this, &TForm1::libraryImportRequested);
   MIDISETUP1 = MIDI1->findChild<QAction*>("MIDISETUP1");
   CONTENTS1 = HELP1->findChild<QAction*>("CONTENTS1");
   connect(HELP1, &QMenu::aboutToShow, this, &TForm1::HELP1Click);

@@ -281,6 +281,7 @@ class TForm1 : public QMainWindow {
   QAction* REDO1 = nullptr;
   QAction* COMPARE1 = nullptr;
   QAction* BANK1 = nullptr;
+  QAction* IMPORTLIBRARY1 = nullptr;
   QAction* MIDISETUP1 = nullptr;
   QAction* CONTENTS1 = nullptr;
 
@@ -301,6 +302,10 @@ class TForm1 : public QMainWindow {
   void helpRequested(int context);
   // LIBRARY > BANK: the bank window is wanted.
   void bankWindowRequested();
+  void libraryImportRequested();
+  // A file load or save went through: its presets are noted in the library. `count` records
+  // from preset 1 for a bank, or the preset on screen.
+  void presetsOnDisk(const QString& path, bool saved, bool bank, int count);
   // The preset on screen, the bank or its marks may have changed: the bank window follows.
   void presetShown();
 

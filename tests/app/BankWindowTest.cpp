@@ -5,10 +5,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QMimeData>
+#include <QTreeWidget>
 
 #include "app/BankWindow.h"
 #include "app/Latin1.h"
+#include "app/LibraryFeed.h"
+#include "app/LibraryPane.h"
 #include "editor/EditorTables.h"
 #include "tests/app/FormFixture.h"
 #include "tests/editor/LiveEditor.h"
@@ -46,7 +51,7 @@ class BankWindowTest : public LiveEditor {
     state.bank = state.reference = original;
     form->ShowPreset();
     window = std::make_unique<BankWindow>(*form);
-    window->resize(560, 760);
+    window->resize(1040, 760);
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -59,7 +64,7 @@ class BankWindowTest : public LiveEditor {
   }
 
   QWidget* viewport() { return window->slotList->viewport(); }
-  QPoint rowAt(int n) { return window->slotList->visualItemRect(window->slotList->topLevelItem(n)).center(); }
+  QPoint rowAt(int n) { return QPoint(30, window->slotList->visualItemRect(window->slotList->topLevelItem(n)).center().y()); }
   QString cell(int n, int column) { return window->slotList->topLevelItem(n)->text(column); }
 
   // A press on slot `from`, a move that carries the button to `to`, and the release there.
@@ -230,6 +235,135 @@ TEST_F(BankWindowTest, TheListFollowsTheMainWindow) {
   EXPECT_EQ(window->slotList->topLevelItem(0)->background(SlotList::NameColumn).style(), Qt::NoBrush);
   QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(cell(0, SlotList::MarkColumn), "");
+}
+
+}  // namespace
+}  // namespace kestralux::test
+
+namespace kestralux::test {
+namespace {
+
+PresetRecord sound(const char* name, int amp, int gain) {
+  PresetRecord r;
+  r.setValue(AMP_TYPE, amp);
+  r.setValue(EFFECT_SELECT, kEffects[0].code);
+  r.setValue(AMP_GAIN, gain);
+  r.storeName(name);
+  return r;
+}
+
+class LibraryInBankWindow : public BankWindowTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(libraryDir.isValid());
+    feed.open(libraryDir.filePath("library.sqlite").toStdString(), libraryDir.filePath("history").toStdString());
+    ASSERT_TRUE(feed.available());
+    // Newest first in the results.
+    for (const auto& [record, time] : {std::pair{clean1, 1000}, {crunch, 2000}, {clean2, 3000}})
+      ASSERT_FALSE(feed.library().notePreset(record, Place{SightingKind::Imported, 0, "/presets/x.pre"}, time).error);
+    BankWindowTest::SetUp();
+    window.reset();
+    window = std::make_unique<BankWindow>(*form, &feed);
+    window->resize(1040, 760);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    pane = window->library;
+  }
+  QStringList shownNames() {
+    QStringList names;
+    for (int n = 0; n < pane->results->topLevelItemCount(); ++n) names << pane->results->topLevelItem(n)->text(LibraryPane::NameColumn);
+    return names;
+  }
+
+  QTemporaryDir libraryDir;
+  LibraryFeed feed;
+  const PresetRecord clean1 = sound("CLEAN 1", 0, 10), crunch = sound("crunch", 4, 250), clean2 = sound("CLEAN 2", 15, 20);
+  LibraryPane* pane = nullptr;
+};
+
+TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
+  EXPECT_EQ(shownNames(), (QStringList{"CLEAN 2", "CRUNCH", "CLEAN 1"}));
+  EXPECT_EQ(pane->count->text(), "3 SOUNDS");
+
+  // The list follows each letter typed, and each filter.
+  struct Filter {
+    std::function<void()> set;
+    QStringList names;
+  };
+  const Filter filters[] = {
+      {[&] { QTest::keyClicks(pane->searchBox, "c"); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
+      {[&] { QTest::keyClicks(pane->searchBox, "l"); }, {"CLEAN 2", "CLEAN 1"}},
+      {[&] { pane->ampFilter->setCurrentText("CLEAN 2"); }, {"CLEAN 2"}},
+      {[&] { pane->ampFilter->setCurrentIndex(0); }, {"CLEAN 2", "CLEAN 1"}},
+      {[&] { QTest::keyClick(pane->searchBox, Qt::Key_Backspace); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
+      {[&] { QTest::keyClick(pane->searchBox, Qt::Key_Backspace); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
+      {[&] { QTest::keyClicks(pane->conditions, "GAIN >= 7"); }, {"CRUNCH"}},
+      {[&] { pane->conditions->clear(); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
+  };
+  for (const Filter& filter : filters) {
+    filter.set();
+    EXPECT_EQ(shownNames(), filter.names) << pane->count->text().toStdString();
+  }
+  QTest::mouseClick(pane->results->header()->viewport(), Qt::LeftButton, {},
+                    QPoint(pane->results->header()->sectionViewportPosition(LibraryPane::NameColumn) + 5, 5));
+  EXPECT_EQ(shownNames(), (QStringList{"CLEAN 1", "CLEAN 2", "CRUNCH"}));
+  pane->searchBox->setFocus();
+  QTest::keyClicks(pane->searchBox, "cl");
+  EXPECT_EQ(shownNames(), (QStringList{"CLEAN 1", "CLEAN 2"}));
+  EXPECT_EQ(pane->count->text(), "2 SOUNDS");
+
+  // The keys move through the results: each sound is heard, the bank stays as it is.
+  forget();
+  QTest::keyClick(pane->searchBox, Qt::Key_Tab);
+  ASSERT_TRUE(pane->results->hasFocus());
+  EXPECT_EQ(hex(sent()), hex(wholePreset(clean1)));
+  for (const auto& [key, heard] : {std::pair{Qt::Key_Down, clean2}, {Qt::Key_Up, clean1}, {Qt::Key_End, clean2}}) {
+    forget();
+    QTest::keyClick(pane->results, key);
+    EXPECT_EQ(hex(sent()), hex(wholePreset(heard)));
+  }
+  EXPECT_EQ(state.bank, original);
+  // F marks the sound a favourite.
+  QTest::keyClick(pane->results, Qt::Key_F);
+  EXPECT_EQ(pane->results->currentItem()->text(LibraryPane::StarColumn), QString::fromUtf8("\u2605"));
+  // Esc leaves the library: the preset on screen is heard again.
+  forget();
+  QTest::keyClick(pane->results, Qt::Key_Escape);
+  EXPECT_EQ(hex(sent()), hex(wholePreset(original[0])));
+  EXPECT_TRUE(window->slotList->hasFocus());
+
+  // Enter puts the sound into the slot on screen with its newest name: one step, heard whole.
+  pane->results->setFocus();
+  forget();
+  QTest::keyClick(pane->results, Qt::Key_Return);
+  EXPECT_EQ(state.bank[0], clean2);
+  EXPECT_EQ(form->PRENAME->text(), "CLEAN 2");
+  EXPECT_EQ(window->slotList->topLevelItem(0)->text(SlotList::NameColumn), "CLEAN 2");
+  EXPECT_EQ(heard(), hex(wholePreset(clean2)));
+  QTest::keyClick(window->slotList, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(state.bank, original);
+  EXPECT_EQ(heard(), hex(wholePreset(original[0])));
+}
+
+// What the protocol says moved is noted after the window's turn, slot by slot as it came.
+TEST_F(LibraryInBankWindow, FetchesAndStoresGoInByThemselves) {
+  struct Row {
+    std::string kind;
+    int sightings;
+  };
+  const Row rows[] = {{"fetched 2 of 30", 2}, {"fetched", 30}, {"stored", 30}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind);
+    const auto before = feed.library().search({}).count;
+    feed.noteBankMoved(original, row.kind);
+    EXPECT_EQ(feed.library().search({}).count, before) << "not before the window has had its turn";
+    QTest::qWait(20);
+    std::int64_t seen = 0;
+    for (const SoundRow& r : feed.library().search({}).rows) seen += r.timesSeen;
+    EXPECT_GE(seen, row.sightings);
+  }
+  EXPECT_EQ(feed.library().search({}).count, 3 + kPresetCount);
 }
 
 }  // namespace
