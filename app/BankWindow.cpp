@@ -182,15 +182,21 @@ BankWindow::~BankWindow() {
 
 void BankWindow::showBeside() {
   const QByteArray remembered = QSettings().value(QString::fromLatin1(kGeometryKey)).toByteArray();
-  if (isHidden() && (remembered.isEmpty() || !restoreGeometry(remembered))) {
-    resize(1040, 640);
+  const bool fresh = isHidden() && (remembered.isEmpty() || !restoreGeometry(remembered));
+  if (fresh) resize(1040, 640);
+  show();
+  if (fresh) {
     const QRect main = form.frameGeometry();
     const QRect screen = (form.screen() ? form.screen() : QApplication::primaryScreen())->availableGeometry();
-    // Right of the main window when there is room, or else against the screen's right edge.
-    const int x = main.right() + 1 + width() <= screen.right() ? main.right() + 1 : screen.right() - width();
-    move(std::max(screen.left(), x), std::max(screen.top(), main.top()));
+    // The title bar, whether or not the window manager has framed the window yet.
+    const int frameHeight = std::max(frameGeometry().height(), height() + 32);
+    // Right of the main window when there is room; beside a maximised one, in the corner
+    // away from its controls, which start at its top left.
+    if (main.right() + 1 + frameGeometry().width() <= screen.right())
+      move(main.right() + 1, std::max(screen.top(), main.top()));
+    else
+      move(std::max(screen.left(), screen.right() - frameGeometry().width()), std::max(screen.top(), screen.bottom() - frameHeight));
   }
-  show();
   raise();
   activateWindow();
   slotList->setFocus();
