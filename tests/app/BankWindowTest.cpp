@@ -344,6 +344,20 @@ TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
   QTest::keyClick(window->slotList, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(state.bank, original);
   EXPECT_EQ(heard(), hex(wholePreset(original[0])));
+
+  // The first result dragged onto slot 5: it lands there; the slot on screen is not touched.
+  QWidget* from = pane->results->viewport();
+  const QPoint start = pane->results->visualItemRect(pane->results->topLevelItem(0)).center();
+  const QPoint there = from->mapFromGlobal(viewport()->mapToGlobal(rowAt(4)));
+  QTest::mousePress(from, Qt::LeftButton, {}, start);
+  for (const QPoint at : {start + QPoint(0, 12), there}) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(from->mapToGlobal(at)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(from, &move);
+  }
+  QTest::mouseRelease(from, Qt::LeftButton, {}, there);
+  EXPECT_EQ(state.bank[4], clean1);
+  EXPECT_EQ(window->slotList->topLevelItem(4)->text(SlotList::MarkColumn), "*");
+  EXPECT_EQ(state.bank[0], original[0]);
 }
 
 // What the protocol says moved is noted after the window's turn, slot by slot as it came.
