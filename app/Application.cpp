@@ -10,7 +10,9 @@
 #include <thread>
 
 #include "app/Artwork.h"
+#include "app/BankWindow.h"
 #include "app/HelpViewer.h"
+#include "app/LibraryFeed.h"
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
@@ -54,6 +56,7 @@ KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts,
 KestraluxApplication::~KestraluxApplication() {
   // The main window goes before the link: it must not be told of the connection any more.
   link.connectionChanged = nullptr;
+  protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
 }
 
 void KestraluxApplication::startUp() {
@@ -61,6 +64,8 @@ void KestraluxApplication::startUp() {
   // with the icon of the desktop entry. The application name, not its display name: the
   // display name would be appended to every window caption.
   QApplication::setApplicationName(QStringLiteral("KESTRALUX"));
+  // Settings (where the bank window was) go to ~/.config/kestralux/KESTRALUX.conf.
+  QApplication::setOrganizationName(QStringLiteral("kestralux"));
   QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
 
   SplashForm = std::make_unique<TSplashForm>();
@@ -88,11 +93,40 @@ void KestraluxApplication::startUp() {
 
   Form1 = std::make_unique<TForm1>(state, protocol, session);
   QObject::connect(Form1.get(), &TForm1::helpRequested, help_.get(), &HelpViewer::showContext);
+  openLibrary();
+  bankWindow_ = std::make_unique<BankWindow>(*Form1, libraryFeed_.get());
+  QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
 
   createMidiSetup();
 
   SplashForm->hide();
   SplashForm.reset();
+}
+
+// The library takes in by itself what comes from the combo, goes to it, and what is loaded or
+// saved; the main window's status line says once what went wrong with it.
+void KestraluxApplication::openLibrary() {
+  libraryFeed_ = std::make_unique<LibraryFeed>();
+  TForm1* form = Form1.get();
+  libraryFeed_->tell = [form](const QString& text) {
+    form->Label2->setText(text);
+    form->showStatus();
+  };
+  libraryFeed_->open(libraryFile(), historyFolder());
+  protocol.bankMoved = [feed = libraryFeed_.get()](const PresetBank& bank, const std::string& kind) {
+    keepBank(bank, kind, std::cerr, "kestralux");
+    feed->noteBankMoved(bank, kind);
+  };
+  QObject::connect(form, &TForm1::presetsOnDisk, libraryFeed_.get(),
+                   [form, feed = libraryFeed_.get()](const QString& path, bool saved, bool bank, int count) {
+                     const Place where{saved ? SightingKind::Saved : SightingKind::Loaded, 0, path.toStdString()};
+                     if (!bank) return feed->notePreset(form->state.current(), where);
+                     std::bitset<kPresetCount> which;
+                     for (int n = 0; n < count && n < kPresetCount; ++n) which.set(static_cast<std::size_t>(n));
+                     feed->noteBank(form->state.bank, where, which);
+                   });
+  QObject::connect(form, &TForm1::libraryImportRequested, libraryFeed_.get(),
+                   [form, feed = libraryFeed_.get()] { feed->importInteractively(form); });
 }
 
 // Creating the setup window starts MIDI: ports listed, combo.cfg read, input opened, the

@@ -14,6 +14,8 @@
 
 namespace kestralux {
 
+class BankWindow;
+class LibraryFeed;
 class HelpViewer;
 class TForm1;
 class TSplashForm;
@@ -39,6 +41,8 @@ class KestraluxApplication {
   TForm1& form() { return *Form1; }
   TMIDI_IO& midiSetup() { return *MIDI_IO; }
   HelpViewer& help() { return *help_; }
+  BankWindow& bankWindow() { return *bankWindow_; }
+  LibraryFeed& libraryFeed() { return *libraryFeed_; }
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
@@ -59,6 +63,7 @@ class KestraluxApplication {
 
  private:
   void createMidiSetup();
+  void openLibrary();
 
   MidiSetupBoxes boxes_;
   QString configPath_;
@@ -67,6 +72,9 @@ class KestraluxApplication {
   std::unique_ptr<HelpViewer> help_;
   std::unique_ptr<TForm1> Form1;
   std::unique_ptr<TMIDI_IO> MIDI_IO;
+  std::unique_ptr<LibraryFeed> libraryFeed_;
+  // Goes before the main window it shows presets in and the library it searches.
+  std::unique_ptr<BankWindow> bankWindow_;
 };
 
 }  // namespace kestralux

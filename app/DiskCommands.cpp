@@ -187,6 +187,8 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
       session.loadBank(std::span<const PresetRecord>(read.data(), static_cast<std::size_t>(loaded)));
       break;
   }
+  const bool bankFile = command.operation == DiskOperation::ReadBankFile || command.operation == DiskOperation::WriteBankFile;
+  emit presetsOnDisk(*path, command.save, bankFile, command.operation == DiskOperation::WriteBankFile ? kPresetCount : std::max(loaded, 1));
 
   if (command.operation == DiskOperation::ReadPresetFile) {
     ShowPresetQuietly();

@@ -93,7 +93,42 @@ stored); so is the editor's bank when you close it with changes not saved or sto
 500 are kept. To go back to a bank from before, use <b>LOAD ALL</b>: the folder is in the
 dialog's side bar.</p>
 
-<h3>9. On the command line</h3>
+<h3>9. The bank window and the library</h3>
+<p><b>LIBRARY &gt; BANK</b> (Ctrl+B) opens the bank window beside the main window: the 30 slots
+with their number, a <b>*</b> where the slot differs from what was last fetched, loaded, saved
+or stored, the name, the amp model and the effect. The slot on screen is red. Click a slot, or
+move with Up, Down, Page Up, Page Down, Home and End: the slot is shown in the main window and
+sent to the combo, as the preset arrows do.</p>
+<p>To arrange the bank, select a slot or a run of slots (Shift+click, Shift+arrows) and drag
+it: let go on a slot to <b>move</b> the presets there (the slots between shift by one), hold
+<b>Ctrl</b> when you let go to <b>copy</b> them over the slots there, hold <b>Shift</b> to
+<b>swap</b> them with as many slots there. The slots a drop will write are outlined before you
+let go; letting go outside the list changes nothing. <b>Ctrl+C</b> copies the selected slots
+and <b>Ctrl+V</b> pastes them over the slots from the selected one on (what does not fit before
+slot 30 is left out; the status line says how many went in); the clipboard works between two
+running editors. Each arrangement is one step of <b>UNDO</b> (Ctrl+Z in either window). It
+changes only the editor's bank, so the moved slots are marked <b>*</b> until you store or save;
+the combo keeps its memory until <b>Store All Presets</b>. While a fetch or a store runs,
+nothing is arranged (TRANSFER IN PROGRESS).</p>
+<p>Beside the slots is the <b>library</b>: every sound the editor has seen, kept in
+<code>~/.local/share/kestralux/library.sqlite</code> beside the history. Every fetch, every
+store, every file loaded or saved goes in by itself, and the first time the history of banks
+comes in. Type in the search box to find a sound by any name it was seen under; the list
+follows each letter. Choose an amp model or an effect, type conditions as the window names the
+controls, separated by commas (<code>GAIN &gt;= 7, DELAY TIME &lt; 300, REVERB LEVEL = OFF</code>),
+tick <b>&#9733; ONLY</b> for favourites or type a tag. Click a column header to sort by it;
+the list starts with the sounds seen last. Move through the results with the arrow keys: the
+combo plays each sound while the bank stays as it is; <b>Esc</b>, or going back to the slots or
+the main window, lets the combo play the preset on screen again. <b>Enter</b> or a double-click
+puts the sound into the slot on screen, a drag puts it into the slot you let go on: one step of
+UNDO. <b>F</b> marks a sound as a favourite (again takes the mark away); the box under the
+results holds its tags, separated by commas (Enter keeps them).</p>
+<p><b>LIBRARY &gt; IMPORT INTO LIBRARY...</b> takes <code>.pre</code>, <code>.bnk</code> and
+<code>.syx</code> files, and folders with everything in them; a long import shows its progress
+and Cancel (or Esc) stops it before the files not yet taken. A report says what each file
+brought.</p>
+
+<h3>10. On the command line</h3>
 <p><code>kestralux-tool</code> shows, converts and exports preset and bank files, fetches and
 stores the bank without the window, and lists the history of banks
 (<code>kestralux-tool history</code>): <code>kestralux-tool --help</code> lists its

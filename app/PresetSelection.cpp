@@ -28,6 +28,7 @@ void TForm1::updatePresetNumber() {
   const bool transfer = protocol.fetch.waiting();
   UNDO1->setEnabled(session.canUndo() && !transfer);
   REDO1->setEnabled(session.canRedo() && !transfer);
+  emit presetShown();
   const int n = state.CurrentPreset + 1;
   const bool marked = session.comparing() || session.edited(state.CurrentPreset);
   // The box keeps the text it was given until there is a mark to show or to take away.

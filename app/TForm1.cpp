@@ -447,6 +447,12 @@ void TForm1::buildMenus() {
   LOADALL1 = LOADPRESET1->findChild<QAction*>("LOADALL1");
   SAVEALL1 = LOADPRESET1->findChild<QAction*>("SAVEALL1");
   EXPORTSHEET1 = LOADPRESET1->findChild<QAction*>("EXPORTSHEET1");
+  LIBRARY1 = menuBar()->findChild<QMenu*>("LIBRARY1");
+  BANK1 = LIBRARY1->findChild<QAction*>("BANK1");
+  BANK1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  connect(BANK1, &QAction::triggered, this, &TForm1::bankWindowRequested);
+  IMPORTLIBRARY1 = LIBRARY1->findChild<QAction*>("IMPORTLIBRARY1");
+  connect(IMPORTLIBRARY1, &QAction::triggered, this, &TForm1::libraryImportRequested);
   MIDISETUP1 = MIDI1->findChild<QAction*>("MIDISETUP1");
   CONTENTS1 = HELP1->findChild<QAction*>("CONTENTS1");
   connect(HELP1, &QMenu::aboutToShow, this, &TForm1::HELP1Click);

@@ -277,6 +277,7 @@ class TForm1 : public QMainWindow {
 
   QMenu* LOADPRESET1 = nullptr;
   QMenu* EDIT1 = nullptr;
+  QMenu* LIBRARY1 = nullptr;
   QMenu* MIDI1 = nullptr;
   QMenu* HELP1 = nullptr;
   QAction* LOADPRESET = nullptr;
@@ -287,6 +288,8 @@ class TForm1 : public QMainWindow {
   QAction* UNDO1 = nullptr;
   QAction* REDO1 = nullptr;
   QAction* COMPARE1 = nullptr;
+  QAction* BANK1 = nullptr;
+  QAction* IMPORTLIBRARY1 = nullptr;
   QAction* MIDISETUP1 = nullptr;
   QAction* CONTENTS1 = nullptr;
 
@@ -305,6 +308,14 @@ class TForm1 : public QMainWindow {
   void midiSetupRequested();
   // A help page is wanted; the application's help viewer shows it.
   void helpRequested(int context);
+  // LIBRARY > BANK: the bank window is wanted.
+  void bankWindowRequested();
+  void libraryImportRequested();
+  // A file load or save went through: its presets are noted in the library. `count` records
+  // from preset 1 for a bank, or the preset on screen.
+  void presetsOnDisk(const QString& path, bool saved, bool bank, int count);
+  // The preset on screen, the bank or its marks may have changed: the bank window follows.
+  void presetShown();
 
  private:
   bool closeAfterStore_ = false;

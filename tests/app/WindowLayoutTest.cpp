@@ -295,7 +295,7 @@ struct MenuItemRow {
   const char* menuTitle;
   const char* item;
   const char* caption;
-  const char* shortcuts = "";  // the desktop's standard ones, for the EDIT menu only
+  const char* shortcuts = "";  // the desktop's standard ones, for the EDIT menu and BANK
 };
 
 const MenuItemRow kMenuItems[] = {
@@ -304,15 +304,17 @@ const MenuItemRow kMenuItems[] = {
     {"LOADPRESET1", "FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
     {"EDIT1", "EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
+    {"LIBRARY1", "LIBRARY", "BANK1", "BANK", "Ctrl+B"},
+    {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},         {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},
 };
 
 TEST_F(FormTest, MenuBarHoldsItsItemsInOrder) {
   QList<QAction*> menus = form->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 4);
+  ASSERT_EQ(menus.size(), 5);
   QStringList titles;
   for (QAction* m : menus) titles << m->text();
-  EXPECT_EQ(titles, (QStringList{"FILE", "EDIT", "MIDI", "HELP"}));
+  EXPECT_EQ(titles, (QStringList{"FILE", "EDIT", "LIBRARY", "MIDI", "HELP"}));
 
   QMap<QString, int> seen;
   for (const MenuItemRow& row : kMenuItems) {

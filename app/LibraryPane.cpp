@@ -1,0 +1,297 @@
+#include "app/LibraryPane.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
+#include <functional>
+#include <optional>
+
+#include "app/BankWindow.h"
+#include "app/LibraryFeed.h"
+#include "app/TForm1.h"
+#include "editor/EditorTables.h"
+
+namespace kestralux {
+
+namespace {
+
+constexpr int kRowsShown = 500;
+
+// The results: keys and a drag onto the bank's slots, told to the pane through callbacks.
+class ResultList : public QTreeWidget {
+ public:
+  ResultList(SlotList& slotList, QWidget* parent) : QTreeWidget(parent), slots_(slotList) {}
+
+  std::function<void()> onEnter, onEscape, onFavourite;
+  std::function<void(int slot)> onDrop;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && onEnter) return onEnter();
+    if (event->key() == Qt::Key_Escape && onEscape) return onEscape();
+    if (plain && (event->key() == Qt::Key_F || event->key() == Qt::Key_Asterisk) && onFavourite) return onFavourite();
+    QTreeWidget::keyPressEvent(event);
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    QTreeWidget::mousePressEvent(event);
+    press_ = event->button() == Qt::LeftButton && currentItem() ? std::optional(event->position().toPoint()) : std::nullopt;
+    dragging_ = false;
+  }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (!press_ || !(event->buttons() & Qt::LeftButton)) return QTreeWidget::mouseMoveEvent(event);
+    if (!dragging_ && (event->position().toPoint() - *press_).manhattanLength() < QApplication::startDragDistance()) return;
+    dragging_ = true;
+    if (const std::optional<int> to = slotUnder(event->globalPosition().toPoint()))
+      slots_.showDropTarget(*to, 1, Arrangement::Copy);
+    else
+      slots_.clearDropTarget();
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    const bool dropped = dragging_;
+    press_.reset();
+    dragging_ = false;
+    slots_.clearDropTarget();
+    if (!dropped) return QTreeWidget::mouseReleaseEvent(event);
+    if (const std::optional<int> to = slotUnder(event->globalPosition().toPoint()); to && onDrop) onDrop(*to);
+  }
+
+ private:
+  std::optional<int> slotUnder(QPoint global) const {
+    return slots_.dropStart(slots_.viewport()->mapFromGlobal(global), 1, 0);
+  }
+
+  SlotList& slots_;
+  std::optional<QPoint> press_;
+  bool dragging_ = false;
+};
+
+QString shownName(const SoundRow& row) {
+  return row.newestName.empty() ? QStringLiteral("(NO NAME)") : QString::fromLatin1(row.newestName.c_str()).toUpper();
+}
+
+}  // namespace
+
+LibraryPane::LibraryPane(BankWindow& bank, LibraryFeed* feed, QWidget* parent)
+    : QWidget(parent), bank_(bank), feed_(feed) {
+  setObjectName(QStringLiteral("libraryPane"));
+  searchBox = new QLineEdit;
+  searchBox->setObjectName(QStringLiteral("librarySearch"));
+  searchBox->setPlaceholderText(QStringLiteral("SEARCH NAMES"));
+  ampFilter = new QComboBox;
+  ampFilter->setObjectName(QStringLiteral("libraryAmp"));
+  ampFilter->addItem(QStringLiteral("ANY AMP MODEL"));
+  for (const AmpModelRow& amp : kAmpModels) ampFilter->addItem(QString::fromLatin1(amp.caption.data(), amp.caption.size()));
+  effectFilter = new QComboBox;
+  effectFilter->setObjectName(QStringLiteral("libraryEffect"));
+  effectFilter->addItem(QStringLiteral("ANY EFFECT"));
+  for (const EffectRow& effect : kEffects)
+    effectFilter->addItem(QString::fromLatin1(effect.caption.data(), effect.caption.size()));
+  conditions = new QLineEdit;
+  conditions->setObjectName(QStringLiteral("libraryWhere"));
+  conditions->setPlaceholderText(QStringLiteral("GAIN >= 7, DELAY TIME < 300"));
+  favouritesOnly = new QCheckBox(QStringLiteral("\u2605 ONLY"));
+  favouritesOnly->setObjectName(QStringLiteral("libraryFavourites"));
+  tagFilter = new QLineEdit;
+  tagFilter->setObjectName(QStringLiteral("libraryTagFilter"));
+  tagFilter->setPlaceholderText(QStringLiteral("TAG"));
+
+  auto* list = new ResultList(*bank.slotList, this);
+  results = list;
+  results->setObjectName(QStringLiteral("libraryResults"));
+  results->setColumnCount(ColumnCount);
+  results->setHeaderLabels({QStringLiteral("\u2605"), QStringLiteral("NAME"), QStringLiteral("AMP MODEL"),
+                            QStringLiteral("EFFECT"), QStringLiteral("SEEN"), QStringLiteral("LAST SEEN")});
+  results->setRootIsDecorated(false);
+  results->setUniformRowHeights(true);
+  results->setAllColumnsShowFocus(true);
+  results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  results->header()->setSectionsClickable(true);
+  results->header()->setSortIndicatorShown(true);
+  results->header()->setSortIndicator(LastSeenColumn, Qt::DescendingOrder);
+  results->header()->setSectionResizeMode(StarColumn, QHeaderView::ResizeToContents);
+  results->setColumnWidth(NameColumn, 150);
+  results->setColumnWidth(AmpColumn, 110);
+
+  count = new QLabel;
+  count->setObjectName(QStringLiteral("libraryCount"));
+  tags = new QLineEdit;
+  tags->setObjectName(QStringLiteral("libraryTags"));
+  tags->setPlaceholderText(QStringLiteral("TAGS OF THE SOUND (COMMAS, ENTER KEEPS THEM)"));
+
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->addWidget(searchBox, 0, 0, 1, 2);
+  grid->addWidget(favouritesOnly, 0, 2);
+  grid->addWidget(ampFilter, 1, 0);
+  grid->addWidget(effectFilter, 1, 1);
+  grid->addWidget(tagFilter, 1, 2);
+  grid->addWidget(conditions, 2, 0, 1, 3);
+  grid->addWidget(results, 3, 0, 1, 3);
+  grid->addWidget(count, 4, 0);
+  grid->addWidget(tags, 4, 1, 1, 2);
+  grid->setRowStretch(3, 1);
+  // From the search straight to its results, the way a user browses.
+  for (auto [from, to] : {std::pair<QWidget*, QWidget*>{searchBox, results}, {results, favouritesOnly}, {favouritesOnly, ampFilter},
+                          {ampFilter, effectFilter}, {effectFilter, tagFilter}, {tagFilter, conditions}, {conditions, tags}})
+    QWidget::setTabOrder(from, to);
+
+  connect(searchBox, &QLineEdit::textChanged, this, &LibraryPane::search);
+  connect(conditions, &QLineEdit::textChanged, this, &LibraryPane::search);
+  connect(tagFilter, &QLineEdit::textChanged, this, &LibraryPane::search);
+  connect(ampFilter, &QComboBox::currentIndexChanged, this, &LibraryPane::search);
+  connect(effectFilter, &QComboBox::currentIndexChanged, this, &LibraryPane::search);
+  connect(favouritesOnly, &QCheckBox::toggled, this, &LibraryPane::search);
+  connect(results->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    static const SortColumn kByColumn[] = {SortColumn::LastSeen, SortColumn::Name,      SortColumn::AmpModel,
+                                           SortColumn::Effect,   SortColumn::TimesSeen, SortColumn::LastSeen};
+    const SortColumn by = kByColumn[column];
+    descending_ = by == sort_ ? !descending_ : by == SortColumn::LastSeen || by == SortColumn::TimesSeen;
+    sort_ = by;
+    results->header()->setSortIndicator(column, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+    search();
+  });
+  connect(results, &QTreeWidget::currentItemChanged, this, [this] {
+    showTags();
+    // Only a move the user makes in the results is heard, not a new search's first row.
+    if (results->hasFocus()) audition();
+  });
+  connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(bank_.form.state.CurrentPreset); });
+  list->onEnter = [this] { putIntoSlot(bank_.form.state.CurrentPreset); };
+  list->onEscape = [this] {
+    leave();
+    bank_.slotList->setFocus();
+  };
+  list->onFavourite = [this] { toggleFavourite(); };
+  list->onDrop = [this](int slot) { putIntoSlot(slot); };
+  connect(tags, &QLineEdit::returnPressed, this, [this] {
+    const SoundRow* row = selected();
+    if (!row || !feed_) return;
+    const QByteArray text = tags->text().toUtf8();
+    if (const auto error = feed_->library().setTags(row->id, text.toStdString())) bank_.say(QString::fromStdString(*error));
+    search();
+  });
+  // Leaving the library for anything else (the slots, the main window) is leaving the sound.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (auditioning_ && now && !isAncestorOf(now)) leave();
+  });
+  if (feed_) connect(feed_, &LibraryFeed::noted, this, &LibraryPane::search);
+  search();
+}
+
+void LibraryPane::search() {
+  if (!feed_ || !feed_->available()) {
+    count->setText(QStringLiteral("NO LIBRARY"));
+    return;
+  }
+  LibraryQuery query;
+  query.text = searchBox->text().toLatin1().toStdString();
+  if (ampFilter->currentIndex() > 0) query.ampModel = ampFilter->currentText().toStdString();
+  if (effectFilter->currentIndex() > 0) query.effect = effectFilter->currentText().toStdString();
+  for (const QString& condition : conditions->text().split(QLatin1Char(','), Qt::SkipEmptyParts))
+    if (!condition.trimmed().isEmpty()) query.conditions.push_back(condition.trimmed().toStdString());
+  query.favouritesOnly = favouritesOnly->isChecked();
+  if (!tagFilter->text().trimmed().isEmpty()) query.tag = tagFilter->text().trimmed().toStdString();
+  query.sort = sort_;
+  query.descending = descending_;
+  query.limit = kRowsShown;
+
+  const std::int64_t keep = selected() ? selected()->id : 0;
+  SearchResult result = feed_->library().search(query);
+  rows_ = std::move(result.rows);
+  const QSignalBlocker quiet(results);
+  results->clear();
+  QTreeWidgetItem* again = nullptr;
+  for (const SoundRow& row : rows_) {
+    auto* item = new QTreeWidgetItem(results);
+    item->setText(StarColumn, row.favourite ? QStringLiteral("\u2605") : QString());
+    item->setText(NameColumn, shownName(row));
+    const int amp = row.record.value(AMP_TYPE);
+    if (amp >= 0 && amp < static_cast<int>(kAmpModels.size()))
+      item->setText(AmpColumn, QString::fromLatin1(kAmpModels[static_cast<std::size_t>(amp)].caption.data()));
+    if (const EffectRow* effect = findEffect(row.record.value(EFFECT_SELECT)))
+      item->setText(EffectColumn, QString::fromLatin1(effect->caption.data(), effect->caption.size()));
+    item->setText(SeenColumn, QString::number(row.timesSeen));
+    item->setText(LastSeenColumn, QString::fromStdString(localTimeText(row.lastSeen)));
+    if (row.id == keep) again = item;
+  }
+  if (again) results->setCurrentItem(again);
+  if (!result.error.empty())
+    count->setText(QString::fromStdString(result.error).toUpper());
+  else if (result.count > static_cast<std::int64_t>(rows_.size()))
+    count->setText(QStringLiteral("%1 OF %2 SOUNDS").arg(rows_.size()).arg(result.count));
+  else
+    count->setText(result.count == 1 ? QStringLiteral("1 SOUND") : QStringLiteral("%1 SOUNDS").arg(result.count));
+  showTags();
+}
+
+const SoundRow* LibraryPane::selected() const {
+  const int n = results->currentItem() ? results->indexOfTopLevelItem(results->currentItem()) : -1;
+  return n >= 0 && n < static_cast<int>(rows_.size()) ? &rows_[static_cast<std::size_t>(n)] : nullptr;
+}
+
+void LibraryPane::showTags() {
+  QStringList shown;
+  if (const SoundRow* row = selected())
+    for (const std::string& tag : row->tags) shown << QString::fromStdString(tag);
+  tags->setText(shown.join(QStringLiteral(", ")));
+}
+
+void LibraryPane::audition() {
+  const SoundRow* row = selected();
+  EditorState& state = bank_.form.state;
+  if (!row || state.StoreInProgress) return;
+  // The sound goes out as the preset on screen would, but the bank keeps its own: the
+  // record is lent to the send and taken back at once.
+  PresetRecord& shown = state.current();
+  const PresetRecord kept = shown;
+  shown = row->record;
+  bank_.form.protocol.SendWholePreset();
+  shown = kept;
+  auditioning_ = true;
+}
+
+void LibraryPane::leave() {
+  if (!auditioning_) return;
+  auditioning_ = false;
+  if (!bank_.form.state.StoreInProgress) bank_.form.protocol.SendWholePreset();
+}
+
+void LibraryPane::putIntoSlot(int n) {
+  const SoundRow* row = selected();
+  if (!row || n < 0 || n >= kPresetCount) return;
+  if (bank_.transferRunning()) {
+    bank_.say(QStringLiteral("TRANSFER IN PROGRESS"));
+    return;
+  }
+  TForm1& form = bank_.form;
+  if (form.session.comparing()) form.showChange(form.session.endCompare(), form.state.current());
+  const PresetRecord sound = row->record;
+  const bool wasAuditioning = std::exchange(auditioning_, false);
+  const BankChange change = form.session.pasteSlots(n, std::span<const PresetRecord>(&sound, 1));
+  bank_.arranged(change, n, 1);
+  // The combo played the library's sound; unless the slot on screen took it, it plays that
+  // slot again.
+  if (wasAuditioning && !change.shownChanged) form.protocol.SendWholePreset();
+  bank_.say(QStringLiteral("%1 PUT INTO SLOT %2").arg(shownName(*row)).arg(n + 1));
+}
+
+void LibraryPane::toggleFavourite() {
+  const SoundRow* row = selected();
+  if (!row || !feed_) return;
+  if (const auto error = feed_->library().setFavourite(row->id, !row->favourite)) {
+    bank_.say(QString::fromStdString(*error).toUpper());
+    return;
+  }
+  search();
+}
+
+}  // namespace kestralux

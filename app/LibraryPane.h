@@ -1,0 +1,66 @@
+#pragma once
+// The library beside the bank's slots: a search that follows each letter typed, filters for
+// amp model, effect, parameter conditions as the window names them ("GAIN >= 7"),
+// favourites and tags. Moving through the results with the keys lets the combo play each
+// sound without touching the bank; leaving the results sends the preset on screen again.
+// Enter, a double-click or a drag onto a slot puts the sound into the bank.
+
+#include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+#include "library/PresetLibrary.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+
+namespace kestralux {
+
+class BankWindow;
+class LibraryFeed;
+
+class LibraryPane : public QWidget {
+  Q_OBJECT
+
+ public:
+  LibraryPane(BankWindow& bank, LibraryFeed* feed, QWidget* parent = nullptr);
+
+  // The search again, as the boxes now say.
+  void search();
+  // The sound of the selected result into slot n (0..29): one undo step.
+  void putIntoSlot(int n);
+  // The combo plays the selected sound instead of the preset on screen, until leave().
+  void audition();
+  void leave();
+  void toggleFavourite();
+
+  QLineEdit* searchBox = nullptr;
+  QComboBox* ampFilter = nullptr;
+  QComboBox* effectFilter = nullptr;
+  QLineEdit* conditions = nullptr;
+  QCheckBox* favouritesOnly = nullptr;
+  QLineEdit* tagFilter = nullptr;
+  QTreeWidget* results = nullptr;
+  QLabel* count = nullptr;
+  QLineEdit* tags = nullptr;
+
+  enum Column { StarColumn, NameColumn, AmpColumn, EffectColumn, SeenColumn, LastSeenColumn, ColumnCount };
+
+ private:
+  const SoundRow* selected() const;
+  void showTags();
+
+  BankWindow& bank_;
+  LibraryFeed* feed_;
+  std::vector<SoundRow> rows_;
+  SortColumn sort_ = SortColumn::LastSeen;
+  bool descending_ = true;
+  // The combo plays a library sound, not the preset on screen.
+  bool auditioning_ = false;
+};
+
+}  // namespace kestralux

@@ -1,0 +1,77 @@
+#pragma once
+// The bank window's list of the 30 slots. Dragging is done here with the mouse alone (press,
+// move, let go), without the desktop's drag-and-drop session: the bank is arranged only
+// inside one editor, and between editors through the clipboard. The rows a drop would write
+// are outlined while the button is held, so the user sees where the presets land.
+
+#include <QTreeWidget>
+
+#include <optional>
+
+namespace kestralux {
+
+enum class Arrangement { Move, Copy, Swap };
+
+// Ctrl copies over, Shift swaps, nothing moves: as the modifiers are held when the button
+// is let go.
+Arrangement arrangementOf(Qt::KeyboardModifiers modifiers);
+
+class SlotList : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  enum Column { NumberColumn, MarkColumn, NameColumn, AmpColumn, EffectColumn, ColumnCount };
+
+  explicit SlotList(QWidget* parent = nullptr);
+
+  // The slots a drop of `count` slots would write, held by the row under `pointer` at
+  // `offset` rows from the first of them; nothing off the list.
+  std::optional<int> dropStart(QPoint pointer, int count, int offset) const;
+  // The outline of a drop in the making; a count of 0 takes it away. Other widgets that drag
+  // onto the slots (the library) show theirs here too.
+  void showDropTarget(int first, int count, Arrangement how);
+  void clearDropTarget() { showDropTarget(0, 0, Arrangement::Move); }
+
+  // The selected rows, in order.
+  QList<int> selectedRows() const;
+  // The unbroken run of selected rows that holds `row`; nothing when `row` is not selected.
+  std::optional<std::pair<int, int>> selectedRunAround(int row) const;
+
+ signals:
+  // A drag of `count` slots from `first` let go so that they start at `to`.
+  void dropped(int first, int count, int to, Arrangement how);
+  // A drag in the making: where it would land, for the window's status line.
+  void dropHovered(int first, int count, int to, Arrangement how);
+  void dragEnded();
+  void copyRequested();
+  void pasteRequested();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  struct Press {
+    int row;
+    QPoint at;
+    Qt::KeyboardModifiers modifiers;
+    bool deferred;  // the press was held back to keep a selection that may be dragged
+  };
+  struct Drag {
+    int first, count, offset;
+    std::optional<int> to;
+    Arrangement how;
+  };
+  void endDrag();
+
+  std::optional<Press> press_;
+  std::optional<Drag> drag_;
+  int targetFirst_ = 0;
+  int targetCount_ = 0;
+  Arrangement targetHow_ = Arrangement::Move;
+};
+
+}  // namespace kestralux

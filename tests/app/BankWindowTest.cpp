@@ -1,0 +1,384 @@
+// The bank window under a user's mouse and keys, over the live editor: what the list says,
+// what the main window shows and what the combo hears. The rules of arranging are the edit
+// session's and are tested there.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QTreeWidget>
+
+#include "app/BankWindow.h"
+#include "app/Latin1.h"
+#include "app/LibraryFeed.h"
+#include "app/LibraryPane.h"
+#include "editor/EditorTables.h"
+#include "tests/app/FormFixture.h"
+#include "tests/editor/LiveEditor.h"
+
+namespace kestralux::test {
+namespace {
+
+// Slot n holds "SLOT n+1" with an amp model, an effect and a gain of its own.
+PresetBank numberedBank() {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) {
+    PresetRecord& r = bank[static_cast<std::size_t>(n)];
+    r.setValue(AMP_TYPE, n % kAmpModelCount);
+    r.setValue(EFFECT_SELECT, kEffects[static_cast<std::size_t>(n) % kEffects.size()].code);
+    r.setValue(AMP_GAIN, n);
+    r.storeName("SLOT " + std::to_string(n + 1));
+  }
+  return bank;
+}
+
+// The 16 messages of a whole-preset send of `record`.
+Messages wholePreset(const PresetRecord& record) {
+  EditorState shown;
+  shown.bank[0] = record;
+  RecordingOutput out;
+  DeviceProtocol sender(shown, out);
+  sender.SendWholePreset();
+  return Messages(out.sent.begin(), out.sent.end());
+}
+
+class BankWindowTest : public LiveEditor {
+ protected:
+  void SetUp() override {
+    LiveEditor::SetUp();
+    state.bank = state.reference = original;
+    form->ShowPreset();
+    window = std::make_unique<BankWindow>(*form);
+    window->resize(1040, 760);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    tick();
+    forget();
+  }
+  void TearDown() override {
+    window.reset();
+    LiveEditor::TearDown();
+  }
+
+  QWidget* viewport() { return window->slotList->viewport(); }
+  QPoint rowAt(int n) { return QPoint(30, window->slotList->visualItemRect(window->slotList->topLevelItem(n)).center().y()); }
+  QString cell(int n, int column) { return window->slotList->topLevelItem(n)->text(column); }
+
+  // A press on slot `from`, a move that carries the button to `to`, and the release there.
+  void drag(int from, QPoint to, Qt::KeyboardModifiers modifiers) {
+    const QPoint start = rowAt(from);
+    QTest::mousePress(viewport(), Qt::LeftButton, {}, start);
+    for (const QPoint at : {start + QPoint(0, 12), to}) {
+      QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(viewport()->mapToGlobal(at)), Qt::NoButton,
+                       Qt::LeftButton, modifiers);
+      QApplication::sendEvent(viewport(), &move);
+    }
+    statusWhileHeld = window->status->text();
+    QTest::mouseRelease(viewport(), Qt::LeftButton, modifiers, to);
+  }
+  void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(window->slotList, key, modifiers); }
+  // What the combo hears at the next tick.
+  std::vector<std::string> heard() {
+    tick();
+    const auto bytes = hex(sent());
+    forget();
+    return bytes;
+  }
+  std::vector<std::string> names() {
+    std::vector<std::string> out;
+    for (const PresetRecord& r : state.bank) out.push_back(r.validName().value_or("?"));
+    return out;
+  }
+
+  const PresetBank original = numberedBank();
+  std::unique_ptr<BankWindow> window;
+  QString statusWhileHeld;
+};
+
+TEST_F(BankWindowTest, KeysBrowseAndDragsArrangeWhatTheComboHears) {
+  const auto slotName = [this](int n) { return original[static_cast<std::size_t>(n)].validName().value(); };
+
+  // The list names every slot as the main window does.
+  EXPECT_EQ(cell(4, SlotList::NameColumn), "SLOT 5");
+  EXPECT_EQ(cell(4, SlotList::AmpColumn), latin1(kAmpModels[4].caption));
+  EXPECT_EQ(cell(4, SlotList::EffectColumn), latin1(kEffects[4].caption));
+  EXPECT_EQ(cell(4, SlotList::MarkColumn), "");
+
+  // Browsing: a click, then the keys; each slot reached is shown and sent whole.
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int shown;
+  };
+  const Step steps[] = {
+      {"click on slot 3", [&] { QTest::mouseClick(viewport(), Qt::LeftButton, {}, rowAt(2)); }, 2},
+      {"Down", [&] { key(Qt::Key_Down); }, 3},
+      {"End", [&] { key(Qt::Key_End); }, 29},
+      {"Up", [&] { key(Qt::Key_Up); }, 28},
+      {"Home", [&] { key(Qt::Key_Home); }, 0},
+      {"Page Down", [&] { key(Qt::Key_PageDown); }, -1},
+      {"Page Up", [&] { key(Qt::Key_PageUp); }, 0},
+      {"click on slot 2", [&] { QTest::mouseClick(viewport(), Qt::LeftButton, {}, rowAt(1)); }, 1},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    if (step.shown >= 0)
+      EXPECT_EQ(state.CurrentPreset, step.shown);
+    else
+      EXPECT_GT(state.CurrentPreset, 0);
+    EXPECT_EQ(form->PRENUM->text(), QStringLiteral("PRESET   %1").arg(state.CurrentPreset + 1));
+    EXPECT_EQ(form->PRENAME->text(), latin1(slotName(state.CurrentPreset)));
+    EXPECT_EQ(window->slotList->currentItem(), window->slotList->topLevelItem(state.CurrentPreset));
+    EXPECT_EQ(heard(), hex(wholePreset(original[static_cast<std::size_t>(state.CurrentPreset)])));
+  }
+
+  // Slots 2 and 3 selected, dragged onto slot 7: they land at 7 and 8, slots 4 to 8 move up.
+  QTest::mouseClick(viewport(), Qt::LeftButton, Qt::ShiftModifier, rowAt(2));
+  ASSERT_EQ(state.CurrentPreset, 2);
+  forget();
+  drag(1, rowAt(6), {});
+  EXPECT_EQ(statusWhileHeld, "MOVE 2-3 TO 7-8");
+  EXPECT_EQ(window->status->text(), "2 PRESETS MOVED TO 7-8");
+  std::vector<std::string> expected = names();
+  EXPECT_EQ(std::vector<std::string>(expected.begin(), expected.begin() + 9),
+            (std::vector<std::string>{"SLOT 1", "SLOT 4", "SLOT 5", "SLOT 6", "SLOT 7", "SLOT 8", "SLOT 2", "SLOT 3", "SLOT 9"}));
+  for (int n = 0; n < 9; ++n) EXPECT_EQ(cell(n, SlotList::MarkColumn), n >= 1 && n <= 7 ? "*" : "") << n;
+  EXPECT_EQ(cell(6, SlotList::NameColumn), "SLOT 2");
+  EXPECT_EQ(window->slotList->selectedRows(), (QList<int>{6, 7}));
+  // Slot 3 on screen holds SLOT 5 now: shown, marked and heard whole.
+  EXPECT_EQ(form->PRENAME->text(), "SLOT 5");
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   3*");
+  EXPECT_EQ(heard(), hex(wholePreset(original[4])));
+
+  // Ctrl+Z in the bank window takes the move back in one step.
+  key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(state.bank, original);
+  EXPECT_EQ(cell(6, SlotList::NameColumn), "SLOT 7");
+  EXPECT_EQ(cell(6, SlotList::MarkColumn), "");
+  EXPECT_EQ(form->PRENAME->text(), "SLOT 3");
+  EXPECT_EQ(heard(), hex(wholePreset(original[2])));
+
+  // Shift: slots 7 and 8, still selected, trade places with slots 3 and 4; slot 3 is on screen.
+  drag(6, rowAt(2), Qt::ShiftModifier);
+  EXPECT_EQ(statusWhileHeld, "SWAP 7-8 WITH 3-4");
+  EXPECT_EQ(window->status->text(), "7-8 SWAPPED WITH 3-4");
+  EXPECT_EQ(state.bank[2], original[6]);
+  EXPECT_EQ(state.bank[7], original[3]);
+  EXPECT_EQ(form->PRENAME->text(), "SLOT 7");
+  EXPECT_EQ(heard(), hex(wholePreset(original[6])));
+
+  // Ctrl: the two copied over slots 11 and 12; the slot on screen keeps its preset, so
+  // nothing is sent.
+  drag(2, rowAt(10), Qt::ControlModifier);
+  EXPECT_EQ(statusWhileHeld, "COPY 3-4 OVER 11-12");
+  EXPECT_EQ(state.bank[10], original[6]);
+  EXPECT_EQ(state.bank[11], original[7]);
+  EXPECT_EQ(cell(11, SlotList::NameColumn), "SLOT 8");
+  EXPECT_EQ(cell(11, SlotList::MarkColumn), "*");
+  EXPECT_EQ(heard(), std::vector<std::string>{});
+  const PresetBank arranged = state.bank;
+
+  // A drag let go outside the list: nothing changes or is sent.
+  drag(10, QPoint(viewport()->width() / 2, viewport()->height() + 30), {});
+  EXPECT_EQ(state.bank, arranged);
+  EXPECT_EQ(heard(), std::vector<std::string>{});
+
+  // Ctrl+C on slots 1 and 2, Ctrl+V on slot 30: one fits, and the status says so.
+  QTest::mouseClick(viewport(), Qt::LeftButton, {}, rowAt(0));
+  QTest::mouseClick(viewport(), Qt::LeftButton, Qt::ShiftModifier, rowAt(1));
+  ASSERT_EQ(window->slotList->selectedRows(), (QList<int>{0, 1}));
+  key(Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(window->status->text(), "2 PRESETS ON THE CLIPBOARD");
+  key(Qt::Key_End);
+  forget();
+  key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(window->status->text(), "1 PRESET PASTED");
+  EXPECT_EQ(state.bank[29], arranged[0]);
+  EXPECT_EQ(form->PRENAME->text(), latin1(*arranged[0].validName()));
+  EXPECT_EQ(heard(), hex(wholePreset(arranged[0])));
+  // The clipboard holds records only: nothing to paste into a text box.
+  EXPECT_FALSE(QApplication::clipboard()->mimeData()->hasText());
+
+  // A foreign clipboard, and our type with a record that is no preset: nothing changes.
+  const PresetBank pasted = state.bank;
+  QApplication::clipboard()->setText(QStringLiteral("SLOT 1"));
+  key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(window->status->text(), "NO PRESETS ON THE CLIPBOARD");
+  PresetRecord noPreset = original[0];
+  noPreset.setValue(AMP_TYPE, 97);
+  QApplication::clipboard()->setMimeData(recordsMimeData(std::vector<PresetRecord>{original[5], noPreset}));
+  key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(state.bank, pasted);
+  EXPECT_EQ(heard(), std::vector<std::string>{});
+
+  // While a fetch runs the slots are the transfer's.
+  protocol.RequestBank();
+  forget();
+  drag(29, rowAt(0), {});
+  EXPECT_EQ(window->status->text(), "TRANSFER IN PROGRESS");
+  EXPECT_EQ(state.bank, pasted);
+  EXPECT_EQ(heard(), std::vector<std::string>{});
+}
+
+// The list follows what changes elsewhere: an edit in the main window marks its slot, the
+// preset arrows move the highlight.
+TEST_F(BankWindowTest, TheListFollowsTheMainWindow) {
+  form->ScrollGAIN->setValue(77);
+  EXPECT_EQ(cell(0, SlotList::MarkColumn), "*");
+  stepUp();
+  EXPECT_EQ(window->slotList->currentItem(), window->slotList->topLevelItem(1));
+  EXPECT_EQ(window->slotList->topLevelItem(1)->background(SlotList::NameColumn).color(), QColor(255, 0, 0));
+  EXPECT_EQ(window->slotList->topLevelItem(0)->background(SlotList::NameColumn).style(), Qt::NoBrush);
+  QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(cell(0, SlotList::MarkColumn), "");
+}
+
+}  // namespace
+}  // namespace kestralux::test
+
+namespace kestralux::test {
+namespace {
+
+PresetRecord sound(const char* name, int amp, int gain) {
+  PresetRecord r;
+  r.setValue(AMP_TYPE, amp);
+  r.setValue(EFFECT_SELECT, kEffects[0].code);
+  r.setValue(AMP_GAIN, gain);
+  r.storeName(name);
+  return r;
+}
+
+class LibraryInBankWindow : public BankWindowTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(libraryDir.isValid());
+    feed.open(libraryDir.filePath("library.sqlite").toStdString(), libraryDir.filePath("history").toStdString());
+    ASSERT_TRUE(feed.available());
+    // Newest first in the results.
+    for (const auto& [record, time] : {std::pair{clean1, 1000}, {crunch, 2000}, {clean2, 3000}})
+      ASSERT_FALSE(feed.library().notePreset(record, Place{SightingKind::Imported, 0, "/presets/x.pre"}, time).error);
+    BankWindowTest::SetUp();
+    window.reset();
+    window = std::make_unique<BankWindow>(*form, &feed);
+    window->resize(1040, 760);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    pane = window->library;
+  }
+  QStringList shownNames() {
+    QStringList names;
+    for (int n = 0; n < pane->results->topLevelItemCount(); ++n) names << pane->results->topLevelItem(n)->text(LibraryPane::NameColumn);
+    return names;
+  }
+
+  QTemporaryDir libraryDir;
+  LibraryFeed feed;
+  const PresetRecord clean1 = sound("CLEAN 1", 0, 10), crunch = sound("crunch", 4, 250), clean2 = sound("CLEAN 2", 15, 20);
+  LibraryPane* pane = nullptr;
+};
+
+TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
+  EXPECT_EQ(shownNames(), (QStringList{"CLEAN 2", "CRUNCH", "CLEAN 1"}));
+  EXPECT_EQ(pane->count->text(), "3 SOUNDS");
+
+  // The list follows each letter typed, and each filter.
+  struct Filter {
+    std::function<void()> set;
+    QStringList names;
+  };
+  const Filter filters[] = {
+      {[&] { QTest::keyClicks(pane->searchBox, "c"); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
+      {[&] { QTest::keyClicks(pane->searchBox, "l"); }, {"CLEAN 2", "CLEAN 1"}},
+      {[&] { pane->ampFilter->setCurrentText("CLEAN 2"); }, {"CLEAN 2"}},
+      {[&] { pane->ampFilter->setCurrentIndex(0); }, {"CLEAN 2", "CLEAN 1"}},
+      {[&] { QTest::keyClick(pane->searchBox, Qt::Key_Backspace); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
+      {[&] { QTest::keyClick(pane->searchBox, Qt::Key_Backspace); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
+      {[&] { QTest::keyClicks(pane->conditions, "GAIN >= 7"); }, {"CRUNCH"}},
+      {[&] { pane->conditions->clear(); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
+  };
+  for (const Filter& filter : filters) {
+    filter.set();
+    EXPECT_EQ(shownNames(), filter.names) << pane->count->text().toStdString();
+  }
+  QTest::mouseClick(pane->results->header()->viewport(), Qt::LeftButton, {},
+                    QPoint(pane->results->header()->sectionViewportPosition(LibraryPane::NameColumn) + 5, 5));
+  EXPECT_EQ(shownNames(), (QStringList{"CLEAN 1", "CLEAN 2", "CRUNCH"}));
+  pane->searchBox->setFocus();
+  QTest::keyClicks(pane->searchBox, "cl");
+  EXPECT_EQ(shownNames(), (QStringList{"CLEAN 1", "CLEAN 2"}));
+  EXPECT_EQ(pane->count->text(), "2 SOUNDS");
+
+  // The keys move through the results: each sound is heard, the bank stays as it is.
+  forget();
+  QTest::keyClick(pane->searchBox, Qt::Key_Tab);
+  ASSERT_TRUE(pane->results->hasFocus());
+  EXPECT_EQ(hex(sent()), hex(wholePreset(clean1)));
+  for (const auto& [key, heard] : {std::pair{Qt::Key_Down, clean2}, {Qt::Key_Up, clean1}, {Qt::Key_End, clean2}}) {
+    forget();
+    QTest::keyClick(pane->results, key);
+    EXPECT_EQ(hex(sent()), hex(wholePreset(heard)));
+  }
+  EXPECT_EQ(state.bank, original);
+  // F marks the sound a favourite.
+  QTest::keyClick(pane->results, Qt::Key_F);
+  EXPECT_EQ(pane->results->currentItem()->text(LibraryPane::StarColumn), QString::fromUtf8("\u2605"));
+  // Esc leaves the library: the preset on screen is heard again.
+  forget();
+  QTest::keyClick(pane->results, Qt::Key_Escape);
+  EXPECT_EQ(hex(sent()), hex(wholePreset(original[0])));
+  EXPECT_TRUE(window->slotList->hasFocus());
+
+  // Enter puts the sound into the slot on screen with its newest name: one step, heard whole.
+  pane->results->setFocus();
+  forget();
+  QTest::keyClick(pane->results, Qt::Key_Return);
+  EXPECT_EQ(state.bank[0], clean2);
+  EXPECT_EQ(form->PRENAME->text(), "CLEAN 2");
+  EXPECT_EQ(window->slotList->topLevelItem(0)->text(SlotList::NameColumn), "CLEAN 2");
+  EXPECT_EQ(heard(), hex(wholePreset(clean2)));
+  QTest::keyClick(window->slotList, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(state.bank, original);
+  EXPECT_EQ(heard(), hex(wholePreset(original[0])));
+
+  // The first result dragged onto slot 5: it lands there; the slot on screen is not touched.
+  QWidget* from = pane->results->viewport();
+  const QPoint start = pane->results->visualItemRect(pane->results->topLevelItem(0)).center();
+  const QPoint there = from->mapFromGlobal(viewport()->mapToGlobal(rowAt(4)));
+  QTest::mousePress(from, Qt::LeftButton, {}, start);
+  for (const QPoint at : {start + QPoint(0, 12), there}) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(from->mapToGlobal(at)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(from, &move);
+  }
+  QTest::mouseRelease(from, Qt::LeftButton, {}, there);
+  EXPECT_EQ(state.bank[4], clean1);
+  EXPECT_EQ(window->slotList->topLevelItem(4)->text(SlotList::MarkColumn), "*");
+  EXPECT_EQ(state.bank[0], original[0]);
+}
+
+// What the protocol says moved is noted after the window's turn, slot by slot as it came.
+TEST_F(LibraryInBankWindow, FetchesAndStoresGoInByThemselves) {
+  struct Row {
+    std::string kind;
+    int sightings;
+  };
+  const Row rows[] = {{"fetched 2 of 30", 2}, {"fetched", 30}, {"stored", 30}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind);
+    const auto before = feed.library().search({}).count;
+    feed.noteBankMoved(original, row.kind);
+    EXPECT_EQ(feed.library().search({}).count, before) << "not before the window has had its turn";
+    QTest::qWait(20);
+    std::int64_t seen = 0;
+    for (const SoundRow& r : feed.library().search({}).rows) seen += r.timesSeen;
+    EXPECT_GE(seen, row.sightings);
+  }
+  EXPECT_EQ(feed.library().search({}).count, 3 + kPresetCount);
+}
+
+}  // namespace
+}  // namespace kestralux::test
