@@ -19,12 +19,14 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <vector>
 
 #include "app/Application.h"
 #include "app/ClickablePanel.h"
 #include "app/TForm1.h"
+#include "files/BankHistory.h"
 #include "midi/RtMidiPorts.h"
 #include "tests/e2e/SimProcess.h"
 
@@ -186,8 +188,17 @@ int main(int argc, char** argv) {
     });
   };
 
-  std::vector<double> toDecoded, toShown;
-  for (int i = 0; i < fetches; ++i) {
+  std::vector<double> toDecoded, toShown, toShownWithoutLibrary;
+  // The same fetches with the preset library left out first: what feeding it costs the screen.
+  const auto withLibrary = app.protocol.bankMoved;
+  app.protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
+  for (int i = 0; i < 2 * fetches; ++i) {
+    if (i == fetches) {
+      app.protocol.bankMoved = withLibrary;
+      toShownWithoutLibrary = toShown;
+      toDecoded.clear();
+      toShown.clear();
+    }
     form.PRENUM->setText(QStringLiteral("PRESET 1"));
     decodedAt.reset();
     shownAt.reset();
@@ -250,6 +261,7 @@ int main(int argc, char** argv) {
   std::printf("%-52s %9s %9s %10s %9s\n", "case", "median", "p95", "ratio", "goal");
   row("request to last preset decoded", toDecoded, 1.15 * kWireMs + kTickMs);
   row("request to preset 1 shown", toShown, 1.15 * kWireMs + 100.0);
+  row("the same without the preset library", toShownWithoutLibrary, 1.15 * kWireMs + 100.0);
   row("request to last preset decoded, one per 50 ms tick", onePerTickDecoded, 1.15 * kWireMs + kTickMs);
   const Figures start = summarise(startToShown);
   std::printf("%-52s %9.1f %9.1f %8.2f x\n", "start-up to the combo's preset 1 shown", start.median, start.p95,
