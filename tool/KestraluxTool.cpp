@@ -201,6 +201,8 @@ struct Link {
   std::unique_ptr<ComboLink> combo;
   Inbox inbox;
   std::string cardError;
+  // fetch and store feed the preset library; the commands that only look (diff, sheet) do not.
+  bool feedsLibrary = false;
 
   void step() {
     std::this_thread::sleep_for(10ms);
@@ -243,9 +245,9 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::
   combo.cardError = [&link] {
     if (link.cardError.empty()) link.cardError = "cannot send on MIDI output \"" + link.combo->ports().output + "\"";
   };
-  combo.protocol.bankMoved = [&err](const PresetBank& bank, const std::string& kind) {
+  combo.protocol.bankMoved = [&err, &link](const PresetBank& bank, const std::string& kind) {
     keepBank(bank, kind, err, "kestralux-tool");
-    noteInLibrary(bank, kind, err);
+    if (link.feedsLibrary) noteInLibrary(bank, kind, err);
   };
   combo.protocol.fetchNotices = [&err](const Notices& notices) {
     for (const std::string& n : notices) err << "kestralux-tool: " << lower(n) << "\n";
@@ -292,6 +294,7 @@ int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   // Before asking the combo, so the answer is not waited for in vain.
   expectNew(target, a.force);
   Link link;
+  link.feedsLibrary = true;
   const BankFetch& result = requestBank(link, a, err, factory);
   const bool whole = result.received() == kPresetCount && result.damaged().empty();
   if (result.received() == 0) throw BadInput{"no answer; nothing written"};
@@ -373,6 +376,7 @@ int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 1);
   const PresetBank bank = readBank(a.files[0]);
   Link link;
+  link.feedsLibrary = true;
   openLink(link, a, factory, err);
   DeviceProtocol& protocol = link.combo->protocol;
   link.state.bank = bank;

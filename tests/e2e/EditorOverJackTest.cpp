@@ -40,7 +40,9 @@
 #include "tests/app/UserActions.h"
 #include "tests/e2e/SimProcess.h"
 #include "tests/HistoryHome.h"
+#include "editor/EditorTables.h"
 #include "files/BankHistory.h"
+#include "library/PresetLibrary.h"
 #include "files/PresetFiles.h"
 #include "tests/PresetValues.h"
 
@@ -124,6 +126,7 @@ class EditorOverJack : public ::testing::Test {
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::remove_all(historyFolder());
+    for (const char* end : {"", "-wal", "-shm"}) fs::remove(libraryFile().string() + end);
     sim = e2e::startSimulator(dir, deviceStart, deviceOptions);
     ASSERT_TRUE(sim->started());
 
@@ -735,6 +738,24 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   EXPECT_EQ(app->link.droppedMessages(), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets from Kestralux"; }, 5000));
   EXPECT_EQ(form.REQUES->colour(), QColor(0, 128, 128));
+
+  // The fetch put its 30 presets into the preset library, each a sighting at its slot, found
+  // by amp model as `kestralux-tool library search --amp` finds them.
+  {
+    PresetLibrary library;
+    ASSERT_NE(library.open(libraryFile(), historyFolder()).state, LibraryOpening::State::Unavailable);
+    int sightings = 0;
+    for (std::size_t n = 0; n < device.size(); ++n) {
+      LibraryQuery query;
+      query.ampModel = std::string(kAmpModels[static_cast<std::size_t>(device[n].value(AMP_TYPE))].caption);
+      const SearchResult found = library.search(query);
+      ASSERT_TRUE(found.error.empty()) << found.error;
+      EXPECT_TRUE(std::any_of(found.rows.begin(), found.rows.end(), [&](const SoundRow& row) { return sameValues(row.record, device[n]); }))
+          << "preset " << n + 1;
+    }
+    for (const SoundRow& row : library.search({}).rows) sightings += static_cast<int>(library.sound(row.id).sightings.size());
+    EXPECT_EQ(sightings, kPresetCount);
+  }
 
   // The second device, chosen in the setup window.
   TMIDI_IO& setup = app->midiSetup();
