@@ -234,13 +234,17 @@ std::string describePort(const std::vector<std::string>& names, const std::strin
 // The ports exactly as the editor takes them: the names in combo.ports, else the numbers in
 // combo.cfg (both in the working directory); with neither, the combo is searched for and the
 // ports it answers on are said. --out and --in override.
-void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::ostream& err) {
+ComboLink& makeLink(Link& link, const PortsFactory& factory) {
   link.ports = factory ? factory() : nullptr;
   if (!link.ports) throw BadInput{"no MIDI system"};
   link.combo = std::make_unique<ComboLink>(*link.ports, link.state);
-  ComboLink& combo = *link.combo;
-  combo.portsMaker = factory;
-  combo.setPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
+  link.combo->portsMaker = factory;
+  link.combo->setPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
+  return *link.combo;
+}
+
+void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::ostream& err) {
+  ComboLink& combo = makeLink(link, factory);
   combo.engine.setPause([](std::chrono::milliseconds) {});
   combo.cardError = [&link] {
     if (link.cardError.empty()) link.cardError = "cannot send on MIDI output \"" + link.combo->ports().output + "\"";
@@ -444,12 +448,7 @@ int history(const Arguments& a, std::ostream& out) {
 int detect(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 0);
   Link link;
-  link.ports = factory ? factory() : nullptr;
-  if (!link.ports) throw BadInput{"no MIDI system"};
-  link.combo = std::make_unique<ComboLink>(*link.ports, link.state);
-  ComboLink& combo = *link.combo;
-  combo.portsMaker = factory;
-  combo.setPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
+  ComboLink& combo = makeLink(link, factory);
   ComboLink::StartUp how;
   how.startupMessage = false;
   how.fetchWhenAtHand = false;
