@@ -96,6 +96,8 @@ BankWindow::BankWindow(TForm1& mainWindow, LibraryFeed* feed, QWidget* parent) :
   windowPalette.setColor(QPalette::Text, colourOf(layout::kAqua));
   windowPalette.setColor(QPalette::Highlight, colourOf(layout::kTeal));
   windowPalette.setColor(QPalette::HighlightedText, colourOf(layout::kWhite));
+  // The search boxes' hints ("SEARCH NAMES", "GAIN >= 7, ...") readable on black.
+  windowPalette.setColor(QPalette::PlaceholderText, colourOf(layout::kSilver));
   setPalette(windowPalette);
   setAutoFillBackground(true);
   QFont font(QStringLiteral("Liberation Sans"));
