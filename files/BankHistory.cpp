@@ -20,13 +20,6 @@ const std::regex& entryName() {
   return pattern;
 }
 
-std::string timeText(std::time_t now) {
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H-%M-%S", &local);
-  return text;
-}
 
 bool newerFirst(const HistoryEntry& a, const HistoryEntry& b) {
   return a.time != b.time ? a.time > b.time : a.sequence > b.sequence;
@@ -89,12 +82,20 @@ constexpr int kLastSequence = 10000;
 
 }  // namespace
 
+std::string historyTimeText(std::time_t now) {
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H-%M-%S", &local);
+  return text;
+}
+
 std::optional<std::string> keepInHistory(const fs::path& folder, const PresetBank& bank, const std::string& kind,
                                          std::time_t now) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) return "cannot make " + folder.string() + ": " + error.message();
-  const std::string time = timeText(now);
+  const std::string time = historyTimeText(now);
   const std::string stem = time + " " + kind;
   // Entries of one second are numbered across kinds, so their names keep the order of writing;
   // the exclusive create settles two writers choosing the same number.

@@ -29,6 +29,9 @@ struct HistoryEntry {
   int sequence = 1;  // the n-th entry written in the same second
 };
 
+// "2026-12-07 14-03-55": `now` in local time, as entries' names carry it.
+std::string historyTimeText(std::time_t now);
+
 // The entries in `folder`, newest first; files of other names are not entries.
 std::vector<HistoryEntry> listHistory(const std::filesystem::path& folder);
 

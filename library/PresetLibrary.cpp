@@ -45,13 +45,6 @@ SightingKind kindOf(const std::string& text) {
   return SightingKind::Imported;
 }
 
-std::string dateText(std::time_t now) {
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-  return text;
-}
 
 // "2026-12-07 14-03-55", the time a history entry's name carries, in local time.
 std::int64_t historyTime(const std::string& text) {
@@ -394,7 +387,7 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
                                                    : sql::message(db_);
     close();
     fs::path aside = file_;
-    aside += ".broken-" + dateText(std::time(nullptr));
+    aside += ".broken-" + historyTimeText(std::time(nullptr)).substr(0, 10);  // the date
     const fs::path base = aside;
     for (int n = 2; fs::exists(aside); ++n) (aside = base) += "-" + std::to_string(n);
     std::error_code error;
