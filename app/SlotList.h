@@ -8,9 +8,9 @@
 
 #include <optional>
 
-namespace kestralux {
+#include "actions/EditorActions.h"
 
-enum class Arrangement { Move, Copy, Swap };
+namespace kestralux {
 
 // Ctrl copies over, Shift swaps, nothing moves: as the modifiers are held when the button
 // is let go.

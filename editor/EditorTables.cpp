@@ -97,4 +97,23 @@ std::string rateText(int effect, int position) {
   return blanks(12) + std::to_string(position);
 }
 
+bool effectHasControl(int effect, int parameter) {
+  const EffectRow* fx = findEffect(effect);
+  if (!fx) return true;
+  if (parameter == EFF_ADJUST1) return fx->adjust1Shown;
+  if (parameter == EFF_ADJUST2) return fx->adjust2Shown;
+  if (parameter == EFF_RATE) return fx->rateShown;
+  return true;
+}
+
+int rateMaximum(int effect) { return effect == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum; }
+
+std::optional<int> controlMaximum(int parameter, int effect) {
+  if (parameter == EFF_RATE) return rateMaximum(effect);
+  if (parameter == EFF_ADJUST1 || parameter == EFF_ADJUST2) return kAdjustMaximum;
+  for (const StripRow& row : kStrips)
+    if (row.parameter == parameter) return row.maximum;
+  return std::nullopt;
+}
+
 }  // namespace kestralux

@@ -66,8 +66,23 @@ extern const std::array<EffectRow, 10> kEffects;
 inline constexpr int EFFECT_ROTARY = 12;
 inline constexpr int kRateMaximum = 255;
 inline constexpr int kRotaryRateMaximum = 1;
+// The two effect adjusts' range.
+inline constexpr int kAdjustMaximum = 30;
 
 const EffectRow* findEffect(int code);
+
+// Whether the preset's effect has a control for `parameter`: the two effect adjusts and the
+// rate follow the effect; every other parameter, and any parameter under a code that is no
+// effect, has its control.
+bool effectHasControl(int effect, int parameter);
+// The rate's range under `effect`: the rotary has two speeds.
+int rateMaximum(int effect);
+// The highest position of `parameter`'s control under `effect`; nothing for a parameter
+// without a scroll bar (the amp model and the effect).
+std::optional<int> controlMaximum(int parameter, int effect);
+
+// What stands where a preset's name does when it holds none.
+inline constexpr std::string_view kNoPresetHere = "NO PRESET HERE";
 
 // The three effect value boxes.
 std::string effect15Text(int effect, int position);

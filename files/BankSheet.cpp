@@ -13,7 +13,6 @@ namespace kestralux {
 namespace {
 
 constexpr std::size_t kPresetsPerPage = 10;
-constexpr std::string_view kNoPresetHere = "NO PRESET HERE";
 
 struct Cell {
   std::string purpose;  // what an effect control adjusts ("DEPTH"); empty for the others
@@ -22,16 +21,8 @@ struct Cell {
   std::string joined() const { return purpose.empty() ? value : purpose + " " + value; }
 };
 
-bool shownFor(const EffectRow* fx, int parameter) {
-  if (!fx) return true;
-  if (parameter == EFF_ADJUST1) return fx->adjust1Shown;
-  if (parameter == EFF_ADJUST2) return fx->adjust2Shown;
-  if (parameter == EFF_RATE) return fx->rateShown;
-  return true;
-}
-
 Cell parameterCell(const PresetRecord& r, int parameter) {
-  if (!shownFor(findEffect(r.value(EFFECT_SELECT)), parameter)) return {"", "", true};
+  if (!effectHasControl(r.value(EFFECT_SELECT), parameter)) return {"", "", true};
   const bool adjust = parameter == EFF_ADJUST1 || parameter == EFF_ADJUST2;
   return {adjust ? adjustPurpose(r, parameter) : "", shownValue(r, parameter)};
 }

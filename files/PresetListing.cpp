@@ -10,7 +10,6 @@ namespace kestralux {
 
 namespace {
 
-constexpr int kAdjustMaximum = 30;
 
 std::string trimmed(const std::string& text) {
   const auto first = text.find_first_not_of(' ');
@@ -77,7 +76,7 @@ std::string shownValue(const PresetRecord& r, int parameter) {
     case EFF_ADJUST1: return upper(trimmed(effect15Text(effect, std::clamp(r.value(EFF_ADJUST1), 0, kAdjustMaximum))));
     case EFF_ADJUST2: return trimmed(effect16Text(std::clamp(r.value(EFF_ADJUST2), 0, kAdjustMaximum), TextSource::Handler));
     case EFF_RATE:
-      return trimmed(rateText(effect, std::clamp(r.value(EFF_RATE), 0, effect == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum)));
+      return trimmed(rateText(effect, std::clamp(r.value(EFF_RATE), 0, rateMaximum(effect))));
     default: break;
   }
   const auto row = std::find_if(kStrips.begin(), kStrips.end(), [&](const StripRow& s) { return s.parameter == parameter; });
@@ -93,16 +92,14 @@ std::string presetListing(std::span<const PresetRecord> presets, int firstNumber
   out.back() = '\n';
   int n = firstNumber;
   for (const PresetRecord& r : presets) {
-    const EffectRow* fx = findEffect(r.value(EFFECT_SELECT));
     const std::optional<std::string> name = r.validName();
     for (const Column& c : kColumns) {
       std::string text;
       if (c.parameter < 0) {
-        text = c.heading[0] == '#' ? std::to_string(n) : name ? utf8OfLatin1(*name) : "NO PRESET HERE";
+        text = c.heading[0] == '#' ? std::to_string(n) : name ? utf8OfLatin1(*name) : std::string(kNoPresetHere);
       } else {
         // A control the effect hides shows no value.
-        const bool hidden = fx && ((c.parameter == EFF_ADJUST1 && !fx->adjust1Shown) ||
-                                   (c.parameter == EFF_ADJUST2 && !fx->adjust2Shown) || (c.parameter == EFF_RATE && !fx->rateShown));
+        const bool hidden = !effectHasControl(r.value(EFFECT_SELECT), c.parameter);
         text = hidden ? "-" : shownValue(r, c.parameter);
       }
       out += cell(text, c.width);

@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const StripRow& row : kStrips) stripText(row, std::clamp(r.value(row.parameter), 0, row.maximum), TextSource::ShowPreset);
     const int effect = r.value(EFFECT_SELECT);
     effect15Text(effect, std::clamp(r.value(EFF_ADJUST1), 0, 30));
-    rateText(effect, std::clamp(r.value(EFF_RATE), 0, effect == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum));
+    rateText(effect, std::clamp(r.value(EFF_RATE), 0, rateMaximum(effect)));
     protocol.SendWholePreset();
     for (int i = 0; i < kParameterCount; ++i) protocol.SendLiveEdit(i);
     FUZZ_CHECK(isOurPresetMessage(protocol.BuildStoreMessage(StoreScope::ALL, n)));

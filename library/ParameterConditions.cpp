@@ -63,13 +63,6 @@ std::string withoutBlanks(std::string_view text) {
 
 std::string trimmedCaption(std::string_view caption) { return normalised(caption); }
 
-bool shownByEffect(const EffectRow& fx, int parameter) {
-  if (parameter == EFF_ADJUST1) return fx.adjust1Shown;
-  if (parameter == EFF_ADJUST2) return fx.adjust2Shown;
-  if (parameter == EFF_RATE) return fx.rateShown;
-  return true;
-}
-
 // A shown value as a number, when it is one: "7.00", "-60DB", "- 8DB", "250 ms", "+ 2 CENTS",
 // "310 HZ"; OFF is the level at 0. The rest after the number is its unit.
 struct ShownNumber {
@@ -136,7 +129,7 @@ std::vector<Target> targetsOf(const std::string& caption) {
     for (std::size_t e = 0; e < kEffectCodes.size(); ++e) {
       const EffectRow* fx = findEffect(kEffectCodes[e]);
       const auto& own = parameter == EFF_ADJUST1 ? std::optional<std::string_view>(fx->adjust1Caption) : fx->adjust2Caption;
-      t.effects[e] = own && trimmedCaption(*own) == caption && shownByEffect(*fx, parameter);
+      t.effects[e] = own && trimmedCaption(*own) == caption && effectHasControl(kEffectCodes[e], parameter);
       any = any || t.effects[e];
     }
     if (any) targets.push_back(t);
@@ -204,7 +197,7 @@ std::variant<std::vector<ParameterMatch>, ConditionError> parseCondition(std::st
   for (const Target& target : targets) {
     ParameterMatch match{target.parameter, {}};
     for (std::size_t e = 0; e < kEffectCodes.size(); ++e) {
-      if (!target.effects[e] || !shownByEffect(*findEffect(kEffectCodes[e]), target.parameter)) continue;
+      if (!target.effects[e] || !effectHasControl(kEffectCodes[e], target.parameter)) continue;
       // The window's texts in the order the control steps through them; a text compares by
       // its place there, a number by its value.
       std::vector<std::string> order;

@@ -47,9 +47,14 @@ bool EditSession::write(const PresetRecord& record) {
   PresetRecord& reference = state_.reference[static_cast<std::size_t>(n)];
   if (record == state_.current()) return false;
   if (showing_) {
-    // Written back by a control as it shows the preset (a value held to its range, the
-    // name box's text): no edit of the user's, so a preset kept as it was stays so.
-    if (reference == state_.current()) reference = record;
+    // Written back by a control as it shows the preset: no step of the user's. The name box
+    // writes the name as it shows it (in capitals, or the placeholder for none), which is no
+    // change the combo would hear, so the reference takes the same name. A value held to its
+    // control's range is a change a store would make: the reference keeps the old value, and
+    // the preset is marked. While comparing, the bank holds a copy of the reference that the
+    // compare's end puts away again; the reference itself is never written then.
+    if (!compared_ && sameValuesAndName(reference, state_.current()) && sameValues(record, state_.current()))
+      std::copy_n(record.bytes.begin(), kNameFieldSize, reference.bytes.begin());
   } else if (transfer_) {
     touch(sinceStep_, n);
     userInTransfer_ = true;
@@ -144,7 +149,7 @@ void EditSession::stored(const PresetBank& asStored, std::bitset<kPresetCount> w
 
 bool EditSession::edited(int n) const {
   const PresetRecord& shown = compared_ && compared_->first == n ? compared_->second : state_.bank[static_cast<std::size_t>(n)];
-  return shown != state_.reference[static_cast<std::size_t>(n)];
+  return !sameValuesAndName(shown, state_.reference[static_cast<std::size_t>(n)]);
 }
 
 BankChange EditSession::apply(const Step& step, bool forward) {

@@ -81,7 +81,9 @@ class EditSession {
   // The records written over the slots from `first` on; those past slot 30 are dropped.
   BankChange pasteSlots(int first, std::span<const PresetRecord> records);
 
-  // A preset that differs from its reference: values as last fetched, loaded, saved or stored.
+  // The edited mark: the values or the name of preset n differ from its reference, what was
+  // last fetched, loaded, saved or stored there. Nothing else counts, so undoing back to the
+  // reference clears it whatever happened in between.
   bool edited(int n) const;
 
   bool canUndo() const { return !transfer_ && (!undo_.empty() || !user_.empty()); }
@@ -113,6 +115,8 @@ class EditSession {
     EditSession& session_;
     bool was_;
   };
+
+  bool showing() const { return showing_; }
 
   // Called after every change of the bank, the references or the history.
   std::function<void()> changed;

@@ -36,6 +36,12 @@ bool PresetRecord::storeName(std::string_view latin1) {
   return true;
 }
 
+bool sameValues(const PresetRecord& a, const PresetRecord& b) {
+  for (int n = kFirstParameterSlot; n < kSlotCount; ++n)
+    if (a.slot(n) != b.slot(n)) return false;
+  return true;
+}
+
 const char* parameterName(int index) {
   static constexpr std::array<const char*, kParameterCount> names{
       "AMP_TYPE",   "AMP_GAIN",   "AMP_MASTER", "AMP_BASS",      "AMP_MID",     "AMP_TREBLE",

@@ -67,6 +67,13 @@ struct PresetRecord {
 
 static_assert(sizeof(PresetRecord) == 88, "a preset record is exactly 88 bytes");
 
+// The values (the sixteen parameters and the reserved slot) are the same.
+bool sameValues(const PresetRecord& a, const PresetRecord& b);
+// The same sound under the same name: bytes after a name's terminator do not count.
+inline bool sameValuesAndName(const PresetRecord& a, const PresetRecord& b) {
+  return sameValues(a, b) && a.validName() == b.validName();
+}
+
 // What the combo can hold: an amp model 0..15, one of its ten effect codes, and every other
 // value 0..255. A record that is not one came from somewhere else (a file that is not a
 // preset, a message that is not whole) and is never taken into the bank. The name bytes

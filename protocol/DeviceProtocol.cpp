@@ -28,14 +28,17 @@ void DeviceProtocol::SendEffectSelect(int effectCode) {
   SendParameter(0, codeOfParameter(EFFECT_SELECT), effectCode);
 }
 
-void DeviceProtocol::SendWholePreset() {
-  const PresetRecord record = state_.current();
+bool DeviceProtocol::SendWholePreset(const PresetRecord& preset) {
+  // Its own copy: a box opened by a failing send may let other work change the bank.
+  const PresetRecord record = preset;
   const int effect = record.value(EFFECT_SELECT);
+  bool whole = true;
   for (int i = 0; i < kParameterCount; ++i) {
     const int value = record.value(i);
-    SendParameter(contextByte(i, SendPath::WholePreset, effect, value), codeOfParameter(i), value);
+    whole = SendParameter(contextByte(i, SendPath::WholePreset, effect, value), codeOfParameter(i), value) && whole;
   }
   output_.DUMP_PAUSE();
+  return whole;
 }
 
 const PresetMessage& DeviceProtocol::BuildStoreMessage(StoreScope scope, int n) {

@@ -33,7 +33,10 @@ class DeviceProtocol {
   bool SendBankRequest() { return SendParameter(0, CODE_REQUEST_BANK, 0); }
 
   // The 16 parameters of the current preset in code order, then one pause.
-  void SendWholePreset();
+  void SendWholePreset() { SendWholePreset(state_.current()); }
+  // The same for any record, as the combo's current sound; the bank is not read. Whether
+  // every message went out.
+  bool SendWholePreset(const PresetRecord& record);
 
   // Fills DUMP_BUFFER with the preset message of record n: 0x28 for SINGLE; for ALL 0x2A at
   // position 0 and 0x2B after it.

@@ -169,7 +169,6 @@ int show(const Options& o, std::ostream& out, std::ostream& err) {
     for (std::size_t n = 0; n < s.tags.size(); ++n) out << (n ? ", " : "") << s.tags[n];
   }
   out << "\n\n";
-  const EffectRow* fx = findEffect(r.value(EFFECT_SELECT));
   const std::vector<std::pair<std::string, int>> rows{
       {"AMP MODEL", AMP_TYPE},        {"GAIN", AMP_GAIN},           {"BASS", AMP_BASS},
       {"MID", AMP_MID},               {"TREBLE", AMP_TREBLE},       {"DELAY LEVEL", DELAY_LEVEL},
@@ -179,8 +178,7 @@ int show(const Options& o, std::ostream& out, std::ostream& err) {
       {adjustCaption(r, EFF_ADJUST2), EFF_ADJUST2}, {"RATE", EFF_RATE}};
   for (const auto& [caption, parameter] : rows) {
     // A control the effect hides shows no value.
-    const bool hidden = fx && ((parameter == EFF_ADJUST1 && !fx->adjust1Shown) || (parameter == EFF_ADJUST2 && !fx->adjust2Shown) ||
-                               (parameter == EFF_RATE && !fx->rateShown));
+    const bool hidden = !effectHasControl(r.value(EFFECT_SELECT), parameter);
     out << "  " << cell(caption, 30) << (hidden ? "-" : shownValue(r, parameter)) << "\n";
   }
   out << "\nsightings, oldest first:\n";

@@ -1,0 +1,147 @@
+#pragma once
+// Everything a user can do to the bank and the preset on screen, whichever window it comes
+// from: show a slot, edit, undo, redo, compare, arrange, load and save, fetch and store, and
+// hear a library sound. The windows call these and draw what the one notice says; none of
+// them reaches into another window.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/EditSession.h"
+#include "model/EditorState.h"
+#include "protocol/DeviceProtocol.h"
+
+namespace kestralux {
+
+enum class Arrangement { Move, Copy, Swap };
+
+// What an action changed, for the windows to draw.
+struct ActionNotice {
+  // A slot's values, name or mark may be other now: the lists of slots follow.
+  bool bankChanged = false;
+  // The preset on screen is another one, or holds other values: every control shows it anew.
+  bool presetShown = false;
+  // Only these controls moved (an undo or a redo of an edit on screen): the record as it was
+  // shown before, so the window moves just the controls that differ from it.
+  std::optional<PresetRecord> movedFrom;
+  // A fetch or a store began or ended: what is refused and greyed follows.
+  bool transferChanged = false;
+  // A library sound is heard, or no longer: hearingText() says which.
+  bool hearingChanged = false;
+};
+
+// What the status lines say when the bank is the transfer's.
+inline constexpr const char* kTransferInProgress = "TRANSFER IN PROGRESS";
+
+class EditorActions {
+ public:
+  EditorActions(EditorState& state, DeviceProtocol& protocol, EditSession& session);
+  EditorActions(const EditorActions&) = delete;
+  EditorActions& operator=(const EditorActions&) = delete;
+
+  using Listener = std::function<void(const ActionNotice&)>;
+  // Every window that draws the bank listens; the number takes the listener away again.
+  int listen(Listener listener);
+  void stopListening(int id);
+
+  // A fetch brings presets, or a store sends them: the bank is the transfer's until it ends.
+  // Undo, redo, loads and arrangements are refused meanwhile (kTransferInProgress).
+  bool transferRunning() const;
+
+  // Slot n (0..29) on screen, sent whole at the next tick, as a step of the arrows does.
+  void showSlot(int n);
+  // The preset on screen shown again and sent whole: after a fetch, a load, or when the
+  // combo may hold anything.
+  void showAgain();
+  // A control moved by the user: the value goes into the preset on screen and to the combo.
+  // A compare ends first, and the edited version is heard before the change.
+  void setParameter(int parameter, std::int32_t value);
+  // The name box's text; a name that is not 1..19 one-byte characters changes nothing.
+  void setName(std::string_view latin1);
+  // The name of slot n, typed where the slots are listed: one undo step of its own.
+  bool renameSlot(int n, std::string_view latin1);
+  // The user let go: the next edit is a new undo step.
+  void endAction() { session_.endAction(); }
+
+  void undo();
+  void redo();
+  // Shows the reference of the preset on screen, or, again, the edited version.
+  void compare();
+  // The edited version back on screen; `sendNow` sends it at once (a control is about to
+  // change it), else at the next tick.
+  void endCompare(bool sendNow = false);
+  bool comparing() const { return session_.comparing(); }
+  // "PRESET   5", "PRESET   5*" while it differs from its reference, "COMPARE  5".
+  std::string presetNumberText() const;
+
+  // Arranging the slots (see EditSession): one undo step each, refused during a transfer.
+  // Each returns what the bank window's status line says about it.
+  std::string arrange(int first, int count, int to, Arrangement how);
+  // Records from the clipboard or a drag, written from slot `first` on, clipped at 30.
+  std::string paste(int first, std::span<const PresetRecord> records);
+  // A library sound into slot n, named as the library names it.
+  std::string putSound(int n, const PresetRecord& sound, const std::string& name);
+  // What the last arrangement wrote, for the list to select: first slot and count.
+  std::pair<int, int> lastArranged() const { return lastArranged_; }
+
+  // A library sound heard as the combo's current sound. The bank and the screen stay as
+  // they are; a send that fails changes nothing at all.
+  bool audition(const PresetRecord& sound);
+  // The preset on screen heard again; nothing when no sound was being heard.
+  void endAudition();
+  bool auditioning() const { return heard_.has_value(); }
+  // "HEARING: BRIT BLUES / CHORUS, Esc RETURNS TO PRESET 5", or empty.
+  std::string hearingText() const;
+
+  // Files. The reading and writing of bytes are the window's; what they do to the bank is
+  // here. A load returns the status line's text when it differs from the command's own (a
+  // failure, which changes nothing, or a bank that was cut off); the window shows the
+  // loaded preset with showAgain() once it has noted the file.
+  // A .pre file's bytes (nothing: it could not be opened) into the preset on screen.
+  std::optional<std::string> loadPresetFile(const std::optional<std::vector<std::uint8_t>>& bytes);
+  // A .bnk file's bytes from preset 1 on; a cut-off bank replaces only its whole records.
+  std::optional<std::string> loadBankFile(const std::optional<std::vector<std::uint8_t>>& bytes);
+  // How many records the last bank load replaced.
+  int lastLoaded() const { return lastLoaded_; }
+  // The file was written: those presets are now kept as they are.
+  void savedPreset();
+  void savedBank();
+
+  // GET ALL: the bank asked for.
+  void requestFetch();
+  // The store confirmed: its messages built from the bank as the bank window lists it now.
+  void startStore(StoreScope scope);
+  // One store message out and its progress text; nothing when none is left.
+  std::optional<std::string> sendNextStoreMessage();
+  // After the last message's pause: the store is over; its closing text.
+  std::string endStore();
+  // A fetch has filled the bank: preset 1 on screen (unless a store is going out).
+  bool showFetchedBank();
+
+  // Says a notice to every listener.
+  void tell(const ActionNotice& notice);
+
+ private:
+  // The preset on screen held to its controls' ranges: a value beyond one is brought into it
+  // and the preset is marked edited, since a store would change the combo.
+  void fitShownPreset();
+  void showChange(const BankChange& change, const PresetRecord& shownBefore);
+  bool arranged(const BankChange& change, int first);
+  void presetShown(bool sendNow);
+
+  EditorState& state_;
+  DeviceProtocol& protocol_;
+  EditSession& session_;
+  std::map<int, Listener> listeners_;
+  int nextListener_ = 1;
+  std::optional<PresetRecord> heard_;
+  std::pair<int, int> lastArranged_{0, 0};
+  int lastLoaded_ = 0;
+};
+
+}  // namespace kestralux

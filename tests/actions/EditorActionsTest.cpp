@@ -1,0 +1,374 @@
+// The editor's actions without any window: what each does to the bank, the edited mark, the
+// hearing of library sounds and the bytes the combo receives.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "actions/EditorActions.h"
+#include "editor/EditorTables.h"
+#include "files/PresetFiles.h"
+#include "tests/PresetValues.h"
+#include "tests/protocol/RecordingOutput.h"
+
+namespace kestralux {
+namespace {
+
+struct Editor {
+  EditorState state;
+  RecordingOutput output;
+  DeviceProtocol protocol{state, output};
+  EditSession session{state};
+  EditorActions actions{state, protocol, session};
+  std::vector<ActionNotice> notices;
+
+  Editor() {
+    protocol.session = &session;
+    for (int n = 0; n < kPresetCount; ++n) {
+      PresetRecord& record = state.bank[static_cast<std::size_t>(n)];
+      test::makePreset(record, n);
+      record.setValue(AMP_GAIN, n % 20);
+      record.storeName("SLOT " + std::to_string(n + 1));
+    }
+    state.reference = state.bank;
+    actions.listen([this](const ActionNotice& notice) { notices.push_back(notice); });
+  }
+
+  // A value as the user sets it with a control: one action, let go.
+  void edit(int parameter, int value) {
+    actions.setParameter(parameter, value);
+    actions.endAction();
+  }
+  // What the window writes back while it draws the preset on screen.
+  void drawnBack(int parameter, int value) {
+    const EditSession::Showing showing(session);
+    actions.setParameter(parameter, value);
+  }
+  // A bank arriving from the combo, whole.
+  void bankArrives(const PresetBank& bank) {
+    for (int n = 0; n < kPresetCount; ++n) session.fetched(n, bank[static_cast<std::size_t>(n)]);
+    session.fetchEnded();
+  }
+  bool heardRecordLast(const PresetRecord& record) {
+    // The sixteen values of a whole-preset burst are the last messages before the pause.
+    if (output.messages.size() < kParameterCount) return false;
+    for (int i = 0; i < kParameterCount; ++i)
+      if (output.messages[output.messages.size() - kParameterCount + static_cast<std::size_t>(i)][8] !=
+          (record.value(i) & 0x7F))
+        return false;
+    return true;
+  }
+};
+
+PresetRecord soundOf(int amp, int effect, int gain) {
+  PresetRecord sound;
+  sound.setValue(AMP_TYPE, amp);
+  sound.setValue(EFFECT_SELECT, effect);
+  sound.setValue(AMP_GAIN, gain);
+  return sound;
+}
+
+// The edited mark is exactly "the values or the name differ from the slot's reference".
+struct MarkRow {
+  const char* what;
+  std::function<void(Editor&)> steps;
+  bool edited;
+  std::string numberBox;
+};
+
+void PrintTo(const MarkRow& row, std::ostream* os) { *os << row.what; }
+
+class EditedMark : public ::testing::TestWithParam<MarkRow> {};
+
+TEST_P(EditedMark, FollowsTheReferenceAlone) {
+  Editor e;
+  e.actions.showSlot(4);
+  GetParam().steps(e);
+  EXPECT_EQ(e.session.edited(4), GetParam().edited);
+  EXPECT_EQ(e.actions.presetNumberText(), GetParam().numberBox);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, EditedMark,
+    ::testing::Values(
+        MarkRow{"nothing done", [](Editor&) {}, false, "PRESET   5"},
+        MarkRow{"a value changed", [](Editor& e) { e.edit(AMP_GAIN, 9); }, true, "PRESET   5*"},
+        MarkRow{"a value changed and set back by hand", [](Editor& e) { e.edit(AMP_GAIN, 9); e.edit(AMP_GAIN, 4); }, false, "PRESET   5"},
+        MarkRow{"a value changed and undone", [](Editor& e) { e.edit(AMP_GAIN, 9); e.actions.undo(); }, false, "PRESET   5"},
+        MarkRow{"two edits, a compare and back, both undone",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 9);
+                  e.edit(AMP_BASS, 7);
+                  e.actions.compare();
+                  e.actions.compare();
+                  e.actions.undo();
+                  e.actions.undo();
+                },
+                false, "PRESET   5"},
+        MarkRow{"an edit, a compare the window draws with the reference's name written back, undone",
+                [](Editor& e) {
+                  e.state.reference[4].storeName("slot 5");
+                  e.state.bank[4].storeName("slot 5");
+                  e.edit(AMP_GAIN, 9);
+                  e.actions.compare();
+                  const EditSession::Showing showing(e.session);
+                  e.actions.setName("SLOT 5");
+                },
+                true, "COMPARE  5"},
+        MarkRow{"... and then the compare ended and the edit undone",
+                [](Editor& e) {
+                  e.state.reference[4].storeName("slot 5");
+                  e.state.bank[4].storeName("slot 5");
+                  e.edit(AMP_GAIN, 9);
+                  e.actions.compare();
+                  {
+                    const EditSession::Showing showing(e.session);
+                    e.actions.setName("SLOT 5");
+                  }
+                  e.actions.compare();
+                  e.actions.undo();
+                },
+                false, "PRESET   5"},
+        MarkRow{"a compare ended by a control, then every step undone",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 9);
+                  e.actions.compare();
+                  e.edit(AMP_TREBLE, 3);
+                  e.actions.undo();
+                  e.actions.undo();
+                },
+                false, "PRESET   5"},
+        MarkRow{"the name typed and undone", [](Editor& e) { e.actions.setName("NEW"); e.actions.endAction(); e.actions.undo(); }, false,
+                "PRESET   5"},
+        MarkRow{"the name the window draws in capitals",
+                [](Editor& e) {
+                  e.state.bank[4].storeName("soft");
+                  e.state.reference[4] = e.state.bank[4];
+                  const EditSession::Showing showing(e.session);
+                  e.actions.setName("SOFT");
+                },
+                false, "PRESET   5"},
+        MarkRow{"bytes after the name's end differ",
+                [](Editor& e) { e.state.bank[4].bytes[kNameFieldSize - 1] = 0x55; e.state.reference[4].bytes[kNameFieldSize - 1] = 0x66; },
+                false, "PRESET   5"},
+        MarkRow{"a value beyond its control's range, shown",
+                [](Editor& e) {
+                  e.state.bank[7].setValue(AMP_GAIN, 200);
+                  e.state.reference[7] = e.state.bank[7];
+                  e.actions.showSlot(7);
+                  e.actions.showSlot(4);
+                  EXPECT_EQ(e.state.bank[7].value(AMP_GAIN), 30) << "held to the bar's range";
+                  EXPECT_EQ(e.state.reference[7].value(AMP_GAIN), 200) << "the combo still holds it";
+                  EXPECT_TRUE(e.session.edited(7));
+                },
+                false, "PRESET   5"},
+        MarkRow{"a rate beyond the rotary's two speeds, shown",
+                [](Editor& e) {
+                  e.state.bank[4].setValue(EFFECT_SELECT, EFFECT_ROTARY);
+                  e.state.bank[4].setValue(EFF_RATE, 40);
+                  e.state.reference[4] = e.state.bank[4];
+                  e.actions.showAgain();
+                },
+                true, "PRESET   5*"},
+        MarkRow{"saved after an edit", [](Editor& e) { e.edit(AMP_GAIN, 9); e.actions.savedPreset(); }, false, "PRESET   5"},
+        MarkRow{"saved, then the edit undone", [](Editor& e) { e.edit(AMP_GAIN, 9); e.actions.savedPreset(); e.actions.undo(); }, true,
+                "PRESET   5*"}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+// A library sound is heard, never edited into the bank.
+struct HearingRow {
+  const char* what;
+  std::function<void(Editor&, const PresetRecord& sound)> steps;
+  bool hearing;
+};
+
+void PrintTo(const HearingRow& row, std::ostream* os) { *os << row.what; }
+
+class Audition : public ::testing::TestWithParam<HearingRow> {};
+
+TEST_P(Audition, NeverChangesTheBank) {
+  Editor e;
+  e.actions.showSlot(4);
+  const PresetBank listed = e.state.bank;
+  const PresetRecord sound = soundOf(2, 0, 17);
+  GetParam().steps(e, sound);
+  EXPECT_EQ(e.actions.auditioning(), GetParam().hearing);
+  EXPECT_EQ(e.state.bank, listed) << GetParam().what;
+  EXPECT_EQ(e.state.CurrentPreset, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, Audition,
+    ::testing::Values(
+        HearingRow{"heard", [](Editor& e, const PresetRecord& s) { EXPECT_TRUE(e.actions.audition(s)); }, true},
+        HearingRow{"a send that fails",
+                   [](Editor& e, const PresetRecord& s) {
+                     e.output.failing = true;
+                     EXPECT_FALSE(e.actions.audition(s));
+                     EXPECT_EQ(e.actions.hearingText(), "");
+                   },
+                   false},
+        HearingRow{"heard, then Esc",
+                   [](Editor& e, const PresetRecord& s) {
+                     e.actions.audition(s);
+                     e.actions.endAudition();
+                     EXPECT_TRUE(e.heardRecordLast(e.state.bank[4])) << "the preset on screen is heard again";
+                   },
+                   false},
+        HearingRow{"heard while a store runs", [](Editor& e, const PresetRecord& s) {
+                     e.state.StoreInProgress = true;
+                     EXPECT_FALSE(e.actions.audition(s));
+                     e.state.StoreInProgress = false;
+                   }, false},
+        HearingRow{"heard, then a compare", [](Editor& e, const PresetRecord& s) {
+                     e.actions.audition(s);
+                     e.actions.compare();
+                     e.actions.compare();
+                   }, false}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+TEST(AuditionText, NamesTheSoundAndTheWayBack) {
+  Editor e;
+  e.actions.showSlot(4);
+  e.actions.audition(soundOf(2, 0, 17));
+  EXPECT_EQ(e.actions.hearingText(), "HEARING: BRIT BLUES / CHORUS, Esc RETURNS TO PRESET 5");
+  e.actions.audition(soundOf(9, EFFECT_ROTARY, 1));
+  EXPECT_EQ(e.actions.hearingText(), "HEARING: FUZZ / ROTARY, Esc RETURNS TO PRESET 5");
+}
+
+TEST(AuditionEnds, WhenABankArrivesAndTheBankTakesItWhole) {
+  Editor e;
+  e.actions.showSlot(4);
+  e.actions.audition(soundOf(2, 0, 17));
+  PresetBank combo = e.state.bank;
+  for (PresetRecord& record : combo) record.setValue(AMP_BASS, 11);
+  e.bankArrives(combo);
+  EXPECT_FALSE(e.actions.auditioning());
+  EXPECT_EQ(e.state.bank, combo) << "no slot is skipped";
+}
+
+TEST(AuditionEnds, BeforeAStoreAllWhichStoresWhatIsListed) {
+  Editor e;
+  e.actions.showSlot(4);
+  const PresetBank listed = e.state.bank;
+  e.actions.audition(soundOf(2, 0, 17));
+  e.actions.startStore(StoreScope::ALL);
+  EXPECT_FALSE(e.actions.auditioning());
+  e.output.messages.clear();
+  while (e.actions.sendNextStoreMessage()) {}
+  ASSERT_EQ(e.output.messages.size(), static_cast<std::size_t>(kPresetCount));
+  for (int n = 0; n < kPresetCount; ++n) {
+    const PresetMessage expected = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, listed[static_cast<std::size_t>(n)]);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), e.output.messages[static_cast<std::size_t>(n)].begin())) << "slot " << n + 1;
+  }
+  e.actions.endStore();
+}
+
+TEST(PutSound, WhileHeardTakesItIntoTheSlotAsOneStep) {
+  Editor e;
+  e.actions.showSlot(4);
+  const PresetRecord sound = soundOf(2, 0, 17);
+  e.actions.audition(sound);
+  EXPECT_EQ(e.actions.putSound(9, sound, "CRUNCH"), "CRUNCH PUT INTO SLOT 10");
+  EXPECT_FALSE(e.actions.auditioning());
+  EXPECT_TRUE(sameValues(e.state.bank[9], sound));
+  EXPECT_TRUE(e.heardRecordLast(e.state.bank[4])) << "the preset on screen is heard again";
+  e.actions.undo();
+  EXPECT_FALSE(e.session.edited(9));
+}
+
+// While a fetch or a store has the bank, every action that would rearrange or replace it is
+// refused, by the one definition of a running transfer.
+struct TransferRow {
+  const char* what;
+  std::function<void(Editor&)> begin;
+};
+
+void PrintTo(const TransferRow& row, std::ostream* os) { *os << row.what; }
+
+class DuringTransfer : public ::testing::TestWithParam<TransferRow> {};
+
+TEST_P(DuringTransfer, NothingIsArrangedLoadedOrUndone) {
+  Editor e;
+  e.edit(AMP_GAIN, 9);
+  GetParam().begin(e);
+  ASSERT_TRUE(e.actions.transferRunning());
+  const PresetBank before = e.state.bank;
+  EXPECT_EQ(e.actions.arrange(0, 2, 5, Arrangement::Move), kTransferInProgress);
+  const PresetRecord one = e.state.bank[3];
+  EXPECT_EQ(e.actions.paste(0, std::span(&one, 1)), kTransferInProgress);
+  EXPECT_EQ(e.actions.putSound(0, one, "X"), kTransferInProgress);
+  e.actions.undo();
+  EXPECT_EQ(e.state.bank, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, DuringTransfer,
+    ::testing::Values(TransferRow{"a fetch asked for", [](Editor& e) { e.actions.requestFetch(); }},
+                      TransferRow{"presets arriving", [](Editor& e) { e.session.fetched(0, e.state.bank[0]); }},
+                      TransferRow{"a store going out", [](Editor& e) { e.actions.startStore(StoreScope::ALL); }}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+// Loads change the bank only with whole records of ours; what they say on the status line.
+struct LoadRow {
+  const char* what;
+  bool bank;
+  std::optional<std::vector<std::uint8_t>> bytes;
+  std::optional<std::string> said;
+  int loaded;
+};
+
+void PrintTo(const LoadRow& row, std::ostream* os) { *os << row.what; }
+
+class Loads : public ::testing::TestWithParam<LoadRow> {};
+
+std::vector<std::uint8_t> bankImageOf(int records) {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) test::makePreset(bank[static_cast<std::size_t>(n)], n + 3);
+  const Bytes image = bankFileImage(bank);
+  return {image.begin(), image.begin() + static_cast<std::ptrdiff_t>(records * kPresetFileSize)};
+}
+
+TEST_P(Loads, ReplaceWholeRecordsOrNothing) {
+  Editor e;
+  e.actions.showSlot(4);
+  const PresetBank before = e.state.bank;
+  const LoadRow& row = GetParam();
+  const auto said = row.bank ? e.actions.loadBankFile(row.bytes) : e.actions.loadPresetFile(row.bytes);
+  EXPECT_EQ(said, row.said);
+  int replaced = 0;
+  for (std::size_t n = 0; n < before.size(); ++n) replaced += before[n] != e.state.bank[n];
+  EXPECT_EQ(replaced, row.loaded);
+  if (row.loaded > 0) {
+    EXPECT_EQ(e.state.CurrentPreset, row.bank ? 0 : 4);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, Loads,
+    ::testing::Values(LoadRow{"no file", true, std::nullopt, "CANNOT OPEN FILE", 0},
+                      LoadRow{"an empty file", false, std::vector<std::uint8_t>{}, "NOT A PRESET FILE", 0},
+                      LoadRow{"a whole bank", true, bankImageOf(30), std::nullopt, 30},
+                      LoadRow{"a bank cut off after 11", true, bankImageOf(11), "11 OF 30 PRESETS LOADED", 11},
+                      LoadRow{"a one-record file as a bank", true, bankImageOf(1), std::nullopt, 1},
+                      LoadRow{"a preset file", false, bankImageOf(1), std::nullopt, 1}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+TEST(Rename, IsOneStepUnderTheNameBoxRules) {
+  Editor e;
+  e.actions.showSlot(2);
+  EXPECT_FALSE(e.actions.renameSlot(6, "")) << "no empty name";
+  EXPECT_FALSE(e.actions.renameSlot(6, "TWENTY CHARACTERS!!!")) << "19 at most";
+  EXPECT_TRUE(e.actions.renameSlot(6, "LEAD"));
+  EXPECT_EQ(e.state.bank[6].validName(), std::optional<std::string>("LEAD"));
+  EXPECT_EQ(e.actions.presetNumberText(), "PRESET   7*");
+  e.actions.undo();
+  EXPECT_EQ(e.state.bank[6].validName(), std::optional<std::string>("SLOT 7"));
+  EXPECT_FALSE(e.session.edited(6));
+}
+
+}  // namespace
+}  // namespace kestralux
