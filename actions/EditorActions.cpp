@@ -67,20 +67,7 @@ bool EditorActions::transferRunning() const {
   return protocol_.fetch.waiting() || session_.transferRunning() || state_.StoreInProgress;
 }
 
-void EditorActions::fitShownPreset() {
-  const EditSession::Showing showing(session_);
-  const int effect = state_.current().value(EFFECT_SELECT);
-  for (int parameter = 0; parameter < kParameterCount; ++parameter) {
-    const std::optional<int> maximum = controlMaximum(parameter, effect);
-    if (!maximum) continue;
-    const std::int32_t value = state_.current().value(parameter);
-    const std::int32_t held = std::clamp<std::int32_t>(value, 0, *maximum);
-    if (held != value) session_.setValue(parameter, held);
-  }
-}
-
 void EditorActions::presetShown(bool sendNow) {
-  fitShownPreset();
   tell(noticeOf(Bank | Shown));
   if (sendNow)
     protocol_.SendWholePreset();
@@ -95,7 +82,6 @@ void EditorActions::showSlot(int n) {
     heard_.reset();
     tell(noticeOf(Hearing));
   }
-  if (n == state_.CurrentPreset && !session_.comparing()) return;
   if (session_.comparing()) session_.endCompare();
   state_.CurrentPreset = n;
   presetShown(false);
@@ -103,11 +89,12 @@ void EditorActions::showSlot(int n) {
 
 void EditorActions::showAgain() { presetShown(false); }
 
-void EditorActions::setParameter(int parameter, std::int32_t value) {
+void EditorActions::setParameter(int parameter, std::int32_t value, bool send) {
   // The window moving its controls to a record writes back what it shows; only a user's
   // change ends a compare.
   if (!session_.showing() && session_.comparing()) endCompare(true);
   session_.setValue(parameter, value);
+  if (!send) return;
   if (parameter == AMP_TYPE)
     protocol_.SendAmpModel();
   else if (parameter == EFFECT_SELECT)
@@ -209,6 +196,26 @@ std::string EditorActions::arrange(int first, int count, int to, Arrangement how
   return {};
 }
 
+std::string EditorActions::arrangeSlots(const std::vector<int>& slots, int to, Arrangement how) {
+  if (slots.empty()) return "NOTHING CHANGED";
+  const int count = static_cast<int>(slots.size());
+  if (slots.back() - slots.front() + 1 == count) return arrange(slots.front(), count, to, how);
+  if (how == Arrangement::Swap) return "SWAP NEEDS ONE UNBROKEN RANGE";
+  if (transferRunning()) return kTransferInProgress;
+  endCompare();
+  if (how == Arrangement::Copy) {
+    std::vector<PresetRecord> records;
+    for (int n : slots) records.push_back(state_.bank[static_cast<std::size_t>(n)]);
+    const BankChange change = session_.pasteSlots(to, records);
+    if (!arranged(change, to)) return "NOTHING CHANGED";
+    return presetsText(change.written) + " COPIED OVER " + rangeText(to, change.written);
+  }
+  BankChange change = session_.gatherSlots(slots, to);
+  change.written = count;
+  if (!arranged(change, to)) return "NOTHING CHANGED";
+  return presetsText(count) + " MOVED TO " + rangeText(to, count);
+}
+
 std::string EditorActions::paste(int first, std::span<const PresetRecord> records) {
   if (records.empty()) return "NO PRESETS ON THE CLIPBOARD";
   if (transferRunning()) return kTransferInProgress;
@@ -262,31 +269,29 @@ std::string EditorActions::hearingText() const {
   return "HEARING: " + what + ", Esc RETURNS TO PRESET " + std::to_string(state_.CurrentPreset + 1);
 }
 
-std::optional<std::string> EditorActions::loadPresetFile(const std::optional<std::vector<std::uint8_t>>& bytes) {
-  if (!bytes) return "CANNOT OPEN FILE";
+LoadOutcome EditorActions::loadPresetFile(const std::optional<std::vector<std::uint8_t>>& bytes) {
+  if (!bytes) return {0, "CANNOT OPEN FILE"};
   PresetRecord read = state_.current();
-  if (loadPresetImage(*bytes, read) == 0) return "NOT A PRESET FILE";
+  if (loadPresetImage(*bytes, read) == 0) return {0, "NOT A PRESET FILE"};
   endCompare();
   session_.loadPreset(state_.CurrentPreset, read);
-  lastLoaded_ = 1;
-  return std::nullopt;
+  return {1, std::nullopt};
 }
 
-std::optional<std::string> EditorActions::loadBankFile(const std::optional<std::vector<std::uint8_t>>& bytes) {
-  if (!bytes) return "CANNOT OPEN FILE";
+LoadOutcome EditorActions::loadBankFile(const std::optional<std::vector<std::uint8_t>>& bytes) {
+  if (!bytes) return {0, "CANNOT OPEN FILE"};
   PresetBank read = state_.bank;
   const int loaded = loadBankImage(*bytes, read);
-  if (loaded == 0) return "NOT A PRESET FILE";
+  if (loaded == 0) return {0, "NOT A PRESET FILE"};
   endCompare();
   // A file of fewer than 30 whole records replaced only those.
   session_.loadBank(std::span<const PresetRecord>(read.data(), static_cast<std::size_t>(loaded)));
-  lastLoaded_ = loaded;
   state_.CurrentPreset = 0;
   // A cut-off bank replaced only its whole records: the text says how many, so it never reads
   // as the whole bank. A file of exactly one record keeps the usual text.
   if (loaded < kPresetCount && bytes->size() != kPresetFileSize)
-    return std::to_string(loaded) + " OF " + std::to_string(kPresetCount) + " PRESETS LOADED";
-  return std::nullopt;
+    return {loaded, std::to_string(loaded) + " OF " + std::to_string(kPresetCount) + " PRESETS LOADED"};
+  return {loaded, std::nullopt};
 }
 
 void EditorActions::savedPreset() { session_.saved(state_.CurrentPreset); }

@@ -35,6 +35,14 @@ struct ActionNotice {
   bool hearingChanged = false;
 };
 
+// What a file load did: how many records it replaced (0: none, it failed), and the status
+// line's text when it differs from the command's own (a failure, or a bank that was cut off).
+struct LoadOutcome {
+  int loaded = 0;
+  std::optional<std::string> said;
+  bool operator==(const LoadOutcome&) const = default;
+};
+
 // What the status lines say when the bank is the transfer's.
 inline constexpr const char* kTransferInProgress = "TRANSFER IN PROGRESS";
 
@@ -43,6 +51,10 @@ class EditorActions {
   EditorActions(EditorState& state, DeviceProtocol& protocol, EditSession& session);
   EditorActions(const EditorActions&) = delete;
   EditorActions& operator=(const EditorActions&) = delete;
+
+  EditorState& state() { return state_; }
+  DeviceProtocol& protocol() { return protocol_; }
+  EditSession& session() { return session_; }
 
   using Listener = std::function<void(const ActionNotice&)>;
   // Every window that draws the bank listens; the number takes the listener away again.
@@ -58,9 +70,12 @@ class EditorActions {
   // The preset on screen shown again and sent whole: after a fetch, a load, or when the
   // combo may hold anything.
   void showAgain();
-  // A control moved by the user: the value goes into the preset on screen and to the combo.
-  // A compare ends first, and the edited version is heard before the change.
-  void setParameter(int parameter, std::int32_t value);
+  // A control moved by the user: the value goes into the preset on screen and, unless `send`
+  // is false, to the combo. A compare ends first, and the edited version is heard before the
+  // change.
+  void setParameter(int parameter, std::int32_t value, bool send = true);
+  // The effect's own message, which the effect buttons send after the controls they narrow.
+  void sendEffectSelect(int code) { protocol_.SendEffectSelect(code); }
   // The name box's text; a name that is not 1..19 one-byte characters changes nothing.
   void setName(std::string_view latin1);
   // The name of slot n, typed where the slots are listed: one undo step of its own.
@@ -82,6 +97,9 @@ class EditorActions {
   // Arranging the slots (see EditSession): one undo step each, refused during a transfer.
   // Each returns what the bank window's status line says about it.
   std::string arrange(int first, int count, int to, Arrangement how);
+  // The same for slots picked anywhere (in increasing order): a move gathers them, in their
+  // order, from `to` on; a copy writes them there; a swap needs one unbroken range.
+  std::string arrangeSlots(const std::vector<int>& slots, int to, Arrangement how);
   // Records from the clipboard or a drag, written from slot `first` on, clipped at 30.
   std::string paste(int first, std::span<const PresetRecord> records);
   // A library sound into slot n, named as the library names it.
@@ -99,15 +117,12 @@ class EditorActions {
   std::string hearingText() const;
 
   // Files. The reading and writing of bytes are the window's; what they do to the bank is
-  // here. A load returns the status line's text when it differs from the command's own (a
-  // failure, which changes nothing, or a bank that was cut off); the window shows the
-  // loaded preset with showAgain() once it has noted the file.
+  // here. A load that failed changes nothing; the window shows a loaded preset with
+  // showAgain() once it has noted the file.
   // A .pre file's bytes (nothing: it could not be opened) into the preset on screen.
-  std::optional<std::string> loadPresetFile(const std::optional<std::vector<std::uint8_t>>& bytes);
+  LoadOutcome loadPresetFile(const std::optional<std::vector<std::uint8_t>>& bytes);
   // A .bnk file's bytes from preset 1 on; a cut-off bank replaces only its whole records.
-  std::optional<std::string> loadBankFile(const std::optional<std::vector<std::uint8_t>>& bytes);
-  // How many records the last bank load replaced.
-  int lastLoaded() const { return lastLoaded_; }
+  LoadOutcome loadBankFile(const std::optional<std::vector<std::uint8_t>>& bytes);
   // The file was written: those presets are now kept as they are.
   void savedPreset();
   void savedBank();
@@ -127,9 +142,6 @@ class EditorActions {
   void tell(const ActionNotice& notice);
 
  private:
-  // The preset on screen held to its controls' ranges: a value beyond one is brought into it
-  // and the preset is marked edited, since a store would change the combo.
-  void fitShownPreset();
   void showChange(const BankChange& change, const PresetRecord& shownBefore);
   bool arranged(const BankChange& change, int first);
   void presetShown(bool sendNow);
@@ -141,7 +153,6 @@ class EditorActions {
   int nextListener_ = 1;
   std::optional<PresetRecord> heard_;
   std::pair<int, int> lastArranged_{0, 0};
-  int lastLoaded_ = 0;
 };
 
 }  // namespace kestralux

@@ -3,32 +3,13 @@
 
 #include "app/ClickablePanel.h"
 #include "app/TForm1.h"
-#include "editor/EditorTables.h"
 
 namespace kestralux {
 
 void TForm1::AmpPanelClick(int ampType) {
   ResetAmpPanels();
   MarkAmpPanelSelected(ampPanelOfModel(ampType));
-  session.setValue(AMP_TYPE, ampType);
-  protocol.SendAmpModel();
+  actions.setParameter(AMP_TYPE, ampType);
 }
-
-void TForm1::CLN1Click() { AmpPanelClick(0); }
-void TForm1::BRITCLSAClick() { AmpPanelClick(1); }
-void TForm1::BRITBLUClick() { AmpPanelClick(2); }
-void TForm1::BRITCLASClick() { AmpPanelClick(3); }
-void TForm1::BRITHIClick() { AmpPanelClick(4); }
-void TForm1::HIGAINClick() { AmpPanelClick(5); }
-void TForm1::MEGAClick() { AmpPanelClick(6); }
-void TForm1::THRASClick() { AmpPanelClick(7); }
-void TForm1::GRUNGClick() { AmpPanelClick(8); }
-void TForm1::FUZClick() { AmpPanelClick(9); }
-void TForm1::SEVENTYClick() { AmpPanelClick(10); }
-void TForm1::TEXClick() { AmpPanelClick(11); }
-void TForm1::BLUEClick() { AmpPanelClick(12); }
-void TForm1::TWEDClick() { AmpPanelClick(13); }
-void TForm1::POLYClick() { AmpPanelClick(14); }
-void TForm1::CLN2Click() { AmpPanelClick(15); }
 
 }  // namespace kestralux

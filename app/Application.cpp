@@ -91,10 +91,10 @@ void KestraluxApplication::startUp() {
   // Closing the main window ends the program, whatever else is open.
   help_->setAttribute(Qt::WA_QuitOnClose, false);
 
-  Form1 = std::make_unique<TForm1>(state, protocol, session);
+  Form1 = std::make_unique<TForm1>(actions);
   QObject::connect(Form1.get(), &TForm1::helpRequested, help_.get(), &HelpViewer::showContext);
   openLibrary();
-  bankWindow_ = std::make_unique<BankWindow>(*Form1, libraryFeed_.get());
+  bankWindow_ = std::make_unique<BankWindow>(actions, libraryFeed_.get(), Form1.get());
   QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
 
   createMidiSetup();
@@ -108,10 +108,7 @@ void KestraluxApplication::startUp() {
 void KestraluxApplication::openLibrary() {
   libraryFeed_ = std::make_unique<LibraryFeed>();
   TForm1* form = Form1.get();
-  libraryFeed_->tell = [form](const QString& text) {
-    form->Label2->setText(text);
-    form->showStatus();
-  };
+  libraryFeed_->tell = [form](const QString& text) { form->say(text); };
   libraryFeed_->open(libraryFile(), historyFolder());
   protocol.bankMoved = [feed = libraryFeed_.get()](const PresetBank& bank, const std::string& kind) {
     keepBank(bank, kind, std::cerr, "kestralux");

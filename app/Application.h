@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include "actions/EditorActions.h"
 #include "app/TMIDI_IO.h"
 #include "link/ComboLink.h"
 #include "midi/MidiPorts.h"
@@ -60,6 +61,7 @@ class KestraluxApplication {
   MidiEngine& engine = link.engine;
   DeviceProtocol& protocol = link.protocol;
   EditSession session{state};
+  EditorActions actions{state, protocol, session};
 
  private:
   void createMidiSetup();

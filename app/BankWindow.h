@@ -1,10 +1,10 @@
 #pragma once
-// LIBRARY > BANK: the 30 slots in a window of their own beside the main window. The list
-// follows the bank as it changes, whoever changed it; a slot clicked or reached with the keys
-// is shown in the main window and heard, as the preset arrows do. Slots are arranged by
-// dragging (move, Ctrl copy over, Shift swap) and through the clipboard; each arrangement is
-// one undo step of the edit session and changes only the editor's bank. Beside the slots,
-// the preset library.
+// LIBRARY > BANK: the 30 slots in a tool window of the main window, above it as a palette is.
+// The list follows the bank as it changes, whoever changed it; a slot clicked or reached with
+// the keys is shown in the main window and heard, as the preset arrows do. Slots are arranged
+// by dragging (move, Ctrl copy over, Shift swap) and through the clipboard, and renamed in
+// place; each is one undo step and changes only the editor's bank. Beside the slots, the
+// preset library.
 
 #include <QWidget>
 
@@ -12,32 +12,26 @@
 #include <span>
 #include <vector>
 
+#include "actions/EditorActions.h"
 #include "app/SlotList.h"
-#include "model/EditSession.h"
 
 class QLabel;
-class QMimeData;
 class QSplitter;
 class QTimer;
 
 namespace kestralux {
 
+class ElidedLabel;
 class LibraryFeed;
 class LibraryPane;
-class TForm1;
-
-// The clipboard's form of slots: our own type, holding the records as a bank file holds them.
-inline constexpr const char* kRecordsMimeType = "application/x-kestralux-records";
-QMimeData* recordsMimeData(std::span<const PresetRecord> records);
-// The records of a clipboard that holds ours, whole presets only; nothing for anything else.
-std::vector<PresetRecord> recordsOf(const QMimeData* data);
 
 class BankWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // Without a library the window holds the slots alone.
-  explicit BankWindow(TForm1& form, LibraryFeed* feed = nullptr, QWidget* parent = nullptr);
+  // Without a library the window holds the slots alone. `mainWindow` is the window it stays
+  // above.
+  BankWindow(EditorActions& actions, LibraryFeed* feed, QWidget* mainWindow);
   ~BankWindow() override;
 
   // Opens the window where it was last, or beside the main window the first time.
@@ -54,15 +48,15 @@ class BankWindow : public QWidget {
   // Says something on the window's status line for two seconds.
   void say(const QString& text);
 
-  // A fetch or a store-all runs: the slots are the transfer's until it ends.
-  bool transferRunning() const;
-  // The arrangement's step taken: the list, the selection and, when the slot on screen now
-  // holds other values, the main window and the combo follow.
-  void arranged(const BankChange& change, int first, int count);
+  // The presets where an arrangement put them stay selected, ready for the next step.
+  void selectLanded();
 
-  TForm1& form;
+  EditorActions& actions;
+  BankModel* bankModel = nullptr;
   SlotList* slotList = nullptr;
-  QLabel* status = nullptr;
+  ElidedLabel* status = nullptr;
+  // "HEARING: ..." while a library sound is heard.
+  ElidedLabel* hearing = nullptr;
   QSplitter* splitter = nullptr;
   LibraryPane* library = nullptr;
 
@@ -71,10 +65,12 @@ class BankWindow : public QWidget {
 
  private:
   void rememberPlace();
+  void draw(const ActionNotice& notice);
 
   QTimer* statusTimer_ = nullptr;
   // The list is being moved to the main window's slot: no slot is chosen by it.
   bool following_ = false;
+  int listener_ = 0;
 };
 
 }  // namespace kestralux

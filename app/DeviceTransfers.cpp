@@ -11,10 +11,7 @@
 #include "app/MainWindowLayout.h"
 #include "app/PanelNotice.h"
 #include "app/TForm1.h"
-#include "app/UpDownArrows.h"
 #include "midi/MidiEngine.h"
-
-#include <QLineEdit>
 
 namespace kestralux {
 
@@ -43,8 +40,7 @@ void TForm1::setUpTransfers() {
 
 void TForm1::REQUESClick() {
   REQUES->setColour(colourOf(layout::kLime));
-  protocol.RequestBank(true);
-  updatePresetNumber();
+  actions.requestFetch();
   STORE_Time2->start();
 }
 
@@ -66,10 +62,7 @@ void TForm1::STORClick() {
   // The messages are built now: what goes out is the bank as it is at this answer, in the
   // scope it announced, whatever the restore tick or an incoming transfer does before the
   // store starts. Until the store has ended the window takes no input.
-  state.storeScope = scope;
-  protocol.PrepareStore(scope);
-  state.StoreRequested = true;
-  state.StoreInProgress = true;
+  actions.startStore(scope);
   storeInputHold->hold();
 }
 
@@ -88,15 +81,7 @@ void TForm1::Timer2Timer() {
 
 // The fetch ends on preset 1, shown as soon as the last preset is in; a store that is going
 // out keeps the wire to itself, and Timer2 shows it after the store.
-void TForm1::ShowFetchedBank() {
-  if (!state.BankRefreshPending || state.StoreInProgress) return;
-  state.CurrentPreset = 0;
-  PRESETUpDown->setPosition(state.CurrentPreset);
-  PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(PRESETUpDown->position() + 1));
-  // Sent whole, as a step of the arrows sends it: the combo's current sound may hold anything,
-  // and a control that did not move would otherwise never tell it.
-  ShowPresetQuietly();
-}
+void TForm1::ShowFetchedBank() { actions.showFetchedBank(); }
 
 void TForm1::showComboConnection(bool connected) {
   fetchNotice->setCaption(connected ? QStringLiteral("Get All Presets from Kestralux")
@@ -111,13 +96,12 @@ void TForm1::StoreToDevice() {
 // One store message, then DUMP_PAUSE on the timer; after the last one's pause the store ends.
 void TForm1::storePaceTick() {
   storePace->stop();
-  if (protocol.store.pending()) {
-    storeNotice->show({protocol.SendNextStoreMessage()});
+  if (const std::optional<std::string> progress = actions.sendNextStoreMessage()) {
+    storeNotice->show({*progress});
     storePace->start();
     return;
   }
-  storeNotice->show({protocol.store.endNotice()});
-  state.StoreInProgress = false;
+  storeNotice->show({actions.endStore()});
   storeInputHold->release();
   STORE_Time2->start();
   Timer2->start();
@@ -130,8 +114,6 @@ bool TForm1::holdCloseForStore() {
   closeAfterStore_ = true;
   return true;
 }
-
-void TForm1::STORE_Time2Timer() { RestoreButtons(); }
 
 void TForm1::RestoreButtons() {
   STORE_Time2->stop();

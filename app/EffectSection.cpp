@@ -30,8 +30,6 @@ const QColor kLime(0, 255, 0);
 
 }  // namespace
 
-int TForm1::currentEffect() const { return state.current().value(EFFECT_SELECT); }
-
 void TForm1::PaintEffectButtonsBlack() {
   for (const EffectRow& row : kEffects) paintButton(effectButtonOf(row.code), kBlack);
 }
@@ -39,11 +37,11 @@ void TForm1::PaintEffectButtonsBlack() {
 void TForm1::SelectEffect(int code) {
   const EffectRow& effect = *findEffect(code);
   PaintEffectButtonsBlack();
-  session.setValue(EFFECT_SELECT, code);
+  actions.setParameter(EFFECT_SELECT, code, false);
 
   // Narrowing the rate range pulls a higher position down to 1; the bar's change handler then
   // stores and sends that rate, already with the rotary's code in its context byte.
-  ScrollRATE->setMaximum(code == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum);
+  ScrollRATE->setMaximum(rateMaximum(code));
   setBoxText(Rate, latin1(rateText(code, ScrollRATE->value())));
   setBoxText(Effect15, latin1(effect15Text(code, ScrollFX15->value())));
 
@@ -56,28 +54,25 @@ void TForm1::SelectEffect(int code) {
   setShown({LABL16, Effect16, ScrollFX16}, effect.adjust2Shown);
   setShown({LABLRATE, Rate, ScrollRATE}, effect.rateShown);
 
-  protocol.SendEffectSelect(code);
+  actions.sendEffectSelect(code);
 }
 
 void TForm1::SrollFX15() {
   const int p = ScrollFX15->value();
-  setBoxText(Effect15, latin1(effect15Text(currentEffect(), p)));
-  session.setValue(EFF_ADJUST1, p);
-  protocol.SendLiveEdit(EFF_ADJUST1);
+  setBoxText(Effect15, latin1(effect15Text(state.current().value(EFFECT_SELECT), p)));
+  actions.setParameter(EFF_ADJUST1, p);
 }
 
 void TForm1::ScrollFX16Change() {
   const int p = ScrollFX16->value();
   setBoxText(Effect16, latin1(effect16Text(p, TextSource::Handler)));
-  session.setValue(EFF_ADJUST2, p);
-  protocol.SendLiveEdit(EFF_ADJUST2);
+  actions.setParameter(EFF_ADJUST2, p);
 }
 
 void TForm1::ScrollRATEChange() {
   const int p = ScrollRATE->value();
-  setBoxText(Rate, latin1(rateText(currentEffect(), p)));
-  session.setValue(EFF_RATE, p);
-  protocol.SendLiveEdit(EFF_RATE);
+  setBoxText(Rate, latin1(rateText(state.current().value(EFFECT_SELECT), p)));
+  actions.setParameter(EFF_RATE, p);
 }
 
 void TForm1::ShowEffectControls() {
@@ -90,16 +85,5 @@ void TForm1::ShowEffectControls() {
   setBoxText(Effect15, latin1(effect15Text(effect, ScrollFX15->value())));
   setBoxText(Effect16, latin1(effect16Text(ScrollFX16->value(), TextSource::ShowPreset)));
 }
-
-void TForm1::BYPASSBTNClick() { SelectEffect(8); }
-void TForm1::COMPBTNClick() { SelectEffect(10); }
-void TForm1::TREMBTNClick() { SelectEffect(14); }
-void TForm1::TREMBTN2Click() { SelectEffect(15); }
-void TForm1::WAHBTNClick() { SelectEffect(11); }
-void TForm1::CRSBTNClick() { SelectEffect(0); }
-void TForm1::FLANBTNClick() { SelectEffect(2); }
-void TForm1::PHSBTNClick() { SelectEffect(13); }
-void TForm1::PITBTNClick() { SelectEffect(6); }
-void TForm1::ROTBTNClick() { SelectEffect(12); }
 
 }  // namespace kestralux

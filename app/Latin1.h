@@ -3,7 +3,12 @@
 // as QStrings.
 
 #include <QString>
+#include <optional>
+#include <string>
 #include <string_view>
+
+#include "editor/EditorTables.h"
+#include "model/PresetRecord.h"
 
 namespace kestralux {
 
@@ -20,6 +25,12 @@ inline QString latin1Upper(const QString& text) {
     if (capital.unicode() <= 0xFF) c = capital;
   }
   return upper;
+}
+
+// A preset's name as the windows show it: in capitals, or the placeholder when it holds none.
+inline QString presetNameText(const PresetRecord& record) {
+  const std::optional<std::string> name = record.validName();
+  return name ? latin1Upper(latin1(*name)) : latin1(kNoPresetHere);
 }
 
 }  // namespace kestralux

@@ -14,9 +14,10 @@
 #include <functional>
 #include <optional>
 
-#include "app/BankWindow.h"
+#include "actions/EditorActions.h"
+#include "app/ElidedLabel.h"
 #include "app/LibraryFeed.h"
-#include "app/TForm1.h"
+#include "app/SlotList.h"
 #include "editor/EditorTables.h"
 
 namespace kestralux {
@@ -80,8 +81,8 @@ QString shownName(const SoundRow& row) {
 
 }  // namespace
 
-LibraryPane::LibraryPane(BankWindow& bank, LibraryFeed* feed, QWidget* parent)
-    : QWidget(parent), bank_(bank), feed_(feed) {
+LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed* feed, QWidget* parent)
+    : QWidget(parent), actions_(actions), slots_(slotList), feed_(feed) {
   setObjectName(QStringLiteral("libraryPane"));
   searchBox = new QLineEdit;
   searchBox->setObjectName(QStringLiteral("librarySearch"));
@@ -104,7 +105,7 @@ LibraryPane::LibraryPane(BankWindow& bank, LibraryFeed* feed, QWidget* parent)
   tagFilter->setObjectName(QStringLiteral("libraryTagFilter"));
   tagFilter->setPlaceholderText(QStringLiteral("TAG"));
 
-  auto* list = new ResultList(*bank.slotList, this);
+  auto* list = new ResultList(slots_, this);
   results = list;
   results->setObjectName(QStringLiteral("libraryResults"));
   results->setColumnCount(ColumnCount);
@@ -121,7 +122,7 @@ LibraryPane::LibraryPane(BankWindow& bank, LibraryFeed* feed, QWidget* parent)
   results->setColumnWidth(NameColumn, 150);
   results->setColumnWidth(AmpColumn, 110);
 
-  count = new QLabel;
+  count = new ElidedLabel;
   count->setObjectName(QStringLiteral("libraryCount"));
   tags = new QLineEdit;
   tags->setObjectName(QStringLiteral("libraryTags"));
@@ -164,11 +165,11 @@ LibraryPane::LibraryPane(BankWindow& bank, LibraryFeed* feed, QWidget* parent)
     // Only a move the user makes in the results is heard, not a new search's first row.
     if (results->hasFocus()) audition();
   });
-  connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(bank_.form.state.CurrentPreset); });
-  list->onEnter = [this] { putIntoSlot(bank_.form.state.CurrentPreset); };
+  connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(actions_.state().CurrentPreset); });
+  list->onEnter = [this] { putIntoSlot(actions_.state().CurrentPreset); };
   list->onEscape = [this] {
     leave();
-    bank_.slotList->setFocus();
+    slots_.setFocus();
   };
   list->onFavourite = [this] { toggleFavourite(); };
   list->onDrop = [this](int slot) { putIntoSlot(slot); };
@@ -176,12 +177,12 @@ LibraryPane::LibraryPane(BankWindow& bank, LibraryFeed* feed, QWidget* parent)
     const SoundRow* row = selected();
     if (!row || !feed_) return;
     const QByteArray text = tags->text().toUtf8();
-    if (const auto error = feed_->library().setTags(row->id, text.toStdString())) bank_.say(QString::fromStdString(*error));
+    if (const auto error = feed_->library().setTags(row->id, text.toStdString())) emit said(QString::fromStdString(*error));
     search();
   });
   // Leaving the library for anything else (the slots, the main window) is leaving the sound.
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-    if (auditioning_ && now && !isAncestorOf(now)) leave();
+    if (actions_.auditioning() && now && !isAncestorOf(now)) leave();
   });
   if (feed_) connect(feed_, &LibraryFeed::noted, this, &LibraryPane::search);
   search();
@@ -246,49 +247,24 @@ void LibraryPane::showTags() {
 }
 
 void LibraryPane::audition() {
-  const SoundRow* row = selected();
-  EditorState& state = bank_.form.state;
-  if (!row || state.StoreInProgress) return;
-  // The sound goes out as the preset on screen would, but the bank keeps its own: the
-  // record is lent to the send and taken back at once.
-  PresetRecord& shown = state.current();
-  const PresetRecord kept = shown;
-  shown = row->record;
-  bank_.form.protocol.SendWholePreset();
-  shown = kept;
-  auditioning_ = true;
+  if (const SoundRow* row = selected()) actions_.audition(row->record);
 }
 
-void LibraryPane::leave() {
-  if (!auditioning_) return;
-  auditioning_ = false;
-  if (!bank_.form.state.StoreInProgress) bank_.form.protocol.SendWholePreset();
-}
+void LibraryPane::leave() { actions_.endAudition(); }
 
 void LibraryPane::putIntoSlot(int n) {
   const SoundRow* row = selected();
   if (!row || n < 0 || n >= kPresetCount) return;
-  if (bank_.transferRunning()) {
-    bank_.say(QStringLiteral("TRANSFER IN PROGRESS"));
-    return;
-  }
-  TForm1& form = bank_.form;
-  if (form.session.comparing()) form.showChange(form.session.endCompare(), form.state.current());
-  const PresetRecord sound = row->record;
-  const bool wasAuditioning = std::exchange(auditioning_, false);
-  const BankChange change = form.session.pasteSlots(n, std::span<const PresetRecord>(&sound, 1));
-  bank_.arranged(change, n, 1);
-  // The combo played the library's sound; unless the slot on screen took it, it plays that
-  // slot again.
-  if (wasAuditioning && !change.shownChanged) form.protocol.SendWholePreset();
-  bank_.say(QStringLiteral("%1 PUT INTO SLOT %2").arg(shownName(*row)).arg(n + 1));
+  const QString text = QString::fromStdString(actions_.putSound(n, row->record, shownName(*row).toStdString()));
+  if (!text.startsWith(QLatin1String(kTransferInProgress))) emit soundPut();
+  emit said(text);
 }
 
 void LibraryPane::toggleFavourite() {
   const SoundRow* row = selected();
   if (!row || !feed_) return;
   if (const auto error = feed_->library().setFavourite(row->id, !row->favourite)) {
-    bank_.say(QString::fromStdString(*error).toUpper());
+    emit said(QString::fromStdString(*error).toUpper());
     return;
   }
   search();

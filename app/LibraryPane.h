@@ -20,14 +20,17 @@ class QTreeWidget;
 
 namespace kestralux {
 
-class BankWindow;
+class EditorActions;
+class ElidedLabel;
 class LibraryFeed;
+class SlotList;
 
 class LibraryPane : public QWidget {
   Q_OBJECT
 
  public:
-  LibraryPane(BankWindow& bank, LibraryFeed* feed, QWidget* parent = nullptr);
+  // `slotList` is the bank's, where a sound is dragged to.
+  LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed* feed, QWidget* parent = nullptr);
 
   // The search again, as the boxes now say.
   void search();
@@ -45,22 +48,28 @@ class LibraryPane : public QWidget {
   QCheckBox* favouritesOnly = nullptr;
   QLineEdit* tagFilter = nullptr;
   QTreeWidget* results = nullptr;
-  QLabel* count = nullptr;
+  // The number of sounds found, or what is wrong with the search: never wider than the pane.
+  ElidedLabel* count = nullptr;
   QLineEdit* tags = nullptr;
 
   enum Column { StarColumn, NameColumn, AmpColumn, EffectColumn, SeenColumn, LastSeenColumn, ColumnCount };
+
+ signals:
+  // For the status line of the window the pane is in.
+  void said(const QString& text);
+  // A sound went into a slot: the slot is selected.
+  void soundPut();
 
  private:
   const SoundRow* selected() const;
   void showTags();
 
-  BankWindow& bank_;
+  EditorActions& actions_;
+  SlotList& slots_;
   LibraryFeed* feed_;
   std::vector<SoundRow> rows_;
   SortColumn sort_ = SortColumn::LastSeen;
   bool descending_ = true;
-  // The combo plays a library sound, not the preset on screen.
-  bool auditioning_ = false;
 };
 
 }  // namespace kestralux

@@ -67,6 +67,8 @@ struct ControlRow {
 };
 
 inline constexpr int kClientWidth = 1200;
+// The status label (Label2) grows right from its corner up to the buttons beside it.
+inline constexpr int kStatusLabelRoom = 216 - 40 - 6;
 inline constexpr int kClientHeight = 2000;
 inline constexpr int kPresetCountOnArrows = 30;
 inline constexpr int kNameBoxMaxLength = 20;

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QStyledItemDelegate>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/PresetNameValidator.h"
 #include "model/PresetRecord.h"
 
 namespace kestralux {
@@ -19,25 +22,44 @@ Arrangement arrangementOf(Qt::KeyboardModifiers modifiers) {
   return Arrangement::Move;
 }
 
-SlotList::SlotList(QWidget* parent) : QTreeWidget(parent) {
+namespace {
+
+// The name box's rules in the list: Latin-1 only, 19 characters, shown in capitals.
+class NameDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    auto* box = qobject_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, option, index));
+    if (box) {
+      box->setMaxLength(static_cast<int>(kMaxNameLength));
+      box->setValidator(new PresetNameValidator(static_cast<int>(kMaxNameLength), box));
+    }
+    return box;
+  }
+};
+
+}  // namespace
+
+SlotList::SlotList(BankModel& bankModel, QWidget* parent) : QTreeView(parent) {
   setObjectName(QStringLiteral("slotList"));
-  setColumnCount(ColumnCount);
-  setHeaderLabels({QStringLiteral("NO."), QString(), QStringLiteral("NAME"), QStringLiteral("AMP MODEL"),
-                   QStringLiteral("EFFECT")});
+  setModel(&bankModel);
+  setItemDelegateForColumn(NameColumn, new NameDelegate(this));
   setRootIsDecorated(false);
   setUniformRowHeights(true);
   setAllColumnsShowFocus(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
   setDragDropMode(QAbstractItemView::NoDragDrop);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(true);
-  for (int n = 0; n < kPresetCount; ++n) {
-    auto* item = new QTreeWidgetItem(this);
-    item->setText(NumberColumn, QString::number(n + 1));
-    item->setTextAlignment(NumberColumn, Qt::AlignRight | Qt::AlignVCenter);
-  }
+}
+
+QString SlotList::text(int row, int column) const { return model()->index(row, column).data().toString(); }
+
+void SlotList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTreeView::currentChanged(current, previous);
+  if (current.isValid() && current.row() != previous.row()) emit currentRowChanged(current.row());
 }
 
 std::optional<int> SlotList::dropStart(QPoint pointer, int count, int offset) const {
@@ -65,7 +87,7 @@ QList<int> SlotList::selectedRows() const {
 }
 
 std::optional<std::pair<int, int>> SlotList::selectedRunAround(int row) const {
-  const auto selected = [this](int r) { return r >= 0 && r < topLevelItemCount() && topLevelItem(r)->isSelected(); };
+  const auto selected = [this](int r) { return r >= 0 && r < kPresetCount && selectionModel()->isRowSelected(r, QModelIndex()); };
   if (!selected(row)) return std::nullopt;
   int first = row, last = row;
   while (selected(first - 1)) --first;
@@ -77,43 +99,52 @@ void SlotList::mousePressEvent(QMouseEvent* event) {
   press_.reset();
   const QModelIndex under = indexAt(event->position().toPoint());
   if (event->button() != Qt::LeftButton || !under.isValid()) {
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
     return;
   }
   const int row = under.row();
   // A press on a selection keeps it whole until it is clear whether the press starts a drag;
   // a click without a drag then selects as a click does.
-  const bool deferred = topLevelItem(row)->isSelected();
+  const bool deferred = selectionModel()->isRowSelected(row, QModelIndex());
   if (deferred)
     setFocus(Qt::MouseFocusReason);
   else
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
   press_ = Press{row, event->position().toPoint(), event->modifiers(), deferred};
 }
 
 void SlotList::mouseMoveEvent(QMouseEvent* event) {
   if (!press_ || !(event->buttons() & Qt::LeftButton)) {
-    QTreeWidget::mouseMoveEvent(event);
+    QTreeView::mouseMoveEvent(event);
     return;
   }
   const QPoint at = event->position().toPoint();
   if (!drag_) {
     if ((at - press_->at).manhattanLength() < QApplication::startDragDistance()) return;
     // Only what is selected is dragged; a press that took its row out of the selection
-    // drags nothing.
+    // drags nothing. Slots picked here and there go together, in their order.
     const auto run = selectedRunAround(press_->row);
     if (!run) return;
-    drag_ = Drag{run->first, run->second, press_->row - run->first, std::nullopt, Arrangement::Move};
+    const QList<int> rows = selectedRows();
+    if (rows.size() == run->second) {
+      drag_ = Drag{run->first, run->second, press_->row - run->first, std::nullopt, Arrangement::Move, {}};
+    } else {
+      std::vector<int> picked(rows.begin(), rows.end());
+      const int offset = static_cast<int>(std::find(picked.begin(), picked.end(), press_->row) - picked.begin());
+      drag_ = Drag{picked.front(), static_cast<int>(picked.size()), offset, std::nullopt, Arrangement::Move, picked};
+    }
     viewport()->setCursor(Qt::DragMoveCursor);
   }
   drag_->how = arrangementOf(event->modifiers());
   drag_->to = dropStart(at, drag_->count, drag_->offset);
+  // Picked slots have no first slot of a range to say.
+  const int first = drag_->picked.empty() ? drag_->first : -1;
   if (drag_->to) {
     showDropTarget(*drag_->to, drag_->count, drag_->how);
-    emit dropHovered(drag_->first, drag_->count, *drag_->to, drag_->how);
+    emit dropHovered(first, drag_->count, *drag_->to, drag_->how);
   } else {
     clearDropTarget();
-    emit dropHovered(drag_->first, drag_->count, -1, drag_->how);
+    emit dropHovered(first, drag_->count, -1, drag_->how);
   }
 }
 
@@ -123,16 +154,20 @@ void SlotList::mouseReleaseEvent(QMouseEvent* event) {
     const Drag drag = *drag_;
     endDrag();
     // Let go outside the list: nothing lands anywhere.
-    if (const std::optional<int> to = dropStart(event->position().toPoint(), drag.count, drag.offset))
-      emit dropped(drag.first, drag.count, *to, arrangementOf(event->modifiers()));
+    if (const std::optional<int> to = dropStart(event->position().toPoint(), drag.count, drag.offset)) {
+      if (drag.picked.empty())
+        emit dropped(drag.first, drag.count, *to, arrangementOf(event->modifiers()));
+      else
+        emit droppedPicked(drag.picked, *to, arrangementOf(event->modifiers()));
+    }
     return;
   }
   if (press && press->deferred) {
     QMouseEvent replay(QEvent::MouseButtonPress, QPointF(press->at), event->globalPosition(), Qt::LeftButton,
                        Qt::LeftButton, press->modifiers);
-    QTreeWidget::mousePressEvent(&replay);
+    QTreeView::mousePressEvent(&replay);
   }
-  QTreeWidget::mouseReleaseEvent(event);
+  QTreeView::mouseReleaseEvent(event);
 }
 
 void SlotList::endDrag() {
@@ -156,11 +191,11 @@ void SlotList::keyPressEvent(QKeyEvent* event) {
     emit pasteRequested();
     return;
   }
-  QTreeWidget::keyPressEvent(event);
+  QTreeView::keyPressEvent(event);
 }
 
 void SlotList::paintEvent(QPaintEvent* event) {
-  QTreeWidget::paintEvent(event);
+  QTreeView::paintEvent(event);
   if (targetCount_ <= 0) return;
   const QRect first = visualRect(model()->index(targetFirst_, 0));
   const QRect last = visualRect(model()->index(targetFirst_ + targetCount_ - 1, 0));

@@ -1,14 +1,16 @@
 #pragma once
-// The bank window's list of the 30 slots. Dragging is done here with the mouse alone (press,
-// move, let go), without the desktop's drag-and-drop session: the bank is arranged only
-// inside one editor, and between editors through the clipboard. The rows a drop would write
-// are outlined while the button is held, so the user sees where the presets land.
+// The bank window's list of the 30 slots, a view of the bank's model. Dragging is done here
+// with the mouse alone (press, move, let go), without the desktop's drag-and-drop session:
+// the bank is arranged only inside one editor, and between editors through the clipboard.
+// The rows a drop would write are outlined while the button is held, so the user sees where
+// the presets land. F2 or a double-click on a name renames the slot.
 
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <optional>
 
 #include "actions/EditorActions.h"
+#include "app/BankModel.h"
 
 namespace kestralux {
 
@@ -16,13 +18,24 @@ namespace kestralux {
 // is let go.
 Arrangement arrangementOf(Qt::KeyboardModifiers modifiers);
 
-class SlotList : public QTreeWidget {
+class SlotList : public QTreeView {
   Q_OBJECT
 
  public:
-  enum Column { NumberColumn, MarkColumn, NameColumn, AmpColumn, EffectColumn, ColumnCount };
+  enum Column {
+    NumberColumn = BankModel::NumberColumn,
+    MarkColumn = BankModel::MarkColumn,
+    NameColumn = BankModel::NameColumn,
+    AmpColumn = BankModel::AmpColumn,
+    EffectColumn = BankModel::EffectColumn,
+    ColumnCount = BankModel::ColumnCount
+  };
 
-  explicit SlotList(QWidget* parent = nullptr);
+  explicit SlotList(BankModel& model, QWidget* parent = nullptr);
+
+  // The slot's text in a column, as drawn.
+  QString text(int row, int column) const;
+  QRect rowRect(int row) const { return visualRect(model()->index(row, 0)); }
 
   // The slots a drop of `count` slots would write, held by the row under `pointer` at
   // `offset` rows from the first of them; nothing off the list.
@@ -38,9 +51,14 @@ class SlotList : public QTreeWidget {
   std::optional<std::pair<int, int>> selectedRunAround(int row) const;
 
  signals:
+  // The current row moved, by a click or a key.
+  void currentRowChanged(int row);
   // A drag of `count` slots from `first` let go so that they start at `to`.
   void dropped(int first, int count, int to, Arrangement how);
-  // A drag in the making: where it would land, for the window's status line.
+  // A drag of slots picked here and there let go so that they start at `to`.
+  void droppedPicked(const std::vector<int>& picked, int to, Arrangement how);
+  // A drag in the making: where it would land, for the window's status line; `first` is -1
+  // for slots picked here and there.
   void dropHovered(int first, int count, int to, Arrangement how);
   void dragEnded();
   void copyRequested();
@@ -51,6 +69,7 @@ class SlotList : public QTreeWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
@@ -64,6 +83,7 @@ class SlotList : public QTreeWidget {
     int first, count, offset;
     std::optional<int> to;
     Arrangement how;
+    std::vector<int> picked;  // the slots of a selection that is no unbroken run
   };
   void endDrag();
 

@@ -12,35 +12,18 @@ namespace kestralux {
 
 void TForm1::StripChange(std::string_view scrollBar) {
   const StripRow* row = findStrip(scrollBar);
-  auto* bar = clientArea->findChild<QScrollBar*>(latin1(row->scrollBar));
-  auto* box = clientArea->findChild<QLineEdit*>(latin1(row->valueBox));
-  const int position = bar->value();
-  setBoxText(box, latin1(stripText(*row, position, TextSource::Handler)));
-  session.setValue(row->parameter, position);
-  protocol.SendLiveEdit(row->parameter);
+  const int position = clientArea->findChild<QScrollBar*>(latin1(row->scrollBar))->value();
+  setBoxText(clientArea->findChild<QLineEdit*>(latin1(row->valueBox)), latin1(stripText(*row, position, TextSource::Handler)));
+  actions.setParameter(row->parameter, position);
 }
 
 void TForm1::ShowStrips() {
   for (const StripRow& row : kStrips) {
     auto* bar = clientArea->findChild<QScrollBar*>(latin1(row.scrollBar));
-    auto* box = clientArea->findChild<QLineEdit*>(latin1(row.valueBox));
-    // Moving the bar runs its handler, which stores a clamped value back; a bar already at
-    // the (clamped) position runs nothing.
+    // Moving the bar runs its handler; a bar already at the position runs nothing.
     bar->setValue(state.current().value(row.parameter));
-    setBoxText(box, latin1(stripText(row, bar->value(), TextSource::ShowPreset)));
+    setBoxText(clientArea->findChild<QLineEdit*>(latin1(row.valueBox)), latin1(stripText(row, bar->value(), TextSource::ShowPreset)));
   }
 }
-
-void TForm1::ScrollGAINChange() { StripChange("ScrollGAIN"); }
-void TForm1::ScrollBASSChange() { StripChange("ScrollBASS"); }
-void TForm1::ScrollMIDChange() { StripChange("ScrollMID"); }
-void TForm1::ScrollTREBChange() { StripChange("ScrollTREB"); }
-void TForm1::ScrollDLVLChange() { StripChange("ScrollDLVL"); }
-void TForm1::ScrollDREGChange() { StripChange("ScrollDREG"); }
-void TForm1::ScrollDPANChange() { StripChange("ScrollDPAN"); }
-void TForm1::ScrollDTIMEChange() { StripChange("ScrollDTIME"); }
-void TForm1::ScrollREVChange() { StripChange("ScrollREV"); }
-void TForm1::ScrollGATEChange() { StripChange("ScrollGATE"); }
-void TForm1::ScrollPVOLChange() { StripChange("ScrollPVOL"); }
 
 }  // namespace kestralux

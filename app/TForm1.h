@@ -1,72 +1,44 @@
 #pragma once
-// The main window: the whole editor on one fixed pixel layout. Controls carry the names the
-// device's editor has always used; each is also a public member so that handlers and tests
-// reach it by that name.
+// The main window: the whole editor on one fixed pixel layout. Its controls (MainWindowUi)
+// carry the names the device's editor has always used; its handlers are thin, each a line or
+// two over the editor's actions, and it draws what the actions' notices say.
 
 #include <QMainWindow>
-#include <QSet>
 #include <QString>
 
-#include <optional>
 #include <string_view>
 
-#include "model/EditSession.h"
-#include "model/EditorState.h"
-#include "protocol/DeviceProtocol.h"
-
-class QAction;
-class QButtonGroup;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QRadioButton;
-class QScrollArea;
-class QScrollBar;
-class QTimer;
+#include "actions/EditorActions.h"
+#include "app/MainWindowUi.h"
 
 namespace kestralux {
 
-class ClickablePanel;
-class InputHold;
 struct DiskCommand;
-class PanelNotice;
-class UpDownArrows;
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public MainWindowUi {
   Q_OBJECT
 
  public:
-  TForm1(EditorState& state, DeviceProtocol& protocol, EditSession& session, QWidget* parent = nullptr);
+  explicit TForm1(EditorActions& actions, QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // Writes a value box's text, in capitals for the boxes that show capitals only.
-  void setBoxText(QLineEdit* box, const QString& text);
-  bool isUpperCaseBox(const QLineEdit* box) const { return upperCaseBoxes_.contains(box); }
-
   void ShowPreset();
-  // The preset on screen shown without a message of its own; then, unless `sendAfter` is
-  // false, sent whole at the next tick, as a step of the arrows sends it.
-  void ShowPresetQuietly(bool sendAfter = true);
-  // While a fetch runs, undo, redo and loads would mix two banks: the status label says so.
-  bool refusedDuringTransfer();
   // A close from Yes to the store's last message waits for it, so the combo never holds half
   // a bank; the window closes once the store has ended.
   bool holdCloseForStore();
   void ResetAmpPanels();
+  // Raised and red: the look of the selected amp model.
+  void MarkAmpPanelSelected(ClickablePanel* panel);
+  // Says `text` on the status label for two seconds, elided to its room.
+  void say(const QString& text);
 
-  // The editing sections (editor/): the strips, the amp panels and the effect section.
+  // The editing sections: the strips, the amp panels and the effect section.
   void StripChange(std::string_view scrollBar);
   void ShowStrips();
   void AmpPanelClick(int ampType);
   void SelectEffect(int effectCode);
   void PaintEffectButtonsBlack();
   void ShowEffectControls();
-  int currentEffect() const;
-  // Raised and red: the look of the selected amp model.
-  void MarkAmpPanelSelected(ClickablePanel* panel);
-  ClickablePanel* ampPanelOfModel(int ampType) const;
-  QRadioButton* effectButtonOf(int effectCode) const;
 
   // Preset selection and naming.
   void PRESETUpDownClick();
@@ -75,19 +47,12 @@ class TForm1 : public QMainWindow {
   // or stored; "COMPARE  7" while its reference is shown.
   void updatePresetNumber();
 
-  // The EDIT menu (EditCommands.cpp): undo, redo and compare through the edit session.
+  // The EDIT menu.
   void UNDO1Click();
   void REDO1Click();
   void COMPARE1Click();
-  // Shows what an undo, a redo or a compare changed, and sends it as an edit would.
-  void showChange(const BankChange& change, const PresetRecord& shownBefore);
-  // Moves the controls whose values differ from `before` to the preset on screen; each sends
-  // its live message.
-  void showMovedControls(const PresetRecord& before);
-  // A control touched while comparing: the edited version comes back and is sent first.
-  void endCompareByTouch();
 
-  // Device transfer (DeviceTransfers.cpp).
+  // Device transfer.
   void STORClick();
   void REQUESClick();
   void STORE_SELECTClick();
@@ -99,62 +64,59 @@ class TForm1 : public QMainWindow {
   // Sends the next store message, or ends the store once the last one's pause is over.
   void storePaceTick();
 
-  // Disk commands and the export button (DiskCommands.cpp).
+  // Disk commands and the export button.
   void PRESET_STRClick();
   void Load_presetClick();
   void STR_ALLClick();
   void Load_allClick();
   void Button1Click();
-  void runDiskCommand(const DiskCommand& command);
-  // The file the user chose, after the dialog and its confirmations; nothing if cancelled.
-  std::optional<QString> askFileName(const DiskCommand& command);
   void showStatus();
 
   // Amp models.
-  void CLN1Click();
-  void BRITCLSAClick();
-  void BRITBLUClick();
-  void BRITCLASClick();
-  void BRITHIClick();
-  void HIGAINClick();
-  void MEGAClick();
-  void THRASClick();
-  void GRUNGClick();
-  void FUZClick();
-  void SEVENTYClick();
-  void TEXClick();
-  void BLUEClick();
-  void TWEDClick();
-  void POLYClick();
-  void CLN2Click();
+  void CLN1Click() { AmpPanelClick(0); }
+  void BRITCLSAClick() { AmpPanelClick(1); }
+  void BRITBLUClick() { AmpPanelClick(2); }
+  void BRITCLASClick() { AmpPanelClick(3); }
+  void BRITHIClick() { AmpPanelClick(4); }
+  void HIGAINClick() { AmpPanelClick(5); }
+  void MEGAClick() { AmpPanelClick(6); }
+  void THRASClick() { AmpPanelClick(7); }
+  void GRUNGClick() { AmpPanelClick(8); }
+  void FUZClick() { AmpPanelClick(9); }
+  void SEVENTYClick() { AmpPanelClick(10); }
+  void TEXClick() { AmpPanelClick(11); }
+  void BLUEClick() { AmpPanelClick(12); }
+  void TWEDClick() { AmpPanelClick(13); }
+  void POLYClick() { AmpPanelClick(14); }
+  void CLN2Click() { AmpPanelClick(15); }
 
   // Parameter strips.
-  void ScrollGAINChange();
-  void ScrollBASSChange();
-  void ScrollMIDChange();
-  void ScrollTREBChange();
-  void ScrollDLVLChange();
-  void ScrollDREGChange();
-  void ScrollDPANChange();
-  void ScrollDTIMEChange();
-  void ScrollREVChange();
-  void ScrollGATEChange();
-  void ScrollPVOLChange();
+  void ScrollGAINChange() { StripChange("ScrollGAIN"); }
+  void ScrollBASSChange() { StripChange("ScrollBASS"); }
+  void ScrollMIDChange() { StripChange("ScrollMID"); }
+  void ScrollTREBChange() { StripChange("ScrollTREB"); }
+  void ScrollDLVLChange() { StripChange("ScrollDLVL"); }
+  void ScrollDREGChange() { StripChange("ScrollDREG"); }
+  void ScrollDPANChange() { StripChange("ScrollDPAN"); }
+  void ScrollDTIMEChange() { StripChange("ScrollDTIME"); }
+  void ScrollREVChange() { StripChange("ScrollREV"); }
+  void ScrollGATEChange() { StripChange("ScrollGATE"); }
+  void ScrollPVOLChange() { StripChange("ScrollPVOL"); }
   void SrollFX15();
   void ScrollFX16Change();
   void ScrollRATEChange();
 
   // Effects.
-  void BYPASSBTNClick();
-  void COMPBTNClick();
-  void TREMBTNClick();
-  void TREMBTN2Click();
-  void WAHBTNClick();
-  void CRSBTNClick();
-  void FLANBTNClick();
-  void PHSBTNClick();
-  void PITBTNClick();
-  void ROTBTNClick();
+  void BYPASSBTNClick() { SelectEffect(8); }
+  void COMPBTNClick() { SelectEffect(10); }
+  void TREMBTNClick() { SelectEffect(14); }
+  void TREMBTN2Click() { SelectEffect(15); }
+  void WAHBTNClick() { SelectEffect(11); }
+  void CRSBTNClick() { SelectEffect(0); }
+  void FLANBTNClick() { SelectEffect(2); }
+  void PHSBTNClick() { SelectEffect(13); }
+  void PITBTNClick() { SelectEffect(6); }
+  void ROTBTNClick() { SelectEffect(12); }
 
   // Menus.
   void LOADPRESETClick();
@@ -162,147 +124,24 @@ class TForm1 : public QMainWindow {
   void LOADALL1Click();
   void SAVEALL1Click();
   void EXPORTSHEET1Click();
-  void MIDISETUP1Click();
-  void HELP1Click();
-  void CONTENTS1Click();
+  void MIDISETUP1Click() { emit midiSetupRequested(); }
+  void HELP1Click() {}
+  void CONTENTS1Click() { emit helpRequested(kHelpContext); }
 
   // Timers.
   void Timer1Timer();
-  void STORE_Time2Timer();
+  void STORE_Time2Timer() { RestoreButtons(); }
   void Timer2Timer();
 
-  void START_MIDI();
+  void START_MIDI() {}
 
   // Help context of the window; no control has one of its own.
   static constexpr int kHelpContext = 1;
 
+  EditorActions& actions;
   EditorState& state;
   DeviceProtocol& protocol;
   EditSession& session;
-
-  QScrollArea* scrollArea = nullptr;
-  QWidget* clientArea = nullptr;
-
-  QLabel* Image1 = nullptr;
-  QLabel* Label2 = nullptr;
-  UpDownArrows* PRESETUpDown = nullptr;
-  QLineEdit* PRENUM = nullptr;
-  QLineEdit* PRENAME = nullptr;
-  ClickablePanel* STOR = nullptr;
-  ClickablePanel* REQUES = nullptr;
-
-  QPushButton* PRESET_STR = nullptr;
-  QPushButton* Load_preset = nullptr;
-  QPushButton* STR_ALL = nullptr;
-  QPushButton* Load_all = nullptr;
-
-  ClickablePanel* CLN1 = nullptr;
-  ClickablePanel* BRITCLSA = nullptr;
-  ClickablePanel* BRITBLU = nullptr;
-  ClickablePanel* BRITCLAS = nullptr;
-  ClickablePanel* BRITHI = nullptr;
-  ClickablePanel* HIGAIN = nullptr;
-  ClickablePanel* MEGA = nullptr;
-  ClickablePanel* THRAS = nullptr;
-  ClickablePanel* GRUNG = nullptr;
-  ClickablePanel* FUZ = nullptr;
-  ClickablePanel* SEVENTY = nullptr;
-  ClickablePanel* TEX = nullptr;
-  ClickablePanel* BLUE = nullptr;
-  ClickablePanel* TWED = nullptr;
-  ClickablePanel* POLY = nullptr;
-  ClickablePanel* CLN2 = nullptr;
-
-  QLineEdit* GAINEDIT = nullptr;
-  QLineEdit* BASSEDIT = nullptr;
-  QLineEdit* MIDEDIT = nullptr;
-  QLineEdit* TREBEDIT = nullptr;
-  QLineEdit* DLVLEDIT = nullptr;
-  QLineEdit* DREGEDIT = nullptr;
-  QLineEdit* DPANEDIT = nullptr;
-  QLineEdit* DTIMEEDIT = nullptr;
-  QLineEdit* REVEDIT = nullptr;
-  QLineEdit* GATEEDIT = nullptr;
-  QLineEdit* PVOLEDIT = nullptr;
-  QLineEdit* Effect15 = nullptr;
-  QLineEdit* Effect16 = nullptr;
-  QLineEdit* Rate = nullptr;
-
-  QScrollBar* ScrollGAIN = nullptr;
-  QScrollBar* ScrollBASS = nullptr;
-  QScrollBar* ScrollMID = nullptr;
-  QScrollBar* ScrollTREB = nullptr;
-  QScrollBar* ScrollDLVL = nullptr;
-  QScrollBar* ScrollDREG = nullptr;
-  QScrollBar* ScrollDPAN = nullptr;
-  QScrollBar* ScrollDTIME = nullptr;
-  QScrollBar* ScrollREV = nullptr;
-  QScrollBar* ScrollGATE = nullptr;
-  QScrollBar* ScrollPVOL = nullptr;
-  QScrollBar* ScrollFX15 = nullptr;
-  QScrollBar* ScrollFX16 = nullptr;
-  QScrollBar* ScrollRATE = nullptr;
-
-  QLabel* LABLGAIN = nullptr;
-  QLabel* LABLBASS = nullptr;
-  QLabel* LABLMID = nullptr;
-  QLabel* LABLTREB = nullptr;
-  QLabel* LABLDLVL = nullptr;
-  QLabel* LABLDREG = nullptr;
-  QLabel* LABLDPAN = nullptr;
-  QLabel* LABLDTIME = nullptr;
-  QLabel* LABLREV = nullptr;
-  QLabel* LABLGATE = nullptr;
-  QLabel* LABLPVOL = nullptr;
-  QLabel* LABL15 = nullptr;
-  QLabel* LABL16 = nullptr;
-  QLabel* LABLRATE = nullptr;
-
-  ClickablePanel* Panel1 = nullptr;
-  QRadioButton* BYPASSBTN = nullptr;
-  QRadioButton* COMPBTN = nullptr;
-  QRadioButton* TREMBTN = nullptr;
-  QRadioButton* TREMBTN2 = nullptr;
-  QRadioButton* WAHBTN = nullptr;
-  QRadioButton* CRSBTN = nullptr;
-  QRadioButton* FLANBTN = nullptr;
-  QRadioButton* PHSBTN = nullptr;
-  QRadioButton* PITBTN = nullptr;
-  QRadioButton* ROTBTN = nullptr;
-  QLabel* Label1 = nullptr;
-  QButtonGroup* effectButtons = nullptr;
-
-  ClickablePanel* STORE_SELECT = nullptr;
-  QPushButton* Button1 = nullptr;
-
-  QMenu* LOADPRESET1 = nullptr;
-  QMenu* EDIT1 = nullptr;
-  QMenu* LIBRARY1 = nullptr;
-  QMenu* MIDI1 = nullptr;
-  QMenu* HELP1 = nullptr;
-  QAction* LOADPRESET = nullptr;
-  QAction* SAVEPRESET = nullptr;
-  QAction* LOADALL1 = nullptr;
-  QAction* SAVEALL1 = nullptr;
-  QAction* EXPORTSHEET1 = nullptr;
-  QAction* UNDO1 = nullptr;
-  QAction* REDO1 = nullptr;
-  QAction* COMPARE1 = nullptr;
-  QAction* BANK1 = nullptr;
-  QAction* IMPORTLIBRARY1 = nullptr;
-  QAction* MIDISETUP1 = nullptr;
-  QAction* CONTENTS1 = nullptr;
-
-  QTimer* Timer1 = nullptr;
-  QTimer* STORE_Time2 = nullptr;
-  QTimer* Timer2 = nullptr;
-
-  // What the transfers tell the user, on the captions of REQUES and STOR.
-  PanelNotice* fetchNotice = nullptr;
-  PanelNotice* storeNotice = nullptr;
-  // DUMP_PAUSE after each store message.
-  QTimer* storePace = nullptr;
-  InputHold* storeInputHold = nullptr;
 
  signals:
   void midiSetupRequested();
@@ -314,23 +153,30 @@ class TForm1 : public QMainWindow {
   // A file load or save went through: its presets are noted in the library. `count` records
   // from preset 1 for a bank, or the preset on screen.
   void presetsOnDisk(const QString& path, bool saved, bool bank, int count);
-  // The preset on screen, the bank or its marks may have changed: the bank window follows.
+  // The preset on screen, the bank or its marks may have changed.
   void presetShown();
 
  private:
-  bool closeAfterStore_ = false;
-  void buildControls();
-  void bindMembers();
-  void buildMenus();
-  void buildTimers();
   void wireEvents();
   void applyTabOrder();
   void setUpTransfers();
   void setUpEditing();
-  void tearDownEditing();
-  QObject* actionBoundaries_ = nullptr;
+  // What an action changed, drawn.
+  void draw(const ActionNotice& notice);
+  // The preset on screen drawn without a message of its own; the actions send it.
+  void drawShownPreset();
+  // Moves the controls whose values differ from `before` to the preset on screen; each sends
+  // its live message, as the undone or redone edit did.
+  void showMovedControls(const PresetRecord& before);
+  void showHearing();
+  // While a fetch or a store runs, undo, redo and loads would mix two banks: the status label
+  // says so.
+  bool refusedDuringTransfer();
+  void runDiskCommand(const DiskCommand& command);
 
-  QSet<const QLineEdit*> upperCaseBoxes_;
+  bool closeAfterStore_ = false;
+  int listener_ = 0;
+  QObject* actionBoundaries_ = nullptr;
   QString lastFileFolder_ = QStringLiteral(".");
 };
 

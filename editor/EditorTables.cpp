@@ -108,12 +108,4 @@ bool effectHasControl(int effect, int parameter) {
 
 int rateMaximum(int effect) { return effect == EFFECT_ROTARY ? kRotaryRateMaximum : kRateMaximum; }
 
-std::optional<int> controlMaximum(int parameter, int effect) {
-  if (parameter == EFF_RATE) return rateMaximum(effect);
-  if (parameter == EFF_ADJUST1 || parameter == EFF_ADJUST2) return kAdjustMaximum;
-  for (const StripRow& row : kStrips)
-    if (row.parameter == parameter) return row.maximum;
-  return std::nullopt;
-}
-
 }  // namespace kestralux

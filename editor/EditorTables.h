@@ -77,9 +77,6 @@ const EffectRow* findEffect(int code);
 bool effectHasControl(int effect, int parameter);
 // The rate's range under `effect`: the rotary has two speeds.
 int rateMaximum(int effect);
-// The highest position of `parameter`'s control under `effect`; nothing for a parameter
-// without a scroll bar (the amp model and the effect).
-std::optional<int> controlMaximum(int parameter, int effect);
 
 // What stands where a preset's name does when it holds none.
 inline constexpr std::string_view kNoPresetHere = "NO PRESET HERE";

@@ -53,7 +53,7 @@ bool EditSession::write(const PresetRecord& record) {
     // control's range is a change a store would make: the reference keeps the old value, and
     // the preset is marked. While comparing, the bank holds a copy of the reference that the
     // compare's end puts away again; the reference itself is never written then.
-    if (!compared_ && sameValuesAndName(reference, state_.current()) && sameValues(record, state_.current()))
+    if (!compared_ && sameSoundAndName(reference, state_.current()) && sameSound(record, state_.current()))
       std::copy_n(record.bytes.begin(), kNameFieldSize, reference.bytes.begin());
   } else if (transfer_) {
     touch(sinceStep_, n);
@@ -149,7 +149,7 @@ void EditSession::stored(const PresetBank& asStored, std::bitset<kPresetCount> w
 
 bool EditSession::edited(int n) const {
   const PresetRecord& shown = compared_ && compared_->first == n ? compared_->second : state_.bank[static_cast<std::size_t>(n)];
-  return !sameValuesAndName(shown, state_.reference[static_cast<std::size_t>(n)]);
+  return !sameSoundAndName(shown, state_.reference[static_cast<std::size_t>(n)]);
 }
 
 BankChange EditSession::apply(const Step& step, bool forward) {
@@ -202,6 +202,20 @@ BankChange EditSession::swapSlots(int first, int other, int count) {
   if (first < other + count && other < first + count) return {};
   PresetBank arranged = state_.bank;
   std::swap_ranges(arranged.begin() + first, arranged.begin() + first + count, arranged.begin() + other);
+  return arrange(arranged, count);
+}
+
+BankChange EditSession::gatherSlots(std::span<const int> slots, int to) {
+  const int count = static_cast<int>(slots.size());
+  if (!canArrange(to, count) || !std::is_sorted(slots.begin(), slots.end()) ||
+      std::adjacent_find(slots.begin(), slots.end()) != slots.end() || slots.front() < 0 || slots.back() >= kPresetCount)
+    return {};
+  std::vector<PresetRecord> picked, others;
+  for (int n = 0; n < kPresetCount; ++n)
+    (std::binary_search(slots.begin(), slots.end(), n) ? picked : others).push_back(at(state_, n));
+  others.insert(others.begin() + to, picked.begin(), picked.end());
+  PresetBank arranged;
+  std::copy(others.begin(), others.end(), arranged.begin());
   return arrange(arranged, count);
 }
 

@@ -78,6 +78,9 @@ class EditSession {
   BankChange copySlots(int first, int count, int to);
   // Two ranges that do not overlap trade places.
   BankChange swapSlots(int first, int other, int count);
+  // Slots picked anywhere in the bank (in increasing order) taken out and put back together,
+  // in their order, so that they start at `to`; the other slots keep their order around them.
+  BankChange gatherSlots(std::span<const int> slots, int to);
   // The records written over the slots from `first` on; those past slot 30 are dropped.
   BankChange pasteSlots(int first, std::span<const PresetRecord> records);
 

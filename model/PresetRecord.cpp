@@ -36,7 +36,7 @@ bool PresetRecord::storeName(std::string_view latin1) {
   return true;
 }
 
-bool sameValues(const PresetRecord& a, const PresetRecord& b) {
+bool sameSound(const PresetRecord& a, const PresetRecord& b) {
   for (int n = kFirstParameterSlot; n < kSlotCount; ++n)
     if (a.slot(n) != b.slot(n)) return false;
   return true;

@@ -67,11 +67,11 @@ struct PresetRecord {
 
 static_assert(sizeof(PresetRecord) == 88, "a preset record is exactly 88 bytes");
 
-// The values (the sixteen parameters and the reserved slot) are the same.
-bool sameValues(const PresetRecord& a, const PresetRecord& b);
+// The same sound: the sixteen values and the reserved slot.
+bool sameSound(const PresetRecord& a, const PresetRecord& b);
 // The same sound under the same name: bytes after a name's terminator do not count.
-inline bool sameValuesAndName(const PresetRecord& a, const PresetRecord& b) {
-  return sameValues(a, b) && a.validName() == b.validName();
+inline bool sameSoundAndName(const PresetRecord& a, const PresetRecord& b) {
+  return sameSound(a, b) && a.validName() == b.validName();
 }
 
 // What the combo can hold: an amp model 0..15, one of its ten effect codes, and every other

@@ -154,23 +154,22 @@ INSTANTIATE_TEST_SUITE_P(
         MarkRow{"bytes after the name's end differ",
                 [](Editor& e) { e.state.bank[4].bytes[kNameFieldSize - 1] = 0x55; e.state.reference[4].bytes[kNameFieldSize - 1] = 0x66; },
                 false, "PRESET   5"},
-        MarkRow{"a value beyond its control's range, shown",
+        MarkRow{"a value beyond its control's range, held to it as the window shows it",
                 [](Editor& e) {
-                  e.state.bank[7].setValue(AMP_GAIN, 200);
-                  e.state.reference[7] = e.state.bank[7];
-                  e.actions.showSlot(7);
-                  e.actions.showSlot(4);
-                  EXPECT_EQ(e.state.bank[7].value(AMP_GAIN), 30) << "held to the bar's range";
-                  EXPECT_EQ(e.state.reference[7].value(AMP_GAIN), 200) << "the combo still holds it";
-                  EXPECT_TRUE(e.session.edited(7));
+                  e.state.bank[4].setValue(AMP_GAIN, 200);
+                  e.state.reference[4] = e.state.bank[4];
+                  e.actions.showAgain();
+                  e.drawnBack(AMP_GAIN, 30);
+                  EXPECT_EQ(e.state.reference[4].value(AMP_GAIN), 200) << "the combo still holds it";
                 },
-                false, "PRESET   5"},
-        MarkRow{"a rate beyond the rotary's two speeds, shown",
+                true, "PRESET   5*"},
+        MarkRow{"a rate narrowed to the rotary's two speeds as the window shows it",
                 [](Editor& e) {
                   e.state.bank[4].setValue(EFFECT_SELECT, EFFECT_ROTARY);
                   e.state.bank[4].setValue(EFF_RATE, 40);
                   e.state.reference[4] = e.state.bank[4];
                   e.actions.showAgain();
+                  e.drawnBack(EFF_RATE, 1);
                 },
                 true, "PRESET   5*"},
         MarkRow{"saved after an edit", [](Editor& e) { e.edit(AMP_GAIN, 9); e.actions.savedPreset(); }, false, "PRESET   5"},
@@ -274,7 +273,7 @@ TEST(PutSound, WhileHeardTakesItIntoTheSlotAsOneStep) {
   e.actions.audition(sound);
   EXPECT_EQ(e.actions.putSound(9, sound, "CRUNCH"), "CRUNCH PUT INTO SLOT 10");
   EXPECT_FALSE(e.actions.auditioning());
-  EXPECT_TRUE(sameValues(e.state.bank[9], sound));
+  EXPECT_TRUE(sameSound(e.state.bank[9], sound));
   EXPECT_TRUE(e.heardRecordLast(e.state.bank[4])) << "the preset on screen is heard again";
   e.actions.undo();
   EXPECT_FALSE(e.session.edited(9));
@@ -338,7 +337,8 @@ TEST_P(Loads, ReplaceWholeRecordsOrNothing) {
   const PresetBank before = e.state.bank;
   const LoadRow& row = GetParam();
   const auto said = row.bank ? e.actions.loadBankFile(row.bytes) : e.actions.loadPresetFile(row.bytes);
-  EXPECT_EQ(said, row.said);
+  EXPECT_EQ(said.said, row.said);
+  EXPECT_EQ(said.loaded, row.loaded);
   int replaced = 0;
   for (std::size_t n = 0; n < before.size(); ++n) replaced += before[n] != e.state.bank[n];
   EXPECT_EQ(replaced, row.loaded);
@@ -355,6 +355,50 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadRow{"a bank cut off after 11", true, bankImageOf(11), "11 OF 30 PRESETS LOADED", 11},
                       LoadRow{"a one-record file as a bank", true, bankImageOf(1), std::nullopt, 1},
                       LoadRow{"a preset file", false, bankImageOf(1), std::nullopt, 1}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+// Slots picked anywhere in the list, dragged: where each original slot ends, by its number.
+struct PickedRow {
+  const char* what;
+  std::vector<int> slots;
+  int to;
+  Arrangement how;
+  std::vector<int> firstSlotsAfter;  // the original numbers (1..30) of slots 1..8 afterwards
+  std::string said;
+};
+
+void PrintTo(const PickedRow& row, std::ostream* os) { *os << row.what; }
+
+class PickedSlots : public ::testing::TestWithParam<PickedRow> {};
+
+TEST_P(PickedSlots, MoveInTheirOrderOrAreRefusedSayingWhy) {
+  Editor e;
+  const PresetBank original = e.state.bank;
+  const PickedRow& row = GetParam();
+  EXPECT_EQ(e.actions.arrangeSlots(row.slots, row.to, row.how), row.said);
+  std::vector<int> after;
+  for (int n = 0; n < 8; ++n)
+    for (int from = 0; from < kPresetCount; ++from)
+      if (e.state.bank[static_cast<std::size_t>(n)] == original[static_cast<std::size_t>(from)]) after.push_back(from + 1);
+  EXPECT_EQ(after, row.firstSlotsAfter);
+  if (e.state.bank != original) {
+    e.actions.undo();
+    EXPECT_EQ(e.state.bank, original) << "one step";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, PickedSlots,
+    ::testing::Values(PickedRow{"2 and 5 moved to the top", {1, 4}, 0, Arrangement::Move, {2, 5, 1, 3, 4, 6, 7, 8}, "2 PRESETS MOVED TO 1-2"},
+                      PickedRow{"1, 3 and 4 moved down to 5", {0, 2, 3}, 4, Arrangement::Move, {2, 5, 6, 7, 1, 3, 4, 8},
+                                "3 PRESETS MOVED TO 5-7"},
+                      PickedRow{"an unbroken run moves as a range", {2, 3}, 0, Arrangement::Move, {3, 4, 1, 2, 5, 6, 7, 8},
+                                "2 PRESETS MOVED TO 1-2"},
+                      PickedRow{"2 and 5 copied over 7", {1, 4}, 6, Arrangement::Copy, {1, 2, 3, 4, 5, 6, 2, 5}, "2 PRESETS COPIED OVER 7-8"},
+                      PickedRow{"separate slots are no range to swap", {1, 4}, 6, Arrangement::Swap, {1, 2, 3, 4, 5, 6, 7, 8},
+                                "SWAP NEEDS ONE UNBROKEN RANGE"},
+                      PickedRow{"moved to where they would run off the end", {1, 4}, 29, Arrangement::Move, {1, 2, 3, 4, 5, 6, 7, 8},
+                                "NOTHING CHANGED"}),
     [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 TEST(Rename, IsOneStepUnderTheNameBoxRules) {

@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "app/BankWindow.h"
+#include "app/ElidedLabel.h"
 #include "app/Latin1.h"
 #include "app/LibraryFeed.h"
 #include "app/LibraryPane.h"
@@ -50,7 +51,7 @@ class BankWindowTest : public LiveEditor {
     LiveEditor::SetUp();
     state.bank = state.reference = original;
     form->ShowPreset();
-    window = std::make_unique<BankWindow>(*form);
+    window = std::make_unique<BankWindow>(actions, nullptr, form.get());
     window->resize(1040, 760);
     window->show();
     window->activateWindow();
@@ -64,8 +65,8 @@ class BankWindowTest : public LiveEditor {
   }
 
   QWidget* viewport() { return window->slotList->viewport(); }
-  QPoint rowAt(int n) { return QPoint(30, window->slotList->visualItemRect(window->slotList->topLevelItem(n)).center().y()); }
-  QString cell(int n, int column) { return window->slotList->topLevelItem(n)->text(column); }
+  QPoint rowAt(int n) { return QPoint(30, window->slotList->rowRect(n).center().y()); }
+  QString cell(int n, int column) { return window->slotList->text(n, column); }
 
   // A press on slot `from`, a move that carries the button to `to`, and the release there.
   void drag(int from, QPoint to, Qt::KeyboardModifiers modifiers) {
@@ -132,7 +133,7 @@ TEST_F(BankWindowTest, KeysBrowseAndDragsArrangeWhatTheComboHears) {
       EXPECT_GT(state.CurrentPreset, 0);
     EXPECT_EQ(form->PRENUM->text(), QStringLiteral("PRESET   %1").arg(state.CurrentPreset + 1));
     EXPECT_EQ(form->PRENAME->text(), latin1(slotName(state.CurrentPreset)));
-    EXPECT_EQ(window->slotList->currentItem(), window->slotList->topLevelItem(state.CurrentPreset));
+    EXPECT_EQ(window->slotList->currentIndex().row(), state.CurrentPreset);
     EXPECT_EQ(heard(), hex(wholePreset(original[static_cast<std::size_t>(state.CurrentPreset)])));
   }
 
@@ -230,9 +231,10 @@ TEST_F(BankWindowTest, TheListFollowsTheMainWindow) {
   form->ScrollGAIN->setValue(77);
   EXPECT_EQ(cell(0, SlotList::MarkColumn), "*");
   stepUp();
-  EXPECT_EQ(window->slotList->currentItem(), window->slotList->topLevelItem(1));
-  EXPECT_EQ(window->slotList->topLevelItem(1)->background(SlotList::NameColumn).color(), QColor(255, 0, 0));
-  EXPECT_EQ(window->slotList->topLevelItem(0)->background(SlotList::NameColumn).style(), Qt::NoBrush);
+  EXPECT_EQ(window->slotList->currentIndex().row(), 1);
+  const auto background = [this](int n) { return window->bankModel->index(n, SlotList::NameColumn).data(Qt::BackgroundRole).value<QBrush>(); };
+  EXPECT_EQ(background(1).color(), QColor(255, 0, 0));
+  EXPECT_EQ(background(0).style(), Qt::NoBrush);
   QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(cell(0, SlotList::MarkColumn), "");
 }
@@ -263,7 +265,7 @@ class LibraryInBankWindow : public BankWindowTest {
       ASSERT_FALSE(feed.library().notePreset(record, Place{SightingKind::Imported, 0, "/presets/x.pre"}, time).error);
     BankWindowTest::SetUp();
     window.reset();
-    window = std::make_unique<BankWindow>(*form, &feed);
+    window = std::make_unique<BankWindow>(actions, &feed, form.get());
     window->resize(1040, 760);
     window->show();
     window->activateWindow();
@@ -339,7 +341,7 @@ TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
   QTest::keyClick(pane->results, Qt::Key_Return);
   EXPECT_EQ(state.bank[0], clean2);
   EXPECT_EQ(form->PRENAME->text(), "CLEAN 2");
-  EXPECT_EQ(window->slotList->topLevelItem(0)->text(SlotList::NameColumn), "CLEAN 2");
+  EXPECT_EQ(cell(0, SlotList::NameColumn), "CLEAN 2");
   EXPECT_EQ(heard(), hex(wholePreset(clean2)));
   QTest::keyClick(window->slotList, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(state.bank, original);
@@ -356,7 +358,7 @@ TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
   }
   QTest::mouseRelease(from, Qt::LeftButton, {}, there);
   EXPECT_EQ(state.bank[4], clean1);
-  EXPECT_EQ(window->slotList->topLevelItem(4)->text(SlotList::MarkColumn), "*");
+  EXPECT_EQ(cell(4, SlotList::MarkColumn), "*");
   EXPECT_EQ(state.bank[0], original[0]);
 }
 

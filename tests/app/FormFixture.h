@@ -37,9 +37,10 @@ class FormTest : public ::testing::Test {
   RecordingOutput output;
   DeviceProtocol protocol{state, output};
   EditSession session{state};
+  EditorActions actions{state, protocol, session};
   std::unique_ptr<TForm1> form = [this] {
     protocol.session = &session;
-    return std::make_unique<TForm1>(state, protocol, session);
+    return std::make_unique<TForm1>(actions);
   }();
 };
 

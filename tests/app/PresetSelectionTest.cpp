@@ -55,7 +55,8 @@ TEST_F(FormTest, ArrowsStepThroughPresetsOneToThirtyWithoutWrapping) {
     RecordingOutput out;
     DeviceProtocol proto(fresh, out);
     EditSession edits(fresh);
-    TForm1 window(fresh, proto, edits);
+    EditorActions acts(fresh, proto, edits);
+    TForm1 window(acts);
     clickUp(window, row.ups);
     clickDown(window, row.downs);
     EXPECT_EQ(window.PRESETUpDown->position(), row.position);
@@ -119,7 +120,8 @@ TEST_F(FormTest, TypedNamesAreStoredInCapitalsUpToNineteenCharacters) {
     RecordingOutput out;
     DeviceProtocol proto(fresh, out);
     EditSession edits(fresh);
-    TForm1 window(fresh, proto, edits);
+    EditorActions acts(fresh, proto, edits);
+    TForm1 window(acts);
     window.PRENAME->clear();
     typeText(window.PRENAME, QString::fromUtf8(row.typed));
     EXPECT_EQ(window.PRENAME->text(), QString::fromUtf8(row.boxShows));

@@ -158,7 +158,7 @@ class LiveEditor : public ::testing::Test {
     // Ticks run when a test says so, never on their own.
     setup->interupt_timer->stop();
     protocol.session = &session;
-    form = std::make_unique<TForm1>(state, protocol, session);
+    form = std::make_unique<TForm1>(actions);
     form->show();
     forget();
   }
@@ -220,6 +220,7 @@ class LiveEditor : public ::testing::Test {
   MidiEngine& engine = link.engine;
   DeviceProtocol& protocol = link.protocol;
   EditSession session{state};
+  EditorActions actions{state, protocol, session};
   int pauses = 0;
   int cardErrors = 0;
   std::unique_ptr<TMIDI_IO> setup;

@@ -1,0 +1,38 @@
+#include "app/ElidedLabel.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QToolTip>
+
+namespace kestralux {
+
+QString ElidedLabel::shownText() const {
+  return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width() - 2 * margin());
+}
+
+QSize ElidedLabel::minimumSizeHint() const {
+  // As narrow as an ellipsis: the window's layout never grows for the text.
+  return {fontMetrics().horizontalAdvance(QChar(0x2026)) + 2 * margin(), QLabel::minimumSizeHint().height()};
+}
+
+bool ElidedLabel::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    if (elided())
+      QToolTip::showText(help->globalPos(), text(), this);
+    else
+      QToolTip::hideText();
+    return true;
+  }
+  return QLabel::event(event);
+}
+
+void ElidedLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  drawFrame(&painter);
+  const QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+  style()->drawItemText(&painter, room, static_cast<int>(alignment()), palette(), isEnabled(), shownText(), foregroundRole());
+}
+
+}  // namespace kestralux
