@@ -49,6 +49,8 @@ EditorActions::EditorActions(EditorState& state, DeviceProtocol& protocol, EditS
   };
 }
 
+EditorActions::~EditorActions() { session_.changed = nullptr; }
+
 int EditorActions::listen(Listener listener) {
   listeners_.emplace(nextListener_, std::move(listener));
   return nextListener_++;

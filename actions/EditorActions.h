@@ -49,6 +49,7 @@ inline constexpr const char* kTransferInProgress = "TRANSFER IN PROGRESS";
 class EditorActions {
  public:
   EditorActions(EditorState& state, DeviceProtocol& protocol, EditSession& session);
+  ~EditorActions();
   EditorActions(const EditorActions&) = delete;
   EditorActions& operator=(const EditorActions&) = delete;
 

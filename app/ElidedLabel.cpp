@@ -8,7 +8,10 @@
 namespace kestralux {
 
 QString ElidedLabel::shownText() const {
-  return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width() - 2 * margin());
+  const int room = contentsRect().width() - 2 * margin();
+  // Exactly as wide as its room is whole; only a wider text is shortened.
+  if (fontMetrics().horizontalAdvance(text()) <= room) return text();
+  return fontMetrics().elidedText(text(), Qt::ElideMiddle, room);
 }
 
 QSize ElidedLabel::minimumSizeHint() const {

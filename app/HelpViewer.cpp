@@ -98,7 +98,9 @@ dialog's side bar.</p>
 with their number, a <b>*</b> where the slot differs from what was last fetched, loaded, saved
 or stored, the name, the amp model and the effect. The slot on screen is red. Click a slot, or
 move with Up, Down, Page Up, Page Down, Home and End: the slot is shown in the main window and
-sent to the combo, as the preset arrows do.</p>
+sent to the combo, as the preset arrows do. <b>F2</b> or a double-click on a name renames the
+slot (capitals, at most 19 characters; one step of UNDO), and <b>Ctrl+D</b> compares there as in
+the main window. The bank window stays above the main window.</p>
 <p>To arrange the bank, select a slot or a run of slots (Shift+click, Shift+arrows) and drag
 it: let go on a slot to <b>move</b> the presets there (the slots between shift by one), hold
 <b>Ctrl</b> when you let go to <b>copy</b> them over the slots there, hold <b>Shift</b> to
@@ -118,7 +120,7 @@ follows each letter. Choose an amp model or an effect, type conditions as the wi
 controls, separated by commas (<code>GAIN &gt;= 7, DELAY TIME &lt; 300, REVERB LEVEL = OFF</code>),
 tick <b>&#9733; ONLY</b> for favourites or type a tag. Click a column header to sort by it;
 the list starts with the sounds seen last. Move through the results with the arrow keys: the
-combo plays each sound while the bank stays as it is; <b>Esc</b>, or going back to the slots or
+combo plays each sound while the bank stays as it is, and both windows say which (HEARING: ...); <b>Esc</b>, or going back to the slots or
 the main window, lets the combo play the preset on screen again. <b>Enter</b> or a double-click
 puts the sound into the slot on screen, a drag puts it into the slot you let go on: one step of
 UNDO. <b>F</b> marks a sound as a favourite (again takes the mark away); the box under the

@@ -170,6 +170,17 @@ void SlotList::mouseReleaseEvent(QMouseEvent* event) {
   QTreeView::mouseReleaseEvent(event);
 }
 
+// A press on a selection is held back (it may start a drag), so the view never saw the
+// press its own double-click would edit on: the name is opened here.
+void SlotList::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QModelIndex under = indexAt(event->position().toPoint());
+  if (event->button() == Qt::LeftButton && under.isValid() && under.column() == NameColumn) {
+    edit(under);
+    return;
+  }
+  QTreeView::mouseDoubleClickEvent(event);
+}
+
 void SlotList::endDrag() {
   drag_.reset();
   viewport()->unsetCursor();
@@ -181,6 +192,11 @@ void SlotList::keyPressEvent(QKeyEvent* event) {
   if (drag_ && event->key() == Qt::Key_Escape) {
     press_.reset();
     endDrag();
+    return;
+  }
+  // F2 renames the slot, whichever of its cells has the cursor.
+  if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
+    edit(model()->index(currentIndex().row(), NameColumn));
     return;
   }
   if (event->matches(QKeySequence::Copy)) {

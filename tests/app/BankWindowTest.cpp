@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTreeWidget>
 
 #include "app/BankWindow.h"
@@ -360,6 +362,100 @@ TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
   EXPECT_EQ(state.bank[4], clean1);
   EXPECT_EQ(cell(4, SlotList::MarkColumn), "*");
   EXPECT_EQ(state.bank[0], original[0]);
+}
+
+// The bank window is where the user works: above the main window, names typed in the list,
+// Ctrl+D comparing there too.
+TEST_F(BankWindowTest, RenamesInTheListAndComparesThere) {
+  EXPECT_EQ(window->windowType(), Qt::Tool);
+  EXPECT_EQ(window->parentWidget(), form.get()) << "a palette of the main window stays above it";
+
+  struct Rename {
+    const char* what;
+    std::function<void()> open;
+    QString typed;
+    QString named;  // the slot's name afterwards
+  };
+  const Rename rows[] = {
+      {"F2 on slot 1", [&] { key(Qt::Key_F2); }, "lead tone", "LEAD TONE"},
+      {"a double-click on its name",
+       [&] {
+         const QPoint at(window->slotList->visualRect(window->bankModel->index(0, SlotList::NameColumn)).center());
+         QTest::mouseDClick(viewport(), Qt::LeftButton, {}, at);
+       },
+       "crunch", "CRUNCH"},
+      {"a name of more than 19 characters is cut as in the name box", [&] { key(Qt::Key_F2); }, "abcdefghijklmnopqrstu",
+       "ABCDEFGHIJKLMNOPQRS"},
+  };
+  QTest::mouseClick(viewport(), Qt::LeftButton, {}, rowAt(0));
+  for (const Rename& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::size_t steps = session.steps();
+    row.open();
+    QPointer<QLineEdit> editor;
+    for (QLineEdit* open : window->slotList->findChildren<QLineEdit*>())
+      if (open->isVisible()) editor = open;
+    ASSERT_TRUE(editor && editor->isVisible()) << "no editor opened";
+    editor->selectAll();
+    QTest::keyClicks(editor, row.typed);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The list takes the name once the key has been handled.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !editor || !editor->isVisible(); }, 2000));
+    EXPECT_EQ(cell(0, SlotList::NameColumn), row.named);
+    EXPECT_EQ(form->PRENAME->text(), row.named);
+    EXPECT_EQ(cell(0, SlotList::MarkColumn), "*");
+    EXPECT_EQ(session.steps(), steps + 1) << "one undo step";
+  }
+  key(Qt::Key_D, Qt::ControlModifier);
+  EXPECT_EQ(form->PRENUM->text(), "COMPARE  1");
+  EXPECT_EQ(form->PRENAME->text(), "SLOT 1");
+  key(Qt::Key_D, Qt::ControlModifier);
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1*");
+  for (int n = 0; n < 3; ++n) key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(cell(0, SlotList::NameColumn), "SLOT 1");
+  EXPECT_EQ(cell(0, SlotList::MarkColumn), "");
+}
+
+// Slots picked here and there, dragged: they land together, in their order.
+TEST_F(BankWindowTest, PickedSlotsMoveTogether) {
+  QTest::mouseClick(viewport(), Qt::LeftButton, {}, rowAt(1));
+  QTest::mouseClick(viewport(), Qt::LeftButton, Qt::ControlModifier, rowAt(4));
+  ASSERT_EQ(window->slotList->selectedRows(), (QList<int>{1, 4}));
+  drag(4, rowAt(9), Qt::ShiftModifier);
+  EXPECT_EQ(statusWhileHeld, "SWAP NEEDS ONE UNBROKEN RANGE");
+  EXPECT_EQ(state.bank, original);
+  drag(4, rowAt(9), {});
+  EXPECT_EQ(window->status->text(), "2 PRESETS MOVED TO 9-10");
+  EXPECT_EQ(names()[8], "SLOT 2");
+  EXPECT_EQ(names()[9], "SLOT 5");
+  EXPECT_EQ(window->slotList->selectedRows(), (QList<int>{8, 9}));
+}
+
+// While a library sound is heard both windows say so; a long error of the search is drawn
+// shortened inside the window, which keeps its width.
+TEST_F(LibraryInBankWindow, HearingIsSaidAndLongErrorsNeverWidenTheWindow) {
+  pane->results->setFocus();
+  QTest::keyClick(pane->results, Qt::Key_Down);
+  const QString hearing = QString::fromStdString(actions.hearingText());
+  EXPECT_TRUE(hearing.startsWith("HEARING: ")) << hearing.toStdString();
+  EXPECT_TRUE(hearing.endsWith(", Esc RETURNS TO PRESET 1")) << hearing.toStdString();
+  EXPECT_TRUE(window->hearing->isVisible());
+  EXPECT_EQ(window->hearing->text(), hearing);
+  EXPECT_EQ(form->Label2->text(), hearing);
+  EXPECT_TRUE(form->Label2->isVisible());
+  QTest::keyClick(pane->results, Qt::Key_Escape);
+  EXPECT_FALSE(window->hearing->isVisible());
+  EXPECT_FALSE(form->Label2->isVisible());
+
+  const int width = window->width();
+  pane->conditions->setText("DRIVE > 5");
+  QApplication::processEvents();
+  EXPECT_FALSE(pane->count->text().isEmpty());
+  EXPECT_EQ(window->width(), width);
+  EXPECT_LE(pane->count->minimumSizeHint().width(), 40);
+  window->resize(500, window->height());
+  QApplication::processEvents();
+  EXPECT_TRUE(pane->count->elided()) << "shortened in its room, whole in its tooltip";
 }
 
 // What the protocol says moved is noted after the window's turn, slot by slot as it came.

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 
+#include "app/ElidedLabel.h"
 #include "files/BankHistory.h"
 #include "files/BankSheet.h"
 #include "files/PresetFiles.h"
@@ -133,6 +134,11 @@ TEST_F(DiskCommands, EveryCommandAsItsRowSays) {
     EXPECT_EQ(seen.sidebar.contains(history), row.kind == Kind::LoadBank);
     EXPECT_EQ(form->Label2->text(), row.status);
     EXPECT_TRUE(form->Timer1->isActive());
+    // Drawn where it can be read: never under the buttons beside it, shortened when longer.
+    EXPECT_LT(form->Label2->geometry().right(), form->STR_ALL->x());
+    const bool fits = form->Label2->fontMetrics().horizontalAdvance(row.status) <= form->Label2->contentsRect().width();
+    EXPECT_EQ(static_cast<ElidedLabel*>(form->Label2)->elided(), !fits)
+        << form->Label2->fontMetrics().horizontalAdvance(row.status) << " in " << form->Label2->contentsRect().width();
 
     switch (row.kind) {
       case Kind::SavePreset:
