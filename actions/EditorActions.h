@@ -141,9 +141,11 @@ class EditorActions {
 
   // Says a notice to every listener.
   void tell(const ActionNotice& notice);
+  // What a step of the edit session changed, shown: an edit of the preset on screen control by
+  // control, anything else as a whole preset on screen, sent at the next tick.
+  void showChange(const BankChange& change, const PresetRecord& shownBefore);
 
  private:
-  void showChange(const BankChange& change, const PresetRecord& shownBefore);
   bool arranged(const BankChange& change, int first);
   void presetShown(bool sendNow);
 

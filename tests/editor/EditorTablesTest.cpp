@@ -81,5 +81,32 @@ TEST(Effects, EveryCodeHasOneButton) {
   EXPECT_EQ(findEffect(12)->caption, "ROTARY ");
 }
 
+// Which controls an effect has, as every listing, sheet, search and the window read it.
+struct ControlsRow {
+  int effect;
+  bool adjust1, adjust2, rate;
+  int rateMaximum;
+};
+
+class EffectControls : public ::testing::TestWithParam<ControlsRow> {};
+
+TEST_P(EffectControls, OneRuleForEveryReader) {
+  const ControlsRow& row = GetParam();
+  EXPECT_EQ(effectHasControl(row.effect, EFF_ADJUST1), row.adjust1);
+  EXPECT_EQ(effectHasControl(row.effect, EFF_ADJUST2), row.adjust2);
+  EXPECT_EQ(effectHasControl(row.effect, EFF_RATE), row.rate);
+  EXPECT_EQ(rateMaximum(row.effect), row.rateMaximum);
+  for (int parameter : {AMP_TYPE, AMP_GAIN, DELAY_TIME, EFFECT_SELECT}) EXPECT_TRUE(effectHasControl(row.effect, parameter));
+}
+
+INSTANTIATE_TEST_SUITE_P(EditorTables, EffectControls,
+                         ::testing::Values(ControlsRow{8, false, false, false, 255},   // bypass
+                                           ControlsRow{10, true, false, false, 255},   // compressor
+                                           ControlsRow{11, true, false, false, 255},   // wah
+                                           ControlsRow{0, true, true, true, 255},      // chorus
+                                           ControlsRow{6, true, true, false, 255},     // detune
+                                           ControlsRow{12, true, false, true, 1},      // rotary: two speeds
+                                           ControlsRow{3, true, true, true, 255}));    // no effect of ours: all shown
+
 }  // namespace
 }  // namespace kestralux
