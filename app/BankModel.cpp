@@ -99,8 +99,9 @@ QVariant BankModel::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 Qt::ItemFlags BankModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::ItemIsDropEnabled;
   Qt::ItemFlags flags = QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-  if (index.isValid() && index.column() == NameColumn) flags |= Qt::ItemIsEditable;
+  if (index.column() == NameColumn) flags |= Qt::ItemIsEditable;
   return flags;
 }
 

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QLineEdit>
+#include <QAbstractItemModelTester>
 #include <QPointer>
 #include <QTreeWidget>
 
@@ -414,6 +415,28 @@ TEST_F(BankWindowTest, RenamesInTheListAndComparesThere) {
   for (int n = 0; n < 3; ++n) key(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(cell(0, SlotList::NameColumn), "SLOT 1");
   EXPECT_EQ(cell(0, SlotList::MarkColumn), "");
+}
+
+// The slots' model keeps Qt's model contract through every change of the bank, and its records
+// go out and come back in the one type: a drop of our records is a paste, anything else nothing.
+TEST_F(BankWindowTest, TheModelKeepsItsContractAndItsOneType) {
+  QAbstractItemModelTester tester(window->bankModel, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  BankModel& model = *window->bankModel;
+  EXPECT_EQ(model.mimeTypes(), QStringList{kRecordsMimeType});
+  std::unique_ptr<QMimeData> two(model.mimeData({model.index(4, 0), model.index(2, SlotList::NameColumn), model.index(4, 1)}));
+  EXPECT_EQ(recordsOf(two.get()), (std::vector<PresetRecord>{original[2], original[4]})) << "each slot once, in slot order";
+  EXPECT_TRUE(model.dropMimeData(two.get(), Qt::CopyAction, 10, 0, {}));
+  EXPECT_EQ(state.bank[10], original[2]);
+  EXPECT_EQ(state.bank[11], original[4]);
+  EXPECT_EQ(model.index(10, SlotList::MarkColumn).data().toString(), "*");
+  QMimeData text;
+  text.setText("SLOT 1");
+  EXPECT_FALSE(model.dropMimeData(&text, Qt::CopyAction, 0, 0, {}));
+  EXPECT_FALSE(model.dropMimeData(two.get(), Qt::MoveAction, 0, 0, {}));
+  EXPECT_EQ(state.bank[0], original[0]);
+  EXPECT_FALSE(model.setData(model.index(3, SlotList::AmpColumn), "X")) << "only the name is typed";
+  EXPECT_TRUE(model.setData(model.index(3, SlotList::NameColumn), "solo"));
+  EXPECT_EQ(state.bank[3].validName(), std::optional<std::string>("SOLO"));
 }
 
 // Slots picked here and there, dragged: they land together, in their order.
