@@ -545,6 +545,15 @@ std::vector<PresetLibrary::Known> PresetLibrary::known(std::span<const PresetRec
   return out;
 }
 
+std::string PresetLibrary::newestName(const PresetRecord& sound) const {
+  if (!db_) return {};
+  sql::Statement newest(db_,
+                        "SELECT name FROM sightings WHERE sound = (SELECT id FROM sounds WHERE fingerprint = ?) "
+                        "AND length(name) > 0 ORDER BY time DESC, id DESC LIMIT 1");
+  newest.bindBlob(1, bytesOf(soundFingerprint(sound)));
+  return newest.step() == SQLITE_ROW ? newest.blob(0) : std::string();
+}
+
 SearchResult PresetLibrary::search(const LibraryQuery& query) {
   SearchResult result;
   if (!db_) {

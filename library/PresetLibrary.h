@@ -133,6 +133,8 @@ class PresetLibrary {
     std::vector<std::string> names;
   };
   std::vector<Known> known(std::span<const PresetRecord> records);
+  // The newest non-empty name under which `sound` was seen; "" when none.
+  std::string newestName(const PresetRecord& sound) const;
 
   SearchResult search(const LibraryQuery& query);
   SoundDetail sound(std::int64_t id);

@@ -39,7 +39,7 @@ struct Rig {
       if (whileBoxOpen) whileBoxOpen();
     };
     link->connectionChanged = [this](bool connected) { connections.push_back(connected); };
-    link->protocol.bankMoved = [this](const PresetBank&, const std::string& kind) { moved.push_back(kind); };
+    link->protocol.bankMoved = [this](const BankMove& move) { moved.push_back(historyKind(move)); };
     link->portsMaker = [this] { return std::make_unique<test::WirePorts>(wire); };
   }
   ~Rig() {
