@@ -437,3 +437,122 @@ TEST(BankMoves, APartlyFailedStoreMarksOnlyWhatWentOut) {
 
 }  // namespace
 }  // namespace kestralux
+
+namespace kestralux {
+namespace {
+
+// What one fetch hands to the history and the library, and what it leaves in the bank, for
+// each way an answer can come: asked for or not, whole, damaged, its first message lost, cut
+// off. The library knows preset 4's sound as "FROM LIBRARY"; preset 3 was named "MINE 3" for
+// the very values the combo sends back.
+TEST(FetchMoves, OneMoveWithTheSlotsThatCameAndTheirNamesOnlyForABankAskedFor) {
+  struct Row {
+    const char* what;
+    std::function<Arrivals()> arrivals;  // an empty message: the editor asks
+    std::vector<int> which;              // the slots the one move carries; none: no move
+    std::string kind;
+    Notices last;
+  };
+  const auto asked = [](Arrivals a) {
+    a.insert(a.begin(), Bytes{});
+    return a;
+  };
+  const auto range = [](int from, int to, std::vector<int> except = {}) {
+    std::vector<int> v;
+    for (int n = from; n <= to; ++n)
+      if (std::find(except.begin(), except.end(), n) == except.end()) v.push_back(n);
+    return v;
+  };
+  const Row rows[] = {
+      {"asked, whole", [&] { return asked(wholeBank()); }, range(0, 29), "fetched", {"ALL PRESETS RECEIVED"}},
+      {"asked, one damaged in the middle",
+       [&] {
+         Arrivals a = wholeBank();
+         a[14] = withChecksumWrong(a[14]);
+         return asked(a);
+       },
+       range(0, 29, {14}), "fetched 29 of 30, 1 damaged", {"ALL PRESETS RECEIVED", "PRESET 15 DAMAGED, KEPT"}},
+      {"asked, the first message lost",
+       [&] {
+         Arrivals a = wholeBank();
+         a.erase(a.begin());
+         return asked(a);
+       },
+       range(1, 29), "fetched 29 of 30", {"ONLY 29 OF 30 RECEIVED"}},
+      {"asked, cut off after twelve",
+       [&] {
+         Arrivals a = wholeBank();
+         a.resize(12);
+         return asked(a);
+       },
+       range(0, 11), "fetched 12 of 30", {"ONLY 12 OF 30 RECEIVED"}},
+      {"nobody here asked: another program's answer", wholeBank, {}, "", {"ANOTHER PROGRAM FETCHED THE BANK"}},
+      {"asked, then a second answer nobody here asked for",
+       [&] {
+         Arrivals a = asked(wholeBank());
+         for (const Bytes& m : wholeBank()) a.push_back(m);
+         return a;
+       },
+       range(0, 29), "fetched", {"ANOTHER PROGRAM FETCHED THE BANK"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EditorState state;
+    state.bank = editorBank();
+    state.bank[2] = deviceRecord(2);
+    state.bank[2].storeName("MINE 3");
+    state.reference = state.bank;
+    EditSession session(state);
+    RecordingOutput output;
+    DeviceProtocol protocol{state, output};
+    protocol.session = &session;
+    TransferClock::time_point now{};
+    protocol.clock = [&] { return now; };
+    std::vector<Notices> told;
+    protocol.fetchNotices = [&](const Notices& n) { told.push_back(n); };
+    protocol.newestName = [](const PresetRecord& r) {
+      return r.value(AMP_TYPE) == deviceRecord(3).value(AMP_TYPE) && r.value(DELAY_TIME) == deviceRecord(3).value(DELAY_TIME)
+                 ? std::string("FROM LIBRARY")
+                 : std::string();
+    };
+    std::vector<BankMove> moves;
+    protocol.bankMoved = [&](const BankMove& move) { moves.push_back(move); };
+    const PresetBank before = state.bank;
+
+    for (const Bytes& m : row.arrivals()) {
+      if (m.empty()) {
+        protocol.RequestBank();
+        continue;
+      }
+      RxRing ring;
+      ASSERT_EQ(ring.store(m), RxStoreResult::Stored);
+      protocol.DecodeNextSlot(ring.takeNext());
+    }
+    now += 2s;
+    protocol.CheckTransferSilence();
+
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), row.last);
+    if (row.which.empty()) {
+      EXPECT_TRUE(moves.empty());
+      EXPECT_EQ(state.bank, before) << "nothing here changes";
+      continue;
+    }
+    ASSERT_EQ(moves.size(), 1u) << "one fetch, one entry";
+    std::bitset<kPresetCount> which;
+    for (int n : row.which) which.set(static_cast<std::size_t>(n));
+    EXPECT_EQ(moves[0].which, which);
+    EXPECT_EQ(historyKind(moves[0]), row.kind);
+    EXPECT_EQ(moves[0].bank, state.bank) << "the history and the library get what the screen shows";
+    for (int n = 0; n < kPresetCount; ++n) {
+      const auto i = static_cast<std::size_t>(n);
+      EXPECT_FALSE(session.edited(n)) << "a name from the rule is no edit: " << n;
+      if (!which[i]) continue;
+      const std::string name = n == 2 ? "MINE 3" : n == 3 ? "FROM LIBRARY" : "";
+      EXPECT_EQ(state.bank[i].validName().value_or(""), name) << n;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestralux
