@@ -47,7 +47,7 @@ TEST(LibraryCommands, EachCommandSaysWhatItDid) {
       {{"library", "tag", "2", "slow, jazz"}, 0, "sound 2: tags slow, jazz", ""},
       {{"library", "search", "--tag", "JAZZ"}, 0, "DARK", "1 sound"},
       {{"library", "export", "1", out1}, 0, "", "sound 1 written to"},
-      {{"library", "export", "1", taken}, 1, "", "exists; --force writes over it"},
+      {{"library", "export", "1", taken}, 2, "", "exists; nothing written (--force writes over it)"},
       {{"library", "export", "1", (work / "x.bnk").string()}, 2, "", "write it to a .pre file"},
       {{"library", "bank", "2", "1", out2}, 0, "", "2 sounds written to"},
       {{"library", "show", "2"}, 0, "saved to " + out2 + " (preset 1)", ""},
