@@ -74,10 +74,12 @@ Outcome writeWhole(const QString& path, const Bytes& image) {
     reportOpenFailure();
     return Outcome::CannotOpen;
   }
+  // On the disk before it takes the name, and the name with it: "SAVED" survives a power cut.
   if (file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
           static_cast<qint64>(image.size()) ||
-      !file.flush() || !file.commit())
+      !file.flush() || !syncFileToDisk(file.handle()) || !file.commit())
     return Outcome::SaveFailed;
+  syncFolderOf(QFile::encodeName(path).toStdString());
   return Outcome::Done;
 }
 

@@ -34,8 +34,15 @@ SlotReading readSlot(const RxSlot& slot) {
 }
 
 void BankFetch::requested(TransferClock::time_point now) {
-  phase_ = Phase::Requested;
   lastHeard_ = now;
+  // An answer already on its way goes on where it is; the one asked for now is ours too and
+  // is awaited once it has ended.
+  if (phase_ != Phase::Idle) {
+    askedAgain_ = true;
+    return;
+  }
+  phase_ = Phase::Requested;
+  quietWhenUnanswered_ = false;
   cursor_ = 0;
   received_ = 0;
   damaged_.clear();
@@ -56,6 +63,11 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
     received_ = 0;
   } else if (reading.command == CMD_BANK_NEXT && cursor_ < kLastRecord) {
     // An answer whose 0x2A was lost goes on from where the cursor stands: record 0.
+    if (phase_ != Phase::Receiving) {
+      damaged_.clear();
+      arrived_.reset();
+      received_ = 0;
+    }
     ++cursor_;
   } else {
     return {};
@@ -75,7 +87,7 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
 
   if (reading.command == CMD_BANK_NEXT && record == kLastRecord) {
     // The next answer starts again at record 0, even when its 0x2A is lost.
-    phase_ = Phase::Idle;
+    awaitNextAnswer(now);
     cursor_ = 0;
     const std::string first = received_ == kPresetCount ? "ALL PRESETS RECEIVED" : receivedNotice();
     return {endNotices(first), true, true, decoded};
@@ -86,9 +98,22 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
 BankFetch::Report BankFetch::checkSilence(TransferClock::time_point now) {
   if (phase_ == Phase::Idle || now - lastHeard_ < kTransferSilenceLimit) return {};
   const Phase was = phase_;
-  phase_ = Phase::Idle;
-  if (was == Phase::Requested) return {{"NO ANSWER FROM COMBO"}, false, true};
+  if (was == Phase::Requested) {
+    phase_ = Phase::Idle;
+    // A second request made during an answer that was told already: the combo answered once.
+    if (quietWhenUnanswered_) return {};
+    return {{"NO ANSWER FROM COMBO"}, false, true};
+  }
+  awaitNextAnswer(now);
+  cursor_ = 0;
   return {endNotices(receivedNotice()), false, true};
+}
+
+void BankFetch::awaitNextAnswer(TransferClock::time_point now) {
+  phase_ = askedAgain_ ? Phase::Requested : Phase::Idle;
+  quietWhenUnanswered_ = askedAgain_;
+  askedAgain_ = false;
+  lastHeard_ = now;
 }
 
 std::string BankFetch::receivedNotice() const {

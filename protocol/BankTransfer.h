@@ -50,7 +50,8 @@ class BankFetch {
   };
 
   // The bank request went out: from now on silence is an unanswered request, and the answer
-  // starts at record 0 even when its 0x2A is lost.
+  // starts at record 0 even when its 0x2A is lost. Asked again while an answer is on its way,
+  // that answer goes on and the next one is awaited.
   void requested(TransferClock::time_point now);
 
   // One received message. 0x2A starts at record 0, 0x2B goes to the record after the
@@ -77,6 +78,7 @@ class BankFetch {
   enum class Phase { Idle, Requested, Receiving };
 
   Notices endNotices(std::string first) const;
+  void awaitNextAnswer(TransferClock::time_point now);
   std::string receivedNotice() const;
 
   Phase phase_ = Phase::Idle;
@@ -85,6 +87,9 @@ class BankFetch {
   TransferClock::time_point lastHeard_{};
   std::vector<int> damaged_;
   std::bitset<kPresetCount> arrived_;
+  // Asked again while an answer was on its way: the next answer is ours too.
+  bool askedAgain_ = false;
+  bool quietWhenUnanswered_ = false;
 };
 
 // A bank that came from the combo or went to it, or the editor's bank that a clicked fetch is

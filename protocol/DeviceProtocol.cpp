@@ -48,8 +48,9 @@ const PresetMessage& DeviceProtocol::BuildStoreMessage(StoreScope scope, int n) 
 void DeviceProtocol::RequestBank(bool clicked) {
   // A request that could not go out has no answer to wait for: the card error says why.
   if (!SendBankRequest()) return;
+  const bool running = fetch.waiting();
   fetch.requested(clock());
-  clickedFetch_ = clicked;
+  clickedFetch_ = clicked || (running && clickedFetch_);
 }
 
 void DeviceProtocol::take(int n, const PresetRecord& came) {
@@ -111,7 +112,8 @@ void DeviceProtocol::fetchEnded() {
   if (fetch.arrived().any() && bankMoved)
     bankMoved({BankMove::Kind::Fetched, beforeFetch_ ? fetchedBank_ : state_.bank, fetch.arrived(),
                static_cast<int>(fetch.damaged().size())});
-  clickedFetch_ = false;
+  // A click during the answer that ended asked for the next one.
+  if (!fetch.waiting()) clickedFetch_ = false;
   beforeFetch_.reset();
   keptBeforeFetch_ = false;
   editsKept_.clear();

@@ -452,6 +452,7 @@ TEST(FetchMoves, OneMoveWithTheSlotsThatCameAndTheirNamesOnlyForABankAskedFor) {
     std::vector<int> which;              // the slots the one move carries; none: no move
     std::string kind;
     Notices last;
+    std::size_t moves = 1;
   };
   const auto asked = [](Arrivals a) {
     a.insert(a.begin(), Bytes{});
@@ -494,6 +495,14 @@ TEST(FetchMoves, OneMoveWithTheSlotsThatCameAndTheirNamesOnlyForABankAskedFor) {
          return a;
        },
        range(0, 29), "fetched", {"ANOTHER PROGRAM FETCHED THE BANK"}},
+      {"asked again while the answer came: the second answer is ours too",
+       [&] {
+         Arrivals a = asked(wholeBank());
+         a.insert(a.begin() + 10, Bytes{});
+         for (const Bytes& m : wholeBank()) a.push_back(m);
+         return a;
+       },
+       range(0, 29), "fetched", {"ALL PRESETS RECEIVED"}, 2},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -538,7 +547,7 @@ TEST(FetchMoves, OneMoveWithTheSlotsThatCameAndTheirNamesOnlyForABankAskedFor) {
       EXPECT_EQ(state.bank, before) << "nothing here changes";
       continue;
     }
-    ASSERT_EQ(moves.size(), 1u) << "one fetch, one entry";
+    ASSERT_EQ(moves.size(), row.moves) << "one answer, one entry";
     std::bitset<kPresetCount> which;
     for (int n : row.which) which.set(static_cast<std::size_t>(n));
     EXPECT_EQ(moves[0].which, which);
