@@ -113,15 +113,18 @@ std::optional<QString> TForm1::askFileName(const DiskCommand& command) {
   // lives, never changes.
   dialog.setDirectory(lastFileFolder_);
   dialog.selectFile(command.initialName ? QString::fromLatin1(command.initialName) : PRENAME->text());
+  // Every bank fetched or stored is kept in the history: one click away when one must come
+  // back, and only then; Qt's dialog would otherwise bring back the side bar it saw last.
+  const std::filesystem::path history = historyFolder();
+  const QUrl historyPlace = QUrl::fromLocalFile(QString::fromStdString(history.string()));
+  QList<QUrl> places = dialog.sidebarUrls();
+  places.removeAll(historyPlace);
   if (command.operation == DiskOperation::ReadBankFile) {
-    // Every bank fetched or stored is kept there: one click away when one must come back.
-    const std::filesystem::path history = historyFolder();
     std::error_code ignored;
     std::filesystem::create_directories(history, ignored);
-    QList<QUrl> places = dialog.sidebarUrls();
-    places.append(QUrl::fromLocalFile(QString::fromStdString(history.string())));
-    dialog.setSidebarUrls(places);
+    places.append(historyPlace);
   }
+  dialog.setSidebarUrls(places);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString path = dialog.selectedFiles().constFirst();
   lastFileFolder_ = QFileInfo(path).absolutePath();
