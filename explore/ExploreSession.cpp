@@ -33,7 +33,8 @@ bool ExploreSession::put(const PresetRecord& record) {
   const PresetRecord before = state_.current();
   const BankChange change = edits_.pasteSlots(state_.CurrentPreset, std::span<const PresetRecord>(&record, 1));
   heardCandidate_.reset();
-  hearingMorph_ = false;
+  // The window sends the slot on screen whole once it shows it.
+  hearingOther_ = false;
   if (change.kind == BankChange::Kind::None) return false;
   if (hooks_.shown) hooks_.shown(change, before);
   return true;
@@ -41,6 +42,7 @@ bool ExploreSession::put(const PresetRecord& record) {
 
 void ExploreSession::hear(const PresetRecord& record) {
   if (hooks_.hear) hooks_.hear(record);
+  hearingOther_ = true;
 }
 
 // By value: the preset on screen changes under it.
@@ -89,7 +91,6 @@ std::string ExploreSession::moveMorph(int at) {
   }
   position_ = std::clamp(at, 0, kLargestPosition);
   hear(morph(source_, *target_, position_, locks));
-  hearingMorph_ = true;
   heardCandidate_.reset();
   return std::to_string(position_) + " % TOWARD " + targetDescription_;
 }
@@ -118,7 +119,6 @@ std::string ExploreSession::hearCandidate(int n) {
   if (n < 0 || n >= kCandidates) return {};
   hear(candidates()[static_cast<std::size_t>(n)]);
   heardCandidate_ = n;
-  hearingMorph_ = false;
   return "CANDIDATE " + std::to_string(n + 1) + (marked(n) ? " (MARKED)" : "");
 }
 
@@ -158,11 +158,12 @@ std::string ExploreSession::keep() {
 }
 
 std::string ExploreSession::leave() {
-  const bool wasHearing = hearingSomethingElse();
   heardCandidate_.reset();
-  hearingMorph_ = false;
-  // During a store the combo takes nothing but the store's messages.
-  if (wasHearing && !refusal() && hooks_.hearOnScreen) hooks_.hearOnScreen();
+  // During a store the combo takes nothing but the store's messages; a fetch that ends shows
+  // and sends the preset on screen by itself.
+  if (!hearingOther_ || refusal()) return {};
+  hearingOther_ = false;
+  if (hooks_.hearOnScreen) hooks_.hearOnScreen();
   return {};
 }
 

@@ -70,7 +70,9 @@ class ExploreSession {
   bool marked(int n) const { return climbing() && generations_.back().marks.test(static_cast<std::size_t>(n)); }
   // The candidate the combo is playing, if it plays one.
   std::optional<int> heardCandidate() const { return heardCandidate_; }
-  bool hearingSomethingElse() const { return heardCandidate_ || hearingMorph_; }
+  // The combo plays something else than the preset on screen (a candidate, even of a generation
+  // gone since, or a morph position).
+  bool hearingSomethingElse() const { return hearingOther_; }
 
   // Texts the window shows.
   static std::string blockedText(ExploreBlock block);
@@ -104,7 +106,7 @@ class ExploreSession {
   PresetRecord source_{};
   std::optional<PresetRecord> morphPut_;
   int position_ = 0;
-  bool hearingMorph_ = false;
+  bool hearingOther_ = false;
 
   std::vector<Step> generations_;
   std::optional<int> heardCandidate_;
