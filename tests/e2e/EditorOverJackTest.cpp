@@ -1021,6 +1021,8 @@ TEST_F(BrokenLinkOverJack, BrokenFetchKeepsWhatArrivedAndSaysSo) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The windows' settings (places, locks, the amount) go to a folder of this run, never the user's.
+  qputenv("XDG_CONFIG_HOME", QByteArray((kestralux::test::historyHome() / "config").c_str()));
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
