@@ -355,7 +355,8 @@ void ExploreWindow::showBeside() {
   }
   raise();
   activateWindow();
-  candidateButtons[0]->setFocus();
+  // Not the amount: the keys 1 to 8 are for the candidates.
+  climbButton->setFocus();
   // Said at once: a transfer that runs now keeps every button from acting.
   const ExploreBlock block = hooks().blocked();
   say(block == ExploreBlock::None ? std::string("FROM PRESET ") + std::to_string(form.state.CurrentPreset + 1)
@@ -371,8 +372,11 @@ bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
     againButton->click();
     return true;
   }
-  // A number typed into the amount, and its own undo, belong to the amount.
-  if (widget == amount || amount->isAncestorOf(widget)) return false;
+  // Typing a number into the amount (digits, Backspace, its own undo) belongs to the amount.
+  const int k = key->key();
+  const bool typing = (k >= Qt::Key_0 && k <= Qt::Key_9) || k == Qt::Key_Backspace || key->matches(QKeySequence::Undo) ||
+                      key->matches(QKeySequence::Redo);
+  if (typing && (widget == amount || amount->isAncestorOf(widget))) return false;
   if (key->matches(QKeySequence::Undo)) {
     form.UNDO1->trigger();
     return true;
@@ -382,7 +386,6 @@ bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) return false;
-  const int k = key->key();
   if (k >= Qt::Key_1 && k < Qt::Key_1 + kCandidates) {
     say(session.hearCandidate(k - Qt::Key_1));
   } else if (k == Qt::Key_Space) {
