@@ -11,6 +11,7 @@ namespace fs = std::filesystem;
 
 ToolError badInput(std::string why) { return {ToolError::Kind::BadInput, std::move(why)}; }
 ToolError badUsage(std::string why) { return {ToolError::Kind::BadUsage, std::move(why)}; }
+ToolError badValue(std::string why) { return {ToolError::Kind::BadValue, std::move(why)}; }
 
 int reportToolError(const ToolError& error, std::ostream& err, const std::string& usage) {
   switch (error.kind) {
@@ -19,6 +20,9 @@ int reportToolError(const ToolError& error, std::ostream& err, const std::string
       return kToolBadInput;
     case ToolError::Kind::BadUsage:
       err << "kestralux-tool: " << error.why << "\n" << usage;
+      return kToolBadUsage;
+    case ToolError::Kind::BadValue:
+      err << "kestralux-tool: " << error.why << "\n";
       return kToolBadUsage;
     case ToolError::Kind::WouldOverwrite:
       err << "kestralux-tool: " << error.why << " exists; nothing written (--force writes over it)\n";
@@ -48,6 +52,7 @@ ParsedArguments parseArguments(std::span<const std::string> args, const OptionSp
     if (listed(spec.valued, arg)) {
       if (i + 1 >= args.size()) throw badUsage(arg + " needs a value");
       parsed.values[arg].push_back(args[++i]);
+      parsed.ordered.emplace_back(arg, args[i]);
     } else if (listed(spec.flags, arg)) {
       parsed.flags.insert(arg);
     } else if (arg.size() > 1 && arg[0] == '-' && !(spec.negativeNumbersAreWords && arg[1] >= '0' && arg[1] <= '9')) {

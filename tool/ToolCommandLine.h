@@ -24,6 +24,7 @@ struct ToolError {
   enum class Kind {
     BadInput,        // exit 1, the reason in one line
     BadUsage,        // exit 2, the reason and the usage text
+    BadValue,        // exit 2, the reason in one line: a value out of range, a caption unknown
     WouldOverwrite,  // exit 2, one line naming the file that is there
   };
   Kind kind = Kind::BadInput;
@@ -32,6 +33,7 @@ struct ToolError {
 
 ToolError badInput(std::string why);
 ToolError badUsage(std::string why);
+ToolError badValue(std::string why);
 
 // Says `error` on `err` (with `usage` for wrong usage) and returns the exit status.
 int reportToolError(const ToolError& error, std::ostream& err, const std::string& usage);
@@ -48,6 +50,8 @@ struct ParsedArguments {
   std::vector<std::string> words;
   std::map<std::string, std::vector<std::string>> values;
   std::set<std::string> flags;
+  // Every valued option in the order given, where the order matters ("--lock", "--unlock").
+  std::vector<std::pair<std::string, std::string>> ordered;
 
   // The last value given for `option`.
   std::optional<std::string> value(const std::string& option) const;
