@@ -46,6 +46,14 @@ INSERT INTO sound_names SELECT id, x'0a' FROM sounds;
 CREATE INDEX sounds_by_last_seen ON sounds(last_seen);
 )";
 
+// The window's placeholder for a slot without a name was once kept as a name, and a sighting
+// without a name once hid the names before it: the newest name is the newest one given.
+constexpr const char* kVersion3 = R"(
+UPDATE sightings SET name = x'' WHERE upper(CAST(name AS TEXT)) = 'NO PRESET HERE';
+UPDATE sounds SET newest_name = coalesce((SELECT name FROM sightings WHERE sound = sounds.id AND length(name) > 0
+                                          ORDER BY time DESC, id DESC LIMIT 1), x'');
+)";
+
 std::optional<std::string> failed(sqlite3* db, const char* what) { return std::string(what) + ": " + sql::message(db); }
 
 std::optional<std::string> fillNames(sqlite3* db) {
@@ -100,6 +108,11 @@ std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
     if (sql::execute(db, kVersion2) != SQLITE_OK) return failed(db, "bringing the library to version 2");
     if (auto why = fillNames(db)) return why;
     version = 2;
+  }
+  if (version == 2 && target >= 3) {
+    if (sql::execute(db, kVersion3) != SQLITE_OK) return failed(db, "bringing the library to version 3");
+    if (auto why = fillNames(db)) return why;
+    version = 3;
   }
   const std::string set = "PRAGMA user_version = " + std::to_string(version);
   if (sql::execute(db, set.c_str()) != SQLITE_OK) return failed(db, "writing the library's version");

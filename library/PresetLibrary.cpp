@@ -21,6 +21,10 @@ constexpr std::size_t kFingerprintSize = sizeof(PresetRecord) - kFingerprintOffs
 static_assert(kFingerprintSize == 68, "16 values and the reserved slot");
 
 constexpr const char* kHistoryImported = "history imported";
+constexpr std::string_view kNoPresetHere = "NO PRESET HERE";
+constexpr const char* kNewestNameUpdate =
+    "UPDATE sounds SET newest_name = (SELECT name FROM sightings WHERE sound = ?1 AND length(name) > 0 "
+    "ORDER BY time DESC, id DESC LIMIT 1) WHERE id = ?1";
 
 std::span<const std::uint8_t> bytesOf(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
@@ -162,8 +166,10 @@ struct SightingWriter {
       : find(db, "SELECT id, names FROM sounds JOIN sound_names ON sound = id WHERE fingerprint = ?"),
         update(db,
                "UPDATE sounds SET times_seen = times_seen + 1, first_seen = min(first_seen, ?1), "
-               "newest_name = CASE WHEN ?1 >= last_seen THEN ?2 ELSE newest_name END, "
-               "last_seen = max(last_seen, ?1) WHERE id = ?3"),
+               "last_seen = max(last_seen, ?1) WHERE id = ?2"),
+        // From the sightings, not from the one at hand: sightings may come in out of time's
+        // order (the history, an import), and one without a name must not hide the rest.
+        rename(db, kNewestNameUpdate),
         updateNames(db, "UPDATE sound_names SET names = ? WHERE sound = ?"),
         insertNames(db, "INSERT INTO sound_names(sound, names) VALUES(?, ?)"),
         insertSound(db,
@@ -173,7 +179,7 @@ struct SightingWriter {
         insertSighting(db, "INSERT INTO sightings(sound, time, name, kind, slot, path) VALUES(?, ?, ?, ?, ?, ?)") {}
 
   bool ok() const {
-    return find.ok() && update.ok() && updateNames.ok() && insertNames.ok() && insertSound.ok() && insertSighting.ok();
+    return find.ok() && update.ok() && rename.ok() && updateNames.ok() && insertNames.ok() && insertSound.ok() && insertSighting.ok();
   }
 
   // SQLITE_DONE, or the failure's code; `isNew` tells whether the sound was new.
@@ -189,7 +195,7 @@ struct SightingWriter {
       std::string names = find.blob(1);
       const bool newName = names.find(kNameSeparator + folded) == std::string::npos;
       find.reset();
-      update.bind(1, seen.time).bindBlob(2, bytesOf(seen.name)).bind(3, sound);
+      update.bind(1, seen.time).bind(2, sound);
       code = update.step();
       update.reset();
       if (code == SQLITE_DONE && newName) {
@@ -222,10 +228,14 @@ struct SightingWriter {
     if (!seen.place.path.empty()) insertSighting.bind(6, seen.place.path); else insertSighting.bindNull(6);
     code = insertSighting.step();
     insertSighting.reset();
+    if (code == SQLITE_DONE && !isNew && !seen.name.empty()) {
+      code = rename.bind(1, sound).step();
+      rename.reset();
+    }
     return code;
   }
 
-  sql::Statement find, update, updateNames, insertNames, insertSound, insertSighting;
+  sql::Statement find, update, rename, updateNames, insertNames, insertSound, insertSighting;
 };
 
 }  // namespace
@@ -234,6 +244,12 @@ fs::path libraryFile() { return historyFolder().parent_path() / "library.sqlite"
 
 bool isEmptyRecord(const PresetRecord& record) {
   return std::all_of(record.bytes.begin(), record.bytes.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+std::string sightingName(const PresetRecord& record) {
+  std::string name = record.validName().value_or("");
+  if (foldedName(name) == kNoPresetHere) name.clear();
+  return name;
 }
 
 std::string soundFingerprint(const PresetRecord& record) {
@@ -469,7 +485,7 @@ Noted PresetLibrary::importHistory(const fs::path& historyFolder) {
       const PresetRecord& r = (*bank)[static_cast<std::size_t>(slot)];
       if (!isPreset(r) || isEmptyRecord(r)) continue;
       bool isNew = false;
-      code = writer.note(db_, r, {time, r.validName().value_or(""), {SightingKind::History, slot + 1, entry.path.string()}}, isNew);
+      code = writer.note(db_, r, {time, sightingName(r), {SightingKind::History, slot + 1, entry.path.string()}}, isNew);
       noted.sightings += code == SQLITE_DONE;
       noted.newSounds += code == SQLITE_DONE && isNew;
     }
@@ -501,7 +517,7 @@ Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::spa
     const PresetRecord& r = records[i];
     if (!isPreset(r) || isEmptyRecord(r)) continue;
     bool isNew = false;
-    code = writer.note(db_, r, {time, r.validName().value_or(""), where[i]}, isNew);
+    code = writer.note(db_, r, {time, sightingName(r), where[i]}, isNew);
     noted.sightings += code == SQLITE_DONE;
     noted.newSounds += code == SQLITE_DONE && isNew;
   }
@@ -526,6 +542,17 @@ Noted PresetLibrary::noteBank(const PresetBank& bank, const Place& where, std::i
 
 Noted PresetLibrary::notePreset(const PresetRecord& record, const Place& where, std::int64_t time) {
   return noteRecords(std::span(&record, 1), std::span(&where, 1), time);
+}
+
+std::string PresetLibrary::newestName(const PresetRecord& sound) const {
+  if (!db_) return "";
+  sql::Statement find(db_, "SELECT newest_name FROM sounds WHERE fingerprint = ?");
+  find.bindBlob(1, bytesOf(soundFingerprint(sound)));
+  if (find.step() != SQLITE_ROW) return "";
+  std::string name = find.blob(0);
+  // A library written before the placeholder was kept out of the names may still hold it.
+  if (foldedName(name) == kNoPresetHere) name.clear();
+  return name;
 }
 
 std::vector<PresetLibrary::Known> PresetLibrary::known(std::span<const PresetRecord> records) {

@@ -134,6 +134,10 @@ class PresetLibrary {
   };
   std::vector<Known> known(std::span<const PresetRecord> records);
 
+  // The newest non-empty name under which the library has seen `sound` (its values and
+  // reserved slot; its own name plays no part): "" when none, or when the library is not open.
+  std::string newestName(const PresetRecord& sound) const;
+
   SearchResult search(const LibraryQuery& query);
   SoundDetail sound(std::int64_t id);
   std::optional<std::string> setFavourite(std::int64_t id, bool favourite);
@@ -159,6 +163,10 @@ class PresetLibrary {
 
 // Whether a record is a bank's unused place: every byte zero, as a new bank holds.
 bool isEmptyRecord(const PresetRecord& record);
+
+// The name a sighting of `record` keeps: the record's own, or none when it holds none or
+// only the window's placeholder "NO PRESET HERE".
+std::string sightingName(const PresetRecord& record);
 
 // The fingerprint of a sound: what identifies it, the values and reserved slot's 68 bytes.
 std::string soundFingerprint(const PresetRecord& record);

@@ -63,6 +63,45 @@ TEST(LibrarySightings, OneSoundPerFingerprintAndEverySightingKept) {
   }
 }
 
+struct NewestNameRow {
+  const char* what;
+  std::vector<std::pair<const char*, std::int64_t>> seen;  // names and times of the sound with gain 5, in the order noted
+  const char* newest;
+};
+
+TEST(LibrarySightings, TheNewestNameIsTheNewestOneGiven) {
+  const std::vector<NewestNameRow> rows{
+      {"one name", {{"CLEAN", 10}}, "CLEAN"},
+      {"a later name", {{"CLEAN", 10}, {"CHIME", 20}}, "CHIME"},
+      {"a later sighting without a name", {{"CLEAN", 10}, {"", 20}}, "CLEAN"},
+      {"the window's placeholder later", {{"CLEAN", 10}, {"NO PRESET HERE", 20}, {"no preset here", 30}}, "CLEAN"},
+      {"an older sighting noted last", {{"CHIME", 20}, {"CLEAN", 10}}, "CHIME"},
+      {"nameless first, named after", {{"", 10}, {"CLEAN", 5}}, "CLEAN"},
+      {"never named", {{"", 10}, {"NO PRESET HERE", 20}}, ""},
+      {"another sound's name", {}, ""},
+  };
+  for (const NewestNameRow& row : rows) {
+    const fs::path folder = freshFolder("newest");
+    PresetLibrary library;
+    EXPECT_EQ(library.newestName(sound("X", 5)), "") << "not open";
+    ASSERT_EQ(library.open(folder / "library.sqlite", folder / "history").state, LibraryOpening::State::Ready);
+    library.notePreset(sound("OTHER", 6), {SightingKind::Fetched, 1, ""}, 100);
+    for (const auto& [name, time] : row.seen) {
+      PresetRecord r = sound("", 5);
+      if (*name) r.storeName(name);
+      ASSERT_FALSE(library.notePreset(r, {SightingKind::Fetched, 2, ""}, time).error);
+    }
+    EXPECT_EQ(library.newestName(sound("WHATEVER", 5)), row.newest) << row.what;
+    const std::int64_t id = test::knownOf(library, sound("", 5)).id;
+    if (id) {
+      EXPECT_EQ(library.sound(id).sound.newestName, row.newest) << row.what;
+    }
+    LibraryQuery placeholder;
+    placeholder.text = "preset here";
+    EXPECT_EQ(library.search(placeholder).count, 0) << row.what;
+  }
+}
+
 TEST(LibrarySightings, ABankIsThirtySightingsAtTheirSlotsWithoutEmptyRecords) {
   const fs::path folder = freshFolder("bank");
   PresetLibrary library;
