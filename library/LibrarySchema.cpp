@@ -95,6 +95,31 @@ std::string foldedName(std::string_view latin1) {
   return out;
 }
 
+std::string foldedTag(std::string_view utf8) {
+  std::string out(utf8);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto b = static_cast<unsigned char>(out[i]);
+    if (b >= 'a' && b <= 'z') {
+      out[i] = static_cast<char>(b - 0x20);
+    } else if (b == 0xC3 && i + 1 < out.size()) {
+      // à..þ are C3 A0..BE, their capitals C3 80..9E; C3 B7 is ÷.
+      const auto next = static_cast<unsigned char>(out[i + 1]);
+      if (next >= 0xA0 && next <= 0xBE && next != 0xB7) out[i + 1] = static_cast<char>(next - 0x20);
+      ++i;
+    }
+  }
+  return out;
+}
+
+int registerLibraryFunctions(sqlite3* db) {
+  const auto fold = [](sqlite3_context* context, int, sqlite3_value** argv) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const std::string folded = foldedTag(text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))) : "");
+    sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+  };
+  return sqlite3_create_function_v2(db, "folded_tag", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fold, nullptr, nullptr, nullptr);
+}
+
 std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
   int version = userVersion(db);
   if (version < 0) return failed(db, "reading the library's version");

@@ -353,6 +353,7 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
   if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
     return unavailable(sql::message(db_));
   sqlite3_busy_timeout(db_, busyWait_);
+  registerLibraryFunctions(db_);
   readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
   // A search reads every sound's row: mapped, those pages are read without a copy, and kept
   // between searches instead of read from the file each time.
@@ -377,6 +378,7 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
     close();
     if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return unavailable(sql::message(db_));
     sqlite3_busy_timeout(db_, busyWait_);
+    registerLibraryFunctions(db_);
     readOnly_ = true;
     opening.state = LibraryOpening::State::ReadOnly;
     opening.message = file_.string() + " was written by a newer version (its version " + std::to_string(version) +
@@ -602,8 +604,8 @@ SearchResult PresetLibrary::search(const LibraryQuery& query) {
   if (query.favouritesOnly) where += " AND favourite = 1";
   std::string tag;
   if (query.tag) {
-    tag = "," + trimmed(*query.tag) + ",";
-    where += " AND instr(upper(tags), upper(?))";
+    tag = foldedTag("," + trimmed(*query.tag) + ",");
+    where += " AND instr(folded_tag(tags), ?)";
   }
   const char* named = sortColumn(query.sort);
   const std::string order = named ? named : column(std::clamp(query.sortParameter, 0, kParameterCount - 1));
@@ -662,7 +664,9 @@ std::optional<std::string> PresetLibrary::setTags(std::int64_t id, const std::st
   std::vector<std::string> kept;
   for (const std::string& tag : splitTags(tags)) {
     const std::string t = trimmed(tag);
-    if (!t.empty() && std::find(kept.begin(), kept.end(), t) == kept.end()) kept.push_back(t);
+    // One tag given twice in other cases is one tag, kept as first given.
+    if (!t.empty() && std::none_of(kept.begin(), kept.end(), [&](const std::string& k) { return foldedTag(k) == foldedTag(t); }))
+      kept.push_back(t);
   }
   // Stored between commas, so a tag is found whole: "live" does not find "live-only".
   std::string stored;

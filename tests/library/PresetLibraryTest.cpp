@@ -138,7 +138,8 @@ class LibrarySearch : public ::testing::Test {
     ids = {test::knownOf(library, chorus).id, test::knownOf(library, lead).id,
            test::knownOf(library, crunch).id};
     library.setFavourite(ids[1], true);
-    library.setTags(ids[2], " live , Rhythm,live");
+    library.setTags(ids[2], " live , Rhythm,live,LIVE,rhythm");
+    library.setTags(ids[0], "Caf\xC3\xA9,\xC3\x86THER");  // UTF-8, as the pane and the tool give them
   }
   fs::path folder;
   PresetLibrary library;
@@ -172,6 +173,9 @@ TEST_F(LibrarySearch, EachFormFindsWhatItSays) {
       {"favourites", with([](auto& q) { q.favouritesOnly = true; }), {"LEAD \xC9T\xC9"}},
       {"a tag, any case", with([](auto& q) { q.tag = "RHYTHM"; }), {"CRUNCH"}},
       {"a tag is whole", with([](auto& q) { q.tag = "liv"; }), {}},
+      {"a tag's Latin-1 letters in any case", with([](auto& q) { q.tag = "CAF\xC3\x89"; }), {"Clean Chorus"}},
+      {"and the other way", with([](auto& q) { q.tag = "\xC3\xA6ther"; }), {"Clean Chorus"}},
+      {"an accent is not its letter", with([](auto& q) { q.tag = "CAFE"; }), {}},
       {"by name", with([](auto& q) { q.sort = SortColumn::Name, q.descending = false; }), {"CRUNCH", "Clean Chorus", "LEAD \xC9T\xC9"}},
       {"by gain", with([](auto& q) { q.sort = SortColumn::Parameter, q.sortParameter = AMP_GAIN; }), {"LEAD \xC9T\xC9", "CRUNCH", "Clean Chorus"}},
       {"a bad condition", with([](auto& q) { q.conditions = {"GAIN 7"}; }), {}, "no comparison"},
