@@ -21,10 +21,16 @@ namespace fs = std::filesystem;
 struct Failure {
   int code;
   std::string why;
+  bool withUsage = false;
 };
 
-Failure usage(const std::string& why) { return {kToolBadUsage, why}; }
+Failure usage(const std::string& why) { return {kToolBadUsage, why, true}; }
 Failure badInput(const std::string& why) { return {kToolBadInput, why}; }
+// A file already there is the user's: only --force replaces it, and the refusal is the
+// tool's one exit status for it.
+Failure wouldOverwrite(const fs::path& target) {
+  return {kToolBadUsage, target.string() + " exists; nothing written (--force writes over it)"};
+}
 
 struct Options {
   std::vector<std::string> words;
@@ -204,12 +210,22 @@ void checkTarget(const fs::path& target, const char* extension, bool force) {
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (ext != extension) throw usage(target.string() + ": write it to a " + extension + " file");
   std::error_code error;
-  if (!force && fs::exists(target, error)) throw badInput(target.string() + " exists; --force writes over it");
+  if (!force && fs::exists(fs::symlink_status(target, error))) throw wouldOverwrite(target);
 }
 
-void writeWhole(const fs::path& target, const Bytes& bytes) {
+// The check and the write are one step without --force, so a file that appeared since the
+// check is not replaced either.
+void writeWhole(const fs::path& target, const Bytes& bytes, bool force) {
   std::string error;
-  if (!writeFileAtomically(target, bytes, error)) throw badInput(error);
+  if (force) {
+    if (!writeFileAtomically(target, bytes, error)) throw badInput(error);
+    return;
+  }
+  switch (writeNewFileAtomically(target, bytes, error)) {
+    case NewFile::Written: return;
+    case NewFile::Exists: throw wouldOverwrite(target);
+    case NewFile::Failed: throw badInput(error);
+  }
 }
 
 // The file now holds the sound: a sighting, which must never undo a written file.
@@ -226,7 +242,7 @@ int exportSound(const Options& o, std::ostream& err) {
   open(lib, err, false);
   const SoundDetail detail = lib.library.sound(id);
   if (!detail.error.empty()) throw badInput(detail.error);
-  writeWhole(target, presetFileImage(detail.sound.record));
+  writeWhole(target, presetFileImage(detail.sound.record), o.force);
   if (lib.library.writable())
     noteSaved(lib.library.notePreset(detail.sound.record, {SightingKind::Saved, 0, fs::absolute(target).string()}), err);
   err << "kestralux-tool: sound " << id << " written to " << target.string() << "\n";
@@ -248,7 +264,7 @@ int bank(const Options& o, std::ostream& err) {
     if (!detail.error.empty()) throw badInput(detail.error);
     presets[n] = detail.sound.record;
   }
-  writeWhole(target, bankFileImage(presets));
+  writeWhole(target, bankFileImage(presets), o.force);
   if (lib.library.writable())
     noteSaved(lib.library.noteBank(presets, {SightingKind::Saved, 0, fs::absolute(target).string()}), err);
   err << "kestralux-tool: " << ids.size() << (ids.size() == 1 ? " sound" : " sounds") << " written to " << target.string() << "\n";
@@ -298,7 +314,9 @@ std::string libraryUsage() {
       the file was refused. Exit 1 when any was refused; the others still come in.
   library export ID OUT.pre [--force]
   library bank ID... OUT.bnk [--force]
-      Write a sound as a preset file, or up to 30 as a bank (the rest empty, as a new bank).
+      Write a sound as a preset file, or up to 30 as a bank (the rest empty, as a new bank),
+      each under the newest name it was seen under. A file already there is kept (exit 2)
+      unless --force is given.
   library favourite ID [--off]
   library tag ID TAGS
       Star a sound (--off takes the star away); give it tags, comma-separated (none clears).
@@ -319,7 +337,7 @@ int runLibraryCommand(const std::vector<std::string>& args, std::ostream& out, s
     throw usage(what.empty() ? "library needs a command" : "unknown library command " + what);
   } catch (const Failure& f) {
     err << "kestralux-tool: " << f.why << "\n";
-    if (f.code == kToolBadUsage) err << "usage:\n" << libraryUsage();
+    if (f.withUsage) err << "usage:\n" << libraryUsage();
     return f.code;
   }
 }
