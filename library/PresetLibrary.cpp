@@ -503,7 +503,9 @@ Noted PresetLibrary::importHistory(const fs::path& historyFolder) {
   return noted;
 }
 
-Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time) {
+Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time,
+                                 std::vector<Known>* before) {
+  if (before) before->assign(records.size(), Known{});
   Noted noted;
   if (!db_ || readOnly_) {
     noted.error = db_ ? "the library is read-only" : "the library is not open";
@@ -518,6 +520,7 @@ Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::spa
   for (std::size_t i = 0; i < records.size() && i < where.size() && code == SQLITE_DONE; ++i) {
     const PresetRecord& r = records[i];
     if (!isPreset(r) || isEmptyRecord(r)) continue;
+    if (before) (*before)[i] = known(std::span(&r, 1))[0];
     bool isNew = false;
     code = writer.note(db_, r, {time, sightingName(r), where[i]}, isNew);
     noted.sightings += code == SQLITE_DONE;
@@ -526,6 +529,7 @@ Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::spa
   if (code != SQLITE_DONE || sql::execute(db_, "COMMIT") != SQLITE_OK) {
     noted = Noted{0, 0, failure("cannot write the library")};
     sql::execute(db_, "ROLLBACK");
+    if (before) before->assign(records.size(), Known{});
   }
   return noted;
 }

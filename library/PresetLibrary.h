@@ -124,14 +124,17 @@ class PresetLibrary {
   Noted noteBank(const PresetBank& bank, const Place& where, std::int64_t time = std::time(nullptr),
                  std::bitset<kPresetCount> which = std::bitset<kPresetCount>().set());
   Noted notePreset(const PresetRecord& record, const Place& where, std::int64_t time = std::time(nullptr));
-  Noted noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time);
-
   // The ids among `records` already in the library, with every name each was seen under;
   // 0 and no names for a sound the library does not know.
   struct Known {
     std::int64_t id = 0;
     std::vector<std::string> names;
   };
+  // `before`, when given, gets for each record what the library knew of it just before it was
+  // noted, inside the same transaction: so a sound twice in `records`, or noted meanwhile by
+  // another program, is known and never counted as new twice.
+  Noted noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time,
+                    std::vector<Known>* before = nullptr);
   std::vector<Known> known(std::span<const PresetRecord> records);
 
   // The newest non-empty name under which the library has seen `sound` (its values and

@@ -202,7 +202,7 @@ int import(const Options& o, std::ostream& out, std::ostream& err) {
   const std::vector<fs::path> paths(o.words.begin(), o.words.end());
   const ImportReport report = importPaths(lib.library, paths);
   out << importReportText(report);
-  return report.refused() == 0 ? kToolSuccess : kToolBadInput;
+  return report.refused() == 0 && report.damaged() == 0 ? kToolSuccess : kToolBadInput;
 }
 
 void checkTarget(const fs::path& target, const char* extension, bool force) {
@@ -311,7 +311,9 @@ std::string libraryUsage() {
   library import PATH...
       Bring .pre, .bnk and .syx files into the library, folders with everything under them: a
       line per file with the sounds added and those already known, under which names, or why
-      the file was refused. Exit 1 when any was refused; the others still come in.
+      the file was refused, or what is damaged in a file taken in part ("11 of 30 whole
+      records"). Exit 1 when any was refused or damaged, or a folder could not be read; the
+      others still come in.
   library export ID OUT.pre [--force]
   library bank ID... OUT.bnk [--force]
       Write a sound as a preset file, or up to 30 as a bank (the rest empty, as a new bank),
