@@ -171,6 +171,9 @@ TEST_F(LibrarySearch, EachFormFindsWhatItSays) {
       {"two values", with([](auto& q) { q.conditions = {"GAIN >= 7", "DELAY TIME < 300"}; }), {"CRUNCH"}},
       {"level off", with([](auto& q) { q.conditions = {"REVERB LEVEL = 0"}; }), {"LEAD \xC9T\xC9", "Clean Chorus"}},
       {"favourites", with([](auto& q) { q.favouritesOnly = true; }), {"LEAD \xC9T\xC9"}},
+      {"an effect's own caption, on every effect that shows it",
+       with([](auto& q) { q.conditions = {"DEPTH <= 5"}; }), {"CRUNCH", "LEAD \xC9T\xC9", "Clean Chorus"}},
+      {"an effect's own caption, by its value", with([](auto& q) { q.conditions = {"DEPTH > 5"}; }), {}},
       {"a tag, any case", with([](auto& q) { q.tag = "RHYTHM"; }), {"CRUNCH"}},
       {"a tag is whole", with([](auto& q) { q.tag = "liv"; }), {}},
       {"a tag's Latin-1 letters in any case", with([](auto& q) { q.tag = "CAF\xC3\x89"; }), {"Clean Chorus"}},
@@ -221,6 +224,7 @@ TEST(LibraryOpening, TheHistoryComesInOnce) {
   PresetLibrary again;
   EXPECT_EQ(again.open(folder / "library.sqlite", folder / "history").soundsFromHistory, 0);
   EXPECT_EQ(again.search({}).count, 5);
+  EXPECT_EQ(again.sound(test::knownOf(again, sound("", 2)).id).sightings.size(), 2u) << "the history came in again";
 }
 
 TEST(LibraryOpening, AVersion1LibraryIsBroughtUpToDate) {
@@ -305,6 +309,25 @@ TEST(LibraryOpening, ADamagedOrForeignFileIsMovedAsideAndTheLibraryRebuilt) {
     EXPECT_NE(opening.message.find(row.said), std::string::npos) << row.what << ": " << opening.message;
     EXPECT_NE(opening.message.find("built from the history of banks (3 sounds)"), std::string::npos) << opening.message;
     EXPECT_EQ(library.search({}).count, 3) << row.what;
+  }
+}
+
+TEST(LibraryOpening, TwoDamagedLibrariesOnOneDayAreBothKept) {
+  const fs::path folder = freshFolder("broken-twice");
+  const fs::path file = folder / "library.sqlite";
+  std::vector<fs::path> aside;
+  for (const char* notes : {"the first spoiled library", "the second, on the same day"}) {
+    std::ofstream(file) << notes << std::string(600, 'x');
+    PresetLibrary library;
+    const LibraryOpening opening = library.open(file, folder / "history");
+    ASSERT_TRUE(opening.movedAside) << opening.message;
+    aside.push_back(*opening.movedAside);
+  }
+  ASSERT_NE(aside[0], aside[1]);
+  EXPECT_EQ(aside[1].string(), aside[0].string() + "-2");
+  for (std::size_t n = 0; n < 2; ++n) {
+    const Bytes kept = fileBytes(aside[n]);
+    EXPECT_EQ(std::string(kept.begin(), kept.begin() + 10), n == 0 ? "the first " : "the second") << aside[n];
   }
 }
 
