@@ -78,13 +78,23 @@ std::string cell(const std::string& text, std::size_t width) {
 
 std::string shownName(const std::string& latin1) { return latin1.empty() ? "(no name)" : utf8OfLatin1(latin1); }
 
+// What happened to the library while a command used it (found damaged and built again, the
+// file replaced) is said on standard error when the command is done with it.
 struct Opened {
   PresetLibrary library;
   LibraryOpening opening;
+  std::ostream* err = nullptr;
+  Opened() = default;
+  Opened(const Opened&) = delete;
+  Opened& operator=(const Opened&) = delete;
+  ~Opened() {
+    if (auto notice = library.takeNotice(); notice && err) *err << "kestralux-tool: " << *notice << "\n";
+  }
 };
 
 // The library in the data folder; what its opening did is said on standard error.
 void open(Opened& o, std::ostream& err, bool toWrite) {
+  o.err = &err;
   o.opening = o.library.open(libraryFile(), historyFolder());
   if (o.opening.soundsFromHistory > 0)
     err << "kestralux-tool: the history of banks brought " << o.opening.soundsFromHistory << " sounds into the library\n";

@@ -89,5 +89,43 @@ TEST(LibraryCommands, EachCommandSaysWhatItDid) {
   EXPECT_EQ(readFileStart(work / "forced.bnk", 3000), bankFileImage(expected));
 }
 
+TEST(LibraryCommands, ALibraryThisUserCannotWriteIsSearchedAndShownAndSaysSoOnce) {
+  const fs::path data = test::freshFolder("read-only") / "data";
+  const fs::path own = data / "kestralux";
+  {
+    PresetLibrary library;
+    ASSERT_EQ(library.open(own / "library.sqlite", own / "history").state, LibraryOpening::State::Ready);
+    library.notePreset(test::sound("KEPT", 12), {SightingKind::Saved, 0, "/k.pre"}, 100);
+  }
+  ASSERT_FALSE(fs::exists(own / "library.sqlite-shm"));  // closed: nothing of it but the file
+  test::openToEveryone(data.parent_path());
+  fs::permissions(own, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                           fs::perms::others_exec);
+  fs::permissions(own / "library.sqlite", fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  const Bytes before = readFileStart(own / "library.sqlite", 1 << 20).value_or(Bytes{});
+  const std::optional<std::string> said = test::asUserBoundByPermissions([&] {
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    std::string lines;
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"library", "search"}, {"library", "show", "1"},
+                                                 {"library", "favourite", "1"}}) {
+      std::ostringstream out, err;
+      const int exit = runKestraluxTool(args, out, err, {});
+      lines += args[1] + " " + std::to_string(exit) + "\n" + out.str() + err.str() + "--\n";
+    }
+    return lines;
+  });
+  if (!said) GTEST_SKIP() << "no user here whom permissions bind";
+  const std::string search = said->substr(0, said->find("--\n"));
+  EXPECT_EQ(search.rfind("search 0\n", 0), 0u) << *said;
+  EXPECT_NE(search.find("1      KEPT"), std::string::npos) << *said;
+  const std::string told = "cannot be written by this user: searches work, but nothing new will be kept";
+  EXPECT_NE(search.find(told), std::string::npos) << *said;
+  EXPECT_EQ(search.find(told), search.rfind(told)) << "said once: " << *said;
+  EXPECT_NE(said->find("show 0\nsound 1  \"KEPT\""), std::string::npos) << *said;
+  EXPECT_NE(said->find("favourite 1\n"), std::string::npos) << *said;
+  EXPECT_NE(said->find("the library cannot be written"), std::string::npos) << *said;
+  EXPECT_EQ(readFileStart(own / "library.sqlite", 1 << 20), before);
+}
+
 }  // namespace
 }  // namespace kestralux

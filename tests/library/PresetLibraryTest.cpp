@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <thread>
 
 #include "files/PresetFiles.h"
@@ -328,6 +329,124 @@ TEST(LibraryOpening, TwoDamagedLibrariesOnOneDayAreBothKept) {
   for (std::size_t n = 0; n < 2; ++n) {
     const Bytes kept = fileBytes(aside[n]);
     EXPECT_EQ(std::string(kept.begin(), kept.begin() + 10), n == 0 ? "the first " : "the second") << aside[n];
+  }
+}
+
+// About 5 MB: 20,000 sounds, each seen once.
+void fillLibrary(PresetLibrary& library) {
+  std::vector<PresetRecord> records;
+  std::vector<Place> places;
+  for (int n = 0; n < 20000; ++n) {
+    PresetRecord r = sound(("SOUND " + std::to_string(n)).c_str(), n % 256);
+    r.setSlot(kReservedSlot, n);
+    records.push_back(r);
+    places.push_back({SightingKind::Imported, 0, "/presets/many.bnk"});
+  }
+  ASSERT_FALSE(library.noteRecords(records, places, 1000).error);
+}
+
+// Overwrites the middle page of the names every search by name reads.
+void spoilMiddlePage(sqlite3* db, const fs::path& file) {
+  const int pageSize = scalar(db, "PRAGMA page_size");
+  const int page = scalar(db,
+                          "SELECT pageno FROM dbstat WHERE name = 'sound_names' ORDER BY pageno "
+                          "LIMIT 1 OFFSET (SELECT count(*) / 2 FROM dbstat WHERE name = 'sound_names')");
+  ASSERT_GT(page, 1);
+  std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+  out.seekp(static_cast<std::streamoff>(page - 1) * pageSize);
+  const std::string garbage(static_cast<std::size_t>(pageSize), '\xA5');
+  out.write(garbage.data(), pageSize);
+}
+
+TEST(LibraryDamage, APageSpoiledInsideIsFoundSetAsideAndTheLibraryBuiltAgainOnce) {
+  for (const bool whileOpen : {false, true}) {
+    const char* what = whileOpen ? "found by a search" : "found at the opening";
+    const fs::path folder = freshFolder("spoiled");
+    writeHistoryBank(folder / "history", "1 KEPT", 0);
+    const fs::path file = folder / "library.sqlite";
+    auto library = std::make_unique<PresetLibrary>();
+    ASSERT_EQ(library->open(file, folder / "history").state, LibraryOpening::State::Ready);
+    fillLibrary(*library);
+    ASSERT_EQ(sqlite3_exec(library->connection(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_GT(fs::file_size(file), 4'000'000u);
+    spoilMiddlePage(library->connection(), file);
+    const Bytes spoiled = fileBytes(file);
+    LibraryQuery byName;
+    byName.text = "sound 1";
+    std::string said;
+    if (whileOpen) {
+      sqlite3_db_release_memory(library->connection());  // the pages are read from the file again
+      const SearchResult found = library->search(byName);
+      EXPECT_EQ(found.error, "") << what;
+      EXPECT_EQ(found.count, 0) << what;
+      said = library->takeNotice().value_or("");
+    } else {
+      library = std::make_unique<PresetLibrary>();
+      said = library->open(file, folder / "history").message;
+    }
+    EXPECT_NE(said.find("moved aside as library.sqlite.broken-"), std::string::npos) << what << ": " << said;
+    EXPECT_NE(said.find("built from the history of banks (3 sounds)"), std::string::npos) << what << ": " << said;
+    EXPECT_EQ(library->takeNotice(), std::nullopt) << what << ": said once";
+    EXPECT_EQ(library->search({}).count, 3) << what;
+    EXPECT_FALSE(library->notePreset(sound("NEW", 9), {SightingKind::Saved, 0, "/n.pre"}).error) << what;
+    EXPECT_EQ(library->search(byName).error, "") << what;
+    EXPECT_EQ(library->takeNotice(), std::nullopt) << what;
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().filename().string().starts_with("library.sqlite.broken-") && entry.path().extension() != ".sqlite-wal")
+        aside.push_back(entry.path());
+    ASSERT_EQ(aside.size(), 1u) << what;
+    EXPECT_EQ(fileBytes(aside[0]), spoiled) << what;
+    // The next program to open it finds a sound library.
+    PresetLibrary next;
+    const LibraryOpening opening = next.open(file, folder / "history");
+    EXPECT_FALSE(opening.movedAside) << what << ": " << opening.message;
+    EXPECT_EQ(next.search({}).count, 4) << what;
+  }
+}
+
+struct FollowRow {
+  const char* what;
+  bool replaced;  // else removed
+  const char* said;
+  std::vector<std::string> names;  // in the file there afterwards, by id
+};
+
+TEST(LibraryDamage, AFileReplacedOrRemovedUnderARunningWriterIsNoticedBeforeTheNextWrite) {
+  const std::vector<FollowRow> rows{
+      {"replaced", true, "was replaced while this program ran; the library there now is used", {"RESTORED", "AFTER", "LATER"}},
+      {"removed", false, "was removed while this program ran; a new library was built from the history of banks (0 sounds)",
+       {"AFTER", "LATER"}},
+  };
+  for (const FollowRow& row : rows) {
+    const fs::path folder = freshFolder("followed");
+    const fs::path file = folder / "library.sqlite";
+    PresetLibrary writer;
+    ASSERT_EQ(writer.open(file, folder / "history").state, LibraryOpening::State::Ready);
+    ASSERT_FALSE(writer.notePreset(sound("BEFORE", 1), {SightingKind::Saved, 0, "/b.pre"}, 10).error);
+    if (row.replaced) {
+      {
+        PresetLibrary backup;
+        backup.open(folder / "backup.sqlite", folder / "history");
+        backup.notePreset(sound("RESTORED", 2), {SightingKind::Saved, 0, "/r.pre"}, 5);
+      }
+      fs::rename(folder / "backup.sqlite", file);
+    } else {
+      fs::remove(file);
+    }
+    ASSERT_FALSE(writer.notePreset(sound("AFTER", 3), {SightingKind::Saved, 0, "/a.pre"}, 20).error) << row.what;
+    const std::string said = writer.takeNotice().value_or("");
+    EXPECT_NE(said.find(row.said), std::string::npos) << row.what << ": " << said;
+    ASSERT_FALSE(writer.notePreset(sound("LATER", 4), {SightingKind::Saved, 0, "/l.pre"}, 30).error) << row.what;
+    EXPECT_EQ(writer.takeNotice(), std::nullopt) << row.what << ": said once";
+
+    PresetLibrary reader;
+    const LibraryOpening opening = reader.open(file, folder / "history");
+    EXPECT_FALSE(opening.movedAside) << row.what << ": " << opening.message;
+    LibraryQuery byId;
+    byId.sort = SortColumn::Id;
+    byId.descending = false;
+    EXPECT_EQ(namesOf(reader.search(byId)), row.names) << row.what;
   }
 }
 
