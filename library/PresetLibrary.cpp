@@ -27,9 +27,7 @@ static_assert(kFingerprintSize == 68, "16 values and the reserved slot");
 
 constexpr const char* kHistoryImported = "history imported";
 constexpr std::string_view kNoPresetHere = "NO PRESET HERE";
-constexpr const char* kNewestNameUpdate =
-    "UPDATE sounds SET newest_name = (SELECT name FROM sightings WHERE sound = ?1 AND length(name) > 0 "
-    "ORDER BY time DESC, id DESC LIMIT 1) WHERE id = ?1";
+
 
 std::span<const std::uint8_t> bytesOf(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
@@ -191,12 +189,15 @@ SoundRow rowOf(const sql::Statement& s) {
 struct SightingWriter {
   explicit SightingWriter(sqlite3* db)
       : find(db, "SELECT id, names FROM sounds JOIN sound_names ON sound = id WHERE fingerprint = ?"),
+        // The newest name is the newest sighting's that has one: a sighting without a name
+        // hides none, and one older than the sound's newest (the history, an import) takes
+        // the name only when no named sighting is newer.
         update(db,
                "UPDATE sounds SET times_seen = times_seen + 1, first_seen = min(first_seen, ?1), "
-               "last_seen = max(last_seen, ?1) WHERE id = ?2"),
-        // From the sightings, not from the one at hand: sightings may come in out of time's
-        // order (the history, an import), and one without a name must not hide the rest.
-        rename(db, kNewestNameUpdate),
+               "newest_name = CASE WHEN length(?2) = 0 THEN newest_name "
+               "WHEN ?1 >= last_seen OR NOT EXISTS (SELECT 1 FROM sightings WHERE sound = ?3 AND time > ?1 AND length(name) > 0) "
+               "THEN ?2 ELSE newest_name END, "
+               "last_seen = max(last_seen, ?1) WHERE id = ?3"),
         updateNames(db, "UPDATE sound_names SET names = ? WHERE sound = ?"),
         insertNames(db, "INSERT INTO sound_names(sound, names) VALUES(?, ?)"),
         insertSound(db,
@@ -206,7 +207,7 @@ struct SightingWriter {
         insertSighting(db, "INSERT INTO sightings(sound, time, name, kind, slot, path) VALUES(?, ?, ?, ?, ?, ?)") {}
 
   bool ok() const {
-    return find.ok() && update.ok() && rename.ok() && updateNames.ok() && insertNames.ok() && insertSound.ok() && insertSighting.ok();
+    return find.ok() && update.ok() && updateNames.ok() && insertNames.ok() && insertSound.ok() && insertSighting.ok();
   }
 
   // SQLITE_DONE, or the failure's code; `isNew` tells whether the sound was new.
@@ -222,7 +223,7 @@ struct SightingWriter {
       std::string names = find.blob(1);
       const bool newName = names.find(kNameSeparator + folded) == std::string::npos;
       find.reset();
-      update.bind(1, seen.time).bind(2, sound);
+      update.bind(1, seen.time).bindBlob(2, bytesOf(seen.name)).bind(3, sound);
       code = update.step();
       update.reset();
       if (code == SQLITE_DONE && newName) {
@@ -255,14 +256,10 @@ struct SightingWriter {
     if (!seen.place.path.empty()) insertSighting.bind(6, seen.place.path); else insertSighting.bindNull(6);
     code = insertSighting.step();
     insertSighting.reset();
-    if (code == SQLITE_DONE && !isNew && !seen.name.empty()) {
-      code = rename.bind(1, sound).step();
-      rename.reset();
-    }
     return code;
   }
 
-  sql::Statement find, update, rename, updateNames, insertNames, insertSound, insertSighting;
+  sql::Statement find, update, updateNames, insertNames, insertSound, insertSighting;
 };
 
 }  // namespace

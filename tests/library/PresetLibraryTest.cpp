@@ -238,7 +238,7 @@ TEST(LibraryOpening, AVersion1LibraryIsBroughtUpToDate) {
   sqlite3_stmt* s = nullptr;
   sqlite3_prepare_v2(db,
                      "INSERT INTO sounds VALUES(7, ?, 0, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "
-                     "CAST('LATER' AS BLOB), 10, 20, 2)",
+                     "CAST('NO PRESET HERE' AS BLOB), 10, 30, 3)",
                      -1, &s, nullptr);
   sqlite3_bind_blob(s, 1, fingerprint.data(), static_cast<int>(fingerprint.size()), SQLITE_TRANSIENT);
   ASSERT_EQ(sqlite3_step(s), SQLITE_DONE);
@@ -246,6 +246,7 @@ TEST(LibraryOpening, AVersion1LibraryIsBroughtUpToDate) {
   ASSERT_EQ(sqlite3_exec(db,
                          "INSERT INTO sightings VALUES(1, 7, 10, x'4672FC68', 'loaded', NULL, '/a.pre');"
                          "INSERT INTO sightings VALUES(2, 7, 20, CAST('LATER' AS BLOB), 'fetched', 4, NULL);"
+                         "INSERT INTO sightings VALUES(3, 7, 30, CAST('NO PRESET HERE' AS BLOB), 'saved', NULL, '/b.bnk');"
                          "INSERT INTO meta VALUES('history imported', '0 banks');",
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
@@ -260,8 +261,13 @@ TEST(LibraryOpening, AVersion1LibraryIsBroughtUpToDate) {
   EXPECT_EQ(library.search(q).count, 1);
   q.text = "FR\xDC";  // the older name, folded from the sightings a version 1 library kept
   EXPECT_EQ(library.search(q).count, 1);
+  q.text = "preset here";  // the window's placeholder, once kept as a name
+  EXPECT_EQ(library.search(q).count, 0);
   EXPECT_FALSE(library.setFavourite(7, true));
-  EXPECT_EQ(library.sound(7).sightings.size(), 2u);
+  const SoundDetail kept = library.sound(7);
+  ASSERT_EQ(kept.sightings.size(), 3u);
+  EXPECT_EQ(kept.sound.newestName, "LATER");
+  EXPECT_EQ(kept.sightings[2].name, "");
 }
 
 struct BrokenRow {
