@@ -28,7 +28,6 @@ static_assert(kFingerprintSize == 68, "16 values and the reserved slot");
 constexpr const char* kHistoryImported = "history imported";
 constexpr std::string_view kNoPresetHere = "NO PRESET HERE";
 
-
 std::span<const std::uint8_t> bytesOf(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
@@ -393,7 +392,10 @@ bool PresetLibrary::openReadOnly() {
   return db_ != nullptr;
 }
 
-std::optional<fs::path> PresetLibrary::moveAside(std::string& error) {
+std::optional<fs::path> PresetLibrary::moveAside(const std::optional<FileIdentity>& damaged, std::string& error) {
+  // Another program that found the same damage may have set it aside and built a new one
+  // already: that one is not ours to move.
+  if (identityOf(file_) != damaged) return std::nullopt;
   fs::path aside = file_;
   aside += ".broken-" + historyTimeText(std::time(nullptr)).substr(0, 10);  // the date
   const fs::path base = aside;
@@ -435,6 +437,7 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
     registerLibraryFunctions(db_);
     readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
   }
+  const std::optional<FileIdentity> opened = identityOf(file_);
   // A search reads every sound's row: mapped, those pages are read without a copy, and kept
   // between searches instead of read from the file each time.
   sql::execute(db_, "PRAGMA mmap_size = 268435456; PRAGMA cache_size = -65536");
@@ -489,7 +492,8 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
                                                        : sql::message(db_);
     close();
     std::string failed;
-    const std::optional<fs::path> aside = moveAside(failed);
+    const std::optional<fs::path> aside = moveAside(opened, failed);
+    if (!aside && failed.empty()) return openExisting(historyFolder);
     if (!aside) return unavailable(why + ", and it cannot be moved aside: " + failed);
     opening.movedAside = aside;
     opening.message = file_.string() + " is not a readable library (" + why + "); it was moved aside as " + aside->filename().string();
@@ -518,7 +522,7 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
     }
   }
   opening.state = LibraryOpening::State::Ready;
-  identity_ = identityOf(file_);
+  identity_ = opened;
 
   sql::Statement imported(db_, "SELECT 1 FROM meta WHERE key = ?");
   imported.bind(1, kHistoryImported);
@@ -544,9 +548,16 @@ bool PresetLibrary::recoverFromDamage() {
     notice_ = file_.string() + " is damaged (" + why + ") and cannot be moved aside by this user";
     return false;
   }
+  const std::optional<FileIdentity> damaged = identity_;
   close();
   std::string failed;
-  const std::optional<fs::path> aside = moveAside(failed);
+  const std::optional<fs::path> aside = moveAside(damaged, failed);
+  if (!aside && failed.empty()) {
+    const LibraryOpening reopened = open(file_, historyFolder_);
+    notice_ = file_.string() + " was found damaged (" + why + ") and another program had set it aside; " +
+              (reopened.state == LibraryOpening::State::Ready ? "the new library is used" : reopened.message);
+    return db_ != nullptr;
+  }
   if (!aside) {
     notice_ = file_.string() + " is damaged (" + why + ") and cannot be moved aside: " + failed;
     return false;

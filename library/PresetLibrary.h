@@ -172,7 +172,9 @@ class PresetLibrary {
  private:
   LibraryOpening openExisting(const std::filesystem::path& historyFolder);
   bool openReadOnly();
-  std::optional<std::filesystem::path> moveAside(std::string& error);
+  // Moves the damaged file aside with its journal, when the file at the path is still
+  // `damaged`; nothing and no error when another program did it first.
+  std::optional<std::filesystem::path> moveAside(const std::optional<FileIdentity>& damaged, std::string& error);
   std::optional<std::string> failure(const char* what) const;
   void close();
 

@@ -399,7 +399,7 @@ TEST(LibraryDamage, APageSpoiledInsideIsFoundSetAsideAndTheLibraryBuiltAgainOnce
     EXPECT_EQ(library->takeNotice(), std::nullopt) << what;
     std::vector<fs::path> aside;
     for (const auto& entry : fs::directory_iterator(folder))
-      if (entry.path().filename().string().starts_with("library.sqlite.broken-") && entry.path().extension() != ".sqlite-wal")
+      if (const std::string name = entry.path().filename().string(); name.starts_with("library.sqlite.broken-") && !name.ends_with("-wal"))
         aside.push_back(entry.path());
     ASSERT_EQ(aside.size(), 1u) << what;
     EXPECT_EQ(fileBytes(aside[0]), spoiled) << what;
