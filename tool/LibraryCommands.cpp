@@ -60,13 +60,23 @@ std::string cell(const std::string& text, std::size_t width) {
 
 std::string shownName(const std::string& latin1) { return latin1.empty() ? "(no name)" : utf8OfLatin1(latin1); }
 
+// What happened to the library while a command used it (found damaged and built again, the
+// file replaced) is said on standard error when the command is done with it.
 struct Opened {
   PresetLibrary library;
   LibraryOpening opening;
+  std::ostream* err = nullptr;
+  Opened() = default;
+  Opened(const Opened&) = delete;
+  Opened& operator=(const Opened&) = delete;
+  ~Opened() {
+    if (auto notice = library.takeNotice(); notice && err) *err << "kestralux-tool: " << *notice << "\n";
+  }
 };
 
 // The library in the data folder; what its opening did is said on standard error.
 void open(Opened& o, std::ostream& err, bool toWrite) {
+  o.err = &err;
   o.opening = o.library.open(libraryFile(), historyFolder());
   if (o.opening.soundsFromHistory > 0)
     err << "kestralux-tool: the history of banks brought " << o.opening.soundsFromHistory << " sounds into the library\n";
@@ -184,7 +194,7 @@ int import(const Options& o, std::ostream& out, std::ostream& err) {
   const std::vector<fs::path> paths(o.words.begin(), o.words.end());
   const ImportReport report = importPaths(lib.library, paths);
   out << importReportText(report);
-  return report.refused() == 0 ? kToolSuccess : kToolBadInput;
+  return report.refused() == 0 && report.damaged() == 0 ? kToolSuccess : kToolBadInput;
 }
 
 void checkTarget(const fs::path& target, const char* extension, bool force) {
@@ -277,10 +287,14 @@ std::string libraryUsage() {
   library import PATH...
       Bring .pre, .bnk and .syx files into the library, folders with everything under them: a
       line per file with the sounds added and those already known, under which names, or why
-      the file was refused. Exit 1 when any was refused; the others still come in.
+      the file was refused, or what is damaged in a file taken in part ("11 of 30 whole
+      records"). Exit 1 when any was refused or damaged, or a folder could not be read; the
+      others still come in.
   library export ID OUT.pre [--force]
   library bank ID... OUT.bnk [--force]
-      Write a sound as a preset file, or up to 30 as a bank (the rest empty, as a new bank).
+      Write a sound as a preset file, or up to 30 as a bank (the rest empty, as a new bank),
+      each under the newest name it was seen under. A file already there is kept (exit 2)
+      unless --force is given.
   library favourite ID [--off]
   library tag ID TAGS
       Star a sound (--off takes the star away); give it tags, comma-separated (none clears).
