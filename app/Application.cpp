@@ -11,12 +11,14 @@
 
 #include "app/Artwork.h"
 #include "app/BankWindow.h"
+#include "app/ExploreWindow.h"
 #include "app/HelpViewer.h"
 #include "app/LibraryFeed.h"
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
 #include "files/BankHistory.h"
+#include "library/BankMoves.h"
 
 namespace kestralux {
 
@@ -51,12 +53,13 @@ KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts,
       boxes_(std::move(boxes)),
       configPath_(std::move(configPath)) {
   protocol.session = &session;
-  protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
+  protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
 }
 KestraluxApplication::~KestraluxApplication() {
   // The main window goes before the link: it must not be told of the connection any more.
   link.connectionChanged = nullptr;
-  protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
+  protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
+  protocol.newestName = nullptr;
 }
 
 void KestraluxApplication::startUp() {
@@ -96,6 +99,7 @@ void KestraluxApplication::startUp() {
   openLibrary();
   bankWindow_ = std::make_unique<BankWindow>(actions, libraryFeed_.get(), Form1.get());
   QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
+  exploreWindow_ = std::make_unique<ExploreWindow>(*Form1, bankWindow_.get());
 
   createMidiSetup();
 
@@ -110,9 +114,9 @@ void KestraluxApplication::openLibrary() {
   TForm1* form = Form1.get();
   libraryFeed_->tell = [form](const QString& text) { form->say(text); };
   libraryFeed_->open(libraryFile(), historyFolder());
-  protocol.bankMoved = [feed = libraryFeed_.get()](const PresetBank& bank, const std::string& kind) {
-    keepBank(bank, kind, std::cerr, "kestralux");
-    feed->noteBankMoved(bank, kind);
+  protocol.bankMoved = [feed = libraryFeed_.get()](const BankMove& move) { feed->keepMove(move); };
+  protocol.newestName = [feed = libraryFeed_.get()](const PresetRecord& sound) {
+    return feed->available() ? feed->library().newestName(sound) : std::string();
   };
   QObject::connect(form, &TForm1::presetsOnDisk, libraryFeed_.get(),
                    [form, feed = libraryFeed_.get()](const QString& path, bool saved, bool bank, int count) {

@@ -39,15 +39,18 @@ std::optional<QString> askFileName(QWidget* parent, const DiskCommand& command, 
   // lives, never changes.
   dialog.setDirectory(folder);
   dialog.selectFile(command.initialName ? QString::fromLatin1(command.initialName) : nameBoxText);
+  // Every bank fetched or stored is kept in the history: one click away when one must come
+  // back, and only then; Qt's dialog would otherwise bring back the side bar it saw last.
+  const std::filesystem::path history = historyFolder();
+  const QUrl historyPlace = QUrl::fromLocalFile(QString::fromStdString(history.string()));
+  QList<QUrl> places = dialog.sidebarUrls();
+  places.removeAll(historyPlace);
   if (command.operation == DiskOperation::ReadBankFile) {
-    // Every bank fetched or stored is kept there: one click away when one must come back.
-    const std::filesystem::path history = historyFolder();
     std::error_code ignored;
     std::filesystem::create_directories(history, ignored);
-    QList<QUrl> places = dialog.sidebarUrls();
-    places.append(QUrl::fromLocalFile(QString::fromStdString(history.string())));
-    dialog.setSidebarUrls(places);
+    places.append(historyPlace);
   }
+  dialog.setSidebarUrls(places);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString path = dialog.selectedFiles().constFirst();
   folder = QFileInfo(path).absolutePath();
@@ -102,10 +105,12 @@ std::optional<QString> writeWhole(const QString& path, const Bytes& image) {
     reportOpenFailure();
     return QStringLiteral("CANNOT OPEN FILE");
   }
+  // On the disk before it takes the name, and the name with it: "SAVED" survives a power cut.
   if (file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
           static_cast<qint64>(image.size()) ||
-      !file.flush() || !file.commit())
+      !file.flush() || !syncFileToDisk(file.handle()) || !file.commit())
     return QStringLiteral("SAVE FAILED");
+  syncFolderOf(QFile::encodeName(path).toStdString());
   return std::nullopt;
 }
 

@@ -54,6 +54,9 @@ class LibraryPane : public QWidget {
 
   enum Column { StarColumn, NameColumn, AmpColumn, EffectColumn, SeenColumn, LastSeenColumn, ColumnCount };
 
+  // The sound the results' cursor stands on; the explore window morphs toward it.
+  const SoundRow* selected() const;
+
  signals:
   // For the status line of the window the pane is in.
   void said(const QString& text);
@@ -61,7 +64,6 @@ class LibraryPane : public QWidget {
   void soundPut();
 
  private:
-  const SoundRow* selected() const;
   void showTags();
 
   EditorActions& actions_;

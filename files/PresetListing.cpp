@@ -73,8 +73,8 @@ std::string shownValue(const PresetRecord& r, int parameter) {
       const EffectRow* fx = findEffect(effect);
       return fx ? trimmed(std::string(fx->caption)) : number(effect);
     }
-    case EFF_ADJUST1: return upper(trimmed(effect15Text(effect, std::clamp(r.value(EFF_ADJUST1), 0, kAdjustMaximum))));
-    case EFF_ADJUST2: return trimmed(effect16Text(std::clamp(r.value(EFF_ADJUST2), 0, kAdjustMaximum), TextSource::Handler));
+    case EFF_ADJUST1: return upper(trimmed(effect15Text(effect, std::clamp(r.value(EFF_ADJUST1), 0, kEffectAdjustMaximum))));
+    case EFF_ADJUST2: return trimmed(effect16Text(std::clamp(r.value(EFF_ADJUST2), 0, kEffectAdjustMaximum), TextSource::Handler));
     case EFF_RATE:
       return trimmed(rateText(effect, std::clamp(r.value(EFF_RATE), 0, rateMaximum(effect))));
     default: break;

@@ -19,6 +19,7 @@
 
 #include "app/Artwork.h"
 #include "app/ClickablePanel.h"
+#include "app/TSplashForm.h"
 #include "app/UpDownArrows.h"
 #include "tests/app/FormFixture.h"
 
@@ -270,6 +271,7 @@ TEST_F(FormTest, TabGoesThroughTheScrollBarsFirstAndSkipsEveryOtherStripControl)
 
 TEST_F(FormTest, WindowHasItsCaptionStateAndFixedClientArea) {
   EXPECT_EQ(form->windowTitle(), "HALVERIK KESTRALUX PRESET MANAGER V1.01");
+  EXPECT_EQ(TSplashForm().windowTitle(), form->windowTitle()) << "one version in every title";
   EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
   EXPECT_EQ(form->normalGeometry(), QRect(257, 200, 649, 460));
   EXPECT_EQ(form->scrollArea->widget(), form->clientArea);
@@ -304,6 +306,7 @@ const MenuItemRow kMenuItems[] = {
     {"LOADPRESET1", "FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
     {"EDIT1", "EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
+    {"EDIT1", "EDIT", "EXPLORE1", "EXPLORE"},  // its Ctrl+E comes with the explore window
     {"LIBRARY1", "LIBRARY", "BANK1", "BANK", "Ctrl+B"},
     {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},         {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},

@@ -9,12 +9,14 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
@@ -31,6 +33,7 @@
 
 #include "app/Application.h"
 #include "app/ClickablePanel.h"
+#include "app/ExploreWindow.h"
 #include "app/PanelNotice.h"
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
@@ -808,6 +811,60 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   EXPECT_EQ(parseBankFile(readFileStart(history[0].path, 3000).value_or(Bytes{})), app->state.bank) << "what was stored, names too";
 }
 
+// A name given in the editor outlives the combo, which keeps none: stored, fetched again, the
+// editor started again, it is still there; kestralux-tool's fetch writes it into its .bnk,
+// and that fetch, answered beside the running editor, changes nothing in it.
+TEST_F(TransfersOverJack, ANameOutlivesStoreFetchRestartAndTheToolsFetch) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1* form = &app->form();
+  const auto fetched = [&] {
+    return QTest::qWaitFor([&] { return form->REQUES->caption() == "ALL PRESETS RECEIVED"; }, 10000) &&
+           QTest::qWaitFor([&] { return form->PRENUM->text() == "PRESET   1"; }, 3000);
+  };
+  clickPanel(form->REQUES);
+  ASSERT_TRUE(fetched()) << "the caption reads " << form->REQUES->caption().toStdString();
+  form->PRENAME->setFocus();
+  QTest::keyClick(form->PRENAME, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(form->PRENAME, "CLEAN CHIME");
+  QTest::keyClick(form->PRENAME, Qt::Key_Return);
+  ASSERT_EQ(app->state.bank[0].validName(), "CLEAN CHIME");
+
+  test::answerBox(QMessageBox::Yes);
+  clickPanel(form->STOR);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->STOR->caption() == "ALL PRESETS STORED"; }, 10000));
+  clickPanel(form->REQUES);
+  ASSERT_TRUE(fetched());
+  EXPECT_EQ(form->PRENAME->text(), "CLEAN CHIME");
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1") << "a name from the library is no edit";
+
+  app->form().close();
+  app.reset();
+  startEditor(false, true);
+  form = &app->form();
+  ASSERT_TRUE(fetched()) << "the caption reads " << form->REQUES->caption().toStdString();
+  EXPECT_EQ(form->PRENAME->text(), "CLEAN CHIME") << "after a restart";
+  EXPECT_EQ(app->state.bank[0].validName(), "CLEAN CHIME");
+
+  // An edit the combo does not hold yet, then another program's fetch.
+  QTest::keyClick(form->ScrollGAIN, Qt::Key_End);
+  QTest::qWait(300);
+  const PresetBank before = app->state.bank;
+  const std::size_t entries = listHistory(historyFolder()).size();
+  QProcess tool;
+  tool.setWorkingDirectory(QString::fromStdString(dir.string()));
+  tool.start(QStringLiteral(KESTRALUX_TOOL_PROGRAM),
+             {"fetch", "-o", "x.bnk", "--in", QString::fromLatin1(kFromDevice), "--out", QString::fromLatin1(kToDevice)});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tool.state() == QProcess::NotRunning; }, 15000));
+  EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  QTest::qWait(2500);  // the answer reached the editor too, and its silence is over
+  EXPECT_EQ(app->state.bank, before) << "another program's fetch changed the editor's bank";
+  EXPECT_EQ(listHistory(historyFolder()).size(), entries + 1) << "one fetch, one entry: the tool's";
+  const std::optional<PresetBank> written = parseBankFile(readFileStart(dir / "x.bnk", 3000).value_or(Bytes{}));
+  ASSERT_TRUE(written);
+  EXPECT_EQ((*written)[0].validName(), "CLEAN CHIME");
+}
+
 // The bank arranged: fetched from the combo, slot 5 moved to 1 and slots 2 and 3 swapped, then
 // Store All: the combo holds them in the new order. The move undone and stored again: back to
 // the order it was fetched in but for the swap.
@@ -842,6 +899,61 @@ TEST_F(TransfersOverJack, AnArrangedBankIsStoredInItsNewOrder) {
   const int order[] = {4, 0, 1, 2, 3};  // slot 5 first, the others shifted by one
   for (int n = 0; n < 5; ++n) EXPECT_TRUE(sameValues(combo[n], fetched[order[n]])) << "slot " << n + 1;
   for (int n = 5; n < kPresetCount; ++n) EXPECT_TRUE(sameValues(combo[n], fetched[n])) << "slot " << n + 1;
+}
+
+// The climb over the wire: key 1 lets the combo play candidate 1 whole, KEEP puts it into the
+// slot on screen, Ctrl+Z brings the fetched preset back and Ctrl+Shift+Z the candidate again,
+// and Store All leaves it in the combo's slot 1.
+TEST_F(TransfersOverJack, ACandidateHeardKeptUndoneAndStored) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  clickPanel(form.REQUES);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PRENUM->text() == "PRESET   1"; }, 10000));
+  QTest::qWait(700);  // preset 1 shown and sent
+  const PresetRecord fetched = app->state.bank[0];
+  const auto heardWhole = [&](const PresetRecord& record) {
+    const std::vector<std::string> lines = deviceLines();
+    if (lines.size() < kParameterCount) return false;
+    for (int i = 0; i < kParameterCount; ++i) {
+      const std::string& line = lines[lines.size() - kParameterCount + static_cast<std::size_t>(i)];
+      if (line.rfind(std::string("param ") + parameterName(i) + " ", 0) != 0 ||
+          line.substr(line.rfind('=') + 1) != std::to_string(record.value(i)))
+        return false;
+    }
+    return true;
+  };
+
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QTest::keyClick(&form, Qt::Key_E, Qt::ControlModifier);
+  ExploreWindow& explore = app->exploreWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return explore.isVisible(); }, 2000));
+  explore.amount->setValue(50);
+  QTest::mouseClick(explore.climbButton, Qt::LeftButton);
+  QTest::keyClick(&explore, Qt::Key_1);
+  const PresetRecord candidate = explore.session.candidates()[0];
+  ASSERT_FALSE(sameValues(candidate, fetched));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhole(candidate); }, 5000)) << "the combo never played candidate 1 whole";
+  EXPECT_EQ(app->state.bank[0], fetched) << "hearing is no edit";
+
+  QTest::mouseClick(explore.keepButton, Qt::LeftButton);
+  EXPECT_TRUE(sameValues(app->state.bank[0], candidate));
+  EXPECT_EQ(app->state.bank[0].validName(), fetched.validName());
+  QTest::keyClick(&explore, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(app->state.bank[0], fetched);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhole(fetched); }, 5000)) << "the undo is heard";
+  QTest::keyClick(&explore, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(sameValues(app->state.bank[0], candidate));
+
+  test::answerBox(QMessageBox::Yes);
+  clickPanel(form.STOR);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= 30; }, 10000)) << countLines("store-all");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "ALL PRESETS STORED"; }, 10000));
+  ASSERT_EQ(sim->stop(), 0);
+  EXPECT_TRUE(sameValues(dumpedBank()[0], candidate));
+  EXPECT_EQ(cardErrors, 0);
 }
 
 // A first start with no combo.cfg, a device that never answers listed before the virtual
@@ -907,6 +1019,8 @@ TEST_F(FirstStartOverJack, ARememberedComboOpensOnItsOwnBank) {
   EXPECT_EQ(deviceLines()[1], "bank request: answering with 30 presets");
   const PresetBank device = transferBank();
   for (std::size_t n = 0; n < device.size(); ++n) EXPECT_TRUE(sameValues(app->state.bank[n], device[n])) << "preset " << n + 1;
+  // Kept once the window has shown what came.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !listHistory(historyFolder()).empty(); }, 2000));
   const std::vector<HistoryEntry> history = listHistory(historyFolder());
   ASSERT_EQ(history.size(), 1u);
   EXPECT_EQ(history[0].kind, "fetched");
@@ -964,6 +1078,8 @@ TEST_F(BrokenLinkOverJack, BrokenFetchKeepsWhatArrivedAndSaysSo) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The windows' settings (places, locks, the amount) go to a folder of this run, never the user's.
+  qputenv("XDG_CONFIG_HOME", QByteArray((kestralux::test::historyHome() / "config").c_str()));
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -330,8 +330,8 @@ TEST_F(Tool, SheetOfAFileOrTheCombo) {
       {{"sheet", path("one.pre"), "--format", "csv"}, 0, bankSheet(std::span(&bank[4], 1), SheetFormat::Csv, ""), "", "", ""},
       {{"sheet", "combo", "--format", "html", "-o", path("combo.html")}, 0, "", "combo.html",
        bankSheet(valuesOnly, SheetFormat::Html, "combo", false), ""},
-      {{"sheet", path("bank.bnk"), "--format", "html", "-o", path("kept.html")}, 1, "", "kept.html", "old",
-       "kestralux-tool: " + path("kept.html") + " exists; --force writes over it\n"},
+      {{"sheet", path("bank.bnk"), "--format", "html", "-o", path("kept.html")}, 2, "", "kept.html", "old",
+       "kestralux-tool: " + path("kept.html") + " exists; nothing written (--force writes over it)\n"},
       {{"sheet", path("bank.bnk"), "--format", "html", "-o", path("kept.html"), "--force"}, 0, "", "kept.html", bankHtml, ""},
       {{"sheet", path("short.bnk"), "-o", path("none.txt")}, 1, "", "", "", "kestralux-tool: " + path("short.bnk") + ": 2639 bytes"},
       {{"sheet", path("bank.bnk"), "--format", "pdf"}, 2, "", "", "", "kestralux-tool: --format takes text, csv or html\n"},
@@ -377,13 +377,92 @@ TEST_F(Tool, HistoryKeepsEveryBankThatCameOrWent) {
   std::vector<std::string> lines;
   std::istringstream in(out.str());
   for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, 6) + l.substr(27));
-  EXPECT_EQ(lines, (std::vector<std::string>{"   1  stored             30 presets differ",
+  // The fetched presets came without names: only those with other values differ.
+  EXPECT_EQ(lines, (std::vector<std::string>{"   1  stored             20 presets differ",
                                              "   2  fetched 12 of 30   18 presets differ",
                                              "   3  fetched            first"}));
   ASSERT_EQ(run({"history", "--show", "1"}), 0) << err.str();
   EXPECT_NE(out.str().find("SONG 3"), std::string::npos);
   EXPECT_EQ(run({"history", "--show", "4"}), 1);
   EXPECT_EQ(err.str(), "kestralux-tool: no history entry 4 (there are 3)\n");
+}
+
+// The combo sends no names: the fetch writes the names the library has for those sounds, the
+// newest it was stored or fetched under.
+TEST_F(Tool, FetchWritesTheNamesTheLibraryKnows) {
+  fs::remove_all(dataFolder());
+  ASSERT_EQ(run({"fetch", "-o", path("unknown.bnk")}), 0) << err.str();
+  const PresetBank unknown = *parseBankFile(get("unknown.bnk"));
+  for (const PresetRecord& r : unknown) EXPECT_FALSE(r.validName()) << "no name the library does not know";
+
+  ASSERT_EQ(run({"store", path("bank.bnk")}), 0) << err.str();
+  ASSERT_EQ(run({"fetch", "-o", path("named.bnk")}), 0) << err.str();
+  EXPECT_EQ(get("named.bnk"), get("bank.bnk")) << "every value and every name";
+}
+
+}  // namespace
+}  // namespace kestralux
+
+namespace kestralux {
+namespace {
+
+TEST_F(Tool, VaryAndMorphWriteWhatTheExploreWindowWould) {
+  put("taken.pre", presetFileImage(sampleBank()[0]));
+  struct Row {
+    std::vector<std::string> args;
+    int exit;
+    std::string err;  // the start of what it says on standard error
+  };
+  const Row rows[] = {
+      {{"vary", path("one.pre"), "--seed", "7", "-o", path("v1.pre")}, 0, "kestralux-tool: 1 variation by 25 % written to"},
+      {{"vary", path("one.pre"), "--seed", "7", "-o", path("v2.pre")}, 0, ""},
+      {{"vary", path("bank.bnk"), "--preset", "5", "--seed", "7", "-o", path("v3.pre")}, 0, ""},
+      {{"vary", path("one.pre"), "--seed", "8", "--count", "3", "--amount", "100", "--lock", "gain", "-o", path("three.bnk")}, 0, ""},
+      {{"vary", path("one.pre"), "-o", path("any.pre")}, 0, "kestralux-tool: seed "},
+      {{"morph", path("bank.bnk"), path("one.pre"), "--preset", "2", "--at", "0", "-o", path("m0.pre")}, 0, "kestralux-tool: 0 % from"},
+      {{"morph", path("bank.bnk"), path("one.pre"), "--preset", "2", "--at", "100", "--lock", "DELAY TIME", "-o", path("m100.pre")}, 0, ""},
+      {{"vary", path("one.pre"), "-o", path("taken.pre")}, 2, "kestralux-tool: " + path("taken.pre") + " exists; nothing written"},
+      {{"morph", path("one.pre"), path("one.pre"), "--at", "50", "-o", path("taken.pre")}, 2, "kestralux-tool: " + path("taken.pre") + " exists"},
+      {{"vary", path("one.pre"), "--lock", "DEPTH", "-o", path("no1.pre")}, 2,
+       "kestralux-tool: no control is captioned \"DEPTH\"; the captions are AMP MODEL, GAIN, BASS,"},
+      {{"vary", path("one.pre"), "--amount", "0", "-o", path("no2.pre")}, 2, "kestralux-tool: --amount takes a percentage 1..100, not 0\n"},
+      {{"vary", path("one.pre"), "--amount", "101", "-o", path("no3.pre")}, 2, "kestralux-tool: --amount takes a percentage 1..100"},
+      {{"vary", path("one.pre"), "--count", "31", "-o", path("no4.bnk")}, 2, "kestralux-tool: --count takes a count 1..30"},
+      {{"morph", path("one.pre"), path("one.pre"), "--at", "-1", "-o", path("no5.pre")}, 2, "kestralux-tool: --at takes a percentage 0..100"},
+      {{"morph", path("one.pre"), path("one.pre"), "-o", path("no6.pre")}, 2, "kestralux-tool: morph needs --at PCT, 0..100\nusage:"},
+      {{"vary", path("one.pre")}, 2, "kestralux-tool: vary needs -o OUT\nusage:"},
+      {{"vary", path("text.pre"), "-o", path("no7.pre")}, 1, "kestralux-tool: " + path("text.pre") + ": preset 1: AMP_TYPE"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args.back());
+    EXPECT_EQ(run(row.args), row.exit) << err.str();
+    EXPECT_EQ(err.str().substr(0, row.err.size()), row.err);
+  }
+  for (const char* never : {"no1.pre", "no2.pre", "no3.pre", "no4.bnk", "no5.pre", "no6.pre", "no7.pre"})
+    EXPECT_FALSE(fs::exists(dir / never)) << never;
+  EXPECT_EQ(get("taken.pre"), presetFileImage(sampleBank()[0]));
+
+  const PresetBank bank = sampleBank();
+  // The same seed, the same bytes; preset 5 of the bank is one.pre.
+  EXPECT_EQ(get("v1.pre"), get("v2.pre"));
+  EXPECT_EQ(get("v1.pre"), get("v3.pre"));
+  EXPECT_NE(get("v1.pre"), presetFileImage(bank[4]));
+  const auto three = parseBankFile(get("three.bnk"));
+  ASSERT_TRUE(three);
+  for (int n = 0; n < kPresetCount; ++n) {
+    SCOPED_TRACE(n);
+    const PresetRecord& r = (*three)[static_cast<std::size_t>(n)];
+    EXPECT_EQ(r.value(AMP_GAIN), bank[4].value(AMP_GAIN));
+    EXPECT_EQ(r.value(AMP_MASTER), bank[4].value(AMP_MASTER));
+    EXPECT_EQ(r.validName(), bank[4].validName());
+    if (n < 3) EXPECT_NE(r, bank[4]); else EXPECT_EQ(r, bank[4]);
+  }
+  EXPECT_EQ(get("m0.pre"), presetFileImage(bank[1]));
+  const auto m100 = parsePresetFile(get("m100.pre"));
+  ASSERT_TRUE(m100);
+  PresetRecord expected = bank[1];
+  for (int p = 0; p < kParameterCount; ++p) expected.setValue(p, p == DELAY_TIME ? bank[1].value(p) : bank[4].value(p));
+  EXPECT_EQ(*m100, expected);
 }
 
 }  // namespace
