@@ -9,6 +9,7 @@
 #include <iostream>
 #include <thread>
 
+#include "app/Accessibility.h"
 #include "app/Artwork.h"
 #include "app/BankWindow.h"
 #include "app/HelpViewer.h"
@@ -98,6 +99,9 @@ void KestraluxApplication::startUp() {
   QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
 
   createMidiSetup();
+  accessibility_ = new Accessibility(*Form1);
+  accessibility_->attachBankWindow(*bankWindow_);
+  accessibility_->attachSetupWindow(*MIDI_IO);
 
   SplashForm->hide();
   SplashForm.reset();

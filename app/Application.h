@@ -14,6 +14,7 @@
 
 namespace kestralux {
 
+class Accessibility;
 class BankWindow;
 class LibraryFeed;
 class HelpViewer;
@@ -43,6 +44,8 @@ class KestraluxApplication {
   HelpViewer& help() { return *help_; }
   BankWindow& bankWindow() { return *bankWindow_; }
   LibraryFeed& libraryFeed() { return *libraryFeed_; }
+  // Names, keys and typed values of every window's controls; a child of the main window.
+  Accessibility& accessibility() { return *accessibility_; }
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
@@ -75,6 +78,7 @@ class KestraluxApplication {
   std::unique_ptr<LibraryFeed> libraryFeed_;
   // Goes before the main window it shows presets in and the library it searches.
   std::unique_ptr<BankWindow> bankWindow_;
+  Accessibility* accessibility_ = nullptr;
 };
 
 }  // namespace kestralux
