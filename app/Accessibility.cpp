@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -197,6 +198,8 @@ Accessibility::Accessibility(TForm1& form) : QObject(&form), form_(form) {
   for (const FixedName& row : kMainWindowNames) area->findChild<QWidget*>(QLatin1String(row.control))->setAccessibleName(QLatin1String(row.name));
   form.PRESETUpDown->upArrow()->setAccessibleName(QStringLiteral("NEXT PRESET"));
   form.PRESETUpDown->downArrow()->setAccessibleName(QStringLiteral("PREVIOUS PRESET"));
+  form.scrollArea->horizontalScrollBar()->setAccessibleName(QStringLiteral("WINDOW ACROSS"));
+  form.scrollArea->verticalScrollBar()->setAccessibleName(QStringLiteral("WINDOW UP AND DOWN"));
   form.Panel1->setProperty(kPanelRoleProperty, static_cast<int>(QAccessible::Grouping));
 
   for (const AmpModelRow& model : kAmpModels) {

@@ -98,9 +98,11 @@ void KestraluxApplication::startUp() {
   bankWindow_ = std::make_unique<BankWindow>(*Form1, libraryFeed_.get());
   QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
 
-  createMidiSetup();
+  // Named before anything is shown: a screen reader asks once and keeps what it heard.
   accessibility_ = new Accessibility(*Form1);
   accessibility_->attachBankWindow(*bankWindow_);
+
+  createMidiSetup();
   accessibility_->attachSetupWindow(*MIDI_IO);
 
   SplashForm->hide();
