@@ -19,8 +19,9 @@
 
 #include "app/BankWindow.h"
 #include "app/ClickablePanel.h"
-#include "app/LibraryPane.h"
 #include "app/Latin1.h"
+#include "app/LibraryPane.h"
+#include "app/MainWindowLayout.h"
 #include "app/TForm1.h"
 #include "app/TMIDI_IO.h"
 #include "app/UpDownArrows.h"
@@ -32,21 +33,30 @@ namespace kestralux {
 
 namespace {
 
-// Each value bar with the label under it that names it.
+// Each value bar with the label under it that names it, and its value box with a name that
+// stays whichever effect is chosen.
 struct BarCaption {
   const char* bar;
   const char* label;
   const char* box;
+  const char* boxName;
 };
 
 const BarCaption kBarCaptions[] = {
-    {"ScrollGAIN", "LABLGAIN", "GAINEDIT"},   {"ScrollBASS", "LABLBASS", "BASSEDIT"},
-    {"ScrollMID", "LABLMID", "MIDEDIT"},      {"ScrollTREB", "LABLTREB", "TREBEDIT"},
-    {"ScrollDLVL", "LABLDLVL", "DLVLEDIT"},   {"ScrollDREG", "LABLDREG", "DREGEDIT"},
-    {"ScrollDPAN", "LABLDPAN", "DPANEDIT"},   {"ScrollDTIME", "LABLDTIME", "DTIMEEDIT"},
-    {"ScrollREV", "LABLREV", "REVEDIT"},      {"ScrollGATE", "LABLGATE", "GATEEDIT"},
-    {"ScrollPVOL", "LABLPVOL", "PVOLEDIT"},   {"ScrollFX15", "LABL15", "Effect15"},
-    {"ScrollFX16", "LABL16", "Effect16"},     {"ScrollRATE", "LABLRATE", "Rate"},
+    {"ScrollGAIN", "LABLGAIN", "GAINEDIT", "GAIN VALUE"},
+    {"ScrollBASS", "LABLBASS", "BASSEDIT", "BASS VALUE"},
+    {"ScrollMID", "LABLMID", "MIDEDIT", "MID VALUE"},
+    {"ScrollTREB", "LABLTREB", "TREBEDIT", "TREBLE VALUE"},
+    {"ScrollDLVL", "LABLDLVL", "DLVLEDIT", "DELAY LEVEL VALUE"},
+    {"ScrollDREG", "LABLDREG", "DREGEDIT", "DELAY REGEN VALUE"},
+    {"ScrollDPAN", "LABLDPAN", "DPANEDIT", "DELAY PAN VALUE"},
+    {"ScrollDTIME", "LABLDTIME", "DTIMEEDIT", "DELAY TIME VALUE"},
+    {"ScrollREV", "LABLREV", "REVEDIT", "REVERB LEVEL VALUE"},
+    {"ScrollGATE", "LABLGATE", "GATEEDIT", "GATE VALUE"},
+    {"ScrollPVOL", "LABLPVOL", "PVOLEDIT", "PRESET VOLUME VALUE"},
+    {"ScrollFX15", "LABL15", "Effect15", "EFFECT ADJUST 1 VALUE"},
+    {"ScrollFX16", "LABL16", "Effect16", "EFFECT ADJUST 2 VALUE"},
+    {"ScrollRATE", "LABLRATE", "Rate", "RATE VALUE"},
 };
 
 // Names of controls whose caption is no text of their own.
@@ -149,6 +159,14 @@ QAccessibleInterface* accessibleOf(const QString& className, QObject* object) {
   return nullptr;
 }
 
+// An interface asked for before the control was described here is Qt's own; it goes, so the
+// next question finds ours.
+template <typename Ours>
+void renewInterface(QObject* control) {
+  QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
+  if (iface && !dynamic_cast<Ours*>(iface)) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+}
+
 void installFactoryOnce() {
   static const bool installed = [] {
     QAccessible::installFactory(accessibleOf);
@@ -176,7 +194,8 @@ Accessibility::Accessibility(TForm1& form) : QObject(&form), form_(form) {
     bar->setProperty(kCaptionLabelProperty, QVariant::fromValue<QObject*>(label));
     bar->setProperty(kValueBoxProperty, QVariant::fromValue<QObject*>(box));
     label->setBuddy(bar);
-    box->setAccessibleName(label->text() + QStringLiteral(" VALUE"));
+    renewInterface<ValueBarAccessible>(bar);
+    box->setAccessibleName(QLatin1String(row.boxName));
     // The reader hears the new text as the box shows it.
     connect(box, &QLineEdit::textChanged, bar, [bar] {
       QAccessibleEvent changed(bar, QAccessible::DescriptionChanged);
@@ -212,6 +231,7 @@ Accessibility::Accessibility(TForm1& form) : QObject(&form), form_(form) {
     panel->setFocusPolicy(Qt::StrongFocus);
     watch(panel);
   }
+  for (ClickablePanel* panel : area->findChildren<ClickablePanel*>()) renewInterface<PanelAccessible>(panel);
   for (QRadioButton* button : form.Panel1->findChildren<QRadioButton*>()) {
     button->setAccessibleName(button->text().trimmed());
     watch(button);
@@ -221,6 +241,14 @@ Accessibility::Accessibility(TForm1& form) : QObject(&form), form_(form) {
   for (QWidget* w : std::initializer_list<QWidget*>{form.PRENAME, form.PRESET_STR, form.Load_preset, form.STR_ALL, form.Load_all})
     watch(w);
 
+  // Now that panels and arrows take the keyboard, they take their places in the Tab order.
+  QWidget* previous = nullptr;
+  for (const std::string_view name : layout::kTabOrder) {
+    QWidget* w = area->findChild<QWidget*>(latin1(name));
+    if (previous) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     for (QWidget* w : {old, now})
       if (w && controls_.contains(w)) w->update();
@@ -229,6 +257,7 @@ Accessibility::Accessibility(TForm1& form) : QObject(&form), form_(form) {
 
 void Accessibility::attachBankWindow(BankWindow& window) {
   const FixedName names[] = {
+      // A list box is named on the desktop by what it shows; these names serve elsewhere.
       {"librarySearch", "SEARCH NAMES"}, {"libraryAmp", "AMP MODEL"},        {"libraryEffect", "EFFECT"},
       {"libraryWhere", "CONDITIONS"},     {"libraryFavourites", "FAVOURITES ONLY"}, {"libraryTagFilter", "TAG"},
       {"libraryResults", "LIBRARY"},      {"libraryTags", "TAGS OF THE SOUND"}, {"libraryCount", "FOUND"},
