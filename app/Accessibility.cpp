@@ -116,10 +116,13 @@ class ValueBarAccessible : public QAccessibleWidget, public QAccessibleValueInte
 // checked while raised; the effect frame as the group it is.
 class PanelAccessible : public QAccessibleWidget {
  public:
-  explicit PanelAccessible(ClickablePanel* panel)
-      : QAccessibleWidget(panel, static_cast<QAccessible::Role>(
-                                     panel->property(kPanelRoleProperty).isValid() ? panel->property(kPanelRoleProperty).toInt()
-                                                                                    : QAccessible::Button)) {}
+  explicit PanelAccessible(ClickablePanel* panel) : QAccessibleWidget(panel, QAccessible::Button) {}
+
+  // Read when asked: the panel may have been asked about before its role was given.
+  QAccessible::Role role() const override {
+    const QVariant given = panel()->property(kPanelRoleProperty);
+    return given.isValid() ? static_cast<QAccessible::Role>(given.toInt()) : QAccessible::Button;
+  }
 
   ClickablePanel* panel() const { return static_cast<ClickablePanel*>(object()); }
 
