@@ -18,6 +18,7 @@ class Accessibility;
 class BankWindow;
 class LibraryFeed;
 class HelpViewer;
+class HistoryWindow;
 class TForm1;
 class TSplashForm;
 
@@ -38,6 +39,8 @@ class KestraluxApplication {
   // in the history of banks if it holds work that is nowhere else.
   int run();
   void keepSessionBank();
+  // After a run that ended with unsaved edits, the status line says where they are; once.
+  void tellLastSessionEdits();
 
   TForm1& form() { return *Form1; }
   TMIDI_IO& midiSetup() { return *MIDI_IO; }
@@ -46,6 +49,7 @@ class KestraluxApplication {
   LibraryFeed& libraryFeed() { return *libraryFeed_; }
   // Names, keys and typed values of every window's controls; a child of the main window.
   Accessibility& accessibility() { return *accessibility_; }
+  HistoryWindow& historyWindow() { return *historyWindow_; }
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
@@ -78,6 +82,7 @@ class KestraluxApplication {
   std::unique_ptr<LibraryFeed> libraryFeed_;
   // Goes before the main window it shows presets in and the library it searches.
   std::unique_ptr<BankWindow> bankWindow_;
+  std::unique_ptr<HistoryWindow> historyWindow_;
   Accessibility* accessibility_ = nullptr;
 };
 

@@ -210,6 +210,7 @@ inline constexpr MenuRow kMenus[] = {
     {"EDIT1", "EDIT", "REDO1", "REDO"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE"},
     {"LIBRARY1", "LIBRARY", "BANK1", "BANK"},
+    {"LIBRARY1", "LIBRARY", "HISTORY1", "HISTORY"},
     {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},
     {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},

@@ -305,6 +305,7 @@ const MenuItemRow kMenuItems[] = {
     {"EDIT1", "EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
     {"LIBRARY1", "LIBRARY", "BANK1", "BANK", "Ctrl+B"},
+    {"LIBRARY1", "LIBRARY", "HISTORY1", "HISTORY"},
     {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},         {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},
 };
