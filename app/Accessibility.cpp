@@ -359,7 +359,13 @@ bool Accessibility::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::FocusIn: {
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) setKeyboardFocus(true);
+      if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason) return false;
+      setKeyboardFocus(true);
+      // Tab into the effects lands on the chosen one, as on any set of choices: the arrows
+      // then pick from there.
+      auto* radio = qobject_cast<QRadioButton*>(widget);
+      QAbstractButton* chosen = radio && radio->group() ? radio->group()->checkedButton() : nullptr;
+      if (chosen && chosen != radio && chosen->isVisible()) chosen->setFocus(reason);
       return false;
     }
     case QEvent::Paint: {

@@ -7,8 +7,8 @@
 // What a screen reader hears for a scroll bar: Qt carries a value interface's number over
 // AT-SPI, but never its text, and a position such as 22 means nothing to a musician. So the
 // bar's name is its caption ("GAIN") and its description is what the value box shows
-// ("7.33"); the number stays the position, for the reader's own up and down. Orca speaks
-// "GAIN, scroll bar, 7.33" and speaks the description again as it changes.
+// ("7.33"), told anew as the box changes; the number stays the position, for the reader's
+// own up and down.
 
 #include <QObject>
 #include <QPointer>

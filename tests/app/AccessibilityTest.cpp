@@ -225,14 +225,21 @@ TEST_F(AccessibilityTest, TabReachesEveryControlInReadingOrder) {
     stops << QApplication::focusWidget()->objectName();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
-  // The effects are one stop; the arrow keys move among them.
+  // The effects are one stop, the chosen one; the arrow keys move among them.
   const QStringList expected = {
       "ScrollGAIN", "ScrollBASS", "ScrollMID", "ScrollTREB", "ScrollDLVL", "ScrollDREG", "ScrollDPAN",
       "ScrollDTIME", "ScrollREV", "ScrollGATE", "ScrollPVOL", "ScrollFX15", "ScrollFX16", "ScrollRATE",
       "PRESETUpDown", "PRENAME", "STOR", "REQUES", "PRESET_STR", "Load_preset", "STR_ALL", "Load_all",
       "CLN1", "BRITCLSA", "HIGAIN", "TEX", "CLN2", "BRITBLU", "MEGA", "BLUE", "TWED", "BRITCLAS", "THRAS",
-      "SEVENTY", "POLY", "BRITHI", "GRUNG", "FUZ", "BYPASSBTN"};
+      "SEVENTY", "POLY", "BRITHI", "GRUNG", "FUZ", "CRSBTN"};
   EXPECT_EQ(stops.join(' ').toStdString(), expected.join(' ').toStdString());
+  // And back: Shift+Tab leaves the effects for the amp models, never sticking among them.
+  form->CRSBTN->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(form->CRSBTN, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), form->FUZ);
+  form->ScrollGAIN->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(form->ScrollGAIN, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), form->CRSBTN);
 }
 
 struct KeyRow {
@@ -335,7 +342,6 @@ TEST_F(AccessibilityTest, TheFocusRingShowsAfterAKeyAndNeverBefore) {
   EXPECT_NE(ringed.copy(bar), untouched.copy(bar)) << "no ring around the focused bar";
   EXPECT_EQ(ringed.copy(0, 0, 1200, bar.top()), untouched.copy(0, 0, 1200, bar.top())) << "the ring reached outside the bar";
 
-  QTest::mouseClick(form->ScrollBASS, Qt::LeftButton, {}, QPoint(-5, -5));
   QTest::mousePress(form->PRENAME, Qt::LeftButton);
   QTest::mouseRelease(form->PRENAME, Qt::LeftButton);
   form->ScrollGAIN->setFocus(Qt::MouseFocusReason);
