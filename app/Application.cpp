@@ -15,6 +15,7 @@
 #include "app/Accessibility.h"
 #include "app/Artwork.h"
 #include "app/BankWindow.h"
+#include "app/ExploreWindow.h"
 #include "app/HelpViewer.h"
 #include "app/HistoryWindow.h"
 #include "app/LibraryFeed.h"
@@ -102,6 +103,7 @@ void KestraluxApplication::startUp() {
   openLibrary();
   bankWindow_ = std::make_unique<BankWindow>(*Form1, libraryFeed_.get());
   QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
+  exploreWindow_ = std::make_unique<ExploreWindow>(*Form1, bankWindow_.get());
   historyWindow_ = std::make_unique<HistoryWindow>(*Form1);
   QObject::connect(Form1->LIBRARY1->findChild<QAction*>(QStringLiteral("HISTORY1")), &QAction::triggered,
                    historyWindow_.get(), &HistoryWindow::showHistory);

@@ -16,6 +16,7 @@ namespace kestralux {
 
 class Accessibility;
 class BankWindow;
+class ExploreWindow;
 class LibraryFeed;
 class HelpViewer;
 class HistoryWindow;
@@ -46,6 +47,7 @@ class KestraluxApplication {
   TMIDI_IO& midiSetup() { return *MIDI_IO; }
   HelpViewer& help() { return *help_; }
   BankWindow& bankWindow() { return *bankWindow_; }
+  ExploreWindow& exploreWindow() { return *exploreWindow_; }
   LibraryFeed& libraryFeed() { return *libraryFeed_; }
   // Names, keys and typed values of every window's controls; a child of the main window.
   Accessibility& accessibility() { return *accessibility_; }
@@ -82,6 +84,8 @@ class KestraluxApplication {
   std::unique_ptr<LibraryFeed> libraryFeed_;
   // Goes before the main window it shows presets in and the library it searches.
   std::unique_ptr<BankWindow> bankWindow_;
+  // A tool window of the main window, gone before it and before the bank window it reads.
+  std::unique_ptr<ExploreWindow> exploreWindow_;
   std::unique_ptr<HistoryWindow> historyWindow_;
   Accessibility* accessibility_ = nullptr;
 };
