@@ -86,7 +86,18 @@ def main():
         print("the main window was never shown")
         return 124
 
-    controls = until(10, lambda: [n for n in walk(frame) if n.getRole() in CONTROL_ROLES and showing(n)])
+    # On a busy machine the window is still being laid out when it first shows: read until
+    # the gain slider is there, then take the controls as read.
+    def read_controls():
+        nonlocal frame
+        frame = window(app, WINDOW) or frame  # asked again: an object the bridge renewed is gone
+        found = [n for n in walk(frame) if n.getRole() in CONTROL_ROLES and showing(n)]
+        return found if any(n.name == "GAIN" and n.getRole() == pyatspi.ROLE_SCROLL_BAR for n in found) else None
+
+    controls = until(40, read_controls)
+    if not controls:
+        print("the main window's controls never came up over AT-SPI")
+        return 124
     names = {}
     for node in controls:
         if not node.name:
