@@ -33,16 +33,53 @@ SlotReading readSlot(const RxSlot& slot) {
   return reading;
 }
 
-void BankFetch::requested(TransferClock::time_point now) {
+void BankFetch::requested(TransferClock::time_point now, bool askAgainWhenSilent) {
   phase_ = Phase::Requested;
   lastHeard_ = now;
+  requestedAt_ = now;
+  mayAskAgain_ = askAgainWhenSilent;
   received_ = 0;
   damaged_.clear();
+}
+
+void BankFetch::expectSpareAnswers(int count, TransferClock::time_point now) {
+  if (count <= 0) return;
+  spareAnswers_ += count;
+  if (phase_ == Phase::Idle) lastHeard_ = now;
+}
+
+// Whether a bank message belongs to a spare answer and is to be skipped.
+bool BankFetch::skipSpare(std::uint8_t command, TransferClock::time_point now) {
+  if (skipping_) {
+    if (command == CMD_BANK_NEXT) {
+      ++skipCursor_;
+      lastHeard_ = now;
+      if (skipCursor_ >= kLastRecord) skipping_ = false;
+      return true;
+    }
+    // A 0x2A begins another answer.
+    skipping_ = false;
+  }
+  if (spareAnswers_ == 0) return false;
+  if (phase_ == Phase::Idle) {
+    // This round's transfer has ended: the other request's answer goes by untaken, and
+    // without its 0x2A it is already past its first preset.
+    --spareAnswers_;
+    skipping_ = true;
+    skipCursor_ = command == CMD_BANK_FIRST ? 0 : 1;
+    lastHeard_ = now;
+    return true;
+  }
+  // The first answer stopped short and the other begins: the same bank, taken in its place.
+  if (phase_ == Phase::Receiving && command == CMD_BANK_FIRST) --spareAnswers_;
+  return false;
 }
 
 BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, TransferClock::time_point now) {
   const SlotReading reading = readSlot(slot);
   if (reading.verdict == SlotVerdict::NotOurs) return {};
+  if ((reading.command == CMD_BANK_FIRST || reading.command == CMD_BANK_NEXT) && skipSpare(reading.command, now))
+    return {};
   if (reading.command == CMD_BANK_FIRST) {
     cursor_ = 0;
     damaged_.clear();
@@ -79,9 +116,28 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
 }
 
 BankFetch::Report BankFetch::checkSilence(TransferClock::time_point now) {
-  if (phase_ == Phase::Idle || now - lastHeard_ < kTransferSilenceLimit) return {};
+  if (phase_ == Phase::Idle) {
+    // A spare answer would have followed the transfer at once.
+    if (now - lastHeard_ >= kTransferSilenceLimit) {
+      spareAnswers_ = 0;
+      skipping_ = false;
+    }
+    return {};
+  }
+  if (phase_ == Phase::Requested && mayAskAgain_ && now - requestedAt_ >= kRequestRepeatAfter &&
+      now - requestedAt_ < kTransferSilenceLimit) {
+    mayAskAgain_ = false;
+    ++spareAnswers_;
+    Report report;
+    report.askAgain = true;
+    return report;
+  }
+  if (now - lastHeard_ < kTransferSilenceLimit) return {};
   const Phase was = phase_;
   phase_ = Phase::Idle;
+  // After this long a second answer is no longer the twin of the first.
+  spareAnswers_ = 0;
+  skipping_ = false;
   if (was == Phase::Requested) return {{"NO ANSWER FROM COMBO"}, false, true};
   return {endNotices(receivedNotice()), false, true};
 }
