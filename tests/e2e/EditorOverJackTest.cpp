@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -433,6 +435,8 @@ std::pair<std::uint32_t, std::uint32_t> waitForPorts(const std::string& name) {
 TEST_F(EditorOverJack, AVanishedComboIsNoticedAndFoundAgainBesideAnotherDevice) {
   auto other = e2e::startSimulator(dir, startBank(), {"--name", "KESTRALUX B"}, "b-");
   waitForPorts("KESTRALUX B");
+  // PipeWire may list a device started later before the combo: its numbers as they are now.
+  std::tie(toDevice, fromDevice) = waitForPorts("KESTRALUX");
   writeComboConfig(*toDevice, *fromDevice);
   startEditor();
   TForm1& form = app->form();
@@ -650,6 +654,8 @@ TEST_F(EditorOverJack, ADeviceStartedLaterIsListedWhenTheSetupWindowOpens) {
 TEST_F(EditorOverJack, TheChosenDeviceIsFoundByNameWhenTheNumbersChange) {
   auto second = e2e::startSimulator(dir, PresetBank{}, {"--name", "KESTRALUX B"}, "b-");
   waitForPorts("KESTRALUX B");
+  // PipeWire may list a device started later before the combo: its numbers as they are now.
+  std::tie(toDevice, fromDevice) = waitForPorts("KESTRALUX");
   writeComboConfig(*toDevice, *fromDevice);
   startEditor();
   TForm1& form = app->form();
@@ -671,7 +677,8 @@ TEST_F(EditorOverJack, TheChosenDeviceIsFoundByNameWhenTheNumbersChange) {
   sim = e2e::startSimulator(dir, startBank());
   waitForPorts("KESTRALUX");
   const auto [bOut, bIn] = waitForPorts("KESTRALUX B");
-  ASSERT_NE(bOut, chosen[0]) << "the numbers did not change; nothing to follow";
+  // jackd lists ports in the order they came; PipeWire reuses freed places and may keep them.
+  if (bOut == chosen[0]) GTEST_SKIP() << "the numbers did not change; nothing to follow";
 
   startEditor();
   EXPECT_EQ(comboConfigBytes(), chosen) << "combo.cfg is read, not rewritten";
@@ -723,6 +730,8 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
     return deviceNamed(lister.outputPortNames(), "KESTRALUX B MIDI IN") &&
            deviceNamed(lister.inputPortNames(), "KESTRALUX B MIDI OUT");
   }, 10000)) << "the second device's ports never appeared";
+  // PipeWire may list a device started later before the combo: its numbers as they are now.
+  std::tie(toDevice, fromDevice) = waitForPorts("KESTRALUX");
   writeComboConfig(*toDevice, *fromDevice);
   startEditor();
   TForm1& form = app->form();
