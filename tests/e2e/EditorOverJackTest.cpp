@@ -70,10 +70,16 @@ PresetBank startBank() {
   return bank;
 }
 
+// The one port whose name holds `part`. Two mean that a device's port is still listed after
+// it quit (PipeWire takes it away a moment later): its number is not yet the one to use.
 std::optional<std::uint32_t> deviceNamed(const std::vector<std::string>& names, const std::string& part) {
-  for (std::size_t d = 0; d < names.size(); ++d)
-    if (names[d].find(part) != std::string::npos) return static_cast<std::uint32_t>(d);
-  return std::nullopt;
+  std::optional<std::uint32_t> found;
+  for (std::size_t d = 0; d < names.size(); ++d) {
+    if (names[d].find(part) == std::string::npos) continue;
+    if (found) return std::nullopt;
+    found = static_cast<std::uint32_t>(d);
+  }
+  return found;
 }
 
 int rowNamed(const QListWidget* list, const QString& part) {
