@@ -11,6 +11,7 @@
 
 #include "app/Artwork.h"
 #include "app/BankWindow.h"
+#include "app/ExploreWindow.h"
 #include "app/HelpViewer.h"
 #include "app/LibraryFeed.h"
 #include "app/QuitOnSignal.h"
@@ -96,6 +97,7 @@ void KestraluxApplication::startUp() {
   openLibrary();
   bankWindow_ = std::make_unique<BankWindow>(*Form1, libraryFeed_.get());
   QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
+  exploreWindow_ = std::make_unique<ExploreWindow>(*Form1, bankWindow_.get());
 
   createMidiSetup();
 

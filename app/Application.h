@@ -15,6 +15,7 @@
 namespace kestralux {
 
 class BankWindow;
+class ExploreWindow;
 class LibraryFeed;
 class HelpViewer;
 class TForm1;
@@ -42,6 +43,7 @@ class KestraluxApplication {
   TMIDI_IO& midiSetup() { return *MIDI_IO; }
   HelpViewer& help() { return *help_; }
   BankWindow& bankWindow() { return *bankWindow_; }
+  ExploreWindow& exploreWindow() { return *exploreWindow_; }
   LibraryFeed& libraryFeed() { return *libraryFeed_; }
 
   // Length of the splash's pause; tests shorten it.
@@ -75,6 +77,8 @@ class KestraluxApplication {
   std::unique_ptr<LibraryFeed> libraryFeed_;
   // Goes before the main window it shows presets in and the library it searches.
   std::unique_ptr<BankWindow> bankWindow_;
+  // A tool window of the main window, gone before it and before the bank window it reads.
+  std::unique_ptr<ExploreWindow> exploreWindow_;
 };
 
 }  // namespace kestralux

@@ -128,11 +128,31 @@ results holds its tags, separated by commas (Enter keeps them).</p>
 and Cancel (or Esc) stops it before the files not yet taken. A report says what each file
 brought.</p>
 
-<h3>10. On the command line</h3>
+<h3>10. Explore sounds</h3>
+<p><b>EDIT &gt; EXPLORE</b> (Ctrl+E) opens the explore window beside the main window, to look
+for a sound from the preset on screen. <b>AMOUNT</b> says how far to go, 1 to 100 %.
+<b>VARY</b> moves each control at most that share of its range around where it is, and
+changes the amp model and the effect with that chance; <b>AGAIN</b> (Ctrl+R) takes the last
+variation back and varies the same preset anew. <b>MORPH</b> goes from the preset on screen
+toward another slot, its reference or the sound selected in the library: the combo plays each
+position of the slider as it moves. <b>CLIMB</b> makes 8 candidates: keys <b>1</b> to
+<b>8</b> let the combo play one, <b>Space</b> marks the one you hear as good, <b>Enter</b>
+breeds the next 8 from the marked ones (from the preset on screen again when none is
+marked), <b>Backspace</b> goes back a generation. <b>KEEP</b> puts the candidate you hear into
+the slot on screen.</p>
+<p>A variation, a morph when you let go of the slider, and KEEP each change the slot on screen
+as one step of <b>UNDO</b>; hearing a candidate or a morph position changes nothing. Esc, or
+closing the window, lets the combo play the preset on screen again. Tick a control's
+<b>LOCK</b>, or right-click its caption in the main window (a padlock shows beside it), and
+nothing changes it; <b>PRESET VOLUME</b> is locked until you unlock it. The locks are kept for
+the next time. While presets are fetched or stored, the window says so and waits.</p>
+
+<h3>11. On the command line</h3>
 <p><code>kestralux-tool</code> shows, converts and exports preset and bank files, fetches and
-stores the bank without the window, and lists the history of banks
-(<code>kestralux-tool history</code>): <code>kestralux-tool --help</code> lists its
-commands.</p>
+stores the bank without the window, lists the history of banks
+(<code>kestralux-tool history</code>), and varies and morphs presets as the explore window does
+(<code>kestralux-tool vary</code>, <code>kestralux-tool morph</code>):
+<code>kestralux-tool --help</code> lists its commands.</p>
 )";
 
 }  // namespace

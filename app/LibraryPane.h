@@ -50,8 +50,10 @@ class LibraryPane : public QWidget {
 
   enum Column { StarColumn, NameColumn, AmpColumn, EffectColumn, SeenColumn, LastSeenColumn, ColumnCount };
 
- private:
+  // The sound the results' cursor stands on; the explore window morphs toward it.
   const SoundRow* selected() const;
+
+ private:
   void showTags();
 
   BankWindow& bank_;

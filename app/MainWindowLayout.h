@@ -203,6 +203,7 @@ inline constexpr MenuRow kMenus[] = {
     {"EDIT1", "EDIT", "UNDO1", "UNDO"},
     {"EDIT1", "EDIT", "REDO1", "REDO"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE"},
+    {"EDIT1", "EDIT", "EXPLORE1", "EXPLORE"},
     {"LIBRARY1", "LIBRARY", "BANK1", "BANK"},
     {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},

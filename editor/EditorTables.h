@@ -64,6 +64,7 @@ struct EffectRow {
 extern const std::array<EffectRow, 10> kEffects;
 
 inline constexpr int EFFECT_ROTARY = 12;
+inline constexpr int kEffectAdjustMaximum = 30;  // EFFECT ADJUST 1 and 2
 inline constexpr int kRateMaximum = 255;
 inline constexpr int kRotaryRateMaximum = 1;
 
@@ -73,5 +74,21 @@ const EffectRow* findEffect(int code);
 std::string effect15Text(int effect, int position);
 std::string effect16Text(int position, TextSource source);
 std::string rateText(int effect, int position);
+
+struct ParameterCaption {
+  int parameter;  // ParameterIndex
+  std::string_view caption;
+};
+
+// Every parameter by the caption the window gives it, in the order the window shows them: the
+// amp model, the strips as they stand, the effect and its three controls.
+inline constexpr std::array<ParameterCaption, kParameterCount> kParameterCaptions{{
+    {AMP_TYPE, "AMP MODEL"},    {AMP_GAIN, "GAIN"},           {AMP_BASS, "BASS"},
+    {AMP_MID, "MID"},           {AMP_TREBLE, "TREBLE"},       {DELAY_LEVEL, "DELAY LEVEL"},
+    {DELAY_REGEN, "DELAY REGEN"}, {DELAY_PAN, "DELAY PAN"},   {DELAY_TIME, "DELAY TIME"},
+    {REV_LEVEL, "REVERB LEVEL"}, {GATE_THRES, "GATE"},        {AMP_MASTER, "PRESET VOLUME"},
+    {EFFECT_SELECT, "EFFECT SELECT"}, {EFF_ADJUST1, "EFFECT ADJUST 1"}, {EFF_ADJUST2, "EFFECT ADJUST 2"},
+    {EFF_RATE, "RATE"},
+}};
 
 }  // namespace kestralux

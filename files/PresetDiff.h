@@ -9,25 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/EditorTables.h"
 #include "model/PresetRecord.h"
 
 namespace kestralux {
-
-struct ParameterCaption {
-  int parameter;  // ParameterIndex
-  std::string_view caption;
-};
-
-// Every parameter by the caption the window gives it, in the order the window shows them: the
-// amp model, the strips as they stand, the effect and its three controls.
-inline constexpr std::array<ParameterCaption, kParameterCount> kParameterCaptions{{
-    {AMP_TYPE, "AMP MODEL"},    {AMP_GAIN, "GAIN"},           {AMP_BASS, "BASS"},
-    {AMP_MID, "MID"},           {AMP_TREBLE, "TREBLE"},       {DELAY_LEVEL, "DELAY LEVEL"},
-    {DELAY_REGEN, "DELAY REGEN"}, {DELAY_PAN, "DELAY PAN"},   {DELAY_TIME, "DELAY TIME"},
-    {REV_LEVEL, "REVERB LEVEL"}, {GATE_THRES, "GATE"},        {AMP_MASTER, "PRESET VOLUME"},
-    {EFFECT_SELECT, "EFFECT SELECT"}, {EFF_ADJUST1, "EFFECT ADJUST 1"}, {EFF_ADJUST2, "EFFECT ADJUST 2"},
-    {EFF_RATE, "RATE"},
-}};
 
 // What the preset's effect adjusts with EFFECT ADJUST 1 or 2 ("DEPTH"); empty when the effect
 // gives the control no caption of its own.

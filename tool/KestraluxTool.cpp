@@ -21,6 +21,7 @@
 #include "library/PresetLibrary.h"
 #include "link/ComboLink.h"
 #include "model/EditorState.h"
+#include "tool/ExploreCommands.h"
 #include "tool/LibraryCommands.h"
 #include "tool/SheetCommand.h"
 
@@ -609,7 +610,7 @@ The KESTRALUX presets without the window.
       List the history of banks, newest first: every bank fetched or stored, by the editor or
       by this tool, and the editor's bank at the end of a run that changed it. --show N prints
       entry N as show does.
-
+)" + exploreUsage() + R"(
 )" + libraryUsage() + R"(
 Ports are the editor's: the names in combo.ports in the working directory, else the numbers
 in combo.cfg; with neither, the combo is searched for as detect does and the ports it took are
@@ -639,6 +640,7 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
   }
   if (!args.empty() && args[0] == "library") return runLibraryCommand(args, out, err);
   if (!args.empty() && args[0] == "sheet") return runSheetCommand(args, out, err, ports);
+  if (!args.empty() && (args[0] == "vary" || args[0] == "morph")) return runExploreCommand(args, out, err);
   try {
     return run(parse(args), out, err, ports);
   } catch (const BadUsage& e) {

@@ -304,6 +304,7 @@ const MenuItemRow kMenuItems[] = {
     {"LOADPRESET1", "FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
     {"EDIT1", "EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
+    {"EDIT1", "EDIT", "EXPLORE1", "EXPLORE"},  // its Ctrl+E comes with the explore window
     {"LIBRARY1", "LIBRARY", "BANK1", "BANK", "Ctrl+B"},
     {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},         {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},

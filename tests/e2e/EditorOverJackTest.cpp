@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
@@ -33,6 +34,7 @@
 
 #include "app/Application.h"
 #include "app/ClickablePanel.h"
+#include "app/ExploreWindow.h"
 #include "app/PanelNotice.h"
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
@@ -859,6 +861,61 @@ TEST_F(TransfersOverJack, AnArrangedBankIsStoredInItsNewOrder) {
   for (int n = 5; n < kPresetCount; ++n) EXPECT_TRUE(sameValues(combo[n], fetched[n])) << "slot " << n + 1;
 }
 
+// The climb over the wire: key 1 lets the combo play candidate 1 whole, KEEP puts it into the
+// slot on screen, Ctrl+Z brings the fetched preset back and Ctrl+Shift+Z the candidate again,
+// and Store All leaves it in the combo's slot 1.
+TEST_F(TransfersOverJack, ACandidateHeardKeptUndoneAndStored) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  clickPanel(form.REQUES);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PRENUM->text() == "PRESET   1"; }, 10000));
+  QTest::qWait(700);  // preset 1 shown and sent
+  const PresetRecord fetched = app->state.bank[0];
+  const auto heardWhole = [&](const PresetRecord& record) {
+    const std::vector<std::string> lines = deviceLines();
+    if (lines.size() < kParameterCount) return false;
+    for (int i = 0; i < kParameterCount; ++i) {
+      const std::string& line = lines[lines.size() - kParameterCount + static_cast<std::size_t>(i)];
+      if (line.rfind(std::string("param ") + parameterName(i) + " ", 0) != 0 ||
+          line.substr(line.rfind('=') + 1) != std::to_string(record.value(i)))
+        return false;
+    }
+    return true;
+  };
+
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QTest::keyClick(&form, Qt::Key_E, Qt::ControlModifier);
+  ExploreWindow& explore = app->exploreWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return explore.isVisible(); }, 2000));
+  explore.amount->setValue(50);
+  QTest::mouseClick(explore.climbButton, Qt::LeftButton);
+  QTest::keyClick(&explore, Qt::Key_1);
+  const PresetRecord candidate = explore.session.candidates()[0];
+  ASSERT_FALSE(sameValues(candidate, fetched));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhole(candidate); }, 5000)) << "the combo never played candidate 1 whole";
+  EXPECT_EQ(app->state.bank[0], fetched) << "hearing is no edit";
+
+  QTest::mouseClick(explore.keepButton, Qt::LeftButton);
+  EXPECT_TRUE(sameValues(app->state.bank[0], candidate));
+  EXPECT_EQ(app->state.bank[0].validName(), fetched.validName());
+  QTest::keyClick(&explore, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(app->state.bank[0], fetched);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhole(fetched); }, 5000)) << "the undo is heard";
+  QTest::keyClick(&explore, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(sameValues(app->state.bank[0], candidate));
+
+  test::answerBox(QMessageBox::Yes);
+  clickPanel(form.STOR);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= 30; }, 10000)) << countLines("store-all");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "ALL PRESETS STORED"; }, 10000));
+  ASSERT_EQ(sim->stop(), 0);
+  EXPECT_TRUE(sameValues(dumpedBank()[0], candidate));
+  EXPECT_EQ(cardErrors, 0);
+}
+
 // A first start with no combo.cfg, a device that never answers listed before the virtual
 // combo: the editor finds the combo by itself, remembers it, and shows its preset 1.
 class FirstStartOverJack : public EditorOverJack {
@@ -979,6 +1036,8 @@ TEST_F(BrokenLinkOverJack, BrokenFetchKeepsWhatArrivedAndSaysSo) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The windows' settings (places, locks, the amount) go to a folder of this run, never the user's.
+  qputenv("XDG_CONFIG_HOME", QByteArray((kestralux::test::historyHome() / "config").c_str()));
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -388,3 +388,68 @@ TEST_F(Tool, HistoryKeepsEveryBankThatCameOrWent) {
 
 }  // namespace
 }  // namespace kestralux
+
+namespace kestralux {
+namespace {
+
+TEST_F(Tool, VaryAndMorphWriteWhatTheExploreWindowWould) {
+  put("taken.pre", presetFileImage(sampleBank()[0]));
+  struct Row {
+    std::vector<std::string> args;
+    int exit;
+    std::string err;  // the start of what it says on standard error
+  };
+  const Row rows[] = {
+      {{"vary", path("one.pre"), "--seed", "7", "-o", path("v1.pre")}, 0, "kestralux-tool: 1 variation by 25 % written to"},
+      {{"vary", path("one.pre"), "--seed", "7", "-o", path("v2.pre")}, 0, ""},
+      {{"vary", path("bank.bnk"), "--preset", "5", "--seed", "7", "-o", path("v3.pre")}, 0, ""},
+      {{"vary", path("one.pre"), "--seed", "8", "--count", "3", "--amount", "100", "--lock", "gain", "-o", path("three.bnk")}, 0, ""},
+      {{"vary", path("one.pre"), "-o", path("any.pre")}, 0, "kestralux-tool: seed "},
+      {{"morph", path("bank.bnk"), path("one.pre"), "--preset", "2", "--at", "0", "-o", path("m0.pre")}, 0, "kestralux-tool: 0 % from"},
+      {{"morph", path("bank.bnk"), path("one.pre"), "--preset", "2", "--at", "100", "--lock", "DELAY TIME", "-o", path("m100.pre")}, 0, ""},
+      {{"vary", path("one.pre"), "-o", path("taken.pre")}, 2, "kestralux-tool: " + path("taken.pre") + " exists; nothing written"},
+      {{"morph", path("one.pre"), path("one.pre"), "--at", "50", "-o", path("taken.pre")}, 2, "kestralux-tool: " + path("taken.pre") + " exists"},
+      {{"vary", path("one.pre"), "--lock", "DEPTH", "-o", path("no1.pre")}, 2,
+       "kestralux-tool: no control is captioned \"DEPTH\"; the captions are AMP MODEL, GAIN, BASS,"},
+      {{"vary", path("one.pre"), "--amount", "0", "-o", path("no2.pre")}, 2, "kestralux-tool: --amount takes a percentage 1..100, not 0\n"},
+      {{"vary", path("one.pre"), "--amount", "101", "-o", path("no3.pre")}, 2, "kestralux-tool: --amount takes a percentage 1..100"},
+      {{"vary", path("one.pre"), "--count", "31", "-o", path("no4.bnk")}, 2, "kestralux-tool: --count takes a count 1..30"},
+      {{"morph", path("one.pre"), path("one.pre"), "--at", "-1", "-o", path("no5.pre")}, 2, "kestralux-tool: --at takes a percentage 0..100"},
+      {{"morph", path("one.pre"), path("one.pre"), "-o", path("no6.pre")}, 2, "kestralux-tool: morph needs --at PCT, 0..100\nusage:"},
+      {{"vary", path("one.pre")}, 2, "kestralux-tool: vary needs -o OUT\nusage:"},
+      {{"vary", path("text.pre"), "-o", path("no7.pre")}, 1, "kestralux-tool: " + path("text.pre") + ": preset 1: AMP_TYPE"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args.back());
+    EXPECT_EQ(run(row.args), row.exit) << err.str();
+    EXPECT_EQ(err.str().substr(0, row.err.size()), row.err);
+  }
+  for (const char* never : {"no1.pre", "no2.pre", "no3.pre", "no4.bnk", "no5.pre", "no6.pre", "no7.pre"})
+    EXPECT_FALSE(fs::exists(dir / never)) << never;
+  EXPECT_EQ(get("taken.pre"), presetFileImage(sampleBank()[0]));
+
+  const PresetBank bank = sampleBank();
+  // The same seed, the same bytes; preset 5 of the bank is one.pre.
+  EXPECT_EQ(get("v1.pre"), get("v2.pre"));
+  EXPECT_EQ(get("v1.pre"), get("v3.pre"));
+  EXPECT_NE(get("v1.pre"), presetFileImage(bank[4]));
+  const auto three = parseBankFile(get("three.bnk"));
+  ASSERT_TRUE(three);
+  for (int n = 0; n < kPresetCount; ++n) {
+    SCOPED_TRACE(n);
+    const PresetRecord& r = (*three)[static_cast<std::size_t>(n)];
+    EXPECT_EQ(r.value(AMP_GAIN), bank[4].value(AMP_GAIN));
+    EXPECT_EQ(r.value(AMP_MASTER), bank[4].value(AMP_MASTER));
+    EXPECT_EQ(r.validName(), bank[4].validName());
+    if (n < 3) EXPECT_NE(r, bank[4]); else EXPECT_EQ(r, bank[4]);
+  }
+  EXPECT_EQ(get("m0.pre"), presetFileImage(bank[1]));
+  const auto m100 = parsePresetFile(get("m100.pre"));
+  ASSERT_TRUE(m100);
+  PresetRecord expected = bank[1];
+  for (int p = 0; p < kParameterCount; ++p) expected.setValue(p, p == DELAY_TIME ? bank[1].value(p) : bank[4].value(p));
+  EXPECT_EQ(*m100, expected);
+}
+
+}  // namespace
+}  // namespace kestralux

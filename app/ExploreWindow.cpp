@@ -1,0 +1,472 @@
+#include "app/ExploreWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <random>
+
+#include "app/BankWindow.h"
+#include "app/ClickablePanel.h"
+#include "app/Latin1.h"
+#include "app/LibraryPane.h"
+#include "app/MainWindowLayout.h"
+#include "app/TForm1.h"
+#include "editor/EditorTables.h"
+#include "library/PresetLibrary.h"
+
+namespace kestralux {
+
+namespace {
+
+constexpr const char* kGeometryKey = "ExploreWindow/geometry";
+constexpr const char* kLocksKey = "ExploreWindow/locks";
+constexpr const char* kAmountKey = "ExploreWindow/amount";
+
+QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+
+// The main window's caption of each control a right-click locks.
+struct CaptionLabel {
+  const char* label;
+  int parameter;
+};
+constexpr CaptionLabel kCaptionLabels[] = {
+    {"LABLGAIN", AMP_GAIN},     {"LABLBASS", AMP_BASS},       {"LABLMID", AMP_MID},     {"LABLTREB", AMP_TREBLE},
+    {"LABLDLVL", DELAY_LEVEL},  {"LABLDREG", DELAY_REGEN},    {"LABLDPAN", DELAY_PAN},  {"LABLDTIME", DELAY_TIME},
+    {"LABLREV", REV_LEVEL},     {"LABLGATE", GATE_THRES},     {"LABLPVOL", AMP_MASTER}, {"LABL15", EFF_ADJUST1},
+    {"LABL16", EFF_ADJUST2},    {"LABLRATE", EFF_RATE},       {"Label1", EFFECT_SELECT},
+};
+
+// A small padlock drawn by hand, so it looks the same whatever fonts the desktop has.
+class LockMark : public QWidget {
+ public:
+  explicit LockMark(QWidget* parent) : QWidget(parent) {
+    setFixedSize(10, 13);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(255, 215, 0), 1.6));
+    p.drawArc(QRectF(2, 1, 6, 8), 0, 180 * 16);
+    p.drawLine(QPointF(2, 5), QPointF(2, 6));
+    p.drawLine(QPointF(8, 5), QPointF(8, 6));
+    p.fillRect(QRectF(0.5, 6, 9, 6.5), QColor(255, 215, 0));
+  }
+};
+
+}  // namespace
+
+// The main window's side of the locks: a right-click on a control's caption (on any amp
+// panel for the amp model) locks or unlocks it, and a padlock beside the caption shows it.
+// Installed from here so the main window itself knows nothing of exploring.
+class ExploreWindow::LockMarks : public QObject {
+ public:
+  explicit LockMarks(ExploreWindow& window) : QObject(&window), window_(window) {
+    TForm1& form = window.form;
+    for (const CaptionLabel& row : kCaptionLabels) {
+      QWidget* caption = form.findChild<QWidget*>(QLatin1String(row.label));
+      if (!caption) continue;
+      caption->installEventFilter(this);
+      owners_[caption] = row.parameter;
+      auto* mark = new LockMark(caption->parentWidget());
+      mark->move(caption->x() - mark->width() - 2, caption->y() + (caption->height() - mark->height()) / 2);
+      marks_[row.parameter] = {mark, caption};
+    }
+    for (const AmpModelRow& amp : kAmpModels) {
+      if (auto* panel = form.findChild<ClickablePanel*>(latin1(amp.panel))) {
+        panel->installEventFilter(this);
+        owners_[panel] = AMP_TYPE;
+      }
+    }
+    // Left of the grid's first row.
+    if (form.CLN1) {
+      auto* mark = new LockMark(form.CLN1->parentWidget());
+      mark->move(form.CLN1->x() - mark->width() - 4, form.CLN1->y() + (form.CLN1->height() - mark->height()) / 2);
+      marks_[AMP_TYPE] = {mark, form.CLN1};
+    }
+    refresh();
+  }
+  // The marks live in the main window, which may already have taken them down with itself.
+  ~LockMarks() override {
+    for (auto& [parameter, mark] : marks_) delete mark.mark.data();
+  }
+
+  void refresh() {
+    for (auto& [parameter, mark] : marks_)
+      if (mark.mark && mark.caption) mark.mark->setVisible(window_.session.locks.locked(parameter) && mark.caption->isVisible());
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const auto owner = owners_.find(watched);
+    if (owner == owners_.end()) return false;
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+      refresh();
+      return false;
+    }
+    if (event->type() != QEvent::MouseButtonPress || static_cast<QMouseEvent*>(event)->button() != Qt::RightButton) return false;
+    const int parameter = owner->second;
+    window_.setLocked(parameter, !window_.session.locks.locked(parameter));
+    return true;
+  }
+
+ private:
+  struct Mark {
+    QPointer<LockMark> mark;
+    QPointer<QWidget> caption;
+  };
+  ExploreWindow& window_;
+  std::map<QObject*, int> owners_;
+  std::map<int, Mark> marks_;
+};
+
+ExploreSession::Hooks ExploreWindow::hooks() {
+  ExploreSession::Hooks h;
+  h.hear = [this](const PresetRecord& record) {
+    // The sound goes out as the preset on screen would, but the bank keeps its own: the
+    // record is lent to the send and taken back at once.
+    PresetRecord& shown = form.state.current();
+    const PresetRecord kept = shown;
+    shown = record;
+    form.protocol.SendWholePreset();
+    shown = kept;
+  };
+  h.hearOnScreen = [this] { form.protocol.SendWholePreset(); };
+  h.shown = [this](const BankChange& change, const PresetRecord& before) {
+    form.showChange(change, before);
+    emit form.presetShown();
+  };
+  h.blocked = [this] {
+    if (form.state.StoreInProgress || form.state.StoreRequested) return ExploreBlock::Store;
+    if (form.protocol.fetch.waiting() || form.session.transferRunning()) return ExploreBlock::Fetch;
+    return ExploreBlock::None;
+  };
+  return h;
+}
+
+ExploreWindow::ExploreWindow(TForm1& mainWindow, BankWindow* bank)
+    : QWidget(&mainWindow, Qt::Tool),
+      form(mainWindow),
+      session(mainWindow.state, mainWindow.session, hooks(), (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}()),
+      bank_(bank) {
+  setObjectName(QStringLiteral("ExploreWindow"));
+  setWindowTitle(QStringLiteral("KESTRALUX EXPLORE"));
+  setAttribute(Qt::WA_QuitOnClose, false);
+
+  QPalette windowPalette = palette();
+  windowPalette.setColor(QPalette::Window, colourOf(layout::kNavy));
+  windowPalette.setColor(QPalette::WindowText, colourOf(layout::kWhite));
+  windowPalette.setColor(QPalette::Base, colourOf(layout::kBlack));
+  windowPalette.setColor(QPalette::Text, colourOf(layout::kAqua));
+  windowPalette.setColor(QPalette::Button, colourOf(layout::kPurple));
+  windowPalette.setColor(QPalette::ButtonText, colourOf(layout::kWhite));
+  setPalette(windowPalette);
+  setAutoFillBackground(true);
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(layout::kWindowFont.pixelSize);
+  font.setBold(true);
+  setFont(font);
+
+  const QSettings settings;
+  session.locks = Locks::fromText(settings.value(QLatin1String(kLocksKey), QString::fromStdString(Locks().text())).toString().toStdString());
+  session.amount = std::clamp(settings.value(QLatin1String(kAmountKey), 25).toInt(), 1, kLargestAmount);
+
+  const auto button = [this](const char* name, const char* text, auto slot) {
+    auto* b = new QPushButton(QLatin1String(text));
+    b->setObjectName(QLatin1String(name));
+    connect(b, &QPushButton::clicked, this, slot);
+    return b;
+  };
+
+  // VARY and AGAIN, by the amount.
+  amount = new QSpinBox;
+  amount->setObjectName(QStringLiteral("exploreAmount"));
+  amount->setRange(1, kLargestAmount);
+  amount->setSuffix(QStringLiteral(" %"));
+  amount->setValue(session.amount);
+  amount->setAccessibleName(QStringLiteral("AMOUNT"));
+  connect(amount, &QSpinBox::valueChanged, this, [this](int value) {
+    session.amount = value;
+    QSettings().setValue(QLatin1String(kAmountKey), value);
+  });
+  varyButton = button("exploreVary", "VARY", [this] { say(session.varyOnScreen()); });
+  againButton = button("exploreAgain", "AGAIN", [this] { say(session.again()); });
+  againButton->setToolTip(QStringLiteral("Ctrl+R: undo the last variation and vary the same preset again"));
+  auto* varyRow = new QHBoxLayout;
+  auto* amountCaption = new QLabel(QStringLiteral("AMOUNT"));
+  amountCaption->setBuddy(amount);
+  varyRow->addWidget(amountCaption);
+  varyRow->addWidget(amount);
+  varyRow->addWidget(varyButton);
+  varyRow->addWidget(againButton);
+  varyRow->addStretch(1);
+
+  // MORPH toward a slot, the reference or a library sound.
+  morphTarget = new QComboBox;
+  morphTarget->setObjectName(QStringLiteral("morphTarget"));
+  morphTarget->setAccessibleName(QStringLiteral("MORPH TOWARD"));
+  morphTarget->addItem(QStringLiteral("CHOOSE..."));
+  for (int n = 1; n <= kPresetCount; ++n) morphTarget->addItem(QStringLiteral("PRESET %1").arg(n));
+  morphTarget->addItem(QStringLiteral("THE REFERENCE"));
+  morphTarget->addItem(QStringLiteral("THE LIBRARY SOUND SELECTED"));
+  connect(morphTarget, &QComboBox::activated, this, &ExploreWindow::chooseMorphTarget);
+  morphSlider = new QSlider(Qt::Horizontal);
+  morphSlider->setObjectName(QStringLiteral("morphSlider"));
+  morphSlider->setAccessibleName(QStringLiteral("MORPH POSITION"));
+  morphSlider->setRange(0, kLargestPosition);
+  morphSlider->setPageStep(10);
+  connect(morphSlider, &QSlider::valueChanged, this, [this](int at) {
+    say(session.moveMorph(at));
+    // A key or a click in the groove has no drag to let go of: it is let go at once.
+    if (!morphSlider->isSliderDown() && session.hasMorphTarget()) say(session.letGoMorph());
+  });
+  connect(morphSlider, &QSlider::sliderReleased, this, [this] { say(session.letGoMorph()); });
+  auto* morphBox = new QGroupBox(QStringLiteral("MORPH"));
+  auto* morphRow = new QHBoxLayout(morphBox);
+  morphRow->addWidget(new QLabel(QStringLiteral("TOWARD")));
+  morphRow->addWidget(morphTarget);
+  morphRow->addWidget(morphSlider, 1);
+
+  // CLIMB: eight candidates.
+  climbButton = button("exploreClimb", "CLIMB", [this] {
+    say(session.climb());
+    showCandidates();
+  });
+  auto* climbBox = new QGroupBox(QStringLiteral("CLIMB"));
+  auto* climbLayout = new QVBoxLayout(climbBox);
+  auto* candidatesRow = new QHBoxLayout;
+  candidatesRow->addWidget(climbButton);
+  for (int n = 0; n < kCandidates; ++n) {
+    auto* b = new QPushButton(QString::number(n + 1));
+    b->setObjectName(QStringLiteral("candidate%1").arg(n + 1));
+    b->setFixedWidth(34);
+    b->setAccessibleName(QStringLiteral("CANDIDATE %1").arg(n + 1));
+    connect(b, &QPushButton::clicked, this, [this, n] {
+      say(session.hearCandidate(n));
+      showCandidates();
+    });
+    candidateButtons[static_cast<std::size_t>(n)] = b;
+    candidatesRow->addWidget(b);
+  }
+  candidatesRow->addStretch(1);
+  breedButton = button("exploreBreed", "BREED", [this] {
+    say(session.breedNext());
+    showCandidates();
+  });
+  backButton = button("exploreBack", "BACK", [this] {
+    say(session.back());
+    showCandidates();
+  });
+  keepButton = button("exploreKeep", "KEEP", [this] {
+    say(session.keep());
+    showCandidates();
+  });
+  auto* climbRow = new QHBoxLayout;
+  climbRow->addWidget(breedButton);
+  climbRow->addWidget(backButton);
+  climbRow->addWidget(keepButton);
+  climbRow->addStretch(1);
+  auto* keysHint = new QLabel(QStringLiteral("1-8 HEAR   SPACE MARK   ENTER BREED   BACKSPACE BACK   ESC THE PRESET ON SCREEN"));
+  climbLayout->addLayout(candidatesRow);
+  climbLayout->addLayout(climbRow);
+  climbLayout->addWidget(keysHint);
+
+  // A lock per control.
+  auto* locksBox = new QGroupBox(QStringLiteral("LOCKS (ALSO A RIGHT-CLICK ON A CAPTION OF THE MAIN WINDOW)"));
+  auto* locksGrid = new QGridLayout(locksBox);
+  int cell = 0;
+  for (const ParameterCaption& c : kParameterCaptions) {
+    auto* box = new QCheckBox(latin1(c.caption));
+    box->setObjectName(QStringLiteral("lock%1").arg(c.parameter));
+    box->setChecked(session.locks.locked(c.parameter));
+    connect(box, &QCheckBox::toggled, this, [this, parameter = c.parameter](bool locked) { setLocked(parameter, locked); });
+    lockBoxes[c.parameter] = box;
+    locksGrid->addWidget(box, cell / 4, cell % 4);
+    ++cell;
+  }
+
+  status = new QLabel;
+  status->setObjectName(QStringLiteral("exploreStatus"));
+  status->setMinimumHeight(20);
+  QPalette statusPalette = status->palette();
+  statusPalette.setColor(QPalette::WindowText, colourOf(layout::kLime));
+  status->setPalette(statusPalette);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addLayout(varyRow);
+  layout->addWidget(morphBox);
+  layout->addWidget(climbBox);
+  layout->addWidget(locksBox);
+  layout->addWidget(status);
+
+  // The keys, wherever the focus is in this window: a filter rather than shortcuts, so they act
+  // even where the desktop keeps the main window active under its tool window.
+  qApp->installEventFilter(this);
+
+  exploreAction = form.EDIT1 ? form.EDIT1->findChild<QAction*>(QStringLiteral("EXPLORE1")) : nullptr;
+  if (exploreAction) {
+    exploreAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    exploreAction->setShortcutContext(Qt::WindowShortcut);
+    connect(exploreAction, &QAction::triggered, this, &ExploreWindow::showBeside);
+  }
+  marks_ = new LockMarks(*this);
+  showCandidates();
+}
+
+ExploreWindow::~ExploreWindow() {
+  if (isVisible()) QSettings().setValue(QLatin1String(kGeometryKey), saveGeometry());
+  delete marks_;
+}
+
+void ExploreWindow::showBeside() {
+  const QByteArray remembered = QSettings().value(QLatin1String(kGeometryKey)).toByteArray();
+  const bool fresh = isHidden() && (remembered.isEmpty() || !restoreGeometry(remembered));
+  show();
+  if (fresh) {
+    adjustSize();
+    const QRect main = form.frameGeometry();
+    const QRect screen = (form.screen() ? form.screen() : QApplication::primaryScreen())->availableGeometry();
+    const int frameHeight = std::max(frameGeometry().height(), height() + 32);
+    // Right of the main window when there is room; else in the corner away from its controls.
+    if (main.right() + 1 + frameGeometry().width() <= screen.right())
+      move(main.right() + 1, std::max(screen.top(), main.top()));
+    else
+      move(std::max(screen.left(), screen.right() - frameGeometry().width()), std::max(screen.top(), screen.bottom() - frameHeight));
+  }
+  raise();
+  activateWindow();
+  // Not the amount: the keys 1 to 8 are for the candidates.
+  climbButton->setFocus();
+  // Said at once: a transfer that runs now keeps every button from acting.
+  const ExploreBlock block = hooks().blocked();
+  say(block == ExploreBlock::None ? std::string("FROM PRESET ") + std::to_string(form.state.CurrentPreset + 1)
+                                  : ExploreSession::blockedText(block));
+}
+
+bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_R)) {
+    againButton->click();
+    return true;
+  }
+  // Typing a number into the amount (digits, Backspace, its own undo) belongs to the amount.
+  const int k = key->key();
+  const bool typing = (k >= Qt::Key_0 && k <= Qt::Key_9) || k == Qt::Key_Backspace || key->matches(QKeySequence::Undo) ||
+                      key->matches(QKeySequence::Redo);
+  if (typing && (widget == amount || amount->isAncestorOf(widget))) return false;
+  if (key->matches(QKeySequence::Undo)) {
+    form.UNDO1->trigger();
+    return true;
+  }
+  if (key->matches(QKeySequence::Redo) || key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)) {
+    form.REDO1->trigger();
+    return true;
+  }
+  if (key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) return false;
+  if (k >= Qt::Key_1 && k < Qt::Key_1 + kCandidates) {
+    say(session.hearCandidate(k - Qt::Key_1));
+  } else if (k == Qt::Key_Space) {
+    say(session.markHeard());
+  } else if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+    say(session.breedNext());
+  } else if (k == Qt::Key_Backspace) {
+    say(session.back());
+  } else if (k == Qt::Key_Escape) {
+    say(session.leave());
+  } else {
+    return false;
+  }
+  showCandidates();
+  return true;
+}
+
+void ExploreWindow::hideEvent(QHideEvent* event) {
+  QSettings().setValue(QLatin1String(kGeometryKey), saveGeometry());
+  // Closing the window: the combo plays the preset on screen again.
+  session.leave();
+  showCandidates();
+  QWidget::hideEvent(event);
+}
+
+void ExploreWindow::setLocked(int parameter, bool locked) {
+  session.locks.set(parameter, locked);
+  if (QCheckBox* box = lockBoxes[parameter]; box && box->isChecked() != locked) {
+    const QSignalBlocker quiet(box);
+    box->setChecked(locked);
+  }
+  if (marks_) marks_->refresh();
+  saveLocks();
+}
+
+void ExploreWindow::saveLocks() { QSettings().setValue(QLatin1String(kLocksKey), QString::fromStdString(session.locks.text())); }
+
+void ExploreWindow::say(const std::string& text) {
+  // Our texts are ASCII; a name in them is Latin-1, as the preset file holds it.
+  if (!text.empty()) status->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void ExploreWindow::chooseMorphTarget(int index) {
+  const EditorState& state = form.state;
+  std::string said;
+  if (index >= 1 && index <= kPresetCount) {
+    said = session.setMorphTarget(state.bank[static_cast<std::size_t>(index - 1)], "PRESET " + std::to_string(index));
+  } else if (index == kPresetCount + 1) {
+    said = session.setMorphTarget(state.reference[static_cast<std::size_t>(state.CurrentPreset)], "THE REFERENCE");
+  } else if (index == kPresetCount + 2) {
+    const SoundRow* sound = bank_ && bank_->library ? bank_->library->selected() : nullptr;
+    if (!sound) {
+      say("SELECT A SOUND IN THE LIBRARY OF THE BANK WINDOW (CTRL+B) FIRST");
+      return;
+    }
+    said = session.setMorphTarget(sound->record, "\"" + (sound->newestName.empty() ? std::string("NO NAME") : sound->newestName) + "\"");
+  } else {
+    return;
+  }
+  const QSignalBlocker quiet(morphSlider);
+  morphSlider->setValue(0);
+  say(said);
+}
+
+void ExploreWindow::showCandidates() {
+  const std::optional<int> heard = session.heardCandidate();
+  for (int n = 0; n < kCandidates; ++n) {
+    QPushButton* b = candidateButtons[static_cast<std::size_t>(n)];
+    b->setEnabled(session.climbing());
+    const bool marked = session.marked(n);
+    b->setText(QString::number(n + 1) + (marked ? QStringLiteral("*") : QString()));
+    QPalette p = palette();
+    if (heard == n) p.setColor(QPalette::Button, colourOf(layout::kRed));
+    else if (marked) p.setColor(QPalette::Button, colourOf(layout::kGreen));
+    b->setPalette(p);
+  }
+  breedButton->setEnabled(session.climbing());
+  backButton->setEnabled(session.generation() > 1);
+  keepButton->setEnabled(heard.has_value());
+  if (session.climbing()) climbButton->setText(QStringLiteral("CLIMB (GEN %1)").arg(session.generation()));
+  else climbButton->setText(QStringLiteral("CLIMB"));
+}
+
+}  // namespace kestralux

@@ -1,0 +1,134 @@
+// The explore window under a user's keys and mouse, over the live editor: each key reaches its
+// action and the combo hears what it should. What the actions do is the explore session's and
+// is tested in the core.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+
+#include <functional>
+
+#include "app/ExploreWindow.h"
+#include "tests/app/FormFixture.h"
+#include "tests/editor/LiveEditor.h"
+
+namespace kestralux::test {
+namespace {
+
+Messages wholePreset(const PresetRecord& record) {
+  EditorState shown;
+  shown.bank[0] = record;
+  RecordingOutput out;
+  DeviceProtocol sender(shown, out);
+  sender.SendWholePreset();
+  return Messages(out.sent.begin(), out.sent.end());
+}
+
+class ExploreWindowTest : public LiveEditor {
+ protected:
+  void SetUp() override {
+    LiveEditor::SetUp();
+    QSettings().remove(QStringLiteral("ExploreWindow"));
+    state.current().storeName("CLEAN");
+    state.current().setValue(AMP_TYPE, 3);
+    state.current().setValue(AMP_GAIN, 15);
+    state.current().setValue(EFFECT_SELECT, 0);
+    state.reference = state.bank;
+    original = state.current();
+    form->ShowPreset();
+    window = std::make_unique<ExploreWindow>(*form);
+    window->amount->setValue(60);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    tick();
+    forget();
+  }
+  void TearDown() override {
+    window.reset();
+    LiveEditor::TearDown();
+  }
+  void key(int k, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(window.get(), static_cast<Qt::Key>(k), modifiers); }
+
+  PresetRecord original;
+  std::unique_ptr<ExploreWindow> window;
+};
+
+TEST_F(ExploreWindowTest, KeysReachTheActions) {
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+    std::function<void()> expect;
+  };
+  PresetRecord candidate;
+  const Row rows[] = {
+      {"Ctrl+E in the main window opened it", [] {}, [&] { EXPECT_TRUE(window->isVisible()); }},
+      {"CLIMB, then key 1: the combo hears candidate 1 whole, the bank keeps its preset",
+       [&] {
+         window->climbButton->click();
+         key(Qt::Key_1);
+       },
+       [&] {
+         candidate = window->session.candidates()[0];
+         EXPECT_EQ(hex(sent()), hex(wholePreset(candidate)));
+         EXPECT_EQ(state.current(), original);
+         EXPECT_EQ(session.steps(), 0u);
+       }},
+      {"Space marks it", [&] { key(Qt::Key_Space); },
+       [&] {
+         EXPECT_TRUE(window->session.marked(0));
+         EXPECT_EQ(window->candidateButtons[0]->text(), "1*");
+       }},
+      {"Enter breeds the next generation", [&] { key(Qt::Key_Return); }, [&] { EXPECT_EQ(window->session.generation(), 2u); }},
+      {"Backspace goes back to the first", [&] { key(Qt::Key_Backspace); },
+       [&] {
+         EXPECT_EQ(window->session.generation(), 1u);
+         EXPECT_EQ(window->session.candidates()[0], candidate);
+       }},
+      {"Esc: the combo hears the preset on screen again", [&] { key(Qt::Key_Escape); },
+       [&] { EXPECT_EQ(hex(sent()), hex(wholePreset(original))); }},
+      {"key 8, then KEEP: candidate 8 is in the slot, one step",
+       [&] {
+         key(Qt::Key_8);
+         window->keepButton->click();
+       },
+       [&] {
+         EXPECT_EQ(state.current(), window->session.candidates()[7]);
+         EXPECT_EQ(session.steps(), 1u);
+       }},
+      {"Ctrl+Z in the explore window undoes it", [&] { key(Qt::Key_Z, Qt::ControlModifier); },
+       [&] { EXPECT_EQ(state.current(), original); }},
+      {"Ctrl+R varies the preset on screen: one step", [&] { key(Qt::Key_R, Qt::ControlModifier); },
+       [&] {
+         EXPECT_NE(state.current(), original);
+         EXPECT_EQ(session.steps(), 1u);
+         EXPECT_EQ(window->status->text(), "VARIED BY 60 %");
+       }},
+      {"a right-click on GAIN's caption in the main window locks it, kept in the settings",
+       [&] { QTest::mouseClick(form->LABLGAIN, Qt::RightButton); },
+       [&] {
+         EXPECT_TRUE(window->session.locks.locked(AMP_GAIN));
+         EXPECT_TRUE(window->lockBoxes.at(AMP_GAIN)->isChecked());
+         EXPECT_EQ(QSettings().value(QStringLiteral("ExploreWindow/locks")).toString(), "GAIN,PRESET VOLUME");
+       }},
+      {"closing the window sends the preset on screen again",
+       [&] {
+         key(Qt::Key_2);
+         forget();
+         window->close();
+       },
+       [&] { EXPECT_EQ(hex(sent()), hex(wholePreset(state.current()))); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    forget();
+    row.act();
+    row.expect();
+  }
+}
+
+}  // namespace
+}  // namespace kestralux::test

@@ -1,0 +1,179 @@
+#include "tool/ExploreCommands.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <optional>
+#include <random>
+
+#include "explore/Explore.h"
+#include "files/PresetFiles.h"
+#include "tool/KestraluxTool.h"
+
+namespace kestralux {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Wrong usage, a caption no control has, a number out of range, a target already there: exit 2.
+struct Refused {
+  std::string why;
+  bool withUsage = false;
+};
+// A file that cannot be read or is not ours: exit 1.
+struct Unreadable {
+  std::string why;
+};
+
+struct ExploreArguments {
+  std::string command;
+  std::vector<std::string> files;
+  std::optional<std::string> output;
+  int preset = 0;  // 0-based
+  bool presetGiven = false;
+  int amount = 25;
+  std::optional<int> at;
+  std::optional<std::uint64_t> seed;
+  int count = 1;
+  std::vector<std::pair<int, bool>> locks;  // parameter, locked
+  bool force = false;
+};
+
+template <typename Number>
+Number number(const std::string& text, const std::string& option, Number lowest, Number highest, const std::string& range) {
+  Number n{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (error != std::errc() || end != text.data() + text.size() || n < lowest || n > highest)
+    throw Refused{option + " takes " + range + ", not " + text};
+  return n;
+}
+
+int controlNamed(const std::string& caption) {
+  if (const auto parameter = parameterOfCaption(caption)) return *parameter;
+  throw Refused{"no control is captioned \"" + caption + "\"; the captions are " + captionList()};
+}
+
+ExploreArguments parse(const std::vector<std::string>& args) {
+  ExploreArguments a;
+  a.command = args.at(0);
+  const bool vary = a.command == "vary";
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw Refused{arg + " needs a value", true};
+      return args[++i];
+    };
+    if (arg == "-o") a.output = value();
+    else if (arg == "--force") a.force = true;
+    else if (arg == "--preset") {
+      a.preset = number<int>(value(), arg, 1, kPresetCount, "a preset number 1..30") - 1;
+      a.presetGiven = true;
+    } else if (arg == "--lock") a.locks.emplace_back(controlNamed(value()), true);
+    else if (vary && arg == "--unlock") a.locks.emplace_back(controlNamed(value()), false);
+    else if (vary && arg == "--amount") a.amount = number<int>(value(), arg, 1, kLargestAmount, "a percentage 1..100");
+    else if (vary && arg == "--seed")
+      a.seed = number<std::uint64_t>(value(), arg, 0, ~std::uint64_t{0}, "a whole number 0..18446744073709551615");
+    else if (vary && arg == "--count") a.count = number<int>(value(), arg, 1, kPresetCount, "a count 1..30");
+    else if (!vary && arg == "--at") a.at = number<int>(value(), arg, 0, kLargestPosition, "a percentage 0..100");
+    else if (arg.size() > 1 && arg[0] == '-') throw Refused{"unknown option " + arg + " for " + a.command, true};
+    else a.files.push_back(arg);
+  }
+  const std::size_t files = vary ? 1 : 2;
+  if (a.files.size() != files) throw Refused{a.command + (vary ? " takes one file" : " takes two files, A and B"), true};
+  if (!a.output) throw Refused{a.command + " needs -o OUT", true};
+  if (!vary && !a.at) throw Refused{"morph needs --at PCT, 0..100", true};
+  return a;
+}
+
+// A .pre, or the preset `n` of a .bnk; strictly, as every command of the tool reads them.
+PresetRecord readPreset(const std::string& path, int n) {
+  const std::optional<Bytes> data = readFileStart(path, kBankFileSize + 1);
+  if (!data) throw Unreadable{"cannot read " + path};
+  if (data->size() != kPresetFileSize && data->size() != kBankFileSize)
+    throw Unreadable{path + ": " + std::to_string(data->size()) + " bytes, neither a preset file (88) nor a bank (2,640)"};
+  if (const auto fault = firstNonPreset(*data)) throw Unreadable{path + ": " + describe(*fault)};
+  if (data->size() == kPresetFileSize) return *parsePresetFile(*data);
+  return (*parseBankFile(*data))[static_cast<std::size_t>(n)];
+}
+
+void write(const ExploreArguments& a, const Bytes& image) {
+  std::string error;
+  if (a.force) {
+    if (!writeFileAtomically(*a.output, image, error)) throw Unreadable{error};
+    return;
+  }
+  switch (writeNewFileAtomically(*a.output, image, error)) {
+    case NewFile::Written: return;
+    case NewFile::Exists: throw Refused{*a.output + " exists; nothing written (--force writes over it)"};
+    case NewFile::Failed: throw Unreadable{error};
+  }
+}
+
+int varyCommand(const ExploreArguments& a, std::ostream& err) {
+  const PresetRecord preset = readPreset(a.files[0], a.preset);
+  Locks locks;
+  for (const auto& [parameter, locked] : a.locks) locks.set(parameter, locked);
+  const std::uint64_t seed = a.seed ? *a.seed : (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
+  ExploreRandom random(seed);
+  if (a.count == 1) {
+    write(a, presetFileImage(vary(preset, locks, a.amount, random)));
+  } else {
+    PresetBank bank;
+    bank.fill(preset);
+    for (int n = 0; n < a.count; ++n) bank[static_cast<std::size_t>(n)] = vary(preset, locks, a.amount, random);
+    write(a, bankFileImage(bank));
+  }
+  // Said, so a variation found by chance can be made again.
+  if (!a.seed) err << "kestralux-tool: seed " << seed << "\n";
+  err << "kestralux-tool: " << a.count << (a.count == 1 ? " variation" : " variations") << " by " << a.amount << " % written to "
+      << *a.output << "\n";
+  return kToolSuccess;
+}
+
+int morphCommand(const ExploreArguments& a, std::ostream& err) {
+  const PresetRecord from = readPreset(a.files[0], a.preset), to = readPreset(a.files[1], a.preset);
+  Locks locks = Locks::none();
+  for (const auto& [parameter, locked] : a.locks) locks.set(parameter, locked);
+  write(a, presetFileImage(morph(from, to, *a.at, locks)));
+  err << "kestralux-tool: " << *a.at << " % from " << a.files[0] << " to " << a.files[1] << " written to " << *a.output << "\n";
+  return kToolSuccess;
+}
+
+}  // namespace
+
+std::string exploreUsage() {
+  return R"(  vary FILE.pre|FILE.bnk [--preset N] [--amount PCT] [--lock CAPTION]... [--unlock CAPTION]...
+       [--seed N] [--count K] -o OUT [--force]
+      Variations of the preset (of preset N of a bank, default 1), as the editor's EXPLORE
+      window makes them: each control moves at most PCT % of its range (default 25) around its
+      value, the amp model and the effect change with a chance of PCT %. Controls named by
+      their window caption (GAIN, "PRESET VOLUME", ...) are locked or unlocked; PRESET VOLUME
+      is locked unless unlocked. One variation is written as a .pre; K of them (2..30) as a
+      bank, padded with copies of the preset to 30. The same --seed gives the same bytes;
+      without one, the seed taken is said.
+  morph A B [--preset N] --at PCT [--lock CAPTION]... -o OUT.pre [--force]
+      The preset PCT % of the way from A to B (each a .pre, or preset N of a .bnk): each
+      control in proportion, the amp model and the effect with its controls from A below 50 %
+      and from B from 50 % on (with the same effect on both, its controls move in proportion
+      too). A locked control keeps A's value.
+      Both exit 2 for an OUT that exists without --force, a caption no control has (the
+      captions are listed), or an amount or position out of range.
+)";
+}
+
+int runExploreCommand(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
+  try {
+    const ExploreArguments a = parse(args);
+    return a.command == "vary" ? varyCommand(a, err) : morphCommand(a, err);
+  } catch (const Refused& e) {
+    err << "kestralux-tool: " << e.why << "\n";
+    if (e.withUsage) err << toolUsage();
+    return kToolBadUsage;
+  } catch (const Unreadable& e) {
+    err << "kestralux-tool: " << e.why << "\n";
+    return kToolBadInput;
+  }
+}
+
+}  // namespace kestralux
