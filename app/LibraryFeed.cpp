@@ -43,6 +43,7 @@ void LibraryFeed::later(std::function<Noted()> write) {
   QTimer::singleShot(0, this, [this, write = std::move(write)] {
     QTimer::singleShot(0, this, [this, write] {
       const Noted noted = write();
+      if (const auto notice = library_.takeNotice()) say(*notice, QStringLiteral("LIBRARY OPENED AGAIN"));
       if (noted.error) {
         if (!toldWriteFailure_) say("the library could not be written: " + *noted.error, QStringLiteral("LIBRARY NOT WRITTEN"));
         toldWriteFailure_ = true;

@@ -33,6 +33,22 @@ struct Candidate {
   std::string refused;  // known before reading: a folder that cannot be listed, a missing path
 };
 
+// Every preset file under `folder`, and every folder under it that cannot be read: a folder
+// skipped without a word would read as one that holds nothing. Links to folders are not
+// followed, so a link back up never walks for ever.
+void walk(const fs::path& folder, std::vector<Candidate>& out) {
+  std::error_code error;
+  fs::directory_iterator it(folder, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    std::error_code ignored;
+    if (it->is_directory(ignored) && !it->is_symlink(ignored))
+      walk(it->path(), out);
+    else if (it->is_regular_file(ignored) && isPresetFileName(it->path()))
+      out.push_back({it->path(), ""});
+  }
+  if (error) out.push_back({folder, "unreadable folder: " + error.message()});
+}
+
 std::vector<Candidate> filesIn(std::span<const fs::path> paths) {
   std::vector<Candidate> files;
   for (const fs::path& path : paths) {
@@ -44,11 +60,7 @@ std::vector<Candidate> filesIn(std::span<const fs::path> paths) {
       files.push_back({path, ""});
     } else {
       std::vector<Candidate> found;
-      fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
-      if (error) files.push_back({path, "unreadable folder: " + error.message()});
-      for (; !error && it != end; it.increment(error))
-        if (it->is_regular_file(error) && isPresetFileName(it->path())) found.push_back({it->path(), ""});
-      if (error) found.push_back({path, "unreadable folder: " + error.message()});
+      walk(path, found);
       std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) { return a.path < b.path; });
       files.insert(files.end(), found.begin(), found.end());
     }
@@ -61,6 +73,7 @@ struct FilePresets {
   std::vector<PresetRecord> records;
   bool bank = false;
   std::string refused;
+  std::string damaged;
 };
 
 FilePresets readPresetsOf(const fs::path& path) {
@@ -70,7 +83,7 @@ FilePresets readPresetsOf(const fs::path& path) {
     out.refused = "not a preset file (.pre, .bnk or .syx)";
     return out;
   }
-  const std::optional<Bytes> data = readFileStart(path, ext == ".syx" ? kLargestSyx + 1 : kBankFileSize);
+  const std::optional<Bytes> data = readFileStart(path, ext == ".syx" ? kLargestSyx + 1 : kBankFileSize + 1);
   if (!data) {
     out.refused = "unreadable";
     return out;
@@ -98,6 +111,11 @@ FilePresets readPresetsOf(const fs::path& path) {
     return out;
   }
   out.bank = ext == ".bnk";
+  // Its whole records come in, as a load takes them, but the file is not taken for a bank.
+  if (out.bank && data->size() < kBankFileSize)
+    out.damaged = std::to_string(whole) + " of " + std::to_string(kPresetCount) + " whole records";
+  else if (out.bank && data->size() > kBankFileSize)
+    out.damaged = "more than " + std::to_string(kPresetCount) + " records; the first 30 taken";
   for (std::size_t n = 0; n < whole; ++n) {
     PresetRecord r;
     std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(n * kPresetFileSize), kPresetFileSize, r.bytes.begin());
@@ -107,25 +125,30 @@ FilePresets readPresetsOf(const fs::path& path) {
 }
 
 FileImport importFile(PresetLibrary& library, const fs::path& path, std::int64_t time) {
-  FileImport report{path, 0, {}, ""};
+  FileImport report{path, 0, {}, "", ""};
   FilePresets presets = readPresetsOf(path);
   if (!presets.refused.empty()) {
     report.refused = presets.refused;
     return report;
   }
-  const std::vector<PresetLibrary::Known> before = library.known(presets.records);
+  report.damaged = presets.damaged;
   std::vector<Place> places;
   for (std::size_t n = 0; n < presets.records.size(); ++n)
     places.push_back({SightingKind::Imported, presets.bank ? static_cast<int>(n) + 1 : 0, path.string()});
-  const Noted noted = library.noteRecords(presets.records, places, time);
+  std::vector<PresetLibrary::Known> before;
+  const Noted noted = library.noteRecords(presets.records, places, time, &before);
   if (noted.error) {
     report.refused = *noted.error;
     return report;
   }
-  report.added = noted.newSounds;
+  // Each preset of the file is new or known as the library was when it came, so the two
+  // add up to the file's presets.
   for (std::size_t n = 0; n < presets.records.size(); ++n) {
-    if (before[n].id == 0 || isEmptyRecord(presets.records[n])) continue;
-    report.known.push_back({before[n].id, presets.records[n].validName().value_or(""), before[n].names});
+    if (isEmptyRecord(presets.records[n])) continue;
+    if (before[n].id == 0)
+      ++report.added;
+    else
+      report.known.push_back({before[n].id, presets.records[n].validName().value_or(""), before[n].names});
   }
   return report;
 }
@@ -142,6 +165,9 @@ int ImportReport::added() const {
 int ImportReport::known() const {
   return std::accumulate(files.begin(), files.end(), 0, [](int n, const FileImport& f) { return n + static_cast<int>(f.known.size()); });
 }
+int ImportReport::damaged() const {
+  return static_cast<int>(std::count_if(files.begin(), files.end(), [](const FileImport& f) { return !f.damaged.empty(); }));
+}
 int ImportReport::refused() const {
   return static_cast<int>(std::count_if(files.begin(), files.end(), [](const FileImport& f) { return !f.refused.empty(); }));
 }
@@ -155,7 +181,7 @@ ImportReport importPaths(PresetLibrary& library, std::span<const fs::path> paths
       break;
     }
     if (!files[n].refused.empty())
-      report.files.push_back({files[n].path, 0, {}, files[n].refused});
+      report.files.push_back({files[n].path, 0, {}, files[n].refused, ""});
     else
       report.files.push_back(importFile(library, files[n].path, time));
   }
@@ -171,6 +197,7 @@ std::string importReportText(const ImportReport& report) {
       out += "refused, " + f.refused + "\n";
       continue;
     }
+    if (!f.damaged.empty()) out += "damaged, " + f.damaged + "; ";
     out += plural(f.added, "sound added", "sounds added") + ", " + std::to_string(f.known.size()) + " already known\n";
     for (const FileImport::KnownSound& k : f.known) {
       std::string as;
@@ -180,7 +207,9 @@ std::string importReportText(const ImportReport& report) {
   }
   out += plural(static_cast<int>(report.files.size()), "file", "files") + ": " +
          plural(report.added(), "sound added", "sounds added") + ", " + std::to_string(report.known()) + " already known, " +
-         plural(report.refused(), "file refused", "files refused") + (report.cancelled ? "; stopped before the end" : "") + "\n";
+         plural(report.refused(), "file refused", "files refused") +
+         (report.damaged() ? ", " + plural(report.damaged(), "file damaged", "files damaged") : "") +
+         (report.cancelled ? "; stopped before the end" : "") + "\n";
   return out;
 }
 

@@ -26,6 +26,7 @@ struct FileImport {
   };
   std::vector<KnownSound> known;
   std::string refused;  // why the file brought nothing; empty when it was taken
+  std::string damaged;  // what is wrong with a file taken in part: "11 of 30 whole records"
 };
 
 struct ImportReport {
@@ -34,6 +35,7 @@ struct ImportReport {
   int added() const;
   int known() const;
   int refused() const;
+  int damaged() const;
 };
 
 // Called before each file with how many are done and how many there are; false stops the

@@ -46,6 +46,14 @@ INSERT INTO sound_names SELECT id, x'0a' FROM sounds;
 CREATE INDEX sounds_by_last_seen ON sounds(last_seen);
 )";
 
+// The window's placeholder for a slot without a name was once kept as a name, and a sighting
+// without a name once hid the names before it: the newest name is the newest one given.
+constexpr const char* kVersion3 = R"(
+UPDATE sightings SET name = x'' WHERE upper(CAST(name AS TEXT)) = 'NO PRESET HERE';
+UPDATE sounds SET newest_name = coalesce((SELECT name FROM sightings WHERE sound = sounds.id AND length(name) > 0
+                                          ORDER BY time DESC, id DESC LIMIT 1), x'');
+)";
+
 std::optional<std::string> failed(sqlite3* db, const char* what) { return std::string(what) + ": " + sql::message(db); }
 
 std::optional<std::string> fillNames(sqlite3* db) {
@@ -87,6 +95,31 @@ std::string foldedName(std::string_view latin1) {
   return out;
 }
 
+std::string foldedTag(std::string_view utf8) {
+  std::string out(utf8);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto b = static_cast<unsigned char>(out[i]);
+    if (b >= 'a' && b <= 'z') {
+      out[i] = static_cast<char>(b - 0x20);
+    } else if (b == 0xC3 && i + 1 < out.size()) {
+      // à..þ are C3 A0..BE, their capitals C3 80..9E; C3 B7 is ÷.
+      const auto next = static_cast<unsigned char>(out[i + 1]);
+      if (next >= 0xA0 && next <= 0xBE && next != 0xB7) out[i + 1] = static_cast<char>(next - 0x20);
+      ++i;
+    }
+  }
+  return out;
+}
+
+int registerLibraryFunctions(sqlite3* db) {
+  const auto fold = [](sqlite3_context* context, int, sqlite3_value** argv) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const std::string folded = foldedTag(text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))) : "");
+    sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+  };
+  return sqlite3_create_function_v2(db, "folded_tag", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fold, nullptr, nullptr, nullptr);
+}
+
 std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
   int version = userVersion(db);
   if (version < 0) return failed(db, "reading the library's version");
@@ -100,6 +133,11 @@ std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
     if (sql::execute(db, kVersion2) != SQLITE_OK) return failed(db, "bringing the library to version 2");
     if (auto why = fillNames(db)) return why;
     version = 2;
+  }
+  if (version == 2 && target >= 3) {
+    if (sql::execute(db, kVersion3) != SQLITE_OK) return failed(db, "bringing the library to version 3");
+    if (auto why = fillNames(db)) return why;
+    version = 3;
   }
   const std::string set = "PRAGMA user_version = " + std::to_string(version);
   if (sql::execute(db, set.c_str()) != SQLITE_OK) return failed(db, "writing the library's version");

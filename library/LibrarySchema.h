@@ -13,7 +13,7 @@
 
 namespace kestralux {
 
-inline constexpr int kLibrarySchemaVersion = 2;
+inline constexpr int kLibrarySchemaVersion = 3;
 inline constexpr std::int32_t kLibraryApplicationId = 0x4B4C5842;
 
 // Brings `db` from its user_version up to `target` (at most kLibrarySchemaVersion); version 0
@@ -23,6 +23,13 @@ std::optional<std::string> migrateLibrary(sqlite3* db, int target = kLibrarySche
 // A name as search compares it: Latin-1 letters in capitals, so "clean" finds "Clean" and
 // "é" finds "É". Other bytes stay as they are.
 std::string foldedName(std::string_view latin1);
+
+// A tag as search and the tags of one sound compare it: UTF-8 with every Latin-1 letter in
+// capitals, so "CAFÉ" finds "café". Other characters stay as they are.
+std::string foldedTag(std::string_view utf8);
+
+// Gives `db` the SQL function folded_tag(text), foldedTag over a column.
+int registerLibraryFunctions(sqlite3* db);
 
 // sound_names.names: every name a sound was seen under, folded, each between line feeds, so a
 // whole name is found as "\nNAME\n" and any part of one as a plain substring.

@@ -114,8 +114,9 @@ bool compare(const T& a, Operator op, const T& b) {
   return false;
 }
 
-// Shown values are rounded to two places; a typed 6.66 is the 6.66 the window shows.
-int hundredths(double v) { return static_cast<int>(std::lround(v * 100)); }
+// Shown values are rounded to two places; a typed 6.66 is the 6.66 the window shows. In a
+// double, so a typed number far beyond any shown value still compares as the number it is.
+double hundredths(double v) { return std::round(v * 100); }
 
 struct Target {
   int parameter;
@@ -198,6 +199,7 @@ std::variant<std::vector<ParameterMatch>, ConditionError> parseCondition(std::st
   }
 
   const std::optional<ShownNumber> typed = numberIn(operand);
+  if (typed && !std::isfinite(typed->value * 100)) return fail(operand + " is out of range");
   bool anyNumeric = false;
   bool textFound = false;
   std::vector<ParameterMatch> matches;

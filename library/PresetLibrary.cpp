@@ -1,8 +1,13 @@
 #include "library/PresetLibrary.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <system_error>
+#include <utility>
 
 #include "files/BankHistory.h"
 #include "files/PresetFiles.h"
@@ -21,6 +26,7 @@ constexpr std::size_t kFingerprintSize = sizeof(PresetRecord) - kFingerprintOffs
 static_assert(kFingerprintSize == 68, "16 values and the reserved slot");
 
 constexpr const char* kHistoryImported = "history imported";
+constexpr std::string_view kNoPresetHere = "NO PRESET HERE";
 
 std::span<const std::uint8_t> bytesOf(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
@@ -57,7 +63,29 @@ std::int64_t historyTime(const std::string& text) {
   return static_cast<std::int64_t>(std::mktime(&t));
 }
 
-bool isDamage(int code) { return code == SQLITE_NOTADB || code == SQLITE_CORRUPT; }
+bool isDamage(int code) { return (code & 0xFF) == SQLITE_NOTADB || (code & 0xFF) == SQLITE_CORRUPT; }
+
+// A path as an SQLite URI names it: every byte but the unreserved ones and / escaped.
+std::string uriOf(const fs::path& path) {
+  std::string uri = "file:";
+  for (const char c : fs::absolute(path).string()) {
+    const auto b = static_cast<unsigned char>(c);
+    if (std::isalnum(b) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+      uri += c;
+    } else {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", b);
+      uri += escaped;
+    }
+  }
+  return uri;
+}
+
+std::optional<FileIdentity> identityOf(const fs::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
 
 PresetRecord recordOf(const std::string& fingerprint, const std::string& name) {
   PresetRecord r;
@@ -160,9 +188,14 @@ SoundRow rowOf(const sql::Statement& s) {
 struct SightingWriter {
   explicit SightingWriter(sqlite3* db)
       : find(db, "SELECT id, names FROM sounds JOIN sound_names ON sound = id WHERE fingerprint = ?"),
+        // The newest name is the newest sighting's that has one: a sighting without a name
+        // hides none, and one older than the sound's newest (the history, an import) takes
+        // the name only when no named sighting is newer.
         update(db,
                "UPDATE sounds SET times_seen = times_seen + 1, first_seen = min(first_seen, ?1), "
-               "newest_name = CASE WHEN ?1 >= last_seen THEN ?2 ELSE newest_name END, "
+               "newest_name = CASE WHEN length(?2) = 0 THEN newest_name "
+               "WHEN ?1 >= last_seen OR NOT EXISTS (SELECT 1 FROM sightings WHERE sound = ?3 AND time > ?1 AND length(name) > 0) "
+               "THEN ?2 ELSE newest_name END, "
                "last_seen = max(last_seen, ?1) WHERE id = ?3"),
         updateNames(db, "UPDATE sound_names SET names = ? WHERE sound = ?"),
         insertNames(db, "INSERT INTO sound_names(sound, names) VALUES(?, ?)"),
@@ -232,8 +265,22 @@ struct SightingWriter {
 
 fs::path libraryFile() { return historyFolder().parent_path() / "library.sqlite"; }
 
+bool libraryWritable(const fs::path& file) {
+  const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+  // access(2) answers for this user, as the kernel will at the write; the journal and the
+  // shared-memory file are made beside the library, so the folder must take new files.
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return false;
+  return ::access(file.c_str(), F_OK) != 0 || ::access(file.c_str(), R_OK | W_OK) == 0;
+}
+
 bool isEmptyRecord(const PresetRecord& record) {
   return std::all_of(record.bytes.begin(), record.bytes.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+std::string sightingName(const PresetRecord& record) {
+  std::string name = record.validName().value_or("");
+  if (foldedName(name) == kNoPresetHere) name.clear();
+  return name;
 }
 
 std::string soundFingerprint(const PresetRecord& record) {
@@ -292,6 +339,7 @@ void PresetLibrary::close() {
   if (db_) sqlite3_close_v2(db_);
   db_ = nullptr;
   readOnly_ = false;
+  identity_.reset();
 }
 
 void PresetLibrary::setBusyWait(int milliseconds) {
@@ -306,6 +354,8 @@ std::optional<std::string> PresetLibrary::failure(const char* what) const {
 LibraryOpening PresetLibrary::open(const fs::path& file, const fs::path& historyFolder) {
   close();
   file_ = file;
+  historyFolder_ = historyFolder;
+  notice_.reset();
   LibraryOpening opening;
   std::error_code error;
   fs::create_directories(file.parent_path().empty() ? fs::path(".") : file.parent_path(), error);
@@ -326,6 +376,47 @@ LibraryOpening PresetLibrary::open(const fs::path& file, const fs::path& history
   return rebuilt;
 }
 
+bool PresetLibrary::openReadOnly() {
+  // Without a shared-memory file beside it (which a folder this user cannot write cannot
+  // get), SQLite reads a library only as a file nobody changes meanwhile.
+  for (const char* how : {"?mode=ro", "?mode=ro&immutable=1"}) {
+    close();
+    if (sqlite3_open_v2((uriOf(file_) + how).c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) continue;
+    sqlite3_busy_timeout(db_, busyWait_);
+    registerLibraryFunctions(db_);
+    readOnly_ = true;
+    sql::Statement probe(db_, "SELECT count(*) FROM sqlite_master");
+    const int code = probe.ok() ? probe.step() : probe.prepareCode();
+    if (code == SQLITE_ROW || isDamage(code)) return true;
+  }
+  return db_ != nullptr;
+}
+
+std::optional<fs::path> PresetLibrary::moveAside(const std::optional<FileIdentity>& damaged, std::string& error) {
+  // Another program that found the same damage may have set it aside and built a new one
+  // already: that one is not ours to move.
+  if (identityOf(file_) != damaged) return std::nullopt;
+  fs::path aside = file_;
+  aside += ".broken-" + historyTimeText(std::time(nullptr)).substr(0, 10);  // the date
+  const fs::path base = aside;
+  for (int n = 2; fs::exists(aside); ++n) (aside = base) += "-" + std::to_string(n);
+  std::error_code failed;
+  fs::rename(file_, aside, failed);
+  if (failed) {
+    error = failed.message();
+    return std::nullopt;
+  }
+  // Its journal belongs to it: left here, it would be replayed into the new library.
+  fs::path journal = file_, journalAside = aside;
+  journal += "-wal";
+  journalAside += "-wal";
+  if (fs::exists(journal, failed)) fs::rename(journal, journalAside, failed);
+  fs::path shared = file_;
+  shared += "-shm";
+  fs::remove(shared, failed);
+  return aside;
+}
+
 LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
   LibraryOpening opening;
   const auto unavailable = [&](const std::string& why) {
@@ -334,10 +425,19 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
     close();
     return opening;
   };
-  if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-    return unavailable(sql::message(db_));
-  sqlite3_busy_timeout(db_, busyWait_);
-  readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
+  std::error_code error;
+  const bool exists = fs::exists(file_, error);
+  if (!libraryWritable(file_)) {
+    if (!exists) return unavailable("its folder cannot be written");
+    if (!openReadOnly()) return unavailable(sql::message(db_));
+  } else {
+    if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+      return unavailable(sql::message(db_));
+    sqlite3_busy_timeout(db_, busyWait_);
+    registerLibraryFunctions(db_);
+    readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
+  }
+  const std::optional<FileIdentity> opened = identityOf(file_);
   // A search reads every sound's row: mapped, those pages are read without a copy, and kept
   // between searches instead of read from the file each time.
   sql::execute(db_, "PRAGMA mmap_size = 268435456; PRAGMA cache_size = -65536");
@@ -358,23 +458,27 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
   if (!broken && !fresh && application != kLibraryApplicationId) broken = true;
 
   if (!broken && version > kLibrarySchemaVersion) {
-    close();
-    if (sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return unavailable(sql::message(db_));
-    sqlite3_busy_timeout(db_, busyWait_);
-    readOnly_ = true;
+    if (!readOnly_ && !openReadOnly()) return unavailable(sql::message(db_));
     opening.state = LibraryOpening::State::ReadOnly;
     opening.message = file_.string() + " was written by a newer version (its version " + std::to_string(version) +
                       ", this program knows up to " + std::to_string(kLibrarySchemaVersion) + "): opened read-only";
     return opening;
   }
 
+  std::string damage;
   if (!broken && !fresh) {
-    // Our mark on a file whose tables cannot be read is a damaged library.
-    for (const char* text : {"SELECT max(id) FROM sounds", "SELECT max(id) FROM sightings"}) {
+    // Our mark on a file whose tables cannot be read is a damaged library; a page spoiled
+    // inside is found by the quick check before anything is written.
+    for (const char* text : {"SELECT max(id) FROM sounds", "SELECT max(id) FROM sightings", "PRAGMA quick_check(1)"}) {
       sql::Statement s(db_, text);
       code = s.ok() ? s.step() : s.prepareCode();
+      if (code == SQLITE_ROW && s.text(0) != "ok" && !s.isNull(0) && std::string_view(text).starts_with("PRAGMA")) {
+        broken = true;
+        damage = "damaged: " + s.text(0);
+        break;
+      }
       if (code != SQLITE_ROW) {
-        if (!isDamage(code) && code != SQLITE_ERROR) return unavailable(sql::message(db_));
+        if (!isDamage(code) && (code & 0xFF) != SQLITE_ERROR) return unavailable(sql::message(db_));
         broken = true;
         break;
       }
@@ -382,33 +486,23 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
   }
 
   if (broken) {
-    const std::string why = code == SQLITE_ROW ? "a database of another program"
-                            : code == SQLITE_ERROR ? "its tables are missing"
-                                                   : sql::message(db_);
+    const std::string why = !damage.empty()            ? damage
+                            : code == SQLITE_ROW       ? "a database of another program"
+                            : (code & 0xFF) == SQLITE_ERROR ? "its tables are missing"
+                                                       : sql::message(db_);
     close();
-    fs::path aside = file_;
-    aside += ".broken-" + historyTimeText(std::time(nullptr)).substr(0, 10);  // the date
-    const fs::path base = aside;
-    for (int n = 2; fs::exists(aside); ++n) (aside = base) += "-" + std::to_string(n);
-    std::error_code error;
-    fs::rename(file_, aside, error);
-    if (error) return unavailable(why + ", and it cannot be moved aside: " + error.message());
-    // Its journal belongs to it: left here, it would be replayed into the new library.
-    fs::path journal = file_, journalAside = aside;
-    journal += "-wal";
-    journalAside += "-wal";
-    if (fs::exists(journal, error)) fs::rename(journal, journalAside, error);
-    fs::path shared = file_;
-    shared += "-shm";
-    fs::remove(shared, error);
+    std::string failed;
+    const std::optional<fs::path> aside = moveAside(opened, failed);
+    if (!aside && failed.empty()) return openExisting(historyFolder);
+    if (!aside) return unavailable(why + ", and it cannot be moved aside: " + failed);
     opening.movedAside = aside;
-    opening.message = file_.string() + " is not a readable library (" + why + "); it was moved aside as " + aside.filename().string();
+    opening.message = file_.string() + " is not a readable library (" + why + "); it was moved aside as " + aside->filename().string();
     return opening;
   }
 
   if (readOnly_) {
     opening.state = LibraryOpening::State::ReadOnly;
-    opening.message = file_.string() + " cannot be written: opened read-only";
+    opening.message = file_.string() + " cannot be written by this user: searches work, but nothing new will be kept";
     if (fresh) return unavailable("it cannot be written");
     return opening;
   }
@@ -428,6 +522,7 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
     }
   }
   opening.state = LibraryOpening::State::Ready;
+  identity_ = opened;
 
   sql::Statement imported(db_, "SELECT 1 FROM meta WHERE key = ?");
   imported.bind(1, kHistoryImported);
@@ -437,6 +532,61 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
     opening.soundsFromHistory = noted.newSounds;
   }
   return opening;
+}
+
+std::optional<std::string> PresetLibrary::takeNotice() { return std::exchange(notice_, std::nullopt); }
+
+int PresetLibrary::checked(int code) const {
+  if (isDamage(code) && !damage_) damage_ = sql::message(db_);
+  return code;
+}
+
+bool PresetLibrary::recoverFromDamage() {
+  if (!damage_) return false;
+  const std::string why = *std::exchange(damage_, std::nullopt);
+  if (readOnly_) {
+    notice_ = file_.string() + " is damaged (" + why + ") and cannot be moved aside by this user";
+    return false;
+  }
+  const std::optional<FileIdentity> damaged = identity_;
+  close();
+  std::string failed;
+  const std::optional<fs::path> aside = moveAside(damaged, failed);
+  if (!aside && failed.empty()) {
+    const LibraryOpening reopened = open(file_, historyFolder_);
+    notice_ = file_.string() + " was found damaged (" + why + ") and another program had set it aside; " +
+              (reopened.state == LibraryOpening::State::Ready ? "the new library is used" : reopened.message);
+    return db_ != nullptr;
+  }
+  if (!aside) {
+    notice_ = file_.string() + " is damaged (" + why + ") and cannot be moved aside: " + failed;
+    return false;
+  }
+  const LibraryOpening rebuilt = open(file_, historyFolder_);
+  notice_ = file_.string() + " was found damaged (" + why + "); it was moved aside as " + aside->filename().string() +
+            (rebuilt.state == LibraryOpening::State::Ready
+                 ? " and a new library was built from the history of banks (" + std::to_string(rebuilt.soundsFromHistory) + " sounds)"
+                 : "; " + rebuilt.message);
+  return db_ != nullptr;
+}
+
+void PresetLibrary::followFile() {
+  if (!db_ || readOnly_ || !identity_) return;
+  const std::optional<FileIdentity> now = identityOf(file_);
+  if (now == identity_) return;
+  // What this program wrote goes into the file it wrote to, wherever that is now, and its
+  // write-ahead log is emptied: left, it would be replayed into the file there now. Closing
+  // must then not touch the log by its name, which may be the new file's.
+  sql::execute(db_, "PRAGMA wal_checkpoint(TRUNCATE)");
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  const LibraryOpening reopened = open(file_, historyFolder_);
+  std::string what = file_.string() + (now ? " was replaced" : " was removed") + " while this program ran; ";
+  if (reopened.state == LibraryOpening::State::Ready)
+    what += now ? "the library there now is used from here on" : "a new library was built from the history of banks (" +
+                                                                     std::to_string(reopened.soundsFromHistory) + " sounds)";
+  else
+    what += "nothing more can be written: " + reopened.message;
+  notice_ = what + "; what was written before stays with the file " + (now ? "replaced" : "removed");
 }
 
 Noted PresetLibrary::importHistory(const fs::path& historyFolder) {
@@ -469,7 +619,7 @@ Noted PresetLibrary::importHistory(const fs::path& historyFolder) {
       const PresetRecord& r = (*bank)[static_cast<std::size_t>(slot)];
       if (!isPreset(r) || isEmptyRecord(r)) continue;
       bool isNew = false;
-      code = writer.note(db_, r, {time, r.validName().value_or(""), {SightingKind::History, slot + 1, entry.path.string()}}, isNew);
+      code = writer.note(db_, r, {time, sightingName(r), {SightingKind::History, slot + 1, entry.path.string()}}, isNew);
       noted.sightings += code == SQLITE_DONE;
       noted.newSounds += code == SQLITE_DONE && isNew;
     }
@@ -485,13 +635,21 @@ Noted PresetLibrary::importHistory(const fs::path& historyFolder) {
   return noted;
 }
 
-Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time) {
+Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time,
+                                 std::vector<Known>* before) {
+  followFile();
+  return recovering([&] { return noteRecordsNow(records, where, time, before); });
+}
+
+Noted PresetLibrary::noteRecordsNow(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time,
+                                    std::vector<Known>* before) {
+  if (before) before->assign(records.size(), Known{});
   Noted noted;
   if (!db_ || readOnly_) {
     noted.error = db_ ? "the library is read-only" : "the library is not open";
     return noted;
   }
-  if (sql::execute(db_, "BEGIN IMMEDIATE") != SQLITE_OK) {
+  if (checked(sql::execute(db_, "BEGIN IMMEDIATE")) != SQLITE_OK) {
     noted.error = failure("cannot write the library");
     return noted;
   }
@@ -500,14 +658,17 @@ Noted PresetLibrary::noteRecords(std::span<const PresetRecord> records, std::spa
   for (std::size_t i = 0; i < records.size() && i < where.size() && code == SQLITE_DONE; ++i) {
     const PresetRecord& r = records[i];
     if (!isPreset(r) || isEmptyRecord(r)) continue;
+    if (before) (*before)[i] = knownNow(std::span(&r, 1))[0];
     bool isNew = false;
-    code = writer.note(db_, r, {time, r.validName().value_or(""), where[i]}, isNew);
+    code = writer.note(db_, r, {time, sightingName(r), where[i]}, isNew);
     noted.sightings += code == SQLITE_DONE;
     noted.newSounds += code == SQLITE_DONE && isNew;
   }
   if (code != SQLITE_DONE || sql::execute(db_, "COMMIT") != SQLITE_OK) {
+    checked(code != SQLITE_DONE ? code : sqlite3_extended_errcode(db_));
     noted = Noted{0, 0, failure("cannot write the library")};
     sql::execute(db_, "ROLLBACK");
+    if (before) before->assign(records.size(), Known{});
   }
   return noted;
 }
@@ -528,24 +689,45 @@ Noted PresetLibrary::notePreset(const PresetRecord& record, const Place& where, 
   return noteRecords(std::span(&record, 1), std::span(&where, 1), time);
 }
 
+std::string PresetLibrary::newestName(const PresetRecord& sound) const {
+  if (!db_) return "";
+  sql::Statement find(db_, "SELECT newest_name FROM sounds WHERE fingerprint = ?");
+  find.bindBlob(1, bytesOf(soundFingerprint(sound)));
+  if (checked(find.step()) != SQLITE_ROW) return "";
+  std::string name = find.blob(0);
+  // A library written before the placeholder was kept out of the names may still hold it.
+  if (foldedName(name) == kNoPresetHere) name.clear();
+  return name;
+}
+
 std::vector<PresetLibrary::Known> PresetLibrary::known(std::span<const PresetRecord> records) {
+  return recovering([&] { return knownNow(records); });
+}
+
+std::vector<PresetLibrary::Known> PresetLibrary::knownNow(std::span<const PresetRecord> records) {
   std::vector<Known> out(records.size());
   if (!db_) return out;
   sql::Statement find(db_, "SELECT id FROM sounds WHERE fingerprint = ?");
   sql::Statement names(db_, "SELECT name FROM sightings WHERE sound = ? GROUP BY name ORDER BY min(id)");
   for (std::size_t i = 0; i < records.size(); ++i) {
     find.bindBlob(1, bytesOf(soundFingerprint(records[i])));
-    if (find.step() == SQLITE_ROW) out[i].id = find.integer(0);
+    if (checked(find.step()) == SQLITE_ROW) out[i].id = find.integer(0);
     find.reset();
     if (out[i].id == 0) continue;
     names.bind(1, out[i].id);
-    while (names.step() == SQLITE_ROW) out[i].names.push_back(names.blob(0));
+    int code;
+    while ((code = names.step()) == SQLITE_ROW) out[i].names.push_back(names.blob(0));
+    checked(code);
     names.reset();
   }
   return out;
 }
 
 SearchResult PresetLibrary::search(const LibraryQuery& query) {
+  return recovering([&] { return searchNow(query); });
+}
+
+SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
   SearchResult result;
   if (!db_) {
     result.error = "the library is not open";
@@ -575,8 +757,8 @@ SearchResult PresetLibrary::search(const LibraryQuery& query) {
   if (query.favouritesOnly) where += " AND favourite = 1";
   std::string tag;
   if (query.tag) {
-    tag = "," + trimmed(*query.tag) + ",";
-    where += " AND instr(upper(tags), upper(?))";
+    tag = foldedTag("," + trimmed(*query.tag) + ",");
+    where += " AND instr(folded_tag(tags), ?)";
   }
   const char* named = sortColumn(query.sort);
   const std::string order = named ? named : column(std::clamp(query.sortParameter, 0, kParameterCount - 1));
@@ -587,7 +769,7 @@ SearchResult PresetLibrary::search(const LibraryQuery& query) {
   const std::string text = std::string("SELECT ") + kRowColumns + " FROM sounds WHERE " + where + " ORDER BY " +
                            (scan ? "+" : "") + order + direction + ", id" + direction;
   sql::Statement s(db_, text);
-  if (!s.ok()) return {{}, 0, sql::message(db_)};
+  if (!s.ok()) return checked(s.prepareCode()), SearchResult{{}, 0, sql::message(db_)};
   int n = 1;
   for (const std::string& b : blobs) s.bindBlob(n++, bytesOf(b));
   if (query.tag) s.bind(n++, tag);
@@ -596,11 +778,15 @@ SearchResult PresetLibrary::search(const LibraryQuery& query) {
     if (!query.limit || result.count < *query.limit) result.rows.push_back(rowOf(s));
     ++result.count;
   }
-  if (code != SQLITE_DONE) return {{}, 0, sql::message(db_)};
+  if (checked(code) != SQLITE_DONE) return {{}, 0, sql::message(db_)};
   return result;
 }
 
 SoundDetail PresetLibrary::sound(std::int64_t id) {
+  return recovering([&] { return soundNow(id); });
+}
+
+SoundDetail PresetLibrary::soundNow(std::int64_t id) {
   SoundDetail detail;
   if (!db_) {
     detail.error = "the library is not open";
@@ -608,7 +794,7 @@ SoundDetail PresetLibrary::sound(std::int64_t id) {
   }
   sql::Statement s(db_, std::string("SELECT ") + kRowColumns + " FROM sounds WHERE id = ?");
   s.bind(1, id);
-  const int code = s.step();
+  const int code = checked(s.step());
   if (code != SQLITE_ROW) {
     detail.error = code == SQLITE_DONE ? "no sound " + std::to_string(id) + " in the library" : sql::message(db_);
     return detail;
@@ -616,18 +802,23 @@ SoundDetail PresetLibrary::sound(std::int64_t id) {
   detail.sound = rowOf(s);
   sql::Statement seen(db_, "SELECT time, name, kind, slot, path FROM sightings WHERE sound = ? ORDER BY time, id");
   seen.bind(1, id);
-  while (seen.step() == SQLITE_ROW)
+  int step;
+  while ((step = seen.step()) == SQLITE_ROW)
     detail.sightings.push_back({seen.integer(0), seen.blob(1), {kindOf(seen.text(2)), static_cast<int>(seen.integer(3)), seen.text(4)}});
+  if (checked(step) != SQLITE_DONE) detail.error = sql::message(db_);
   return detail;
 }
 
 std::optional<std::string> PresetLibrary::setFavourite(std::int64_t id, bool favourite) {
-  if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
-  sql::Statement s(db_, "UPDATE sounds SET favourite = ? WHERE id = ?");
-  s.bind(1, favourite ? 1 : 0).bind(2, id);
-  if (s.step() != SQLITE_DONE) return failure("cannot write the library");
-  if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
-  return std::nullopt;
+  followFile();
+  return recovering([&]() -> std::optional<std::string> {
+    if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
+    sql::Statement s(db_, "UPDATE sounds SET favourite = ? WHERE id = ?");
+    s.bind(1, favourite ? 1 : 0).bind(2, id);
+    if (checked(s.ok() ? s.step() : s.prepareCode()) != SQLITE_DONE) return failure("cannot write the library");
+    if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
+    return std::nullopt;
+  });
 }
 
 std::optional<std::string> PresetLibrary::setTags(std::int64_t id, const std::string& tags) {
@@ -635,17 +826,23 @@ std::optional<std::string> PresetLibrary::setTags(std::int64_t id, const std::st
   std::vector<std::string> kept;
   for (const std::string& tag : splitTags(tags)) {
     const std::string t = trimmed(tag);
-    if (!t.empty() && std::find(kept.begin(), kept.end(), t) == kept.end()) kept.push_back(t);
+    // One tag given twice in other cases is one tag, kept as first given.
+    if (!t.empty() && std::none_of(kept.begin(), kept.end(), [&](const std::string& k) { return foldedTag(k) == foldedTag(t); }))
+      kept.push_back(t);
   }
   // Stored between commas, so a tag is found whole: "live" does not find "live-only".
   std::string stored;
   for (const std::string& t : kept) stored += "," + t;
   if (!stored.empty()) stored += ",";
-  sql::Statement s(db_, "UPDATE sounds SET tags = ? WHERE id = ?");
-  s.bind(1, stored).bind(2, id);
-  if (s.step() != SQLITE_DONE) return failure("cannot write the library");
-  if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
-  return std::nullopt;
+  followFile();
+  return recovering([&]() -> std::optional<std::string> {
+    if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
+    sql::Statement s(db_, "UPDATE sounds SET tags = ? WHERE id = ?");
+    s.bind(1, stored).bind(2, id);
+    if (checked(s.ok() ? s.step() : s.prepareCode()) != SQLITE_DONE) return failure("cannot write the library");
+    if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
+    return std::nullopt;
+  });
 }
 
 }  // namespace kestralux

@@ -27,6 +27,17 @@ namespace kestralux {
 // $XDG_DATA_HOME/kestralux/library.sqlite, beside history/.
 std::filesystem::path libraryFile();
 
+// Whether this user may write `file` and make the files SQLite keeps beside it. A library
+// that is there but not writable is opened read-only: searched, never written.
+bool libraryWritable(const std::filesystem::path& file);
+
+// Which file a path named when it was opened: a file put in its place has another.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 enum class SightingKind { Fetched, Stored, Loaded, Saved, Imported, History };
 
 // Where a sound was seen: the combo's slot (1..30) for a fetch or a store; the file's path,
@@ -124,15 +135,22 @@ class PresetLibrary {
   Noted noteBank(const PresetBank& bank, const Place& where, std::int64_t time = std::time(nullptr),
                  std::bitset<kPresetCount> which = std::bitset<kPresetCount>().set());
   Noted notePreset(const PresetRecord& record, const Place& where, std::int64_t time = std::time(nullptr));
-  Noted noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time);
-
   // The ids among `records` already in the library, with every name each was seen under;
   // 0 and no names for a sound the library does not know.
   struct Known {
     std::int64_t id = 0;
     std::vector<std::string> names;
   };
+  // `before`, when given, gets for each record what the library knew of it just before it was
+  // noted, inside the same transaction: so a sound twice in `records`, or noted meanwhile by
+  // another program, is known and never counted as new twice.
+  Noted noteRecords(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time,
+                    std::vector<Known>* before = nullptr);
   std::vector<Known> known(std::span<const PresetRecord> records);
+
+  // The newest non-empty name under which the library has seen `sound` (its values and
+  // reserved slot; its own name plays no part): "" when none, or when the library is not open.
+  std::string newestName(const PresetRecord& sound) const;
 
   SearchResult search(const LibraryQuery& query);
   SoundDetail sound(std::int64_t id);
@@ -144,21 +162,59 @@ class PresetLibrary {
   // the number of sounds new to the library.
   Noted importHistory(const std::filesystem::path& historyFolder);
 
+  // What happened since the opening that the user should be told, once: a library found
+  // damaged by a statement, moved aside and built again; the file replaced or removed under
+  // this program, noticed before a write. Nothing when there is nothing new to tell.
+  std::optional<std::string> takeNotice();
+
   sqlite3* connection() { return db_; }
 
  private:
   LibraryOpening openExisting(const std::filesystem::path& historyFolder);
+  bool openReadOnly();
+  // Moves the damaged file aside with its journal, when the file at the path is still
+  // `damaged`; nothing and no error when another program did it first.
+  std::optional<std::filesystem::path> moveAside(const std::optional<FileIdentity>& damaged, std::string& error);
   std::optional<std::string> failure(const char* what) const;
   void close();
 
+  // Marks the library damaged when `code` says so; returns it.
+  int checked(int code) const;
+  // A library marked damaged is moved aside and built again; true when there is one to use.
+  bool recoverFromDamage();
+  // Runs `operation`, and once more on the library built again when it found damage.
+  template <typename Operation>
+  auto recovering(Operation operation) {
+    auto result = operation();
+    if (damage_ && recoverFromDamage()) result = operation();
+    return result;
+  }
+  // Before a write: the file at the library's path is still the one opened, or the one there
+  // now is opened and the change told.
+  void followFile();
+
+  Noted noteRecordsNow(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time,
+                       std::vector<Known>* before);
+  std::vector<Known> knownNow(std::span<const PresetRecord> records);
+  SearchResult searchNow(const LibraryQuery& query);
+  SoundDetail soundNow(std::int64_t id);
+
   sqlite3* db_ = nullptr;
   bool readOnly_ = false;
+  mutable std::optional<std::string> damage_;  // what SQLite said of the damage a statement found
   int busyWait_ = 3000;
   std::filesystem::path file_;
+  std::filesystem::path historyFolder_;
+  std::optional<FileIdentity> identity_;
+  std::optional<std::string> notice_;
 };
 
 // Whether a record is a bank's unused place: every byte zero, as a new bank holds.
 bool isEmptyRecord(const PresetRecord& record);
+
+// The name a sighting of `record` keeps: the record's own, or none when it holds none or
+// only the window's placeholder "NO PRESET HERE".
+std::string sightingName(const PresetRecord& record);
 
 // The fingerprint of a sound: what identifies it, the values and reserved slot's 68 bytes.
 std::string soundFingerprint(const PresetRecord& record);

@@ -21,10 +21,16 @@ namespace fs = std::filesystem;
 struct Failure {
   int code;
   std::string why;
+  bool withUsage = false;
 };
 
-Failure usage(const std::string& why) { return {kToolBadUsage, why}; }
+Failure usage(const std::string& why) { return {kToolBadUsage, why, true}; }
 Failure badInput(const std::string& why) { return {kToolBadInput, why}; }
+// A file already there is the user's: only --force replaces it, and the refusal is the
+// tool's one exit status for it.
+Failure wouldOverwrite(const fs::path& target) {
+  return {kToolBadUsage, target.string() + " exists; nothing written (--force writes over it)"};
+}
 
 struct Options {
   std::vector<std::string> words;
@@ -72,13 +78,23 @@ std::string cell(const std::string& text, std::size_t width) {
 
 std::string shownName(const std::string& latin1) { return latin1.empty() ? "(no name)" : utf8OfLatin1(latin1); }
 
+// What happened to the library while a command used it (found damaged and built again, the
+// file replaced) is said on standard error when the command is done with it.
 struct Opened {
   PresetLibrary library;
   LibraryOpening opening;
+  std::ostream* err = nullptr;
+  Opened() = default;
+  Opened(const Opened&) = delete;
+  Opened& operator=(const Opened&) = delete;
+  ~Opened() {
+    if (auto notice = library.takeNotice(); notice && err) *err << "kestralux-tool: " << *notice << "\n";
+  }
 };
 
 // The library in the data folder; what its opening did is said on standard error.
 void open(Opened& o, std::ostream& err, bool toWrite) {
+  o.err = &err;
   o.opening = o.library.open(libraryFile(), historyFolder());
   if (o.opening.soundsFromHistory > 0)
     err << "kestralux-tool: the history of banks brought " << o.opening.soundsFromHistory << " sounds into the library\n";
@@ -196,7 +212,7 @@ int import(const Options& o, std::ostream& out, std::ostream& err) {
   const std::vector<fs::path> paths(o.words.begin(), o.words.end());
   const ImportReport report = importPaths(lib.library, paths);
   out << importReportText(report);
-  return report.refused() == 0 ? kToolSuccess : kToolBadInput;
+  return report.refused() == 0 && report.damaged() == 0 ? kToolSuccess : kToolBadInput;
 }
 
 void checkTarget(const fs::path& target, const char* extension, bool force) {
@@ -204,12 +220,22 @@ void checkTarget(const fs::path& target, const char* extension, bool force) {
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (ext != extension) throw usage(target.string() + ": write it to a " + extension + " file");
   std::error_code error;
-  if (!force && fs::exists(target, error)) throw badInput(target.string() + " exists; --force writes over it");
+  if (!force && fs::exists(fs::symlink_status(target, error))) throw wouldOverwrite(target);
 }
 
-void writeWhole(const fs::path& target, const Bytes& bytes) {
+// The check and the write are one step without --force, so a file that appeared since the
+// check is not replaced either.
+void writeWhole(const fs::path& target, const Bytes& bytes, bool force) {
   std::string error;
-  if (!writeFileAtomically(target, bytes, error)) throw badInput(error);
+  if (force) {
+    if (!writeFileAtomically(target, bytes, error)) throw badInput(error);
+    return;
+  }
+  switch (writeNewFileAtomically(target, bytes, error)) {
+    case NewFile::Written: return;
+    case NewFile::Exists: throw wouldOverwrite(target);
+    case NewFile::Failed: throw badInput(error);
+  }
 }
 
 // The file now holds the sound: a sighting, which must never undo a written file.
@@ -226,7 +252,7 @@ int exportSound(const Options& o, std::ostream& err) {
   open(lib, err, false);
   const SoundDetail detail = lib.library.sound(id);
   if (!detail.error.empty()) throw badInput(detail.error);
-  writeWhole(target, presetFileImage(detail.sound.record));
+  writeWhole(target, presetFileImage(detail.sound.record), o.force);
   if (lib.library.writable())
     noteSaved(lib.library.notePreset(detail.sound.record, {SightingKind::Saved, 0, fs::absolute(target).string()}), err);
   err << "kestralux-tool: sound " << id << " written to " << target.string() << "\n";
@@ -248,7 +274,7 @@ int bank(const Options& o, std::ostream& err) {
     if (!detail.error.empty()) throw badInput(detail.error);
     presets[n] = detail.sound.record;
   }
-  writeWhole(target, bankFileImage(presets));
+  writeWhole(target, bankFileImage(presets), o.force);
   if (lib.library.writable())
     noteSaved(lib.library.noteBank(presets, {SightingKind::Saved, 0, fs::absolute(target).string()}), err);
   err << "kestralux-tool: " << ids.size() << (ids.size() == 1 ? " sound" : " sounds") << " written to " << target.string() << "\n";
@@ -295,10 +321,14 @@ std::string libraryUsage() {
   library import PATH...
       Bring .pre, .bnk and .syx files into the library, folders with everything under them: a
       line per file with the sounds added and those already known, under which names, or why
-      the file was refused. Exit 1 when any was refused; the others still come in.
+      the file was refused, or what is damaged in a file taken in part ("11 of 30 whole
+      records"). Exit 1 when any was refused or damaged, or a folder could not be read; the
+      others still come in.
   library export ID OUT.pre [--force]
   library bank ID... OUT.bnk [--force]
-      Write a sound as a preset file, or up to 30 as a bank (the rest empty, as a new bank).
+      Write a sound as a preset file, or up to 30 as a bank (the rest empty, as a new bank),
+      each under the newest name it was seen under. A file already there is kept (exit 2)
+      unless --force is given.
   library favourite ID [--off]
   library tag ID TAGS
       Star a sound (--off takes the star away); give it tags, comma-separated (none clears).
@@ -319,7 +349,7 @@ int runLibraryCommand(const std::vector<std::string>& args, std::ostream& out, s
     throw usage(what.empty() ? "library needs a command" : "unknown library command " + what);
   } catch (const Failure& f) {
     err << "kestralux-tool: " << f.why << "\n";
-    if (f.code == kToolBadUsage) err << "usage:\n" << libraryUsage();
+    if (f.withUsage) err << "usage:\n" << libraryUsage();
     return f.code;
   }
 }

@@ -59,10 +59,16 @@ INSTANTIATE_TEST_SUITE_P(
         ConditionRow{"EFFECT ADJUST 1 > -10", kCompressor, EFF_ADJUST1, 5, true},
         ConditionRow{"RATE = FAST", kRotary, EFF_RATE, 1, true},
         ConditionRow{"RATE > 100", kTremolo, EFF_RATE, 101, true},
-        ConditionRow{"RATE > 100", kBypass, EFF_RATE, 200, false}));  // a hidden control shows nothing
+        ConditionRow{"RATE > 100", kBypass, EFF_RATE, 200, false},  // a hidden control shows nothing
+        // Numbers far beyond any shown value compare as the numbers they are.
+        ConditionRow{"GAIN > 21474837", kChorus, AMP_GAIN, 255, false},
+        ConditionRow{"GAIN < 21474837", kChorus, AMP_GAIN, 255, true},
+        ConditionRow{"GAIN > -21474837", kChorus, AMP_GAIN, 0, true},
+        ConditionRow{"DELAY TIME >= 99999999999999999999 ms", kChorus, DELAY_TIME, 255, false},
+        ConditionRow{"GATE < -4294967296.5 dB", kChorus, GATE_THRES, 0, false}));
 
 struct BadConditionRow {
-  const char* condition;
+  std::string condition;
   const char* why;
 };
 
@@ -75,6 +81,7 @@ TEST(ConditionErrors, NameWhatIsWrong) {
       {"GAIN > loud", "GAIN never shows LOUD"},
       {"GAIN ! 3", "!="},
       {"DELAY PAN > 3", "DELAY PAN never shows 3"},
+      {"GAIN > 1" + std::string(400, '0'), "out of range"},
   };
   for (const BadConditionRow& row : rows) {
     const auto parsed = parseCondition(row.condition);

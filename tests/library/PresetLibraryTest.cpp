@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <thread>
 
 #include "files/PresetFiles.h"
@@ -63,6 +64,45 @@ TEST(LibrarySightings, OneSoundPerFingerprintAndEverySightingKept) {
   }
 }
 
+struct NewestNameRow {
+  const char* what;
+  std::vector<std::pair<const char*, std::int64_t>> seen;  // names and times of the sound with gain 5, in the order noted
+  const char* newest;
+};
+
+TEST(LibrarySightings, TheNewestNameIsTheNewestOneGiven) {
+  const std::vector<NewestNameRow> rows{
+      {"one name", {{"CLEAN", 10}}, "CLEAN"},
+      {"a later name", {{"CLEAN", 10}, {"CHIME", 20}}, "CHIME"},
+      {"a later sighting without a name", {{"CLEAN", 10}, {"", 20}}, "CLEAN"},
+      {"the window's placeholder later", {{"CLEAN", 10}, {"NO PRESET HERE", 20}, {"no preset here", 30}}, "CLEAN"},
+      {"an older sighting noted last", {{"CHIME", 20}, {"CLEAN", 10}}, "CHIME"},
+      {"nameless first, named after", {{"", 10}, {"CLEAN", 5}}, "CLEAN"},
+      {"never named", {{"", 10}, {"NO PRESET HERE", 20}}, ""},
+      {"another sound's name", {}, ""},
+  };
+  for (const NewestNameRow& row : rows) {
+    const fs::path folder = freshFolder("newest");
+    PresetLibrary library;
+    EXPECT_EQ(library.newestName(sound("X", 5)), "") << "not open";
+    ASSERT_EQ(library.open(folder / "library.sqlite", folder / "history").state, LibraryOpening::State::Ready);
+    library.notePreset(sound("OTHER", 6), {SightingKind::Fetched, 1, ""}, 100);
+    for (const auto& [name, time] : row.seen) {
+      PresetRecord r = sound("", 5);
+      if (*name) r.storeName(name);
+      ASSERT_FALSE(library.notePreset(r, {SightingKind::Fetched, 2, ""}, time).error);
+    }
+    EXPECT_EQ(library.newestName(sound("WHATEVER", 5)), row.newest) << row.what;
+    const std::int64_t id = test::knownOf(library, sound("", 5)).id;
+    if (id) {
+      EXPECT_EQ(library.sound(id).sound.newestName, row.newest) << row.what;
+    }
+    LibraryQuery placeholder;
+    placeholder.text = "preset here";
+    EXPECT_EQ(library.search(placeholder).count, 0) << row.what;
+  }
+}
+
 TEST(LibrarySightings, ABankIsThirtySightingsAtTheirSlotsWithoutEmptyRecords) {
   const fs::path folder = freshFolder("bank");
   PresetLibrary library;
@@ -99,7 +139,8 @@ class LibrarySearch : public ::testing::Test {
     ids = {test::knownOf(library, chorus).id, test::knownOf(library, lead).id,
            test::knownOf(library, crunch).id};
     library.setFavourite(ids[1], true);
-    library.setTags(ids[2], " live , Rhythm,live");
+    library.setTags(ids[2], " live , Rhythm,live,LIVE,rhythm");
+    library.setTags(ids[0], "Caf\xC3\xA9,\xC3\x86THER");  // UTF-8, as the pane and the tool give them
   }
   fs::path folder;
   PresetLibrary library;
@@ -131,8 +172,14 @@ TEST_F(LibrarySearch, EachFormFindsWhatItSays) {
       {"two values", with([](auto& q) { q.conditions = {"GAIN >= 7", "DELAY TIME < 300"}; }), {"CRUNCH"}},
       {"level off", with([](auto& q) { q.conditions = {"REVERB LEVEL = 0"}; }), {"LEAD \xC9T\xC9", "Clean Chorus"}},
       {"favourites", with([](auto& q) { q.favouritesOnly = true; }), {"LEAD \xC9T\xC9"}},
+      {"an effect's own caption, on every effect that shows it",
+       with([](auto& q) { q.conditions = {"DEPTH <= 5"}; }), {"CRUNCH", "LEAD \xC9T\xC9", "Clean Chorus"}},
+      {"an effect's own caption, by its value", with([](auto& q) { q.conditions = {"DEPTH > 5"}; }), {}},
       {"a tag, any case", with([](auto& q) { q.tag = "RHYTHM"; }), {"CRUNCH"}},
       {"a tag is whole", with([](auto& q) { q.tag = "liv"; }), {}},
+      {"a tag's Latin-1 letters in any case", with([](auto& q) { q.tag = "CAF\xC3\x89"; }), {"Clean Chorus"}},
+      {"and the other way", with([](auto& q) { q.tag = "\xC3\xA6ther"; }), {"Clean Chorus"}},
+      {"an accent is not its letter", with([](auto& q) { q.tag = "CAFE"; }), {}},
       {"by name", with([](auto& q) { q.sort = SortColumn::Name, q.descending = false; }), {"CRUNCH", "Clean Chorus", "LEAD \xC9T\xC9"}},
       {"by gain", with([](auto& q) { q.sort = SortColumn::Parameter, q.sortParameter = AMP_GAIN; }), {"LEAD \xC9T\xC9", "CRUNCH", "Clean Chorus"}},
       {"a bad condition", with([](auto& q) { q.conditions = {"GAIN 7"}; }), {}, "no comparison"},
@@ -178,6 +225,7 @@ TEST(LibraryOpening, TheHistoryComesInOnce) {
   PresetLibrary again;
   EXPECT_EQ(again.open(folder / "library.sqlite", folder / "history").soundsFromHistory, 0);
   EXPECT_EQ(again.search({}).count, 5);
+  EXPECT_EQ(again.sound(test::knownOf(again, sound("", 2)).id).sightings.size(), 2u) << "the history came in again";
 }
 
 TEST(LibraryOpening, AVersion1LibraryIsBroughtUpToDate) {
@@ -190,7 +238,7 @@ TEST(LibraryOpening, AVersion1LibraryIsBroughtUpToDate) {
   sqlite3_stmt* s = nullptr;
   sqlite3_prepare_v2(db,
                      "INSERT INTO sounds VALUES(7, ?, 0, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "
-                     "CAST('LATER' AS BLOB), 10, 20, 2)",
+                     "CAST('NO PRESET HERE' AS BLOB), 10, 30, 3)",
                      -1, &s, nullptr);
   sqlite3_bind_blob(s, 1, fingerprint.data(), static_cast<int>(fingerprint.size()), SQLITE_TRANSIENT);
   ASSERT_EQ(sqlite3_step(s), SQLITE_DONE);
@@ -198,6 +246,7 @@ TEST(LibraryOpening, AVersion1LibraryIsBroughtUpToDate) {
   ASSERT_EQ(sqlite3_exec(db,
                          "INSERT INTO sightings VALUES(1, 7, 10, x'4672FC68', 'loaded', NULL, '/a.pre');"
                          "INSERT INTO sightings VALUES(2, 7, 20, CAST('LATER' AS BLOB), 'fetched', 4, NULL);"
+                         "INSERT INTO sightings VALUES(3, 7, 30, CAST('NO PRESET HERE' AS BLOB), 'saved', NULL, '/b.bnk');"
                          "INSERT INTO meta VALUES('history imported', '0 banks');",
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
@@ -212,8 +261,13 @@ TEST(LibraryOpening, AVersion1LibraryIsBroughtUpToDate) {
   EXPECT_EQ(library.search(q).count, 1);
   q.text = "FR\xDC";  // the older name, folded from the sightings a version 1 library kept
   EXPECT_EQ(library.search(q).count, 1);
+  q.text = "preset here";  // the window's placeholder, once kept as a name
+  EXPECT_EQ(library.search(q).count, 0);
   EXPECT_FALSE(library.setFavourite(7, true));
-  EXPECT_EQ(library.sound(7).sightings.size(), 2u);
+  const SoundDetail kept = library.sound(7);
+  ASSERT_EQ(kept.sightings.size(), 3u);
+  EXPECT_EQ(kept.sound.newestName, "LATER");
+  EXPECT_EQ(kept.sightings[2].name, "");
 }
 
 struct BrokenRow {
@@ -262,6 +316,143 @@ TEST(LibraryOpening, ADamagedOrForeignFileIsMovedAsideAndTheLibraryRebuilt) {
     EXPECT_NE(opening.message.find(row.said), std::string::npos) << row.what << ": " << opening.message;
     EXPECT_NE(opening.message.find("built from the history of banks (3 sounds)"), std::string::npos) << opening.message;
     EXPECT_EQ(library.search({}).count, 3) << row.what;
+  }
+}
+
+TEST(LibraryOpening, TwoDamagedLibrariesOnOneDayAreBothKept) {
+  const fs::path folder = freshFolder("broken-twice");
+  const fs::path file = folder / "library.sqlite";
+  std::vector<fs::path> aside;
+  for (const char* notes : {"the first spoiled library", "the second, on the same day"}) {
+    std::ofstream(file) << notes << std::string(600, 'x');
+    PresetLibrary library;
+    const LibraryOpening opening = library.open(file, folder / "history");
+    ASSERT_TRUE(opening.movedAside) << opening.message;
+    aside.push_back(*opening.movedAside);
+  }
+  ASSERT_NE(aside[0], aside[1]);
+  EXPECT_EQ(aside[1].string(), aside[0].string() + "-2");
+  for (std::size_t n = 0; n < 2; ++n) {
+    const Bytes kept = fileBytes(aside[n]);
+    EXPECT_EQ(std::string(kept.begin(), kept.begin() + 10), n == 0 ? "the first " : "the second") << aside[n];
+  }
+}
+
+// About 5 MB: 20,000 sounds, each seen once.
+void fillLibrary(PresetLibrary& library) {
+  std::vector<PresetRecord> records;
+  std::vector<Place> places;
+  for (int n = 0; n < 20000; ++n) {
+    PresetRecord r = sound(("SOUND " + std::to_string(n)).c_str(), n % 256);
+    r.setSlot(kReservedSlot, n);
+    records.push_back(r);
+    places.push_back({SightingKind::Imported, 0, "/presets/many.bnk"});
+  }
+  ASSERT_FALSE(library.noteRecords(records, places, 1000).error);
+}
+
+// Overwrites the middle page of the names every search by name reads.
+void spoilMiddlePage(sqlite3* db, const fs::path& file) {
+  const int pageSize = scalar(db, "PRAGMA page_size");
+  const int page = scalar(db,
+                          "SELECT pageno FROM dbstat WHERE name = 'sound_names' ORDER BY pageno "
+                          "LIMIT 1 OFFSET (SELECT count(*) / 2 FROM dbstat WHERE name = 'sound_names')");
+  ASSERT_GT(page, 1);
+  std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+  out.seekp(static_cast<std::streamoff>(page - 1) * pageSize);
+  const std::string garbage(static_cast<std::size_t>(pageSize), '\xA5');
+  out.write(garbage.data(), pageSize);
+}
+
+TEST(LibraryDamage, APageSpoiledInsideIsFoundSetAsideAndTheLibraryBuiltAgainOnce) {
+  for (const bool whileOpen : {false, true}) {
+    const char* what = whileOpen ? "found by a search" : "found at the opening";
+    const fs::path folder = freshFolder("spoiled");
+    writeHistoryBank(folder / "history", "1 KEPT", 0);
+    const fs::path file = folder / "library.sqlite";
+    auto library = std::make_unique<PresetLibrary>();
+    ASSERT_EQ(library->open(file, folder / "history").state, LibraryOpening::State::Ready);
+    fillLibrary(*library);
+    ASSERT_EQ(sqlite3_exec(library->connection(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_GT(fs::file_size(file), 4'000'000u);
+    spoilMiddlePage(library->connection(), file);
+    const Bytes spoiled = fileBytes(file);
+    LibraryQuery byName;
+    byName.text = "sound 1";
+    std::string said;
+    if (whileOpen) {
+      sqlite3_db_release_memory(library->connection());  // the pages are read from the file again
+      const SearchResult found = library->search(byName);
+      EXPECT_EQ(found.error, "") << what;
+      EXPECT_EQ(found.count, 0) << what;
+      said = library->takeNotice().value_or("");
+    } else {
+      library = std::make_unique<PresetLibrary>();
+      said = library->open(file, folder / "history").message;
+    }
+    EXPECT_NE(said.find("moved aside as library.sqlite.broken-"), std::string::npos) << what << ": " << said;
+    EXPECT_NE(said.find("built from the history of banks (3 sounds)"), std::string::npos) << what << ": " << said;
+    EXPECT_EQ(library->takeNotice(), std::nullopt) << what << ": said once";
+    EXPECT_EQ(library->search({}).count, 3) << what;
+    EXPECT_FALSE(library->notePreset(sound("NEW", 9), {SightingKind::Saved, 0, "/n.pre"}).error) << what;
+    EXPECT_EQ(library->search(byName).error, "") << what;
+    EXPECT_EQ(library->takeNotice(), std::nullopt) << what;
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (const std::string name = entry.path().filename().string(); name.starts_with("library.sqlite.broken-") && !name.ends_with("-wal"))
+        aside.push_back(entry.path());
+    ASSERT_EQ(aside.size(), 1u) << what;
+    EXPECT_EQ(fileBytes(aside[0]), spoiled) << what;
+    // The next program to open it finds a sound library.
+    PresetLibrary next;
+    const LibraryOpening opening = next.open(file, folder / "history");
+    EXPECT_FALSE(opening.movedAside) << what << ": " << opening.message;
+    EXPECT_EQ(next.search({}).count, 4) << what;
+  }
+}
+
+struct FollowRow {
+  const char* what;
+  bool replaced;  // else removed
+  const char* said;
+  std::vector<std::string> names;  // in the file there afterwards, by id
+};
+
+TEST(LibraryDamage, AFileReplacedOrRemovedUnderARunningWriterIsNoticedBeforeTheNextWrite) {
+  const std::vector<FollowRow> rows{
+      {"replaced", true, "was replaced while this program ran; the library there now is used", {"RESTORED", "AFTER", "LATER"}},
+      {"removed", false, "was removed while this program ran; a new library was built from the history of banks (0 sounds)",
+       {"AFTER", "LATER"}},
+  };
+  for (const FollowRow& row : rows) {
+    const fs::path folder = freshFolder("followed");
+    const fs::path file = folder / "library.sqlite";
+    PresetLibrary writer;
+    ASSERT_EQ(writer.open(file, folder / "history").state, LibraryOpening::State::Ready);
+    ASSERT_FALSE(writer.notePreset(sound("BEFORE", 1), {SightingKind::Saved, 0, "/b.pre"}, 10).error);
+    if (row.replaced) {
+      {
+        PresetLibrary backup;
+        backup.open(folder / "backup.sqlite", folder / "history");
+        backup.notePreset(sound("RESTORED", 2), {SightingKind::Saved, 0, "/r.pre"}, 5);
+      }
+      fs::rename(folder / "backup.sqlite", file);
+    } else {
+      fs::remove(file);
+    }
+    ASSERT_FALSE(writer.notePreset(sound("AFTER", 3), {SightingKind::Saved, 0, "/a.pre"}, 20).error) << row.what;
+    const std::string said = writer.takeNotice().value_or("");
+    EXPECT_NE(said.find(row.said), std::string::npos) << row.what << ": " << said;
+    ASSERT_FALSE(writer.notePreset(sound("LATER", 4), {SightingKind::Saved, 0, "/l.pre"}, 30).error) << row.what;
+    EXPECT_EQ(writer.takeNotice(), std::nullopt) << row.what << ": said once";
+
+    PresetLibrary reader;
+    const LibraryOpening opening = reader.open(file, folder / "history");
+    EXPECT_FALSE(opening.movedAside) << row.what << ": " << opening.message;
+    LibraryQuery byId;
+    byId.sort = SortColumn::Id;
+    byId.descending = false;
+    EXPECT_EQ(namesOf(reader.search(byId)), row.names) << row.what;
   }
 }
 
