@@ -18,6 +18,7 @@
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
 #include "files/BankHistory.h"
+#include "library/BankMoves.h"
 
 namespace kestralux {
 
@@ -52,12 +53,13 @@ KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts,
       boxes_(std::move(boxes)),
       configPath_(std::move(configPath)) {
   protocol.session = &session;
-  protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
+  protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
 }
 KestraluxApplication::~KestraluxApplication() {
   // The main window goes before the link: it must not be told of the connection any more.
   link.connectionChanged = nullptr;
-  protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
+  protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
+  protocol.newestName = nullptr;
 }
 
 void KestraluxApplication::startUp() {
@@ -115,9 +117,9 @@ void KestraluxApplication::openLibrary() {
     form->showStatus();
   };
   libraryFeed_->open(libraryFile(), historyFolder());
-  protocol.bankMoved = [feed = libraryFeed_.get()](const PresetBank& bank, const std::string& kind) {
-    keepBank(bank, kind, std::cerr, "kestralux");
-    feed->noteBankMoved(bank, kind);
+  protocol.bankMoved = [feed = libraryFeed_.get()](const BankMove& move) { feed->keepMove(move); };
+  protocol.newestName = [feed = libraryFeed_.get()](const PresetRecord& sound) {
+    return feed->available() ? feed->library().newestName(sound) : std::string();
   };
   QObject::connect(form, &TForm1::presetsOnDisk, libraryFeed_.get(),
                    [form, feed = libraryFeed_.get()](const QString& path, bool saved, bool bank, int count) {

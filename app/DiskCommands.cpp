@@ -74,10 +74,12 @@ Outcome writeWhole(const QString& path, const Bytes& image) {
     reportOpenFailure();
     return Outcome::CannotOpen;
   }
+  // On the disk before it takes the name, and the name with it: "SAVED" survives a power cut.
   if (file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
           static_cast<qint64>(image.size()) ||
-      !file.flush() || !file.commit())
+      !file.flush() || !syncFileToDisk(file.handle()) || !file.commit())
     return Outcome::SaveFailed;
+  syncFolderOf(QFile::encodeName(path).toStdString());
   return Outcome::Done;
 }
 
@@ -111,15 +113,18 @@ std::optional<QString> TForm1::askFileName(const DiskCommand& command) {
   // lives, never changes.
   dialog.setDirectory(lastFileFolder_);
   dialog.selectFile(command.initialName ? QString::fromLatin1(command.initialName) : PRENAME->text());
+  // Every bank fetched or stored is kept in the history: one click away when one must come
+  // back, and only then; Qt's dialog would otherwise bring back the side bar it saw last.
+  const std::filesystem::path history = historyFolder();
+  const QUrl historyPlace = QUrl::fromLocalFile(QString::fromStdString(history.string()));
+  QList<QUrl> places = dialog.sidebarUrls();
+  places.removeAll(historyPlace);
   if (command.operation == DiskOperation::ReadBankFile) {
-    // Every bank fetched or stored is kept there: one click away when one must come back.
-    const std::filesystem::path history = historyFolder();
     std::error_code ignored;
     std::filesystem::create_directories(history, ignored);
-    QList<QUrl> places = dialog.sidebarUrls();
-    places.append(QUrl::fromLocalFile(QString::fromStdString(history.string())));
-    dialog.setSidebarUrls(places);
+    places.append(historyPlace);
   }
+  dialog.setSidebarUrls(places);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString path = dialog.selectedFiles().constFirst();
   lastFileFolder_ = QFileInfo(path).absolutePath();

@@ -69,8 +69,9 @@ that preset and sends it to the combo, so you hear it straight away.</p>
 Kestralux</b> and confirm: the editor writes all 30 presets, as they were when you said Yes,
 into the combo's memory. This takes about two seconds (STORING n/30, then ALL PRESETS
 STORED); the window takes no clicks until it is done, and closing it waits for the last
-preset. STORE FAILED means some presets could not be sent: check the ports and store again. Preset names stay in the editor: the combo does not
-keep them.</p>
+preset. STORE FAILED means some presets could not be sent: check the ports and store again. The combo does not keep names:
+when its presets come back, each takes the name its slot had for those very values, or the
+newest name the preset library knows for that sound.</p>
 
 <h3>7. Keep presets on disk</h3>
 <p>Use the buttons at the top or the <b>FILE</b> menu. <b>SAVE PRESET</b> writes the preset on

@@ -7,14 +7,15 @@
 #include <QTimer>
 
 #include <iostream>
-#include <regex>
 #include <vector>
 
+#include "library/BankMoves.h"
 #include "library/LibraryImport.h"
 
 namespace kestralux {
 
 LibraryOpening LibraryFeed::open(const std::filesystem::path& file, const std::filesystem::path& historyFolder) {
+  historyFolder_ = historyFolder;
   LibraryOpening opening = library_.open(file, historyFolder);
   opened_ = opening.state != LibraryOpening::State::Unavailable;
   if (opening.soundsFromHistory > 0) {
@@ -62,15 +63,22 @@ void LibraryFeed::notePreset(const PresetRecord& record, const Place& where) {
   later([this, record, where] { return library_.notePreset(record, where); });
 }
 
-void LibraryFeed::noteBankMoved(const PresetBank& bank, const std::string& kind) {
-  const bool stored = kind.rfind("stored", 0) == 0;
-  std::bitset<kPresetCount> which;
-  // A fetch cut short brought the slots from the first on; the rest are not the combo's.
-  static const std::regex part(R"(^\w+ (\d+) of \d+)");
-  std::smatch count;
-  const int received = std::regex_search(kind, count, part) ? std::stoi(count[1]) : kPresetCount;
-  for (int n = 0; n < received && n < kPresetCount; ++n) which.set(static_cast<std::size_t>(n));
-  noteBank(bank, Place{stored ? SightingKind::Stored : SightingKind::Fetched, 0, {}}, which);
+void LibraryFeed::keepMove(const BankMove& move) {
+  waitingMoves_.push_back(move);
+  // As later(): the first turn lets what the move queued (a fetch's preset 1) show.
+  QTimer::singleShot(0, this, [this] { QTimer::singleShot(0, this, [this] { keepWaitingMoves(); }); });
+}
+
+void LibraryFeed::keepWaitingMoves() {
+  const std::vector<BankMove> moves = std::exchange(waitingMoves_, {});
+  for (const BankMove& move : moves) {
+    const Noted noted = keepBankMove(move, historyFolder_, library_.writable() ? &library_ : nullptr, std::cerr, "kestralux");
+    if (noted.error && !toldWriteFailure_) {
+      toldWriteFailure_ = true;
+      if (tell) tell(QStringLiteral("LIBRARY NOT WRITTEN"));
+    }
+    if (noted.sightings > 0) emit this->noted();
+  }
 }
 
 namespace {

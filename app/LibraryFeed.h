@@ -14,8 +14,10 @@ class QWidget;
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "library/PresetLibrary.h"
+#include "protocol/BankTransfer.h"
 
 namespace kestralux {
 
@@ -24,6 +26,8 @@ class LibraryFeed : public QObject {
 
  public:
   explicit LibraryFeed(QObject* parent = nullptr) : QObject(parent) {}
+  // What came or went just before the end of the run is still kept.
+  ~LibraryFeed() override { keepWaitingMoves(); }
 
   LibraryOpening open(const std::filesystem::path& file, const std::filesystem::path& historyFolder);
   bool available() const { return opened_; }
@@ -33,9 +37,10 @@ class LibraryFeed : public QObject {
   void noteBank(const PresetBank& bank, const Place& where,
                 std::bitset<kPresetCount> which = std::bitset<kPresetCount>().set());
   void notePreset(const PresetRecord& record, const Place& where);
-  // A fetch or a store-all is over, as the protocol says it: "fetched", "fetched 12 of 30",
-  // "stored".
-  void noteBankMoved(const PresetBank& bank, const std::string& kind);
+  // A bank came or went: the history of banks and the library keep it, after the window's
+  // turn, whether or not the library can be written.
+  void keepMove(const BankMove& move);
+  void keepWaitingMoves();
 
   // LIBRARY > IMPORT INTO LIBRARY...: files and folders chosen, taken in with a progress box
   // that Esc cancels, and a report of each file at the end.
@@ -53,6 +58,8 @@ class LibraryFeed : public QObject {
   void say(const std::string& error, const QString& status);
 
   PresetLibrary library_;
+  std::filesystem::path historyFolder_;
+  std::vector<BankMove> waitingMoves_;
   bool opened_ = false;
   bool toldWriteFailure_ = false;
 };

@@ -8,7 +8,7 @@ namespace kestralux {
 
 TSplashForm::TSplashForm(QWidget* parent) : QWidget(parent), Image1(new QLabel(this)) {
   setObjectName("SplashForm");
-  setWindowTitle(QStringLiteral("HALVERIK KESTRALUX PRESET MANAGER V1.00"));
+  setWindowTitle(QStringLiteral("HALVERIK KESTRALUX PRESET MANAGER V1.01"));
   setGeometry(200, 108, 813, 614);
   setWindowState(Qt::WindowMaximized);
   setAutoFillBackground(true);

@@ -27,6 +27,7 @@
 #include "app/ClickablePanel.h"
 #include "app/TForm1.h"
 #include "files/BankHistory.h"
+#include "library/BankMoves.h"
 #include "midi/RtMidiPorts.h"
 #include "tests/e2e/SimProcess.h"
 
@@ -191,10 +192,13 @@ int main(int argc, char** argv) {
   std::vector<double> toDecoded, toShown, toShownWithoutLibrary;
   // The same fetches with the preset library left out first: what feeding it costs the screen.
   const auto withLibrary = app.protocol.bankMoved;
-  app.protocol.bankMoved = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
+  const auto namesFromLibrary = app.protocol.newestName;
+  app.protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
+  app.protocol.newestName = nullptr;
   for (int i = 0; i < 2 * fetches; ++i) {
     if (i == fetches) {
       app.protocol.bankMoved = withLibrary;
+      app.protocol.newestName = namesFromLibrary;
       toShownWithoutLibrary = toShown;
       toDecoded.clear();
       toShown.clear();

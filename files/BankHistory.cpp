@@ -124,6 +124,25 @@ std::optional<std::string> keepInHistory(const fs::path& folder, const PresetBan
   return std::nullopt;
 }
 
+namespace {
+
+bool sameButForName(const PresetRecord& a, const PresetRecord& b) {
+  for (int n = kFirstParameterSlot; n < kSlotCount; ++n)
+    if (a.slot(n) != b.slot(n)) return false;
+  return true;
+}
+
+}  // namespace
+
+int presetsDiffering(const PresetBank& a, const PresetBank& b) {
+  int count = 0;
+  for (std::size_t n = 0; n < a.size(); ++n) {
+    const bool nameMissing = !a[n].validName() || !b[n].validName();
+    count += a[n] != b[n] && !(nameMissing && sameButForName(a[n], b[n]));
+  }
+  return count;
+}
+
 void keepBank(const PresetBank& bank, const std::string& kind, std::ostream& err, const char* program) {
   if (const auto why = keepInHistory(historyFolder(), bank, kind))
     err << program << ": the history of banks could not keep this bank (" << *why << ")\n";

@@ -41,6 +41,10 @@ std::vector<HistoryEntry> listHistory(const std::filesystem::path& folder);
 std::optional<std::string> keepInHistory(const std::filesystem::path& folder, const PresetBank& bank,
                                          const std::string& kind, std::time_t now = std::time(nullptr));
 
+// How many presets differ between two banks. A preset without a name (the combo sends none)
+// is the same as one with a name when only the name is missing.
+int presetsDiffering(const PresetBank& a, const PresetBank& b);
+
 // keepInHistory into historyFolder(); a failure is said on `err`, after `program`, and stops
 // nothing.
 void keepBank(const PresetBank& bank, const std::string& kind, std::ostream& err, const char* program);

@@ -123,12 +123,19 @@ std::string csvField(const std::string& text) {
   return quoted + "\"";
 }
 
+// A spreadsheet takes a cell that begins with one of these as a formula; the apostrophe makes
+// it text, so a name can never compute anything.
+std::string csvName(std::string name) {
+  if (!name.empty() && std::string_view("=+-@").find(name.front()) != std::string_view::npos) name.insert(0, 1, '\'');
+  return csvField(name);
+}
+
 std::string csvSheet(std::span<const PresetRecord> presets, bool withNames) {
   std::string out = "#,NAME";
   for (const auto& [parameter, caption] : kParameterCaptions) out += "," + csvField(std::string(caption));
   out += "\r\n";
   for (std::size_t n = 0; n < presets.size(); ++n) {
-    out += std::to_string(n + 1) + "," + csvField(nameOf(presets[n], withNames, false));
+    out += std::to_string(n + 1) + "," + csvName(nameOf(presets[n], withNames, false));
     for (const auto& [parameter, caption] : kParameterCaptions) out += "," + csvField(parameterCell(presets[n], parameter).joined());
     out += "\r\n";
   }

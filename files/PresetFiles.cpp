@@ -8,6 +8,13 @@
 #include <fstream>
 #include <random>
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace kestralux {
 
 Bytes presetFileImage(const PresetRecord& record) { return Bytes(record.bytes.begin(), record.bytes.end()); }
@@ -83,9 +90,30 @@ std::optional<Bytes> readFileStart(const std::filesystem::path& path, std::size_
   return data;
 }
 
-namespace {
-
 namespace fs = std::filesystem;
+
+bool syncFileToDisk(int descriptor) {
+#if defined(_WIN32)
+  return _commit(descriptor) == 0;
+#else
+  return ::fsync(descriptor) == 0;
+#endif
+}
+
+void syncFolderOf(const fs::path& file) {
+#if !defined(_WIN32)
+  // Windows keeps a renamed name with the file; POSIX wants the folder's entry flushed too.
+  const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+  const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  ::fsync(descriptor);
+  ::close(descriptor);
+#else
+  (void)file;
+#endif
+}
+
+namespace {
 
 // Writes `bytes` to a new file beside `path` whose name no other writer, thread or process,
 // takes at the same time: the exclusive create refuses a name already taken.
@@ -105,7 +133,9 @@ std::optional<fs::path> writeTemporaryBeside(const fs::path& path, std::span<con
       error = "cannot create " + temporary.string() + ": " + std::strerror(errno);
       return std::nullopt;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // On the disk before it takes the name: a power cut after the rename finds the whole file.
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
+                         syncFileToDisk(fileno(file));
     if (std::fclose(file) != 0 || !written) {
       error = "cannot write " + temporary.string();
       std::remove(temporary.string().c_str());
@@ -129,6 +159,7 @@ bool writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> byt
     fs::remove(*temporary, failure);
     return false;
   }
+  syncFolderOf(path);
   return true;
 }
 
@@ -159,6 +190,7 @@ NewFile writeNewFileAtomically(const fs::path& path, std::span<const std::uint8_
     }
   }
   fs::remove(*temporary, ignored);
+  if (outcome == NewFile::Written) syncFolderOf(path);
   return outcome;
 }
 

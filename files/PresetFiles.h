@@ -48,7 +48,12 @@ std::string describe(const RecordFault& fault);
 // At most `limit` bytes from the start of the file; nothing when it cannot be opened or read.
 std::optional<Bytes> readFileStart(const std::filesystem::path& path, std::size_t limit);
 
-// Writes beside `path` and renames over it, so a failed write leaves the old file whole and
+// The file's bytes on the disk, not only in the system's cache.
+bool syncFileToDisk(int descriptor);
+// The folder's entry for `file` (a rename, a new name) on the disk too.
+void syncFolderOf(const std::filesystem::path& file);
+
+// Writes beside `path` and renames over it, flushed to the disk before it takes the name, so a failed write leaves the old file whole and
 // no part of the new one behind. The file beside is this writer's own, so two writers at once
 // leave one whole file, never a mix. On failure `error` says what went wrong.
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,

@@ -34,12 +34,21 @@ SlotReading readSlot(const RxSlot& slot) {
 }
 
 void BankFetch::requested(TransferClock::time_point now, bool askAgainWhenSilent) {
-  phase_ = Phase::Requested;
   lastHeard_ = now;
+  // An answer already on its way goes on where it is; the one asked for now is ours too and
+  // is awaited once it has ended.
+  if (phase_ != Phase::Idle) {
+    askedAgain_ = true;
+    return;
+  }
+  phase_ = Phase::Requested;
   requestedAt_ = now;
   mayAskAgain_ = askAgainWhenSilent;
+  quietWhenUnanswered_ = false;
+  cursor_ = 0;
   received_ = 0;
   damaged_.clear();
+  arrived_.reset();
 }
 
 void BankFetch::expectSpareAnswers(int count, TransferClock::time_point now) {
@@ -80,14 +89,20 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
   if (reading.verdict == SlotVerdict::NotOurs) return {};
   if ((reading.command == CMD_BANK_FIRST || reading.command == CMD_BANK_NEXT) && skipSpare(reading.command, now))
     return {};
+  if (phase_ == Phase::Idle) {
+    if (reading.command == CMD_BANK_FIRST) return {{"ANOTHER PROGRAM FETCHED THE BANK"}, false, false, -1};
+    return {};
+  }
   if (reading.command == CMD_BANK_FIRST) {
     cursor_ = 0;
     damaged_.clear();
+    arrived_.reset();
     received_ = 0;
   } else if (reading.command == CMD_BANK_NEXT && cursor_ < kLastRecord) {
-    // A transfer heard without its 0x2A goes on from where the cursor stands.
+    // An answer whose 0x2A was lost goes on from where the cursor stands: record 0.
     if (phase_ != Phase::Receiving) {
       damaged_.clear();
+      arrived_.reset();
       received_ = 0;
     }
     ++cursor_;
@@ -99,15 +114,17 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
   ++received_;
 
   const int record = cursor_;
-  if (reading.verdict == SlotVerdict::Whole)
+  if (reading.verdict == SlotVerdict::Whole) {
     DecodeDump(*presetMessageInSlot(slot), bank[static_cast<std::size_t>(record)]);
-  else
+    arrived_.set(static_cast<std::size_t>(record));
+  } else {
     damaged_.push_back(record);
+  }
   const int decoded = reading.verdict == SlotVerdict::Whole ? record : -1;
 
   if (reading.command == CMD_BANK_NEXT && record == kLastRecord) {
     // The next answer starts again at record 0, even when its 0x2A is lost.
-    phase_ = Phase::Idle;
+    awaitNextAnswer(now);
     cursor_ = 0;
     const std::string first = received_ == kPresetCount ? "ALL PRESETS RECEIVED" : receivedNotice();
     return {endNotices(first), true, true, decoded};
@@ -134,12 +151,27 @@ BankFetch::Report BankFetch::checkSilence(TransferClock::time_point now) {
   }
   if (now - lastHeard_ < kTransferSilenceLimit) return {};
   const Phase was = phase_;
-  phase_ = Phase::Idle;
   // After this long a second answer is no longer the twin of the first.
   spareAnswers_ = 0;
   skipping_ = false;
-  if (was == Phase::Requested) return {{"NO ANSWER FROM COMBO"}, false, true};
+  if (was == Phase::Requested) {
+    phase_ = Phase::Idle;
+    // A second request made during an answer that was told already: the combo answered once.
+    if (quietWhenUnanswered_) return {};
+    return {{"NO ANSWER FROM COMBO"}, false, true};
+  }
+  awaitNextAnswer(now);
+  cursor_ = 0;
   return {endNotices(receivedNotice()), false, true};
+}
+
+void BankFetch::awaitNextAnswer(TransferClock::time_point now) {
+  phase_ = askedAgain_ ? Phase::Requested : Phase::Idle;
+  // That request went while an answer came: it is not the one to send again.
+  mayAskAgain_ = false;
+  quietWhenUnanswered_ = askedAgain_;
+  askedAgain_ = false;
+  lastHeard_ = now;
 }
 
 std::string BankFetch::receivedNotice() const {
@@ -154,6 +186,20 @@ Notices BankFetch::endNotices(std::string first) const {
     for (int record : damaged_) notices.push_back("PRESET " + presetNumber(record) + " DAMAGED, KEPT");
   }
   return notices;
+}
+
+std::string historyKind(const BankMove& move) {
+  const std::string all = std::to_string(kPresetCount);
+  const int count = static_cast<int>(move.which.count());
+  switch (move.kind) {
+    case BankMove::Kind::BeforeFetch: return "before fetch";
+    case BankMove::Kind::Stored: return count == kPresetCount ? "stored" : "stored " + std::to_string(count) + " of " + all;
+    case BankMove::Kind::Fetched: break;
+  }
+  if (count == kPresetCount) return "fetched";
+  std::string kind = "fetched " + std::to_string(count) + " of " + all;
+  if (move.damaged > 0) kind += ", " + std::to_string(move.damaged) + " damaged";
+  return kind;
 }
 
 void StoreSequence::prepare(std::vector<PresetMessage> messages) {

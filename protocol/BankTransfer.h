@@ -5,6 +5,7 @@
 // device fell silent. The store sends the 30 messages of the bank as it was when the user
 // confirmed, one at a time, so whoever drives it can pace them.
 
+#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -52,8 +53,10 @@ class BankFetch {
     bool askAgain = false;  // send the bank request once more
   };
 
-  // The bank request went out: from now on silence is an unanswered request, and after
-  // kRequestRepeatAfter of it checkSilence asks for the request once more, unless
+  // The bank request went out: from now on silence is an unanswered request, and the answer
+  // starts at record 0 even when its 0x2A is lost. Asked again while an answer is on its way,
+  // that answer goes on and the next one is awaited. A new request that has brought nothing
+  // for kRequestRepeatAfter is asked by checkSilence to go once more, unless
   // `askAgainWhenSilent` is false (the answer is already at hand).
   void requested(TransferClock::time_point now, bool askAgainWhenSilent = true);
   // Requests of ours went out twice (the search's): `count` answers beyond the one taken may
@@ -64,6 +67,8 @@ class BankFetch {
   // cursor; a damaged one holds its place and its record keeps its values. Messages that
   // are not ours, single-store messages and a 0x2B with the cursor on the last record are
   // skipped without moving the cursor. A complete transfer puts the cursor back to 0.
+  // Only an answer to a request of ours is taken: a bank that comes while nothing was asked
+  // for answers another program, changes nothing and is only told.
   Report take(const RxSlot& slot, PresetBank& bank, TransferClock::time_point now);
 
   // Ends a request or transfer that has heard nothing for kTransferSilenceLimit; asks for the
@@ -76,11 +81,14 @@ class BankFetch {
   bool waiting() const { return phase_ != Phase::Idle; }
   // Records (0..29) of the current or last transfer that arrived damaged.
   const std::vector<int>& damaged() const { return damaged_; }
+  // Records (0..29) of the current or last transfer that arrived whole.
+  const std::bitset<kPresetCount>& arrived() const { return arrived_; }
 
  private:
   enum class Phase { Idle, Requested, Receiving };
 
   Notices endNotices(std::string first) const;
+  void awaitNextAnswer(TransferClock::time_point now);
   std::string receivedNotice() const;
 
   bool skipSpare(std::uint8_t command, TransferClock::time_point now);
@@ -99,7 +107,25 @@ class BankFetch {
   int received_ = 0;
   TransferClock::time_point lastHeard_{};
   std::vector<int> damaged_;
+  std::bitset<kPresetCount> arrived_;
+  // Asked again while an answer was on its way: the next answer is ours too.
+  bool askedAgain_ = false;
+  bool quietWhenUnanswered_ = false;
 };
+
+// A bank that came from the combo or went to it, or the editor's bank that a clicked fetch is
+// about to replace: what the history of banks and the preset library keep of it.
+struct BankMove {
+  enum class Kind { Fetched, Stored, BeforeFetch };
+  Kind kind = Kind::Fetched;
+  PresetBank bank{};                // as it came or went, the names as the fetch gave them
+  std::bitset<kPresetCount> which;  // the slots that came whole or went out
+  int damaged = 0;                  // presets of a fetch that came damaged
+};
+
+// As the history of banks names it: "fetched", "fetched 11 of 30, 1 damaged", "stored",
+// "stored 10 of 30", "before fetch".
+std::string historyKind(const BankMove& move);
 
 // A confirmed store: the messages are built when the user confirms and go out one by one.
 class StoreSequence {

@@ -48,16 +48,18 @@ const PresetMessage& DeviceProtocol::BuildStoreMessage(StoreScope scope, int n) 
 void DeviceProtocol::RequestBank(bool clicked) {
   // A request that could not go out has no answer to wait for: the card error says why.
   if (!SendBankRequest()) return;
+  const bool running = fetch.waiting();
   fetch.requested(clock());
-  clickedFetch_ = clicked;
+  clickedFetch_ = clicked || (running && clickedFetch_);
 }
 
-void DeviceProtocol::take(int n, const PresetRecord& record) {
+void DeviceProtocol::take(int n, const PresetRecord& came) {
   const auto i = static_cast<std::size_t>(n);
   if (!beforeFetch_) {
     beforeFetch_ = state_.bank;
     fetchedBank_ = state_.bank;
   }
+  const PresetRecord record = nameFetched(came, state_.reference[i], newestName);
   fetchedBank_[i] = record;
   // Without an edit session (the command line) nobody edits the bank.
   const bool edited = session && session->edited(n);
@@ -68,7 +70,7 @@ void DeviceProtocol::take(int n, const PresetRecord& record) {
   }
   if (edited && !keptBeforeFetch_) {
     keptBeforeFetch_ = true;
-    if (bankMoved) bankMoved(*beforeFetch_, "before fetch");
+    if (bankMoved) bankMoved({BankMove::Kind::BeforeFetch, *beforeFetch_, {}, 0});
   }
   if (session) {
     session->fetched(n, record);
@@ -104,22 +106,15 @@ void DeviceProtocol::tell(Notices notices, bool ended) {
   if (!notices.empty() && fetchNotices) fetchNotices(notices);
 }
 
-// As the panel says it: "fetched", "fetched 29 of 30, 1 damaged".
-std::string DeviceProtocol::fetchedKind() const {
-  const int damaged = static_cast<int>(fetch.damaged().size());
-  const int whole = fetch.received() - damaged;
-  if (whole == kPresetCount) return "fetched";
-  std::string kind = "fetched " + std::to_string(whole) + " of " + std::to_string(kPresetCount);
-  if (damaged > 0) kind += ", " + std::to_string(damaged) + " damaged";
-  return kind;
-}
-
 void DeviceProtocol::fetchEnded() {
   if (session) session->fetchEnded();
   const int received = fetch.received();
   if (received > 0) bankReceived = true;
-  if (received > 0 && bankMoved) bankMoved(beforeFetch_ ? fetchedBank_ : state_.bank, fetchedKind());
-  clickedFetch_ = false;
+  if (fetch.arrived().any() && bankMoved)
+    bankMoved({BankMove::Kind::Fetched, beforeFetch_ ? fetchedBank_ : state_.bank, fetch.arrived(),
+               static_cast<int>(fetch.damaged().size())});
+  // A click during the answer that ended asked for the next one.
+  if (!fetch.waiting()) clickedFetch_ = false;
   beforeFetch_.reset();
   keptBeforeFetch_ = false;
   editsKept_.clear();
@@ -154,10 +149,7 @@ std::string DeviceProtocol::SendNextStoreMessage() {
       for (std::size_t n = 0; n < storedBank_.size(); ++n)
         if (storedWhich_[n]) state_.reference[n] = storedBank_[n];
     }
-    const std::size_t went = storedWhich_.count();
-    if (bankMoved)
-      bankMoved(storedBank_, went == kPresetCount ? std::string("stored")
-                                                  : "stored " + std::to_string(went) + " of " + std::to_string(kPresetCount));
+    if (bankMoved) bankMoved({BankMove::Kind::Stored, storedBank_, storedWhich_, 0});
   }
   return store.progressNotice();
 }

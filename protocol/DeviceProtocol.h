@@ -10,6 +10,7 @@
 #include "model/EditSession.h"
 #include "model/EditorState.h"
 #include "protocol/BankTransfer.h"
+#include "protocol/FetchedNames.h"
 #include "protocol/Sysex.h"
 #include "midi/SysexOutput.h"
 
@@ -43,8 +44,8 @@ class DeviceProtocol {
   // received message the poll tick hands it and sets BankRefreshPending once the bank is
   // whole; CheckTransferSilence ends a fetch the device has stopped answering.
   // `clicked`: asked for with a click in the window. Only such a fetch replaces presets that
-  // differ from their reference; any other (at start, on plugging in, the search's, an answer
-  // to another program) keeps them and says so.
+  // differ from their reference; any other (at start, on plugging in, the search's) keeps
+  // them and says so. A bank nobody here asked for changes nothing.
   void RequestBank(bool clicked = false);
   void DecodeNextSlot(const RxSlot& slot);
   void CheckTransferSilence();
@@ -71,10 +72,12 @@ class DeviceProtocol {
   std::function<void(const Notices&)> fetchNotices;
   // A fetch has filled the bank to its last preset: preset 1 is to be shown.
   std::function<void()> bankComplete;
-  // A fetch or a store-all is over: `bank` is what came or went, for the history of banks.
-  // Called for a fetch that received at least one preset and for a store of which at
-  // least one message went out.
-  std::function<void(const PresetBank& bank, const std::string& kind)> bankMoved;
+  // A fetch that brought at least one whole preset has ended, a store-all of which at least
+  // one message went out has ended, or a clicked fetch is about to replace edited presets:
+  // for the history of banks and the library.
+  std::function<void(const BankMove& move)> bankMoved;
+  // Where a fetched preset's name comes from when the slot held other values.
+  NewestName newestName;
   // Tests move time themselves.
   std::function<TransferClock::time_point()> clock = [] { return TransferClock::now(); };
 
@@ -82,7 +85,6 @@ class DeviceProtocol {
   void fetchEnded();
   void tell(Notices notices, bool ended);
   void take(int n, const PresetRecord& record);
-  std::string fetchedKind() const;
 
   EditorState& state_;
   SysexOutput& output_;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <random>
+#include <span>
 
 #include "explore/Explore.h"
 #include "files/PresetFiles.h"
@@ -15,16 +16,6 @@ namespace kestralux {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Wrong usage, a caption no control has, a number out of range, a target already there: exit 2.
-struct Refused {
-  std::string why;
-  bool withUsage = false;
-};
-// A file that cannot be read or is not ours: exit 1.
-struct Unreadable {
-  std::string why;
-};
 
 struct ExploreArguments {
   std::string command;
@@ -45,70 +36,62 @@ Number number(const std::string& text, const std::string& option, Number lowest,
   Number n{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
   if (error != std::errc() || end != text.data() + text.size() || n < lowest || n > highest)
-    throw Refused{option + " takes " + range + ", not " + text};
+    throw badValue(option + " takes " + range + ", not " + text);
   return n;
 }
 
 int controlNamed(const std::string& caption) {
   if (const auto parameter = parameterOfCaption(caption)) return *parameter;
-  throw Refused{"no control is captioned \"" + caption + "\"; the captions are " + captionList()};
+  throw badValue("no control is captioned \"" + caption + "\"; the captions are " + captionList());
 }
 
 ExploreArguments parse(const std::vector<std::string>& args) {
   ExploreArguments a;
   a.command = args.at(0);
   const bool vary = a.command == "vary";
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw Refused{arg + " needs a value", true};
-      return args[++i];
-    };
-    if (arg == "-o") a.output = value();
-    else if (arg == "--force") a.force = true;
-    else if (arg == "--preset") {
-      a.preset = number<int>(value(), arg, 1, kPresetCount, "a preset number 1..30") - 1;
+  OptionSpec spec{{"-o", "--preset", "--lock"}, {"--force"}};
+  for (const char* option : vary ? std::vector<const char*>{"--unlock", "--amount", "--seed", "--count"}
+                                 : std::vector<const char*>{"--at"})
+    spec.valued.push_back(option);
+  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), spec);
+  a.files = parsed.words;
+  a.output = parsed.value("-o");
+  a.force = parsed.has("--force");
+  for (const auto& [option, value] : parsed.ordered) {
+    if (option == "--preset") {
+      a.preset = number<int>(value, option, 1, kPresetCount, "a preset number 1..30") - 1;
       a.presetGiven = true;
-    } else if (arg == "--lock") a.locks.emplace_back(controlNamed(value()), true);
-    else if (vary && arg == "--unlock") a.locks.emplace_back(controlNamed(value()), false);
-    else if (vary && arg == "--amount") a.amount = number<int>(value(), arg, 1, kLargestAmount, "a percentage 1..100");
-    else if (vary && arg == "--seed")
-      a.seed = number<std::uint64_t>(value(), arg, 0, ~std::uint64_t{0}, "a whole number 0..18446744073709551615");
-    else if (vary && arg == "--count") a.count = number<int>(value(), arg, 1, kPresetCount, "a count 1..30");
-    else if (!vary && arg == "--at") a.at = number<int>(value(), arg, 0, kLargestPosition, "a percentage 0..100");
-    else if (arg.size() > 1 && arg[0] == '-') throw Refused{"unknown option " + arg + " for " + a.command, true};
-    else a.files.push_back(arg);
+    } else if (option == "--lock" || option == "--unlock") {
+      a.locks.emplace_back(controlNamed(value), option == "--lock");
+    } else if (option == "--amount") {
+      a.amount = number<int>(value, option, 1, kLargestAmount, "a percentage 1..100");
+    } else if (option == "--seed") {
+      a.seed = number<std::uint64_t>(value, option, 0, ~std::uint64_t{0}, "a whole number 0..18446744073709551615");
+    } else if (option == "--count") {
+      a.count = number<int>(value, option, 1, kPresetCount, "a count 1..30");
+    } else if (option == "--at") {
+      a.at = number<int>(value, option, 0, kLargestPosition, "a percentage 0..100");
+    }
   }
   const std::size_t files = vary ? 1 : 2;
-  if (a.files.size() != files) throw Refused{a.command + (vary ? " takes one file" : " takes two files, A and B"), true};
-  if (!a.output) throw Refused{a.command + " needs -o OUT", true};
-  if (!vary && !a.at) throw Refused{"morph needs --at PCT, 0..100", true};
+  if (a.files.size() != files) throw badUsage(a.command + (vary ? " takes one file" : " takes two files, A and B"));
+  if (!a.output) throw badUsage(a.command + " needs -o OUT");
+  if (!vary && !a.at) throw badUsage("morph needs --at PCT, 0..100");
   return a;
 }
 
 // A .pre, or the preset `n` of a .bnk; strictly, as every command of the tool reads them.
 PresetRecord readPreset(const std::string& path, int n) {
   const std::optional<Bytes> data = readFileStart(path, kBankFileSize + 1);
-  if (!data) throw Unreadable{"cannot read " + path};
+  if (!data) throw badInput("cannot read " + path);
   if (data->size() != kPresetFileSize && data->size() != kBankFileSize)
-    throw Unreadable{path + ": " + std::to_string(data->size()) + " bytes, neither a preset file (88) nor a bank (2,640)"};
-  if (const auto fault = firstNonPreset(*data)) throw Unreadable{path + ": " + describe(*fault)};
+    throw badInput(path + ": " + std::to_string(data->size()) + " bytes, neither a preset file (88) nor a bank (2,640)");
+  if (const auto fault = firstNonPreset(*data)) throw badInput(path + ": " + describe(*fault));
   if (data->size() == kPresetFileSize) return *parsePresetFile(*data);
   return (*parseBankFile(*data))[static_cast<std::size_t>(n)];
 }
 
-void write(const ExploreArguments& a, const Bytes& image) {
-  std::string error;
-  if (a.force) {
-    if (!writeFileAtomically(*a.output, image, error)) throw Unreadable{error};
-    return;
-  }
-  switch (writeNewFileAtomically(*a.output, image, error)) {
-    case NewFile::Written: return;
-    case NewFile::Exists: throw Refused{*a.output + " exists; nothing written (--force writes over it)"};
-    case NewFile::Failed: throw Unreadable{error};
-  }
-}
+void write(const ExploreArguments& a, const Bytes& image) { writeTarget(*a.output, image, a.force); }
 
 int varyCommand(const ExploreArguments& a, std::ostream& err) {
   const PresetRecord preset = readPreset(a.files[0], a.preset);
@@ -166,13 +149,8 @@ int runExploreCommand(const std::vector<std::string>& args, std::ostream&, std::
   try {
     const ExploreArguments a = parse(args);
     return a.command == "vary" ? varyCommand(a, err) : morphCommand(a, err);
-  } catch (const Refused& e) {
-    err << "kestralux-tool: " << e.why << "\n";
-    if (e.withUsage) err << toolUsage();
-    return kToolBadUsage;
-  } catch (const Unreadable& e) {
-    err << "kestralux-tool: " << e.why << "\n";
-    return kToolBadInput;
+  } catch (const ToolError& e) {
+    return reportToolError(e, err, toolUsage());
   }
 }
 

@@ -18,6 +18,7 @@
 #include "files/ComboConfig.h"
 #include "files/ComboPorts.h"
 #include "link/ComboFinder.h"
+#include "library/BankMoves.h"
 #include "library/PresetLibrary.h"
 #include "link/ComboLink.h"
 #include "model/EditorState.h"
@@ -35,17 +36,6 @@ using namespace std::chrono_literals;
 // A .syx file of preset messages is 1,200 bytes for a bank; anything far beyond is not one.
 constexpr std::size_t kLargestSyx = 1 << 20;
 
-struct BadInput {
-  std::string why;
-};
-struct BadUsage {
-  std::string why;
-};
-// Said in one line, without the usage text: the command was right, the target is taken.
-struct WouldOverwrite {
-  std::string path;
-};
-
 struct Arguments {
   std::string command;
   std::vector<std::string> files;
@@ -56,43 +46,26 @@ struct Arguments {
 };
 
 Arguments parse(const std::vector<std::string>& args) {
-  if (args.empty()) throw BadUsage{"no command"};
+  if (args.empty()) throw badUsage("no command");
+  static const OptionSpec spec{{"-o", "--in", "--out", "--preset", "--show"}, {"--partial", "--save", "--force"}};
+  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), spec);
   Arguments a;
   a.command = args[0];
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const auto value = [&]() -> std::string {
-      if (i + 1 >= args.size()) throw BadUsage{arg + " needs a value"};
-      return args[++i];
-    };
-    if (arg == "-o") {
-      a.output = value();
-    } else if (arg == "--in") {
-      a.in = value();
-    } else if (arg == "--out") {
-      a.out = value();
-    } else if (arg == "--preset") {
-      a.preset = value();
-    } else if (arg == "--show") {
-      a.entry = value();
-    } else if (arg == "--partial") {
-      a.partial = true;
-    } else if (arg == "--save") {
-      a.save = true;
-    } else if (arg == "--force") {
-      a.force = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      throw BadUsage{"unknown option " + arg};
-    } else {
-      a.files.push_back(arg);
-    }
-  }
+  a.files = parsed.words;
+  a.output = parsed.value("-o");
+  a.in = parsed.value("--in");
+  a.out = parsed.value("--out");
+  a.preset = parsed.value("--preset");
+  a.entry = parsed.value("--show");
+  a.partial = parsed.has("--partial");
+  a.save = parsed.has("--save");
+  a.force = parsed.has("--force");
   return a;
 }
 
 void expectFiles(const Arguments& a, std::size_t count) {
   if (a.files.size() != count)
-    throw BadUsage{a.command + " takes " + (count == 0 ? std::string("no file") : "one file")};
+    throw badUsage(a.command + " takes " + (count == 0 ? std::string("no file") : "one file"));
 }
 
 std::string lower(std::string s) {
@@ -102,7 +75,7 @@ std::string lower(std::string s) {
 
 Bytes readInput(const fs::path& path, std::size_t limit) {
   std::optional<Bytes> data = readFileStart(path, limit + 1);
-  if (!data) throw BadInput{"cannot read " + path.string()};
+  if (!data) throw badInput("cannot read " + path.string());
   return *data;
 }
 
@@ -113,9 +86,9 @@ std::variant<PresetRecord, PresetBank> readPresets(const fs::path& path) {
   const bool asPreset = ext == ".pre" || (ext != ".bnk" && data.size() == kPresetFileSize);
   const std::size_t size = asPreset ? kPresetFileSize : kBankFileSize;
   if (data.size() != size)
-    throw BadInput{path.string() + ": " + (data.size() > kBankFileSize ? "more than " + std::to_string(kBankFileSize) : std::to_string(data.size())) +
-                   " bytes, a " + (asPreset ? "preset" : "bank") + " file holds exactly " + std::to_string(size)};
-  if (const auto fault = firstNonPreset(data)) throw BadInput{path.string() + ": " + describe(*fault)};
+    throw badInput(path.string() + ": " + (data.size() > kBankFileSize ? "more than " + std::to_string(kBankFileSize) : std::to_string(data.size())) +
+                   " bytes, a " + (asPreset ? "preset" : "bank") + " file holds exactly " + std::to_string(size));
+  if (const auto fault = firstNonPreset(data)) throw badInput(path.string() + ": " + describe(*fault));
   if (asPreset) return *parsePresetFile(data);
   return *parseBankFile(data);
 }
@@ -123,27 +96,7 @@ std::variant<PresetRecord, PresetBank> readPresets(const fs::path& path) {
 PresetBank readBank(const fs::path& path) {
   auto presets = readPresets(path);
   if (auto* bank = std::get_if<PresetBank>(&presets)) return *bank;
-  throw BadInput{path.string() + " holds one preset; this command needs a bank (.bnk)"};
-}
-
-// A file already there is the user's, perhaps their only copy: only --force replaces it. The
-// check and the write are one step, so a file appearing meanwhile is not replaced either.
-void write(const fs::path& path, std::span<const std::uint8_t> bytes, bool force) {
-  std::string error;
-  if (force) {
-    if (!writeFileAtomically(path, bytes, error)) throw BadInput{error};
-    return;
-  }
-  switch (writeNewFileAtomically(path, bytes, error)) {
-    case NewFile::Written: return;
-    case NewFile::Exists: throw WouldOverwrite{path.string()};
-    case NewFile::Failed: throw BadInput{error};
-  }
-}
-
-void expectNew(const fs::path& path, bool force) {
-  std::error_code ignored;
-  if (!force && fs::exists(fs::symlink_status(path, ignored))) throw WouldOverwrite{path.string()};
+  throw badInput(path.string() + " holds one preset; this command needs a bank (.bnk)");
 }
 
 fs::path withExtension(const fs::path& input, const char* extension) {
@@ -160,7 +113,7 @@ std::string choosePort(const std::vector<std::string>& names, const std::string&
   if (!wanted.empty() && wanted.size() < 6 && std::all_of(wanted.begin(), wanted.end(), [](unsigned char c) { return std::isdigit(c); })) {
     const unsigned long n = std::stoul(wanted);
     if (n < names.size()) return names[n];
-    throw BadInput{std::string("no MIDI ") + side + " port " + wanted};
+    throw badInput(std::string("no MIDI ") + side + " port " + wanted);
   }
   std::vector<std::string> alike;
   for (const std::string& name : names)
@@ -168,10 +121,10 @@ std::string choosePort(const std::vector<std::string>& names, const std::string&
   for (const std::string& name : names)
     if (lower(name).find(lower(wanted)) != std::string::npos) alike.push_back(name);
   if (alike.size() == 1) return alike.front();
-  if (alike.empty()) throw BadInput{std::string("no MIDI ") + side + " port named like \"" + wanted + "\""};
+  if (alike.empty()) throw badInput(std::string("no MIDI ") + side + " port named like \"" + wanted + "\"");
   std::string list;
   for (const std::string& name : alike) list += (list.empty() ? "\"" : ", \"") + name + "\"";
-  throw BadInput{std::string("\"") + wanted + "\" names " + std::to_string(alike.size()) + " MIDI " + side + " ports: " + list};
+  throw badInput(std::string("\"") + wanted + "\" names " + std::to_string(alike.size()) + " MIDI " + side + " ports: " + list);
 }
 
 // Received messages come on the port's thread and wait here for the tool's own loop.
@@ -202,8 +155,9 @@ struct Link {
   std::unique_ptr<ComboLink> combo;
   Inbox inbox;
   std::string cardError;
-  // fetch and store feed the preset library; the commands that only look (diff, sheet) do not.
-  bool feedsLibrary = false;
+  // fetch and store feed the preset library and take the names of fetched presets from it;
+  // the commands that only look (diff, sheet) leave it alone.
+  std::unique_ptr<PresetLibrary> library;
 
   void step() {
     std::this_thread::sleep_for(10ms);
@@ -212,19 +166,15 @@ struct Link {
   }
 };
 
-// Every preset a fetch brought or a store sent goes into the preset library, as the editor's
-// do; a library that cannot be written is said and stops nothing.
-void noteInLibrary(const PresetBank& bank, const std::string& kind, std::ostream& err) {
-  const bool stored = kind.rfind("stored", 0) == 0;
-  if (!stored && kind.rfind("fetched", 0) != 0) return;
-  PresetLibrary library;
-  const LibraryOpening opening = library.open(libraryFile(), historyFolder());
+// The library in the data folder, as the editor opens it; one that cannot be opened gives
+// no names and keeps nothing, and says why.
+std::unique_ptr<PresetLibrary> openLibrary(std::ostream& err) {
+  auto library = std::make_unique<PresetLibrary>();
+  const LibraryOpening opening = library->open(libraryFile(), historyFolder());
   if (opening.soundsFromHistory > 0)
     err << "kestralux-tool: the history of banks brought " << opening.soundsFromHistory << " sounds into the library\n";
   if (!opening.message.empty()) err << "kestralux-tool: " << opening.message << "\n";
-  if (!library.writable()) return;
-  const Noted noted = library.noteBank(bank, Place{stored ? SightingKind::Stored : SightingKind::Fetched, 0, {}});
-  if (noted.error) err << "kestralux-tool: the library: " << *noted.error << "\n";
+  return library;
 }
 
 std::string describePort(const std::vector<std::string>& names, const std::string& name) {
@@ -237,7 +187,7 @@ std::string describePort(const std::vector<std::string>& names, const std::strin
 // ports it answers on are said. --out and --in override.
 ComboLink& makeLink(Link& link, const PortsFactory& factory) {
   link.ports = factory ? factory() : nullptr;
-  if (!link.ports) throw BadInput{"no MIDI system"};
+  if (!link.ports) throw badInput("no MIDI system");
   link.combo = std::make_unique<ComboLink>(*link.ports, link.state);
   link.combo->portsMaker = factory;
   link.combo->setPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
@@ -250,10 +200,10 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::
   combo.cardError = [&link] {
     if (link.cardError.empty()) link.cardError = "cannot send on MIDI output \"" + link.combo->ports().output + "\"";
   };
-  combo.protocol.bankMoved = [&err, &link](const PresetBank& bank, const std::string& kind) {
-    keepBank(bank, kind, err, "kestralux-tool");
-    if (link.feedsLibrary) noteInLibrary(bank, kind, err);
+  combo.protocol.bankMoved = [&err, &link](const BankMove& move) {
+    keepBankMove(move, historyFolder(), link.library.get(), err, "kestralux-tool");
   };
+  combo.protocol.newestName = newestNameIn(link.library.get());
   combo.protocol.fetchNotices = [&err](const Notices& notices) {
     for (const std::string& n : notices) err << "kestralux-tool: " << lower(n) << "\n";
   };
@@ -265,7 +215,7 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::
   combo.start(how);
   while (combo.searching()) link.step();
   if (combo.search() == ComboLink::Search::NotFound)
-    throw BadInput{"no combo found (nothing in combo.cfg or combo.ports, and no port answered the bank request)"};
+    throw badInput("no combo found (nothing in combo.cfg or combo.ports, and no port answered the bank request)");
   if (combo.search() == ComboLink::Search::Found)
     err << "kestralux-tool: combo found: output " << describePort(combo.outputNames(), combo.ports().output) << ", input "
         << describePort(combo.inputNames(), combo.ports().input) << "\n";
@@ -276,8 +226,8 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::
     combo.usePorts(chosen);
   }
   if (!combo.outputNumber())
-    throw BadInput{combo.ports().output.empty() ? std::string("no MIDI output port")
-                                                : "the combo's MIDI output \"" + combo.ports().output + "\" is not there"};
+    throw badInput(combo.ports().output.empty() ? std::string("no MIDI output port")
+                                                : "the combo's MIDI output \"" + combo.ports().output + "\" is not there");
 }
 
 // Asks the combo for its bank (unless the search already brought it) and waits until the
@@ -285,9 +235,9 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::
 const BankFetch& requestBank(Link& link, const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   openLink(link, a, factory, err);
   ComboLink& combo = *link.combo;
-  if (!link.ports->isInputOpen()) throw BadInput{"cannot open MIDI input \"" + combo.ports().input + "\""};
+  if (!link.ports->isInputOpen()) throw badInput("cannot open MIDI input \"" + combo.ports().input + "\"");
   if (!combo.protocol.fetch.waiting()) combo.protocol.RequestBank();
-  if (!link.cardError.empty()) throw BadInput{link.cardError};
+  if (!link.cardError.empty()) throw badInput(link.cardError);
   while (combo.protocol.fetch.waiting()) link.step();
   combo.stop();
   return combo.protocol.fetch;
@@ -297,18 +247,18 @@ int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 0);
   const fs::path target = a.output.value_or("FULL1.bnk");
   // Before asking the combo, so the answer is not waited for in vain.
-  expectNew(target, a.force);
+  refuseExisting(target, a.force);
   Link link;
-  link.feedsLibrary = true;
+  link.library = openLibrary(err);
   const BankFetch& result = requestBank(link, a, err, factory);
   const bool whole = result.received() == kPresetCount && result.damaged().empty();
-  if (result.received() == 0) throw BadInput{"no answer; nothing written"};
+  if (result.received() == 0) throw badInput("no answer; nothing written");
   if (!whole && !a.partial) {
     std::string why = "only " + std::to_string(result.received()) + " of 30 presets received";
     if (result.received() == kPresetCount) why = std::to_string(result.damaged().size()) + " of 30 presets damaged";
-    throw BadInput{why + "; nothing written (--partial writes what arrived)"};
+    throw badInput(why + "; nothing written (--partial writes what arrived)");
   }
-  write(target, bankFileImage(link.state.bank), a.force);
+  writeTarget(target, bankFileImage(link.state.bank), a.force);
   err << "kestralux-tool: bank written to " << target.string() << "\n";
   return whole ? kToolSuccess : kToolBadInput;
 }
@@ -325,13 +275,13 @@ DiffSide readDiffSide(const std::string& what, const Arguments& a, std::ostream&
     Link link;
     const BankFetch& result = requestBank(link, a, err, factory);
     if (result.received() != kPresetCount || !result.damaged().empty())
-      throw BadInput{"the combo's bank did not arrive whole"};
+      throw badInput("the combo's bank did not arrive whole");
     return {{link.state.bank.begin(), link.state.bank.end()}, false};
   }
   if (lower(fs::path(what).extension().string()) == ".syx") {
     const Bytes data = readInput(what, kLargestSyx);
     const SyxReading reading = readSyx(data);
-    if (!reading.error.empty()) throw BadInput{what + ": " + reading.error};
+    if (!reading.error.empty()) throw badInput(what + ": " + reading.error);
     if (const auto* bank = std::get_if<PresetBank>(&reading.contents)) return {{bank->begin(), bank->end()}, false};
     return {{std::get<PresetRecord>(reading.contents)}, false};
   }
@@ -342,19 +292,21 @@ DiffSide readDiffSide(const std::string& what, const Arguments& a, std::ostream&
 
 // Like diff(1): 0 when the same, 1 when they differ, 2 for bad input or usage.
 int diff(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFactory& factory) {
-  if (a.files.size() != 2) throw BadUsage{"diff takes two files (or combo)"};
+  if (a.files.size() != 2) throw badUsage("diff takes two files (or combo)");
   int chosen = 0;
   if (a.preset) {
     const std::string& n = *a.preset;
     const bool number = !n.empty() && n.size() < 3 && std::all_of(n.begin(), n.end(), [](unsigned char c) { return std::isdigit(c); });
-    if (!number || std::stoi(n) < 1 || std::stoi(n) > kPresetCount) throw BadUsage{"--preset takes a preset number 1..30"};
+    if (!number || std::stoi(n) < 1 || std::stoi(n) > kPresetCount) throw badUsage("--preset takes a preset number 1..30");
     chosen = std::stoi(n);
   }
   DiffSide left, right;
   try {
     left = readDiffSide(a.files[0], a, err, factory);
     right = readDiffSide(a.files[1], a, err, factory);
-  } catch (const BadInput& e) {
+  } catch (const ToolError& e) {
+    // diff keeps 1 for "they differ": what could not be read is trouble, as diff(1) says it.
+    if (e.kind != ToolError::Kind::BadInput) throw;
     err << "kestralux-tool: " << e.why << "\n";
     return kToolBadUsage;
   }
@@ -381,14 +333,14 @@ int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 1);
   const PresetBank bank = readBank(a.files[0]);
   Link link;
-  link.feedsLibrary = true;
+  link.library = openLibrary(err);
   openLink(link, a, factory, err);
   DeviceProtocol& protocol = link.combo->protocol;
   link.state.bank = bank;
   protocol.PrepareStore(StoreScope::ALL);
   while (protocol.store.pending()) {
     const std::string progress = protocol.SendNextStoreMessage();
-    if (!link.cardError.empty()) throw BadInput{link.cardError};
+    if (!link.cardError.empty()) throw badInput(link.cardError);
     err << "kestralux-tool: " << lower(progress) << "\n";
     std::this_thread::sleep_for(kDumpPause);
   }
@@ -408,11 +360,11 @@ int history(const Arguments& a, std::ostream& out) {
   if (a.entry) {
     const std::string& n = *a.entry;
     const bool number = !n.empty() && n.size() < 6 && std::all_of(n.begin(), n.end(), [](unsigned char c) { return std::isdigit(c); });
-    if (!number) throw BadUsage{"--show takes an entry number"};
+    if (!number) throw badUsage("--show takes an entry number");
     const std::size_t k = std::stoul(n);
-    if (k == 0 || k > entries.size()) throw BadInput{"no history entry " + n + " (there are " + std::to_string(entries.size()) + ")"};
+    if (k == 0 || k > entries.size()) throw badInput("no history entry " + n + " (there are " + std::to_string(entries.size()) + ")");
     const auto bank = bankOf(entries[k - 1]);
-    if (!bank) throw BadInput{entries[k - 1].path.string() + ": not a bank file"};
+    if (!bank) throw badInput(entries[k - 1].path.string() + ": not a bank file");
     out << presetListing(*bank);
     return kToolSuccess;
   }
@@ -427,8 +379,7 @@ int history(const Arguments& a, std::ostream& out) {
     if (!banks[k]) {
       differs = "unreadable";
     } else if (k + 1 < entries.size() && banks[k + 1]) {
-      int count = 0;
-      for (int p = 0; p < kPresetCount; ++p) count += (*banks[k])[static_cast<std::size_t>(p)] != (*banks[k + 1])[static_cast<std::size_t>(p)];
+      const int count = presetsDiffering(*banks[k], *banks[k + 1]);
       differs = std::to_string(count) + (count == 1 ? " preset differs" : " presets differ");
     } else if (k + 1 < entries.size()) {
       differs = "";
@@ -465,9 +416,9 @@ int detect(const Arguments& a, std::ostream& out, std::ostream& err, const Ports
   const std::optional<PortNames> pair = combo.foundPorts();
   if (!pair) {
     if (outputs.empty() || inputs.empty())
-      throw BadInput{std::string("no combo found: there is no MIDI ") + (outputs.empty() ? "output" : "input") + " port"};
-    throw BadInput{"no combo found: no answer within 1 s on any of " + std::to_string(outputs.size()) + " MIDI output" +
-                   (outputs.size() == 1 ? "" : "s")};
+      throw badInput(std::string("no combo found: there is no MIDI ") + (outputs.empty() ? "output" : "input") + " port");
+    throw badInput("no combo found: no answer within 1 s on any of " + std::to_string(outputs.size()) + " MIDI output" +
+                   (outputs.size() == 1 ? "" : "s"));
   }
   const auto number = [](const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) - names.begin();
@@ -476,7 +427,7 @@ int detect(const Arguments& a, std::ostream& out, std::ostream& err, const Ports
       << "MIDI INPUT   " << number(inputs, pair->input) << "  " << pair->input << "\n";
   if (a.save) {
     combo.usePorts(*pair);
-    if (!combo.rememberPorts()) throw BadInput{std::string("cannot write ") + kComboConfigName + " and " + kComboPortsName};
+    if (!combo.rememberPorts()) throw badInput(std::string("cannot write ") + kComboConfigName + " and " + kComboPortsName);
     err << "kestralux-tool: " << kComboConfigName << " and " << kComboPortsName << " written\n";
   }
   return kToolSuccess;
@@ -485,7 +436,7 @@ int detect(const Arguments& a, std::ostream& out, std::ostream& err, const Ports
 int ports(const Arguments& a, std::ostream& out, const PortsFactory& factory) {
   expectFiles(a, 0);
   std::unique_ptr<MidiPorts> p = factory ? factory() : nullptr;
-  if (!p) throw BadInput{"no MIDI system"};
+  if (!p) throw badInput("no MIDI system");
   const auto list = [&](const char* heading, const std::vector<std::string>& names) {
     out << heading << "\n";
     if (names.empty()) out << "  No Midi Devices Found!\n";
@@ -509,8 +460,7 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
   if (a.command == "export-inc") {
     expectFiles(a, 1);
     const std::string text = presetTableText(readBank(a.files[0]));
-    write(a.output.value_or(kExportFileName), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-          a.force);
+    writeTarget(a.output.value_or(kExportFileName), text, a.force);
     return kToolSuccess;
   }
   if (a.command == "to-syx") {
@@ -518,22 +468,22 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
     const auto presets = readPresets(a.files[0]);
     const Bytes syx = std::holds_alternative<PresetBank>(presets) ? bankToSyx(std::get<PresetBank>(presets))
                                                                   : presetToSyx(std::get<PresetRecord>(presets));
-    write(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".syx"), syx, a.force);
+    writeTarget(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".syx"), syx, a.force);
     return kToolSuccess;
   }
   if (a.command == "from-syx") {
     expectFiles(a, 1);
     const Bytes data = readInput(a.files[0], kLargestSyx);
-    if (data.size() > kLargestSyx) throw BadInput{a.files[0] + ": too large for a .syx of presets"};
+    if (data.size() > kLargestSyx) throw badInput(a.files[0] + ": too large for a .syx of presets");
     const SyxReading reading = readSyx(data);
-    if (!reading.error.empty()) throw BadInput{a.files[0] + ": " + reading.error};
+    if (!reading.error.empty()) throw badInput(a.files[0] + ": " + reading.error);
     // The file written must load as what it holds: a bank as .bnk, a preset as .pre.
     const bool isBank = std::holds_alternative<PresetBank>(reading.contents);
     const char* extension = isBank ? ".bnk" : ".pre";
     const fs::path target = a.output ? fs::path(*a.output) : withExtension(a.files[0], extension);
     if (lower(target.extension().string()) != extension)
-      throw BadUsage{a.files[0] + " holds " + (isBank ? "a bank" : "one preset") + "; write it to a " + extension + " file"};
-    write(target, isBank ? bankFileImage(std::get<PresetBank>(reading.contents))
+      throw badUsage(a.files[0] + " holds " + (isBank ? "a bank" : "one preset") + "; write it to a " + extension + " file");
+    writeTarget(target, isBank ? bankFileImage(std::get<PresetBank>(reading.contents))
                          : presetFileImage(std::get<PresetRecord>(reading.contents)),
           a.force);
     return kToolSuccess;
@@ -544,7 +494,7 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
   if (a.command == "diff") return diff(a, out, err, factory);
   if (a.command == "fetch") return fetch(a, err, factory);
   if (a.command == "store") return store(a, err, factory);
-  throw BadUsage{"unknown command " + a.command};
+  throw badUsage("unknown command " + a.command);
 }
 
 }  // namespace
@@ -557,7 +507,7 @@ PresetSource readPresetSource(const std::string& what, const std::optional<std::
   try {
     DiffSide side = readDiffSide(what, a, err, ports);
     return {std::move(side.presets), side.names, ""};
-  } catch (const BadInput& e) {
+  } catch (const ToolError& e) {
     return {{}, true, e.why};
   }
 }
@@ -643,15 +593,8 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
   if (!args.empty() && (args[0] == "vary" || args[0] == "morph")) return runExploreCommand(args, out, err);
   try {
     return run(parse(args), out, err, ports);
-  } catch (const BadUsage& e) {
-    err << "kestralux-tool: " << e.why << "\n" << toolUsage();
-    return kToolBadUsage;
-  } catch (const BadInput& e) {
-    err << "kestralux-tool: " << e.why << "\n";
-    return kToolBadInput;
-  } catch (const WouldOverwrite& e) {
-    err << "kestralux-tool: " << e.path << " exists; nothing written (--force writes over it)\n";
-    return kToolBadUsage;
+  } catch (const ToolError& e) {
+    return reportToolError(e, err, toolUsage());
   }
 }
 

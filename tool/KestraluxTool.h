@@ -12,12 +12,9 @@
 
 #include "midi/MidiPorts.h"
 #include "model/PresetRecord.h"
+#include "tool/ToolCommandLine.h"
 
 namespace kestralux {
-
-inline constexpr int kToolSuccess = 0;
-inline constexpr int kToolBadInput = 1;
-inline constexpr int kToolBadUsage = 2;
 
 std::string toolUsage();
 

@@ -18,20 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Failure {
-  int code;
-  std::string why;
-  bool withUsage = false;
-};
-
-Failure usage(const std::string& why) { return {kToolBadUsage, why, true}; }
-Failure badInput(const std::string& why) { return {kToolBadInput, why}; }
-// A file already there is the user's: only --force replaces it, and the refusal is the
-// tool's one exit status for it.
-Failure wouldOverwrite(const fs::path& target) {
-  return {kToolBadUsage, target.string() + " exists; nothing written (--force writes over it)"};
-}
-
 struct Options {
   std::vector<std::string> words;
   std::optional<std::string> amp, effect, tag, sort, limit;
@@ -40,32 +26,28 @@ struct Options {
 };
 
 Options parse(const std::vector<std::string>& args) {
+  static const OptionSpec spec{{"--amp", "--effect", "--where", "--tag", "--sort", "--limit"},
+                               {"--favourite", "--reverse", "--force", "--off"},
+                               true};
+  const ParsedArguments parsed = parseArguments(std::span(args).subspan(std::min<std::size_t>(2, args.size())), spec);
   Options o;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const auto value = [&]() -> std::string {
-      if (i + 1 >= args.size()) throw usage(arg + " needs a value");
-      return args[++i];
-    };
-    if (arg == "--amp") o.amp = value();
-    else if (arg == "--effect") o.effect = value();
-    else if (arg == "--where") o.where.push_back(value());
-    else if (arg == "--tag") o.tag = value();
-    else if (arg == "--sort") o.sort = value();
-    else if (arg == "--limit") o.limit = value();
-    else if (arg == "--favourite") o.favourite = true;
-    else if (arg == "--reverse") o.reverse = true;
-    else if (arg == "--force") o.force = true;
-    else if (arg == "--off") o.off = true;
-    else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) throw usage("unknown option " + arg);
-    else o.words.push_back(arg);
-  }
+  o.words = parsed.words;
+  o.amp = parsed.value("--amp");
+  o.effect = parsed.value("--effect");
+  o.where = parsed.all("--where");
+  o.tag = parsed.value("--tag");
+  o.sort = parsed.value("--sort");
+  o.limit = parsed.value("--limit");
+  o.favourite = parsed.has("--favourite");
+  o.reverse = parsed.has("--reverse");
+  o.force = parsed.has("--force");
+  o.off = parsed.has("--off");
   return o;
 }
 
 std::int64_t soundId(const std::string& text) {
   if (text.empty() || text.size() > 15 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    throw usage(text + " is not a sound's number");
+    throw badUsage(text + " is not a sound's number");
   return std::stoll(text);
 }
 
@@ -126,7 +108,7 @@ SortColumn sortColumn(const std::string& name, LibraryQuery& q) {
       return SortColumn::Parameter;
     }
   }
-  throw usage("cannot sort by " + name + " (last-seen, first-seen, name, amp, effect, seen, id, or a control's caption)");
+  throw badUsage("cannot sort by " + name + " (last-seen, first-seen, name, amp, effect, seen, id, or a control's caption)");
 }
 
 int search(const Options& o, std::ostream& out, std::ostream& err) {
@@ -169,7 +151,7 @@ std::string adjustCaption(const PresetRecord& r, int parameter) {
 }
 
 int show(const Options& o, std::ostream& out, std::ostream& err) {
-  if (o.words.size() != 1) throw usage("library show takes one sound's number");
+  if (o.words.size() != 1) throw badUsage("library show takes one sound's number");
   const std::int64_t id = soundId(o.words[0]);
   Opened lib;
   open(lib, err, false);
@@ -206,7 +188,7 @@ int show(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 int import(const Options& o, std::ostream& out, std::ostream& err) {
-  if (o.words.empty()) throw usage("library import takes files or folders");
+  if (o.words.empty()) throw badUsage("library import takes files or folders");
   Opened lib;
   open(lib, err, true);
   const std::vector<fs::path> paths(o.words.begin(), o.words.end());
@@ -218,24 +200,8 @@ int import(const Options& o, std::ostream& out, std::ostream& err) {
 void checkTarget(const fs::path& target, const char* extension, bool force) {
   std::string ext = target.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (ext != extension) throw usage(target.string() + ": write it to a " + extension + " file");
-  std::error_code error;
-  if (!force && fs::exists(fs::symlink_status(target, error))) throw wouldOverwrite(target);
-}
-
-// The check and the write are one step without --force, so a file that appeared since the
-// check is not replaced either.
-void writeWhole(const fs::path& target, const Bytes& bytes, bool force) {
-  std::string error;
-  if (force) {
-    if (!writeFileAtomically(target, bytes, error)) throw badInput(error);
-    return;
-  }
-  switch (writeNewFileAtomically(target, bytes, error)) {
-    case NewFile::Written: return;
-    case NewFile::Exists: throw wouldOverwrite(target);
-    case NewFile::Failed: throw badInput(error);
-  }
+  if (ext != extension) throw badUsage(target.string() + ": write it to a " + extension + " file");
+  refuseExisting(target, force);
 }
 
 // The file now holds the sound: a sighting, which must never undo a written file.
@@ -244,7 +210,7 @@ void noteSaved(const Noted& noted, std::ostream& err) {
 }
 
 int exportSound(const Options& o, std::ostream& err) {
-  if (o.words.size() != 2) throw usage("library export takes a sound's number and OUT.pre");
+  if (o.words.size() != 2) throw badUsage("library export takes a sound's number and OUT.pre");
   const std::int64_t id = soundId(o.words[0]);
   const fs::path target = o.words[1];
   checkTarget(target, ".pre", o.force);
@@ -252,7 +218,7 @@ int exportSound(const Options& o, std::ostream& err) {
   open(lib, err, false);
   const SoundDetail detail = lib.library.sound(id);
   if (!detail.error.empty()) throw badInput(detail.error);
-  writeWhole(target, presetFileImage(detail.sound.record), o.force);
+  writeTarget(target, presetFileImage(detail.sound.record), o.force);
   if (lib.library.writable())
     noteSaved(lib.library.notePreset(detail.sound.record, {SightingKind::Saved, 0, fs::absolute(target).string()}), err);
   err << "kestralux-tool: sound " << id << " written to " << target.string() << "\n";
@@ -260,8 +226,8 @@ int exportSound(const Options& o, std::ostream& err) {
 }
 
 int bank(const Options& o, std::ostream& err) {
-  if (o.words.size() < 2) throw usage("library bank takes sounds' numbers and OUT.bnk");
-  if (o.words.size() > kPresetCount + 1) throw usage("a bank holds at most 30 sounds");
+  if (o.words.size() < 2) throw badUsage("library bank takes sounds' numbers and OUT.bnk");
+  if (o.words.size() > kPresetCount + 1) throw badUsage("a bank holds at most 30 sounds");
   const fs::path target = o.words.back();
   checkTarget(target, ".bnk", o.force);
   std::vector<std::int64_t> ids;
@@ -274,7 +240,7 @@ int bank(const Options& o, std::ostream& err) {
     if (!detail.error.empty()) throw badInput(detail.error);
     presets[n] = detail.sound.record;
   }
-  writeWhole(target, bankFileImage(presets), o.force);
+  writeTarget(target, bankFileImage(presets), o.force);
   if (lib.library.writable())
     noteSaved(lib.library.noteBank(presets, {SightingKind::Saved, 0, fs::absolute(target).string()}), err);
   err << "kestralux-tool: " << ids.size() << (ids.size() == 1 ? " sound" : " sounds") << " written to " << target.string() << "\n";
@@ -282,7 +248,7 @@ int bank(const Options& o, std::ostream& err) {
 }
 
 int favourite(const Options& o, std::ostream& out, std::ostream& err) {
-  if (o.words.size() != 1) throw usage("library favourite takes one sound's number");
+  if (o.words.size() != 1) throw badUsage("library favourite takes one sound's number");
   const std::int64_t id = soundId(o.words[0]);
   Opened lib;
   open(lib, err, true);
@@ -292,7 +258,7 @@ int favourite(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 int tag(const Options& o, std::ostream& out, std::ostream& err) {
-  if (o.words.size() < 1 || o.words.size() > 2) throw usage("library tag takes one sound's number and its tags");
+  if (o.words.size() < 1 || o.words.size() > 2) throw badUsage("library tag takes one sound's number and its tags");
   const std::int64_t id = soundId(o.words[0]);
   Opened lib;
   open(lib, err, true);
@@ -346,11 +312,9 @@ int runLibraryCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (what == "bank") return bank(o, err);
     if (what == "favourite") return favourite(o, out, err);
     if (what == "tag") return tag(o, out, err);
-    throw usage(what.empty() ? "library needs a command" : "unknown library command " + what);
-  } catch (const Failure& f) {
-    err << "kestralux-tool: " << f.why << "\n";
-    if (f.withUsage) err << "usage:\n" << libraryUsage();
-    return f.code;
+    throw badUsage(what.empty() ? "library needs a command" : "unknown library command " + what);
+  } catch (const ToolError& e) {
+    return reportToolError(e, err, "usage:\n" + libraryUsage());
   }
 }
 

@@ -5,7 +5,6 @@
 #include <span>
 
 #include "files/BankSheet.h"
-#include "files/PresetFiles.h"
 
 namespace kestralux {
 
@@ -20,68 +19,49 @@ struct SheetArguments {
   bool force = false;
 };
 
-// The reason when the arguments are not a sheet command's.
-std::optional<std::string> parseSheet(const std::vector<std::string>& args, SheetArguments& a) {
-  std::vector<std::string> sources;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool takesValue = arg == "--format" || arg == "-o" || arg == "--in" || arg == "--out";
-    if (takesValue && i + 1 >= args.size()) return arg + " needs a value";
-    if (arg == "--format") {
-      const auto format = sheetFormatNamed(args[++i]);
-      if (!format) return "--format takes text, csv or html";
-      a.format = *format;
-    } else if (arg == "-o") {
-      a.output = args[++i];
-    } else if (arg == "--in") {
-      a.in = args[++i];
-    } else if (arg == "--out") {
-      a.out = args[++i];
-    } else if (arg == "--force") {
-      a.force = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return "unknown option " + arg;
-    } else {
-      sources.push_back(arg);
-    }
+SheetArguments parseSheet(const std::vector<std::string>& args) {
+  static const OptionSpec spec{{"--format", "-o", "--in", "--out"}, {"--force"}};
+  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), spec);
+  SheetArguments a;
+  if (const auto name = parsed.value("--format")) {
+    const auto format = sheetFormatNamed(*name);
+    if (!format) throw badUsage("--format takes text, csv or html");
+    a.format = *format;
   }
-  if (sources.size() != 1) return "sheet takes one file (or combo)";
-  a.source = sources[0];
-  return std::nullopt;
+  if (parsed.words.size() != 1) throw badUsage("sheet takes one file (or combo)");
+  a.source = parsed.words[0];
+  a.output = parsed.value("-o");
+  a.in = parsed.value("--in");
+  a.out = parsed.value("--out");
+  a.force = parsed.has("--force");
+  return a;
+}
+
+int sheet(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const PortsFactory& ports) {
+  const SheetArguments a = parseSheet(args);
+  // Refused before the combo is asked, so a fetch is not wasted on a sheet that cannot be kept.
+  if (a.output) refuseExisting(*a.output, a.force);
+  const PresetSource source = readPresetSource(a.source, a.in, a.out, err, ports);
+  if (!source.error.empty()) throw badInput(source.error);
+  const std::string title = a.source == "combo" ? "combo" : fs::path(a.source).filename().string();
+  const std::string text = bankSheet(source.presets, a.format, title, source.names);
+  if (!a.output) {
+    out << text;
+    return kToolSuccess;
+  }
+  writeTarget(*a.output, text, a.force);
+  err << "kestralux-tool: sheet written to " << *a.output << "\n";
+  return kToolSuccess;
 }
 
 }  // namespace
 
 int runSheetCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const PortsFactory& ports) {
-  SheetArguments a;
-  if (const auto why = parseSheet(args, a)) {
-    err << "kestralux-tool: " << *why << "\n" << toolUsage();
-    return kToolBadUsage;
+  try {
+    return sheet(args, out, err, ports);
+  } catch (const ToolError& e) {
+    return reportToolError(e, err, toolUsage());
   }
-  // Refused before the combo is asked, so a fetch is not wasted on a sheet that cannot be kept.
-  std::error_code ignored;
-  if (a.output && !a.force && fs::exists(fs::symlink_status(*a.output, ignored))) {
-    err << "kestralux-tool: " << *a.output << " exists; --force writes over it\n";
-    return kToolBadInput;
-  }
-  const PresetSource source = readPresetSource(a.source, a.in, a.out, err, ports);
-  if (!source.error.empty()) {
-    err << "kestralux-tool: " << source.error << "\n";
-    return kToolBadInput;
-  }
-  const std::string title = a.source == "combo" ? "combo" : fs::path(a.source).filename().string();
-  const std::string sheet = bankSheet(source.presets, a.format, title, source.names);
-  if (!a.output) {
-    out << sheet;
-    return kToolSuccess;
-  }
-  std::string error;
-  if (!writeFileAtomically(*a.output, std::span(reinterpret_cast<const std::uint8_t*>(sheet.data()), sheet.size()), error)) {
-    err << "kestralux-tool: " << error << "\n";
-    return kToolBadInput;
-  }
-  err << "kestralux-tool: sheet written to " << *a.output << "\n";
-  return kToolSuccess;
 }
 
 }  // namespace kestralux

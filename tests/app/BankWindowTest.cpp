@@ -363,19 +363,21 @@ TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
 // What the protocol says moved is noted after the window's turn, slot by slot as it came.
 TEST_F(LibraryInBankWindow, FetchesAndStoresGoInByThemselves) {
   struct Row {
-    std::string kind;
-    int sightings;
+    BankMove::Kind kind;
+    int count;
   };
-  const Row rows[] = {{"fetched 2 of 30", 2}, {"fetched", 30}, {"stored", 30}};
+  const Row rows[] = {{BankMove::Kind::Fetched, 2}, {BankMove::Kind::Fetched, 30}, {BankMove::Kind::Stored, 30}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.kind);
+    BankMove move{row.kind, original, {}, 0};
+    for (int n = 0; n < row.count; ++n) move.which.set(static_cast<std::size_t>(n));
+    SCOPED_TRACE(historyKind(move));
     const auto before = feed.library().search({}).count;
-    feed.noteBankMoved(original, row.kind);
+    feed.keepMove(move);
     EXPECT_EQ(feed.library().search({}).count, before) << "not before the window has had its turn";
     QTest::qWait(20);
     std::int64_t seen = 0;
     for (const SoundRow& r : feed.library().search({}).rows) seen += r.timesSeen;
-    EXPECT_GE(seen, row.sightings);
+    EXPECT_GE(seen, row.count);
   }
   EXPECT_EQ(feed.library().search({}).count, 3 + kPresetCount);
 }

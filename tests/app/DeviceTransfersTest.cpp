@@ -298,6 +298,7 @@ TEST_F(DeviceTransfers, ABankArrivingDuringACompareEndsItOnScreenToo) {
   form->COMPARE1->trigger();
   ASSERT_TRUE(session.comparing());
   ASSERT_EQ(form->ScrollGAIN->value(), 0);
+  protocol.RequestBank();  // as at start or on plugging in
   tick();
   forget();
   deviceSends(answerOf(deviceBank(), 4));

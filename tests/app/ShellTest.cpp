@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -22,6 +23,7 @@
 #include "app/QuitOnSignal.h"
 #include "app/UpDownArrows.h"
 #include "tests/app/FormFixture.h"
+#include "tests/app/UserActions.h"
 #include "files/BankHistory.h"
 #include "files/PresetFiles.h"
 
@@ -144,6 +146,41 @@ TEST(Artwork, PicturesHaveTheirSizesAndColourDepths) {
 // Boxes that count instead of waiting for a user.
 MidiSetupBoxes countingBoxes(int& cardErrors) {
   return {[&cardErrors](QWidget*) { ++cardErrors; }, [](QWidget*) { return false; }};
+}
+
+// Closed while Store All goes out, a third of the way through, well after the tick that
+// started it: the window stays until the last message has gone, then the program ends.
+TEST(KestraluxApplication, ClosingInTheMiddleOfStoreAllWaitsForItsLastMessage) {
+  auto loopback = std::make_unique<LoopbackPorts>(std::vector<std::string>{"combo in"},
+                                                  std::vector<std::string>{"combo out"});
+  LoopbackPorts& ports = *loopback;
+  int cardErrors = 0;
+  const QString config = QDir::temp().filePath(QStringLiteral("kestralux-no-such-dir/combo.cfg"));
+  KestraluxApplication application(std::move(loopback), countingBoxes(cardErrors), config);
+  application.splashPauseMs = 0;
+  application.startUp();
+  TForm1& form = application.form();
+  bool closedMidway = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (application.protocol.store.sent() < 10) return;
+    watch.stop();
+    closedMidway = application.protocol.store.pending();
+    form.close();
+  });
+  test::answerBox(QMessageBox::Yes);
+  QTimer::singleShot(0, &form, [&] {
+    QTest::mouseClick(form.STOR, Qt::LeftButton, {}, form.STOR->rect().center());
+    watch.start(5);
+  });
+  application.run();
+  ASSERT_TRUE(closedMidway) << "the close came after the store";
+  EXPECT_FALSE(form.isVisible());
+  const auto stored = std::count_if(ports.allSent().begin(), ports.allSent().end(), [](const LoopbackPorts::Message& m) {
+    return m.size() == kPresetMessageSize && (m[5] == CMD_BANK_FIRST || m[5] == CMD_BANK_NEXT);
+  });
+  EXPECT_EQ(stored, kPresetCount) << "the close cut the store short";
+  EXPECT_EQ(cardErrors, 0);
 }
 
 TEST(KestraluxApplication, StartUpHoldsTheSplashThenLeavesTheHiddenMainWindow) {

@@ -280,16 +280,19 @@ TEST(TMIDI_IO, ClosingTheWindowHidesItAndAppliesNothing) {
 
 TEST(TMIDI_IO, MessagesFromThePortThreadArriveOnTheGuiThreadAndNotAfterAClose) {
   SetupWindow s;
+  // The tick would decode what waits; the test counts what arrived.
+  s.window->interupt_timer->stop();
   std::thread backend([&] { s.ports.inject(presetLike(1)); });
   backend.join();
   EXPECT_EQ(s.link->rx.waiting(), 0) << "nothing is stored on the port's thread";
-  QCoreApplication::processEvents();
-  EXPECT_EQ(s.link->rx.waiting(), 1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return s.link->rx.waiting() == 1; }, 5000));
 
   std::thread late([&] { s.ports.inject(presetLike(2)); });
   late.join();
   s.window->showSetup();
   QTest::mouseClick(s.window->MIDI_DONE, Qt::LeftButton);  // closes and reopens the input
+  // Every notice posted so far is delivered now, the late one included.
+  QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents();
   EXPECT_EQ(s.link->rx.waiting(), 1) << "the notice posted before the close is ignored";
 }

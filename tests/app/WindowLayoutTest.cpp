@@ -19,6 +19,7 @@
 
 #include "app/Artwork.h"
 #include "app/ClickablePanel.h"
+#include "app/TSplashForm.h"
 #include "app/UpDownArrows.h"
 #include "tests/app/FormFixture.h"
 
@@ -270,6 +271,7 @@ TEST_F(FormTest, TabGoesThroughTheScrollBarsFirstAndSkipsEveryOtherStripControl)
 
 TEST_F(FormTest, WindowHasItsCaptionStateAndFixedClientArea) {
   EXPECT_EQ(form->windowTitle(), "HALVERIK KESTRALUX PRESET MANAGER V1.01");
+  EXPECT_EQ(TSplashForm().windowTitle(), form->windowTitle()) << "one version in every title";
   EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
   EXPECT_EQ(form->normalGeometry(), QRect(257, 200, 649, 460));
   EXPECT_EQ(form->scrollArea->widget(), form->clientArea);

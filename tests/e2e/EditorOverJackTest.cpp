@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
@@ -825,6 +826,60 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   EXPECT_EQ(parseBankFile(readFileStart(history[0].path, 3000).value_or(Bytes{})), app->state.bank) << "what was stored, names too";
 }
 
+// A name given in the editor outlives the combo, which keeps none: stored, fetched again, the
+// editor started again, it is still there; kestralux-tool's fetch writes it into its .bnk,
+// and that fetch, answered beside the running editor, changes nothing in it.
+TEST_F(TransfersOverJack, ANameOutlivesStoreFetchRestartAndTheToolsFetch) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1* form = &app->form();
+  const auto fetched = [&] {
+    return QTest::qWaitFor([&] { return form->REQUES->caption() == "ALL PRESETS RECEIVED"; }, 10000) &&
+           QTest::qWaitFor([&] { return form->PRENUM->text() == "PRESET   1"; }, 3000);
+  };
+  clickPanel(form->REQUES);
+  ASSERT_TRUE(fetched()) << "the caption reads " << form->REQUES->caption().toStdString();
+  form->PRENAME->setFocus();
+  QTest::keyClick(form->PRENAME, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(form->PRENAME, "CLEAN CHIME");
+  QTest::keyClick(form->PRENAME, Qt::Key_Return);
+  ASSERT_EQ(app->state.bank[0].validName(), "CLEAN CHIME");
+
+  test::answerBox(QMessageBox::Yes);
+  clickPanel(form->STOR);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->STOR->caption() == "ALL PRESETS STORED"; }, 10000));
+  clickPanel(form->REQUES);
+  ASSERT_TRUE(fetched());
+  EXPECT_EQ(form->PRENAME->text(), "CLEAN CHIME");
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   1") << "a name from the library is no edit";
+
+  app->form().close();
+  app.reset();
+  startEditor(false, true);
+  form = &app->form();
+  ASSERT_TRUE(fetched()) << "the caption reads " << form->REQUES->caption().toStdString();
+  EXPECT_EQ(form->PRENAME->text(), "CLEAN CHIME") << "after a restart";
+  EXPECT_EQ(app->state.bank[0].validName(), "CLEAN CHIME");
+
+  // An edit the combo does not hold yet, then another program's fetch.
+  QTest::keyClick(form->ScrollGAIN, Qt::Key_End);
+  QTest::qWait(300);
+  const PresetBank before = app->state.bank;
+  const std::size_t entries = listHistory(historyFolder()).size();
+  QProcess tool;
+  tool.setWorkingDirectory(QString::fromStdString(dir.string()));
+  tool.start(QStringLiteral(KESTRALUX_TOOL_PROGRAM),
+             {"fetch", "-o", "x.bnk", "--in", QString::fromLatin1(kFromDevice), "--out", QString::fromLatin1(kToDevice)});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tool.state() == QProcess::NotRunning; }, 15000));
+  EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  QTest::qWait(2500);  // the answer reached the editor too, and its silence is over
+  EXPECT_EQ(app->state.bank, before) << "another program's fetch changed the editor's bank";
+  EXPECT_EQ(listHistory(historyFolder()).size(), entries + 1) << "one fetch, one entry: the tool's";
+  const std::optional<PresetBank> written = parseBankFile(readFileStart(dir / "x.bnk", 3000).value_or(Bytes{}));
+  ASSERT_TRUE(written);
+  EXPECT_EQ((*written)[0].validName(), "CLEAN CHIME");
+}
+
 // The bank arranged: fetched from the combo, slot 5 moved to 1 and slots 2 and 3 swapped, then
 // Store All: the combo holds them in the new order. The move undone and stored again: back to
 // the order it was fetched in but for the swap.
@@ -979,6 +1034,8 @@ TEST_F(FirstStartOverJack, ARememberedComboOpensOnItsOwnBank) {
   EXPECT_EQ(deviceLines()[1], "bank request: answering with 30 presets");
   const PresetBank device = transferBank();
   for (std::size_t n = 0; n < device.size(); ++n) EXPECT_TRUE(sameValues(app->state.bank[n], device[n])) << "preset " << n + 1;
+  // Kept once the window has shown what came.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !listHistory(historyFolder()).empty(); }, 2000));
   const std::vector<HistoryEntry> history = listHistory(historyFolder());
   ASSERT_EQ(history.size(), 1u);
   EXPECT_EQ(history[0].kind, "fetched");

@@ -152,5 +152,34 @@ TEST_F(BankHistory, AFailureSaysWhyAndStopsNothing) {
   fs::remove(folder);
 }
 
+// Two entries' presets differ when their values do, or both have names that differ; a name
+// the combo did not send is no difference.
+TEST(HistoryDifferences, AMissingNameIsNoDifference) {
+  struct Row {
+    const char* what;
+    void (*change)(PresetRecord& older, PresetRecord& newer);
+    int differing;
+  };
+  const Row rows[] = {
+      {"the same", [](PresetRecord&, PresetRecord&) {}, 0},
+      {"the newer has no name", [](PresetRecord&, PresetRecord& newer) { newer.bytes.fill(0), newer.setValue(AMP_GAIN, 9); }, 0},
+      {"the older has no name", [](PresetRecord& older, PresetRecord&) { older.bytes.fill(0), older.setValue(AMP_GAIN, 9); }, 0},
+      {"two names", [](PresetRecord&, PresetRecord& newer) { newer.storeName("OTHER"); }, 1},
+      {"no name and other values", [](PresetRecord&, PresetRecord& newer) { newer.bytes.fill(0); }, 1},
+      {"a name and another reserved word", [](PresetRecord&, PresetRecord& newer) { newer.setSlot(kReservedSlot, 1); }, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    PresetBank older{}, newer{};
+    for (PresetBank* bank : {&older, &newer})
+      for (PresetRecord& r : *bank) r.setValue(AMP_GAIN, 9);
+    older[4].storeName("CLEAN CHIME");
+    newer[4].storeName("CLEAN CHIME");
+    row.change(older[4], newer[4]);
+    EXPECT_EQ(presetsDiffering(older, newer), row.differing);
+    EXPECT_EQ(presetsDiffering(newer, older), row.differing);
+  }
+}
+
 }  // namespace
 }  // namespace kestralux

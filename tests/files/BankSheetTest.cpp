@@ -130,5 +130,25 @@ TEST(BankSheet, KnownBankInEachFormatMatchesItsGolden) {
   }
 }
 
+// A name as its CSV field is written: quoted as RFC 4180 says, and never a formula.
+TEST(BankSheet, CsvNamesAreTextAndQuoted) {
+  struct Row {
+    const char* name;
+    const char* field;
+  };
+  const Row rows[] = {
+      {"12\" CAB", "\"12\"\" CAB\""}, {"=SUM(A1)", "'=SUM(A1)"}, {"+GAIN", "'+GAIN"},  {"-5 DB", "'-5 DB"},
+      {"@HOME", "'@HOME"},            {"=A,B", "\"'=A,B\""},     {"A=B", "A=B"},          {"PLAIN", "PLAIN"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PresetRecord r = knownBank()[0];
+    ASSERT_TRUE(r.storeName(row.name));
+    const std::string sheet = bankSheet(std::span(&r, 1), SheetFormat::Csv, "");
+    const std::string line = sheet.substr(sheet.find("\r\n") + 2);
+    EXPECT_EQ(line.substr(0, 2 + std::string(row.field).size() + 1), "1," + std::string(row.field) + ",");
+  }
+}
+
 }  // namespace
 }  // namespace kestralux

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 
+#include "model/EditSession.h"
 #include "tests/link/NamedWire.h"
 
 namespace kestralux {
@@ -39,7 +40,7 @@ struct Rig {
       if (whileBoxOpen) whileBoxOpen();
     };
     link->connectionChanged = [this](bool connected) { connections.push_back(connected); };
-    link->protocol.bankMoved = [this](const PresetBank&, const std::string& kind) { moved.push_back(kind); };
+    link->protocol.bankMoved = [this](const BankMove& move) { moved.push_back(historyKind(move)); };
     link->portsMaker = [this] { return std::make_unique<test::WirePorts>(wire); };
   }
   ~Rig() {
@@ -87,6 +88,12 @@ std::vector<int> thenWholePreset(std::vector<int> codes) {
   return codes;
 }
 NamedWire::Device other(const char* name) { return {name, false, 0}; }
+// A device we can send to that sends nothing back: the output list is longer than the input's.
+NamedWire::Device listener(const char* name) {
+  NamedWire::Device d{name, false, 0};
+  d.sends = false;
+  return d;
+}
 const std::string kRememberK = "output=K IN\ninput=K OUT\n";
 
 struct Row {
@@ -239,6 +246,49 @@ TEST(ComboLink, FollowsTheCombo) {
          r.run(4s);
          EXPECT_EQ(r.link->foundPorts(), (PortNames{"K IN", "K OUT"}));
          EXPECT_TRUE(r.heard("N").empty());
+       }},
+      {"remembered by numbers that differ, output 2 and input 0: each side its own",
+       {listener("A"), listener("B"), combo("K", 4)}, ComboConfig{2, 0}, std::nullopt,
+       [](Rig& r) {
+         r.start();
+         EXPECT_EQ(r.link->ports(), (PortNames{"K IN", "K OUT"}));
+         r.run(1s);
+         EXPECT_EQ(r.heard("K"), (std::vector<int>{kStartCode, kRequestCode}));
+         EXPECT_TRUE(r.heard("A").empty());
+         EXPECT_EQ(r.state.bank, test::comboBank(4));
+       }},
+      {"connected for ten seconds: the port lists are read once a second, not every tick", {combo("K")}, std::nullopt,
+       kRememberK,
+       [](Rig& r) {
+         r.start();
+         r.run(2s);
+         ASSERT_TRUE(r.link->connected());
+         const int before = r.ports.listReads;
+         r.run(10s);
+         // Each look reads both lists.
+         EXPECT_GE(r.ports.listReads - before, 2 * 9);
+         EXPECT_LE(r.ports.listReads - before, 2 * 11);
+       }},
+      {"the combo back while a preset is edited: the edit stays and is told", {combo("K", 5)}, std::nullopt, kRememberK,
+       [](Rig& r) {
+         EditSession session(r.state);
+         r.link->protocol.session = &session;
+         std::vector<Notices> told;
+         r.link->protocol.fetchNotices = [&](const Notices& n) { told.push_back(n); };
+         r.start(false);
+         r.state.CurrentPreset = 2;
+         session.setValue(AMP_GAIN, 30);
+         session.endAction();
+         const PresetRecord edited = r.state.bank[2];
+         r.wire.switchOff("K");
+         r.run(1s);
+         r.wire.switchOn("K");
+         r.run(3s);
+         EXPECT_EQ(r.state.bank[2], edited);
+         EXPECT_EQ(r.state.bank[3], test::comboBank(5)[3]) << "the rest came";
+         ASSERT_FALSE(told.empty());
+         EXPECT_EQ(told.back(), (Notices{"ALL PRESETS RECEIVED", "1 EDITED PRESET KEPT", "GET ALL TAKES THE COMBO'S"}));
+         r.link->protocol.session = nullptr;
        }},
   };
   for (const Row& row : rows) {

@@ -29,6 +29,7 @@ struct NamedWire {
     bool on = true;
     int generation = 0;  // one more each time it is switched on again
     std::vector<Message> heard;
+    bool sends = true;  // it has an "<name> OUT" port; without, only an input of its own
   };
   std::vector<Device> devices;
   TransferClock::time_point now{};
@@ -37,7 +38,7 @@ struct NamedWire {
 
   Device* byPort(const std::string& port) {
     for (Device& d : devices)
-      if (d.on && (port == d.name + " IN" || port == d.name + " OUT")) return &d;
+      if (d.on && (port == d.name + " IN" || (d.sends && port == d.name + " OUT"))) return &d;
     return nullptr;
   }
   Device& named(const std::string& name) {
@@ -46,7 +47,7 @@ struct NamedWire {
   std::vector<std::string> list(const char* side) const {
     std::vector<std::string> names;
     for (const Device& d : devices)
-      if (d.on) names.push_back(d.name + side);
+      if (d.on && (d.sends || std::string(side) == " IN")) names.push_back(d.name + side);
     return names;
   }
   void switchOff(const std::string& name) { named(name).on = false; }
@@ -82,8 +83,14 @@ struct WirePorts : MidiPorts {
   explicit WirePorts(NamedWire& w) : wire(w) { wire.ports.push_back(this); }
   ~WirePorts() override { std::erase(wire.ports, this); }
 
-  std::vector<std::string> inputPortNames() override { return listedIn = wire.list(" OUT"); }
-  std::vector<std::string> outputPortNames() override { return listedOut = wire.list(" IN"); }
+  std::vector<std::string> inputPortNames() override {
+    ++listReads;
+    return listedIn = wire.list(" OUT");
+  }
+  std::vector<std::string> outputPortNames() override {
+    ++listReads;
+    return listedOut = wire.list(" IN");
+  }
 
   bool openOutput(std::uint32_t device) override {
     if (out || device >= listedOut.size() || !wire.byPort(listedOut[device])) return false;
@@ -126,6 +133,7 @@ struct WirePorts : MidiPorts {
   std::optional<std::string> out, in;
   int outGeneration = 0, inGeneration = 0, outSeen = -1, inSeen = -1;
   Delivery deliver;
+  int listReads = 0;  // the port lists read, either side
 
  private:
   bool returned(const std::optional<std::string>& port, int openedOn, int& seen) {

@@ -94,8 +94,10 @@ class Fetch : public ::testing::Test {
     protocol.fetchNotices = [this](const Notices& n) { notices.push_back(n); };
   }
 
-  // Each message through the ring and the decoder, as the poll tick takes it.
+  // Each message through the ring and the decoder, as the poll tick takes it; an empty one
+  // stands for the editor asking for the bank.
   void arrive(const Bytes& message) {
+    if (message.empty()) return protocol.fetch.requested(now);
     RxRing ring;
     ASSERT_EQ(ring.store(message), RxStoreResult::Stored);
     protocol.DecodeNextSlot(ring.takeNext());
@@ -104,10 +106,12 @@ class Fetch : public ::testing::Test {
     for (const Bytes& m : messages) arrive(m);
   }
 
-  // Record n holds the device's values and its own name and reserved word.
+  // Record n holds the device's values and its own reserved word; the name it had belonged to
+  // other values, and there is no library to name it.
   ::testing::AssertionResult received(int n) const {
     PresetRecord expected = editorBank()[static_cast<std::size_t>(n)];
     for (int i = 0; i < kParameterCount; ++i) expected.setValue(i, deviceRecord(n).value(i));
+    std::fill_n(expected.bytes.begin(), kNameFieldSize, std::uint8_t{0});
     if (state.bank[static_cast<std::size_t>(n)] == expected) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "record " << n << " does not hold the device's preset";
   }
@@ -146,7 +150,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          return a;
        },
        all, 0, true, {"ALL PRESETS RECEIVED"}},
-      {"0x2B without 0x2A goes on from the cursor",
+      {"an answer whose 0x2A is lost starts at record 1",
        [] { return Arrivals{next(1), next(2), next(3)}; }, [](int n) { return n >= 1 && n <= 3; }, 3, false,
        {"RECEIVING 4/30"}},
       {"a damaged checksum holds its place; its record keeps its values",
@@ -169,6 +173,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
        [] {
          Arrivals a = wholeBank();
          for (int n = 1; n < kPresetCount; ++n) a[static_cast<std::size_t>(n)] = withChecksumWrong(a[static_cast<std::size_t>(n)]);
+         a.push_back({});
          for (int n = 1; n < kPresetCount; ++n) a.push_back(next(n));
          return a;
        },
@@ -214,6 +219,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
     state.BankRefreshPending = false;
     state.CurrentPreset = 7;
 
+    arrive({});
     arriveAll(row.arrivals());
 
     for (int n = 0; n < kPresetCount; ++n) EXPECT_TRUE(row.filled(n) ? received(n) : untouched(n));
@@ -228,6 +234,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
 TEST_F(Fetch, ProgressIsToldMessageByMessage) {
   Arrivals a = wholeBank();
   a.resize(3);
+  a.insert(a.begin(), Bytes{});
   arriveAll(a);
   EXPECT_EQ(notices, (std::vector<Notices>{{"RECEIVING 1/30"}, {"RECEIVING 2/30"}, {"RECEIVING 3/30"}}));
 }
@@ -297,9 +304,9 @@ TEST_F(Fetch, ARequestAskedTwiceMakesOneTransfer) {
       {"the first answer lost its tail: the twin replaces it, still one transfer",
        {request, {Step::Wait, 600}, {Step::Answer, 20, 0}, wholeAnswer, settle}, 2, 1, 1, {"ALL PRESETS RECEIVED"}},
       {"nothing at all: asked twice, then told", {request, {Step::Wait, 2000}}, 2, 0, 0, {"NO ANSWER FROM COMBO"}},
-      {"a bank that comes long after the twins is a transfer of its own",
-       {request, {Step::Wait, 600}, wholeAnswer, {Step::Wait, 2100}, wholeAnswer, settle}, 2, 2, 2,
-       {"ALL PRESETS RECEIVED"}},
+      {"a bank that comes long after the twins answers another program",
+       {request, {Step::Wait, 600}, wholeAnswer, {Step::Wait, 2100}, wholeAnswer, settle}, 2, 1, 1,
+       {"ANOTHER PROGRAM FETCHED THE BANK"}},
       {"a new request while the twin goes by: its own answer is taken once",
        {request, {Step::Wait, 600}, wholeAnswer, {Step::Answer, 10, 0}, request, {Step::Answer, 20, 10}, wholeAnswer,
         settle},
@@ -312,7 +319,7 @@ TEST_F(Fetch, ARequestAskedTwiceMakesOneTransfer) {
     output.messages.clear();
     notices.clear();
     int transfers = 0, completes = 0;
-    protocol.bankMoved = [&](const PresetBank&, const std::string&) { ++transfers; };
+    protocol.bankMoved = [&](const BankMove& move) { transfers += move.kind == BankMove::Kind::Fetched; };
     protocol.bankComplete = [&] { ++completes; };
     // The poll tick's silence check, every 10 ms of the way.
     const auto pass = [this](std::chrono::milliseconds time) {
@@ -378,12 +385,13 @@ TEST(StoreSequence, BankAsItWasWhenConfirmed) {
   // not what is stored, nor what is kept as stored.
   output.messages.clear();
   std::vector<PresetBank> history;
-  protocol.bankMoved = [&](const PresetBank& bank, const std::string& kind) {
-    if (kind == "stored") history.push_back(bank);
+  protocol.bankMoved = [&](const BankMove& move) {
+    if (historyKind(move) == "stored") history.push_back(move.bank);
   };
   protocol.PrepareStore(StoreScope::ALL);
   const PresetBank atSecondYes = state.bank;
   protocol.SendNextStoreMessage();
+  protocol.fetch.requested({});
   for (const Bytes& m : wholeBank()) {
     RxRing ring;
     ASSERT_EQ(ring.store(m), RxStoreResult::Stored);
@@ -450,9 +458,9 @@ TEST(BankMoves, EditsAreKeptAndEveryBankIsNamedAsThePanelSaysIt) {
     protocol.fetchNotices = [&](const Notices& n) { told.push_back(n); };
     std::vector<std::string> kinds;
     std::vector<PresetBank> banks;
-    protocol.bankMoved = [&](const PresetBank& bank, const std::string& kind) {
-      kinds.push_back(kind);
-      banks.push_back(bank);
+    protocol.bankMoved = [&](const BankMove& move) {
+      kinds.push_back(historyKind(move));
+      banks.push_back(move.bank);
     };
     state.CurrentPreset = 2;
     session.setValue(AMP_GAIN, 30);
@@ -471,7 +479,9 @@ TEST(BankMoves, EditsAreKeptAndEveryBankIsNamedAsThePanelSaysIt) {
     EXPECT_EQ(state.bank[2] == edited, row.editKept);
     EXPECT_EQ(state.bank[0].value(AMP_GAIN), deviceRecord(0).value(AMP_GAIN));
     EXPECT_EQ(kinds, row.kinds);
-    if (kinds.size() == 2) EXPECT_EQ(banks[0][2], edited) << "the bank before the fetch, with the edit";
+    if (kinds.size() == 2) {
+      EXPECT_EQ(banks[0][2], edited) << "the bank before the fetch, with the edit";
+    }
     ASSERT_FALSE(told.empty());
     EXPECT_EQ(told.back(), row.last);
   }
@@ -487,7 +497,7 @@ TEST(BankMoves, APartlyFailedStoreMarksOnlyWhatWentOut) {
   DeviceProtocol protocol{state, output};
   protocol.session = &session;
   std::vector<std::string> kinds;
-  protocol.bankMoved = [&](const PresetBank&, const std::string& kind) { kinds.push_back(kind); };
+  protocol.bankMoved = [&](const BankMove& move) { kinds.push_back(historyKind(move)); };
   protocol.PrepareStore(StoreScope::ALL);
   for (int n = 0; protocol.store.pending(); ++n) {
     output.failing = n >= 10;
@@ -496,6 +506,134 @@ TEST(BankMoves, APartlyFailedStoreMarksOnlyWhatWentOut) {
   EXPECT_EQ(kinds, std::vector<std::string>{"stored 10 of 30"});
   for (int n = 0; n < kPresetCount; ++n) EXPECT_EQ(session.edited(n), n >= 10) << n;
   EXPECT_EQ(protocol.store.endNotice(), "STORE FAILED");
+}
+
+}  // namespace
+}  // namespace kestralux
+
+namespace kestralux {
+namespace {
+
+// What one fetch hands to the history and the library, and what it leaves in the bank, for
+// each way an answer can come: asked for or not, whole, damaged, its first message lost, cut
+// off. The library knows preset 4's sound as "FROM LIBRARY"; preset 3 was named "MINE 3" for
+// the very values the combo sends back.
+TEST(FetchMoves, OneMoveWithTheSlotsThatCameAndTheirNamesOnlyForABankAskedFor) {
+  struct Row {
+    const char* what;
+    std::function<Arrivals()> arrivals;  // an empty message: the editor asks
+    std::vector<int> which;              // the slots the one move carries; none: no move
+    std::string kind;
+    Notices last;
+    std::size_t moves = 1;
+  };
+  const auto asked = [](Arrivals a) {
+    a.insert(a.begin(), Bytes{});
+    return a;
+  };
+  const auto range = [](int from, int to, std::vector<int> except = {}) {
+    std::vector<int> v;
+    for (int n = from; n <= to; ++n)
+      if (std::find(except.begin(), except.end(), n) == except.end()) v.push_back(n);
+    return v;
+  };
+  const Row rows[] = {
+      {"asked, whole", [&] { return asked(wholeBank()); }, range(0, 29), "fetched", {"ALL PRESETS RECEIVED"}},
+      {"asked, one damaged in the middle",
+       [&] {
+         Arrivals a = wholeBank();
+         a[14] = withChecksumWrong(a[14]);
+         return asked(a);
+       },
+       range(0, 29, {14}), "fetched 29 of 30, 1 damaged", {"ALL PRESETS RECEIVED", "PRESET 15 DAMAGED, KEPT"}},
+      {"asked, the first message lost",
+       [&] {
+         Arrivals a = wholeBank();
+         a.erase(a.begin());
+         return asked(a);
+       },
+       range(1, 29), "fetched 29 of 30", {"ONLY 29 OF 30 RECEIVED"}},
+      {"asked, cut off after twelve",
+       [&] {
+         Arrivals a = wholeBank();
+         a.resize(12);
+         return asked(a);
+       },
+       range(0, 11), "fetched 12 of 30", {"ONLY 12 OF 30 RECEIVED"}},
+      {"nobody here asked: another program's answer", wholeBank, {}, "", {"ANOTHER PROGRAM FETCHED THE BANK"}},
+      {"asked, then a second answer nobody here asked for",
+       [&] {
+         Arrivals a = asked(wholeBank());
+         for (const Bytes& m : wholeBank()) a.push_back(m);
+         return a;
+       },
+       range(0, 29), "fetched", {"ANOTHER PROGRAM FETCHED THE BANK"}},
+      {"asked again while the answer came: the second answer is ours too",
+       [&] {
+         Arrivals a = asked(wholeBank());
+         a.insert(a.begin() + 10, Bytes{});
+         for (const Bytes& m : wholeBank()) a.push_back(m);
+         return a;
+       },
+       range(0, 29), "fetched", {"ALL PRESETS RECEIVED"}, 2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EditorState state;
+    state.bank = editorBank();
+    state.bank[2] = deviceRecord(2);
+    state.bank[2].storeName("MINE 3");
+    state.reference = state.bank;
+    EditSession session(state);
+    RecordingOutput output;
+    DeviceProtocol protocol{state, output};
+    protocol.session = &session;
+    TransferClock::time_point now{};
+    protocol.clock = [&] { return now; };
+    std::vector<Notices> told;
+    protocol.fetchNotices = [&](const Notices& n) { told.push_back(n); };
+    protocol.newestName = [](const PresetRecord& r) {
+      return r.value(AMP_TYPE) == deviceRecord(3).value(AMP_TYPE) && r.value(DELAY_TIME) == deviceRecord(3).value(DELAY_TIME)
+                 ? std::string("FROM LIBRARY")
+                 : std::string();
+    };
+    std::vector<BankMove> moves;
+    protocol.bankMoved = [&](const BankMove& move) { moves.push_back(move); };
+    const PresetBank before = state.bank;
+
+    for (const Bytes& m : row.arrivals()) {
+      if (m.empty()) {
+        protocol.RequestBank();
+        continue;
+      }
+      RxRing ring;
+      ASSERT_EQ(ring.store(m), RxStoreResult::Stored);
+      protocol.DecodeNextSlot(ring.takeNext());
+    }
+    now += 2s;
+    protocol.CheckTransferSilence();
+
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), row.last);
+    if (row.which.empty()) {
+      EXPECT_TRUE(moves.empty());
+      EXPECT_EQ(state.bank, before) << "nothing here changes";
+      continue;
+    }
+    ASSERT_EQ(moves.size(), row.moves) << "one answer, one entry";
+    std::bitset<kPresetCount> which;
+    for (int n : row.which) which.set(static_cast<std::size_t>(n));
+    EXPECT_EQ(moves[0].which, which);
+    EXPECT_EQ(historyKind(moves[0]), row.kind);
+    EXPECT_EQ(moves[0].bank, state.bank) << "the history and the library get what the screen shows";
+    for (int n = 0; n < kPresetCount; ++n) {
+      const auto i = static_cast<std::size_t>(n);
+      EXPECT_FALSE(session.edited(n)) << "a name from the rule is no edit: " << n;
+      if (!which[i]) continue;
+      const std::string name = n == 2 ? "MINE 3" : n == 3 ? "FROM LIBRARY" : "";
+      EXPECT_EQ(state.bank[i].validName().value_or(""), name) << n;
+    }
+  }
 }
 
 }  // namespace

@@ -330,8 +330,8 @@ TEST_F(Tool, SheetOfAFileOrTheCombo) {
       {{"sheet", path("one.pre"), "--format", "csv"}, 0, bankSheet(std::span(&bank[4], 1), SheetFormat::Csv, ""), "", "", ""},
       {{"sheet", "combo", "--format", "html", "-o", path("combo.html")}, 0, "", "combo.html",
        bankSheet(valuesOnly, SheetFormat::Html, "combo", false), ""},
-      {{"sheet", path("bank.bnk"), "--format", "html", "-o", path("kept.html")}, 1, "", "kept.html", "old",
-       "kestralux-tool: " + path("kept.html") + " exists; --force writes over it\n"},
+      {{"sheet", path("bank.bnk"), "--format", "html", "-o", path("kept.html")}, 2, "", "kept.html", "old",
+       "kestralux-tool: " + path("kept.html") + " exists; nothing written (--force writes over it)\n"},
       {{"sheet", path("bank.bnk"), "--format", "html", "-o", path("kept.html"), "--force"}, 0, "", "kept.html", bankHtml, ""},
       {{"sheet", path("short.bnk"), "-o", path("none.txt")}, 1, "", "", "", "kestralux-tool: " + path("short.bnk") + ": 2639 bytes"},
       {{"sheet", path("bank.bnk"), "--format", "pdf"}, 2, "", "", "", "kestralux-tool: --format takes text, csv or html\n"},
@@ -377,13 +377,27 @@ TEST_F(Tool, HistoryKeepsEveryBankThatCameOrWent) {
   std::vector<std::string> lines;
   std::istringstream in(out.str());
   for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, 6) + l.substr(27));
-  EXPECT_EQ(lines, (std::vector<std::string>{"   1  stored             30 presets differ",
+  // The fetched presets came without names: only those with other values differ.
+  EXPECT_EQ(lines, (std::vector<std::string>{"   1  stored             20 presets differ",
                                              "   2  fetched 12 of 30   18 presets differ",
                                              "   3  fetched            first"}));
   ASSERT_EQ(run({"history", "--show", "1"}), 0) << err.str();
   EXPECT_NE(out.str().find("SONG 3"), std::string::npos);
   EXPECT_EQ(run({"history", "--show", "4"}), 1);
   EXPECT_EQ(err.str(), "kestralux-tool: no history entry 4 (there are 3)\n");
+}
+
+// The combo sends no names: the fetch writes the names the library has for those sounds, the
+// newest it was stored or fetched under.
+TEST_F(Tool, FetchWritesTheNamesTheLibraryKnows) {
+  fs::remove_all(dataFolder());
+  ASSERT_EQ(run({"fetch", "-o", path("unknown.bnk")}), 0) << err.str();
+  const PresetBank unknown = *parseBankFile(get("unknown.bnk"));
+  for (const PresetRecord& r : unknown) EXPECT_FALSE(r.validName()) << "no name the library does not know";
+
+  ASSERT_EQ(run({"store", path("bank.bnk")}), 0) << err.str();
+  ASSERT_EQ(run({"fetch", "-o", path("named.bnk")}), 0) << err.str();
+  EXPECT_EQ(get("named.bnk"), get("bank.bnk")) << "every value and every name";
 }
 
 }  // namespace
