@@ -1,23 +1,29 @@
 #include "app/Application.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QWindow>
 #include <QIcon>
 #include <QPixmap>
+#include <QSettings>
 #include <chrono>
 #include <iostream>
 #include <thread>
 
+#include "app/Accessibility.h"
 #include "app/Artwork.h"
 #include "app/BankWindow.h"
 #include "app/ExploreWindow.h"
 #include "app/HelpViewer.h"
+#include "app/HistoryWindow.h"
 #include "app/LibraryFeed.h"
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
 #include "files/BankHistory.h"
+#include "files/HistoryChoices.h"
 #include "library/BankMoves.h"
 
 namespace kestralux {
@@ -100,8 +106,16 @@ void KestraluxApplication::startUp() {
   bankWindow_ = std::make_unique<BankWindow>(*Form1, libraryFeed_.get());
   QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
   exploreWindow_ = std::make_unique<ExploreWindow>(*Form1, bankWindow_.get());
+  historyWindow_ = std::make_unique<HistoryWindow>(*Form1);
+  QObject::connect(Form1->LIBRARY1->findChild<QAction*>(QStringLiteral("HISTORY1")), &QAction::triggered,
+                   historyWindow_.get(), &HistoryWindow::showHistory);
+
+  // Named before anything is shown: a screen reader asks once and keeps what it heard.
+  accessibility_ = new Accessibility(*Form1);
+  accessibility_->attachBankWindow(*bankWindow_);
 
   createMidiSetup();
+  accessibility_->attachSetupWindow(*MIDI_IO);
 
   SplashForm->hide();
   SplashForm.reset();
@@ -153,10 +167,20 @@ int KestraluxApplication::run() {
   // open boxes return as if answered Cancel or No.
   QuitWhenClosed quitWhenClosed(*Form1);
   Form1->installEventFilter(&quitWhenClosed);
+  tellLastSessionEdits();
   Form1->showMaximized();
   QApplication::exec();
   keepSessionBank();
   return 0;
+}
+
+void KestraluxApplication::tellLastSessionEdits() {
+  const QString told = QStringLiteral("History/sessionTold");
+  const std::optional<HistoryEntry> entry = sessionToTell(listHistory(historyFolder()), QSettings().value(told).toString().toStdString());
+  if (!entry) return;
+  Form1->Label2->setText(QStringLiteral("LAST SESSION'S EDITS ARE IN LIBRARY > HISTORY"));
+  Form1->showStatus();
+  QSettings().setValue(told, QString::fromStdString(entry->path.filename().string()));
 }
 
 void KestraluxApplication::keepSessionBank() {

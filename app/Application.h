@@ -14,10 +14,12 @@
 
 namespace kestralux {
 
+class Accessibility;
 class BankWindow;
 class ExploreWindow;
 class LibraryFeed;
 class HelpViewer;
+class HistoryWindow;
 class TForm1;
 class TSplashForm;
 
@@ -38,6 +40,8 @@ class KestraluxApplication {
   // in the history of banks if it holds work that is nowhere else.
   int run();
   void keepSessionBank();
+  // After a run that ended with unsaved edits, the status line says where they are; once.
+  void tellLastSessionEdits();
 
   TForm1& form() { return *Form1; }
   TMIDI_IO& midiSetup() { return *MIDI_IO; }
@@ -45,6 +49,9 @@ class KestraluxApplication {
   BankWindow& bankWindow() { return *bankWindow_; }
   ExploreWindow& exploreWindow() { return *exploreWindow_; }
   LibraryFeed& libraryFeed() { return *libraryFeed_; }
+  // Names, keys and typed values of every window's controls; a child of the main window.
+  Accessibility& accessibility() { return *accessibility_; }
+  HistoryWindow& historyWindow() { return *historyWindow_; }
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
@@ -79,6 +86,8 @@ class KestraluxApplication {
   std::unique_ptr<BankWindow> bankWindow_;
   // A tool window of the main window, gone before it and before the bank window it reads.
   std::unique_ptr<ExploreWindow> exploreWindow_;
+  std::unique_ptr<HistoryWindow> historyWindow_;
+  Accessibility* accessibility_ = nullptr;
 };
 
 }  // namespace kestralux

@@ -59,6 +59,15 @@ from what was last fetched, loaded, saved or stored. <b>COMPARE</b> (Ctrl+D) let
 stored sound; COMPARE again, or touching any control, brings your edit back. While presets
 arrive from the combo, UNDO and REDO wait (greyed) and loading a file says TRANSFER IN
 PROGRESS, so undo never mixes two banks.</p>
+<p><b>By keyboard:</b> Tab goes through every control as you read the window, from the gain
+slider on; a yellow frame shows where you are once you use the keys. The arrow keys move a
+slider one step (Right and Up raise it). <b>Enter</b> on a slider, or a double-click on its
+value box, opens a small box to type the value in the box's own units: <code>350</code> for a
+delay time, <code>7.5</code> on a knob, <code>L3</code> or <code>R20</code> for the delay pan,
+<code>-40</code> for the gate; the nearest step is taken when you press Enter, as one step of
+UNDO, and Esc leaves the box without a change. Space or Enter picks the amp model or the
+effect that has the focus. A screen reader hears each control by its caption and each slider's
+value as its box shows it.</p>
 
 <h3>5. Step through the presets</h3>
 <p>The small arrows beside the preset number step from preset 1 to preset 30. Each step shows
@@ -90,9 +99,16 @@ phone or the printer (ten presets a page), or a <code>.csv</code> for a spreadsh
 <h3>8. The history of banks</h3>
 <p>Every bank fetched from the combo or stored into it is kept as a <code>.bnk</code> file in
 <code>~/.local/share/kestralux/history</code>, named by the time and what happened (fetched,
-stored); so is the editor's bank when you close it with changes not saved or stored. The newest
-500 are kept. To go back to a bank from before, use <b>LOAD ALL</b>: the folder is in the
-dialog's side bar.</p>
+stored); so is the editor's bank when you close it with changes not saved or stored, and the
+next start says LAST SESSION'S EDITS ARE IN LIBRARY &gt; HISTORY. The newest 500 are kept.</p>
+<p><b>LIBRARY &gt; HISTORY</b> lists them, newest first: when, what happened (fetched, stored 10
+of 30 when only ten went out, session for a bank kept at the end of a run) and which slots
+differ from the bank you are editing. Choose one to see its 30 presets, marked &#8800; where
+they differ. <b>LOAD AS THE BANK</b> (or Enter on the list) brings the whole kept bank back;
+<b>PUT INTO THE SLOT ON SCREEN</b> (or Enter on a preset) puts one of its presets into the
+slot shown in the main window. Each is one step of UNDO, and the combo hears the slot on
+screen as after a load. The combo's memory changes only when you store: what differs from it
+is marked <b>*</b>.</p>
 
 <h3>9. The bank window and the library</h3>
 <p><b>LIBRARY &gt; BANK</b> (Ctrl+B) opens the bank window beside the main window: the 30 slots

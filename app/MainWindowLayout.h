@@ -177,14 +177,20 @@ inline constexpr ControlRow kControls[] = {
 };
 // clang-format on
 
-// Keyboard stops in order. Among the strips only the scroll bars take the keyboard, and the
-// gain bar is the first stop of the whole window.
+// Keyboard stops in reading order, entered at the gain bar, the window's first stop: the
+// strips row by row, then from the top left, the preset, the transfer panels, the disk
+// buttons, the amp models row by row and the effects. Panels and the preset arrows are stops
+// once the window is made keyboard-ready (app/Accessibility).
 inline constexpr std::string_view kTabOrder[] = {
     "ScrollGAIN", "ScrollBASS", "ScrollMID",  "ScrollTREB", "ScrollDLVL", "ScrollDREG",
     "ScrollDPAN", "ScrollDTIME", "ScrollREV", "ScrollGATE", "ScrollPVOL", "ScrollFX15",
-    "ScrollFX16", "ScrollRATE", "PRENAME",    "PRESET_STR", "Load_preset", "STR_ALL",
-    "Load_all",   "BYPASSBTN", "COMPBTN",     "TREMBTN",    "TREMBTN2",   "WAHBTN",
-    "CRSBTN",     "FLANBTN",   "PHSBTN",      "PITBTN",     "ROTBTN",     "Button1",
+    "ScrollFX16", "ScrollRATE", "PRESETUpDown", "PRENAME",  "STOR",       "REQUES",
+    "PRESET_STR", "Load_preset", "STR_ALL",   "Load_all",   "CLN1",       "BRITCLSA",
+    "HIGAIN",     "TEX",         "CLN2",      "BRITBLU",    "MEGA",       "BLUE",
+    "TWED",       "BRITCLAS",    "THRAS",     "SEVENTY",    "POLY",       "BRITHI",
+    "GRUNG",      "FUZ",         "BYPASSBTN", "COMPBTN",    "TREMBTN",    "TREMBTN2",
+    "WAHBTN",     "CRSBTN",      "FLANBTN",   "PHSBTN",     "PITBTN",     "ROTBTN",
+    "Button1",
 };
 
 struct MenuRow {
@@ -205,6 +211,7 @@ inline constexpr MenuRow kMenus[] = {
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE"},
     {"EDIT1", "EDIT", "EXPLORE1", "EXPLORE"},
     {"LIBRARY1", "LIBRARY", "BANK1", "BANK"},
+    {"LIBRARY1", "LIBRARY", "HISTORY1", "HISTORY"},
     {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},
     {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},

@@ -500,6 +500,7 @@ void TForm1::applyTabOrder() {
   QWidget* previous = nullptr;
   for (std::string_view name : layout::kTabOrder) {
     QWidget* widget = clientArea->findChild<QWidget*>(latin1(name));
+    if (widget->focusPolicy() == Qt::NoFocus) continue;  // no stop until made keyboard-ready
     if (previous) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }

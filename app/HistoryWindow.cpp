@@ -1,0 +1,256 @@
+#include "app/HistoryWindow.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/Latin1.h"
+#include "app/MainWindowLayout.h"
+#include "app/TForm1.h"
+#include "editor/EditorTables.h"
+#include "files/HistoryChoices.h"
+
+namespace kestralux {
+
+namespace {
+
+constexpr int kStatusShownMs = 2000;
+
+QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+
+QString nameText(const PresetRecord& record) {
+  const std::optional<std::string> name = record.validName();
+  return name ? latin1Upper(latin1(*name)) : QStringLiteral("NO PRESET HERE");
+}
+
+QString ampText(const PresetRecord& record) {
+  const int amp = record.value(AMP_TYPE);
+  return amp >= 0 && amp < static_cast<int>(kAmpModels.size()) ? latin1(kAmpModels[static_cast<std::size_t>(amp)].caption)
+                                                               : QString();
+}
+
+QString effectText(const PresetRecord& record) {
+  const EffectRow* effect = findEffect(record.value(EFFECT_SELECT));
+  return effect ? latin1(effect->caption).trimmed() : QString();
+}
+
+QTreeWidget* makeList(const char* name, const QStringList& headers) {
+  auto* list = new QTreeWidget;
+  list->setObjectName(QLatin1String(name));
+  list->setHeaderLabels(headers);
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->setAllColumnsShowFocus(true);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->header()->setStretchLastSection(true);
+  return list;
+}
+
+// Enter on a row does what the window's button beside it does.
+class EnterKey : public QObject {
+ public:
+  EnterKey(QObject* parent, std::function<void()> act) : QObject(parent), act_(std::move(act)) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    act_();
+    return true;
+  }
+
+ private:
+  std::function<void()> act_;
+};
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(TForm1& form, QWidget* parent) : QWidget(parent, Qt::Window), form_(form) {
+  setObjectName(QStringLiteral("HistoryWindow"));
+  setWindowTitle(QStringLiteral("KESTRALUX HISTORY"));
+  setWindowIcon(form.windowIcon());
+  setAttribute(Qt::WA_QuitOnClose, false);
+  QPalette p = palette();
+  p.setColor(QPalette::Window, colourOf(layout::kNavy));
+  p.setColor(QPalette::WindowText, colourOf(layout::kWhite));
+  p.setColor(QPalette::Base, colourOf(layout::kBlack));
+  p.setColor(QPalette::AlternateBase, colourOf(layout::kBlack));
+  p.setColor(QPalette::Text, colourOf(layout::kAqua));
+  p.setColor(QPalette::Highlight, colourOf(layout::kTeal));
+  p.setColor(QPalette::HighlightedText, colourOf(layout::kWhite));
+  setPalette(p);
+  setAutoFillBackground(true);
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(layout::kWindowFont.pixelSize);
+  font.setBold(layout::kWindowFont.bold);
+  setFont(font);
+
+  entries = makeList("historyEntries", {QStringLiteral("WHEN"), QStringLiteral("WHAT"), QStringLiteral("AGAINST THE BANK")});
+  entries->setAccessibleName(QStringLiteral("KEPT BANKS"));
+  entries->setColumnWidth(0, 150);
+  entries->setColumnWidth(1, 170);
+  presets = makeList("historyPresets", {QStringLiteral("SLOT"), QStringLiteral(""), QStringLiteral("NAME"),
+                                    QStringLiteral("AMP MODEL"), QStringLiteral("EFFECT")});
+  presets->setAccessibleName(QStringLiteral("ITS PRESETS"));
+  presets->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  presets->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  presets->setColumnWidth(2, 150);
+  presets->setColumnWidth(3, 110);
+  loadBank = new QPushButton(QStringLiteral("LOAD AS THE BANK"));
+  loadBank->setObjectName(QStringLiteral("historyLoadBank"));
+  putPreset = new QPushButton(QStringLiteral("PUT INTO THE SLOT ON SCREEN"));
+  putPreset->setObjectName(QStringLiteral("historyPutPreset"));
+  status = new QLabel;
+  status->setObjectName(QStringLiteral("historyStatus"));
+  QPalette statusPalette = status->palette();
+  statusPalette.setColor(QPalette::WindowText, colourOf(layout::kBlack));
+  statusPalette.setColor(QPalette::Window, colourOf(layout::kRed));
+  status->setPalette(statusPalette);
+  status->setAutoFillBackground(true);
+  status->setMinimumHeight(18);
+  status->setVisible(false);
+  statusTimer_ = new QTimer(this);
+  statusTimer_->setSingleShot(true);
+  statusTimer_->setInterval(kStatusShownMs);
+  connect(statusTimer_, &QTimer::timeout, status, &QLabel::hide);
+
+  auto* lists = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  left->addWidget(entries, 1);
+  left->addWidget(loadBank);
+  auto* right = new QVBoxLayout;
+  right->addWidget(presets, 1);
+  right->addWidget(putPreset);
+  lists->addLayout(left, 1);
+  lists->addLayout(right, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addLayout(lists, 1);
+  layout->addWidget(status);
+  QWidget::setTabOrder(entries, loadBank);
+  QWidget::setTabOrder(loadBank, presets);
+  QWidget::setTabOrder(presets, putPreset);
+
+  connect(entries, &QTreeWidget::currentItemChanged, this, &HistoryWindow::showEntry);
+  connect(loadBank, &QPushButton::clicked, this, &HistoryWindow::loadAsBank);
+  connect(putPreset, &QPushButton::clicked, this, &HistoryWindow::putIntoSlotOnScreen);
+  connect(entries, &QTreeWidget::itemDoubleClicked, this, &HistoryWindow::loadAsBank);
+  connect(presets, &QTreeWidget::itemDoubleClicked, this, &HistoryWindow::putIntoSlotOnScreen);
+  entries->installEventFilter(new EnterKey(this, [this] { loadAsBank(); }));
+  presets->installEventFilter(new EnterKey(this, [this] { putIntoSlotOnScreen(); }));
+  // What differs follows the bank as it is edited, whoever changed it.
+  connect(&form, &TForm1::presetShown, this, [this] {
+    if (isVisible()) showEntry();
+  });
+}
+
+void HistoryWindow::showHistory() {
+  if (isHidden()) resize(900, 560);
+  refresh();
+  show();
+  raise();
+  activateWindow();
+  entries->setFocus();
+}
+
+void HistoryWindow::refresh() {
+  const QString was = chosen() ? QString::fromStdString(chosen()->path.string()) : QString();
+  history_ = listHistory(historyFolder());
+  entries->clear();
+  QTreeWidgetItem* again = nullptr;
+  for (const HistoryEntry& e : history_) {
+    const std::optional<PresetBank> bank = readHistoryBank(e);
+    auto* item = new QTreeWidgetItem(entries, {QString::fromStdString(historyWhen(e)), QString::fromStdString(e.kind),
+                                               bank ? QString::fromStdString(differingText(slotsDiffering(*bank, form_.state.bank)))
+                                                    : QStringLiteral("NOT A BANK FILE")});
+    if (QString::fromStdString(e.path.string()) == was) again = item;
+  }
+  if (history_.empty()) {
+    presets->clear();
+    say(QStringLiteral("NO BANKS KEPT YET"));
+  }
+  entries->setCurrentItem(again ? again : entries->topLevelItem(0));
+  showEntry();
+}
+
+const HistoryEntry* HistoryWindow::chosen() const {
+  const int row = entries ? entries->indexOfTopLevelItem(entries->currentItem()) : -1;
+  return row >= 0 && row < static_cast<int>(history_.size()) ? &history_[static_cast<std::size_t>(row)] : nullptr;
+}
+
+void HistoryWindow::showEntry() {
+  const HistoryEntry* entry = chosen();
+  bank_ = entry ? readHistoryBank(*entry) : std::nullopt;
+  const int current = std::max(0, presets->indexOfTopLevelItem(presets->currentItem()));
+  presets->clear();
+  loadBank->setEnabled(bank_.has_value());
+  putPreset->setEnabled(bank_.has_value());
+  if (!bank_) return;
+  const std::bitset<kPresetCount> differing = slotsDiffering(*bank_, form_.state.bank);
+  if (QTreeWidgetItem* item = entries->currentItem())
+    item->setText(2, QString::fromStdString(differingText(differing)));
+  for (int n = 0; n < kPresetCount; ++n) {
+    const PresetRecord& record = (*bank_)[static_cast<std::size_t>(n)];
+    // The mark says the slot is not what the bank holds there now.
+    new QTreeWidgetItem(presets, {QString::number(n + 1), differing[static_cast<std::size_t>(n)] ? QStringLiteral("\u2260") : QString(),
+                                nameText(record), ampText(record), effectText(record)});
+  }
+  presets->setCurrentItem(presets->topLevelItem(current));
+}
+
+void HistoryWindow::say(const QString& text) {
+  status->setText(text);
+  status->show();
+  statusTimer_->start();
+}
+
+bool HistoryWindow::refused() {
+  if (form_.protocol.fetch.waiting() || form_.session.transferRunning() || form_.state.StoreInProgress) {
+    say(QStringLiteral("TRANSFER IN PROGRESS"));
+    return true;
+  }
+  // The edited version comes back first, as touching a control brings it.
+  if (form_.session.comparing()) form_.showChange(form_.session.endCompare(), form_.state.current());
+  return false;
+}
+
+void HistoryWindow::changed(bool shownChanged) {
+  // The slot on screen holds another preset now: shown, and sent whole as a load is.
+  if (shownChanged) form_.ShowPresetQuietly();
+  form_.updatePresetNumber();
+  emit form_.presetShown();
+  showEntry();
+}
+
+void HistoryWindow::loadAsBank() {
+  const HistoryEntry* entry = chosen();
+  if (!bank_ || !entry || refused()) return;
+  const BankChange change = form_.session.pasteSlots(0, std::span<const PresetRecord>(bank_->data(), bank_->size()));
+  if (change.kind == BankChange::Kind::None) {
+    say(QStringLiteral("NOTHING CHANGED"));
+    return;
+  }
+  changed(change.shownChanged);
+  say(QStringLiteral("BANK OF %1 LOADED").arg(QString::fromStdString(historyWhen(*entry))));
+}
+
+void HistoryWindow::putIntoSlotOnScreen() {
+  const int n = presets->indexOfTopLevelItem(presets->currentItem());
+  if (!bank_ || n < 0 || n >= kPresetCount || refused()) return;
+  const int onScreen = form_.state.CurrentPreset;
+  const PresetRecord record = (*bank_)[static_cast<std::size_t>(n)];
+  const BankChange change = form_.session.pasteSlots(onScreen, std::span<const PresetRecord>(&record, 1));
+  if (change.kind == BankChange::Kind::None) {
+    say(QStringLiteral("NOTHING CHANGED"));
+    return;
+  }
+  changed(change.shownChanged);
+  say(QStringLiteral("PRESET %1 PUT INTO SLOT %2").arg(n + 1).arg(onScreen + 1));
+}
+
+}  // namespace kestralux

@@ -1,0 +1,123 @@
+// LIBRARY > HISTORY as a user goes through it: the kept banks newest first, what differs from
+// the bank, a preset put into the slot on screen and a whole bank loaded, each one undo step
+// the combo hears as a load; and the last run's edits told of at the next start, once.
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+#include "app/Application.h"
+#include "app/HistoryWindow.h"
+#include "files/BankHistory.h"
+#include "midi/LoopbackPorts.h"
+#include "tests/editor/LiveEditor.h"
+
+namespace kestralux::test {
+namespace {
+
+PresetBank bankOfGain(int gain) {
+  PresetBank bank{};
+  for (int n = 0; n < kPresetCount; ++n) {
+    bank[static_cast<std::size_t>(n)].setValue(AMP_GAIN, gain);
+    bank[static_cast<std::size_t>(n)].storeName("SLOT " + std::to_string(n + 1));
+  }
+  return bank;
+}
+
+class HistoryWindowTest : public LiveEditor {
+ protected:
+  void SetUp() override {
+    LiveEditor::SetUp();
+    std::filesystem::remove_all(historyFolder());
+    state.bank = state.reference = bankOfGain(3);
+    form->ShowPreset();
+    tick();
+    forget();
+  }
+};
+
+QStringList row(const QTreeWidget* list, int n) {
+  QStringList texts;
+  for (int c = 0; c < list->columnCount(); ++c) texts << list->topLevelItem(n)->text(c);
+  return texts;
+}
+
+TEST_F(HistoryWindowTest, AKeptBankOrOneOfItsPresetsComesBackAsOneStepTheComboHears) {
+  PresetBank fetched = state.bank;
+  fetched[1].setValue(AMP_BASS, 9);
+  fetched[4].setValue(AMP_BASS, 12);
+  ASSERT_FALSE(keepInHistory(historyFolder(), fetched, "fetched", 1'700'000'000));
+  ASSERT_FALSE(keepInHistory(historyFolder(), bankOfGain(20), "stored 10 of 30", 1'700'000'100));
+
+  HistoryWindow window(*form);
+  window.showHistory();
+  ASSERT_EQ(window.entries->topLevelItemCount(), 2);
+  EXPECT_EQ(row(window.entries, 0).mid(1), (QStringList{"stored 10 of 30", "ALL 30 SLOTS DIFFER"}));
+  EXPECT_EQ(row(window.entries, 1).mid(1), (QStringList{"fetched", "SLOTS 2, 5 DIFFER"}));
+  EXPECT_EQ(row(window.entries, 1)[0].size(), 19);  // a clock's "2023-11-14 22:13:20"
+
+  window.entries->setCurrentItem(window.entries->topLevelItem(1));
+  ASSERT_EQ(window.presets->topLevelItemCount(), kPresetCount);
+  QStringList marked;
+  for (int n = 0; n < kPresetCount; ++n)
+    if (!window.presets->topLevelItem(n)->text(1).isEmpty()) marked << row(window.presets, n)[0];
+  EXPECT_EQ(marked, (QStringList{"2", "5"}));
+
+  // Slot 5 of the kept bank into the slot on screen, 1: shown, heard whole, one step.
+  const std::size_t steps = session.steps();
+  window.presets->setCurrentItem(window.presets->topLevelItem(4));
+  QTest::keyClick(window.presets, Qt::Key_Return);
+  EXPECT_EQ(state.bank[0], fetched[4]);
+  EXPECT_EQ(form->ScrollBASS->value(), 12);
+  EXPECT_TRUE(session.edited(0)) << "the combo still holds what it held there";
+  EXPECT_EQ(session.steps(), steps + 1);
+  tick();
+  EXPECT_EQ(sent().size(), 16u) << "the slot on screen is sent whole, as a load sends it";
+  EXPECT_EQ(row(window.entries, 1)[2], "SLOTS 1-2, 5 DIFFER");
+  form->UNDO1->trigger();
+  EXPECT_EQ(state.bank[0], bankOfGain(3)[0]);
+  forget();
+
+  // The whole kept bank, from the list of entries: one step, undone as one.
+  window.entries->setFocus();
+  QTest::keyClick(window.entries, Qt::Key_Return);
+  EXPECT_EQ(state.bank, fetched);
+  EXPECT_EQ(session.steps(), steps + 1);  // the undone step is gone to redo
+  EXPECT_TRUE(session.edited(1));
+  EXPECT_FALSE(session.edited(0));
+  EXPECT_EQ(row(window.entries, 1)[2], "SAME AS THE BANK");
+  form->UNDO1->trigger();
+  EXPECT_EQ(state.bank, bankOfGain(3));
+}
+
+TEST(LastSessionEdits, AreToldAtTheNextStartOnce) {
+  std::filesystem::remove_all(historyFolder());
+  QSettings().remove(QStringLiteral("History"));
+  int cardErrors = 0;
+  KestraluxApplication application(std::make_unique<LoopbackPorts>(), {[&](QWidget*) { ++cardErrors; }, [](QWidget*) { return false; }},
+                                   QDir::temp().filePath(QStringLiteral("kestralux-no-such-dir/combo.cfg")));
+  application.splashPauseMs = 0;
+  application.startUp();
+  QLabel* status = application.form().Label2;
+  application.tellLastSessionEdits();
+  EXPECT_FALSE(status->isVisibleTo(&application.form())) << "no run ended with edits";
+
+  application.state.bank[3].setValue(AMP_GAIN, 12);
+  application.keepSessionBank();
+  application.tellLastSessionEdits();
+  EXPECT_TRUE(status->isVisibleTo(&application.form()));
+  EXPECT_EQ(status->text(), "LAST SESSION'S EDITS ARE IN LIBRARY > HISTORY");
+
+  status->hide();
+  status->clear();
+  application.tellLastSessionEdits();
+  EXPECT_TRUE(status->text().isEmpty()) << "told again";
+}
+
+}  // namespace
+}  // namespace kestralux::test
