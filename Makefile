@@ -19,7 +19,8 @@ build: configure
 programs: configure
 	cmake --build $(BUILD) -j $(JOBS) --target kestralux kestralux-sim kestralux-tool
 
-# ctest runs the check of the installed tree too, which needs its validators.
+# ctest runs the check of the installed tree too, which needs its validators, and the
+# end-to-end suites over PipeWire as well as over jackd.
 test: build
 	scripts/install-deps --install-check
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -173,7 +173,11 @@ void TMIDI_IO::FIND_COMBOClick() {
 }
 
 void TMIDI_IO::showSearch(ComboLink::Search search) {
-  if (search == ComboLink::Search::NotFound) FIND_COMBO->setText(QStringLiteral("NO COMBO FOUND"));
+  if (search == ComboLink::Search::NotFound) {
+    FIND_COMBO->setText(QStringLiteral("NO COMBO FOUND"));
+    // Also where the transfers are told: at start this window is not shown.
+    if (link_.protocol.fetchNotices) link_.protocol.fetchNotices({"NO COMBO FOUND"});
+  }
   if (search != ComboLink::Search::Found) return;
   FIND_COMBO->setText(QStringLiteral("COMBO FOUND"));
   // Selected as clicks select them, in lists as they are now; OK makes them the combo's ports.

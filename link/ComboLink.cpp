@@ -233,6 +233,8 @@ void ComboLink::searchTick() {
   // The combo is still sending its bank: the search listens to the end of it.
   if (!finder_->detection().answerEnded()) return;
   foundAnswer_ = finder_->detection().answer();
+  // Whether or not the answer is taken, its twin is not a transfer of its own.
+  protocol.fetch.expectSpareAnswers(finder_->detection().spareAnswers(), clock());
   finder_.reset();
   if (takeWhenEnded_) takeFoundBank();
 }
@@ -244,7 +246,7 @@ void ComboLink::takeFoundBank() {
   }
   takeWhenEnded_ = false;
   if (foundAnswer_.empty()) return;
-  protocol.fetch.requested(clock());
+  protocol.fetch.requested(clock(), false);
   for (const ComboDetection::Message& m : foundAnswer_) receive(m);
   foundAnswer_.clear();
 }

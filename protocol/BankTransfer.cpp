@@ -33,7 +33,7 @@ SlotReading readSlot(const RxSlot& slot) {
   return reading;
 }
 
-void BankFetch::requested(TransferClock::time_point now) {
+void BankFetch::requested(TransferClock::time_point now, bool askAgainWhenSilent) {
   lastHeard_ = now;
   // An answer already on its way goes on where it is; the one asked for now is ours too and
   // is awaited once it has ended.
@@ -42,6 +42,8 @@ void BankFetch::requested(TransferClock::time_point now) {
     return;
   }
   phase_ = Phase::Requested;
+  requestedAt_ = now;
+  mayAskAgain_ = askAgainWhenSilent;
   quietWhenUnanswered_ = false;
   cursor_ = 0;
   received_ = 0;
@@ -49,9 +51,44 @@ void BankFetch::requested(TransferClock::time_point now) {
   arrived_.reset();
 }
 
+void BankFetch::expectSpareAnswers(int count, TransferClock::time_point now) {
+  if (count <= 0) return;
+  spareAnswers_ += count;
+  if (phase_ == Phase::Idle) lastHeard_ = now;
+}
+
+// Whether a bank message belongs to a spare answer and is to be skipped.
+bool BankFetch::skipSpare(std::uint8_t command, TransferClock::time_point now) {
+  if (skipping_) {
+    if (command == CMD_BANK_NEXT) {
+      ++skipCursor_;
+      lastHeard_ = now;
+      if (skipCursor_ >= kLastRecord) skipping_ = false;
+      return true;
+    }
+    // A 0x2A begins another answer.
+    skipping_ = false;
+  }
+  if (spareAnswers_ == 0) return false;
+  if (phase_ == Phase::Idle) {
+    // This round's transfer has ended: the other request's answer goes by untaken, and
+    // without its 0x2A it is already past its first preset.
+    --spareAnswers_;
+    skipping_ = true;
+    skipCursor_ = command == CMD_BANK_FIRST ? 0 : 1;
+    lastHeard_ = now;
+    return true;
+  }
+  // The first answer stopped short and the other begins: the same bank, taken in its place.
+  if (phase_ == Phase::Receiving && command == CMD_BANK_FIRST) --spareAnswers_;
+  return false;
+}
+
 BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, TransferClock::time_point now) {
   const SlotReading reading = readSlot(slot);
   if (reading.verdict == SlotVerdict::NotOurs) return {};
+  if ((reading.command == CMD_BANK_FIRST || reading.command == CMD_BANK_NEXT) && skipSpare(reading.command, now))
+    return {};
   if (phase_ == Phase::Idle) {
     if (reading.command == CMD_BANK_FIRST) return {{"ANOTHER PROGRAM FETCHED THE BANK"}, false, false, -1};
     return {};
@@ -96,8 +133,27 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
 }
 
 BankFetch::Report BankFetch::checkSilence(TransferClock::time_point now) {
-  if (phase_ == Phase::Idle || now - lastHeard_ < kTransferSilenceLimit) return {};
+  if (phase_ == Phase::Idle) {
+    // A spare answer would have followed the transfer at once.
+    if (now - lastHeard_ >= kTransferSilenceLimit) {
+      spareAnswers_ = 0;
+      skipping_ = false;
+    }
+    return {};
+  }
+  if (phase_ == Phase::Requested && mayAskAgain_ && now - requestedAt_ >= kRequestRepeatAfter &&
+      now - requestedAt_ < kTransferSilenceLimit) {
+    mayAskAgain_ = false;
+    ++spareAnswers_;
+    Report report;
+    report.askAgain = true;
+    return report;
+  }
+  if (now - lastHeard_ < kTransferSilenceLimit) return {};
   const Phase was = phase_;
+  // After this long a second answer is no longer the twin of the first.
+  spareAnswers_ = 0;
+  skipping_ = false;
   if (was == Phase::Requested) {
     phase_ = Phase::Idle;
     // A second request made during an answer that was told already: the combo answered once.
@@ -111,6 +167,8 @@ BankFetch::Report BankFetch::checkSilence(TransferClock::time_point now) {
 
 void BankFetch::awaitNextAnswer(TransferClock::time_point now) {
   phase_ = askedAgain_ ? Phase::Requested : Phase::Idle;
+  // That request went while an answer came: it is not the one to send again.
+  mayAskAgain_ = false;
   quietWhenUnanswered_ = askedAgain_;
   askedAgain_ = false;
   lastHeard_ = now;

@@ -22,6 +22,9 @@ using TransferClock = std::chrono::steady_clock;
 // A device that says nothing for this long after the request, or in the middle of a
 // transfer, is taken to have stopped. A slow device that keeps sending is never cut off.
 inline constexpr std::chrono::milliseconds kTransferSilenceLimit{2000};
+// A bank request that has brought nothing for this long is sent once more: a MIDI server on a
+// busy machine may drop a message between its clients. The combo may then answer both.
+inline constexpr std::chrono::milliseconds kRequestRepeatAfter{500};
 
 // What a received message is to a bank transfer.
 enum class SlotVerdict {
@@ -47,12 +50,18 @@ class BankFetch {
     bool complete = false;  // a 0x2B has reached the last record: show preset 1
     bool ended = false;     // the transfer (or the wait for it) is over, complete or not
     int decoded = -1;       // the record a whole preset message was written into
+    bool askAgain = false;  // send the bank request once more
   };
 
   // The bank request went out: from now on silence is an unanswered request, and the answer
   // starts at record 0 even when its 0x2A is lost. Asked again while an answer is on its way,
-  // that answer goes on and the next one is awaited.
-  void requested(TransferClock::time_point now);
+  // that answer goes on and the next one is awaited. A new request that has brought nothing
+  // for kRequestRepeatAfter is asked by checkSilence to go once more, unless
+  // `askAgainWhenSilent` is false (the answer is already at hand).
+  void requested(TransferClock::time_point now, bool askAgainWhenSilent = true);
+  // Requests of ours went out twice (the search's): `count` answers beyond the one taken may
+  // still come, and are skipped.
+  void expectSpareAnswers(int count, TransferClock::time_point now);
 
   // One received message. 0x2A starts at record 0, 0x2B goes to the record after the
   // cursor; a damaged one holds its place and its record keeps its values. Messages that
@@ -62,7 +71,8 @@ class BankFetch {
   // for answers another program, changes nothing and is only told.
   Report take(const RxSlot& slot, PresetBank& bank, TransferClock::time_point now);
 
-  // Ends a request or transfer that has heard nothing for kTransferSilenceLimit.
+  // Ends a request or transfer that has heard nothing for kTransferSilenceLimit; asks for the
+  // request to go once more after kRequestRepeatAfter.
   Report checkSilence(TransferClock::time_point now);
 
   int cursor() const { return cursor_; }
@@ -81,8 +91,19 @@ class BankFetch {
   void awaitNextAnswer(TransferClock::time_point now);
   std::string receivedNotice() const;
 
+  bool skipSpare(std::uint8_t command, TransferClock::time_point now);
+
   Phase phase_ = Phase::Idle;
   int cursor_ = 0;
+  // The request of this round may still be sent once more.
+  bool mayAskAgain_ = false;
+  TransferClock::time_point requestedAt_{};
+  // Answers to requests sent twice that may still come: each round takes one answer, and the
+  // combo answering both requests must not make a second transfer of the same bank.
+  int spareAnswers_ = 0;
+  // A spare answer is going by: where its cursor stands.
+  bool skipping_ = false;
+  int skipCursor_ = 0;
   int received_ = 0;
   TransferClock::time_point lastHeard_{};
   std::vector<int> damaged_;

@@ -51,6 +51,10 @@ ComboDetection::State ComboDetection::start(TransferClock::time_point now) {
   output_.reset();
   nextOutput_ = 0;
   askedAt_.assign(outputCount_, std::nullopt);
+  askedAgain_.assign(outputCount_, false);
+  anyAskedAgain_ = false;
+  confirmationAskedAgain_ = false;
+  spareAnswers_ = 0;
   candidates_.clear();
   requestsSent_ = 0;
   if (outputCount_ == 0 || inputCount_ == 0) {
@@ -77,8 +81,27 @@ void ComboDetection::askNext(TransferClock::time_point now) {
     if (ask(nextOutput_++, now)) return;
 }
 
+// Outputs asked once that have heard nothing for kRequestRepeatAfter are asked again, the
+// earliest first; whether one was.
+bool ComboDetection::askAgainWhereSilent(TransferClock::time_point now) {
+  bool asked = false;
+  for (std::uint32_t o = 0; o < outputCount_; ++o) {
+    if (!askedAt_[o] || askedAgain_[o] || now - *askedAt_[o] < kRequestRepeatAfter) continue;
+    askedAgain_[o] = true;
+    if (ask(o, now)) asked = anyAskedAgain_ = true;
+  }
+  return asked;
+}
+
+bool ComboDetection::answerOver(TransferClock::time_point now) const {
+  if (now - lastHeard_ >= kTransferSilenceLimit) return true;
+  if (heard_[input_].size() < kPresetCount) return false;
+  return !anyAskedAgain_ || now - lastHeard_ >= kRequestRepeatAfter;
+}
+
 void ComboDetection::confirmNext(TransferClock::time_point now) {
   for (auto& messages : heard_) messages.clear();
+  confirmationAskedAgain_ = false;
   while (!candidates_.empty()) {
     const std::uint32_t candidate = candidates_.back();
     candidates_.pop_back();
@@ -110,8 +133,8 @@ ComboDetection::State ComboDetection::receive(std::uint32_t input, std::span<con
 
   std::vector<Message>& kept = phase_ == Phase::Found ? answer_ : heard_[input];
   // An answer is 30 messages; what comes beyond is not kept, so a flood cannot grow it.
-  if (partOfAnswer(reading) && kept.size() < kPresetCount) {
-    kept.emplace_back(message.begin(), message.end());
+  if (partOfAnswer(reading)) {
+    if (kept.size() < kPresetCount) kept.emplace_back(message.begin(), message.end());
     lastHeard_ = now;
   }
   switch (phase_) {
@@ -119,7 +142,8 @@ ComboDetection::State ComboDetection::receive(std::uint32_t input, std::span<con
       if (reading.verdict != SlotVerdict::Whole) break;
       input_ = input;
       lastHeard_ = now;
-      if (requestsSent_ == 1) {
+      if (std::count_if(askedAt_.begin(), askedAt_.end(), [](const auto& at) { return at.has_value(); }) == 1) {
+        spareAnswers_ = anyAskedAgain_ ? 1 : 0;
         foundWith(std::move(kept), now);
         break;
       }
@@ -128,13 +152,15 @@ ComboDetection::State ComboDetection::receive(std::uint32_t input, std::span<con
         if (askedAt_[o] && now - *askedAt_[o] <= kDetectionWindow) candidates_.push_back(o);
       std::sort(candidates_.begin(), candidates_.end(), [this](std::uint32_t a, std::uint32_t b) { return *askedAt_[a] < *askedAt_[b]; });
       phase_ = Phase::CandidateAnswering;
-      if (kept.size() >= kPresetCount) confirmNext(now);
+      if (answerOver(now)) confirmNext(now);
       break;
     case Phase::CandidateAnswering:
-      if (kept.size() >= kPresetCount) confirmNext(now);
+      if (answerOver(now)) confirmNext(now);
       break;
     case Phase::Confirming:
-      if (reading.verdict == SlotVerdict::Whole) foundWith(std::move(kept), now);
+      if (reading.verdict != SlotVerdict::Whole) break;
+      spareAnswers_ = confirmationAskedAgain_ ? 1 : 0;
+      foundWith(std::move(kept), now);
       break;
     case Phase::Found:
       answerEnded_ = answer_.size() >= kPresetCount;
@@ -148,6 +174,7 @@ ComboDetection::State ComboDetection::receive(std::uint32_t input, std::span<con
 ComboDetection::State ComboDetection::tick(TransferClock::time_point now) {
   switch (phase_) {
     case Phase::Asking:
+      if (askAgainWhereSilent(now)) break;
       if (nextOutput_ < outputCount_) {
         if (now - lastAsked_ >= kAskingGap) askNext(now);
       } else if (now - lastAsked_ >= kDetectionWindow) {
@@ -155,10 +182,15 @@ ComboDetection::State ComboDetection::tick(TransferClock::time_point now) {
       }
       break;
     case Phase::Confirming:
-      if (now - lastAsked_ >= kDetectionWindow) confirmNext(now);
+      if (!confirmationAskedAgain_ && now - lastAsked_ >= kRequestRepeatAfter) {
+        confirmationAskedAgain_ = true;
+        ask(*output_, now);
+      } else if (now - lastAsked_ >= kDetectionWindow) {
+        confirmNext(now);
+      }
       break;
     case Phase::CandidateAnswering:
-      if (now - lastHeard_ >= kTransferSilenceLimit) confirmNext(now);
+      if (answerOver(now)) confirmNext(now);
       break;
     case Phase::Found:
       if (now - lastHeard_ >= kTransferSilenceLimit) answerEnded_ = true;

@@ -57,7 +57,8 @@ class ComboDetection {
   // Once Found: the preset messages (0x2A, 0x2B, whole or damaged) the found input has brought
   // since the request that paired it, in order; it grows with receive() until answerEnded().
   // To take the answer as a fetch, once it has ended and the listening has stopped:
-  //     protocol.fetch.requested(now);                          // no second request
+  //     protocol.fetch.expectSpareAnswers(detection.spareAnswers(), now);
+  //     protocol.fetch.requested(now, false);                   // no second request
   //     for (const auto& m : detection.answer()) engine.MIDI_LONG_DATA(m);
   // and the next poll tick decodes them as any fetch (notices, bank complete, history).
   // Waiting for the end means no message is lost or taken twice between the detection's
@@ -68,10 +69,16 @@ class ComboDetection {
 
   // How many bank requests went out, the confirmation included.
   int requestsSent() const { return requestsSent_; }
+  // Once Found: answers beyond answer() that may still come, because the request that paired
+  // was sent twice (kRequestRepeatAfter without an answer). The fetch that takes the answer
+  // skips them: BankFetch::expectSpareAnswers.
+  int spareAnswers() const { return spareAnswers_; }
 
  private:
   // An answer may come to any output asked within kDetectionWindow before it, a late combo's
-  // to an earlier one. While only the first output has been asked there is no other to blame,
+  // to an earlier one. A request that brings nothing for kRequestRepeatAfter is sent once more,
+  // and its twin answer is let go by before the candidates are asked again, so that it
+  // confirms none. While only the first output has been asked there is no other to blame,
   // so its answer is taken at once. Otherwise the outputs that may have caused it are the
   // candidates: once the answer has ended (so no reply is lost to a combo busy sending), each
   // is asked again, the latest first, and only a new answer on the same input within
@@ -80,6 +87,9 @@ class ComboDetection {
 
   void askNext(TransferClock::time_point now);
   bool ask(std::uint32_t output, TransferClock::time_point now);
+  bool askAgainWhereSilent(TransferClock::time_point now);
+  // The answer has ended and, with requests sent twice, the other answer has gone by too.
+  bool answerOver(TransferClock::time_point now) const;
   void confirmNext(TransferClock::time_point now);
   void foundWith(std::vector<Message> answer, TransferClock::time_point now);
 
@@ -91,6 +101,11 @@ class ComboDetection {
   std::optional<std::uint32_t> output_;  // the output asked last
   std::uint32_t input_ = 0;              // the candidate's or the pair's input
   std::vector<std::optional<TransferClock::time_point>> askedAt_;
+  // Outputs whose request has been sent once more; the confirmation's, likewise.
+  std::vector<bool> askedAgain_;
+  bool anyAskedAgain_ = false;
+  bool confirmationAskedAgain_ = false;
+  int spareAnswers_ = 0;
   std::vector<std::uint32_t> candidates_;  // still to confirm, the latest asked last
   TransferClock::time_point lastAsked_{};
   TransferClock::time_point lastHeard_{};

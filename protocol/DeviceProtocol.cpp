@@ -96,6 +96,7 @@ void DeviceProtocol::DecodeNextSlot(const RxSlot& slot) {
 
 void DeviceProtocol::CheckTransferSilence() {
   const BankFetch::Report report = fetch.checkSilence(clock());
+  if (report.askAgain) SendBankRequest();
   tell(report.notices, report.ended);
   if (report.ended) fetchEnded();
 }

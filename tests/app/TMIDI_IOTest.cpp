@@ -331,6 +331,32 @@ TEST(FindCombo, SelectsThePairForOkAndTakesTheAnswerAsAFetch) {
   EXPECT_EQ(s.state.bank, test::comboBank(2));
 }
 
+// A search that finds nothing says so on the button and where the transfers are told, since
+// at start this window is not shown.
+TEST(FindCombo, NothingFoundIsSaidWhereTransfersAreTold) {
+  using namespace std::chrono_literals;
+  test::Network net;
+  net.outputs = {"Midi Through"};
+  net.inputs = {"Midi Through"};
+  net.devices = {{test::Device::Echo, 0, 0}};
+  SetupWindow s(net.inputs, net.outputs);
+  s.window->interupt_timer->stop();
+  std::vector<Notices> told;
+  s.link->protocol.fetchNotices = [&told](const Notices& n) { told.push_back(n); };
+  s.link->portsMaker = [&net] { return std::make_unique<test::Network::Joined>(net); };
+  s.link->clock = [&net] { return net.now; };
+  s.window->showSetup();
+  QTest::mouseClick(s.window->FIND_COMBO, Qt::LeftButton);
+  for (int i = 0; i < 3000 && s.link->searching(); ++i) {
+    net.advanceTo(net.now + 10ms);
+    QCoreApplication::processEvents();
+    s.window->interupt_timerTimer();
+  }
+  EXPECT_EQ(s.window->FIND_COMBO->text(), "NO COMBO FOUND");
+  EXPECT_EQ(told, std::vector<Notices>{{"NO COMBO FOUND"}});
+  EXPECT_EQ(net.requested, (std::vector<std::uint32_t>{0, 0})) << "asked once more after half a second of silence";
+}
+
 }  // namespace
 }  // namespace kestralux
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -71,10 +73,16 @@ PresetBank startBank() {
   return bank;
 }
 
+// The one port whose name holds `part`. Two mean that a device's port is still listed after
+// it quit (PipeWire takes it away a moment later): its number is not yet the one to use.
 std::optional<std::uint32_t> deviceNamed(const std::vector<std::string>& names, const std::string& part) {
-  for (std::size_t d = 0; d < names.size(); ++d)
-    if (names[d].find(part) != std::string::npos) return static_cast<std::uint32_t>(d);
-  return std::nullopt;
+  std::optional<std::uint32_t> found;
+  for (std::size_t d = 0; d < names.size(); ++d) {
+    if (names[d].find(part) == std::string::npos) continue;
+    if (found) return std::nullopt;
+    found = static_cast<std::uint32_t>(d);
+  }
+  return found;
 }
 
 int rowNamed(const QListWidget* list, const QString& part) {
@@ -436,6 +444,8 @@ std::pair<std::uint32_t, std::uint32_t> waitForPorts(const std::string& name) {
 TEST_F(EditorOverJack, AVanishedComboIsNoticedAndFoundAgainBesideAnotherDevice) {
   auto other = e2e::startSimulator(dir, startBank(), {"--name", "KESTRALUX B"}, "b-");
   waitForPorts("KESTRALUX B");
+  // PipeWire may list a device started later before the combo: its numbers as they are now.
+  std::tie(toDevice, fromDevice) = waitForPorts("KESTRALUX");
   writeComboConfig(*toDevice, *fromDevice);
   startEditor();
   TForm1& form = app->form();
@@ -653,6 +663,8 @@ TEST_F(EditorOverJack, ADeviceStartedLaterIsListedWhenTheSetupWindowOpens) {
 TEST_F(EditorOverJack, TheChosenDeviceIsFoundByNameWhenTheNumbersChange) {
   auto second = e2e::startSimulator(dir, PresetBank{}, {"--name", "KESTRALUX B"}, "b-");
   waitForPorts("KESTRALUX B");
+  // PipeWire may list a device started later before the combo: its numbers as they are now.
+  std::tie(toDevice, fromDevice) = waitForPorts("KESTRALUX");
   writeComboConfig(*toDevice, *fromDevice);
   startEditor();
   TForm1& form = app->form();
@@ -674,7 +686,8 @@ TEST_F(EditorOverJack, TheChosenDeviceIsFoundByNameWhenTheNumbersChange) {
   sim = e2e::startSimulator(dir, startBank());
   waitForPorts("KESTRALUX");
   const auto [bOut, bIn] = waitForPorts("KESTRALUX B");
-  ASSERT_NE(bOut, chosen[0]) << "the numbers did not change; nothing to follow";
+  // jackd lists ports in the order they came; PipeWire reuses freed places and may keep them.
+  if (bOut == chosen[0]) GTEST_SKIP() << "the numbers did not change; nothing to follow";
 
   startEditor();
   EXPECT_EQ(comboConfigBytes(), chosen) << "combo.cfg is read, not rewritten";
@@ -726,6 +739,8 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
     return deviceNamed(lister.outputPortNames(), "KESTRALUX B MIDI IN") &&
            deviceNamed(lister.inputPortNames(), "KESTRALUX B MIDI OUT");
   }, 10000)) << "the second device's ports never appeared";
+  // PipeWire may list a device started later before the combo: its numbers as they are now.
+  std::tie(toDevice, fromDevice) = waitForPorts("KESTRALUX");
   writeComboConfig(*toDevice, *fromDevice);
   startEditor();
   TForm1& form = app->form();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -134,12 +135,20 @@ TEST_F(ToolOverJack, BesideTheEditorTheToolReachesTheComboByName) {
   auto foreign = e2e::startSimulator(dir, PresetBank{}, {"--name", "FOREIGN", "--silent"}, "foreign-");
   ASSERT_TRUE(foreign->waitForLines("kestralux-sim:", 1));
   startDevice(deviceBank(4));
-  // The editor's own ports, its input listening to the foreign device.
+  // The editor's own ports, its input listening to the foreign device. Ports are found by
+  // name: PipeWire lists them in an order of its own, not the order they came in.
   RtMidiPorts editor(MidiSystem::Jack, kEditorClientName);
+  const auto numberOf = [](const std::vector<std::string>& names, const std::string& name) {
+    return static_cast<std::uint32_t>(std::find(names.begin(), names.end(), name) - names.begin());
+  };
+  const std::vector<std::string> inputs = editor.inputPortNames(), outputs = editor.outputPortNames();
+  const std::uint32_t comboOut = numberOf(outputs, "KESTRALUX MIDI IN:in"), comboIn = numberOf(inputs, "KESTRALUX MIDI OUT:out");
+  ASSERT_LT(comboOut, outputs.size());
+  ASSERT_LT(comboIn, inputs.size());
   int editorHeard = 0;
-  ASSERT_TRUE(editor.openInput(0, [&](std::vector<std::uint8_t>) { ++editorHeard; }));
-  ASSERT_TRUE(editor.openOutput(0));
-  SAVE_CONFIG({1, 1}, dir / "combo.cfg");
+  ASSERT_TRUE(editor.openInput(numberOf(inputs, "FOREIGN MIDI OUT:out"), [&](std::vector<std::uint8_t>) { ++editorHeard; }));
+  ASSERT_TRUE(editor.openOutput(numberOf(outputs, "FOREIGN MIDI IN:in")));
+  SAVE_CONFIG({comboOut, comboIn}, dir / "combo.cfg");
   SAVE_PORT_NAMES({"KESTRALUX MIDI IN:in", "KESTRALUX MIDI OUT:out"}, dir / "combo.ports");
 
   ASSERT_EQ(tool("ports", false), 0) << said;
@@ -156,7 +165,8 @@ TEST_F(ToolOverJack, BesideTheEditorTheToolReachesTheComboByName) {
   fs::remove(dir / "combo.cfg");
   fs::remove(dir / "combo.ports");
   ASSERT_EQ(tool("fetch -o " + (dir / "found.bnk").string(), false), 0) << said;
-  EXPECT_NE(said.find("kestralux-tool: combo found: output 1 \"KESTRALUX MIDI IN:in\", input 1 \"KESTRALUX MIDI OUT:out\"\n"),
+  EXPECT_NE(said.find("kestralux-tool: combo found: output " + std::to_string(comboOut) + " \"KESTRALUX MIDI IN:in\", input " +
+                      std::to_string(comboIn) + " \"KESTRALUX MIDI OUT:out\"\n"),
             std::string::npos) << said;
   EXPECT_EQ(bankIn(dir / "found.bnk"), valuesOf(deviceBank(8)));
   EXPECT_FALSE(fs::exists(dir / "combo.cfg")) << "the tool remembers nothing unless told to";

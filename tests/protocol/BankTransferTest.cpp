@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -272,6 +273,78 @@ TEST_F(Fetch, SilenceEndsIt) {
   now += 1h;
   protocol.CheckTransferSilence();
   EXPECT_TRUE(notices.empty());
+}
+
+// A request that brings nothing for half a second goes once more, and the combo may answer
+// both: each request round makes one transfer, whatever of the two answers arrives.
+TEST_F(Fetch, ARequestAskedTwiceMakesOneTransfer) {
+  struct Step {
+    enum Kind { Request, Wait, Answer } kind;
+    int amount = 0;   // ms to wait, or how many messages of an answer come
+    int from = 0;     // the first record of the answer that comes (no 0x2A after 0)
+  };
+  struct Row {
+    const char* what;
+    std::vector<Step> steps;
+    std::size_t requests;  // bank requests sent
+    int transfers;         // fetches that ended with presets (history entries)
+    int completes;         // times preset 1 was shown
+    Notices last;
+  };
+  const Step request{Step::Request}, wholeAnswer{Step::Answer, 30, 0}, settle{Step::Wait, 3000};
+  const Row rows[] = {
+      {"answered within half a second: asked once", {request, {Step::Wait, 450}, wholeAnswer, settle}, 1, 1, 1,
+       {"ALL PRESETS RECEIVED"}},
+      {"the first request lost: asked again, and that answer taken",
+       {request, {Step::Wait, 500}, wholeAnswer, settle}, 2, 1, 1, {"ALL PRESETS RECEIVED"}},
+      {"a late first answer and the second's: the bank is taken once",
+       {request, {Step::Wait, 600}, wholeAnswer, wholeAnswer, settle}, 2, 1, 1, {"ALL PRESETS RECEIVED"}},
+      {"the twin without its 0x2A is skipped too",
+       {request, {Step::Wait, 600}, wholeAnswer, {Step::Answer, 29, 1}, settle}, 2, 1, 1, {"ALL PRESETS RECEIVED"}},
+      {"the first answer lost its tail: the twin replaces it, still one transfer",
+       {request, {Step::Wait, 600}, {Step::Answer, 20, 0}, wholeAnswer, settle}, 2, 1, 1, {"ALL PRESETS RECEIVED"}},
+      {"nothing at all: asked twice, then told", {request, {Step::Wait, 2000}}, 2, 0, 0, {"NO ANSWER FROM COMBO"}},
+      {"a bank that comes long after the twins answers another program",
+       {request, {Step::Wait, 600}, wholeAnswer, {Step::Wait, 2100}, wholeAnswer, settle}, 2, 1, 1,
+       {"ANOTHER PROGRAM FETCHED THE BANK"}},
+      {"a new request while the twin goes by: its own answer is taken once",
+       {request, {Step::Wait, 600}, wholeAnswer, {Step::Answer, 10, 0}, request, {Step::Answer, 20, 10}, wholeAnswer,
+        settle},
+       3, 2, 2, {"ALL PRESETS RECEIVED"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    protocol.fetch = BankFetch{};
+    output.messages.clear();
+    notices.clear();
+    int transfers = 0, completes = 0;
+    protocol.bankMoved = [&](const BankMove& move) { transfers += move.kind == BankMove::Kind::Fetched; };
+    protocol.bankComplete = [&] { ++completes; };
+    // The poll tick's silence check, every 10 ms of the way.
+    const auto pass = [this](std::chrono::milliseconds time) {
+      for (auto waited = 0ms; waited < time; waited += 10ms) {
+        now += 10ms;
+        protocol.CheckTransferSilence();
+      }
+    };
+    for (const Step& step : row.steps) {
+      if (step.kind == Step::Request) protocol.RequestBank(true);
+      if (step.kind == Step::Wait) pass(std::chrono::milliseconds(step.amount));
+      for (int n = step.from; step.kind == Step::Answer && n < step.from + step.amount; ++n) {
+        arrive(n == 0 ? bankMessage(0) : next(n));
+        pass(10ms);
+      }
+    }
+    const auto requests = std::count(output.messages.begin(), output.messages.end(),
+                                     Bytes{0xF0, 0x00, 0x00, MANUFACTURER_ID[2], 0x06, 0x42, 0x00, 0x37, 0x00, 0xF7});
+    EXPECT_EQ(static_cast<std::size_t>(requests), row.requests);
+    EXPECT_EQ(transfers, row.transfers);
+    EXPECT_EQ(completes, row.completes);
+    ASSERT_FALSE(notices.empty());
+    EXPECT_EQ(notices.back(), row.last);
+    for (int n = 0; n < kPresetCount && row.transfers > 0; ++n) EXPECT_TRUE(received(n));
+  }
 }
 
 // Store-all: 0x2A then 0x2B 29 times in bank order, from the bank as it was when prepared.

@@ -32,6 +32,7 @@ struct Device {
   std::uint32_t output, input;
   std::chrono::milliseconds delay{0};  // before a combo's first message
   int seed = 0;                        // a combo's bank
+  int lost = 0;                        // requests lost on their way to it, the first ones
 };
 
 struct Network {
@@ -53,8 +54,12 @@ struct Network {
 
   void sent(std::uint32_t output, const LoopbackPorts::Message& message) {
     if (message.size() == kParameterMessageSize && message[7] == CODE_REQUEST_BANK) requested.push_back(output);
-    for (const Device& d : devices) {
+    for (Device& d : devices) {
       if (d.output != output) continue;
+      if (d.lost > 0) {
+        --d.lost;
+        continue;
+      }
       if (d.kind == Device::Echo) onTheWire.emplace(now, std::pair{d.input, message});
       TransferClock::time_point at = now + d.delay;
       for (const PresetMessage& m : d.kind == Device::Combo ? VirtualKestralux(comboBank(d.seed)).receive(message).answer
