@@ -49,11 +49,11 @@ ExploreArguments parse(const std::vector<std::string>& args) {
   ExploreArguments a;
   a.command = args.at(0);
   const bool vary = a.command == "vary";
-  OptionSpec spec{{"-o", "--preset", "--lock"}, {"--force"}};
+  OptionSpec options{{"-o", "--preset", "--lock"}, {"--force"}};
   for (const char* option : vary ? std::vector<const char*>{"--unlock", "--amount", "--seed", "--count"}
                                  : std::vector<const char*>{"--at"})
-    spec.valued.push_back(option);
-  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), spec);
+    options.valued.push_back(option);
+  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), options);
   a.files = parsed.words;
   a.output = parsed.value("-o");
   a.force = parsed.has("--force");

@@ -47,8 +47,8 @@ struct Arguments {
 
 Arguments parse(const std::vector<std::string>& args) {
   if (args.empty()) throw badUsage("no command");
-  static const OptionSpec spec{{"-o", "--in", "--out", "--preset", "--show"}, {"--partial", "--save", "--force"}};
-  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), spec);
+  static const OptionSpec options{{"-o", "--in", "--out", "--preset", "--show"}, {"--partial", "--save", "--force"}};
+  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), options);
   Arguments a;
   a.command = args[0];
   a.files = parsed.words;

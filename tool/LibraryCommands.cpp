@@ -26,10 +26,10 @@ struct Options {
 };
 
 Options parse(const std::vector<std::string>& args) {
-  static const OptionSpec spec{{"--amp", "--effect", "--where", "--tag", "--sort", "--limit"},
+  static const OptionSpec options{{"--amp", "--effect", "--where", "--tag", "--sort", "--limit"},
                                {"--favourite", "--reverse", "--force", "--off"},
                                true};
-  const ParsedArguments parsed = parseArguments(std::span(args).subspan(std::min<std::size_t>(2, args.size())), spec);
+  const ParsedArguments parsed = parseArguments(std::span(args).subspan(std::min<std::size_t>(2, args.size())), options);
   Options o;
   o.words = parsed.words;
   o.amp = parsed.value("--amp");

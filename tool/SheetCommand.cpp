@@ -20,8 +20,8 @@ struct SheetArguments {
 };
 
 SheetArguments parseSheet(const std::vector<std::string>& args) {
-  static const OptionSpec spec{{"--format", "-o", "--in", "--out"}, {"--force"}};
-  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), spec);
+  static const OptionSpec options{{"--format", "-o", "--in", "--out"}, {"--force"}};
+  const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), options);
   SheetArguments a;
   if (const auto name = parsed.value("--format")) {
     const auto format = sheetFormatNamed(*name);

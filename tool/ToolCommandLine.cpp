@@ -42,20 +42,20 @@ std::vector<std::string> ParsedArguments::all(const std::string& option) const {
   return it == values.end() ? std::vector<std::string>{} : it->second;
 }
 
-ParsedArguments parseArguments(std::span<const std::string> args, const OptionSpec& spec) {
-  const auto listed = [](const std::vector<std::string>& options, const std::string& arg) {
-    return std::find(options.begin(), options.end(), arg) != options.end();
+ParsedArguments parseArguments(std::span<const std::string> args, const OptionSpec& options) {
+  const auto listed = [](const std::vector<std::string>& names, const std::string& arg) {
+    return std::find(names.begin(), names.end(), arg) != names.end();
   };
   ParsedArguments parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (listed(spec.valued, arg)) {
+    if (listed(options.valued, arg)) {
       if (i + 1 >= args.size()) throw badUsage(arg + " needs a value");
       parsed.values[arg].push_back(args[++i]);
       parsed.ordered.emplace_back(arg, args[i]);
-    } else if (listed(spec.flags, arg)) {
+    } else if (listed(options.flags, arg)) {
       parsed.flags.insert(arg);
-    } else if (arg.size() > 1 && arg[0] == '-' && !(spec.negativeNumbersAreWords && arg[1] >= '0' && arg[1] <= '9')) {
+    } else if (arg.size() > 1 && arg[0] == '-' && !(options.negativeNumbersAreWords && arg[1] >= '0' && arg[1] <= '9')) {
       throw badUsage("unknown option " + arg);
     } else {
       parsed.words.push_back(arg);

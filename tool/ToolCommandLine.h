@@ -60,7 +60,7 @@ struct ParsedArguments {
 };
 
 // Throws a BadUsage for an unknown option or one without its value.
-ParsedArguments parseArguments(std::span<const std::string> args, const OptionSpec& spec);
+ParsedArguments parseArguments(std::span<const std::string> args, const OptionSpec& options);
 
 // A file already there is the user's, perhaps their only copy: only `force` replaces it.
 // Checked before work that would be wasted (asking the combo), then again by writeTarget.
