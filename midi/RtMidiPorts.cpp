@@ -355,6 +355,7 @@ class RtMidiPorts::JackOutput {
     if (jack_activate(output->client_) != 0) return nullptr;
     output->active_ = true;
     if (jack_connect(output->client_, jack_port_name(output->port_), target.c_str()) != 0) return nullptr;
+    output->awaitConnection(target);
     return output;
   }
 
@@ -378,11 +379,21 @@ class RtMidiPorts::JackOutput {
   }
 
  private:
+  static constexpr std::chrono::milliseconds kConnectionLiveLimit{200};
   // Room for a whole bank sent at once, with the framing of each message.
   static constexpr std::size_t kRingSize = 1 << 16;
   static constexpr std::size_t kMaxMessage = kInputBufferSize;
 
   JackOutput() = default;
+
+  // Some servers make a connection live a moment after it was asked for, and a message sent
+  // before that reaches nobody: the first one (the start-up greeting) follows at once. Bounded:
+  // a connection still not shown is used all the same, and a port that is gone fails the send.
+  void awaitConnection(const std::string& target) {
+    const auto end = std::chrono::steady_clock::now() + kConnectionLiveLimit;
+    while (!jack_port_connected_to(port_, target.c_str()) && !serverGone_ && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 
   // What was sent goes out before the client stops: the ring is emptied and one more cycle has
   // run, so the port buffer the last messages went into has reached the port connected to it.
