@@ -7,6 +7,7 @@
 #include <chrono>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #if defined(__linux__)
@@ -15,6 +16,7 @@
 #if defined(KESTRALUX_HAVE_JACK)
 #include <jack/jack.h>
 #include <jack/midiport.h>
+#include <jack/ringbuffer.h>
 #endif
 
 namespace kestralux {
@@ -332,6 +334,110 @@ constexpr unsigned kInputBufferCount = 8;
 
 }  // namespace
 
+#if defined(KESTRALUX_HAVE_JACK)
+// One connection out to one port through a client of its own. Messages go through a ring the
+// process cycle empties into the port; the client is stopped before the ring is freed, so no
+// cycle ever sees it gone.
+class RtMidiPorts::JackOutput {
+ public:
+  static std::unique_ptr<JackOutput> open(const std::string& clientName, const std::string& target) {
+    std::unique_ptr<JackOutput> output(new JackOutput);
+    JackMessagesSilenced quiet;
+    jack_status_t status{};
+    output->client_ = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    if (!output->client_) return nullptr;
+    output->port_ = jack_port_register(output->client_, "MIDI out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    output->ring_ = jack_ringbuffer_create(kRingSize);
+    if (!output->port_ || !output->ring_) return nullptr;
+    jack_set_process_callback(output->client_, process, output.get());
+    jack_on_shutdown(output->client_, [](void* self) { static_cast<JackOutput*>(self)->serverGone_ = true; },
+                     output.get());
+    if (jack_activate(output->client_) != 0) return nullptr;
+    output->active_ = true;
+    if (jack_connect(output->client_, jack_port_name(output->port_), target.c_str()) != 0) return nullptr;
+    output->awaitConnection(target);
+    return output;
+  }
+
+  ~JackOutput() {
+    if (client_) {
+      if (active_) drain();
+      if (active_) jack_deactivate(client_);
+      jack_client_close(client_);
+    }
+    if (ring_) jack_ringbuffer_free(ring_);
+  }
+
+  // The whole message or nothing: a cycle takes a message only once all of it is in the ring.
+  bool send(std::span<const std::uint8_t> message) {
+    if (serverGone_ || message.size() > kMaxMessage) return false;
+    const auto size = static_cast<std::uint32_t>(message.size());
+    if (jack_ringbuffer_write_space(ring_) < sizeof size + size) return false;
+    jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(&size), sizeof size);
+    jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(message.data()), size);
+    return true;
+  }
+
+ private:
+  static constexpr std::chrono::milliseconds kConnectionLiveLimit{200};
+  // Room for a whole bank sent at once, with the framing of each message.
+  static constexpr std::size_t kRingSize = 1 << 16;
+  static constexpr std::size_t kMaxMessage = kInputBufferSize;
+
+  JackOutput() = default;
+
+  // Some servers make a connection live a moment after it was asked for, and a message sent
+  // before that reaches nobody: the first one (the start-up greeting) follows at once. Bounded:
+  // a connection still not shown is used all the same, and a port that is gone fails the send.
+  void awaitConnection(const std::string& target) {
+    const auto end = std::chrono::steady_clock::now() + kConnectionLiveLimit;
+    while (!jack_port_connected_to(port_, target.c_str()) && !serverGone_ && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+
+  // What was sent goes out before the client stops: the ring is emptied and one more cycle has
+  // run, so the port buffer the last messages went into has reached the port connected to it.
+  // Bounded: a server that stopped running cycles does not hold the program.
+  void drain() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    const auto waiting = [&] { return !serverGone_ && std::chrono::steady_clock::now() < end; };
+    while (jack_ringbuffer_read_space(ring_) > 0 && waiting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const std::uint64_t emptiedBy = cycles_.load();
+    while (cycles_.load() < emptiedBy + 2 && waiting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+
+  // On JACK's thread. A message the port's buffer has no room for waits for the next cycle.
+  static int process(jack_nframes_t frames, void* self) {
+    auto* output = static_cast<JackOutput*>(self);
+    void* buffer = jack_port_get_buffer(output->port_, frames);
+    jack_midi_clear_buffer(buffer);
+    std::uint32_t size = 0;
+    while (jack_ringbuffer_read_space(output->ring_) >= sizeof size) {
+      jack_ringbuffer_peek(output->ring_, reinterpret_cast<char*>(&size), sizeof size);
+      if (jack_ringbuffer_read_space(output->ring_) < sizeof size + size) break;
+      jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
+      if (!event) break;
+      jack_ringbuffer_read_advance(output->ring_, sizeof size);
+      jack_ringbuffer_read(output->ring_, reinterpret_cast<char*>(event), size);
+    }
+    output->cycles_.fetch_add(1);
+    return 0;
+  }
+
+  jack_client_t* client_ = nullptr;
+  jack_port_t* port_ = nullptr;
+  jack_ringbuffer_t* ring_ = nullptr;
+  bool active_ = false;
+  std::atomic<bool> serverGone_{false};
+  std::atomic<std::uint64_t> cycles_{0};
+};
+#else
+class RtMidiPorts::JackOutput {
+ public:
+  bool send(std::span<const std::uint8_t>) { return false; }
+};
+#endif
+
 RtMidiPorts::RtMidiPorts(MidiSystem system, std::string clientName)
     : system_(system),
       clientName_(std::move(clientName)),
@@ -376,6 +482,14 @@ bool RtMidiPorts::openOutput(std::uint32_t device) {
   ErrorSink& sink = inputContext_->outErrors;
   const auto port = resolveDevice(device, listedOutputs_, listPorts(out_.get(), sink, clientName_));
   if (!port) return false;
+#if defined(KESTRALUX_HAVE_JACK)
+  if (system_ == MidiSystem::Jack) {
+    jackOut_ = JackOutput::open(clientName_, port->name);
+    if (!jackOut_) return false;
+    outputWatch_->watch(port->name);
+    return true;
+  }
+#endif
   try {
     sink.reset();
     out_->openPort(port->index, "MIDI out");
@@ -390,7 +504,7 @@ bool RtMidiPorts::openOutput(std::uint32_t device) {
   return true;
 }
 
-bool RtMidiPorts::isOutputOpen() const { return out_ && out_->isPortOpen(); }
+bool RtMidiPorts::isOutputOpen() const { return jackOut_ || (out_ && out_->isPortOpen()); }
 
 bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
   if (!isOutputOpen() || message.empty()) return false;
@@ -398,6 +512,9 @@ bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
   // opens the port afresh once it is back.
   if (!outputWatch_->present([this] { return namesOf(listPorts(out_.get(), inputContext_->outErrors, clientName_)); }))
     return false;
+#if defined(KESTRALUX_HAVE_JACK)
+  if (jackOut_) return jackOut_->send(message);
+#endif
   return sendThrough(*out_, inputContext_->outErrors, message);
 }
 
@@ -411,6 +528,7 @@ bool RtMidiPorts::inputPortReturned() {
 }
 
 void RtMidiPorts::closeOutput() {
+  jackOut_.reset();
   if (!out_) return;
   try {
     out_->closePort();

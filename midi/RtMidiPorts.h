@@ -71,11 +71,15 @@ class RtMidiPorts final : public MidiPorts {
  private:
   struct InputContext;
   class PortWatch;
+  class JackOutput;
 
   MidiSystem system_;
   std::string clientName_;
   std::unique_ptr<RtMidiIn> in_;
   std::unique_ptr<RtMidiOut> out_;
+  // On JACK the output connection is a client of ours: RtMidi's frees its send buffer while
+  // its client still runs, and a process cycle caught in between reads freed memory.
+  std::unique_ptr<JackOutput> jackOut_;
   std::vector<std::string> listedInputs_;
   std::vector<std::string> listedOutputs_;
   std::unique_ptr<InputContext> inputContext_;

@@ -97,6 +97,21 @@ class EngineOverJack : public ::testing::Test {
   int cardErrors = 0;
 };
 
+// Every connection is new: opened, used for one message at once, and closed again. The message
+// sent straight after opening must reach the device each time, and closing a connection the
+// server is still serving must not take the program down.
+TEST_F(EngineOverJack, EveryNewConnectionCarriesItsFirstMessage) {
+  constexpr std::size_t kConnections = 12;
+  for (std::size_t k = 0; k < kConnections; ++k) {
+    engine.CLOSE_MIDI_OUT();
+    protocol.SendStartup();
+  }
+  engine.CLOSE_MIDI_OUT();
+  EXPECT_TRUE(sim->waitForLines("start-up", kConnections))
+      << "the device heard " << simLines("start-up").size() << " of " << kConnections << " start-up messages";
+  EXPECT_EQ(cardErrors, 0);
+}
+
 TEST_F(EngineOverJack, StartAndParameterMessagesArriveByteForByte) {
   struct Edit {
     int index;

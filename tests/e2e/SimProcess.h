@@ -4,6 +4,7 @@
 // scripts/with-jack).
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,8 +26,14 @@ class SimProcess {
       : output_(std::move(output)) {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+      // A test that crashes never runs its tear-down: the device would outlive it, holding
+      // the test's standard error open, and the run would wait on it until its time-out.
+      // It ends with the test instead, also when the test died before this line.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != parent) _exit(127);
       FILE* out = std::fopen(output_.c_str(), "w");
       if (out) dup2(fileno(out), STDOUT_FILENO);
       std::vector<char*> raw;

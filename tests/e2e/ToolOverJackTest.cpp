@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -135,6 +136,8 @@ TEST_F(ToolOverJack, BesideTheEditorTheToolReachesTheComboByName) {
   auto foreign = e2e::startSimulator(dir, PresetBank{}, {"--name", "FOREIGN", "--silent"}, "foreign-");
   ASSERT_TRUE(foreign->waitForLines("kestralux-sim:", 1));
   startDevice(deviceBank(4));
+  // Counted on JACK's thread; declared before the ports so it outlives their last delivery.
+  std::atomic<int> editorHeard{0};
   // The editor's own ports, its input listening to the foreign device. Ports are found by
   // name: PipeWire lists them in an order of its own, not the order they came in.
   RtMidiPorts editor(MidiSystem::Jack, kEditorClientName);
@@ -145,7 +148,6 @@ TEST_F(ToolOverJack, BesideTheEditorTheToolReachesTheComboByName) {
   const std::uint32_t comboOut = numberOf(outputs, "KESTRALUX MIDI IN:in"), comboIn = numberOf(inputs, "KESTRALUX MIDI OUT:out");
   ASSERT_LT(comboOut, outputs.size());
   ASSERT_LT(comboIn, inputs.size());
-  int editorHeard = 0;
   ASSERT_TRUE(editor.openInput(numberOf(inputs, "FOREIGN MIDI OUT:out"), [&](std::vector<std::uint8_t>) { ++editorHeard; }));
   ASSERT_TRUE(editor.openOutput(numberOf(outputs, "FOREIGN MIDI IN:in")));
   SAVE_CONFIG({comboOut, comboIn}, dir / "combo.cfg");
@@ -159,7 +161,7 @@ TEST_F(ToolOverJack, BesideTheEditorTheToolReachesTheComboByName) {
       .write(reinterpret_cast<const char*>(bankFileImage(deviceBank(8)).data()), kBankFileSize);
   ASSERT_EQ(tool("store " + (dir / "other.bnk").string(), false), 0) << said;
   ASSERT_TRUE(sim->waitForLines("store-all", 30));
-  EXPECT_EQ(editorHeard, 0) << "the store went to the editor's own input";
+  EXPECT_EQ(editorHeard.load(), 0) << "the store went to the editor's own input";
   EXPECT_FALSE(foreign->waitForLines("store-all", 1, std::chrono::milliseconds(200)));
 
   fs::remove(dir / "combo.cfg");
