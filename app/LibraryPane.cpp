@@ -240,8 +240,11 @@ const SoundRow* LibraryPane::selected() const {
 }
 
 void LibraryPane::showTags() {
+  // The sound picked here is the one other windows offer to work with.
+  const SoundRow* picked = selected();
+  actions_.pickSound(picked ? std::optional(EditorActions::PickedSound{picked->record, picked->newestName}) : std::nullopt);
   QStringList shown;
-  if (const SoundRow* row = selected())
+  if (const SoundRow* row = picked)
     for (const std::string& tag : row->tags) shown << QString::fromStdString(tag);
   tags->setText(shown.join(QStringLiteral(", ")));
 }
