@@ -474,6 +474,87 @@ INSTANTIATE_TEST_SUITE_P(
                    [](Editor& e, const PresetBank& k) { return e.actions.restoreBank(k, "X"); }, "BANK OF X LOADED", {2, 5}, true}),
     [](const auto& info) { return "Row" + std::to_string(info.index); });
 
+// Undo, redo and COMPARE over slot 1 with GAIN 0 (its reference), as the screen and the combo
+// see them: which preset is shown, what the number box says, and what is heard, now and at
+// the next tick of the send timer.
+struct StepRow {
+  const char* what;
+  std::function<void(Editor&)> steps;
+  int shown;  // 1..30
+  std::string numberBox;
+  int gainSentNow;  // the value of the last GAIN message sent by the steps alone; -1: none
+  bool wholeAtTick;
+};
+
+void PrintTo(const StepRow& row, std::ostream* os) { *os << row.what; }
+
+class Steps : public ::testing::TestWithParam<StepRow> {};
+
+TEST_P(Steps, ShowAndSendWhatTheyChange) {
+  Editor e;
+  e.actions.showSlot(0);
+  e.state.PresetResendPending = false;
+  const StepRow& row = GetParam();
+  row.steps(e);
+  EXPECT_EQ(e.state.CurrentPreset + 1, row.shown);
+  EXPECT_EQ(e.actions.presetNumberText(), row.numberBox);
+  int gain = -1;
+  for (const auto& m : e.output.messages)
+    if (m.size() == 10 && m[7] == codeOfParameter(AMP_GAIN)) gain = m[8];
+  EXPECT_EQ(gain, row.gainSentNow);
+  EXPECT_EQ(e.state.PresetResendPending, row.wholeAtTick);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, Steps,
+    ::testing::Values(
+        StepRow{"an edit of slot 1 undone from slot 3: slot 1 shown first, whole at the tick",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.actions.showSlot(2);
+                  e.state.PresetResendPending = false;
+                  e.output.messages.clear();
+                  e.actions.undo();
+                },
+                1, "PRESET   1", -1, true},
+        StepRow{"an edit undone on screen: the window moves the control, which sends it",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.output.messages.clear();
+                  e.actions.undo();
+                  ASSERT_FALSE(e.notices.empty());
+                  EXPECT_EQ(e.notices.back().movedFrom->value(AMP_GAIN), 5);
+                },
+                1, "PRESET   1", -1, false},
+        StepRow{"COMPARE: the reference is shown and goes whole at the tick",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.output.messages.clear();
+                  e.actions.compare();
+                  EXPECT_EQ(e.state.current().value(AMP_GAIN), 0);
+                },
+                1, "COMPARE  1", -1, true},
+        StepRow{"COMPARE twice: the edit again",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.actions.compare();
+                  e.actions.compare();
+                  EXPECT_EQ(e.state.current().value(AMP_GAIN), 5);
+                },
+                1, "PRESET   1*", 5, true},
+        StepRow{"a control touched while comparing: the edit is heard whole first, then the touch",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.actions.compare();
+                  e.state.PresetResendPending = false;
+                  e.output.messages.clear();
+                  e.edit(AMP_GAIN, 6);
+                  ASSERT_EQ(e.output.messages.size(), kParameterCount + 1u);
+                  EXPECT_EQ(e.output.messages[1][8], 5) << "the edit comes back first";
+                },
+                1, "PRESET   1*", 6, false}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
 TEST(Rename, IsOneStepUnderTheNameBoxRules) {
   Editor e;
   e.actions.showSlot(2);
