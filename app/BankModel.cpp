@@ -8,13 +8,12 @@
 
 #include "app/Latin1.h"
 #include "app/MainWindowLayout.h"
+#include "app/WindowLook.h"
 #include "files/PresetFiles.h"
 
 namespace kestralux {
 
 namespace {
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 
 QString ampText(const PresetRecord& record) {
   const int amp = record.value(AMP_TYPE);

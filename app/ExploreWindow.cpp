@@ -21,6 +21,7 @@
 #include "actions/EditorActions.h"
 #include "app/Latin1.h"
 #include "app/MainWindowLayout.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
 
 namespace kestralux {
@@ -30,8 +31,6 @@ namespace {
 constexpr const char* kGeometryKey = "ExploreWindow/geometry";
 constexpr const char* kLocksKey = "ExploreWindow/locks";
 constexpr const char* kAmountKey = "ExploreWindow/amount";
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 
 }  // namespace
 
@@ -59,19 +58,12 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
   setWindowTitle(QStringLiteral("KESTRALUX EXPLORE"));
   setAttribute(Qt::WA_QuitOnClose, false);
 
-  QPalette windowPalette = palette();
-  windowPalette.setColor(QPalette::Window, colourOf(layout::kNavy));
-  windowPalette.setColor(QPalette::WindowText, colourOf(layout::kWhite));
-  windowPalette.setColor(QPalette::Base, colourOf(layout::kBlack));
-  windowPalette.setColor(QPalette::Text, colourOf(layout::kAqua));
-  windowPalette.setColor(QPalette::Button, colourOf(layout::kPurple));
-  windowPalette.setColor(QPalette::ButtonText, colourOf(layout::kWhite));
-  setPalette(windowPalette);
-  setAutoFillBackground(true);
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(layout::kWindowFont.pixelSize);
-  font.setBold(true);
-  setFont(font);
+  applyToolWindowLook(*this);
+  // Its buttons purple, as the main window's.
+  QPalette buttons = palette();
+  buttons.setColor(QPalette::Button, colourOf(layout::kPurple));
+  buttons.setColor(QPalette::ButtonText, colourOf(layout::kWhite));
+  setPalette(buttons);
 
   const QSettings settings;
   session.locks = Locks::fromText(settings.value(QLatin1String(kLocksKey), QString::fromStdString(Locks().text())).toString().toStdString());

@@ -10,6 +10,7 @@
 
 #include "app/Latin1.h"
 #include "app/MainWindowLayout.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
 #include "files/HistoryChoices.h"
 
@@ -18,8 +19,6 @@ namespace kestralux {
 namespace {
 
 constexpr int kStatusShownMs = 2000;
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 
 QString nameText(const PresetRecord& record) {
   const std::optional<std::string> name = record.validName();
@@ -73,20 +72,7 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   setObjectName(QStringLiteral("HistoryWindow"));
   setWindowTitle(QStringLiteral("KESTRALUX HISTORY"));
   setAttribute(Qt::WA_QuitOnClose, false);
-  QPalette p = palette();
-  p.setColor(QPalette::Window, colourOf(layout::kNavy));
-  p.setColor(QPalette::WindowText, colourOf(layout::kWhite));
-  p.setColor(QPalette::Base, colourOf(layout::kBlack));
-  p.setColor(QPalette::AlternateBase, colourOf(layout::kBlack));
-  p.setColor(QPalette::Text, colourOf(layout::kAqua));
-  p.setColor(QPalette::Highlight, colourOf(layout::kTeal));
-  p.setColor(QPalette::HighlightedText, colourOf(layout::kWhite));
-  setPalette(p);
-  setAutoFillBackground(true);
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(layout::kWindowFont.pixelSize);
-  font.setBold(layout::kWindowFont.bold);
-  setFont(font);
+  applyToolWindowLook(*this);
 
   entries = makeList("historyEntries", {QStringLiteral("WHEN"), QStringLiteral("WHAT"), QStringLiteral("AGAINST THE BANK")});
   entries->setAccessibleName(QStringLiteral("KEPT BANKS"));
