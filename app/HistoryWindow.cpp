@@ -20,22 +20,6 @@ namespace {
 
 constexpr int kStatusShownMs = 2000;
 
-QString nameText(const PresetRecord& record) {
-  const std::optional<std::string> name = record.validName();
-  return name ? latin1Upper(latin1(*name)) : QStringLiteral("NO PRESET HERE");
-}
-
-QString ampText(const PresetRecord& record) {
-  const int amp = record.value(AMP_TYPE);
-  return amp >= 0 && amp < static_cast<int>(kAmpModels.size()) ? latin1(kAmpModels[static_cast<std::size_t>(amp)].caption)
-                                                               : QString();
-}
-
-QString effectText(const PresetRecord& record) {
-  const EffectRow* effect = findEffect(record.value(EFFECT_SELECT));
-  return effect ? latin1(effect->caption).trimmed() : QString();
-}
-
 QTreeWidget* makeList(const char* name, const QStringList& headers) {
   auto* list = new QTreeWidget;
   list->setObjectName(QLatin1String(name));
@@ -184,7 +168,7 @@ void HistoryWindow::showEntry() {
     const PresetRecord& record = (*bank_)[static_cast<std::size_t>(n)];
     // The mark says the slot is not what the bank holds there now.
     new QTreeWidgetItem(presets, {QString::number(n + 1), differing[static_cast<std::size_t>(n)] ? QStringLiteral("\u2260") : QString(),
-                                nameText(record), ampText(record), effectText(record)});
+                                presetNameText(record), ampModelText(record), effectText(record)});
   }
   presets->setCurrentItem(presets->topLevelItem(current));
 }
