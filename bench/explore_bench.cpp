@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   TForm1 form(actions);
   form.show();
   form.ShowPreset();
-  ExploreWindow explore(form);
+  ExploreWindow explore(actions, &form);
   explore.showBeside();
   explore.climbButton->click();
 
