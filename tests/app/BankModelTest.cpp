@@ -90,63 +90,55 @@ struct DropRow {
 void PrintTo(const DropRow& row, std::ostream* os) { *os << row.what; }
 
 const PresetRecord kSound = named("SOUND", 7);
+constexpr const char* kAsItWas = "1 2 3 4 5 6 7 8 9 10";
+
+std::unique_ptr<QMimeData> range(Bank& b) { return b.dragged({1, 2}); }
+std::unique_ptr<QMimeData> picked(Bank& b) { return b.dragged({4, 1}); }
+std::unique_ptr<QMimeData> copied(Bank& b) { return b.copied({1, 2}); }
+std::unique_ptr<QMimeData> sound(Bank&) { return std::unique_ptr<QMimeData>(soundDrag(kSound, "BRIT SOUND")); }
+std::unique_ptr<QMimeData> text(Bank&) {
+  auto data = std::make_unique<QMimeData>();
+  data->setText("SLOT 1");
+  return data;
+}
+std::unique_ptr<QMimeData> cutOff(Bank&) { return ofType(QByteArray(100, '\x01')); }
+std::unique_ptr<QMimeData> rangeCutOff(Bank& b) {
+  auto data = range(b);
+  data->setData(QString::fromLatin1(kRecordsMimeType), QByteArray(100, '\x01'));
+  return data;
+}
+std::unique_ptr<QMimeData> noPreset(Bank&) {
+  PresetRecord stranger = kSound;
+  stranger.setValue(AMP_TYPE, 97);
+  return std::unique_ptr<QMimeData>(recordsMimeData(std::vector<PresetRecord>{kSound, stranger}));
+}
+void fetchIntoSlot3(Bank& b) {
+  b.session.fetched(2, named("FETCHED", 3));
+  b.session.fetchEnded();
+}
 
 const DropRow kDrops[] = {
-    {"a range moved", [](Bank& b) { return b.dragged({1, 2}); }, Qt::MoveAction, 5, nullptr,
-     "1 4 5 6 7 2 3 8 9 10", "2 PRESETS MOVED TO 6-7"},
-    {"a range copied over", [](Bank& b) { return b.dragged({1, 2}); }, Qt::CopyAction, 5, nullptr,
-     "1 2 3 4 5 2 3 8 9 10", "2 PRESETS COPIED OVER 6-7"},
-    {"a range swapped", [](Bank& b) { return b.dragged({1, 2}); }, Qt::LinkAction, 5, nullptr,
-     "1 6 7 4 5 2 3 8 9 10", "2-3 SWAPPED WITH 6-7"},
-    {"a swap onto itself", [](Bank& b) { return b.dragged({1, 2}); }, Qt::LinkAction, 2, nullptr,
-     "1 2 3 4 5 6 7 8 9 10", "SWAP NEEDS TWO SEPARATE RANGES"},
-    {"picked slots moved together, in their order", [](Bank& b) { return b.dragged({4, 1}); }, Qt::MoveAction, 7, nullptr,
-     "1 3 4 6 7 8 9 2 5 10", "2 PRESETS MOVED TO 8-9"},
-    {"picked slots copied over", [](Bank& b) { return b.dragged({1, 4}); }, Qt::CopyAction, 7, nullptr,
-     "1 2 3 4 5 6 7 2 5 10", "2 PRESETS COPIED OVER 8-9"},
-    {"picked slots refused a swap", [](Bank& b) { return b.dragged({1, 4}); }, Qt::LinkAction, 7, nullptr,
-     "1 2 3 4 5 6 7 8 9 10", "SWAP NEEDS ONE UNBROKEN RANGE"},
-    {"a fetch rewrote a dragged slot meanwhile", [](Bank& b) { return b.dragged({1, 2}); }, Qt::MoveAction, 5,
-     [](Bank& b) {
-       b.session.fetched(2, named("FETCHED", 3));
-       b.session.fetchEnded();
-     },
-     "1 2 FETCHED 4 5 6 7 8 9 10", "THE BANK CHANGED DURING THE DRAG"},
-    {"a slot not dragged renamed meanwhile", [](Bank& b) { return b.dragged({1, 2}); }, Qt::MoveAction, 5,
-     [](Bank& b) { b.actions.renameSlot(9, "LEAD"); }, "1 4 5 6 7 2 3 8 9 LEAD", "2 PRESETS MOVED TO 6-7"},
-    {"a fetch running", [](Bank& b) { return b.dragged({1, 2}); }, Qt::MoveAction, 5, [](Bank& b) { b.protocol.RequestBank(); },
-     "1 2 3 4 5 6 7 8 9 10", kTransferInProgress},
-    {"our drag with damaged bytes", [](Bank& b) {
-       auto data = b.dragged({1, 2});
-       data->setData(QString::fromLatin1(kRecordsMimeType), QByteArray(100, '\x01'));
-       return data;
-     },
-     Qt::MoveAction, 5, nullptr, "1 2 3 4 5 6 7 8 9 10", ""},
-    {"a library sound, heard meanwhile", [](Bank&) { return std::unique_ptr<QMimeData>(soundDrag(kSound, "BRIT SOUND")); },
-     Qt::CopyAction, 3, [](Bank& b) { b.actions.audition(named("OTHER", 5)); }, "1 2 3 SOUND 5 6 7 8 9 10",
-     "BRIT SOUND PUT INTO SLOT 4"},
-    {"a library sound is never moved", [](Bank&) { return std::unique_ptr<QMimeData>(soundDrag(kSound, "BRIT SOUND")); },
-     Qt::MoveAction, 3, nullptr, "1 2 3 4 5 6 7 8 9 10", ""},
-    {"a paste after the bank changed", [](Bank& b) { return b.copied({1, 2}); }, Qt::CopyAction, 5,
-     [](Bank& b) { b.actions.renameSlot(1, "LEAD"); }, "1 LEAD 3 4 5 2 3 8 9 10", "2 PRESETS PASTED"},
-    {"a paste is never a move", [](Bank& b) { return b.copied({1, 2}); }, Qt::MoveAction, 5, nullptr,
-     "1 2 3 4 5 6 7 8 9 10", ""},
-    {"records from another program", [](Bank&) { return ofType(QByteArray(reinterpret_cast<const char*>(kSound.bytes.data()), 88)); },
-     Qt::CopyAction, 0, nullptr, "SOUND 2 3 4 5 6 7 8 9 10", "1 PRESET PASTED"},
-    {"text", [](Bank&) {
-       auto data = std::make_unique<QMimeData>();
-       data->setText("SLOT 1");
-       return data;
-     },
-     Qt::CopyAction, 0, nullptr, "1 2 3 4 5 6 7 8 9 10", "NO PRESETS ON THE CLIPBOARD"},
-    {"our type, cut off", [](Bank&) { return ofType(QByteArray(100, '\x01')); }, Qt::CopyAction, 0, nullptr,
-     "1 2 3 4 5 6 7 8 9 10", "NO PRESETS ON THE CLIPBOARD"},
-    {"our type, a record that is no preset", [](Bank&) {
-       PresetRecord noPreset = kSound;
-       noPreset.setValue(AMP_TYPE, 97);
-       return std::unique_ptr<QMimeData>(recordsMimeData(std::vector<PresetRecord>{kSound, noPreset}));
-     },
-     Qt::CopyAction, 0, nullptr, "1 2 3 4 5 6 7 8 9 10", "NO PRESETS ON THE CLIPBOARD"},
+    {"a range moved", range, Qt::MoveAction, 5, nullptr, "1 4 5 6 7 2 3 8 9 10", "2 PRESETS MOVED TO 6-7"},
+    {"a range copied over", range, Qt::CopyAction, 5, nullptr, "1 2 3 4 5 2 3 8 9 10", "2 PRESETS COPIED OVER 6-7"},
+    {"a range swapped", range, Qt::LinkAction, 5, nullptr, "1 6 7 4 5 2 3 8 9 10", "2-3 SWAPPED WITH 6-7"},
+    {"picked slots moved together, in their order", picked, Qt::MoveAction, 7, nullptr, "1 3 4 6 7 8 9 2 5 10",
+     "2 PRESETS MOVED TO 8-9"},
+    {"picked slots copied over", picked, Qt::CopyAction, 7, nullptr, "1 2 3 4 5 6 7 2 5 10", "2 PRESETS COPIED OVER 8-9"},
+    {"picked slots refused a swap", picked, Qt::LinkAction, 7, nullptr, kAsItWas, "SWAP NEEDS ONE UNBROKEN RANGE"},
+    {"a fetch rewrote a dragged slot meanwhile", range, Qt::MoveAction, 5, fetchIntoSlot3, "1 2 FETCHED 4 5 6 7 8 9 10",
+     "THE BANK CHANGED DURING THE DRAG"},
+    {"a slot not dragged renamed meanwhile", range, Qt::MoveAction, 5, [](Bank& b) { b.actions.renameSlot(9, "LEAD"); },
+     "1 4 5 6 7 2 3 8 9 LEAD", "2 PRESETS MOVED TO 6-7"},
+    {"a fetch running", range, Qt::MoveAction, 5, [](Bank& b) { b.protocol.RequestBank(); }, kAsItWas, kTransferInProgress},
+    {"our drag with damaged bytes", rangeCutOff, Qt::MoveAction, 5, nullptr, kAsItWas, ""},
+    {"a library sound, another heard meanwhile", sound, Qt::CopyAction, 3, [](Bank& b) { b.actions.audition(named("OTHER", 5)); },
+     "1 2 3 SOUND 5 6 7 8 9 10", "BRIT SOUND PUT INTO SLOT 4"},
+    {"a paste after the bank changed", copied, Qt::CopyAction, 5, [](Bank& b) { b.actions.renameSlot(1, "LEAD"); },
+     "1 LEAD 3 4 5 2 3 8 9 10", "2 PRESETS PASTED"},
+    {"a paste is never a move", copied, Qt::MoveAction, 5, nullptr, kAsItWas, ""},
+    {"text", text, Qt::CopyAction, 0, nullptr, kAsItWas, "NO PRESETS ON THE CLIPBOARD"},
+    {"our type, cut off", cutOff, Qt::CopyAction, 0, nullptr, kAsItWas, "NO PRESETS ON THE CLIPBOARD"},
+    {"our type, a record that is no preset", noPreset, Qt::CopyAction, 0, nullptr, kAsItWas, "NO PRESETS ON THE CLIPBOARD"},
 };
 
 class BankModelDrop : public ::testing::TestWithParam<DropRow> {};
