@@ -13,15 +13,56 @@
 
 namespace kestralux {
 
-QMimeData* recordsMimeData(std::span<const PresetRecord> records) {
+namespace {
+
+QByteArray recordsImage(std::span<const PresetRecord> records) {
   QByteArray image;
   for (const PresetRecord& record : records) {
     const Bytes bytes = presetFileImage(record);
     image.append(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
   }
+  return image;
+}
+
+// The slots a drag says it came from fit its records: one each, in increasing order.
+bool fits(const std::vector<int>& from, std::size_t records) {
+  if (from.size() != records || from.empty()) return false;
+  for (std::size_t n = 0; n < from.size(); ++n)
+    if (from[n] < 0 || from[n] >= kPresetCount || (n > 0 && from[n] <= from[n - 1])) return false;
+  return true;
+}
+
+}  // namespace
+
+QMimeData* recordsMimeData(std::span<const PresetRecord> records) {
   auto* data = new QMimeData;
-  data->setData(QString::fromLatin1(kRecordsMimeType), image);
+  data->setData(QString::fromLatin1(kRecordsMimeType), recordsImage(records));
   return data;
+}
+
+RecordsDrag* soundDrag(const PresetRecord& sound, const std::string& shownName) {
+  auto* data = new RecordsDrag;
+  data->setData(QString::fromLatin1(kRecordsMimeType), recordsImage(std::span<const PresetRecord>(&sound, 1)));
+  data->soundName = shownName;
+  return data;
+}
+
+Qt::DropAction dropActionOf(Arrangement how) {
+  switch (how) {
+    case Arrangement::Move: return Qt::MoveAction;
+    case Arrangement::Copy: return Qt::CopyAction;
+    case Arrangement::Swap: return Qt::LinkAction;
+  }
+  return Qt::IgnoreAction;
+}
+
+std::optional<Arrangement> arrangementOf(Qt::DropAction action) {
+  switch (action) {
+    case Qt::MoveAction: return Arrangement::Move;
+    case Qt::CopyAction: return Arrangement::Copy;
+    case Qt::LinkAction: return Arrangement::Swap;
+    default: return std::nullopt;
+  }
 }
 
 std::vector<PresetRecord> recordsOf(const QMimeData* data) {
@@ -100,22 +141,64 @@ bool BankModel::setData(const QModelIndex& index, const QVariant& value, int rol
 
 QStringList BankModel::mimeTypes() const { return {QString::fromLatin1(kRecordsMimeType)}; }
 
-QMimeData* BankModel::mimeData(const QModelIndexList& indexes) const {
+namespace {
+
+std::vector<int> rowsOf(const QModelIndexList& indexes) {
   std::vector<int> rows;
-  for (const QModelIndex& index : indexes) rows.push_back(index.row());
+  for (const QModelIndex& index : indexes)
+    if (index.isValid()) rows.push_back(index.row());
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+}  // namespace
+
+QMimeData* BankModel::mimeData(const QModelIndexList& indexes) const {
+  auto* data = new RecordsDrag;
+  data->source = this;
+  data->sourceSlots = rowsOf(indexes);
   std::vector<PresetRecord> records;
-  for (int n : rows) records.push_back(actions_.state().bank[static_cast<std::size_t>(n)]);
+  for (int n : data->sourceSlots) records.push_back(actions_.state().bank[static_cast<std::size_t>(n)]);
+  data->setData(QString::fromLatin1(kRecordsMimeType), recordsImage(records));
+  return data;
+}
+
+QMimeData* BankModel::clipboardData(const QModelIndexList& indexes) const {
+  std::vector<PresetRecord> records;
+  for (int n : rowsOf(indexes)) records.push_back(actions_.state().bank[static_cast<std::size_t>(n)]);
   return recordsMimeData(records);
 }
 
 bool BankModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int, const QModelIndex& parent) {
-  if (action != Qt::CopyAction) return false;
   const int first = row >= 0 ? row : parent.isValid() ? parent.row() : actions_.state().CurrentPreset;
+  if (first >= kPresetCount) return false;
   const PresetBank before = actions_.state().bank;
-  emit said(QString::fromStdString(actions_.paste(first, recordsOf(data))));
-  return actions_.state().bank != before;
+  dropRecords(data, action, first);
+  if (actions_.state().bank == before) return false;
+  emit landed();
+  return true;
+}
+
+void BankModel::dropRecords(const QMimeData* data, Qt::DropAction action, int first) {
+  const std::vector<PresetRecord> records = recordsOf(data);
+  const auto* drag = qobject_cast<const RecordsDrag*>(data);
+  const auto say = [this](const std::string& text) { emit said(QString::fromStdString(text)); };
+  if (drag && drag->source == this) {
+    const std::optional<Arrangement> how = arrangementOf(action);
+    if (!how || records.empty() || !fits(drag->sourceSlots, records.size())) return;
+    if (actions_.transferRunning()) return say(kTransferInProgress);
+    // A fetch, a load or an undo may have rewritten the slots while the button was held: the
+    // presets the user picked up are no longer there to arrange.
+    for (std::size_t n = 0; n < records.size(); ++n)
+      if (actions_.state().bank[static_cast<std::size_t>(drag->sourceSlots[n])] != records[n])
+        return say("THE BANK CHANGED DURING THE DRAG");
+    return say(actions_.arrangeSlots(drag->sourceSlots, first, *how));
+  }
+  // Records from anywhere else are only ever copied in.
+  if (action != Qt::CopyAction) return;
+  if (drag && drag->soundName && records.size() == 1) return say(actions_.putSound(first, records.front(), *drag->soundName));
+  return say(actions_.paste(first, records));
 }
 
 }  // namespace kestralux

@@ -63,6 +63,8 @@ BankWindow::BankWindow(EditorActions& editorActions, LibraryFeed* feed, QWidget*
 
   bankModel = new BankModel(actions, this);
   connect(bankModel, &BankModel::said, this, &BankWindow::say);
+  // Whatever a drop wrote, by a drag, from the library or by a paste, stays selected.
+  connect(bankModel, &BankModel::landed, this, &BankWindow::selectLanded);
   slotList = new SlotList(*bankModel);
   slotList->header()->setSectionResizeMode(SlotList::NumberColumn, QHeaderView::ResizeToContents);
   slotList->header()->setSectionResizeMode(SlotList::MarkColumn, QHeaderView::ResizeToContents);
@@ -83,7 +85,6 @@ BankWindow::BankWindow(EditorActions& editorActions, LibraryFeed* feed, QWidget*
   library = new LibraryPane(actions, *slotList, feed);
   splitter->addWidget(library);
   connect(library, &LibraryPane::said, this, &BankWindow::say);
-  connect(library, &LibraryPane::soundPut, this, &BankWindow::selectLanded);
   slotList->setMinimumWidth(400);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 1);
@@ -99,12 +100,6 @@ BankWindow::BankWindow(EditorActions& editorActions, LibraryFeed* feed, QWidget*
 
   connect(slotList, &SlotList::currentRowChanged, this, [this](int row) {
     if (!following_) showSlot(row);
-  });
-  connect(slotList, &SlotList::dropped, this, &BankWindow::arrange);
-  connect(slotList, &SlotList::droppedPicked, this, [this](const std::vector<int>& picked, int to, Arrangement how) {
-    const PresetBank before = actions.state().bank;
-    say(QString::fromStdString(actions.arrangeSlots(picked, to, how)));
-    if (actions.state().bank != before) selectLanded();
   });
   connect(slotList, &SlotList::dropHovered, this, [this](int first, int count, int to, Arrangement how) {
     if (to < 0) {
@@ -194,12 +189,6 @@ void BankWindow::say(const QString& text) {
   statusTimer_->start();
 }
 
-void BankWindow::arrange(int first, int count, int to, Arrangement how) {
-  const PresetBank before = actions.state().bank;
-  say(QString::fromStdString(actions.arrange(first, count, to, how)));
-  if (actions.state().bank != before) selectLanded();
-}
-
 void BankWindow::selectLanded() {
   const auto [first, count] = actions.lastArranged();
   if (count <= 0) return;
@@ -210,15 +199,14 @@ void BankWindow::selectLanded() {
 void BankWindow::copySelection() {
   const QModelIndexList rows = slotList->selectionModel()->selectedRows();
   if (rows.isEmpty()) return;
-  QApplication::clipboard()->setMimeData(bankModel->mimeData(rows));
+  QApplication::clipboard()->setMimeData(bankModel->clipboardData(rows));
   say(QStringLiteral("%1 ON THE CLIPBOARD").arg(presetsText(static_cast<int>(rows.size()))));
 }
 
 void BankWindow::pasteAtSelection() {
   const QList<int> rows = slotList->selectedRows();
-  if (bankModel->dropMimeData(QApplication::clipboard()->mimeData(), Qt::CopyAction,
-                              rows.isEmpty() ? actions.state().CurrentPreset : rows.front(), 0, {}))
-    selectLanded();
+  bankModel->dropMimeData(QApplication::clipboard()->mimeData(), Qt::CopyAction,
+                          rows.isEmpty() ? actions.state().CurrentPreset : rows.front(), 0, {});
 }
 
 }  // namespace kestralux

@@ -39,8 +39,7 @@ class BankWindow : public QWidget {
   // The list as the bank is now.
   void refresh();
 
-  // What the user arranges, by drag or by key; refused while a transfer runs.
-  void arrange(int first, int count, int to, Arrangement how);
+  // Ctrl+C and Ctrl+V in the list: records through the system clipboard.
   void copySelection();
   void pasteAtSelection();
   // A slot chosen in the list, shown in the main window and sent whole.

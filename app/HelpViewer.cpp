@@ -122,7 +122,8 @@ the main window. The bank window stays above the main window.</p>
 it: let go on a slot to <b>move</b> the presets there (the slots between shift by one), hold
 <b>Ctrl</b> when you let go to <b>copy</b> them over the slots there, hold <b>Shift</b> to
 <b>swap</b> them with as many slots there. The slots a drop will write are outlined before you
-let go; letting go outside the list changes nothing. <b>Ctrl+C</b> copies the selected slots
+let go; letting go outside the list changes nothing, and so does letting go of slots that a
+fetch rewrote meanwhile (THE BANK CHANGED DURING THE DRAG). <b>Ctrl+C</b> copies the selected slots
 and <b>Ctrl+V</b> pastes them over the slots from the selected one on (what does not fit before
 slot 30 is left out; the status line says how many went in); the clipboard works between two
 running editors. Each arrangement is one step of <b>UNDO</b> (Ctrl+Z in either window). It

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "actions/EditorActions.h"
@@ -256,9 +257,8 @@ void LibraryPane::leave() { actions_.endAudition(); }
 void LibraryPane::putIntoSlot(int n) {
   const SoundRow* row = selected();
   if (!row || n < 0 || n >= kPresetCount) return;
-  const QString text = QString::fromStdString(actions_.putSound(n, row->record, shownName(*row).toStdString()));
-  if (!text.startsWith(QLatin1String(kTransferInProgress))) emit soundPut();
-  emit said(text);
+  const std::unique_ptr<QMimeData> sound(soundDrag(row->record, shownName(*row).toStdString()));
+  slots_.bankModel().dropMimeData(sound.get(), Qt::CopyAction, n, 0, {});
 }
 
 void LibraryPane::toggleFavourite() {

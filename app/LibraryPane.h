@@ -34,7 +34,8 @@ class LibraryPane : public QWidget {
 
   // The search again, as the boxes now say.
   void search();
-  // The sound of the selected result into slot n (0..29): one undo step.
+  // The sound of the selected result dropped on slot n (0..29) of the bank's list, as a drag
+  // of it does: one undo step.
   void putIntoSlot(int n);
   // The combo plays the selected sound instead of the preset on screen, until leave().
   void audition();
@@ -58,10 +59,9 @@ class LibraryPane : public QWidget {
   const SoundRow* selected() const;
 
  signals:
-  // For the status line of the window the pane is in.
+  // For the status line of the window the pane is in; what a sound put into a slot did is
+  // the bank model's to say.
   void said(const QString& text);
-  // A sound went into a slot: the slot is selected.
-  void soundPut();
 
  private:
   void showTags();

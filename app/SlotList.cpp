@@ -40,7 +40,7 @@ class NameDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-SlotList::SlotList(BankModel& bankModel, QWidget* parent) : QTreeView(parent) {
+SlotList::SlotList(BankModel& bankModel, QWidget* parent) : QTreeView(parent), bankModel_(bankModel) {
   setObjectName(QStringLiteral("slotList"));
   setModel(&bankModel);
   setItemDelegateForColumn(NameColumn, new NameDelegate(this));
@@ -126,26 +126,22 @@ void SlotList::mouseMoveEvent(QMouseEvent* event) {
     const auto run = selectedRunAround(press_->row);
     if (!run) return;
     const QList<int> rows = selectedRows();
-    if (rows.size() == run->second) {
-      drag_ = Drag{run->first, run->second, press_->row - run->first, std::nullopt, Arrangement::Move, {}};
-    } else {
-      std::vector<int> picked(rows.begin(), rows.end());
-      const int offset = static_cast<int>(std::find(picked.begin(), picked.end(), press_->row) - picked.begin());
-      drag_ = Drag{picked.front(), static_cast<int>(picked.size()), offset, std::nullopt, Arrangement::Move, picked};
-    }
+    QModelIndexList dragged;
+    for (int n : rows) dragged << model()->index(n, 0);
+    const int offset = static_cast<int>(rows.indexOf(press_->row));
+    drag_ = Drag{rows.front(), static_cast<int>(rows.size()), offset, rows.size() != run->second,
+                 std::shared_ptr<QMimeData>(model()->mimeData(dragged))};
     viewport()->setCursor(Qt::DragMoveCursor);
   }
-  drag_->how = arrangementOf(event->modifiers());
-  drag_->to = dropStart(at, drag_->count, drag_->offset);
+  const Arrangement how = arrangementOf(event->modifiers());
+  const std::optional<int> to = dropStart(at, drag_->count, drag_->offset);
   // Picked slots have no first slot of a range to say.
-  const int first = drag_->picked.empty() ? drag_->first : -1;
-  if (drag_->to) {
-    showDropTarget(*drag_->to, drag_->count, drag_->how);
-    emit dropHovered(first, drag_->count, *drag_->to, drag_->how);
-  } else {
+  const int first = drag_->picked ? -1 : drag_->first;
+  if (to)
+    showDropTarget(*to, drag_->count, how);
+  else
     clearDropTarget();
-    emit dropHovered(first, drag_->count, -1, drag_->how);
-  }
+  emit dropHovered(first, drag_->count, to.value_or(-1), how);
 }
 
 void SlotList::mouseReleaseEvent(QMouseEvent* event) {
@@ -154,12 +150,8 @@ void SlotList::mouseReleaseEvent(QMouseEvent* event) {
     const Drag drag = *drag_;
     endDrag();
     // Let go outside the list: nothing lands anywhere.
-    if (const std::optional<int> to = dropStart(event->position().toPoint(), drag.count, drag.offset)) {
-      if (drag.picked.empty())
-        emit dropped(drag.first, drag.count, *to, arrangementOf(event->modifiers()));
-      else
-        emit droppedPicked(drag.picked, *to, arrangementOf(event->modifiers()));
-    }
+    if (const std::optional<int> to = dropStart(event->position().toPoint(), drag.count, drag.offset))
+      model()->dropMimeData(drag.data.get(), dropActionOf(arrangementOf(event->modifiers())), *to, 0, {});
     return;
   }
   if (press && press->deferred) {

@@ -3,10 +3,13 @@
 // with the mouse alone (press, move, let go), without the desktop's drag-and-drop session:
 // the bank is arranged only inside one editor, and between editors through the clipboard.
 // The rows a drop would write are outlined while the button is held, so the user sees where
-// the presets land. F2 or a double-click on a name renames the slot.
+// the presets land. What is dragged is taken from the model as the drag begins and dropped on
+// it where the button is let go, as any drop of records is. F2 or a double-click on a name
+// renames the slot.
 
 #include <QTreeView>
 
+#include <memory>
 #include <optional>
 
 #include "actions/EditorActions.h"
@@ -33,6 +36,8 @@ class SlotList : public QTreeView {
 
   explicit SlotList(BankModel& model, QWidget* parent = nullptr);
 
+  BankModel& bankModel() const { return bankModel_; }
+
   // The slot's text in a column, as drawn.
   QString text(int row, int column) const;
   QRect rowRect(int row) const { return visualRect(model()->index(row, 0)); }
@@ -53,10 +58,6 @@ class SlotList : public QTreeView {
  signals:
   // The current row moved, by a click or a key.
   void currentRowChanged(int row);
-  // A drag of `count` slots from `first` let go so that they start at `to`.
-  void dropped(int first, int count, int to, Arrangement how);
-  // A drag of slots picked here and there let go so that they start at `to`.
-  void droppedPicked(const std::vector<int>& picked, int to, Arrangement how);
   // A drag in the making: where it would land, for the window's status line; `first` is -1
   // for slots picked here and there.
   void dropHovered(int first, int count, int to, Arrangement how);
@@ -82,11 +83,12 @@ class SlotList : public QTreeView {
   };
   struct Drag {
     int first, count, offset;
-    std::optional<int> to;
-    Arrangement how;
-    std::vector<int> picked;  // the slots of a selection that is no unbroken run
+    bool picked;  // slots of a selection that is no unbroken run
+    std::shared_ptr<QMimeData> data;  // the slots' records as they were when the drag began
   };
   void endDrag();
+
+  BankModel& bankModel_;
 
   std::optional<Press> press_;
   std::optional<Drag> drag_;
