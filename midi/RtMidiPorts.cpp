@@ -236,6 +236,8 @@ class RtMidiPorts::PortWatch {
     returned_ = false;
     seenGone_ = false;
 #if defined(KESTRALUX_HAVE_JACK)
+    // A watch that lost its server tries a client again with each new connection.
+    jackFailed_ = false;
     if (system_ == MidiSystem::Jack) startJackWatch();
 #endif
   }
