@@ -12,12 +12,15 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 
 #include "midi/RtMidiPorts.h"
 #include "protocol/Sysex.h"
 #include "tests/e2e/SimProcess.h"
+#include "tests/HistoryHome.h"
 
 namespace kestralux {
 namespace {
@@ -72,6 +75,21 @@ class PrivateServer {
   pid_t pid_ = -1;
 };
 
+struct ToolRun {
+  int status;
+  std::string said;
+};
+
+// kestralux-tool run in `dir` beside the test, on the test's server.
+ToolRun runTool(const fs::path& dir, const std::string& arguments) {
+  const std::string command = "cd '" + dir.string() + "' && " + KESTRALUX_TOOL_PROGRAM + " " + arguments +
+                              " >/dev/null 2>'" + (dir / "said").string() + "'";
+  const int status = std::system(command.c_str());
+  std::ifstream in(dir / "said");
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+          std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())};
+}
+
 std::optional<std::uint32_t> deviceNamed(const std::vector<std::string>& names, const std::string& name) {
   const auto it = std::find(names.begin(), names.end(), name);
   if (it == names.end()) return std::nullopt;
@@ -116,6 +134,13 @@ TEST(JackServerGone, PortsOutliveTheServerAndReachTheDeviceOnceItIsBack) {
     EXPECT_FALSE(again.openOutput(0));
   }
   EXPECT_FALSE(jackServerRunning());
+  // The tool started now says there is no MIDI system, fails, and writes nothing.
+  for (const std::string& command : {std::string("ports"), std::string("detect"), "fetch -o " + (dir / "gone.bnk").string()}) {
+    const ToolRun run = runTool(dir, command);
+    EXPECT_EQ(run.status, 1) << command;
+    EXPECT_EQ(run.said, "kestralux-tool: no MIDI system\n") << command;
+  }
+  EXPECT_FALSE(fs::exists(dir / "gone.bnk"));
   listening.reset();
   EXPECT_TRUE(ports.inputPortNames().empty());
   EXPECT_FALSE(ports.openInput(*input, count));
