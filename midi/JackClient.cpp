@@ -98,7 +98,10 @@ JackClient::~JackClient() {
 
 bool JackClient::freed() const { return era_ != era.load(); }
 
-bool JackClient::lost() const { return serverGone_ || freed(); }
+// One client of ours hearing the server go is enough: the library takes it for gone for all.
+bool JackClient::lost() const {
+  return serverGone_ || freed() || lostInEra.load() >= static_cast<std::int64_t>(era_);
+}
 
 bool JackClient::activate() {
   Turn turn;

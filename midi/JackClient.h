@@ -28,8 +28,8 @@ class JackClient {
   JackClient(const JackClient&) = delete;
   JackClient& operator=(const JackClient&) = delete;
 
-  // The server went away, or the library freed the client since: nothing more goes through it.
-  // Callbacks set on it have stopped or stop at once.
+  // The server went away (a client of ours heard it), or the library freed the client since:
+  // nothing more goes through it.
   bool lost() const;
 
   // Runs `work` with the handle while it may still be used, in turn with every open and close;
