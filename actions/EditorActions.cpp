@@ -245,6 +245,23 @@ std::string EditorActions::putSound(int n, const PresetRecord& sound, const std:
   return name + " PUT INTO SLOT " + std::to_string(n + 1);
 }
 
+std::string EditorActions::restoreBank(const PresetBank& kept, const std::string& when) {
+  if (transferRunning()) return kTransferInProgress;
+  endAudition();
+  endCompare();
+  if (!arranged(session_.pasteSlots(0, std::span<const PresetRecord>(kept.data(), kept.size())), 0)) return "NOTHING CHANGED";
+  return "BANK OF " + when + " LOADED";
+}
+
+std::string EditorActions::restorePreset(const PresetRecord& kept, int from) {
+  if (transferRunning()) return kTransferInProgress;
+  endAudition();
+  endCompare();
+  const int onScreen = state_.CurrentPreset;
+  if (!arranged(session_.pasteSlots(onScreen, std::span<const PresetRecord>(&kept, 1)), onScreen)) return "NOTHING CHANGED";
+  return "PRESET " + std::to_string(from + 1) + " PUT INTO SLOT " + std::to_string(onScreen + 1);
+}
+
 bool EditorActions::audition(const PresetRecord& sound) {
   if (state_.StoreInProgress) return false;
   // Straight to the combo's current sound: the bank never holds it, so nothing that reads

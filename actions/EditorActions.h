@@ -105,6 +105,11 @@ class EditorActions {
   std::string paste(int first, std::span<const PresetRecord> records);
   // A library sound into slot n, named as the library names it.
   std::string putSound(int n, const PresetRecord& sound, const std::string& name);
+  // A bank kept in the history back as the bank (`when` names it), or one of its presets,
+  // slot `from` there, into the slot on screen: one undo step each, shown and sent as a load
+  // is. The references stay, so what differs from the combo is marked edited.
+  std::string restoreBank(const PresetBank& kept, const std::string& when);
+  std::string restorePreset(const PresetRecord& kept, int from);
   // What the last arrangement wrote, for the list to select: first slot and count.
   std::pair<int, int> lastArranged() const { return lastArranged_; }
 
@@ -116,6 +121,15 @@ class EditorActions {
   bool auditioning() const { return heard_.has_value(); }
   // "HEARING: BRIT BLUES / CHORUS, Esc RETURNS TO PRESET 5", or empty.
   std::string hearingText() const;
+
+  // The library sound the user has picked, wherever it is listed: the one other windows
+  // offer to work with (the explore window morphs toward it). Nothing is sent.
+  struct PickedSound {
+    PresetRecord record;
+    std::string name;  // as the library shows it; empty when it knows none
+  };
+  void pickSound(std::optional<PickedSound> sound) { picked_ = std::move(sound); }
+  const std::optional<PickedSound>& pickedSound() const { return picked_; }
 
   // Files. The reading and writing of bytes are the window's; what they do to the bank is
   // here. A load that failed changes nothing; the window shows a loaded preset with
@@ -155,6 +169,7 @@ class EditorActions {
   std::map<int, Listener> listeners_;
   int nextListener_ = 1;
   std::optional<PresetRecord> heard_;
+  std::optional<PickedSound> picked_;
   std::pair<int, int> lastArranged_{0, 0};
 };
 

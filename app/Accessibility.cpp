@@ -22,7 +22,7 @@
 #include "app/Latin1.h"
 #include "app/LibraryPane.h"
 #include "app/MainWindowLayout.h"
-#include "app/TForm1.h"
+#include "app/MainWindowUi.h"
 #include "app/TMIDI_IO.h"
 #include "app/UpDownArrows.h"
 #include "app/ValueEntryBox.h"
@@ -185,7 +185,8 @@ const QColor kFocusRing(255, 255, 0);
 
 }  // namespace
 
-Accessibility::Accessibility(TForm1& form) : QObject(&form), form_(form) {
+Accessibility::Accessibility(QWidget& window, MainWindowUi& form, EditorActions& actions)
+    : QObject(&window), form_(form), actions_(actions) {
   setObjectName(QStringLiteral("accessibility"));
   installFactoryOnce();
   QWidget* area = form.clientArea;
@@ -301,7 +302,7 @@ ValueEntryBox* Accessibility::openEntry(QScrollBar* bar) {
   auto* box = labelled<QLineEdit>(bar, kValueBoxProperty);
   if (!box || !bar->isVisible() || !bar->isEnabled()) return nullptr;
   if (entry_) entry_->leave();
-  entry_ = new ValueEntryBox(form_, bar, box);
+  entry_ = new ValueEntryBox(actions_, bar, box);
   const auto* label = labelled<QLabel>(bar, kCaptionLabelProperty);
   entry_->setAccessibleName(QStringLiteral("TYPE ") + (label ? label->text().trimmed() : QString()));
   entry_->show();

@@ -23,15 +23,17 @@ class QWidget;
 namespace kestralux {
 
 class BankWindow;
-class TForm1;
+class EditorActions;
+struct MainWindowUi;
 class TMIDI_IO;
 
 class Accessibility : public QObject {
   Q_OBJECT
 
  public:
-  // Lives as long as the main window, as its child.
-  explicit Accessibility(TForm1& form);
+  // Lives as long as the main window, as a child of `window`, whose controls `ui` holds; a
+  // typed value goes through `actions` as any edit does.
+  Accessibility(QWidget& window, MainWindowUi& ui, EditorActions& actions);
   void attachBankWindow(BankWindow& window);
   void attachSetupWindow(TMIDI_IO& window);
 
@@ -49,7 +51,8 @@ class Accessibility : public QObject {
   void watch(QWidget* control);
   void setKeyboardFocus(bool on);
 
-  TForm1& form_;
+  MainWindowUi& form_;
+  EditorActions& actions_;
   QSet<QWidget*> controls_;
   QPointer<ValueEntryBox> entry_;
   bool keyboardFocus_ = false;

@@ -15,6 +15,7 @@
 #include "app/Accessibility.h"
 #include "app/Artwork.h"
 #include "app/BankWindow.h"
+#include "app/CaptionLocks.h"
 #include "app/ExploreWindow.h"
 #include "app/HelpViewer.h"
 #include "app/HistoryWindow.h"
@@ -105,13 +106,15 @@ void KestraluxApplication::startUp() {
   openLibrary();
   bankWindow_ = std::make_unique<BankWindow>(actions, libraryFeed_.get(), Form1.get());
   QObject::connect(Form1.get(), &TForm1::bankWindowRequested, bankWindow_.get(), &BankWindow::showBeside);
-  exploreWindow_ = std::make_unique<ExploreWindow>(*Form1, bankWindow_.get());
-  historyWindow_ = std::make_unique<HistoryWindow>(*Form1);
+  exploreWindow_ = std::make_unique<ExploreWindow>(actions, Form1.get());
+  exploreWindow_->openWith(Form1->EDIT1->findChild<QAction*>(QStringLiteral("EXPLORE1")));
+  new CaptionLocks(*Form1, *exploreWindow_);
+  historyWindow_ = std::make_unique<HistoryWindow>(actions);
   QObject::connect(Form1->LIBRARY1->findChild<QAction*>(QStringLiteral("HISTORY1")), &QAction::triggered,
                    historyWindow_.get(), &HistoryWindow::showHistory);
 
   // Named before anything is shown: a screen reader asks once and keeps what it heard.
-  accessibility_ = new Accessibility(*Form1);
+  accessibility_ = new Accessibility(*Form1, *Form1, actions);
   accessibility_->attachBankWindow(*bankWindow_);
 
   createMidiSetup();

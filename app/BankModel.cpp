@@ -8,26 +8,10 @@
 
 #include "app/Latin1.h"
 #include "app/MainWindowLayout.h"
+#include "app/WindowLook.h"
 #include "files/PresetFiles.h"
 
 namespace kestralux {
-
-namespace {
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
-
-QString ampText(const PresetRecord& record) {
-  const int amp = record.value(AMP_TYPE);
-  return amp >= 0 && amp < static_cast<int>(kAmpModels.size()) ? latin1(kAmpModels[static_cast<std::size_t>(amp)].caption)
-                                                               : QString();
-}
-
-QString effectText(const PresetRecord& record) {
-  const EffectRow* effect = findEffect(record.value(EFFECT_SELECT));
-  return effect ? latin1(effect->caption) : QString();
-}
-
-}  // namespace
 
 QMimeData* recordsMimeData(std::span<const PresetRecord> records) {
   QByteArray image;
@@ -78,7 +62,7 @@ QVariant BankModel::data(const QModelIndex& index, int role) const {
         case NumberColumn: return QString::number(n + 1);
         case MarkColumn: return actions_.session().edited(n) ? QStringLiteral("*") : QString();
         case NameColumn: return presetNameText(record);
-        case AmpColumn: return ampText(record);
+        case AmpColumn: return ampModelText(record);
         case EffectColumn: return effectText(record);
       }
       return {};

@@ -18,6 +18,7 @@
 #include "app/Latin1.h"
 #include "app/LibraryPane.h"
 #include "app/MainWindowLayout.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
 #include "files/PresetFiles.h"
 
@@ -27,8 +28,6 @@ namespace {
 
 constexpr const char* kGeometryKey = "BankWindow/geometry";
 constexpr int kStatusShownMs = 2000;
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 
 QString presetsText(int n) { return n == 1 ? QStringLiteral("1 PRESET") : QStringLiteral("%1 PRESETS").arg(n); }
 
@@ -60,22 +59,7 @@ BankWindow::BankWindow(EditorActions& editorActions, LibraryFeed* feed, QWidget*
   // A palette of the main window: above it, and there while another program is in front.
   setAttribute(Qt::WA_MacAlwaysShowToolWindow, true);
 
-  QPalette windowPalette = palette();
-  windowPalette.setColor(QPalette::Window, colourOf(layout::kNavy));
-  windowPalette.setColor(QPalette::WindowText, colourOf(layout::kWhite));
-  windowPalette.setColor(QPalette::Base, colourOf(layout::kBlack));
-  windowPalette.setColor(QPalette::AlternateBase, colourOf(layout::kBlack));
-  windowPalette.setColor(QPalette::Text, colourOf(layout::kAqua));
-  windowPalette.setColor(QPalette::Highlight, colourOf(layout::kTeal));
-  windowPalette.setColor(QPalette::HighlightedText, colourOf(layout::kWhite));
-  // The search boxes' hints ("SEARCH NAMES", "GAIN >= 7, ...") readable on black.
-  windowPalette.setColor(QPalette::PlaceholderText, colourOf(layout::kSilver));
-  setPalette(windowPalette);
-  setAutoFillBackground(true);
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(layout::kWindowFont.pixelSize);
-  font.setBold(layout::kWindowFont.bold);
-  setFont(font);
+  applyToolWindowLook(*this);
 
   bankModel = new BankModel(actions, this);
   connect(bankModel, &BankModel::said, this, &BankWindow::say);

@@ -11,15 +11,10 @@
 #include "app/MainWindowLayout.h"
 #include "app/PanelNotice.h"
 #include "app/TForm1.h"
+#include "app/WindowLook.h"
 #include "midi/MidiEngine.h"
 
 namespace kestralux {
-
-namespace {
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
-
-}  // namespace
 
 void TForm1::setUpTransfers() {
   fetchNotice = new PanelNotice(REQUES, QStringLiteral("fetchNoticeTimer"), this);

@@ -9,10 +9,6 @@
 #include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -22,14 +18,11 @@
 
 #include <random>
 
-#include "app/BankWindow.h"
-#include "app/ClickablePanel.h"
+#include "actions/EditorActions.h"
 #include "app/Latin1.h"
-#include "app/LibraryPane.h"
 #include "app/MainWindowLayout.h"
-#include "app/TForm1.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
-#include "library/PresetLibrary.h"
 
 namespace kestralux {
 
@@ -39,105 +32,7 @@ constexpr const char* kGeometryKey = "ExploreWindow/geometry";
 constexpr const char* kLocksKey = "ExploreWindow/locks";
 constexpr const char* kAmountKey = "ExploreWindow/amount";
 
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
-
-// The main window's caption of each control a right-click locks.
-struct CaptionLabel {
-  const char* label;
-  int parameter;
-};
-constexpr CaptionLabel kCaptionLabels[] = {
-    {"LABLGAIN", AMP_GAIN},     {"LABLBASS", AMP_BASS},       {"LABLMID", AMP_MID},     {"LABLTREB", AMP_TREBLE},
-    {"LABLDLVL", DELAY_LEVEL},  {"LABLDREG", DELAY_REGEN},    {"LABLDPAN", DELAY_PAN},  {"LABLDTIME", DELAY_TIME},
-    {"LABLREV", REV_LEVEL},     {"LABLGATE", GATE_THRES},     {"LABLPVOL", AMP_MASTER}, {"LABL15", EFF_ADJUST1},
-    {"LABL16", EFF_ADJUST2},    {"LABLRATE", EFF_RATE},       {"Label1", EFFECT_SELECT},
-};
-
-// A small padlock drawn by hand, so it looks the same whatever fonts the desktop has.
-class LockMark : public QWidget {
- public:
-  explicit LockMark(QWidget* parent) : QWidget(parent) {
-    setFixedSize(10, 13);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(255, 215, 0), 1.6));
-    p.drawArc(QRectF(2, 1, 6, 8), 0, 180 * 16);
-    p.drawLine(QPointF(2, 5), QPointF(2, 6));
-    p.drawLine(QPointF(8, 5), QPointF(8, 6));
-    p.fillRect(QRectF(0.5, 6, 9, 6.5), QColor(255, 215, 0));
-  }
-};
-
 }  // namespace
-
-// The main window's side of the locks: a right-click on a control's caption (on any amp
-// panel for the amp model) locks or unlocks it, and a padlock beside the caption shows it.
-// Installed from here so the main window itself knows nothing of exploring.
-class ExploreWindow::LockMarks : public QObject {
- public:
-  explicit LockMarks(ExploreWindow& window) : QObject(&window), window_(window) {
-    TForm1& form = window.form;
-    for (const CaptionLabel& row : kCaptionLabels) {
-      QWidget* caption = form.findChild<QWidget*>(QLatin1String(row.label));
-      if (!caption) continue;
-      caption->installEventFilter(this);
-      owners_[caption] = row.parameter;
-      auto* mark = new LockMark(caption->parentWidget());
-      mark->move(caption->x() - mark->width() - 2, caption->y() + (caption->height() - mark->height()) / 2);
-      marks_[row.parameter] = {mark, caption};
-    }
-    for (const AmpModelRow& amp : kAmpModels) {
-      if (auto* panel = form.findChild<ClickablePanel*>(latin1(amp.panel))) {
-        panel->installEventFilter(this);
-        owners_[panel] = AMP_TYPE;
-      }
-    }
-    // Left of the grid's first row.
-    if (form.CLN1) {
-      auto* mark = new LockMark(form.CLN1->parentWidget());
-      mark->move(form.CLN1->x() - mark->width() - 4, form.CLN1->y() + (form.CLN1->height() - mark->height()) / 2);
-      marks_[AMP_TYPE] = {mark, form.CLN1};
-    }
-    refresh();
-  }
-  // The marks live in the main window, which may already have taken them down with itself.
-  ~LockMarks() override {
-    for (auto& [parameter, mark] : marks_) delete mark.mark.data();
-  }
-
-  void refresh() {
-    for (auto& [parameter, mark] : marks_)
-      if (mark.mark && mark.caption) mark.mark->setVisible(window_.session.locks.locked(parameter) && mark.caption->isVisible());
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    const auto owner = owners_.find(watched);
-    if (owner == owners_.end()) return false;
-    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-      refresh();
-      return false;
-    }
-    if (event->type() != QEvent::MouseButtonPress || static_cast<QMouseEvent*>(event)->button() != Qt::RightButton) return false;
-    const int parameter = owner->second;
-    window_.setLocked(parameter, !window_.session.locks.locked(parameter));
-    return true;
-  }
-
- private:
-  struct Mark {
-    QPointer<LockMark> mark;
-    QPointer<QWidget> caption;
-  };
-  ExploreWindow& window_;
-  std::map<QObject*, int> owners_;
-  std::map<int, Mark> marks_;
-};
 
 ExploreSession::Hooks ExploreWindow::hooks() {
   ExploreSession::Hooks h;
@@ -155,29 +50,20 @@ ExploreSession::Hooks ExploreWindow::hooks() {
   return h;
 }
 
-ExploreWindow::ExploreWindow(TForm1& mainWindow, BankWindow* bank)
-    : QWidget(&mainWindow, Qt::Tool),
-      form(mainWindow),
-      session(mainWindow.state, mainWindow.session, hooks(), (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}()),
-      bank_(bank),
-      actions_(mainWindow.actions) {
+ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Tool),
+      session(actions.state(), actions.session(), hooks(), (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}()),
+      actions_(actions) {
   setObjectName(QStringLiteral("ExploreWindow"));
   setWindowTitle(QStringLiteral("KESTRALUX EXPLORE"));
   setAttribute(Qt::WA_QuitOnClose, false);
 
-  QPalette windowPalette = palette();
-  windowPalette.setColor(QPalette::Window, colourOf(layout::kNavy));
-  windowPalette.setColor(QPalette::WindowText, colourOf(layout::kWhite));
-  windowPalette.setColor(QPalette::Base, colourOf(layout::kBlack));
-  windowPalette.setColor(QPalette::Text, colourOf(layout::kAqua));
-  windowPalette.setColor(QPalette::Button, colourOf(layout::kPurple));
-  windowPalette.setColor(QPalette::ButtonText, colourOf(layout::kWhite));
-  setPalette(windowPalette);
-  setAutoFillBackground(true);
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(layout::kWindowFont.pixelSize);
-  font.setBold(true);
-  setFont(font);
+  applyToolWindowLook(*this);
+  // Its buttons purple, as the main window's.
+  QPalette buttons = palette();
+  buttons.setColor(QPalette::Button, colourOf(layout::kPurple));
+  buttons.setColor(QPalette::ButtonText, colourOf(layout::kWhite));
+  setPalette(buttons);
 
   const QSettings settings;
   session.locks = Locks::fromText(settings.value(QLatin1String(kLocksKey), QString::fromStdString(Locks().text())).toString().toStdString());
@@ -316,19 +202,19 @@ ExploreWindow::ExploreWindow(TForm1& mainWindow, BankWindow* bank)
   // even where the desktop keeps the main window active under its tool window.
   qApp->installEventFilter(this);
 
-  exploreAction = form.EDIT1 ? form.EDIT1->findChild<QAction*>(QStringLiteral("EXPLORE1")) : nullptr;
-  if (exploreAction) {
-    exploreAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    exploreAction->setShortcutContext(Qt::WindowShortcut);
-    connect(exploreAction, &QAction::triggered, this, &ExploreWindow::showBeside);
-  }
-  marks_ = new LockMarks(*this);
   showCandidates();
 }
 
 ExploreWindow::~ExploreWindow() {
   if (isVisible()) QSettings().setValue(QLatin1String(kGeometryKey), saveGeometry());
-  delete marks_;
+}
+
+void ExploreWindow::openWith(QAction* command) {
+  exploreAction = command;
+  if (!command) return;
+  command->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  command->setShortcutContext(Qt::WindowShortcut);
+  connect(command, &QAction::triggered, this, &ExploreWindow::showBeside);
 }
 
 void ExploreWindow::showBeside() {
@@ -337,6 +223,7 @@ void ExploreWindow::showBeside() {
   show();
   if (fresh) {
     adjustSize();
+    const QWidget& form = parentWidget() ? *parentWidget() : *this;
     const QRect main = form.frameGeometry();
     const QRect screen = (form.screen() ? form.screen() : QApplication::primaryScreen())->availableGeometry();
     const int frameHeight = std::max(frameGeometry().height(), height() + 32);
@@ -410,8 +297,8 @@ void ExploreWindow::setLocked(int parameter, bool locked) {
     const QSignalBlocker quiet(box);
     box->setChecked(locked);
   }
-  if (marks_) marks_->refresh();
   saveLocks();
+  emit locksChanged();
 }
 
 void ExploreWindow::saveLocks() { QSettings().setValue(QLatin1String(kLocksKey), QString::fromStdString(session.locks.text())); }
@@ -429,12 +316,12 @@ void ExploreWindow::chooseMorphTarget(int index) {
   } else if (index == kPresetCount + 1) {
     said = session.setMorphTarget(state.reference[static_cast<std::size_t>(state.CurrentPreset)], "THE REFERENCE");
   } else if (index == kPresetCount + 2) {
-    const SoundRow* sound = bank_ && bank_->library ? bank_->library->selected() : nullptr;
+    const std::optional<EditorActions::PickedSound>& sound = actions_.pickedSound();
     if (!sound) {
       say("SELECT A SOUND IN THE LIBRARY OF THE BANK WINDOW (CTRL+B) FIRST");
       return;
     }
-    said = session.setMorphTarget(sound->record, "\"" + (sound->newestName.empty() ? std::string("NO NAME") : sound->newestName) + "\"");
+    said = session.setMorphTarget(sound->record, "\"" + (sound->name.empty() ? std::string("NO NAME") : sound->name) + "\"");
   } else {
     return;
   }

@@ -3,7 +3,7 @@
 // above the main window. VARY and AGAIN, a MORPH toward another preset heard while its slider
 // moves, and the CLIMB: eight candidates the combo plays on keys 1 to 8, marked with Space,
 // bred with Enter, taken back with Backspace, one of them kept with KEEP. A lock per control,
-// here and on the main window's captions (right-click), kept between runs. What it does is the
+// here and on the main window's captions (CaptionLocks), kept between runs. What it does is the
 // core's explore session; this is its view.
 
 #include <QWidget>
@@ -24,17 +24,18 @@ class QSpinBox;
 
 namespace kestralux {
 
-class BankWindow;
 class EditorActions;
-class TForm1;
 
 class ExploreWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // The bank window's library, when there is one, offers its selected sound to morph toward.
-  explicit ExploreWindow(TForm1& form, BankWindow* bank = nullptr);
+  // A tool window of `mainWindow`. The library sound the user picked last is offered to morph
+  // toward.
+  ExploreWindow(EditorActions& actions, QWidget* mainWindow);
   ~ExploreWindow() override;
+  // The menu command that opens the window; Ctrl+E.
+  void openWith(QAction* command);
 
   // Opens the window where it was last, or beside the main window the first time.
   void showBeside();
@@ -42,7 +43,6 @@ class ExploreWindow : public QWidget {
   void setLocked(int parameter, bool locked);
   void say(const std::string& text);
 
-  TForm1& form;
   ExploreSession session;
 
   QLabel* status = nullptr;
@@ -59,6 +59,10 @@ class ExploreWindow : public QWidget {
   std::map<int, QCheckBox*> lockBoxes;  // by parameter
   QAction* exploreAction = nullptr;  // EDIT > EXPLORE in the main window
 
+ signals:
+  // A lock was set or taken away, here or on a caption.
+  void locksChanged();
+
  protected:
   void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,10 +73,7 @@ class ExploreWindow : public QWidget {
   void saveLocks();
   ExploreSession::Hooks hooks();
 
-  BankWindow* bank_;
   EditorActions& actions_;
-  class LockMarks;
-  LockMarks* marks_ = nullptr;
 };
 
 }  // namespace kestralux

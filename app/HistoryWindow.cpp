@@ -10,7 +10,7 @@
 
 #include "app/Latin1.h"
 #include "app/MainWindowLayout.h"
-#include "app/TForm1.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
 #include "files/HistoryChoices.h"
 
@@ -19,24 +19,6 @@ namespace kestralux {
 namespace {
 
 constexpr int kStatusShownMs = 2000;
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
-
-QString nameText(const PresetRecord& record) {
-  const std::optional<std::string> name = record.validName();
-  return name ? latin1Upper(latin1(*name)) : QStringLiteral("NO PRESET HERE");
-}
-
-QString ampText(const PresetRecord& record) {
-  const int amp = record.value(AMP_TYPE);
-  return amp >= 0 && amp < static_cast<int>(kAmpModels.size()) ? latin1(kAmpModels[static_cast<std::size_t>(amp)].caption)
-                                                               : QString();
-}
-
-QString effectText(const PresetRecord& record) {
-  const EffectRow* effect = findEffect(record.value(EFFECT_SELECT));
-  return effect ? latin1(effect->caption).trimmed() : QString();
-}
 
 QTreeWidget* makeList(const char* name, const QStringList& headers) {
   auto* list = new QTreeWidget;
@@ -70,25 +52,11 @@ class EnterKey : public QObject {
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(TForm1& form, QWidget* parent) : QWidget(parent, Qt::Window), form_(form) {
+HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(parent, Qt::Window), actions_(actions) {
   setObjectName(QStringLiteral("HistoryWindow"));
   setWindowTitle(QStringLiteral("KESTRALUX HISTORY"));
-  setWindowIcon(form.windowIcon());
   setAttribute(Qt::WA_QuitOnClose, false);
-  QPalette p = palette();
-  p.setColor(QPalette::Window, colourOf(layout::kNavy));
-  p.setColor(QPalette::WindowText, colourOf(layout::kWhite));
-  p.setColor(QPalette::Base, colourOf(layout::kBlack));
-  p.setColor(QPalette::AlternateBase, colourOf(layout::kBlack));
-  p.setColor(QPalette::Text, colourOf(layout::kAqua));
-  p.setColor(QPalette::Highlight, colourOf(layout::kTeal));
-  p.setColor(QPalette::HighlightedText, colourOf(layout::kWhite));
-  setPalette(p);
-  setAutoFillBackground(true);
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(layout::kWindowFont.pixelSize);
-  font.setBold(layout::kWindowFont.bold);
-  setFont(font);
+  applyToolWindowLook(*this);
 
   entries = makeList("historyEntries", {QStringLiteral("WHEN"), QStringLiteral("WHAT"), QStringLiteral("AGAINST THE BANK")});
   entries->setAccessibleName(QStringLiteral("KEPT BANKS"));
@@ -144,10 +112,12 @@ HistoryWindow::HistoryWindow(TForm1& form, QWidget* parent) : QWidget(parent, Qt
   entries->installEventFilter(new EnterKey(this, [this] { loadAsBank(); }));
   presets->installEventFilter(new EnterKey(this, [this] { putIntoSlotOnScreen(); }));
   // What differs follows the bank as it is edited, whoever changed it.
-  connect(&form, &TForm1::presetShown, this, [this] {
-    if (isVisible()) showEntry();
+  listener_ = actions_.listen([this](const ActionNotice& notice) {
+    if (notice.bankChanged && isVisible()) showEntry();
   });
 }
+
+HistoryWindow::~HistoryWindow() { actions_.stopListening(listener_); }
 
 void HistoryWindow::showHistory() {
   if (isHidden()) resize(900, 560);
@@ -166,7 +136,7 @@ void HistoryWindow::refresh() {
   for (const HistoryEntry& e : history_) {
     const std::optional<PresetBank> bank = readHistoryBank(e);
     auto* item = new QTreeWidgetItem(entries, {QString::fromStdString(historyWhen(e)), QString::fromStdString(e.kind),
-                                               bank ? QString::fromStdString(differingText(slotsDiffering(*bank, form_.state.bank)))
+                                               bank ? QString::fromStdString(differingText(slotsDiffering(*bank, actions_.state().bank)))
                                                     : QStringLiteral("NOT A BANK FILE")});
     if (QString::fromStdString(e.path.string()) == was) again = item;
   }
@@ -191,14 +161,14 @@ void HistoryWindow::showEntry() {
   loadBank->setEnabled(bank_.has_value());
   putPreset->setEnabled(bank_.has_value());
   if (!bank_) return;
-  const std::bitset<kPresetCount> differing = slotsDiffering(*bank_, form_.state.bank);
+  const std::bitset<kPresetCount> differing = slotsDiffering(*bank_, actions_.state().bank);
   if (QTreeWidgetItem* item = entries->currentItem())
     item->setText(2, QString::fromStdString(differingText(differing)));
   for (int n = 0; n < kPresetCount; ++n) {
     const PresetRecord& record = (*bank_)[static_cast<std::size_t>(n)];
     // The mark says the slot is not what the bank holds there now.
     new QTreeWidgetItem(presets, {QString::number(n + 1), differing[static_cast<std::size_t>(n)] ? QStringLiteral("\u2260") : QString(),
-                                nameText(record), ampText(record), effectText(record)});
+                                presetNameText(record), ampModelText(record), effectText(record)});
   }
   presets->setCurrentItem(presets->topLevelItem(current));
 }
@@ -209,46 +179,14 @@ void HistoryWindow::say(const QString& text) {
   statusTimer_->start();
 }
 
-bool HistoryWindow::refused() {
-  if (form_.actions.transferRunning()) {
-    say(QString::fromLatin1(kTransferInProgress));
-    return true;
-  }
-  // The edited version comes back first, as touching a control brings it.
-  form_.actions.endCompare();
-  return false;
-}
-
-void HistoryWindow::changed(bool shownChanged) {
-  // The slot on screen holds another preset now: shown, and sent whole as a load is.
-  if (shownChanged) form_.actions.showAgain();
-  showEntry();
-}
-
 void HistoryWindow::loadAsBank() {
   const HistoryEntry* entry = chosen();
-  if (!bank_ || !entry || refused()) return;
-  const BankChange change = form_.session.pasteSlots(0, std::span<const PresetRecord>(bank_->data(), bank_->size()));
-  if (change.kind == BankChange::Kind::None) {
-    say(QStringLiteral("NOTHING CHANGED"));
-    return;
-  }
-  changed(change.shownChanged);
-  say(QStringLiteral("BANK OF %1 LOADED").arg(QString::fromStdString(historyWhen(*entry))));
+  if (bank_ && entry) say(QString::fromStdString(actions_.restoreBank(*bank_, historyWhen(*entry))));
 }
 
 void HistoryWindow::putIntoSlotOnScreen() {
   const int n = presets->indexOfTopLevelItem(presets->currentItem());
-  if (!bank_ || n < 0 || n >= kPresetCount || refused()) return;
-  const int onScreen = form_.state.CurrentPreset;
-  const PresetRecord record = (*bank_)[static_cast<std::size_t>(n)];
-  const BankChange change = form_.session.pasteSlots(onScreen, std::span<const PresetRecord>(&record, 1));
-  if (change.kind == BankChange::Kind::None) {
-    say(QStringLiteral("NOTHING CHANGED"));
-    return;
-  }
-  changed(change.shownChanged);
-  say(QStringLiteral("PRESET %1 PUT INTO SLOT %2").arg(n + 1).arg(onScreen + 1));
+  if (bank_ && n >= 0 && n < kPresetCount) say(QString::fromStdString(actions_.restorePreset((*bank_)[static_cast<std::size_t>(n)], n)));
 }
 
 }  // namespace kestralux

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "actions/EditorActions.h"
 #include "files/BankHistory.h"
 
 class QLabel;
@@ -19,13 +20,12 @@ class QTreeWidget;
 
 namespace kestralux {
 
-class TForm1;
-
 class HistoryWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit HistoryWindow(TForm1& form, QWidget* parent = nullptr);
+  explicit HistoryWindow(EditorActions& actions, QWidget* parent = nullptr);
+  ~HistoryWindow() override;
 
   // Reads the history folder again and shows the window.
   void showHistory();
@@ -45,11 +45,8 @@ class HistoryWindow : public QWidget {
 
  private:
   const HistoryEntry* chosen() const;
-  bool refused();
-  // Shows the slot on screen again when the step changed it, and lets the bank window follow.
-  void changed(bool shownChanged);
-
-  TForm1& form_;
+  EditorActions& actions_;
+  int listener_ = 0;
   std::vector<HistoryEntry> history_;
   std::optional<PresetBank> bank_;  // the chosen entry's, when it reads as a bank
   QTimer* statusTimer_ = nullptr;

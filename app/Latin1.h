@@ -33,4 +33,16 @@ inline QString presetNameText(const PresetRecord& record) {
   return name ? latin1Upper(latin1(*name)) : latin1(kNoPresetHere);
 }
 
+// The amp model and the effect of a record as the lists show them; nothing for a code that
+// names none.
+inline QString ampModelText(const PresetRecord& record) {
+  const int amp = record.value(AMP_TYPE);
+  return amp >= 0 && amp < static_cast<int>(kAmpModels.size()) ? latin1(kAmpModels[static_cast<std::size_t>(amp)].caption)
+                                                               : QString();
+}
+inline QString effectText(const PresetRecord& record) {
+  const EffectRow* effect = findEffect(record.value(EFFECT_SELECT));
+  return effect ? latin1(effect->caption).trimmed() : QString();
+}
+
 }  // namespace kestralux

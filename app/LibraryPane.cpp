@@ -16,6 +16,7 @@
 
 #include "actions/EditorActions.h"
 #include "app/ElidedLabel.h"
+#include "app/Latin1.h"
 #include "app/LibraryFeed.h"
 #include "app/SlotList.h"
 #include "editor/EditorTables.h"
@@ -215,11 +216,8 @@ void LibraryPane::search() {
     auto* item = new QTreeWidgetItem(results);
     item->setText(StarColumn, row.favourite ? QStringLiteral("\u2605") : QString());
     item->setText(NameColumn, shownName(row));
-    const int amp = row.record.value(AMP_TYPE);
-    if (amp >= 0 && amp < static_cast<int>(kAmpModels.size()))
-      item->setText(AmpColumn, QString::fromLatin1(kAmpModels[static_cast<std::size_t>(amp)].caption.data()));
-    if (const EffectRow* effect = findEffect(row.record.value(EFFECT_SELECT)))
-      item->setText(EffectColumn, QString::fromLatin1(effect->caption.data(), effect->caption.size()));
+    item->setText(AmpColumn, ampModelText(row.record));
+    item->setText(EffectColumn, effectText(row.record));
     item->setText(SeenColumn, QString::number(row.timesSeen));
     item->setText(LastSeenColumn, QString::fromStdString(localTimeText(row.lastSeen)));
     if (row.id == keep) again = item;
@@ -240,8 +238,11 @@ const SoundRow* LibraryPane::selected() const {
 }
 
 void LibraryPane::showTags() {
+  // The sound picked here is the one other windows offer to work with.
+  const SoundRow* picked = selected();
+  actions_.pickSound(picked ? std::optional(EditorActions::PickedSound{picked->record, picked->newestName}) : std::nullopt);
   QStringList shown;
-  if (const SoundRow* row = selected())
+  if (const SoundRow* row = picked)
     for (const std::string& tag : row->tags) shown << QString::fromStdString(tag);
   tags->setText(shown.join(QStringLiteral(", ")));
 }

@@ -24,6 +24,7 @@
 #include "app/MainWindowLayout.h"
 #include "app/PresetNameValidator.h"
 #include "app/UpDownArrows.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
 
 namespace kestralux {
@@ -48,17 +49,6 @@ QStyle* effectButtonStyle() {
     return s;
   }();
   return style;
-}
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
-
-// "Arial" and "MS Sans Serif" both map to Liberation Sans: metric-compatible, so the text
-// fits the pixel layout.
-QFont fontOf(layout::Font font) {
-  QFont f(QStringLiteral("Liberation Sans"));
-  f.setPixelSize(font.pixelSize);
-  f.setBold(font.bold);
-  return f;
 }
 
 void applyColours(QWidget* widget, const layout::ControlRow& row) {

@@ -16,6 +16,7 @@
 #include "app/Latin1.h"
 #include "app/MainWindowLayout.h"
 #include "app/UpDownArrows.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
 
 namespace kestralux {
@@ -94,8 +95,6 @@ const EventRow kEvents[] = {
     {"STORE_Time2", &TForm1::STORE_Time2Timer},
     {"Timer2", &TForm1::Timer2Timer},
 };
-
-QColor colourOf(layout::Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 
 }  // namespace
 

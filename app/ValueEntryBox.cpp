@@ -4,13 +4,13 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 
-#include "app/TForm1.h"
+#include "actions/EditorActions.h"
 #include "editor/ValueEntry.h"
 
 namespace kestralux {
 
-ValueEntryBox::ValueEntryBox(TForm1& form, QScrollBar* bar, QLineEdit* valueBox)
-    : QLineEdit(valueBox->parentWidget()), form_(form), bar_(bar) {
+ValueEntryBox::ValueEntryBox(EditorActions& actions, QScrollBar* bar, QLineEdit* valueBox)
+    : QLineEdit(valueBox->parentWidget()), actions_(actions), bar_(bar) {
   setObjectName(QStringLiteral("valueEntry"));
   setGeometry(valueBox->geometry());
   setFont(valueBox->font());
@@ -26,18 +26,18 @@ ValueEntryBox::ValueEntryBox(TForm1& form, QScrollBar* bar, QLineEdit* valueBox)
 void ValueEntryBox::commit() {
   if (done_) return;
   const std::optional<int> position =
-      typedPosition(bar_->objectName().toStdString(), form_.state.current().value(EFFECT_SELECT), text().toStdString());
+      typedPosition(bar_->objectName().toStdString(), actions_.state().current().value(EFFECT_SELECT), text().toStdString());
   if (!position) {
     QApplication::beep();
     selectAll();
     return;
   }
   done_ = true;
-  if (form_.actions.comparing()) form_.actions.endCompare(true);
+  if (actions_.comparing()) actions_.endCompare(true);
   // Its own undo step, whatever was open before and whatever comes after.
-  form_.actions.endAction();
+  actions_.endAction();
   bar_->setValue(*position);
-  form_.actions.endAction();
+  actions_.endAction();
   bar_->setFocus(Qt::OtherFocusReason);
   deleteLater();
 }

@@ -9,13 +9,13 @@ class QScrollBar;
 
 namespace kestralux {
 
-class TForm1;
+class EditorActions;
 
 class ValueEntryBox : public QLineEdit {
   Q_OBJECT
 
  public:
-  ValueEntryBox(TForm1& form, QScrollBar* bar, QLineEdit* valueBox);
+  ValueEntryBox(EditorActions& actions, QScrollBar* bar, QLineEdit* valueBox);
 
   void commit();
   void leave();
@@ -27,7 +27,7 @@ class ValueEntryBox : public QLineEdit {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  TForm1& form_;
+  EditorActions& actions_;
   QScrollBar* bar_;
   bool done_ = false;
 };

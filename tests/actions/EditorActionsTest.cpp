@@ -300,6 +300,10 @@ TEST_P(DuringTransfer, NothingIsArrangedLoadedOrUndone) {
   const PresetRecord one = e.state.bank[3];
   EXPECT_EQ(e.actions.paste(0, std::span(&one, 1)), kTransferInProgress);
   EXPECT_EQ(e.actions.putSound(0, one, "X"), kTransferInProgress);
+  EXPECT_EQ(e.actions.restorePreset(one, 3), kTransferInProgress);
+  PresetBank kept = before;
+  kept[7] = one;
+  EXPECT_EQ(e.actions.restoreBank(kept, "YESTERDAY"), kTransferInProgress);
   e.actions.undo();
   EXPECT_EQ(e.state.bank, before);
 }
@@ -399,6 +403,156 @@ INSTANTIATE_TEST_SUITE_P(
                                 "SWAP NEEDS ONE UNBROKEN RANGE"},
                       PickedRow{"moved to where they would run off the end", {1, 4}, 29, Arrangement::Move, {1, 2, 3, 4, 5, 6, 7, 8},
                                 "NOTHING CHANGED"}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+// A bank kept in the history coming back, whole or one preset into the slot on screen: one
+// step, the slot on screen heard as a load is, the references kept so the mark shows what
+// the combo does not hold.
+struct RestoreRow {
+  const char* what;
+  std::function<void(Editor&)> before;
+  std::function<std::string(Editor&, const PresetBank& kept)> restore;
+  std::string said;
+  std::vector<int> edited;  // slots (1..30) marked afterwards
+  bool shownSent;           // the slot on screen goes whole at the next tick
+};
+
+void PrintTo(const RestoreRow& row, std::ostream* os) { *os << row.what; }
+
+class Restore : public ::testing::TestWithParam<RestoreRow> {};
+
+TEST_P(Restore, IsOneStepOverTheBankAsItIs) {
+  Editor e;
+  e.actions.showSlot(0);
+  e.state.PresetResendPending = false;
+  PresetBank kept = e.state.bank;
+  kept[1].setValue(AMP_BASS, 9);
+  kept[4].setValue(AMP_BASS, 12);
+  const RestoreRow& row = GetParam();
+  row.before(e);
+  const bool compared = e.actions.comparing();
+  const PresetBank before = e.state.bank;
+  const std::size_t steps = e.session.steps();
+  EXPECT_EQ(row.restore(e, kept), row.said);
+  std::vector<int> edited;
+  for (int n = 0; n < kPresetCount; ++n)
+    if (e.session.edited(n)) edited.push_back(n + 1);
+  EXPECT_EQ(edited, row.edited);
+  EXPECT_EQ(e.state.PresetResendPending, row.shownSent);
+  EXPECT_FALSE(e.actions.auditioning());
+  EXPECT_FALSE(e.actions.comparing());
+  if (e.state.bank == before) return;
+  EXPECT_EQ(e.session.steps(), steps + 1);
+  e.actions.undo();
+  if (compared)
+    EXPECT_EQ(e.state.bank[0].value(AMP_GAIN), 19) << "the edited version comes back, not the reference compared";
+  else
+    EXPECT_EQ(e.state.bank, before) << "undone as one step";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, Restore,
+    ::testing::Values(
+        RestoreRow{"the whole bank", [](Editor&) {}, [](Editor& e, const PresetBank& k) { return e.actions.restoreBank(k, "2026-12-01 10:00:00"); },
+                   "BANK OF 2026-12-01 10:00:00 LOADED", {2, 5}, false},
+        RestoreRow{"the same bank again", [](Editor&) {}, [](Editor& e, const PresetBank&) { return e.actions.restoreBank(e.state.bank, "X"); },
+                   "NOTHING CHANGED", {}, false},
+        RestoreRow{"its preset 5 into the slot on screen, 1", [](Editor&) {},
+                   [](Editor& e, const PresetBank& k) { return e.actions.restorePreset(k[4], 4); }, "PRESET 5 PUT INTO SLOT 1", {1}, true},
+        RestoreRow{"its preset 5 into slot 5 on screen, while a library sound is heard",
+                   [](Editor& e) {
+                     e.actions.showSlot(4);
+                     e.state.PresetResendPending = false;
+                     e.actions.audition(soundOf(3, 0, 1));
+                   },
+                   [](Editor& e, const PresetBank& k) { return e.actions.restorePreset(k[4], 4); }, "PRESET 5 PUT INTO SLOT 5", {5}, true},
+        RestoreRow{"the whole bank while the reference of slot 1 is compared",
+                   [](Editor& e) {
+                     e.edit(AMP_GAIN, 19);
+                     e.actions.compare();
+                   },
+                   [](Editor& e, const PresetBank& k) { return e.actions.restoreBank(k, "X"); }, "BANK OF X LOADED", {2, 5}, true}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+// Undo, redo and COMPARE over slot 1 with GAIN 0 (its reference), as the screen and the combo
+// see them: which preset is shown, what the number box says, and what is heard, now and at
+// the next tick of the send timer.
+struct StepRow {
+  const char* what;
+  std::function<void(Editor&)> steps;
+  int shown;  // 1..30
+  std::string numberBox;
+  int gainSentNow;  // the value of the last GAIN message sent by the steps alone; -1: none
+  bool wholeAtTick;
+};
+
+void PrintTo(const StepRow& row, std::ostream* os) { *os << row.what; }
+
+class Steps : public ::testing::TestWithParam<StepRow> {};
+
+TEST_P(Steps, ShowAndSendWhatTheyChange) {
+  Editor e;
+  e.actions.showSlot(0);
+  e.state.PresetResendPending = false;
+  const StepRow& row = GetParam();
+  row.steps(e);
+  EXPECT_EQ(e.state.CurrentPreset + 1, row.shown);
+  EXPECT_EQ(e.actions.presetNumberText(), row.numberBox);
+  int gain = -1;
+  for (const auto& m : e.output.messages)
+    if (m.size() == 10 && m[7] == codeOfParameter(AMP_GAIN)) gain = m[8];
+  EXPECT_EQ(gain, row.gainSentNow);
+  EXPECT_EQ(e.state.PresetResendPending, row.wholeAtTick);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, Steps,
+    ::testing::Values(
+        StepRow{"an edit of slot 1 undone from slot 3: slot 1 shown first, whole at the tick",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.actions.showSlot(2);
+                  e.state.PresetResendPending = false;
+                  e.output.messages.clear();
+                  e.actions.undo();
+                },
+                1, "PRESET   1", -1, true},
+        StepRow{"an edit undone on screen: the window moves the control, which sends it",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.output.messages.clear();
+                  e.actions.undo();
+                  ASSERT_FALSE(e.notices.empty());
+                  EXPECT_EQ(e.notices.back().movedFrom->value(AMP_GAIN), 5);
+                },
+                1, "PRESET   1", -1, false},
+        StepRow{"COMPARE: the reference is shown and goes whole at the tick",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.output.messages.clear();
+                  e.actions.compare();
+                  EXPECT_EQ(e.state.current().value(AMP_GAIN), 0);
+                },
+                1, "COMPARE  1", -1, true},
+        StepRow{"COMPARE twice: the edit again",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.actions.compare();
+                  e.actions.compare();
+                  EXPECT_EQ(e.state.current().value(AMP_GAIN), 5);
+                },
+                1, "PRESET   1*", 5, true},
+        StepRow{"a control touched while comparing: the edit is heard whole first, then the touch",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.actions.compare();
+                  e.state.PresetResendPending = false;
+                  e.output.messages.clear();
+                  e.edit(AMP_GAIN, 6);
+                  ASSERT_EQ(e.output.messages.size(), kParameterCount + 1u);
+                  EXPECT_EQ(e.output.messages[1][8], 5) << "the edit comes back first";
+                },
+                1, "PRESET   1*", 6, false}),
     [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 TEST(Rename, IsOneStepUnderTheNameBoxRules) {

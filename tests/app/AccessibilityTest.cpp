@@ -130,7 +130,7 @@ class AccessibilityTest : public LiveEditor {
     LiveEditor::SetUp();
     showQuietly(*form);
     bank = std::make_unique<BankWindow>(actions, nullptr, form.get());
-    accessibility = new Accessibility(*form);
+    accessibility = new Accessibility(*form, *form, actions);
     accessibility->attachBankWindow(*bank);
     accessibility->attachSetupWindow(*setup);
     form->activateWindow();

@@ -2,6 +2,7 @@
 // action and the combo hears what it should. What the actions do is the explore session's and
 // is tested in the core.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 
 #include <functional>
 
+#include "app/CaptionLocks.h"
 #include "app/ExploreWindow.h"
 #include "tests/app/FormFixture.h"
 #include "tests/editor/LiveEditor.h"
@@ -38,7 +40,9 @@ class ExploreWindowTest : public LiveEditor {
     state.reference = state.bank;
     original = state.current();
     form->ShowPreset();
-    window = std::make_unique<ExploreWindow>(*form);
+    window = std::make_unique<ExploreWindow>(actions, form.get());
+    window->openWith(form->EDIT1->findChild<QAction*>(QStringLiteral("EXPLORE1")));
+    new CaptionLocks(*form, *window);
     window->amount->setValue(60);
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));

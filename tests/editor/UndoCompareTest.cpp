@@ -132,23 +132,6 @@ TEST_F(UndoCompare, UndoingTheRotaryBringsTheRateBack) {
   EXPECT_LT(*lastEffect, *lastRate) << "a rate sent before the effect would be the rotary's";
 }
 
-// An edit of another preset: the undo shows that preset first, as a step would, and the next
-// tick sends it whole.
-TEST_F(UndoCompare, UndoingAnEditOfAnotherPresetShowsItFirst) {
-  move(form->ScrollGAIN, Move::ArrowClick);
-  stepUp(2);
-  tick();
-  forget();
-  key(Qt::Key_Z);
-  EXPECT_EQ(state.CurrentPreset, 0);
-  EXPECT_EQ(form->PRENUM->text(), "PRESET   1");
-  EXPECT_EQ(form->ScrollGAIN->value(), 0);
-  EXPECT_TRUE(sent().empty());
-  tick();
-  ASSERT_EQ(sent().size(), 16u);
-  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x00));
-}
-
 // Ctrl+Z in the name box is the EDIT menu's: the name typed so far is one step, undone and
 // redone through the session, never the box's own text undo (which would clear REDO).
 TEST_F(UndoCompare, UndoInTheNameBoxIsTheMenus) {
@@ -179,38 +162,17 @@ TEST_F(UndoCompare, NothingIsUndoneOrLoadedWhileAFetchRuns) {
   EXPECT_EQ(form->ScrollGAIN->value(), 2);
 }
 
-// COMPARE sends the reference whole and says so; again, the edit; a control touched while
-// comparing brings the edit back and sends it before the touch acts on it.
-TEST_F(UndoCompare, CompareLetsTheStoredSoundBeHeard) {
+// Ctrl+D reaches COMPARE and the window draws the reference; what compare sends and how a
+// touch ends it are the actions' rules.
+TEST_F(UndoCompare, CtrlDShowsTheStoredSound) {
   for (int i = 0; i < 5; ++i) move(form->ScrollGAIN, Move::ArrowClick);
   EXPECT_EQ(form->PRENUM->text(), "PRESET   1*");
-  tick();
-  forget();
-
   key(Qt::Key_D);
   EXPECT_EQ(form->PRENUM->text(), "COMPARE  1");
   EXPECT_EQ(form->ScrollGAIN->value(), 0);
-  tick();
-  ASSERT_EQ(sent().size(), 16u);
-  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x00));
-  forget();
-
   key(Qt::Key_D);
   EXPECT_EQ(form->PRENUM->text(), "PRESET   1*");
-  tick();
-  ASSERT_EQ(sent().size(), 16u);
-  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x05));
-  forget();
-
-  key(Qt::Key_D);
-  tick();
-  forget();
-  move(form->ScrollGAIN, Move::ArrowClick);
-  ASSERT_EQ(sent().size(), 17u);
-  EXPECT_EQ(sent()[1], param(0x00, 0x02, 0x05)) << "the edit comes back first";
-  EXPECT_EQ(sent()[16], param(0x00, 0x02, 0x06)) << "then the touch acts on it";
-  EXPECT_EQ(form->PRENUM->text(), "PRESET   1*");
-  EXPECT_FALSE(session.comparing());
+  EXPECT_EQ(form->ScrollGAIN->value(), 5);
 }
 
 }  // namespace

@@ -81,16 +81,16 @@ struct Rig {
   std::vector<std::string> moved;
 };
 
-NamedWire::Device combo(const char* name, int seed = 1) { return {name, true, seed}; }
+NamedWire::Device combo(const char* name, int seed = 1) { return {.name = name, .combo = true, .seed = seed}; }
 // What the combo hears: these codes, then the preset on screen sent whole (codes 1..16).
 std::vector<int> thenWholePreset(std::vector<int> codes) {
   for (int code = 1; code <= kParameterCount; ++code) codes.push_back(code);
   return codes;
 }
-NamedWire::Device other(const char* name) { return {name, false, 0}; }
+NamedWire::Device other(const char* name) { return {.name = name}; }
 // A device we can send to that sends nothing back: the output list is longer than the input's.
 NamedWire::Device listener(const char* name) {
-  NamedWire::Device d{name, false, 0};
+  NamedWire::Device d{.name = name};
   d.sends = false;
   return d;
 }
@@ -239,7 +239,7 @@ TEST(ComboLink, FollowsTheCombo) {
       {"a device plugged in while the search runs moves the numbers, not the pair", {other("A"), combo("K")},
        std::nullopt, std::nullopt,
        [](Rig& r) {
-         r.wire.devices.insert(r.wire.devices.begin(), NamedWire::Device{"N", false, 0, false});
+         r.wire.devices.insert(r.wire.devices.begin(), NamedWire::Device{.name = "N", .on = false});
          r.start(false);
          r.run(100ms);
          r.wire.switchOn("N", true);

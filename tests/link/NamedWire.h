@@ -23,12 +23,12 @@ using Message = std::vector<std::uint8_t>;
 
 struct NamedWire {
   struct Device {
-    std::string name;  // its ports are "<name> IN" (we send to it) and "<name> OUT"
+    std::string name{};  // its ports are "<name> IN" (we send to it) and "<name> OUT"
     bool combo = false;
     int seed = 0;
     bool on = true;
     int generation = 0;  // one more each time it is switched on again
-    std::vector<Message> heard;
+    std::vector<Message> heard{};
     bool sends = true;  // it has an "<name> OUT" port; without, only an input of its own
   };
   std::vector<Device> devices;
