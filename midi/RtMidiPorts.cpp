@@ -2,8 +2,11 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include "midi/JackClient.h"
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -79,8 +82,8 @@ bool compiledWith(RtMidi::Api api) {
 void quietJack(const char*) {}
 #endif
 
-// The JACK client library prints to stderr when no server answers; the probe is allowed
-// to fail, so its messages are held back for the probe's duration only.
+// The JACK client library prints to stderr when no server answers; RtMidi's clients (the
+// virtual ports) are allowed to fail, so its messages are held back while they open.
 class JackMessagesSilenced {
  public:
 #if defined(KESTRALUX_HAVE_JACK)
@@ -99,10 +102,16 @@ class JackMessagesSilenced {
 #endif
 };
 
-struct ListedPort {
+}  // namespace
+
+struct ListedMidiPort {
   std::string name;
   unsigned index;  // RtMidi's number for it
 };
+
+namespace {
+
+using ListedPort = ListedMidiPort;
 
 // A port of the editor's or the tool's own: choosing one would loop a program of ours into
 // another (the tool storing into the editor's input). Left out of every list, so the editor,
@@ -176,12 +185,7 @@ bool alsaSequencerAvailable() {
 bool jackServerRunning() {
 #if defined(KESTRALUX_HAVE_JACK)
   if (!compiledWith(RtMidi::UNIX_JACK)) return false;
-  JackMessagesSilenced quiet;
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open("kestralux-probe", JackNoStartServer, &status);
-  if (!client) return false;
-  jack_client_close(client);
-  return true;
+  return JackClient::open("kestralux-probe") != nullptr;
 #else
   return false;
 #endif
@@ -216,9 +220,10 @@ struct RtMidiPorts::InputContext {
 class RtMidiPorts::PortWatch {
  public:
   explicit PortWatch(MidiSystem system) : system_(system) {}
+  // Its client's callbacks use the members: the client goes first.
   ~PortWatch() {
 #if defined(KESTRALUX_HAVE_JACK)
-    if (client_) jack_client_close(client_);
+    client_.reset();
 #endif
   }
 
@@ -231,6 +236,8 @@ class RtMidiPorts::PortWatch {
     returned_ = false;
     seenGone_ = false;
 #if defined(KESTRALUX_HAVE_JACK)
+    // A watch that lost its server tries a client again with each new connection.
+    jackFailed_ = false;
     if (system_ == MidiSystem::Jack) startJackWatch();
 #endif
   }
@@ -256,8 +263,11 @@ class RtMidiPorts::PortWatch {
   bool present(const ListNames& listNames) {
 #if defined(KESTRALUX_HAVE_JACK)
     if (system_ == MidiSystem::Jack && startJackWatch()) {
-      if (serverGone_) return false;
-      if (changed_.exchange(false)) present_ = jack_port_by_name(client_, name_.c_str()) != nullptr;
+      if (changed_.exchange(false)) {
+        bool there = false;
+        client_->use([&](jack_client_t* c) { there = jack_port_by_name(c, name_.c_str()) != nullptr; });
+        present_ = there;
+      }
       return present_;
     }
 #endif
@@ -267,27 +277,34 @@ class RtMidiPorts::PortWatch {
 
  private:
 #if defined(KESTRALUX_HAVE_JACK)
+  // False once the watch's client is lost with its server: the port went with it, and from then
+  // on the port list (through a client opened afresh) tells whether it is back.
   bool startJackWatch() {
+    if (client_ && client_->lost()) {
+      client_.reset();
+      jackFailed_ = true;
+      seenGone_ = true;
+      present_ = false;
+    }
     if (client_ || jackFailed_) return client_ != nullptr;
-    JackMessagesSilenced quiet;
-    jack_status_t status{};
-    client_ = jack_client_open("kestralux-port-watch", JackNoStartServer, &status);
+    client_ = JackClient::open("kestralux-port-watch");
     if (!client_) {
       jackFailed_ = true;
       return false;
     }
-    jack_set_port_registration_callback(
-        client_,
-        [](jack_port_id_t id, int registered, void* self) {
-          auto* watch = static_cast<PortWatch*>(self);
-          watch->changed_ = true;
-          if (registered) watch->noteRegistered(id);
-        },
-        this);
-    jack_on_shutdown(client_, [](void* self) { static_cast<PortWatch*>(self)->serverGone_ = true; }, this);
-    if (jack_activate(client_) != 0) {
-      jack_client_close(client_);
-      client_ = nullptr;
+    client_->use([this](jack_client_t* c) {
+      handle_ = c;
+      jack_set_port_registration_callback(
+          c,
+          [](jack_port_id_t id, int registered, void* self) {
+            auto* watch = static_cast<PortWatch*>(self);
+            watch->changed_ = true;
+            if (registered) watch->noteRegistered(id);
+          },
+          this);
+    });
+    if (!client_->activate()) {
+      client_.reset();
       jackFailed_ = true;
       return false;
     }
@@ -295,17 +312,18 @@ class RtMidiPorts::PortWatch {
     return true;
   }
 
-  // On JACK's thread. A port can register under the watched name only after the old one went.
+  // On JACK's thread, while the client is open. A port can register under the watched name only
+  // after the old one went.
   void noteRegistered(jack_port_id_t id) {
-    const jack_port_t* port = jack_port_by_id(client_, id);
+    const jack_port_t* port = jack_port_by_id(handle_, id);
     const char* name = port ? jack_port_name(port) : nullptr;
     std::lock_guard<std::mutex> guard(nameLock_);
     if (name && !name_.empty() && name_ == name) returned_ = true;
   }
 
-  jack_client_t* client_ = nullptr;
+  std::unique_ptr<JackClient> client_;
+  jack_client_t* handle_ = nullptr;
   bool jackFailed_ = false;
-  std::atomic<bool> serverGone_{false};
   bool present_ = false;
 #endif
   MidiSystem system_;
@@ -342,35 +360,35 @@ class RtMidiPorts::JackOutput {
  public:
   static std::unique_ptr<JackOutput> open(const std::string& clientName, const std::string& target) {
     std::unique_ptr<JackOutput> output(new JackOutput);
-    JackMessagesSilenced quiet;
-    jack_status_t status{};
-    output->client_ = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    output->client_ = JackClient::open(clientName);
     if (!output->client_) return nullptr;
-    output->port_ = jack_port_register(output->client_, "MIDI out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     output->ring_ = jack_ringbuffer_create(kRingSize);
-    if (!output->port_ || !output->ring_) return nullptr;
-    jack_set_process_callback(output->client_, process, output.get());
-    jack_on_shutdown(output->client_, [](void* self) { static_cast<JackOutput*>(self)->serverGone_ = true; },
-                     output.get());
-    if (jack_activate(output->client_) != 0) return nullptr;
+    if (!output->ring_) return nullptr;
+    output->client_->use([&](jack_client_t* c) {
+      output->port_ = jack_port_register(c, "MIDI out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+      if (output->port_) jack_set_process_callback(c, process, output.get());
+    });
+    if (!output->port_ || !output->client_->activate()) return nullptr;
     output->active_ = true;
-    if (jack_connect(output->client_, jack_port_name(output->port_), target.c_str()) != 0) return nullptr;
+    bool connected = false;
+    output->client_->use(
+        [&](jack_client_t* c) { connected = jack_connect(c, jack_port_name(output->port_), target.c_str()) == 0; });
+    if (!connected) return nullptr;
     output->awaitConnection(target);
     return output;
   }
 
+  // The client stops before the ring is freed; one the library already freed with its lost
+  // server runs no more cycles.
   ~JackOutput() {
-    if (client_) {
-      if (active_) drain();
-      if (active_) jack_deactivate(client_);
-      jack_client_close(client_);
-    }
+    if (active_) drain();
+    client_.reset();
     if (ring_) jack_ringbuffer_free(ring_);
   }
 
   // The whole message or nothing: a cycle takes a message only once all of it is in the ring.
   bool send(std::span<const std::uint8_t> message) {
-    if (serverGone_ || message.size() > kMaxMessage) return false;
+    if (client_->lost() || message.size() > kMaxMessage) return false;
     const auto size = static_cast<std::uint32_t>(message.size());
     if (jack_ringbuffer_write_space(ring_) < sizeof size + size) return false;
     jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(&size), sizeof size);
@@ -391,7 +409,12 @@ class RtMidiPorts::JackOutput {
   // a connection still not shown is used all the same, and a port that is gone fails the send.
   void awaitConnection(const std::string& target) {
     const auto end = std::chrono::steady_clock::now() + kConnectionLiveLimit;
-    while (!jack_port_connected_to(port_, target.c_str()) && !serverGone_ && std::chrono::steady_clock::now() < end)
+    const auto connected = [&] {
+      bool shown = false;
+      client_->use([&](jack_client_t*) { shown = jack_port_connected_to(port_, target.c_str()) != 0; });
+      return shown;
+    };
+    while (!connected() && !client_->lost() && std::chrono::steady_clock::now() < end)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 
@@ -400,7 +423,7 @@ class RtMidiPorts::JackOutput {
   // Bounded: a server that stopped running cycles does not hold the program.
   void drain() {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    const auto waiting = [&] { return !serverGone_ && std::chrono::steady_clock::now() < end; };
+    const auto waiting = [&] { return !client_->lost() && std::chrono::steady_clock::now() < end; };
     while (jack_ringbuffer_read_space(ring_) > 0 && waiting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const std::uint64_t emptiedBy = cycles_.load();
     while (cycles_.load() < emptiedBy + 2 && waiting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -424,11 +447,10 @@ class RtMidiPorts::JackOutput {
     return 0;
   }
 
-  jack_client_t* client_ = nullptr;
+  std::unique_ptr<JackClient> client_;
   jack_port_t* port_ = nullptr;
   jack_ringbuffer_t* ring_ = nullptr;
   bool active_ = false;
-  std::atomic<bool> serverGone_{false};
   std::atomic<std::uint64_t> cycles_{0};
 };
 #else
@@ -438,143 +460,6 @@ class RtMidiPorts::JackOutput {
 };
 #endif
 
-RtMidiPorts::RtMidiPorts(MidiSystem system, std::string clientName)
-    : system_(system),
-      clientName_(std::move(clientName)),
-      inputContext_(std::make_unique<InputContext>()),
-      outputWatch_(std::make_unique<PortWatch>(system)),
-      inputWatch_(std::make_unique<PortWatch>(system)) {
-  if (system_ == MidiSystem::None) return;
-  const RtMidi::Api api = apiOf(system_);
-  JackMessagesSilenced quiet;
-  try {
-    in_ = std::make_unique<RtMidiIn>(api, clientName_);
-    in_->setErrorCallback(collectError, &inputContext_->inErrors);
-    out_ = std::make_unique<RtMidiOut>(api, clientName_);
-    out_->setErrorCallback(collectError, &inputContext_->outErrors);
-  } catch (const RtMidiError&) {
-    in_.reset();
-    out_.reset();
-    system_ = MidiSystem::None;
-  }
-}
-
-RtMidiPorts::~RtMidiPorts() {
-  closeInput();
-  closeOutput();
-  in_.reset();
-  out_.reset();
-}
-
-std::vector<std::string> RtMidiPorts::inputPortNames() {
-  listedInputs_ = namesOf(listPorts(in_.get(), inputContext_->inErrors, clientName_));
-  return listedInputs_;
-}
-
-std::vector<std::string> RtMidiPorts::outputPortNames() {
-  listedOutputs_ = namesOf(listPorts(out_.get(), inputContext_->outErrors, clientName_));
-  return listedOutputs_;
-}
-
-bool RtMidiPorts::openOutput(std::uint32_t device) {
-  if (!out_) return false;
-  closeOutput();
-  ErrorSink& sink = inputContext_->outErrors;
-  const auto port = resolveDevice(device, listedOutputs_, listPorts(out_.get(), sink, clientName_));
-  if (!port) return false;
-#if defined(KESTRALUX_HAVE_JACK)
-  if (system_ == MidiSystem::Jack) {
-    jackOut_ = JackOutput::open(clientName_, port->name);
-    if (!jackOut_) return false;
-    outputWatch_->watch(port->name);
-    return true;
-  }
-#endif
-  try {
-    sink.reset();
-    out_->openPort(port->index, "MIDI out");
-    if (sink.failed || !out_->isPortOpen()) {
-      out_->closePort();
-      return false;
-    }
-  } catch (const RtMidiError&) {
-    return false;
-  }
-  outputWatch_->watch(port->name);
-  return true;
-}
-
-bool RtMidiPorts::isOutputOpen() const { return jackOut_ || (out_ && out_->isPortOpen()); }
-
-bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
-  if (!isOutputOpen() || message.empty()) return false;
-  // A port that is gone fails the send, so the engine closes the connection, says so, and
-  // opens the port afresh once it is back.
-  if (!outputWatch_->present([this] { return namesOf(listPorts(out_.get(), inputContext_->outErrors, clientName_)); }))
-    return false;
-#if defined(KESTRALUX_HAVE_JACK)
-  if (jackOut_) return jackOut_->send(message);
-#endif
-  return sendThrough(*out_, inputContext_->outErrors, message);
-}
-
-bool RtMidiPorts::outputPortReturned() {
-  return outputWatch_->returned([this] { return namesOf(listPorts(out_.get(), inputContext_->outErrors, clientName_)); });
-}
-
-bool RtMidiPorts::inputPortReturned() {
-  if (!isInputOpen()) return false;
-  return inputWatch_->returned([this] { return namesOf(listPorts(in_.get(), inputContext_->inErrors, clientName_)); });
-}
-
-void RtMidiPorts::closeOutput() {
-  jackOut_.reset();
-  if (!out_) return;
-  try {
-    out_->closePort();
-  } catch (const RtMidiError&) {
-  }
-}
-
-bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
-  if (!in_) return false;
-  closeInput();
-  ErrorSink& sink = inputContext_->inErrors;
-  const auto port = resolveDevice(device, listedInputs_, listPorts(in_.get(), sink, clientName_));
-  if (!port) return false;
-  {
-    std::lock_guard<std::mutex> guard(inputContext_->lock);
-    inputContext_->deliver = std::move(deliver);
-  }
-  try {
-    sink.reset();
-    in_->setBufferSize(kInputBufferSize, kInputBufferCount);
-    in_->ignoreTypes(false, true, true);
-    in_->setCallback(deliverMessage<InputContext>, inputContext_.get());
-    in_->openPort(port->index, "MIDI in");
-    if (!sink.failed && in_->isPortOpen()) {
-      inputWatch_->watch(port->name);
-      return true;
-    }
-  } catch (const RtMidiError&) {
-  }
-  closeInput();
-  return false;
-}
-
-bool RtMidiPorts::isInputOpen() const { return in_ && in_->isPortOpen(); }
-
-void RtMidiPorts::closeInput() {
-  if (!in_) return;
-  try {
-    in_->closePort();
-    in_->cancelCallback();
-  } catch (const RtMidiError&) {
-  }
-  std::lock_guard<std::mutex> guard(inputContext_->lock);
-  inputContext_->deliver = nullptr;
-}
-
 #if defined(KESTRALUX_HAVE_JACK)
 namespace {
 
@@ -583,31 +468,37 @@ namespace {
 // over in pieces is put together per port before it is delivered.
 class JackListening : public MidiPorts::Listening {
  public:
+  // The ports are called `portName`, or `portName` and their number when there are several.
+  // With `everyConnection`, nothing unless each source is connected.
   static std::unique_ptr<JackListening> open(const std::string& clientName, const std::vector<std::string>& sources,
-                                             MidiPorts::TaggedDelivery deliver) {
+                                             const std::string& portName, MidiPorts::TaggedDelivery deliver,
+                                             bool everyConnection = false) {
     std::unique_ptr<JackListening> listening(new JackListening(std::move(deliver)));
-    JackMessagesSilenced quiet;
-    jack_status_t status{};
-    listening->client_ = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    listening->client_ = JackClient::open(clientName);
     if (!listening->client_) return nullptr;
     listening->inputs_.resize(sources.size());
-    for (std::size_t k = 0; k < sources.size(); ++k)
-      listening->inputs_[k].port = jack_port_register(listening->client_, ("in " + std::to_string(k)).c_str(),
-                                                      JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    jack_set_process_callback(listening->client_, process, listening.get());
-    if (jack_activate(listening->client_) != 0) return nullptr;
-    listening->active_ = true;
-    for (std::size_t k = 0; k < sources.size(); ++k)
-      if (listening->inputs_[k].port)
-        jack_connect(listening->client_, sources[k].c_str(), jack_port_name(listening->inputs_[k].port));
+    listening->client_->use([&](jack_client_t* c) {
+      for (std::size_t k = 0; k < sources.size(); ++k) {
+        const std::string name = sources.size() == 1 ? portName : portName + " " + std::to_string(k);
+        listening->inputs_[k].port = jack_port_register(c, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+      }
+      jack_set_process_callback(c, process, listening.get());
+    });
+    if (!listening->client_->activate()) return nullptr;
+    bool connected = true;
+    listening->client_->use([&](jack_client_t* c) {
+      for (std::size_t k = 0; k < sources.size(); ++k) {
+        const jack_port_t* port = listening->inputs_[k].port;
+        const int result = port ? jack_connect(c, sources[k].c_str(), jack_port_name(port)) : -1;
+        if (result != 0 && result != EEXIST) connected = false;
+      }
+    });
+    if (everyConnection && !connected) return nullptr;
     return listening;
   }
 
-  ~JackListening() override {
-    if (!client_) return;
-    if (active_) jack_deactivate(client_);
-    jack_client_close(client_);
-  }
+  // Its cycles use the inputs: the client stops first.
+  ~JackListening() override { client_.reset(); }
 
  private:
   struct Input {
@@ -646,19 +537,205 @@ class JackListening : public MidiPorts::Listening {
   }
 
   MidiPorts::TaggedDelivery deliver_;
-  jack_client_t* client_ = nullptr;
-  bool active_ = false;
+  std::unique_ptr<JackClient> client_;
   std::vector<Input> inputs_;
 };
 
 }  // namespace
 #endif
 
+RtMidiPorts::RtMidiPorts(MidiSystem system, std::string clientName)
+    : system_(system),
+      clientName_(std::move(clientName)),
+      inputContext_(std::make_unique<InputContext>()),
+      outputWatch_(std::make_unique<PortWatch>(system)),
+      inputWatch_(std::make_unique<PortWatch>(system)) {
+  if (system_ == MidiSystem::None || onJack()) return;
+  const RtMidi::Api api = apiOf(system_);
+  JackMessagesSilenced quiet;
+  try {
+    in_ = std::make_unique<RtMidiIn>(api, clientName_);
+    in_->setErrorCallback(collectError, &inputContext_->inErrors);
+    out_ = std::make_unique<RtMidiOut>(api, clientName_);
+    out_->setErrorCallback(collectError, &inputContext_->outErrors);
+  } catch (const RtMidiError&) {
+    in_.reset();
+    out_.reset();
+    system_ = MidiSystem::None;
+  }
+}
+
+RtMidiPorts::~RtMidiPorts() {
+  closeInput();
+  closeOutput();
+  in_.reset();
+  out_.reset();
+}
+
+bool RtMidiPorts::onJack() const {
+#if defined(KESTRALUX_HAVE_JACK)
+  return system_ == MidiSystem::Jack;
+#else
+  return false;
+#endif
+}
+
+std::vector<ListedMidiPort> RtMidiPorts::listed(bool inputs) {
+#if defined(KESTRALUX_HAVE_JACK)
+  if (onJack()) {
+    // A lister whose server went away is dropped: one opened afresh finds a server started again.
+    if (jackLister_ && jackLister_->lost()) jackLister_.reset();
+    if (!jackLister_) jackLister_ = JackClient::open(clientName_);
+    std::vector<ListedPort> ports;
+    if (!jackLister_) return ports;
+    // In the server's order, as RtMidi numbered them: an input listens to a port that sends.
+    jackLister_->use([&](jack_client_t* c) {
+      const char** names = jack_get_ports(c, nullptr, JACK_DEFAULT_MIDI_TYPE, inputs ? JackPortIsOutput : JackPortIsInput);
+      if (!names) return;
+      for (unsigned i = 0; names[i]; ++i)
+        if (!ownPort(names[i], clientName_)) ports.push_back({names[i], i});
+      jack_free(names);
+    });
+    return ports;
+  }
+#endif
+  return inputs ? listPorts(in_.get(), inputContext_->inErrors, clientName_)
+                : listPorts(out_.get(), inputContext_->outErrors, clientName_);
+}
+
+std::vector<std::string> RtMidiPorts::inputPortNames() {
+  listedInputs_ = namesOf(listed(true));
+  return listedInputs_;
+}
+
+std::vector<std::string> RtMidiPorts::outputPortNames() {
+  listedOutputs_ = namesOf(listed(false));
+  return listedOutputs_;
+}
+
+bool RtMidiPorts::openOutput(std::uint32_t device) {
+  if (!out_ && !onJack()) return false;
+  closeOutput();
+  const auto port = resolveDevice(device, listedOutputs_, listed(false));
+  if (!port) return false;
+#if defined(KESTRALUX_HAVE_JACK)
+  if (onJack()) {
+    jackOut_ = JackOutput::open(clientName_, port->name);
+    if (!jackOut_) return false;
+    outputWatch_->watch(port->name);
+    return true;
+  }
+#endif
+  ErrorSink& sink = inputContext_->outErrors;
+  try {
+    sink.reset();
+    out_->openPort(port->index, "MIDI out");
+    if (sink.failed || !out_->isPortOpen()) {
+      out_->closePort();
+      return false;
+    }
+  } catch (const RtMidiError&) {
+    return false;
+  }
+  outputWatch_->watch(port->name);
+  return true;
+}
+
+bool RtMidiPorts::isOutputOpen() const { return jackOut_ || (out_ && out_->isPortOpen()); }
+
+bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
+  if (!isOutputOpen() || message.empty()) return false;
+  // A port that is gone fails the send, so the engine closes the connection, says so, and
+  // opens the port afresh once it is back.
+  if (!outputWatch_->present([this] { return namesOf(listed(false)); })) return false;
+#if defined(KESTRALUX_HAVE_JACK)
+  if (jackOut_) return jackOut_->send(message);
+#endif
+  return sendThrough(*out_, inputContext_->outErrors, message);
+}
+
+bool RtMidiPorts::outputPortReturned() {
+  return outputWatch_->returned([this] { return namesOf(listed(false)); });
+}
+
+bool RtMidiPorts::inputPortReturned() {
+  if (!isInputOpen()) return false;
+  return inputWatch_->returned([this] { return namesOf(listed(true)); });
+}
+
+void RtMidiPorts::closeOutput() {
+  jackOut_.reset();
+  if (!out_) return;
+  try {
+    out_->closePort();
+  } catch (const RtMidiError&) {
+  }
+}
+
+bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
+  if (!in_ && !onJack()) return false;
+  closeInput();
+  const auto port = resolveDevice(device, listedInputs_, listed(true));
+  if (!port) return false;
+  {
+    std::lock_guard<std::mutex> guard(inputContext_->lock);
+    inputContext_->deliver = std::move(deliver);
+  }
+#if defined(KESTRALUX_HAVE_JACK)
+  if (onJack()) {
+    InputContext* context = inputContext_.get();
+    jackIn_ = JackListening::open(
+        clientName_, {port->name}, "MIDI in",
+        [context](std::uint32_t, std::vector<std::uint8_t> message) {
+          std::lock_guard<std::mutex> guard(context->lock);
+          if (context->deliver) context->deliver(std::move(message));
+        },
+        true);
+    if (jackIn_) {
+      inputWatch_->watch(port->name);
+      return true;
+    }
+    closeInput();
+    return false;
+  }
+#endif
+  ErrorSink& sink = inputContext_->inErrors;
+  try {
+    sink.reset();
+    in_->setBufferSize(kInputBufferSize, kInputBufferCount);
+    in_->ignoreTypes(false, true, true);
+    in_->setCallback(deliverMessage<InputContext>, inputContext_.get());
+    in_->openPort(port->index, "MIDI in");
+    if (!sink.failed && in_->isPortOpen()) {
+      inputWatch_->watch(port->name);
+      return true;
+    }
+  } catch (const RtMidiError&) {
+  }
+  closeInput();
+  return false;
+}
+
+bool RtMidiPorts::isInputOpen() const { return jackIn_ || (in_ && in_->isPortOpen()); }
+
+void RtMidiPorts::closeInput() {
+  jackIn_.reset();
+  if (in_) {
+    try {
+      in_->closePort();
+      in_->cancelCallback();
+    } catch (const RtMidiError&) {
+    }
+  }
+  std::lock_guard<std::mutex> guard(inputContext_->lock);
+  inputContext_->deliver = nullptr;
+}
+
 std::unique_ptr<MidiPorts::Listening> RtMidiPorts::listenToAll(const std::vector<std::string>& inputs,
                                                                TaggedDelivery deliver) {
 #if defined(KESTRALUX_HAVE_JACK)
   // Named like this object's client, so no program of ours lists its ports.
-  if (system_ == MidiSystem::Jack) return JackListening::open(clientName_ + " search", inputs, std::move(deliver));
+  if (system_ == MidiSystem::Jack) return JackListening::open(clientName_ + " search", inputs, "in", std::move(deliver));
 #endif
   (void)inputs;
   (void)deliver;

@@ -15,6 +15,9 @@ class RtMidiOut;
 
 namespace kestralux {
 
+class JackClient;
+struct ListedMidiPort;
+
 // Which MIDI system the ports go through. `None` gives a working object with no ports,
 // for a machine that has no MIDI at all; `PlatformDefault` is RtMidi's compiled default
 // on systems other than Linux.
@@ -73,6 +76,10 @@ class RtMidiPorts final : public MidiPorts {
   class PortWatch;
   class JackOutput;
 
+  // The ports the other programs and devices offer now, to listen to (`inputs`) or to send to.
+  std::vector<ListedMidiPort> listed(bool inputs);
+  bool onJack() const;
+
   MidiSystem system_;
   std::string clientName_;
   std::unique_ptr<RtMidiIn> in_;
@@ -80,6 +87,10 @@ class RtMidiPorts final : public MidiPorts {
   // On JACK the output connection is a client of ours: RtMidi's frees its send buffer while
   // its client still runs, and a process cycle caught in between reads freed memory.
   std::unique_ptr<JackOutput> jackOut_;
+  // On JACK the input and the port lists go through clients of ours too: the JACK library frees
+  // every client of a program once its server is gone, and RtMidi then closes a freed client.
+  std::unique_ptr<Listening> jackIn_;
+  std::unique_ptr<JackClient> jackLister_;
   std::vector<std::string> listedInputs_;
   std::vector<std::string> listedOutputs_;
   std::unique_ptr<InputContext> inputContext_;
