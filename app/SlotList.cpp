@@ -87,11 +87,11 @@ QList<int> SlotList::selectedRows() const {
 }
 
 std::optional<std::pair<int, int>> SlotList::selectedRunAround(int row) const {
-  const auto selected = [this](int r) { return r >= 0 && r < kPresetCount && selectionModel()->isRowSelected(r, QModelIndex()); };
-  if (!selected(row)) return std::nullopt;
+  const auto inSelection = [this](int r) { return r >= 0 && r < kPresetCount && selectionModel()->isRowSelected(r, QModelIndex()); };
+  if (!inSelection(row)) return std::nullopt;
   int first = row, last = row;
-  while (selected(first - 1)) --first;
-  while (selected(last + 1)) ++last;
+  while (inSelection(first - 1)) --first;
+  while (inSelection(last + 1)) ++last;
   return std::pair{first, last - first + 1};
 }
 
