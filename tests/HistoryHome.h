@@ -11,17 +11,20 @@
 
 namespace kestralux::test {
 
+// The path is never destroyed: the removal at exit runs after the destructors of statics
+// made later than its registration, which would include this path itself.
 inline const std::filesystem::path& historyHome() {
-  static const std::filesystem::path home = [] {
-    auto folder = std::filesystem::temp_directory_path() / ("kestralux-test-data-" + std::to_string(::getpid()));
-    ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
+  static const std::filesystem::path* const home = [] {
+    auto* folder = new std::filesystem::path(std::filesystem::temp_directory_path() /
+                                             ("kestralux-test-data-" + std::to_string(::getpid())));
+    ::setenv("XDG_DATA_HOME", folder->c_str(), 1);
     std::atexit([] {
       std::error_code ignored;
       std::filesystem::remove_all(historyHome(), ignored);
     });
     return folder;
   }();
-  return home;
+  return *home;
 }
 
 inline const bool kHistoryHomeSet = !historyHome().empty();
