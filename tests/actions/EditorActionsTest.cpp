@@ -12,21 +12,15 @@
 #include "editor/EditorTables.h"
 #include "files/PresetFiles.h"
 #include "tests/PresetValues.h"
-#include "tests/protocol/RecordingOutput.h"
+#include "tests/actions/RecordedActions.h"
 
 namespace kestralux {
 namespace {
 
-struct Editor {
-  EditorState state;
-  RecordingOutput output;
-  DeviceProtocol protocol{state, output};
-  EditSession session{state};
-  EditorActions actions{state, protocol, session};
+struct Editor : test::RecordedActions {
   std::vector<ActionNotice> notices;
 
   Editor() {
-    protocol.session = &session;
     for (int n = 0; n < kPresetCount; ++n) {
       PresetRecord& record = state.bank[static_cast<std::size_t>(n)];
       test::makePreset(record, n);

@@ -16,24 +16,18 @@
 
 #include "app/BankModel.h"
 #include "tests/PresetValues.h"
-#include "tests/protocol/RecordingOutput.h"
+#include "tests/actions/RecordedActions.h"
 
 namespace kestralux {
 namespace {
 
-struct Bank {
-  EditorState state;
-  RecordingOutput output;
-  DeviceProtocol protocol{state, output};
-  EditSession session{state};
-  EditorActions actions{state, protocol, session};
+struct Bank : test::RecordedActions {
   BankModel model{actions};
   QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
   std::vector<std::string> said;
   int landed = 0;
 
   Bank() {
-    protocol.session = &session;
     for (int n = 0; n < kPresetCount; ++n) {
       PresetRecord& record = state.bank[static_cast<std::size_t>(n)];
       test::makePreset(record, n);
