@@ -196,9 +196,10 @@ RC_GTEST_PROP(ExploreProperties, MorphKeepsLocksAndGivesAPreset, ()) {
 RC_GTEST_PROP(ExploreProperties, BredCandidatesKeepLocksAndArePresets, (std::uint64_t seed)) {
   const PresetRecord onScreen = *anyPreset();
   const Locks locks = *anyLocks();
-  // Parents of an earlier generation were varied from this preset with the same locks.
+  // The parents were bred with the locks of their own generation: a lock ticked since holds
+  // against them too.
   ExploreRandom random(seed);
-  const Generation first = breed(onScreen, {}, locks, 40, random);
+  const Generation first = breed(onScreen, {}, *anyLocks(), kLargestAmount, random);
   const std::vector<PresetRecord> parents(first.begin(), first.begin() + *rc::gen::inRange(0, kCandidates + 1));
   for (const PresetRecord& r : breed(onScreen, parents, locks, *rc::gen::inRange(0, kLargestAmount + 1), random)) {
     RC_ASSERT(isPreset(r));
