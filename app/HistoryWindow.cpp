@@ -1,5 +1,6 @@
 #include "app/HistoryWindow.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -111,6 +112,20 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   connect(presets, &QTreeWidget::itemDoubleClicked, this, &HistoryWindow::putIntoSlotOnScreen);
   entries->installEventFilter(new EnterKey(this, [this] { loadAsBank(); }));
   presets->installEventFilter(new EnterKey(this, [this] { putIntoSlotOnScreen(); }));
+  // A window of its own, out of reach of the main window's EDIT menu: its own keys for the one
+  // undo history, so a restore is taken back where it was made.
+  const auto editKey = [this](const QList<QKeySequence>& keys, void (EditorActions::*act)()) {
+    auto* command = new QAction(this);
+    command->setShortcuts(keys);
+    command->setShortcutContext(Qt::WindowShortcut);
+    connect(command, &QAction::triggered, this, [this, act] {
+      if (actions_.transferRunning()) return say(QString::fromLatin1(kTransferInProgress));
+      (actions_.*act)();
+    });
+    addAction(command);
+  };
+  editKey({QKeySequence(Qt::CTRL | Qt::Key_Z)}, &EditorActions::undo);
+  editKey({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, &EditorActions::redo);
   // What differs follows the bank as it is edited, whoever changed it.
   listener_ = actions_.listen([this](const ActionNotice& notice) {
     if (notice.bankChanged && isVisible()) showEntry();
@@ -136,7 +151,7 @@ void HistoryWindow::refresh() {
   for (const HistoryEntry& e : history_) {
     const std::optional<PresetBank> bank = readHistoryBank(e);
     auto* item = new QTreeWidgetItem(entries, {QString::fromStdString(historyWhen(e)), QString::fromStdString(e.kind),
-                                               bank ? QString::fromStdString(differingText(slotsDiffering(*bank, actions_.state().bank)))
+                                               bank ? QString::fromStdString(differingText(slotsDiffering(*bank, actions_.bank())))
                                                     : QStringLiteral("NOT A BANK FILE")});
     if (QString::fromStdString(e.path.string()) == was) again = item;
   }
@@ -161,7 +176,7 @@ void HistoryWindow::showEntry() {
   loadBank->setEnabled(bank_.has_value());
   putPreset->setEnabled(bank_.has_value());
   if (!bank_) return;
-  const std::bitset<kPresetCount> differing = slotsDiffering(*bank_, actions_.state().bank);
+  const std::bitset<kPresetCount> differing = slotsDiffering(*bank_, actions_.bank());
   if (QTreeWidgetItem* item = entries->currentItem())
     item->setText(2, QString::fromStdString(differingText(differing)));
   for (int n = 0; n < kPresetCount; ++n) {

@@ -80,6 +80,15 @@ TEST_F(HistoryWindowTest, AKeptBankOrOneOfItsPresetsComesBackByItsKeysAndTheComb
   EXPECT_EQ(row(window.entries, 1)[2], "SLOTS 1-2, 5 DIFFER");
   forget();
 
+  // Ctrl+Z in the history window takes the restore back, Ctrl+Shift+Z does it again.
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(window.presets, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(state.bank[0], bankOfGain(3)[0]);
+  EXPECT_EQ(form->ScrollBASS->value(), 0);
+  QTest::keyClick(window.presets, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(state.bank[0], fetched[4]);
+  forget();
+
   // Enter on the list of entries: the whole kept bank.
   window.entries->setFocus();
   QTest::keyClick(window.entries, Qt::Key_Return);
