@@ -54,6 +54,7 @@ CaptionLocks::CaptionLocks(MainWindowUi& ui, ExploreWindow& explore) : QObject(&
     caption->installEventFilter(this);
     owners_[caption] = row.parameter;
     auto* mark = new LockMark(caption->parentWidget());
+    mark->setObjectName(QStringLiteral("lock") + caption->objectName());
     mark->move(caption->x() - mark->width() - 2, caption->y() + (caption->height() - mark->height()) / 2);
     marks_[row.parameter] = {mark, caption};
   }

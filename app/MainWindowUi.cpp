@@ -120,6 +120,19 @@ void MainWindowUi::setupUi(QMainWindow* window) {
   buildTimers(window);
 }
 
+namespace {
+
+// A caption wider than its cell in the font it is drawn in grows about its centre: no letter is
+// cut off, and a padlock left of the caption stays clear of its first letter.
+void fitCaption(QLabel& caption) {
+  const int needed = caption.fontMetrics().horizontalAdvance(caption.text()) + 2;
+  if (needed <= caption.width()) return;
+  const QRect cell = caption.geometry();
+  caption.setGeometry(cell.x() - (needed - cell.width() + 1) / 2, cell.y(), needed, cell.height());
+}
+
+}  // namespace
+
 void MainWindowUi::buildControls() {
   scrollArea = new QScrollArea(window_);
   scrollArea->setObjectName("scrollArea");
@@ -219,6 +232,7 @@ void MainWindowUi::buildControls() {
     widget->setGeometry(row.x, row.y, row.w, row.h);
     widget->setFont(fontOf(row.font));
     applyColours(widget, row);
+    if (row.kind == layout::Label && row.name != "Label2") fitCaption(*static_cast<QLabel*>(widget));
     if (row.kind == layout::ValueBox) setBoxText(static_cast<QLineEdit*>(widget), latin1(row.text));
     if (!row.visible) widget->setVisible(false);
   }
