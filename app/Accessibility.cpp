@@ -155,7 +155,30 @@ class PanelAccessible : public QAccessibleWidget {
   }
 };
 
+// A list box read by its name, with what it shows as its value. Qt's own reads a list box's
+// shown text as its name on Linux, where a reader would hear "ANY EFFECT" and not which list.
+class NamedListAccessible : public QAccessibleWidget {
+ public:
+  explicit NamedListAccessible(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+  QComboBox* list() const { return static_cast<QComboBox*>(object()); }
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Value) return list()->currentText();
+    return QAccessibleWidget::text(t);
+  }
+
+  QStringList actionNames() const override { return QStringList{showMenuAction()} + QAccessibleWidget::actionNames(); }
+
+  void doAction(const QString& name) override {
+    if (name == showMenuAction() || name == pressAction()) return list()->showPopup();
+    QAccessibleWidget::doAction(name);
+  }
+};
+
 QAccessibleInterface* accessibleOf(const QString& className, QObject* object) {
+  if (className == QLatin1String("QComboBox") && !static_cast<QComboBox*>(object)->accessibleName().isEmpty())
+    return new NamedListAccessible(static_cast<QComboBox*>(object));
   if (className == QLatin1String("QScrollBar") && object->property(kCaptionLabelProperty).isValid())
     return new ValueBarAccessible(static_cast<QScrollBar*>(object));
   if (className == QLatin1String("kestralux::ClickablePanel")) return new PanelAccessible(static_cast<ClickablePanel*>(object));
@@ -189,6 +212,8 @@ Accessibility::Accessibility(QWidget& window, MainWindowUi& form, EditorActions&
     : QObject(&window), form_(form), actions_(actions) {
   setObjectName(QStringLiteral("accessibility"));
   installFactoryOnce();
+  // Lists of windows built before this one.
+  renewNamedLists();
   QWidget* area = form.clientArea;
 
   for (const BarCaption& row : kBarCaptions) {
@@ -261,7 +286,6 @@ Accessibility::Accessibility(QWidget& window, MainWindowUi& form, EditorActions&
 
 void Accessibility::attachBankWindow(BankWindow& window) {
   const FixedName names[] = {
-      // A list box is named on the desktop by what it shows; these names serve elsewhere.
       {"librarySearch", "SEARCH NAMES"}, {"libraryAmp", "AMP MODEL"},        {"libraryEffect", "EFFECT"},
       {"libraryWhere", "CONDITIONS"},     {"libraryFavourites", "FAVOURITES ONLY"}, {"libraryTagFilter", "TAG"},
       {"libraryResults", "LIBRARY"},      {"libraryTags", "TAGS OF THE SOUND"}, {"libraryCount", "FOUND"},
@@ -275,6 +299,12 @@ void Accessibility::attachBankWindow(BankWindow& window) {
       if (w->focusPolicy() & Qt::TabFocus) watch(w);
     }
   }
+  renewNamedLists();
+}
+
+void Accessibility::renewNamedLists() {
+  for (QWidget* w : QApplication::allWidgets())
+    if (auto* list = qobject_cast<QComboBox*>(w); list && !list->accessibleName().isEmpty()) renewInterface<NamedListAccessible>(list);
 }
 
 void Accessibility::attachSetupWindow(TMIDI_IO& window) {

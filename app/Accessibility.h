@@ -49,6 +49,8 @@ class Accessibility : public QObject {
 
  private:
   void watch(QWidget* control);
+  // Every named list box read by its name, also one asked about before it had a name.
+  void renewNamedLists();
   void setKeyboardFocus(bool on);
 
   MainWindowUi& form_;

@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "app/Accessibility.h"
+#include "app/ExploreWindow.h"
 #include "app/BankWindow.h"
 #include "app/ClickablePanel.h"
 #include "editor/EditorTables.h"
@@ -105,9 +106,10 @@ const ControlRow kControls[] = {
     {"bank", "librarySearch", "SEARCH NAMES", QAccessible::EditableText},
     {"bank", "libraryResults", "LIBRARY", QAccessible::Tree},
     {"bank", "libraryFavourites", "FAVOURITES ONLY", QAccessible::CheckBox},
-    // A list box reads as what it shows.
-    {"bank", "libraryAmp", "ANY AMP MODEL", QAccessible::ComboBox},
-    {"bank", "libraryEffect", "ANY EFFECT", QAccessible::ComboBox},
+    // A list box reads by its name, not by what it shows.
+    {"bank", "libraryAmp", "AMP MODEL", QAccessible::ComboBox},
+    {"bank", "libraryEffect", "EFFECT", QAccessible::ComboBox},
+    {"explore", "morphTarget", "MORPH TOWARD", QAccessible::ComboBox},
     {"bank", "libraryTagFilter", "TAG", QAccessible::EditableText},
     {"bank", "libraryWhere", "CONDITIONS", QAccessible::EditableText},
     {"bank", "libraryTags", "TAGS OF THE SOUND", QAccessible::EditableText},
@@ -119,9 +121,8 @@ const ControlRow kControls[] = {
 
 // The preset on screen drawn, nothing sent for it.
 void showQuietly(TForm1& window) {
-  window.state.SendSuppressed = true;
+  const EditorActions::Drawing drawing(window.actions);
   window.ShowPreset();
-  window.state.SendSuppressed = false;
 }
 
 class AccessibilityTest : public LiveEditor {
@@ -130,6 +131,7 @@ class AccessibilityTest : public LiveEditor {
     LiveEditor::SetUp();
     showQuietly(*form);
     bank = std::make_unique<BankWindow>(actions, nullptr, form.get());
+    explore = std::make_unique<ExploreWindow>(actions, form.get());
     accessibility = new Accessibility(*form, *form, actions);
     accessibility->attachBankWindow(*bank);
     accessibility->attachSetupWindow(*setup);
@@ -138,12 +140,14 @@ class AccessibilityTest : public LiveEditor {
     forget();
   }
   void TearDown() override {
+    explore.reset();
     bank.reset();
     LiveEditor::TearDown();
   }
 
   QWidget* windowOf(const char* name) {
     const std::string_view w = name;
+    if (w == "explore") return explore.get();
     return w == "main" ? static_cast<QWidget*>(form.get()) : w == "bank" ? static_cast<QWidget*>(bank.get()) : setup.get();
   }
   QWidget* control(const ControlRow& row) { return windowOf(row.window)->findChild<QWidget*>(QLatin1String(row.control)); }
@@ -157,6 +161,7 @@ class AccessibilityTest : public LiveEditor {
   }
 
   std::unique_ptr<BankWindow> bank;
+  std::unique_ptr<ExploreWindow> explore;
   Accessibility* accessibility = nullptr;
 };
 
@@ -180,11 +185,14 @@ TEST_F(AccessibilityTest, EveryControlHasItsNameAndNoTwoShareOne) {
     ASSERT_NE(iface, nullptr);
     EXPECT_EQ(iface->text(QAccessible::Name).toStdString(), row.name);
     EXPECT_EQ(iface->role(), row.role);
+    if (auto* list = qobject_cast<QComboBox*>(w)) {
+      EXPECT_EQ(iface->text(QAccessible::Value), list->currentText());
+    }
   }
   for (const char* window : {"main", "bank", "setup"}) {
     QMap<QString, QString> seen;
     for (QWidget* w : windowOf(window)->findChildren<QWidget*>()) {
-      if (!isControl(w)) continue;
+      if (!isControl(w) || w->window() != windowOf(window)) continue;
       const QString name = of(w)->text(QAccessible::Name);
       // The main window's own scroll bars are the only controls not in the table.
       const bool windowScrollBar = qobject_cast<QScrollBar*>(w) && w->parentWidget() &&
