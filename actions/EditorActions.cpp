@@ -122,10 +122,28 @@ bool EditorActions::renameSlot(int n, std::string_view latin1) {
   return renamed;
 }
 
+void EditorActions::sendMoved(const PresetRecord& before) {
+  const PresetRecord& now = state_.current();
+  const auto moved = [&](int parameter) { return now.value(parameter) != before.value(parameter); };
+  // In the order the controls send when they move to a record.
+  for (const StripRow& row : kStrips)
+    if (moved(row.parameter)) protocol_.SendLiveEdit(row.parameter);
+  if (moved(AMP_TYPE)) protocol_.SendAmpModel();
+  if (moved(EFFECT_SELECT)) protocol_.SendEffectSelect(now.value(EFFECT_SELECT));
+  for (int parameter : {EFF_ADJUST1, EFF_ADJUST2, EFF_RATE})
+    if (moved(parameter)) protocol_.SendLiveEdit(parameter);
+}
+
 void EditorActions::showChange(const BankChange& change, const PresetRecord& shownBefore) {
   if (change.kind == BankChange::Kind::None) return;
-  if (change.kind == BankChange::Kind::Edit && change.preset == state_.CurrentPreset) {
+  if (heard_) {
+    // The combo plays another sound: a live message would change that one. The preset on
+    // screen goes out whole instead.
+    heard_.reset();
+    tell(noticeOf(Hearing));
+  } else if (change.kind == BankChange::Kind::Edit && change.preset == state_.CurrentPreset) {
     // Control by control, each heard as the edit was.
+    sendMoved(shownBefore);
     ActionNotice notice = noticeOf(Bank);
     notice.movedFrom = shownBefore;
     tell(notice);
@@ -277,6 +295,22 @@ void EditorActions::endAudition() {
   heard_.reset();
   if (!state_.StoreInProgress) protocol_.SendWholePreset();
   tell(noticeOf(Hearing));
+}
+
+ExploreSession EditorActions::exploreSession(std::uint64_t seed) {
+  ExploreSession::Hooks hooks;
+  hooks.hear = [this](const PresetRecord& record) { audition(record); };
+  hooks.hearOnScreen = [this] { endAudition(); };
+  hooks.hearing = [this] { return auditioning(); };
+  hooks.shown = [this](const BankChange& change, const PresetRecord& before) { showChange(change, before); };
+  hooks.blocked = [this] { return exploreBlock(); };
+  return ExploreSession(state_, session_, std::move(hooks), seed);
+}
+
+ExploreBlock EditorActions::exploreBlock() const {
+  if (state_.StoreInProgress || state_.StoreRequested) return ExploreBlock::Store;
+  if (transferRunning()) return ExploreBlock::Fetch;
+  return ExploreBlock::None;
 }
 
 std::string EditorActions::hearingText() const {

@@ -10,8 +10,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "explore/ExploreSession.h"
 #include "model/EditSession.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
@@ -53,9 +55,33 @@ class EditorActions {
   EditorActions(const EditorActions&) = delete;
   EditorActions& operator=(const EditorActions&) = delete;
 
-  EditorState& state() { return state_; }
-  DeviceProtocol& protocol() { return protocol_; }
-  EditSession& session() { return session_; }
+  // What the windows draw.
+  int currentPreset() const { return state_.CurrentPreset; }
+  const PresetRecord& shownPreset() const { return state_.current(); }
+  const PresetBank& bank() const { return state_.bank; }
+  // What preset n was when last fetched, loaded, saved or stored.
+  const PresetRecord& referenceOf(int n) const { return state_.reference[static_cast<std::size_t>(n)]; }
+  bool edited(int n) const { return session_.edited(n); }
+  bool canUndo() const { return session_.canUndo(); }
+  bool canRedo() const { return session_.canRedo(); }
+
+  // While a window moves its controls to what the actions hold, what the controls write back
+  // is no user's edit; `quiet`: the actions sent it already, so it goes nowhere either.
+  class Drawing {
+   public:
+    explicit Drawing(EditorActions& actions, bool quiet = true)
+        : showing_(actions.session_), state_(actions.state_), suppressed_(actions.state_.SendSuppressed) {
+      if (quiet) state_.SendSuppressed = true;
+    }
+    ~Drawing() { state_.SendSuppressed = suppressed_; }
+    Drawing(const Drawing&) = delete;
+    Drawing& operator=(const Drawing&) = delete;
+
+   private:
+    EditSession::Showing showing_;
+    EditorState& state_;
+    bool suppressed_;
+  };
 
   using Listener = std::function<void(const ActionNotice&)>;
   // Every window that draws the bank listens; the number takes the listener away again.
@@ -122,6 +148,11 @@ class EditorActions {
   // "HEARING: BRIT BLUES / CHORUS, Esc RETURNS TO PRESET 5", or empty.
   std::string hearingText() const;
 
+  // EDIT > EXPLORE over the preset on screen: what it makes the combo hear is this hearing,
+  // and it waits while a transfer runs.
+  ExploreSession exploreSession(std::uint64_t seed);
+  ExploreBlock exploreBlock() const;
+
   // The library sound the user has picked, wherever it is listed: the one other windows
   // offer to work with (the explore window morphs toward it). Nothing is sent.
   struct PickedSound {
@@ -142,6 +173,23 @@ class EditorActions {
   void savedPreset();
   void savedBank();
 
+  // What a fetch says as it goes, and its end, told to the window that shows them; nothing
+  // takes them away again.
+  void watchFetch(std::function<void(const Notices&)> notices, std::function<void()> complete) {
+    protocol_.fetchNotices = std::move(notices);
+    protocol_.bankComplete = std::move(complete);
+  }
+  // The controls show the preset on screen: a fetched bank waits to be shown no longer.
+  void bankDrawn() { state_.BankRefreshPending = false; }
+
+  // The scope of the store the user is about to confirm: one slot or the whole bank.
+  StoreScope storeScope() const { return state_.storeScope; }
+  void setStoreScope(StoreScope scope) { state_.storeScope = scope; }
+  // A store confirmed whose messages have not begun to go out; taken, it is going out.
+  bool storeRequested() const { return state_.StoreRequested; }
+  void storeGoesOut() { state_.StoreRequested = false; }
+  bool storeRunning() const { return state_.StoreInProgress; }
+
   // GET ALL: the bank asked for.
   void requestFetch();
   // The store confirmed: its messages built from the bank as the bank window lists it now.
@@ -155,11 +203,14 @@ class EditorActions {
 
   // Says a notice to every listener.
   void tell(const ActionNotice& notice);
-  // What a step of the edit session changed, shown: an edit of the preset on screen control by
-  // control, anything else as a whole preset on screen, sent at the next tick.
-  void showChange(const BankChange& change, const PresetRecord& shownBefore);
 
  private:
+  // What a step of the edit session changed, shown and sent: an edit of the preset on screen
+  // control by control, anything else (or anything while another sound is heard) as a whole
+  // preset on screen, sent at the next tick.
+  void showChange(const BankChange& change, const PresetRecord& shownBefore);
+  // The live messages of the controls that differ from `before`, as the edits sent them.
+  void sendMoved(const PresetRecord& before);
   bool arranged(const BankChange& change, int first);
   void presetShown(bool sendNow);
 

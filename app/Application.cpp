@@ -138,10 +138,10 @@ void KestraluxApplication::openLibrary() {
   QObject::connect(form, &TForm1::presetsOnDisk, libraryFeed_.get(),
                    [form, feed = libraryFeed_.get()](const QString& path, bool saved, bool bank, int count) {
                      const Place where{saved ? SightingKind::Saved : SightingKind::Loaded, 0, path.toStdString()};
-                     if (!bank) return feed->notePreset(form->state.current(), where);
+                     if (!bank) return feed->notePreset(form->actions.shownPreset(), where);
                      std::bitset<kPresetCount> which;
                      for (int n = 0; n < count && n < kPresetCount; ++n) which.set(static_cast<std::size_t>(n));
-                     feed->noteBank(form->state.bank, where, which);
+                     feed->noteBank(form->actions.bank(), where, which);
                    });
   QObject::connect(form, &TForm1::libraryImportRequested, libraryFeed_.get(),
                    [form, feed = libraryFeed_.get()] { feed->importInteractively(form); });

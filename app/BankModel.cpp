@@ -94,14 +94,14 @@ int BankModel::columnCount(const QModelIndex& parent) const { return parent.isVa
 QVariant BankModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const int n = index.row();
-  const PresetRecord& record = actions_.state().bank[static_cast<std::size_t>(n)];
+  const PresetRecord& record = actions_.bank()[static_cast<std::size_t>(n)];
   // The slot on screen stands out as the selected amp model does: white on red.
-  const bool shown = n == actions_.state().CurrentPreset;
+  const bool shown = n == actions_.currentPreset();
   switch (role) {
     case Qt::DisplayRole:
       switch (index.column()) {
         case NumberColumn: return QString::number(n + 1);
-        case MarkColumn: return actions_.session().edited(n) ? QStringLiteral("*") : QString();
+        case MarkColumn: return actions_.edited(n) ? QStringLiteral("*") : QString();
         case NameColumn: return presetNameText(record);
         case AmpColumn: return ampModelText(record);
         case EffectColumn: return effectText(record);
@@ -133,7 +133,7 @@ Qt::ItemFlags BankModel::flags(const QModelIndex& index) const {
 bool BankModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (role != Qt::EditRole || !index.isValid() || index.column() != NameColumn) return false;
   const QByteArray name = latin1Upper(value.toString()).toLatin1();
-  if (name == presetNameText(actions_.state().bank[static_cast<std::size_t>(index.row())]).toLatin1()) return false;
+  if (name == presetNameText(actions_.bank()[static_cast<std::size_t>(index.row())]).toLatin1()) return false;
   if (!actions_.renameSlot(index.row(), std::string_view(name.constData(), static_cast<std::size_t>(name.size())))) return false;
   emit said(QStringLiteral("SLOT %1 RENAMED").arg(index.row() + 1));
   return true;
@@ -159,23 +159,23 @@ QMimeData* BankModel::mimeData(const QModelIndexList& indexes) const {
   data->source = this;
   data->sourceSlots = rowsOf(indexes);
   std::vector<PresetRecord> records;
-  for (int n : data->sourceSlots) records.push_back(actions_.state().bank[static_cast<std::size_t>(n)]);
+  for (int n : data->sourceSlots) records.push_back(actions_.bank()[static_cast<std::size_t>(n)]);
   data->setData(QString::fromLatin1(kRecordsMimeType), recordsImage(records));
   return data;
 }
 
 QMimeData* BankModel::clipboardData(const QModelIndexList& indexes) const {
   std::vector<PresetRecord> records;
-  for (int n : rowsOf(indexes)) records.push_back(actions_.state().bank[static_cast<std::size_t>(n)]);
+  for (int n : rowsOf(indexes)) records.push_back(actions_.bank()[static_cast<std::size_t>(n)]);
   return recordsMimeData(records);
 }
 
 bool BankModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int, const QModelIndex& parent) {
-  const int first = row >= 0 ? row : parent.isValid() ? parent.row() : actions_.state().CurrentPreset;
+  const int first = row >= 0 ? row : parent.isValid() ? parent.row() : actions_.currentPreset();
   if (first >= kPresetCount) return false;
-  const PresetBank before = actions_.state().bank;
+  const PresetBank before = actions_.bank();
   dropRecords(data, action, first);
-  if (actions_.state().bank == before) return false;
+  if (actions_.bank() == before) return false;
   emit landed();
   return true;
 }
@@ -191,7 +191,7 @@ void BankModel::dropRecords(const QMimeData* data, Qt::DropAction action, int fi
     // A fetch, a load or an undo may have rewritten the slots while the button was held: the
     // presets the user picked up are no longer there to arrange.
     for (std::size_t n = 0; n < records.size(); ++n)
-      if (actions_.state().bank[static_cast<std::size_t>(drag->sourceSlots[n])] != records[n])
+      if (actions_.bank()[static_cast<std::size_t>(drag->sourceSlots[n])] != records[n])
         return say("THE BANK CHANGED DURING THE DRAG");
     return say(actions_.arrangeSlots(drag->sourceSlots, first, *how));
   }

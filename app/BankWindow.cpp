@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
-#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QTimer>
@@ -138,25 +137,7 @@ void BankWindow::draw(const ActionNotice& notice) {
 }
 
 void BankWindow::showBeside() {
-  const QByteArray remembered = QSettings().value(QString::fromLatin1(kGeometryKey)).toByteArray();
-  const bool fresh = isHidden() && (remembered.isEmpty() || !restoreGeometry(remembered));
-  if (fresh) resize(1040, 640);
-  show();
-  if (fresh && parentWidget()) {
-    const QWidget& form = *parentWidget();
-    const QRect main = form.frameGeometry();
-    const QRect screen = (form.screen() ? form.screen() : QApplication::primaryScreen())->availableGeometry();
-    // The title bar, whether or not the window manager has framed the window yet.
-    const int frameHeight = std::max(frameGeometry().height(), height() + 32);
-    // Right of the main window when there is room; beside a maximised one, in the corner
-    // away from its controls, which start at its top left.
-    if (main.right() + 1 + frameGeometry().width() <= screen.right())
-      move(main.right() + 1, std::max(screen.top(), main.top()));
-    else
-      move(std::max(screen.left(), screen.right() - frameGeometry().width()), std::max(screen.top(), screen.bottom() - frameHeight));
-  }
-  raise();
-  activateWindow();
+  kestralux::showBeside(*this, kGeometryKey, QSize(1040, 640));
   slotList->setFocus();
 }
 
@@ -168,7 +149,7 @@ void BankWindow::hideEvent(QHideEvent* event) {
 void BankWindow::rememberPlace() { QSettings().setValue(QString::fromLatin1(kGeometryKey), saveGeometry()); }
 
 void BankWindow::refresh() {
-  const int shown = actions.state().CurrentPreset;
+  const int shown = actions.currentPreset();
   if (slotList->currentIndex().row() == shown) return;
   following_ = true;
   // A selection that holds the slot stays, so it can still be dragged or copied.
@@ -180,7 +161,7 @@ void BankWindow::refresh() {
 }
 
 void BankWindow::showSlot(int n) {
-  if (n >= 0 && n < kPresetCount && n != actions.state().CurrentPreset) actions.showSlot(n);
+  if (n >= 0 && n < kPresetCount && n != actions.currentPreset()) actions.showSlot(n);
 }
 
 void BankWindow::say(const QString& text) {
@@ -206,7 +187,7 @@ void BankWindow::copySelection() {
 void BankWindow::pasteAtSelection() {
   const QList<int> rows = slotList->selectedRows();
   bankModel->dropMimeData(QApplication::clipboard()->mimeData(), Qt::CopyAction,
-                          rows.isEmpty() ? actions.state().CurrentPreset : rows.front(), 0, {});
+                          rows.isEmpty() ? actions.currentPreset() : rows.front(), 0, {});
 }
 
 }  // namespace kestralux

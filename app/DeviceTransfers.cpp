@@ -25,12 +25,13 @@ void TForm1::setUpTransfers() {
   storePace->setTimerType(Qt::PreciseTimer);
   storePace->setInterval(static_cast<int>(kDumpPause.count()));
   connect(storePace, &QTimer::timeout, this, &TForm1::storePaceTick);
-  protocol.fetchNotices = [this](const Notices& notices) {
-    fetchNotice->show(notices);
-    updatePresetNumber();  // UNDO and REDO are greyed while a fetch runs
-  };
-  // After the poll tick that decoded the last preset, not inside it.
-  protocol.bankComplete = [this] { QTimer::singleShot(0, this, &TForm1::ShowFetchedBank); };
+  actions.watchFetch(
+      [this](const Notices& notices) {
+        fetchNotice->show(notices);
+        updatePresetNumber();  // UNDO and REDO are greyed while a fetch runs
+      },
+      // After the poll tick that decoded the last preset, not inside it.
+      [this] { QTimer::singleShot(0, this, &TForm1::ShowFetchedBank); });
 }
 
 void TForm1::REQUESClick() {
@@ -40,17 +41,17 @@ void TForm1::REQUESClick() {
 }
 
 void TForm1::STORClick() {
-  state.storeScope = StoreScope::ALL;
+  actions.setStoreScope(StoreScope::ALL);
   // The scope belongs to this click: the box lets ticks run, and a restore tick inside it
   // must not turn the store-all it announces into a single store.
-  const StoreScope scope = state.storeScope;
+  const StoreScope scope = actions.storeScope();
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral(" STORE ALL PRESETS BACK TO KESTRALUX? "),
                   QStringLiteral("Are you sure you want to do this?"), QMessageBox::Yes | QMessageBox::No, this);
   box.setObjectName(QStringLiteral("storeConfirmation"));
   if (box.exec() != QMessageBox::Yes) {
     STOR->setColour(colourOf(layout::kMaroon));
     STORE_SELECT->setColour(colourOf(layout::kGreen));
-    state.storeScope = StoreScope::ALL;
+    actions.setStoreScope(StoreScope::ALL);
     return;
   }
   STOR->setColour(colourOf(layout::kRed));
@@ -62,14 +63,14 @@ void TForm1::STORClick() {
 }
 
 void TForm1::STORE_SELECTClick() {
-  state.storeScope = StoreScope::ALL;
+  actions.setStoreScope(StoreScope::ALL);
   STORE_SELECT->setColour(colourOf(layout::kLime));
 }
 
 void TForm1::Timer2Timer() {
   Timer2->stop();
   ShowFetchedBank();
-  if (state.StoreRequested) StoreToDevice();
+  if (actions.storeRequested()) StoreToDevice();
   // A running store starts Timer2 again when it has ended.
   if (!storePace->isActive()) Timer2->start();
 }
@@ -84,7 +85,7 @@ void TForm1::showComboConnection(bool connected) {
 }
 
 void TForm1::StoreToDevice() {
-  state.StoreRequested = false;
+  actions.storeGoesOut();
   storePaceTick();
 }
 
@@ -105,7 +106,7 @@ void TForm1::storePaceTick() {
 }
 
 bool TForm1::holdCloseForStore() {
-  if (!state.StoreInProgress) return false;
+  if (!actions.storeRunning()) return false;
   closeAfterStore_ = true;
   return true;
 }
@@ -113,7 +114,7 @@ bool TForm1::holdCloseForStore() {
 void TForm1::RestoreButtons() {
   STORE_Time2->stop();
   STORE_SELECT->setColour(colourOf(layout::kGreen));
-  state.storeScope = StoreScope::SINGLE;
+  actions.setStoreScope(StoreScope::SINGLE);
   STOR->setColour(colourOf(layout::kMaroon));
   REQUES->setColour(colourOf(layout::kTeal));
 }

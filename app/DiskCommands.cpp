@@ -29,11 +29,11 @@ void TForm1::runDiskCommand(const DiskCommand& command) {
   LoadOutcome outcome{1, std::nullopt};
   switch (command.operation) {
     case DiskOperation::WritePresetFile:
-      if (const auto failure = writeWhole(*path, presetFileImage(state.current()))) outcome = {0, failure->toStdString()};
+      if (const auto failure = writeWhole(*path, presetFileImage(actions.shownPreset()))) outcome = {0, failure->toStdString()};
       else actions.savedPreset();
       break;
     case DiskOperation::WriteBankFile:
-      if (const auto failure = writeWhole(*path, bankFileImage(state.bank))) outcome = {0, failure->toStdString()};
+      if (const auto failure = writeWhole(*path, bankFileImage(actions.bank()))) outcome = {0, failure->toStdString()};
       else actions.savedBank();
       break;
     case DiskOperation::ReadPresetFile: outcome = actions.loadPresetFile(readStart(*path, kPresetFileSize, true)); break;
@@ -92,12 +92,12 @@ void TForm1::EXPORTSHEET1Click() {
   actions.endCompare();
   const std::optional<SheetFile> file = askSheetFile(this, lastFileFolder_);
   if (!file) return;
-  const std::string sheet = bankSheet(state.bank, file->format, QFileInfo(file->path).completeBaseName().toStdString());
+  const std::string sheet = bankSheet(actions.bank(), file->format, QFileInfo(file->path).completeBaseName().toStdString());
   const std::optional<QString> failure = writeWhole(file->path, Bytes(sheet.begin(), sheet.end()));
   say(failure ? *failure : QStringLiteral("SHEET SAVED TO ") + QDir::toNativeSeparators(QFileInfo(file->path).absoluteFilePath()));
 }
 
 // The hidden PROCESS PRESETS button: KES_PRE.INC in the working directory.
-void TForm1::Button1Click() { ExportPresetTable(state.bank); }
+void TForm1::Button1Click() { ExportPresetTable(actions.bank()); }
 
 }  // namespace kestralux

@@ -1,5 +1,5 @@
 // The EDIT menu: UNDO, REDO and COMPARE over the editor's actions, with the desktop's
-// shortcuts, and what an undo or a redo of an edit on screen moves.
+// shortcuts, and the controls an undo or a redo of an edit on screen moves.
 
 #include <QAction>
 #include <QApplication>
@@ -51,8 +51,8 @@ void TForm1::REDO1Click() {
 void TForm1::COMPARE1Click() { actions.compare(); }
 
 void TForm1::showMovedControls(const PresetRecord& before) {
-  const EditSession::Showing showing(session);
-  const PresetRecord now = state.current();
+  const EditorActions::Drawing drawing(actions);
+  const PresetRecord now = actions.shownPreset();
   const auto moved = [&](int parameter) { return now.value(parameter) != before.value(parameter); };
   for (const StripRow& row : kStrips)
     if (moved(row.parameter)) clientArea->findChild<QScrollBar*>(latin1(row.scrollBar))->setValue(now.value(row.parameter));

@@ -59,7 +59,7 @@ void TForm1::SelectEffect(int code) {
 
 void TForm1::SrollFX15() {
   const int p = ScrollFX15->value();
-  setBoxText(Effect15, latin1(effect15Text(state.current().value(EFFECT_SELECT), p)));
+  setBoxText(Effect15, latin1(effect15Text(actions.shownPreset().value(EFFECT_SELECT), p)));
   actions.setParameter(EFF_ADJUST1, p);
 }
 
@@ -71,12 +71,12 @@ void TForm1::ScrollFX16Change() {
 
 void TForm1::ScrollRATEChange() {
   const int p = ScrollRATE->value();
-  setBoxText(Rate, latin1(rateText(state.current().value(EFFECT_SELECT), p)));
+  setBoxText(Rate, latin1(rateText(actions.shownPreset().value(EFFECT_SELECT), p)));
   actions.setParameter(EFF_RATE, p);
 }
 
 void TForm1::ShowEffectControls() {
-  const PresetRecord& record = state.current();
+  const PresetRecord& record = actions.shownPreset();
   ScrollFX15->setValue(record.value(EFF_ADJUST1));
   ScrollFX16->setValue(record.value(EFF_ADJUST2));
   ScrollRATE->setValue(record.value(EFF_RATE));

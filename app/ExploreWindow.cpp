@@ -10,13 +10,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
-
-#include <random>
 
 #include "actions/EditorActions.h"
 #include "app/Latin1.h"
@@ -34,25 +31,9 @@ constexpr const char* kAmountKey = "ExploreWindow/amount";
 
 }  // namespace
 
-ExploreSession::Hooks ExploreWindow::hooks() {
-  ExploreSession::Hooks h;
-  // Straight to the combo's current sound: the bank never holds a candidate, so nothing that
-  // reads the bank meanwhile can meet it there.
-  h.hear = [this](const PresetRecord& record) { actions_.protocol().SendWholePreset(record); };
-  h.hearOnScreen = [this] { actions_.protocol().SendWholePreset(); };
-  h.shown = [this](const BankChange& change, const PresetRecord& before) { actions_.showChange(change, before); };
-  h.blocked = [this] {
-    const EditorState& state = actions_.state();
-    if (state.StoreInProgress || state.StoreRequested) return ExploreBlock::Store;
-    if (actions_.transferRunning()) return ExploreBlock::Fetch;
-    return ExploreBlock::None;
-  };
-  return h;
-}
-
 ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Tool),
-      session(actions.state(), actions.session(), hooks(), (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}()),
+      session(actions.exploreSession(freshSeed())),
       actions_(actions) {
   setObjectName(QStringLiteral("ExploreWindow"));
   setWindowTitle(QStringLiteral("KESTRALUX EXPLORE"));
@@ -72,6 +53,8 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
   const auto button = [this](const char* name, const char* text, auto slot) {
     auto* b = new QPushButton(QLatin1String(text));
     b->setObjectName(QLatin1String(name));
+    // Enter on a focused button clicks it, as Space does.
+    b->setAutoDefault(true);
     connect(b, &QPushButton::clicked, this, slot);
     return b;
   };
@@ -132,7 +115,10 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
   });
   auto* climbBox = new QGroupBox(QStringLiteral("CLIMB"));
   auto* climbLayout = new QVBoxLayout(climbBox);
-  auto* candidatesRow = new QHBoxLayout;
+  candidateStrip = new QWidget;
+  candidateStrip->setObjectName(QStringLiteral("candidateStrip"));
+  auto* candidatesRow = new QHBoxLayout(candidateStrip);
+  candidatesRow->setContentsMargins(0, 0, 0, 0);
   candidatesRow->addWidget(climbButton);
   for (int n = 0; n < kCandidates; ++n) {
     auto* b = new QPushButton(QString::number(n + 1));
@@ -164,8 +150,8 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
   climbRow->addWidget(backButton);
   climbRow->addWidget(keepButton);
   climbRow->addStretch(1);
-  auto* keysHint = new QLabel(QStringLiteral("1-8 HEAR   SPACE MARK   ENTER BREED   BACKSPACE BACK   ESC THE PRESET ON SCREEN"));
-  climbLayout->addLayout(candidatesRow);
+  auto* keysHint = new QLabel(QStringLiteral("ON THE CANDIDATES: 1-8 HEAR   SPACE MARK   ENTER BREED   BACKSPACE BACK      ESC THE PRESET ON SCREEN"));
+  climbLayout->addWidget(candidateStrip);
   climbLayout->addLayout(climbRow);
   climbLayout->addWidget(keysHint);
 
@@ -198,8 +184,8 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
   layout->addWidget(locksBox);
   layout->addWidget(status);
 
-  // The keys, wherever the focus is in this window: a filter rather than shortcuts, so they act
-  // even where the desktop keeps the main window active under its tool window.
+  // The keys of this window: a filter rather than shortcuts, so they act even where the
+  // desktop keeps the main window active under its tool window.
   qApp->installEventFilter(this);
 
   showCandidates();
@@ -218,28 +204,12 @@ void ExploreWindow::openWith(QAction* command) {
 }
 
 void ExploreWindow::showBeside() {
-  const QByteArray remembered = QSettings().value(QLatin1String(kGeometryKey)).toByteArray();
-  const bool fresh = isHidden() && (remembered.isEmpty() || !restoreGeometry(remembered));
-  show();
-  if (fresh) {
-    adjustSize();
-    const QWidget& form = parentWidget() ? *parentWidget() : *this;
-    const QRect main = form.frameGeometry();
-    const QRect screen = (form.screen() ? form.screen() : QApplication::primaryScreen())->availableGeometry();
-    const int frameHeight = std::max(frameGeometry().height(), height() + 32);
-    // Right of the main window when there is room; else in the corner away from its controls.
-    if (main.right() + 1 + frameGeometry().width() <= screen.right())
-      move(main.right() + 1, std::max(screen.top(), main.top()));
-    else
-      move(std::max(screen.left(), screen.right() - frameGeometry().width()), std::max(screen.top(), screen.bottom() - frameHeight));
-  }
-  raise();
-  activateWindow();
-  // Not the amount: the keys 1 to 8 are for the candidates.
+  kestralux::showBeside(*this, kGeometryKey);
+  // On the candidate strip, where the climb's keys act.
   climbButton->setFocus();
   // Said at once: a transfer that runs now keeps every button from acting.
-  const ExploreBlock block = hooks().blocked();
-  say(block == ExploreBlock::None ? std::string("FROM PRESET ") + std::to_string(actions_.state().CurrentPreset + 1)
+  const ExploreBlock block = actions_.exploreBlock();
+  say(block == ExploreBlock::None ? std::string("FROM PRESET ") + std::to_string(actions_.currentPreset() + 1)
                                   : ExploreSession::blockedText(block));
 }
 
@@ -266,6 +236,13 @@ bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (key->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier)) return false;
+  if (k == Qt::Key_Escape) {
+    say(session.leave());
+    showCandidates();
+    return true;
+  }
+  // Elsewhere a focused button, box or list takes its own Space and Enter.
+  if (!candidateStrip->isAncestorOf(widget)) return false;
   if (k >= Qt::Key_1 && k < Qt::Key_1 + kCandidates) {
     say(session.hearCandidate(k - Qt::Key_1));
   } else if (k == Qt::Key_Space) {
@@ -274,8 +251,6 @@ bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
     say(session.breedNext());
   } else if (k == Qt::Key_Backspace) {
     say(session.back());
-  } else if (k == Qt::Key_Escape) {
-    say(session.leave());
   } else {
     return false;
   }
@@ -309,12 +284,11 @@ void ExploreWindow::say(const std::string& text) {
 }
 
 void ExploreWindow::chooseMorphTarget(int index) {
-  const EditorState& state = actions_.state();
   std::string said;
   if (index >= 1 && index <= kPresetCount) {
-    said = session.setMorphTarget(state.bank[static_cast<std::size_t>(index - 1)], "PRESET " + std::to_string(index));
+    said = session.setMorphTarget(actions_.bank()[static_cast<std::size_t>(index - 1)], "PRESET " + std::to_string(index));
   } else if (index == kPresetCount + 1) {
-    said = session.setMorphTarget(state.reference[static_cast<std::size_t>(state.CurrentPreset)], "THE REFERENCE");
+    said = session.setMorphTarget(actions_.referenceOf(actions_.currentPreset()), "THE REFERENCE");
   } else if (index == kPresetCount + 2) {
     const std::optional<EditorActions::PickedSound>& sound = actions_.pickedSound();
     if (!sound) {

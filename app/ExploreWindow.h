@@ -2,7 +2,8 @@
 // EDIT > EXPLORE: looking for a sound from the preset on screen, in a tool window that stays
 // above the main window. VARY and AGAIN, a MORPH toward another preset heard while its slider
 // moves, and the CLIMB: eight candidates the combo plays on keys 1 to 8, marked with Space,
-// bred with Enter, taken back with Backspace, one of them kept with KEEP. A lock per control,
+// bred with Enter, taken back with Backspace while the candidate strip has the focus, one of
+// them kept with KEEP. A lock per control,
 // here and on the main window's captions (CaptionLocks), kept between runs. What it does is the
 // core's explore session; this is its view.
 
@@ -51,6 +52,8 @@ class ExploreWindow : public QWidget {
   QPushButton* againButton = nullptr;
   QComboBox* morphTarget = nullptr;
   QSlider* morphSlider = nullptr;
+  // CLIMB and the eight candidates: the climb's keys act while the focus is here.
+  QWidget* candidateStrip = nullptr;
   QPushButton* climbButton = nullptr;
   std::array<QPushButton*, kCandidates> candidateButtons{};
   QPushButton* breedButton = nullptr;
@@ -71,7 +74,6 @@ class ExploreWindow : public QWidget {
   void chooseMorphTarget(int index);
   void showCandidates();
   void saveLocks();
-  ExploreSession::Hooks hooks();
 
   EditorActions& actions_;
 };

@@ -167,8 +167,8 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
     // Only a move the user makes in the results is heard, not a new search's first row.
     if (results->hasFocus()) audition();
   });
-  connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(actions_.state().CurrentPreset); });
-  list->onEnter = [this] { putIntoSlot(actions_.state().CurrentPreset); };
+  connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(actions_.currentPreset()); });
+  list->onEnter = [this] { putIntoSlot(actions_.currentPreset()); };
   list->onEscape = [this] {
     leave();
     slots_.setFocus();

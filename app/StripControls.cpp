@@ -21,7 +21,7 @@ void TForm1::ShowStrips() {
   for (const StripRow& row : kStrips) {
     auto* bar = clientArea->findChild<QScrollBar*>(latin1(row.scrollBar));
     // Moving the bar runs its handler; a bar already at the position runs nothing.
-    bar->setValue(state.current().value(row.parameter));
+    bar->setValue(actions.shownPreset().value(row.parameter));
     setBoxText(clientArea->findChild<QLineEdit*>(latin1(row.valueBox)), latin1(stripText(row, bar->value(), TextSource::ShowPreset)));
   }
 }

@@ -100,10 +100,7 @@ const EventRow kEvents[] = {
 
 TForm1::TForm1(EditorActions& editorActions, QWidget* parent)
     : QMainWindow(parent),
-      actions(editorActions),
-      state(editorActions.state()),
-      protocol(editorActions.protocol()),
-      session(editorActions.session()) {
+      actions(editorActions) {
   setObjectName("Form1");
   setWindowTitle(QStringLiteral("HALVERIK KESTRALUX PRESET MANAGER V1.01"));
   setWindowIcon(QIcon(QPixmap::fromImage(makeApplicationIcon())));
@@ -130,8 +127,7 @@ TForm1::TForm1(EditorActions& editorActions, QWidget* parent)
 // Nothing that outlives the window (the protocol, the actions, the application's event
 // filter) may call into it while it and its controls go.
 TForm1::~TForm1() {
-  protocol.fetchNotices = nullptr;
-  protocol.bankComplete = nullptr;
+  actions.watchFetch(nullptr, nullptr);
   actions.stopListening(listener_);
   delete actionBoundaries_;  // no longer filters the application's events
   disconnect(PRENAME, nullptr, this, nullptr);
@@ -196,20 +192,19 @@ void TForm1::draw(const ActionNotice& notice) {
 }
 
 void TForm1::drawShownPreset() {
-  PRESETUpDown->setPosition(state.CurrentPreset);
-  PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(state.CurrentPreset + 1));
-  const bool suppressed = std::exchange(state.SendSuppressed, true);
+  PRESETUpDown->setPosition(actions.currentPreset());
+  PRENUM->setText(QStringLiteral("PRESET   ") + QString::number(actions.currentPreset() + 1));
+  const EditorActions::Drawing drawing(actions);
   ShowPreset();
-  state.SendSuppressed = suppressed;
 }
 
 void TForm1::ShowPreset() {
   // What the controls write back while they move to the record is no edit of the user's.
-  const EditSession::Showing showing(session);
+  const EditorActions::Drawing drawing(actions, false);
   ResetAmpPanels();
-  state.BankRefreshPending = false;
+  actions.bankDrawn();
 
-  const PresetRecord& record = state.current();
+  const PresetRecord& record = actions.shownPreset();
   const int effect = record.value(EFFECT_SELECT);
   if (ClickablePanel* panel = ampPanelOfModel(record.value(AMP_TYPE))) MarkAmpPanelSelected(panel);
 
@@ -235,7 +230,7 @@ void TForm1::ShowPreset() {
     SelectEffect(effect);
   }
 
-  PRENAME->setText(presetNameText(state.current()));
+  PRENAME->setText(presetNameText(actions.shownPreset()));
   updatePresetNumber();
 }
 

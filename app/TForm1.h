@@ -10,6 +10,7 @@
 
 #include "actions/EditorActions.h"
 #include "app/MainWindowUi.h"
+#include "editor/EditorTables.h"
 
 namespace kestralux {
 
@@ -107,16 +108,16 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   void ScrollRATEChange();
 
   // Effects.
-  void BYPASSBTNClick() { SelectEffect(8); }
-  void COMPBTNClick() { SelectEffect(10); }
-  void TREMBTNClick() { SelectEffect(14); }
-  void TREMBTN2Click() { SelectEffect(15); }
-  void WAHBTNClick() { SelectEffect(11); }
-  void CRSBTNClick() { SelectEffect(0); }
-  void FLANBTNClick() { SelectEffect(2); }
-  void PHSBTNClick() { SelectEffect(13); }
-  void PITBTNClick() { SelectEffect(6); }
-  void ROTBTNClick() { SelectEffect(12); }
+  void BYPASSBTNClick() { SelectEffect(effectCodeOf("BYPASSBTN")); }
+  void COMPBTNClick() { SelectEffect(effectCodeOf("COMPBTN")); }
+  void TREMBTNClick() { SelectEffect(effectCodeOf("TREMBTN")); }
+  void TREMBTN2Click() { SelectEffect(effectCodeOf("TREMBTN2")); }
+  void WAHBTNClick() { SelectEffect(effectCodeOf("WAHBTN")); }
+  void CRSBTNClick() { SelectEffect(effectCodeOf("CRSBTN")); }
+  void FLANBTNClick() { SelectEffect(effectCodeOf("FLANBTN")); }
+  void PHSBTNClick() { SelectEffect(effectCodeOf("PHSBTN")); }
+  void PITBTNClick() { SelectEffect(effectCodeOf("PITBTN")); }
+  void ROTBTNClick() { SelectEffect(effectCodeOf("ROTBTN")); }
 
   // Menus.
   void LOADPRESETClick();
@@ -139,9 +140,6 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   static constexpr int kHelpContext = 1;
 
   EditorActions& actions;
-  EditorState& state;
-  DeviceProtocol& protocol;
-  EditSession& session;
 
  signals:
   void midiSetupRequested();
@@ -165,8 +163,8 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   void draw(const ActionNotice& notice);
   // The preset on screen drawn without a message of its own; the actions send it.
   void drawShownPreset();
-  // Moves the controls whose values differ from `before` to the preset on screen; each sends
-  // its live message, as the undone or redone edit did.
+  // Moves the controls whose values differ from `before` to the preset on screen; the actions
+  // sent them already.
   void showMovedControls(const PresetRecord& before);
   void showHearing();
   // While a fetch or a store runs, undo, redo and loads would mix two banks: the status label

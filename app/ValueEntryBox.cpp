@@ -26,7 +26,7 @@ ValueEntryBox::ValueEntryBox(EditorActions& actions, QScrollBar* bar, QLineEdit*
 void ValueEntryBox::commit() {
   if (done_) return;
   const std::optional<int> position =
-      typedPosition(bar_->objectName().toStdString(), actions_.state().current().value(EFFECT_SELECT), text().toStdString());
+      typedPosition(bar_->objectName().toStdString(), actions_.shownPreset().value(EFFECT_SELECT), text().toStdString());
   if (!position) {
     QApplication::beep();
     selectAll();

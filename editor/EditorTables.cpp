@@ -70,6 +70,12 @@ const std::array<EffectRow, 10> kEffects{{
     {12, "ROTBTN", "ROTARY ", "SLOW SPEED", std::nullopt, Adjust1Display::Knob, true, false, true},
 }};
 
+int effectCodeOf(std::string_view button) {
+  for (const EffectRow& row : kEffects)
+    if (row.button == button) return row.code;
+  return -1;
+}
+
 const EffectRow* findEffect(int code) {
   const auto it = std::find_if(kEffects.begin(), kEffects.end(),
                                [&](const EffectRow& r) { return r.code == code; });

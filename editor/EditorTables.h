@@ -69,6 +69,9 @@ inline constexpr int kRateMaximum = 255;
 inline constexpr int kRotaryRateMaximum = 1;
 
 const EffectRow* findEffect(int code);
+// The code of the effect whose button is `button`: the buttons' handlers name their button,
+// the table alone holds the codes. -1 for a name that is no effect button.
+int effectCodeOf(std::string_view button);
 
 // Whether the preset's effect has a control for `parameter`: the two effect adjusts and the
 // rate follow the effect; every other parameter, and any parameter under a code that is no

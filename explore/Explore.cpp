@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 
 #include "editor/EditorTables.h"
 
 namespace kestralux {
+
+std::uint64_t freshSeed() { return (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}(); }
 
 std::uint64_t ExploreRandom::next() {
   std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);

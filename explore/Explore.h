@@ -18,6 +18,9 @@
 
 namespace kestralux {
 
+// A seed for a run that was given none: different on each run.
+std::uint64_t freshSeed();
+
 // SplitMix64: small, fast, and the same sequence everywhere for the same seed.
 class ExploreRandom {
  public:

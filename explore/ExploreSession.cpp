@@ -33,16 +33,17 @@ bool ExploreSession::put(const PresetRecord& record) {
   const PresetRecord before = state_.current();
   const BankChange change = edits_.pasteSlots(state_.CurrentPreset, std::span<const PresetRecord>(&record, 1));
   heardCandidate_.reset();
-  // The window sends the slot on screen whole once it shows it.
-  hearingOther_ = false;
-  if (change.kind == BankChange::Kind::None) return false;
+  if (change.kind == BankChange::Kind::None) {
+    // The slot already held it; the combo plays the slot on screen from here on.
+    if (hearingSomethingElse() && hooks_.hearOnScreen) hooks_.hearOnScreen();
+    return false;
+  }
   if (hooks_.shown) hooks_.shown(change, before);
   return true;
 }
 
 void ExploreSession::hear(const PresetRecord& record) {
   if (hooks_.hear) hooks_.hear(record);
-  hearingOther_ = true;
 }
 
 // By value: the preset on screen changes under it.
@@ -123,7 +124,7 @@ std::string ExploreSession::hearCandidate(int n) {
 }
 
 std::string ExploreSession::markHeard() {
-  if (!heardCandidate_) return "HEAR A CANDIDATE FIRST (KEYS 1-8)";
+  if (!heardCandidate()) return "HEAR A CANDIDATE FIRST (KEYS 1-8)";
   const auto n = static_cast<std::size_t>(*heardCandidate_);
   generations_.back().marks.flip(n);
   return "CANDIDATE " + std::to_string(n + 1) + (generations_.back().marks.test(n) ? " MARKED" : " UNMARKED");
@@ -151,7 +152,7 @@ std::string ExploreSession::back() {
 
 std::string ExploreSession::keep() {
   if (auto why = refusal()) return *why;
-  if (!heardCandidate_) return "HEAR A CANDIDATE FIRST (KEYS 1-8)";
+  if (!heardCandidate()) return "HEAR A CANDIDATE FIRST (KEYS 1-8)";
   const int n = *heardCandidate_;
   put(candidates()[static_cast<std::size_t>(n)]);
   return "CANDIDATE " + std::to_string(n + 1) + " KEPT IN PRESET " + std::to_string(state_.CurrentPreset + 1);
@@ -161,8 +162,7 @@ std::string ExploreSession::leave() {
   heardCandidate_.reset();
   // During a store the combo takes nothing but the store's messages; a fetch that ends shows
   // and sends the preset on screen by itself.
-  if (!hearingOther_ || refusal()) return {};
-  hearingOther_ = false;
+  if (!hearingSomethingElse() || refusal()) return {};
   if (hooks_.hearOnScreen) hooks_.hearOnScreen();
   return {};
 }

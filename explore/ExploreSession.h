@@ -29,6 +29,9 @@ class ExploreSession {
     std::function<void(const PresetRecord&)> hear;
     // Sends the preset on screen again, whole.
     std::function<void()> hearOnScreen;
+    // Whether the combo plays something else than the preset on screen: ours, or a sound
+    // heard from elsewhere, for there is one such state.
+    std::function<bool()> hearing;
     // The bank changed (one step, or a compare ended): the window shows it and sends it.
     std::function<void(const BankChange&, const PresetRecord& shownBefore)> shown;
     std::function<ExploreBlock()> blocked;
@@ -68,11 +71,11 @@ class ExploreSession {
   std::size_t generation() const { return generations_.size(); }
   const Generation& candidates() const { return generations_.back().candidates; }
   bool marked(int n) const { return climbing() && generations_.back().marks.test(static_cast<std::size_t>(n)); }
-  // The candidate the combo is playing, if it plays one.
-  std::optional<int> heardCandidate() const { return heardCandidate_; }
+  // The candidate the combo is playing, if it plays one: a hearing ended anywhere ends it.
+  std::optional<int> heardCandidate() const { return hearingSomethingElse() ? heardCandidate_ : std::nullopt; }
   // The combo plays something else than the preset on screen (a candidate, even of a generation
   // gone since, or a morph position).
-  bool hearingSomethingElse() const { return hearingOther_; }
+  bool hearingSomethingElse() const { return hooks_.hearing && hooks_.hearing(); }
 
   // Texts the window shows.
   static std::string blockedText(ExploreBlock block);
@@ -106,7 +109,6 @@ class ExploreSession {
   PresetRecord source_{};
   std::optional<PresetRecord> morphPut_;
   int position_ = 0;
-  bool hearingOther_ = false;
 
   std::vector<Step> generations_;
   std::optional<int> heardCandidate_;

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <filesystem>
 #include <optional>
-#include <random>
 #include <span>
 
 #include "explore/Explore.h"
@@ -97,7 +96,7 @@ int varyCommand(const ExploreArguments& a, std::ostream& err) {
   const PresetRecord preset = readPreset(a.files[0], a.preset);
   Locks locks;
   for (const auto& [parameter, locked] : a.locks) locks.set(parameter, locked);
-  const std::uint64_t seed = a.seed ? *a.seed : (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
+  const std::uint64_t seed = a.seed ? *a.seed : freshSeed();
   ExploreRandom random(seed);
   if (a.count == 1) {
     write(a, presetFileImage(vary(preset, locks, a.amount, random)));

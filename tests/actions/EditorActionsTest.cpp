@@ -220,6 +220,35 @@ INSTANTIATE_TEST_SUITE_P(
                      e.actions.audition(s);
                      e.actions.compare();
                      e.actions.compare();
+                   }, false},
+        // What the explore window plays is the same hearing: one Esc, wherever, ends it.
+        HearingRow{"a climb's candidate heard", [](Editor& e, const PresetRecord&) {
+                     ExploreSession explore = e.actions.exploreSession(1);
+                     explore.climb();
+                     explore.hearCandidate(7);
+                     EXPECT_TRUE(e.heardRecordLast(explore.candidates()[7]));
+                     EXPECT_TRUE(explore.hearingSomethingElse());
+                   }, true},
+        HearingRow{"a candidate heard, then Esc in the bank window", [](Editor& e, const PresetRecord&) {
+                     ExploreSession explore = e.actions.exploreSession(1);
+                     explore.climb();
+                     explore.hearCandidate(0);
+                     e.actions.endAudition();
+                     EXPECT_FALSE(explore.hearingSomethingElse());
+                     EXPECT_TRUE(e.heardRecordLast(e.state.bank[4]));
+                   }, false},
+        HearingRow{"a library sound heard, then Esc in the explore window", [](Editor& e, const PresetRecord& s) {
+                     ExploreSession explore = e.actions.exploreSession(1);
+                     e.actions.audition(s);
+                     explore.leave();
+                     EXPECT_TRUE(e.heardRecordLast(e.state.bank[4]));
+                   }, false},
+        HearingRow{"a candidate heard while a store runs", [](Editor& e, const PresetRecord&) {
+                     ExploreSession explore = e.actions.exploreSession(1);
+                     explore.climb();
+                     e.state.StoreInProgress = true;
+                     EXPECT_EQ(explore.hearCandidate(0), "A STORE IS RUNNING: EXPLORE WAITS FOR ITS END");
+                     e.state.StoreInProgress = false;
                    }, false}),
     [](const auto& info) { return "Row" + std::to_string(info.index); });
 
@@ -511,15 +540,34 @@ INSTANTIATE_TEST_SUITE_P(
                   e.actions.undo();
                 },
                 1, "PRESET   1", -1, true},
-        StepRow{"an edit undone on screen: the window moves the control, which sends it",
+        StepRow{"an edit undone on screen: its control's message goes out, no window needed",
                 [](Editor& e) {
                   e.edit(AMP_GAIN, 5);
                   e.output.messages.clear();
                   e.actions.undo();
                   ASSERT_FALSE(e.notices.empty());
                   EXPECT_EQ(e.notices.back().movedFrom->value(AMP_GAIN), 5);
+                  EXPECT_EQ(e.output.messages.size(), 1u);
                 },
-                1, "PRESET   1", -1, false},
+                1, "PRESET   1", 0, false},
+        StepRow{"an edit redone on screen: the same",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.actions.undo();
+                  e.output.messages.clear();
+                  e.actions.redo();
+                  EXPECT_EQ(e.output.messages.size(), 1u);
+                },
+                1, "PRESET   1*", 5, false},
+        StepRow{"an edit undone while a library sound is heard: the preset on screen whole at the tick",
+                [](Editor& e) {
+                  e.edit(AMP_GAIN, 5);
+                  e.actions.audition(soundOf(2, 0, 17));
+                  e.output.messages.clear();
+                  e.actions.undo();
+                  EXPECT_FALSE(e.actions.auditioning());
+                },
+                1, "PRESET   1", -1, true},
         StepRow{"COMPARE: the reference is shown and goes whole at the tick",
                 [](Editor& e) {
                   e.edit(AMP_GAIN, 5);

@@ -3,6 +3,9 @@
 // is tested in the core.
 
 #include <QAction>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +16,7 @@
 
 #include "app/CaptionLocks.h"
 #include "app/ExploreWindow.h"
+#include "app/MainWindowLayout.h"
 #include "tests/app/FormFixture.h"
 #include "tests/editor/LiveEditor.h"
 
@@ -55,7 +59,10 @@ class ExploreWindowTest : public LiveEditor {
     window.reset();
     LiveEditor::TearDown();
   }
-  void key(int k, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(window.get(), static_cast<Qt::Key>(k), modifiers); }
+  // To the control that has the focus in the explore window, as a user's key goes.
+  void key(int k, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(window->focusWidget(), static_cast<Qt::Key>(k), modifiers);
+  }
 
   PresetRecord original;
   std::unique_ptr<ExploreWindow> window;
@@ -109,7 +116,7 @@ TEST_F(ExploreWindowTest, KeysReachTheActions) {
        [&] {
          EXPECT_NE(state.current(), original);
          EXPECT_EQ(session.steps(), 1u);
-         EXPECT_EQ(window->status->text(), "VARIED BY 60 %");
+         EXPECT_EQ(window->status->text().toStdString(), "VARIED BY 60 %");
        }},
       {"a right-click on GAIN's caption in the main window locks it, kept in the settings",
        [&] { QTest::mouseClick(form->LABLGAIN, Qt::RightButton); },
@@ -132,6 +139,64 @@ TEST_F(ExploreWindowTest, KeysReachTheActions) {
     row.act();
     row.expect();
   }
+}
+
+// Outside the candidate strip a focused control takes its own Space and Enter; on the strip
+// they mark and breed.
+TEST_F(ExploreWindowTest, AFocusedControlTakesItsOwnSpaceAndEnter) {
+  struct Row {
+    const char* what;
+    std::function<QWidget*()> focus;
+    int key;
+    std::function<void()> expect;
+  };
+  window->climbButton->click();
+  window->candidateButtons[2]->click();
+  const Row rows[] = {
+      {"Enter on KEEP keeps the candidate heard", [&] { return window->keepButton; }, Qt::Key_Return,
+       [&] { EXPECT_EQ(window->status->text().toStdString(), "CANDIDATE 3 KEPT IN PRESET 1"); }},
+      {"Space on VARY varies", [&] { return window->varyButton; }, Qt::Key_Space,
+       [&] { EXPECT_EQ(window->status->text().toStdString(), "VARIED BY 60 %"); }},
+      {"Space on a lock box ticks it", [&] { return window->lockBoxes.at(AMP_BASS); }, Qt::Key_Space,
+       [&] { EXPECT_TRUE(window->session.locks.locked(AMP_BASS)); }},
+      {"Space on the MORPH TOWARD list opens it", [&] { return window->morphTarget; }, Qt::Key_Space,
+       [&] {
+         EXPECT_TRUE(window->morphTarget->view()->isVisible());
+         window->morphTarget->hidePopup();
+       }},
+      {"Space on the strip marks the candidate heard",
+       [&] {
+         window->candidateButtons[2]->click();
+         return window->candidateButtons[2];
+       },
+       Qt::Key_Space,
+       [&] { EXPECT_TRUE(window->session.marked(2)); }},
+      {"Enter on the strip breeds", [&] { return window->climbButton; }, Qt::Key_Return,
+       [&] { EXPECT_EQ(window->status->text().toStdString(), "GENERATION 2 FROM 1 MARKED"); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    row.focus()->setFocus();
+    key(row.key);
+    row.expect();
+  }
+}
+
+// Every caption of the main window shows whole, and the padlock left of PRESET VOLUME (locked
+// until unlocked) clears its first letter.
+TEST_F(ExploreWindowTest, CaptionsFitAndAPadlockClearsItsCaption) {
+  for (const layout::ControlRow& row : layout::kControls) {
+    if (row.kind != layout::Label || row.name == "Label2") continue;
+    auto* caption = form->clientArea->findChild<QLabel*>(QLatin1String(row.name));
+    SCOPED_TRACE(caption->objectName().toStdString());
+    EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->width());
+  }
+  QLabel* caption = form->LABLPVOL;
+  auto* padlock = form->clientArea->findChild<QWidget*>(QStringLiteral("lockLABLPVOL"));
+  ASSERT_NE(padlock, nullptr);
+  EXPECT_TRUE(padlock->isVisible());
+  const int textLeft = caption->x() + (caption->width() - caption->fontMetrics().horizontalAdvance(caption->text())) / 2;
+  EXPECT_LT(padlock->geometry().right(), textLeft);
 }
 
 }  // namespace

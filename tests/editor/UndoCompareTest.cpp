@@ -103,9 +103,9 @@ TEST_F(UndoCompare, AClickIsItsOwnStepBeforeTheNextAction) {
 // again before its rate comes back, so the bar, the record and the combo all get 200.
 TEST_F(UndoCompare, UndoingTheRotaryBringsTheRateBack) {
   QTest::mouseClick(form->FLANBTN, Qt::LeftButton);
-  form->session.endAction();
+  form->actions.endAction();
   form->ScrollRATE->setValue(200);
-  form->session.endAction();
+  form->actions.endAction();
   ASSERT_EQ(state.current().value(EFF_RATE), 200);
   tick();
   forget();

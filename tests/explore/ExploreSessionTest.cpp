@@ -19,10 +19,13 @@ struct Explorer {
   std::vector<PresetRecord> heard;
   int onScreenAgain = 0;
   int shownChanges = 0;
+  // A change shown goes out whole, which ends any hearing.
+  bool hearing = false;
   ExploreSession session{state, edits,
-                         ExploreSession::Hooks{[this](const PresetRecord& r) { heard.push_back(r); },
-                                               [this] { ++onScreenAgain; },
-                                               [this](const BankChange&, const PresetRecord&) { ++shownChanges; },
+                         ExploreSession::Hooks{[this](const PresetRecord& r) { heard.push_back(r), hearing = true; },
+                                               [this] { ++onScreenAgain, hearing = false; },
+                                               [this] { return hearing; },
+                                               [this](const BankChange&, const PresetRecord&) { ++shownChanges, hearing = false; },
                                                [this] { return block; }},
                          42};
   PresetRecord original;
@@ -102,6 +105,7 @@ const SessionRow kRuns[] = {
     {"climb hear 2 breed back leave", 0, Slot::Original, 1, 1, ""},
     {"climb hear 2 leave leave", 0, Slot::Original, 1, 1, ""},
     {"climb hear 2 mark hear 5 mark breed", 0, Slot::Original, 2, 0, "GENERATION 2 FROM 2 MARKED"},
+    {"climb hear 8 mark breed", 0, Slot::Original, 1, 0, "GENERATION 2 FROM 1 MARKED"},
     {"climb breed", 0, Slot::Original, 0, 0, "GENERATION 2 FROM THE PRESET ON SCREEN"},
     {"climb breed breed back back", 0, Slot::Original, 0, 0, "BACK TO GENERATION 1"},
     {"climb breed back back", 0, Slot::Original, 0, 0, "NO EARLIER GENERATION"},
