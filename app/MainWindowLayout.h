@@ -147,14 +147,14 @@ inline constexpr ControlRow kControls[] = {
   {"LABLGATE",      Label,       "",      328, 337,  89,  16, "GATE",                                kWhite,   kBlack,   kPlain11},
   {"PVOLEDIT",      ValueBox,    "",      440, 305,  97,  22, " PRESET VOLUME",                      kLime,    kPurple,  kPlain11,     None,    true,    0, true},
   {"ScrollPVOL",    ScrollBar,   "",      440, 328,  97,   9, "",                                    kStandard, kStandard, kWindowFont, None,   true,   30},
-  {"LABLPVOL",      Label,       "",      440, 337,  97,  16, "PRESET VOLUME",                       kLime,    kBlack,   {12, true}},
+  {"LABLPVOL",      Label,       "",      436, 337, 105,  16, "PRESET VOLUME",                       kLime,    kBlack,   {12, true}},
 
   {"Effect15",      ValueBox,    "",      216, 368,  89,  22, "  EFFECT ADJ 1",                      kAqua,    kBlack,   kPlain11,     None,    true,    0, true},
   {"ScrollFX15",    ScrollBar,   "",      216, 393,  89,   8, "",                                    kStandard, kStandard, kWindowFont, None,   true,   30},
-  {"LABL15",        Label,       "",      216, 408,  89,  16, "EFFECT ADJUST 1",                     kWhite,   kBlack,   kPlain11},
+  {"LABL15",        Label,       "",      211, 408,  99,  16, "EFFECT ADJUST 1",                     kWhite,   kBlack,   kPlain11},
   {"Effect16",      ValueBox,    "",      328, 368,  89,  22, "  EFFECT ADJ 2",                      kAqua,    kBlack,   kPlain11,     None,    true,    0, false},
   {"ScrollFX16",    ScrollBar,   "",      328, 392,  89,   8, "",                                    kStandard, kStandard, kWindowFont, None,   true,   30},
-  {"LABL16",        Label,       "",      328, 408,  89,  16, "EFFECT ADJUST 2",                     kWhite,   kBlack,   kPlain11},
+  {"LABL16",        Label,       "",      323, 408,  99,  16, "EFFECT ADJUST 2",                     kWhite,   kBlack,   kPlain11},
   {"Rate",          ValueBox,    "",      440, 368,  89,  22, "         RATE",                       kAqua,    kBlack,   kPlain11,     None,    true,    0, false},
   {"ScrollRATE",    ScrollBar,   "",      440, 392,  89,   9, "",                                    kStandard, kStandard, kWindowFont, None,   true,  255},
   {"LABLRATE",      Label,       "",      440, 408,  89,  16, "RATE",                                kWhite,   kBlack,   kPlain11},
@@ -171,7 +171,7 @@ inline constexpr ControlRow kControls[] = {
   {"PHSBTN",        RadioButton, "Panel1", 24, 185,  97,  17, "PHASER",                              kFuchsia, kBlack,   kBold11},
   {"PITBTN",        RadioButton, "Panel1", 24, 208,  97,  17, "DETUNE",                              kFuchsia, kBlack,   kBold11},
   {"ROTBTN",        RadioButton, "Panel1", 24, 232,  97,  17, "ROTARY ",                             kFuchsia, kBlack,   kBold11},
-  {"Label1",        Label,       "Panel1", 16, 353,  89,  14, "EFFECT SELECT",                       kRed,     kNavy,    kBold11},
+  {"Label1",        Label,       "Panel1", 15, 353,  91,  14, "EFFECT SELECT",                       kRed,     kNavy,    kBold11},
 
   // Present in the window, never shown.
   {"STORE_SELECT",  Panel,       "",      776, 624, 153,  25, "ALL",                                 kWhite,   kGreen,   kWindowFont,  Lowered, false},

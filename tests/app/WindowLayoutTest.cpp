@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -100,9 +101,9 @@ const Placement kPlacements[] = {
   {"LABLDTIME", 552, 281, 89, 16, "DELAY TIME", true},
   {"LABLREV", 216, 337, 89, 16, "REVERB LEVEL", true},
   {"LABLGATE", 328, 337, 89, 16, "GATE", true},
-  {"LABLPVOL", 440, 337, 97, 16, "PRESET VOLUME", true},
-  {"LABL15", 216, 408, 89, 16, "EFFECT ADJUST 1", true},
-  {"LABL16", 328, 408, 89, 16, "EFFECT ADJUST 2", true},
+  {"LABLPVOL", 436, 337, 105, 16, "PRESET VOLUME", true},
+  {"LABL15", 211, 408, 99, 16, "EFFECT ADJUST 1", true},
+  {"LABL16", 323, 408, 99, 16, "EFFECT ADJUST 2", true},
   {"LABLRATE", 440, 408, 89, 16, "RATE", true},
   {"Panel1", 40, 184, 145, 265, " ", true},
   {"BYPASSBTN", 24, 16, 97, -1, "BYPASS", true},
@@ -115,7 +116,7 @@ const Placement kPlacements[] = {
   {"PHSBTN", 24, 185, 97, -1, "PHASER", true},
   {"PITBTN", 24, 208, 97, -1, "DETUNE", true},
   {"ROTBTN", 24, 232, 97, -1, "ROTARY ", true},
-  {"Label1", 16, 353, -1, -1, "EFFECT SELECT", true},
+  {"Label1", 15, 353, -1, -1, "EFFECT SELECT", true},
   {"STORE_SELECT", 776, 624, 153, 25, "ALL", false},
   {"Button1", 768, 560, 177, 25, "PROCESS PRESETS", false},
 };
