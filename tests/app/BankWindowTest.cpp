@@ -37,16 +37,6 @@ PresetBank numberedBank() {
   return bank;
 }
 
-// The 16 messages of a whole-preset send of `record`.
-Messages wholePreset(const PresetRecord& record) {
-  EditorState shown;
-  shown.bank[0] = record;
-  RecordingOutput out;
-  DeviceProtocol sender(shown, out);
-  sender.SendWholePreset();
-  return Messages(out.sent.begin(), out.sent.end());
-}
-
 class BankWindowTest : public LiveEditor {
  protected:
   void SetUp() override {

@@ -23,15 +23,6 @@
 namespace kestralux::test {
 namespace {
 
-Messages wholePreset(const PresetRecord& record) {
-  EditorState shown;
-  shown.bank[0] = record;
-  RecordingOutput out;
-  DeviceProtocol sender(shown, out);
-  sender.SendWholePreset();
-  return Messages(out.sent.begin(), out.sent.end());
-}
-
 class ExploreWindowTest : public LiveEditor {
  protected:
   void SetUp() override {

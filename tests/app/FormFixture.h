@@ -3,45 +3,27 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <memory>
-#include <vector>
-
-#include <QButtonGroup>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
 
 #include "app/TForm1.h"
-#include "model/EditorState.h"
-#include "protocol/DeviceProtocol.h"
-#include "midi/SysexOutput.h"
+#include "tests/actions/RecordedActions.h"
+#include "tests/editor/LiveEditor.h"
 
 namespace kestralux::test {
 
-class RecordingOutput : public SysexOutput {
- public:
-  bool SEND_SYSEX(std::span<const std::uint8_t> message) override {
-    sent.emplace_back(message.begin(), message.end());
-    return true;
-  }
-  void DUMP_PAUSE() override { ++pauses; }
-
-  std::vector<std::vector<std::uint8_t>> sent;
-  int pauses = 0;
-};
-
-class FormTest : public ::testing::Test {
+class FormTest : public ::testing::Test, protected RecordedActions {
  protected:
-  EditorState state;
-  RecordingOutput output;
-  DeviceProtocol protocol{state, output};
-  EditSession session{state};
-  EditorActions actions{state, protocol, session};
-  std::unique_ptr<TForm1> form = [this] {
-    protocol.session = &session;
-    return std::make_unique<TForm1>(actions);
-  }();
+  std::unique_ptr<TForm1> form = std::make_unique<TForm1>(actions);
 };
+
+// The 16 messages of a whole-preset send of `record`.
+inline Messages wholePreset(const PresetRecord& record) {
+  EditorState shown;
+  shown.bank[0] = record;
+  RecordingOutput out;
+  DeviceProtocol sender(shown, out);
+  sender.SendWholePreset();
+  return Messages(out.messages.begin(), out.messages.end());
+}
 
 }  // namespace kestralux::test

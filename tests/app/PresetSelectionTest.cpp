@@ -1,6 +1,7 @@
 // Stepping through the bank with the arrows, naming the preset on screen, and showing a
 // stored preset in the controls.
 
+#include <QButtonGroup>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -64,7 +65,7 @@ TEST_F(FormTest, ArrowsStepThroughPresetsOneToThirtyWithoutWrapping) {
     EXPECT_EQ(window.PRENUM->text(), row.shown);
     EXPECT_TRUE(fresh.PresetResendPending);
     EXPECT_FALSE(fresh.SendSuppressed);
-    EXPECT_TRUE(out.sent.empty()) << "stepping sends nothing until the poll tick";
+    EXPECT_TRUE(out.messages.empty()) << "stepping sends nothing until the poll tick";
   }
 }
 
@@ -78,9 +79,9 @@ TEST_F(FormTest, ArrowsShowTheSteppedPresetAndLeaveTheWholeSendToThePollTick) {
   EXPECT_EQ(form->POLY->outerBevel(), Bevel::Raised);
   EXPECT_TRUE(form->PHSBTN->isChecked());
   EXPECT_EQ(form->PRENAME->text(), "CRUNCH");
-  EXPECT_TRUE(output.sent.empty());
+  EXPECT_TRUE(output.messages.empty());
   protocol.SendWholePreset();
-  EXPECT_EQ(output.sent.size(), 16u);
+  EXPECT_EQ(output.messages.size(), 16u);
 }
 
 TEST_F(FormTest, NoPresetHereIsStoredOnlyWhenTheNameBoxChanges) {
@@ -126,7 +127,7 @@ TEST_F(FormTest, TypedNamesAreStoredInCapitalsUpToNineteenCharacters) {
     typeText(window.PRENAME, QString::fromUtf8(row.typed));
     EXPECT_EQ(window.PRENAME->text(), QString::fromUtf8(row.boxShows));
     EXPECT_EQ(fresh.bank[0].validName(), row.stored);
-    EXPECT_TRUE(out.sent.empty());
+    EXPECT_TRUE(out.messages.empty());
   }
 }
 
