@@ -3,9 +3,9 @@
 // above the main window. VARY and AGAIN, a MORPH toward another preset heard while its slider
 // moves, and the CLIMB: eight candidates the combo plays on keys 1 to 8, marked with Space,
 // bred with Enter, taken back with Backspace while the candidate strip has the focus, one of
-// them kept with KEEP. A lock per control,
-// here and on the main window's captions (CaptionLocks), kept between runs. What it does is the
-// core's explore session; this is its view.
+// them kept with KEEP. A lock per control, here and on the main window's captions
+// (CaptionLocks), kept between runs. What it does is the explore session's, made by the
+// editor's actions; this is its view.
 
 #include <QWidget>
 
