@@ -947,7 +947,7 @@ TEST_F(TransfersOverJack, ACandidateHeardKeptUndoneAndStored) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return explore.isVisible(); }, 2000));
   explore.amount->setValue(50);
   QTest::mouseClick(explore.climbButton, Qt::LeftButton);
-  QTest::keyClick(&explore, Qt::Key_1);
+  QTest::keyClick(explore.focusWidget(), Qt::Key_1);
   const PresetRecord candidate = explore.session.candidates()[0];
   ASSERT_FALSE(sameValues(candidate, fetched));
   ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhole(candidate); }, 5000)) << "the combo never played candidate 1 whole";
