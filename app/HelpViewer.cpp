@@ -155,11 +155,12 @@ for a sound from the preset on screen. <b>AMOUNT</b> says how far to go, 1 to 10
 changes the amp model and the effect with that chance; <b>AGAIN</b> (Ctrl+R) takes the last
 variation back and varies the same preset anew. <b>MORPH</b> goes from the preset on screen
 toward another slot, its reference or the sound selected in the library: the combo plays each
-position of the slider as it moves. <b>CLIMB</b> makes 8 candidates: keys <b>1</b> to
-<b>8</b> let the combo play one, <b>Space</b> marks the one you hear as good, <b>Enter</b>
+position of the slider as it moves. <b>CLIMB</b> makes 8 candidates: on the row of CLIMB and
+the candidates, keys <b>1</b> to <b>8</b> let the combo play one, <b>Space</b> marks the one you hear as good, <b>Enter</b>
 breeds the next 8 from the marked ones (from the preset on screen again when none is
 marked), <b>Backspace</b> goes back a generation. <b>KEEP</b> puts the candidate you hear into
-the slot on screen.</p>
+the slot on screen. Elsewhere in the window, Space and Enter press the button or tick the box
+that has the focus.</p>
 <p>A variation, a morph when you let go of the slider, and KEEP each change the slot on screen
 as one step of <b>UNDO</b>; hearing a candidate or a morph position changes nothing. Esc, or
 closing the window, lets the combo play the preset on screen again. Tick a control's
