@@ -173,8 +173,8 @@ class EditorActions {
   void savedPreset();
   void savedBank();
 
-  // What a fetch says as it goes, and its end, told to the window that shows them; nothing
-  // takes them away again.
+  // What a fetch says as it goes, and its end, told to the window that shows them; a window
+  // that goes passes nothing for both.
   void watchFetch(std::function<void(const Notices&)> notices, std::function<void()> complete) {
     protocol_.fetchNotices = std::move(notices);
     protocol_.bankComplete = std::move(complete);
