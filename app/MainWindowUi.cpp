@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
@@ -177,6 +178,11 @@ void MainWindowUi::buildControls() {
         auto* box = new QLineEdit(parent);
         box->setMaxLength(layout::kNameBoxMaxLength);
         box->setValidator(new PresetNameValidator(layout::kNameBoxMaxLength, box));
+        // Drawn as a name is, but only drawn: the first key typed replaces it whole.
+        box->setPlaceholderText(latin1(kNoPresetHere));
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::PlaceholderText, palette.color(QPalette::Text));
+        box->setPalette(palette);
         box->setText(latin1(row.text));
         widget = box;
         break;
