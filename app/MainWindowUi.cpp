@@ -9,7 +9,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPalette>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,6 +69,8 @@ void applyColours(QWidget* widget, const layout::ControlRow& row) {
       widget->setAutoFillBackground(true);
     }
   }
+  // The name box's placeholder is drawn as a name is.
+  if (row.kind == layout::NameBox) p.setColor(QPalette::PlaceholderText, p.color(QPalette::Text));
   widget->setPalette(p);
 }
 
@@ -178,11 +179,8 @@ void MainWindowUi::buildControls() {
         auto* box = new QLineEdit(parent);
         box->setMaxLength(layout::kNameBoxMaxLength);
         box->setValidator(new PresetNameValidator(layout::kNameBoxMaxLength, box));
-        // Drawn as a name is, but only drawn: the first key typed replaces it whole.
+        // Only drawn, never the text: the first key typed replaces it whole.
         box->setPlaceholderText(latin1(kNoPresetHere));
-        QPalette palette = box->palette();
-        palette.setColor(QPalette::PlaceholderText, palette.color(QPalette::Text));
-        box->setPalette(palette);
         box->setText(latin1(row.text));
         widget = box;
         break;

@@ -87,6 +87,8 @@ TEST_F(FormTest, NoPresetHereIsDrawnNeverStoredAndTheFirstKeyReplacesIt) {
   clickUp(*form);  // preset 2: the box read "MY PRESET"
   EXPECT_EQ(form->PRENAME->text(), "");
   EXPECT_EQ(form->PRENAME->placeholderText(), "NO PRESET HERE");
+  EXPECT_EQ(form->PRENAME->palette().color(QPalette::PlaceholderText), form->PRENAME->palette().color(QPalette::Text))
+      << "drawn as a name is";
   EXPECT_EQ(state.bank[1].validName(), std::nullopt);
   EXPECT_EQ(form->PRENUM->text(), "PRESET   2") << "showing is no edit";
   // Record 1, all zero: clean model, chorus.
