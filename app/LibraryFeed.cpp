@@ -135,6 +135,7 @@ void LibraryFeed::importInteractively(QWidget* parent) {
     return !progress.wasCanceled();
   });
   progress.reset();
+  sayNotice();
   if (report.added() > 0 || report.known() > 0) emit noted();
 
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("IMPORT INTO LIBRARY"),
