@@ -106,13 +106,13 @@ void EditorActions::setParameter(int parameter, std::int32_t value, bool send) {
 }
 
 void EditorActions::setName(std::string_view latin1) {
-  if (latin1.empty() || latin1.size() > kMaxNameLength) return;
+  if (latin1.empty() || latin1.size() > kMaxNameLength || latin1 == kNoPresetHere) return;
   if (!session_.showing() && session_.comparing()) endCompare(true);
   session_.setName(latin1);
 }
 
 bool EditorActions::renameSlot(int n, std::string_view latin1) {
-  if (n < 0 || n >= kPresetCount || latin1.empty() || latin1.size() > kMaxNameLength) return false;
+  if (n < 0 || n >= kPresetCount || latin1.empty() || latin1.size() > kMaxNameLength || latin1 == kNoPresetHere) return false;
   if (n != state_.CurrentPreset) showSlot(n);
   endCompare();
   session_.endAction();

@@ -103,7 +103,8 @@ class EditorActions {
   void setParameter(int parameter, std::int32_t value, bool send = true);
   // The effect's own message, which the effect buttons send after the controls they narrow.
   void sendEffectSelect(int code) { protocol_.SendEffectSelect(code); }
-  // The name box's text; a name that is not 1..19 one-byte characters changes nothing.
+  // The name box's text; a name that is not 1..19 one-byte characters, or is the box's
+  // placeholder for none, changes nothing.
   void setName(std::string_view latin1);
   // The name of slot n, typed where the slots are listed: one undo step of its own.
   bool renameSlot(int n, std::string_view latin1);

@@ -61,6 +61,7 @@ KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts,
       configPath_(std::move(configPath)) {
   protocol.session = &session;
   protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
+  protocol.keptComboBank = [] { return newestComboBank(historyFolder()); };
 }
 KestraluxApplication::~KestraluxApplication() {
   // The main window goes before the link: it must not be told of the connection any more.

@@ -27,10 +27,11 @@ inline QString latin1Upper(const QString& text) {
   return upper;
 }
 
-// A preset's name as the windows show it: in capitals, or the placeholder when it holds none.
+// A preset's name as the windows show it: in capitals, or nothing when it holds none (the
+// name box then draws its placeholder, which is never text a handler could take for a name).
 inline QString presetNameText(const PresetRecord& record) {
   const std::optional<std::string> name = record.validName();
-  return name ? latin1Upper(latin1(*name)) : latin1(kNoPresetHere);
+  return name ? latin1Upper(latin1(*name)) : QString();
 }
 
 // The amp model and the effect of a record as the lists show them; nothing for a code that

@@ -37,6 +37,16 @@ void LibraryFeed::say(const std::string& error, const QString& status) {
   if (tell) tell(status);
 }
 
+void LibraryFeed::sayNotice() {
+  if (const auto notice = library_.takeNotice()) say(*notice, QStringLiteral("LIBRARY OPENED AGAIN"));
+}
+
+SearchResult LibraryFeed::search(const LibraryQuery& query) {
+  SearchResult result = library_.search(query);
+  sayNotice();
+  return result;
+}
+
 void LibraryFeed::later(std::function<Noted()> write) {
   if (!library_.writable()) return;
   // The first turn lets what was queued with the change (a fetch's preset 1) show; the
@@ -44,7 +54,7 @@ void LibraryFeed::later(std::function<Noted()> write) {
   QTimer::singleShot(0, this, [this, write = std::move(write)] {
     QTimer::singleShot(0, this, [this, write] {
       const Noted noted = write();
-      if (const auto notice = library_.takeNotice()) say(*notice, QStringLiteral("LIBRARY OPENED AGAIN"));
+      sayNotice();
       if (noted.error) {
         if (!toldWriteFailure_) say("the library could not be written: " + *noted.error, QStringLiteral("LIBRARY NOT WRITTEN"));
         toldWriteFailure_ = true;
@@ -73,6 +83,8 @@ void LibraryFeed::keepWaitingMoves() {
   const std::vector<BankMove> moves = std::exchange(waitingMoves_, {});
   for (const BankMove& move : moves) {
     const Noted noted = keepBankMove(move, historyFolder_, library_.writable() ? &library_ : nullptr, std::cerr, "kestralux");
+    // Said on standard error with the move already.
+    if (noted.notice && tell) tell(QStringLiteral("LIBRARY OPENED AGAIN"));
     if (noted.error && !toldWriteFailure_) {
       toldWriteFailure_ = true;
       if (tell) tell(QStringLiteral("LIBRARY NOT WRITTEN"));
@@ -123,6 +135,7 @@ void LibraryFeed::importInteractively(QWidget* parent) {
     return !progress.wasCanceled();
   });
   progress.reset();
+  sayNotice();
   if (report.added() > 0 || report.known() > 0) emit noted();
 
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("IMPORT INTO LIBRARY"),

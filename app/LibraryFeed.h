@@ -37,6 +37,9 @@ class LibraryFeed : public QObject {
   void noteBank(const PresetBank& bank, const Place& where,
                 std::bitset<kPresetCount> which = std::bitset<kPresetCount>().set());
   void notePreset(const PresetRecord& record, const Place& where);
+  // A search of the library pane; what the library found meanwhile (damage, its file replaced)
+  // is said as a write's is.
+  SearchResult search(const LibraryQuery& query);
   // A bank came or went: the history of banks and the library keep it, after the window's
   // turn, whether or not the library can be written.
   void keepMove(const BankMove& move);
@@ -56,6 +59,8 @@ class LibraryFeed : public QObject {
  private:
   void later(std::function<Noted()> write);
   void say(const std::string& error, const QString& status);
+  // Says, once, what the library has to tell since it was last asked.
+  void sayNotice();
 
   PresetLibrary library_;
   std::filesystem::path historyFolder_;

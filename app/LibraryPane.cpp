@@ -208,7 +208,7 @@ void LibraryPane::search() {
   query.limit = kRowsShown;
 
   const std::int64_t keep = selected() ? selected()->id : 0;
-  SearchResult result = feed_->library().search(query);
+  SearchResult result = feed_->search(query);
   rows_ = std::move(result.rows);
   const QSignalBlocker quiet(results);
   results->clear();

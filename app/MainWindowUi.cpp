@@ -69,6 +69,8 @@ void applyColours(QWidget* widget, const layout::ControlRow& row) {
       widget->setAutoFillBackground(true);
     }
   }
+  // The name box's placeholder is drawn as a name is.
+  if (row.kind == layout::NameBox) p.setColor(QPalette::PlaceholderText, p.color(QPalette::Text));
   widget->setPalette(p);
 }
 
@@ -190,6 +192,8 @@ void MainWindowUi::buildControls() {
         auto* box = new QLineEdit(parent);
         box->setMaxLength(layout::kNameBoxMaxLength);
         box->setValidator(new PresetNameValidator(layout::kNameBoxMaxLength, box));
+        // Only drawn, never the text: the first key typed replaces it whole.
+        box->setPlaceholderText(latin1(kNoPresetHere));
         box->setText(latin1(row.text));
         widget = box;
         break;

@@ -124,6 +124,14 @@ std::optional<std::string> keepInHistory(const fs::path& folder, const PresetBan
   return std::nullopt;
 }
 
+std::optional<PresetBank> newestComboBank(const fs::path& folder) {
+  for (const HistoryEntry& e : listHistory(folder)) {
+    if (e.kind != "fetched" && e.kind != "stored") continue;
+    if (auto bank = parseBankFile(readFileStart(e.path, kBankFileSize + 1).value_or(Bytes{}))) return bank;
+  }
+  return std::nullopt;
+}
+
 namespace {
 
 bool sameButForName(const PresetRecord& a, const PresetRecord& b) {

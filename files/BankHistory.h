@@ -41,6 +41,10 @@ std::vector<HistoryEntry> listHistory(const std::filesystem::path& folder);
 std::optional<std::string> keepInHistory(const std::filesystem::path& folder, const PresetBank& bank,
                                          const std::string& kind, std::time_t now = std::time(nullptr));
 
+// The combo's whole bank as this editor last knew it: the newest entry of `folder` that came
+// whole from the combo or went whole to it ("fetched", "stored") and reads as a bank.
+std::optional<PresetBank> newestComboBank(const std::filesystem::path& folder);
+
 // How many presets differ between two banks. A preset without a name (the combo sends none)
 // is the same as one with a name when only the name is missing.
 int presetsDiffering(const PresetBank& a, const PresetBank& b);

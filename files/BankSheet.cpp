@@ -40,7 +40,7 @@ std::string printableName(const std::string& latin1) {
 std::string nameOf(const PresetRecord& r, bool withNames, bool printable) {
   if (!withNames) return "";
   const std::optional<std::string> name = r.validName();
-  if (!name) return std::string(kNoPresetHere);
+  if (!name) return std::string(kNoName);
   return printable ? printableName(*name) : utf8OfLatin1(*name);
 }
 
@@ -80,7 +80,7 @@ void addTextCell(std::string& line, const std::string& text, std::size_t width) 
 }
 
 std::string textSheet(std::span<const PresetRecord> presets, bool withNames) {
-  constexpr std::size_t kNumberWidth = 2, kNameWidth = std::max(kMaxNameLength, kNoPresetHere.size());
+  constexpr std::size_t kNumberWidth = 2, kNameWidth = kMaxNameLength;
   const auto& widths = parameterWidths();
   const auto finish = [](std::string& out, std::string& line) {
     line.erase(line.find_last_not_of(' ') + 1);
@@ -126,7 +126,9 @@ std::string csvSheet(std::span<const PresetRecord> presets, bool withNames) {
   for (const auto& [parameter, caption] : kParameterCaptions) out += "," + csvField(std::string(caption));
   out += "\r\n";
   for (std::size_t n = 0; n < presets.size(); ++n) {
-    out += std::to_string(n + 1) + "," + csvName(nameOf(presets[n], withNames, false));
+    // An empty cell, not the dash, which a spreadsheet would take as the start of a formula.
+    const std::string name = presets[n].validName() ? nameOf(presets[n], withNames, false) : std::string();
+    out += std::to_string(n + 1) + "," + csvName(name);
     for (const auto& [parameter, caption] : kParameterCaptions) out += "," + csvField(parameterCell(presets[n], parameter).joined());
     out += "\r\n";
   }

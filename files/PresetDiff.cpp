@@ -29,7 +29,7 @@ std::string adjustCaption(std::string_view control, const PresetRecord& a, const
 
 std::string quotedName(const PresetRecord& r) {
   const auto name = r.validName();
-  return name ? "\"" + utf8OfLatin1(*name) + "\"" : std::string(kNoPresetHere);
+  return name ? "\"" + utf8OfLatin1(*name) + "\"" : std::string(kNoName);
 }
 
 }  // namespace

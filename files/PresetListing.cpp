@@ -96,7 +96,7 @@ std::string presetListing(std::span<const PresetRecord> presets, int firstNumber
     for (const Column& c : kColumns) {
       std::string text;
       if (c.parameter < 0) {
-        text = c.heading[0] == '#' ? std::to_string(n) : name ? utf8OfLatin1(*name) : std::string(kNoPresetHere);
+        text = c.heading[0] == '#' ? std::to_string(n) : name ? utf8OfLatin1(*name) : std::string(kNoName);
       } else {
         // A control the effect hides shows no value.
         const bool hidden = !effectHasControl(r.value(EFFECT_SELECT), c.parameter);

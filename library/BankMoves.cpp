@@ -12,6 +12,8 @@ Noted keepBankMove(const BankMove& move, const std::filesystem::path& historyFol
   const SightingKind kind = move.kind == BankMove::Kind::Stored ? SightingKind::Stored : SightingKind::Fetched;
   Noted noted = library->noteBank(move.bank, Place{kind, 0, {}}, now, move.which);
   if (noted.error) err << program << ": the library could not note this bank (" << *noted.error << ")\n";
+  noted.notice = library->takeNotice();
+  if (noted.notice) err << program << ": " << *noted.notice << "\n";
   return noted;
 }
 

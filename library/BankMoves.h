@@ -15,7 +15,8 @@
 namespace kestralux {
 
 // `library` may be null or read-only: then only the history keeps it. Failures are said on
-// `err` after `program` and stop nothing.
+// `err` after `program` and stop nothing, and so is what the library found in the write (its
+// file replaced or damaged under the program), once.
 Noted keepBankMove(const BankMove& move, const std::filesystem::path& historyFolder, PresetLibrary* library,
                    std::ostream& err, const char* program, std::time_t now = std::time(nullptr));
 

@@ -629,7 +629,7 @@ Noted PresetLibrary::importHistory(const fs::path& historyFolder) {
   mark.bind(1, kHistoryImported).bind(2, std::to_string(entries.size()) + " banks");
   if (code == SQLITE_DONE) code = mark.step();
   if (code != SQLITE_DONE || sql::execute(db_, "COMMIT") != SQLITE_OK) {
-    noted = Noted{0, 0, failure("cannot write the library")};
+    noted = Noted{0, 0, failure("cannot write the library"), std::nullopt};
     sql::execute(db_, "ROLLBACK");
   }
   return noted;
@@ -666,7 +666,7 @@ Noted PresetLibrary::noteRecordsNow(std::span<const PresetRecord> records, std::
   }
   if (code != SQLITE_DONE || sql::execute(db_, "COMMIT") != SQLITE_OK) {
     checked(code != SQLITE_DONE ? code : sqlite3_extended_errcode(db_));
-    noted = Noted{0, 0, failure("cannot write the library")};
+    noted = Noted{0, 0, failure("cannot write the library"), std::nullopt};
     sql::execute(db_, "ROLLBACK");
     if (before) before->assign(records.size(), Known{});
   }

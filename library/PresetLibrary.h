@@ -110,6 +110,9 @@ struct Noted {
   int sightings = 0;
   int newSounds = 0;
   std::optional<std::string> error;
+  // What the library had to tell when it was written (PresetLibrary::takeNotice), already said
+  // by whoever wrote it on standard error.
+  std::optional<std::string> notice;
 };
 
 class PresetLibrary {

@@ -48,11 +48,11 @@ bool EditSession::write(const PresetRecord& record) {
   if (record == state_.current()) return false;
   if (showing_) {
     // Written back by a control as it shows the preset: no step of the user's. The name box
-    // writes the name as it shows it (in capitals, or the placeholder for none), which is no
-    // change the combo would hear, so the reference takes the same name. A value held to its
-    // control's range is a change a store would make: the reference keeps the old value, and
-    // the preset is marked. While comparing, the bank holds a copy of the reference that the
-    // compare's end puts away again; the reference itself is never written then.
+    // writes the name as it shows it (in capitals), which is no change the combo would hear,
+    // so the reference takes the same name. A value held to its control's range is a change
+    // a store would make: the reference keeps the old value, and the preset is marked. While
+    // comparing, the bank holds a copy of the reference that the compare's end puts away
+    // again; the reference itself is never written then.
     if (!compared_ && sameSoundAndName(reference, state_.current()) && sameSound(record, state_.current()))
       std::copy_n(record.bytes.begin(), kNameFieldSize, reference.bytes.begin());
   } else if (transfer_) {

@@ -61,8 +61,10 @@ void DeviceProtocol::take(int n, const PresetRecord& came) {
   if (!beforeFetch_) {
     beforeFetch_ = state_.bank;
     fetchedBank_ = state_.bank;
+    keptBank_ = keptComboBank ? keptComboBank() : std::nullopt;
   }
-  const PresetRecord record = nameFetched(came, state_.reference[i], newestName);
+  const std::optional<PresetRecord> kept = keptBank_ ? std::optional((*keptBank_)[i]) : std::nullopt;
+  const PresetRecord record = nameFetched(came, state_.reference[i], kept, newestName);
   fetchedBank_[i] = record;
   // Without an edit session (the command line) nobody edits the bank.
   const bool edited = session && session->edited(n);
@@ -119,6 +121,7 @@ void DeviceProtocol::fetchEnded() {
   // A click during the answer that ended asked for the next one.
   if (!fetch.waiting()) clickedFetch_ = false;
   beforeFetch_.reset();
+  keptBank_.reset();
   keptBeforeFetch_ = false;
   editsKept_.clear();
 }

@@ -81,6 +81,9 @@ class DeviceProtocol {
   std::function<void(const BankMove& move)> bankMoved;
   // Where a fetched preset's name comes from when the slot held other values.
   NewestName newestName;
+  // The combo's bank as the newest history entry of it holds it: what each slot held before
+  // this run, as far as this editor knows. Asked once per fetch, at its first preset.
+  std::function<std::optional<PresetBank>()> keptComboBank;
   // Tests move time themselves.
   std::function<TransferClock::time_point()> clock = [] { return TransferClock::now(); };
 
@@ -100,6 +103,7 @@ class DeviceProtocol {
   // edited presets it left alone.
   bool clickedFetch_ = false;
   std::optional<PresetBank> beforeFetch_;
+  std::optional<PresetBank> keptBank_;
   PresetBank fetchedBank_{};
   bool keptBeforeFetch_ = false;
   std::vector<int> editsKept_;

@@ -204,6 +204,7 @@ void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::
     keepBankMove(move, historyFolder(), link.library.get(), err, "kestralux-tool");
   };
   combo.protocol.newestName = newestNameIn(link.library.get());
+  combo.protocol.keptComboBank = [] { return newestComboBank(historyFolder()); };
   combo.protocol.fetchNotices = [&err](const Notices& notices) {
     for (const std::string& n : notices) err << "kestralux-tool: " << lower(n) << "\n";
   };

@@ -10,7 +10,10 @@
 
 #include "actions/EditorActions.h"
 #include "editor/EditorTables.h"
+#include "files/BankSheet.h"
+#include "files/PresetDiff.h"
 #include "files/PresetFiles.h"
+#include "files/PresetListing.h"
 #include "tests/PresetValues.h"
 #include "tests/actions/RecordedActions.h"
 
@@ -608,6 +611,60 @@ TEST(Rename, IsOneStepUnderTheNameBoxRules) {
   e.actions.undo();
   EXPECT_EQ(e.state.bank[6].validName(), std::optional<std::string>("SLOT 7"));
   EXPECT_FALSE(e.session.edited(6));
+}
+
+// The name box's placeholder is drawn, never a name: whatever shows, moves, saves, prints or
+// compares a slot that holds none, no record and no text takes it as one.
+TEST(Placeholder, IsNeverStoredSavedPrintedOrDiffedAsAName) {
+  struct Row {
+    const char* what;
+    std::function<std::string(Editor&)> written;  // the bytes or text that came out
+  };
+  const auto nameBytes = [](const PresetRecord& r) { return std::string(r.bytes.begin(), r.bytes.begin() + kNameFieldSize); };
+  const auto drawnName = [](Editor& e) {
+    const EditSession::Showing showing(e.session);
+    e.actions.setName(kNoPresetHere);
+  };
+  const auto sheet = [](Editor& e, SheetFormat format) {
+    return bankSheet(std::span(e.state.bank).first(4), format, "bank");
+  };
+  const Row rows[] = {
+      {"drawn by the name box as it shows the slot",
+       [&](Editor& e) {
+         e.actions.showSlot(1);
+         drawnName(e);
+         return nameBytes(e.state.bank[1]) + e.actions.presetNumberText();
+       }},
+      {"typed as a name where the slots are listed",
+       [&](Editor& e) {
+         EXPECT_FALSE(e.actions.renameSlot(1, kNoPresetHere));
+         return nameBytes(e.state.bank[1]);
+       }},
+      {"saved after a renamed slot is moved down and a nameless one comes up",
+       [&](Editor& e) {
+         e.actions.renameSlot(1, "WARM");
+         e.actions.arrange(1, 1, 2, Arrangement::Move);
+         e.actions.showSlot(1);
+         drawnName(e);
+         const Bytes image = bankFileImage(e.state.bank);
+         return std::string(image.begin(), image.end());
+       }},
+      {"printed by show", [](Editor& e) { return presetListing(std::span(e.state.bank).first(4)); }},
+      {"the text sheet", [&](Editor& e) { return sheet(e, SheetFormat::Text); }},
+      {"the CSV sheet", [&](Editor& e) { return sheet(e, SheetFormat::Csv); }},
+      {"the HTML sheet", [&](Editor& e) { return sheet(e, SheetFormat::Html); }},
+      {"diffed against a named preset",
+       [](Editor& e) { return diffText(std::span(e.state.bank).first(4), std::span(e.state.reference).first(4), true); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Editor e;
+    for (const int n : {1, 2}) std::fill_n(e.state.bank[static_cast<std::size_t>(n)].bytes.begin(), kNameFieldSize, 0);
+    for (const int n : {0, 1}) e.state.reference[static_cast<std::size_t>(n)] = e.state.bank[static_cast<std::size_t>(n)];
+    const std::string written = row.written(e);
+    EXPECT_EQ(written.find(kNoPresetHere), std::string::npos) << written;
+    EXPECT_FALSE(e.state.bank[1].validName() == std::string(kNoPresetHere));
+  }
 }
 
 }  // namespace

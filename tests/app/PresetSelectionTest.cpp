@@ -84,19 +84,28 @@ TEST_F(FormTest, ArrowsShowTheSteppedPresetAndLeaveTheWholeSendToThePollTick) {
   EXPECT_EQ(output.messages.size(), 16u);
 }
 
-TEST_F(FormTest, NoPresetHereIsStoredOnlyWhenTheNameBoxChanges) {
+TEST_F(FormTest, NoPresetHereIsDrawnNeverStoredAndTheFirstKeyReplacesIt) {
   clickUp(*form);  // preset 2: the box read "MY PRESET"
-  EXPECT_EQ(form->PRENAME->text(), "NO PRESET HERE");
-  EXPECT_EQ(state.bank[1].validName(), std::optional<std::string>("NO PRESET HERE"));
-  // Record 1, all zero apart from its new name: clean model, chorus.
+  EXPECT_EQ(form->PRENAME->text(), "");
+  EXPECT_EQ(form->PRENAME->placeholderText(), "NO PRESET HERE");
+  EXPECT_EQ(form->PRENAME->palette().color(QPalette::PlaceholderText), form->PRENAME->palette().color(QPalette::Text))
+      << "drawn as a name is";
+  EXPECT_EQ(state.bank[1].validName(), std::nullopt);
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   2") << "showing is no edit";
+  // Record 1, all zero: clean model, chorus.
   EXPECT_EQ(form->CLN1->outerBevel(), Bevel::Raised);
   EXPECT_EQ(form->CLN1->colour(), QColor(255, 0, 0));
   EXPECT_TRUE(form->CRSBTN->isChecked());
 
-  clickUp(*form);  // preset 3: the box already reads it
-  EXPECT_EQ(form->PRENAME->text(), "NO PRESET HERE");
+  clickUp(*form);
+  EXPECT_EQ(form->PRENAME->placeholderText(), "NO PRESET HERE");
   EXPECT_EQ(state.bank[2].validName(), std::nullopt);
   EXPECT_EQ(state.bank[0].validName(), std::nullopt) << "the start-up name lives only in the box";
+
+  form->PRENAME->setFocus();
+  QTest::keyClicks(form->PRENAME, "WARM");
+  EXPECT_EQ(form->PRENAME->text(), "WARM") << "the placeholder is replaced whole";
+  EXPECT_EQ(state.bank[2].validName(), std::optional<std::string>("WARM"));
 }
 
 struct TypingRow {

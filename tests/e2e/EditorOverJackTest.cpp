@@ -46,6 +46,7 @@
 #include "tests/e2e/SimProcess.h"
 #include "tests/HistoryHome.h"
 #include "editor/EditorTables.h"
+#include "library/PresetLibrary.h"
 #include "files/BankHistory.h"
 #include "library/PresetLibrary.h"
 #include "files/PresetFiles.h"
@@ -844,13 +845,26 @@ TEST_F(TransfersOverJack, ANameOutlivesStoreFetchRestartAndTheToolsFetch) {
   QTest::keyClicks(form->PRENAME, "CLEAN CHIME");
   QTest::keyClick(form->PRENAME, Qt::Key_Return);
   ASSERT_EQ(app->state.bank[0].validName(), "CLEAN CHIME");
+  // The combo sends no names: slot 3 has none, and showing it after a named one writes none.
+  app->actions.showSlot(2);
+  QTest::qWait(200);
+  EXPECT_EQ(form->PRENAME->text(), "");
+  EXPECT_EQ(form->PRENAME->placeholderText(), "NO PRESET HERE");
+  EXPECT_EQ(form->PRENUM->text(), "PRESET   3") << "showing the placeholder is no edit";
+  // Slot 2 the same sound as slot 1 under a name of its own.
+  app->actions.arrange(0, 1, 1, Arrangement::Copy);
+  ASSERT_TRUE(app->actions.renameSlot(1, "CLEAN B COPY"));
 
   test::answerBox(QMessageBox::Yes);
   clickPanel(form->STOR);
   ASSERT_TRUE(QTest::qWaitFor([&] { return form->STOR->caption() == "ALL PRESETS STORED"; }, 10000));
+  const std::optional<PresetBank> stored = parseBankFile(readFileStart(listHistory(historyFolder())[0].path, 3000).value_or(Bytes{}));
+  ASSERT_TRUE(stored);
+  for (const PresetRecord& r : *stored) EXPECT_NE(r.validName(), "NO PRESET HERE") << "the placeholder is never stored";
   clickPanel(form->REQUES);
   ASSERT_TRUE(fetched());
   EXPECT_EQ(form->PRENAME->text(), "CLEAN CHIME");
+  EXPECT_EQ(app->state.bank[1].validName(), "CLEAN B COPY");
   EXPECT_EQ(form->PRENUM->text(), "PRESET   1") << "a name from the library is no edit";
 
   app->form().close();
@@ -860,6 +874,7 @@ TEST_F(TransfersOverJack, ANameOutlivesStoreFetchRestartAndTheToolsFetch) {
   ASSERT_TRUE(fetched()) << "the caption reads " << form->REQUES->caption().toStdString();
   EXPECT_EQ(form->PRENAME->text(), "CLEAN CHIME") << "after a restart";
   EXPECT_EQ(app->state.bank[0].validName(), "CLEAN CHIME");
+  EXPECT_EQ(app->state.bank[1].validName(), "CLEAN B COPY") << "twin slots keep their own names after a restart";
 
   // An edit the combo does not hold yet, then another program's fetch.
   QTest::keyClick(form->ScrollGAIN, Qt::Key_End);
@@ -878,6 +893,16 @@ TEST_F(TransfersOverJack, ANameOutlivesStoreFetchRestartAndTheToolsFetch) {
   const std::optional<PresetBank> written = parseBankFile(readFileStart(dir / "x.bnk", 3000).value_or(Bytes{}));
   ASSERT_TRUE(written);
   EXPECT_EQ((*written)[0].validName(), "CLEAN CHIME");
+  EXPECT_EQ((*written)[1].validName(), "CLEAN B COPY") << "and in the tool";
+
+  // The library replaced by 100,000 random bytes under the running editor: its next fetch says so.
+  std::string noise(100'000, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919u + 13u) % 251u);
+  std::ofstream(libraryFile().string() + ".new", std::ios::binary) << noise;
+  fs::rename(libraryFile().string() + ".new", libraryFile());
+  clickPanel(form->REQUES);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form->Label2->text() == "LIBRARY OPENED AGAIN"; }, 10000))
+      << "the status reads " << form->Label2->text().toStdString();
 }
 
 // The bank arranged: fetched from the combo, slot 5 moved to 1 and slots 2 and 3 swapped, then

@@ -144,16 +144,55 @@ TEST_F(BankHistory, AFailureSaysWhyAndStopsNothing) {
   ASSERT_TRUE(why);
   EXPECT_NE(why->find(folder.string()), std::string::npos) << *why;
 
+  const fs::path data = test::dataHome();
   ::setenv("XDG_DATA_HOME", folder.c_str(), 1);  // the folder cannot be made under a file
   std::ostringstream err;
   keepBank(PresetBank{}, "stored", err, "kestralux");
-  ::setenv("XDG_DATA_HOME", test::historyHome().c_str(), 1);
+  ::setenv("XDG_DATA_HOME", data.c_str(), 1);
   EXPECT_EQ(err.str().rfind("kestralux: the history of banks could not keep this bank (", 0), 0u) << err.str();
   fs::remove(folder);
 }
 
 // Two entries' presets differ when their values do, or both have names that differ; a name
 // the combo did not send is no difference.
+// What the editor last knew of the combo's slots: the newest bank that came whole from it or
+// went whole to it, never the editor's own bank nor a part of the combo's.
+TEST_F(BankHistory, TheCombosBankIsTheNewestWholeFetchOrStore) {
+  const auto bankNamed = [](const char* name) {
+    PresetBank bank{};
+    bank[1].storeName(name);
+    return bank;
+  };
+  struct Row {
+    const char* what;
+    std::vector<std::pair<const char*, const char*>> entries;  // kind, slot 2's name; oldest first
+    const char* name;                                            // nullptr: none
+  };
+  const Row rows[] = {
+      {"an empty history", {}, nullptr},
+      {"the newest store", {{"fetched", "OLD"}, {"stored", "NEW"}}, "NEW"},
+      {"the newest fetch", {{"stored", "OLD"}, {"fetched", "NEW"}}, "NEW"},
+      {"a later session, fetch in part and bank before a fetch are not the combo's",
+       {{"fetched", "COMBO"}, {"session", "EDITS"}, {"fetched 12 of 30", "PART"}, {"before fetch", "BEFORE"}}, "COMBO"},
+      {"a damaged entry is passed over", {{"stored", "COMBO"}, {"fetched", nullptr}}, "COMBO"},
+  };
+  const std::time_t t = localTime(2026, 12, 7, 14, 3, 55);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(folder);
+    std::time_t when = t;
+    for (const auto& [kind, name] : row.entries) {
+      ASSERT_FALSE(keepInHistory(folder, bankNamed(name ? name : "X"), kind, when++));
+      if (!name) fs::resize_file(listHistory(folder).front().path, 100);
+    }
+    const std::optional<PresetBank> bank = newestComboBank(folder);
+    ASSERT_EQ(bank.has_value(), row.name != nullptr);
+    if (bank) {
+      EXPECT_EQ((*bank)[1].validName(), row.name);
+    }
+  }
+}
+
 TEST(HistoryDifferences, AMissingNameIsNoDifference) {
   struct Row {
     const char* what;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <random>
 #include <sstream>
 
 #include "library/BankMoves.h"
@@ -70,6 +73,62 @@ TEST(KeptBankMoves, OneEntryAndOneSightingPerSlotThatCameOrWent) {
     if (row.place) {
       EXPECT_EQ(first, row.place);
     }
+  }
+}
+
+// What the library found while a fetch or a store was noted is said with it, once; a library
+// that only reads is never asked to note anything, and says nothing.
+TEST(KeptBankMoves, WhatTheLibraryFoundIsSaidOnceAndAReadOnlyOneIsLeftAlone) {
+  struct Row {
+    const char* what;
+    std::function<void(const fs::path& file)> meanwhile;  // done to the open library's file
+    bool readOnly;
+    const char* said;  // "" for nothing
+  };
+  const Row rows[] = {
+      {"left alone", [](const fs::path&) {}, false, ""},
+      {"replaced by 100,000 random bytes",
+       [](const fs::path& file) {
+         std::mt19937 random(7);
+         std::string bytes(100'000, '\0');
+         for (char& c : bytes) c = static_cast<char>(random());
+         std::ofstream(file.string() + ".new", std::ios::binary) << bytes;
+         fs::rename(file.string() + ".new", file);
+       },
+       false, " was replaced while this program ran"},
+      {"removed", [](const fs::path& file) { fs::remove(file); }, false, " was removed while this program ran"},
+      {"of a newer version, so read-only", [](const fs::path&) {}, true, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const fs::path folder = test::freshFolder("bank-moves-said");
+    const fs::path file = folder / "library.sqlite";
+    if (row.readOnly) {
+      PresetLibrary newer;
+      ASSERT_EQ(newer.open(file, folder / "history").state, LibraryOpening::State::Ready);
+      sqlite3_exec(newer.connection(), "PRAGMA user_version = 99; PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    }
+    PresetLibrary library;
+    ASSERT_EQ(library.open(file, folder / "history").state,
+              row.readOnly ? LibraryOpening::State::ReadOnly : LibraryOpening::State::Ready);
+    row.meanwhile(file);
+    BankMove move;
+    move.kind = BankMove::Kind::Fetched;
+    move.which.set();
+    for (int n = 0; n < kPresetCount; ++n) move.bank[static_cast<std::size_t>(n)] = test::sound("", n + 1, n % 16);
+
+    std::ostringstream first, second;
+    const Noted noted = keepBankMove(move, folder / "history", &library, first, "test", 1'800'000'000);
+    keepBankMove(move, folder / "history", &library, second, "test", 1'800'000'001);
+
+    EXPECT_EQ(listHistory(folder / "history").size(), 2u) << "the history keeps every bank";
+    if (*row.said) {
+      EXPECT_TRUE(first.str().starts_with("test: " + file.string() + row.said)) << first.str();
+      EXPECT_EQ("test: " + noted.notice.value_or("") + "\n", first.str());
+    } else {
+      EXPECT_EQ(first.str(), "");
+    }
+    EXPECT_EQ(second.str(), "") << "said once";
   }
 }
 

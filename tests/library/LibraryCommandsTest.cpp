@@ -22,7 +22,7 @@ struct CommandRow {
 };
 
 TEST(LibraryCommands, EachCommandSaysWhatItDid) {
-  const fs::path data = test::historyHome();
+  const fs::path data = test::dataHome();
   fs::remove_all(data / "kestralux");
   const fs::path work = test::freshFolder("commands");
   PresetBank bank{};
