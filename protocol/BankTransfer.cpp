@@ -145,6 +145,8 @@ BankFetch::Report BankFetch::checkSilence(TransferClock::time_point now) {
       now - requestedAt_ < kTransferSilenceLimit) {
     mayAskAgain_ = false;
     ++spareAnswers_;
+    // A late combo answers the request it heard last: its silence counts from that one.
+    lastHeard_ = now;
     Report report;
     report.askAgain = true;
     return report;
