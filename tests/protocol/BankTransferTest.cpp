@@ -159,7 +159,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          a[5] = withChecksumWrong(a[5]);
          return a;
        },
-       [](int n) { return n != 5; }, 0, true, {"ALL PRESETS RECEIVED", "PRESET 6 DAMAGED, KEPT"}},
+       [](int n) { return n != 5; }, 0, true, {"29 OF 30 RECEIVED WHOLE", "PRESET 6 DAMAGED, KEPT"}},
       {"an amp model or effect code the combo does not have is damaged too",
        [] {
          Arrivals a = wholeBank();
@@ -168,7 +168,7 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          return a;
        },
        [](int n) { return n != 3 && n != 7; }, 0, true,
-       {"ALL PRESETS RECEIVED", "PRESET 4 DAMAGED, KEPT", "PRESET 8 DAMAGED, KEPT"}},
+       {"28 OF 30 RECEIVED WHOLE", "PRESET 4 DAMAGED, KEPT", "PRESET 8 DAMAGED, KEPT"}},
       {"after a complete transfer, an answer whose 0x2A is lost lands on records 1..29",
        [] {
          Arrivals a = wholeBank();
@@ -186,14 +186,14 @@ TEST_F(Fetch, ArrivalsAndWhatTheyLeave) {
          return a;
        },
        [](int n) { return n != 0 && n != 29; }, 0, true,
-       {"ALL PRESETS RECEIVED", "PRESET 1 DAMAGED, KEPT", "PRESET 30 DAMAGED, KEPT"}},
+       {"28 OF 30 RECEIVED WHOLE", "PRESET 1 DAMAGED, KEPT", "PRESET 30 DAMAGED, KEPT"}},
       {"more than three damaged are counted",
        [] {
          Arrivals a = wholeBank();
          for (int n = 0; n < 30; n += 3) a[static_cast<std::size_t>(n)] = withChecksumWrong(a[static_cast<std::size_t>(n)]);
          return a;
        },
-       [](int n) { return n % 3 != 0; }, 0, true, {"ALL PRESETS RECEIVED", "10 PRESETS DAMAGED, KEPT"}},
+       [](int n) { return n % 3 != 0; }, 0, true, {"20 OF 30 RECEIVED WHOLE", "10 PRESETS DAMAGED, KEPT"}},
       {"foreign, high-byte, single-store and parameter messages are skipped without moving the cursor",
        [] {
          Arrivals a = wholeBank();
@@ -445,7 +445,7 @@ TEST(BankMoves, EditsAreKeptAndEveryBankIsNamedAsThePanelSaysIt) {
       {"a clicked fetch takes it, the bank before it kept first", true, wholeBank(), false, {"before fetch", "fetched"},
        {"ALL PRESETS RECEIVED"}},
       {"one damaged", true, damaged, false, {"before fetch", "fetched 29 of 30, 1 damaged"},
-       {"ALL PRESETS RECEIVED", "PRESET 7 DAMAGED, KEPT"}},
+       {"29 OF 30 RECEIVED WHOLE", "PRESET 7 DAMAGED, KEPT"}},
       {"twelve, one damaged", true, twelve, false, {"before fetch", "fetched 11 of 30, 1 damaged"},
        {"ONLY 12 OF 30 RECEIVED", "PRESET 5 DAMAGED, KEPT"}},
   };
@@ -551,7 +551,7 @@ TEST(FetchMoves, OneMoveWithTheSlotsThatCameAndTheirNamesOnlyForABankAskedFor) {
          a[14] = withChecksumWrong(a[14]);
          return asked(a);
        },
-       range(0, 29, {14}), "fetched 29 of 30, 1 damaged", {"ALL PRESETS RECEIVED", "PRESET 15 DAMAGED, KEPT"}},
+       range(0, 29, {14}), "fetched 29 of 30, 1 damaged", {"29 OF 30 RECEIVED WHOLE", "PRESET 15 DAMAGED, KEPT"}},
       {"asked, the first message lost",
        [&] {
          Arrivals a = wholeBank();
