@@ -28,16 +28,20 @@ ComboDetection::State ComboFinder::start() {
     nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
     return detection_.start(clock_());
   }
-  // One connection listening to every input, where the MIDI system has it: the requests go
-  // out at once. Otherwise the inputs are opened one a tick.
   const std::weak_ptr<int> session = session_;
-  allListening_ = sender_->listenToAll(inputNames_, [this, session](std::uint32_t input, std::vector<std::uint8_t> message) {
-    const TransferClock::time_point heard = clock_();
-    post_([this, session, input, heard, message = std::move(message)] {
-      if (session.lock()) detection_.receive(input, message, heard);
+  const MidiPorts::TaggedDelivery heard = [this, session](std::uint32_t input, std::vector<std::uint8_t> message) {
+    const TransferClock::time_point at = clock_();
+    post_([this, session, input, at, message = std::move(message)] {
+      if (session.lock()) detection_.receive(input, message, at);
     });
-  });
-  if (allListening_) {
+  };
+  // Where the MIDI system has it, one connection to every input and every output for the whole
+  // search, so that asking and asking again costs nothing but the message; else one listening
+  // to every input. Either way the requests go out at once. Otherwise the inputs are opened
+  // one a tick.
+  search_ = sender_->connectForSearch(inputNames_, outputNames_, heard);
+  if (!search_) allListening_ = sender_->listenToAll(inputNames_, heard);
+  if (search_ || allListening_) {
     nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
     return detection_.start(clock_());
   }
@@ -65,10 +69,16 @@ void ComboFinder::listen(std::uint32_t input) {
 
 bool ComboFinder::sendRequest(std::uint32_t output) {
   if (!sender_) return false;
-  // The previous output stays open until now, so its request is not cut off on its way.
-  sender_->closeOutput();
   const ParameterMessage request = buildParameterMessage(0, CODE_REQUEST_BANK, 0);
-  return sender_->openOutput(output) && sender_->sendMessage(request);
+  if (search_) return search_->send(output, request);
+  // The previous output stays open until now, so its request is not cut off on its way; one
+  // asked again is still open.
+  if (senderOutput_ != output || !sender_->isOutputOpen()) {
+    sender_->closeOutput();
+    senderOutput_ = output;
+    if (!sender_->openOutput(output)) return false;
+  }
+  return sender_->sendMessage(request);
 }
 
 ComboDetection::State ComboFinder::tick() {
@@ -84,8 +94,10 @@ void ComboFinder::stop() {
   nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
   for (auto& listener : listeners_) listener->closeInput();
   listeners_.clear();
+  search_.reset();
   if (sender_) sender_->closeOutput();
   sender_.reset();
+  senderOutput_.reset();
 }
 
 }  // namespace kestralux
