@@ -103,8 +103,10 @@ void JackSearch::drain() {
     return false;
   };
   while (anyLeft() && waiting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  const std::uint64_t emptiedBy = cycles_.load();
-  while (cycles_.load() < emptiedBy + 2 && waiting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // Requests that left long ago, as the search's mostly have, hold nothing.
+  const std::uint64_t lastMoved = lastMoved_.load();
+  while (lastMoved > 0 && cycles_.load() < lastMoved + 2 && waiting())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 // On JACK's thread.
@@ -153,6 +155,8 @@ void JackSearch::speak(jack_nframes_t frames) {
       if (jack_ringbuffer_read_space(output.ring) < sizeof size + size) break;
       jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
       if (!event) break;
+      // Before the ring shows it gone, so a drain that sees the ring empty sees this too.
+      lastMoved_.store(cycles_.load() + 1);
       jack_ringbuffer_read_advance(output.ring, sizeof size);
       jack_ringbuffer_read(output.ring, reinterpret_cast<char*>(event), size);
     }

@@ -57,6 +57,8 @@ class JackSearch final : public MidiPorts::SearchConnection {
   std::vector<Output> outputs_;
   bool active_ = false;
   std::atomic<std::uint64_t> cycles_{0};
+  // The count of cycles once the last message sent was moved into its port's buffer; 0 for none.
+  std::atomic<std::uint64_t> lastMoved_{0};
 };
 
 }  // namespace kestralux
