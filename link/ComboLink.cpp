@@ -81,7 +81,7 @@ void ComboLink::start(const StartUp& how) {
 
   listed_ = listedNow();
   comboAtHand_ = remembered_ && listed_;
-  engine.OPEN_MIDI_IN();
+  if (how.listen) engine.OPEN_MIDI_IN();
   if (how.startupMessage) protocol.SendStartup();
   lastLook_ = clock();
 
