@@ -6,10 +6,11 @@
 
 namespace kestralux {
 
-ComboFinder::ComboFinder(PortsMaker makePorts, Poster post, Clock clock)
+ComboFinder::ComboFinder(PortsMaker makePorts, Poster post, Clock clock, MidiPorts* portsAtHand)
     : makePorts_(std::move(makePorts)),
       post_(std::move(post)),
       clock_(std::move(clock)),
+      portsAtHand_(portsAtHand),
       detection_(0, 0, nullptr) {}
 
 ComboFinder::~ComboFinder() { stop(); }
@@ -17,17 +18,6 @@ ComboFinder::~ComboFinder() { stop(); }
 ComboDetection::State ComboFinder::start() {
   stop();
   session_ = std::make_shared<int>(0);
-  sender_ = makePorts_ ? makePorts_() : nullptr;
-  outputNames_ = sender_ ? sender_->outputPortNames() : std::vector<std::string>{};
-  inputNames_ = sender_ ? sender_->inputPortNames() : std::vector<std::string>{};
-  detection_ = ComboDetection(static_cast<std::uint32_t>(outputNames_.size()),
-                              static_cast<std::uint32_t>(inputNames_.size()),
-                              [this](std::uint32_t output) { return sendRequest(output); });
-  // With nothing to send on or to listen to, there is nothing to wait for.
-  if (outputNames_.empty() || inputNames_.empty()) {
-    nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
-    return detection_.start(clock_());
-  }
   const std::weak_ptr<int> session = session_;
   const MidiPorts::TaggedDelivery heard = [this, session](std::uint32_t input, std::vector<std::uint8_t> message) {
     const TransferClock::time_point at = clock_();
@@ -36,17 +26,34 @@ ComboDetection::State ComboFinder::start() {
     });
   };
   // Where the MIDI system has it, one connection to every input and every output for the whole
-  // search, so that asking and asking again costs nothing but the message; else one listening
-  // to every input. Either way the requests go out at once. Otherwise the inputs are opened
-  // one a tick.
+  // search, so that asking and asking again costs nothing but the message; the caller's port
+  // object makes it, so no other is made only to list the ports.
+  if (portsAtHand_) {
+    list(portsAtHand_);
+    if (outputNames_.empty() || inputNames_.empty()) return detection_.start(clock_());
+    search_ = portsAtHand_->connectForSearch(inputNames_, outputNames_, heard);
+    if (search_) return detection_.start(clock_());
+  }
+  sender_ = makePorts_ ? makePorts_() : nullptr;
+  list(sender_.get());
+  // With nothing to send on or to listen to, there is nothing to wait for.
+  if (outputNames_.empty() || inputNames_.empty()) return detection_.start(clock_());
+  // Else one connection listening to every input, and the requests go out at once; otherwise
+  // the inputs are opened one a tick.
   search_ = sender_->connectForSearch(inputNames_, outputNames_, heard);
   if (!search_) allListening_ = sender_->listenToAll(inputNames_, heard);
-  if (search_ || allListening_) {
-    nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
-    return detection_.start(clock_());
-  }
+  if (search_ || allListening_) return detection_.start(clock_());
   nextListener_ = 0;
   return ComboDetection::State::Running;
+}
+
+void ComboFinder::list(MidiPorts* ports) {
+  outputNames_ = ports ? ports->outputPortNames() : std::vector<std::string>{};
+  inputNames_ = ports ? ports->inputPortNames() : std::vector<std::string>{};
+  detection_ = ComboDetection(static_cast<std::uint32_t>(outputNames_.size()),
+                              static_cast<std::uint32_t>(inputNames_.size()),
+                              [this](std::uint32_t output) { return sendRequest(output); });
+  nextListener_ = static_cast<std::uint32_t>(inputNames_.size());
 }
 
 void ComboFinder::listen(std::uint32_t input) {
@@ -68,9 +75,9 @@ void ComboFinder::listen(std::uint32_t input) {
 }
 
 bool ComboFinder::sendRequest(std::uint32_t output) {
-  if (!sender_) return false;
   const ParameterMessage request = buildParameterMessage(0, CODE_REQUEST_BANK, 0);
   if (search_) return search_->send(output, request);
+  if (!sender_) return false;
   // The previous output stays open until now, so its request is not cut off on its way; one
   // asked again is still open.
   if (senderOutput_ != output || !sender_->isOutputOpen()) {

@@ -36,7 +36,10 @@ class ComboFinder {
   // Must be safe to call from the backends' threads too.
   using Clock = std::function<TransferClock::time_point()>;
 
-  ComboFinder(PortsMaker makePorts, Poster post, Clock clock = [] { return TransferClock::now(); });
+  // `portsAtHand`, the caller's own port object, lists the ports and makes the search's one
+  // connection where the MIDI system has it; it must number the ports as makePorts' objects do.
+  ComboFinder(PortsMaker makePorts, Poster post, Clock clock = [] { return TransferClock::now(); },
+              MidiPorts* portsAtHand = nullptr);
   ~ComboFinder();
   ComboFinder(const ComboFinder&) = delete;
   ComboFinder& operator=(const ComboFinder&) = delete;
@@ -55,12 +58,15 @@ class ComboFinder {
   const std::vector<std::string>& inputNames() const { return inputNames_; }
 
  private:
+  // Lists the ports with `ports` (none without) and makes the detection over them.
+  void list(MidiPorts* ports);
   bool sendRequest(std::uint32_t output);
   void listen(std::uint32_t input);
 
   PortsMaker makePorts_;
   Poster post_;
   Clock clock_;
+  MidiPorts* portsAtHand_;
   std::unique_ptr<MidiPorts> sender_;
   std::optional<std::uint32_t> senderOutput_;  // the output sender_ was opened on
   std::unique_ptr<MidiPorts::SearchConnection> search_;

@@ -56,17 +56,26 @@ TEST(ComboDetection, FindsTheOutputThatReachesTheComboAndTheInputThatHearsIt) {
       {"two combos: the first found wins", {"COMBO A IN", "COMBO B IN"}, {"COMBO B OUT", "COMBO A OUT"},
        {{Device::Combo, 0, 1, 5ms, 4}, {Device::Combo, 1, 0, 5ms, 5}}, ComboPair{0, 1}, {0}},
   };
-  for (const bool oneConnection : {false, true}) {
+  enum class Ports { OneForEachInput, OneConnection, OneConnectionFromTheCallers };
+  for (const Ports ports : {Ports::OneForEachInput, Ports::OneConnection, Ports::OneConnectionFromTheCallers}) {
     for (const Row& row : rows) {
       SCOPED_TRACE(row.name);
-      SCOPED_TRACE(oneConnection ? "one connection to every port" : "a port object for each input");
+      SCOPED_TRACE(testing::Message() << "ports " << static_cast<int>(ports));
       Network net;
+      const bool oneConnection = ports != Ports::OneForEachInput;
       net.oneConnection = oneConnection;
       net.outputs = row.outputs;
       net.inputs = row.inputs;
       net.devices = row.devices;
-      ComboFinder finder([&net] { return std::make_unique<Network::Joined>(net); },
-                         [](std::function<void()> work) { work(); }, [&net] { return net.now; });
+      Network::Joined callers(net);
+      int made = 0;
+      ComboFinder finder(
+          [&net, &made] {
+            ++made;
+            return std::make_unique<Network::Joined>(net);
+          },
+          [](std::function<void()> work) { work(); }, [&net] { return net.now; },
+          ports == Ports::OneConnectionFromTheCallers ? &callers : nullptr);
       ComboDetection::State state = finder.start();
       while ((state == ComboDetection::State::Running || !finder.detection().answerEnded()) &&
              net.now < TransferClock::time_point{} + 20s && state != ComboDetection::State::NotFound) {
@@ -81,6 +90,9 @@ TEST(ComboDetection, FindsTheOutputThatReachesTheComboAndTheInputThatHearsIt) {
       connectedInTurn.erase(std::unique(connectedInTurn.begin(), connectedInTurn.end()), connectedInTurn.end());
       EXPECT_EQ(net.opened, oneConnection ? std::vector<std::uint32_t>{} : connectedInTurn);
       EXPECT_EQ(net.searchConnections, oneConnection && !row.outputs.empty() ? 1 : 0);
+      if (ports == Ports::OneConnectionFromTheCallers) {
+        EXPECT_EQ(made, 0) << "no port object made only to list";
+      }
       if (!row.found) continue;
       EXPECT_EQ(finder.detection().spareAnswers(), row.spareAnswers);
 
