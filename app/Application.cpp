@@ -96,6 +96,10 @@ void KestraluxApplication::startUp() {
   // The splash stays as painted; nothing reacts during the pause.
   std::this_thread::sleep_for(std::chrono::milliseconds(splashPauseMs));
 
+  // The combo's bank is asked for before any window is built: it comes in while they are, and
+  // the first turn of the event loop shows it.
+  startMidi();
+
   QApplication::setWindowIcon(QIcon(QPixmap::fromImage(makeApplicationIcon())));
 
   help_ = std::make_unique<HelpViewer>();
@@ -118,7 +122,7 @@ void KestraluxApplication::startUp() {
   accessibility_ = new Accessibility(*Form1, *Form1, actions);
   accessibility_->attachBankWindow(*bankWindow_);
 
-  createMidiSetup();
+  showMidiInWindows();
   accessibility_->attachSetupWindow(*MIDI_IO);
 
   SplashForm->hide();
@@ -151,14 +155,20 @@ void KestraluxApplication::openLibrary() {
 // Creating the setup window starts MIDI: ports listed, combo.cfg read, input opened, the
 // start message sent, then the remembered combo's bank asked for (or, with none remembered
 // or there, the combo looked for). A port error box raised here shows while the splash is
-// still up; the connection is shown from the first word the link says, box or not.
-void KestraluxApplication::createMidiSetup() {
+// still up. What comes in waits for the event loop, which runs once every window is there.
+void KestraluxApplication::startMidi() {
   MIDI_IO = std::make_unique<TMIDI_IO>(link, nullptr, boxes_);
   link.portsMaker = portsMaker;
-  link.connectionChanged = [form = Form1.get()](bool connected) { form->showComboConnection(connected); };
   ComboLink::StartUp how;
   how.fetchWhenAtHand = fetchAtStart;
   MIDI_IO->FIND_MIDI_PORTS(how);
+}
+
+// The main window shows the connection as the link found it at start, and from then on as
+// the link says.
+void KestraluxApplication::showMidiInWindows() {
+  link.connectionChanged = [form = Form1.get()](bool connected) { form->showComboConnection(connected); };
+  Form1->showComboConnection(link.connected());
   QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
 }
 

@@ -73,7 +73,8 @@ class KestraluxApplication {
   EditorActions actions{state, protocol, session};
 
  private:
-  void createMidiSetup();
+  void startMidi();
+  void showMidiInWindows();
   void openLibrary();
 
   MidiSetupBoxes boxes_;

@@ -41,8 +41,8 @@ screen stays the one you edit while they arrive, and when the last one is in the
 preset 1. The button's caption tells how it goes: RECEIVING n/30, then ALL PRESETS RECEIVED.
 NO ANSWER FROM COMBO means the combo said nothing for two seconds: check the cables and the
 ports. ONLY k OF 30 RECEIVED means it stopped after k presets; those are kept and the others
-are as they were. PRESET n DAMAGED, KEPT means preset n arrived damaged and kept its old
-values. A bank you did not click for (at start, when the combo is switched on, found with FIND
+are as they were. k OF 30 RECEIVED WHOLE means all 30 came but some damaged; PRESET n
+DAMAGED, KEPT then says which: preset n kept its old values. A bank you did not click for (at start, when the combo is switched on, found with FIND
 COMBO) never replaces a preset you have edited: the caption says EDITED PRESETS KEPT, and a
 click on the button takes the combo's presets. A fetch that replaces edited presets first keeps
 the bank as it was in the history.</p>

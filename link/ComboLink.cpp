@@ -81,7 +81,7 @@ void ComboLink::start(const StartUp& how) {
 
   listed_ = listedNow();
   comboAtHand_ = remembered_ && listed_;
-  engine.OPEN_MIDI_IN();
+  if (how.listen) engine.OPEN_MIDI_IN();
   if (how.startupMessage) protocol.SendStartup();
   lastLook_ = clock();
 
@@ -196,7 +196,8 @@ void ComboLink::tick() {
 
 bool ComboLink::findCombo(FoundPair found) {
   if (!portsMaker || finder_ || protocol.fetch.waiting()) return false;
-  finder_ = std::make_unique<ComboFinder>(portsMaker, poster_ ? poster_ : [](std::function<void()> work) { work(); }, clock);
+  finder_ = std::make_unique<ComboFinder>(portsMaker, poster_ ? poster_ : [](std::function<void()> work) { work(); }, clock,
+                                          &ports_);
   foundUse_ = found;
   found_.reset();
   foundAnswer_.clear();

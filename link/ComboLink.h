@@ -53,6 +53,8 @@ class ComboLink {
     FoundPair found = FoundPair::UseAndRemember;
     // With the combo there, its bank is asked for after the start-up message.
     bool fetchWhenAtHand = true;
+    // The input is opened on the chosen port; without it only a search hears anything.
+    bool listen = true;
   };
 
   ComboLink(MidiPorts& ports, EditorState& state,

@@ -53,6 +53,26 @@ class MidiPorts {
     (void)deliver;
     return nullptr;
   }
+
+  // Listening to many inputs and sending to many outputs through one connection of the MIDI
+  // system, kept for the whole search for the combo, which asks each output and may ask it
+  // again: a connection made per request pays the system's wait for it to go live, and the
+  // drain before it closes, every time. Messages come as with listenToAll; `output` is the
+  // position of the port in `outputs`. Nothing when the system cannot do it: the caller then
+  // listens with listenToAll, or input by input, and opens the outputs one by one.
+  class SearchConnection {
+   public:
+    virtual ~SearchConnection() = default;
+    virtual bool send(std::uint32_t output, std::span<const std::uint8_t> message) = 0;
+  };
+  virtual std::unique_ptr<SearchConnection> connectForSearch(const std::vector<std::string>& inputs,
+                                                             const std::vector<std::string>& outputs,
+                                                             TaggedDelivery deliver) {
+    (void)inputs;
+    (void)outputs;
+    (void)deliver;
+    return nullptr;
+  }
 };
 
 }  // namespace kestralux

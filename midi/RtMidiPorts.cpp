@@ -3,6 +3,7 @@
 #include <rtmidi/RtMidi.h>
 
 #include "midi/JackClient.h"
+#include "midi/JackSearch.h"
 
 #include <algorithm>
 #include <atomic>
@@ -738,6 +739,18 @@ std::unique_ptr<MidiPorts::Listening> RtMidiPorts::listenToAll(const std::vector
   if (system_ == MidiSystem::Jack) return JackListening::open(clientName_ + " search", inputs, "in", std::move(deliver));
 #endif
   (void)inputs;
+  (void)deliver;
+  return nullptr;
+}
+
+std::unique_ptr<MidiPorts::SearchConnection> RtMidiPorts::connectForSearch(const std::vector<std::string>& inputs,
+                                                                           const std::vector<std::string>& outputs,
+                                                                           TaggedDelivery deliver) {
+#if defined(KESTRALUX_HAVE_JACK)
+  if (system_ == MidiSystem::Jack) return JackSearch::open(clientName_ + " search", inputs, outputs, std::move(deliver));
+#endif
+  (void)inputs;
+  (void)outputs;
   (void)deliver;
   return nullptr;
 }

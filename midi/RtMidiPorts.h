@@ -70,6 +70,10 @@ class RtMidiPorts final : public MidiPorts {
 
   // On JACK: one client with a port for each input, connected all at once.
   std::unique_ptr<Listening> listenToAll(const std::vector<std::string>& inputs, TaggedDelivery deliver) override;
+  // On JACK: one client with a port for each input and each output, connected all at once.
+  std::unique_ptr<SearchConnection> connectForSearch(const std::vector<std::string>& inputs,
+                                                     const std::vector<std::string>& outputs,
+                                                     TaggedDelivery deliver) override;
 
  private:
   struct InputContext;

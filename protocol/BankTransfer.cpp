@@ -126,7 +126,10 @@ BankFetch::Report BankFetch::take(const RxSlot& slot, PresetBank& bank, Transfer
     // The next answer starts again at record 0, even when its 0x2A is lost.
     awaitNextAnswer(now);
     cursor_ = 0;
-    const std::string first = received_ == kPresetCount ? "ALL PRESETS RECEIVED" : receivedNotice();
+    const std::string first = received_ < kPresetCount ? receivedNotice()
+                              : damaged_.empty()       ? "ALL PRESETS RECEIVED"
+                                                       : std::to_string(arrived_.count()) + " OF " +
+                                                             std::to_string(kPresetCount) + " RECEIVED WHOLE";
     return {endNotices(first), true, true, decoded};
   }
   return {{"RECEIVING " + presetNumber(record) + "/" + std::to_string(kPresetCount)}, false, false, decoded};
@@ -145,6 +148,8 @@ BankFetch::Report BankFetch::checkSilence(TransferClock::time_point now) {
       now - requestedAt_ < kTransferSilenceLimit) {
     mayAskAgain_ = false;
     ++spareAnswers_;
+    // A late combo answers the request it heard last: its silence counts from that one.
+    lastHeard_ = now;
     Report report;
     report.askAgain = true;
     return report;

@@ -72,7 +72,8 @@ class BankFetch {
   Report take(const RxSlot& slot, PresetBank& bank, TransferClock::time_point now);
 
   // Ends a request or transfer that has heard nothing for kTransferSilenceLimit; asks for the
-  // request to go once more after kRequestRepeatAfter.
+  // request to go once more after kRequestRepeatAfter, and from then on counts the silence
+  // from that second request.
   Report checkSilence(TransferClock::time_point now);
 
   int cursor() const { return cursor_; }

@@ -406,11 +406,13 @@ int detect(const Arguments& a, std::ostream& out, std::ostream& err, const Ports
   how.startupMessage = false;
   how.fetchWhenAtHand = false;
   how.search = ComboLink::SearchAtStart::Never;
+  // Only the search listens, and only until the pair is found: the rest of the combo's answer
+  // is nothing to this command.
+  how.listen = false;
   combo.start(how);
-  // Only the search listens: its answer is all this command wants.
-  combo.engine.CLOSE_MIDI_IN();
   combo.findCombo(ComboLink::FoundPair::Offer);
-  while (combo.searching()) link.step();
+  while (combo.searching() && combo.search() != ComboLink::Search::Found) link.step();
+  combo.stop();
   combo.readPorts();
   const std::vector<std::string>& outputs = combo.outputNames();
   const std::vector<std::string>& inputs = combo.inputNames();

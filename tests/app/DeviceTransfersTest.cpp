@@ -138,6 +138,8 @@ TEST_F(DeviceTransfers, FetchFillsTheBankAndShowsPresetOneSentWhole) {
 
 TEST_F(DeviceTransfers, BrokenAndUnansweredFetchesAreTold) {
   clickPanel(form->REQUES);
+  now += 500ms;
+  tick();  // the request goes once more, and the 2 s count from it
   now += 1950ms;
   tick();
   EXPECT_EQ(fetchCaption(), "Get All Presets from Kestralux");

@@ -56,36 +56,58 @@ TEST(ComboDetection, FindsTheOutputThatReachesTheComboAndTheInputThatHearsIt) {
       {"two combos: the first found wins", {"COMBO A IN", "COMBO B IN"}, {"COMBO B OUT", "COMBO A OUT"},
        {{Device::Combo, 0, 1, 5ms, 4}, {Device::Combo, 1, 0, 5ms, 5}}, ComboPair{0, 1}, {0}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    Network net;
-    net.outputs = row.outputs;
-    net.inputs = row.inputs;
-    net.devices = row.devices;
-    ComboFinder finder([&net] { return std::make_unique<Network::Joined>(net); },
-                       [](std::function<void()> work) { work(); }, [&net] { return net.now; });
-    ComboDetection::State state = finder.start();
-    while ((state == ComboDetection::State::Running || !finder.detection().answerEnded()) &&
-           net.now < TransferClock::time_point{} + 20s && state != ComboDetection::State::NotFound) {
-      net.advanceTo(net.now + 10ms);
-      state = finder.tick();
-    }
-    EXPECT_EQ(finder.detection().found(), row.found);
-    EXPECT_EQ(net.requested, row.requested);
-    if (!row.found) continue;
-    EXPECT_EQ(finder.detection().spareAnswers(), row.spareAnswers);
+  enum class Ports { OneForEachInput, OneConnection, OneConnectionFromTheCallers };
+  for (const Ports ports : {Ports::OneForEachInput, Ports::OneConnection, Ports::OneConnectionFromTheCallers}) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.name);
+      SCOPED_TRACE(testing::Message() << "ports " << static_cast<int>(ports));
+      Network net;
+      const bool oneConnection = ports != Ports::OneForEachInput;
+      net.oneConnection = oneConnection;
+      net.outputs = row.outputs;
+      net.inputs = row.inputs;
+      net.devices = row.devices;
+      Network::Joined callers(net);
+      int made = 0;
+      ComboFinder finder(
+          [&net, &made] {
+            ++made;
+            return std::make_unique<Network::Joined>(net);
+          },
+          [](std::function<void()> work) { work(); }, [&net] { return net.now; },
+          ports == Ports::OneConnectionFromTheCallers ? &callers : nullptr);
+      ComboDetection::State state = finder.start();
+      while ((state == ComboDetection::State::Running || !finder.detection().answerEnded()) &&
+             net.now < TransferClock::time_point{} + 20s && state != ComboDetection::State::NotFound) {
+        net.advanceTo(net.now + 10ms);
+        state = finder.tick();
+      }
+      EXPECT_EQ(finder.detection().found(), row.found);
+      EXPECT_EQ(net.requested, row.requested);
+      // An output asked again is not connected again: each connection costs the MIDI system a
+      // wait until it is live and another until what was sent has left.
+      std::vector<std::uint32_t> connectedInTurn = row.requested;
+      connectedInTurn.erase(std::unique(connectedInTurn.begin(), connectedInTurn.end()), connectedInTurn.end());
+      EXPECT_EQ(net.opened, oneConnection ? std::vector<std::uint32_t>{} : connectedInTurn);
+      EXPECT_EQ(net.searchConnections, oneConnection && !row.outputs.empty() ? 1 : 0);
+      if (ports == Ports::OneConnectionFromTheCallers) {
+        EXPECT_EQ(made, 0) << "no port object made only to list";
+      }
+      if (!row.found) continue;
+      EXPECT_EQ(finder.detection().spareAnswers(), row.spareAnswers);
 
-    // The answer, taken as a fetch, is the whole bank of the combo found.
-    BankFetch fetch;
-    PresetBank bank{};
-    RxRing ring;
-    fetch.requested(net.now);
-    for (const Message& m : finder.detection().answer()) {
-      ring.store(m);
-      fetch.take(ring.takeNext(), bank, net.now);
+      // The answer, taken as a fetch, is the whole bank of the combo found.
+      BankFetch fetch;
+      PresetBank bank{};
+      RxRing ring;
+      fetch.requested(net.now);
+      for (const Message& m : finder.detection().answer()) {
+        ring.store(m);
+        fetch.take(ring.takeNext(), bank, net.now);
+      }
+      EXPECT_EQ(fetch.received(), kPresetCount);
+      EXPECT_EQ(bank, comboBank(row.devices[0].seed));
     }
-    EXPECT_EQ(fetch.received(), kPresetCount);
-    EXPECT_EQ(bank, comboBank(row.devices[0].seed));
   }
 }
 

@@ -42,6 +42,22 @@ struct Network {
   std::multimap<TransferClock::time_point, std::pair<std::uint32_t, LoopbackPorts::Message>> onTheWire;
   std::vector<LoopbackPorts*> ports;     // those the finder holds now
   std::vector<std::uint32_t> requested;  // outputs a bank request went out on, in order
+  // Whether the ports offer one connection to every input and output, as JACK's do.
+  bool oneConnection = false;
+  std::vector<std::uint32_t> opened;  // outputs connected one by one, in order
+  int searchConnections = 0;          // connections to all of them made
+
+  struct Search : MidiPorts::SearchConnection {
+    Search(Network& n, MidiPorts::TaggedDelivery d) : net(n), deliver(std::move(d)) { net.searches.push_back(this); }
+    ~Search() override { std::erase(net.searches, this); }
+    bool send(std::uint32_t output, std::span<const std::uint8_t> m) override {
+      net.sent(output, LoopbackPorts::Message(m.begin(), m.end()));
+      return true;
+    }
+    Network& net;
+    MidiPorts::TaggedDelivery deliver;
+  };
+  std::vector<Search*> searches;
 
   struct Joined : LoopbackPorts {
     explicit Joined(Network& n) : LoopbackPorts(n.inputs, n.outputs), net(n) {
@@ -49,6 +65,16 @@ struct Network {
       onSend = [this](const LoopbackPorts::Message& m) { net.sent(*openOutputDevice(), m); };
     }
     ~Joined() override { std::erase(net.ports, this); }
+    bool openOutput(std::uint32_t device) override {
+      net.opened.push_back(device);
+      return LoopbackPorts::openOutput(device);
+    }
+    std::unique_ptr<SearchConnection> connectForSearch(const std::vector<std::string>&, const std::vector<std::string>&,
+                                                       TaggedDelivery deliver) override {
+      if (!net.oneConnection) return nullptr;
+      ++net.searchConnections;
+      return std::make_unique<Search>(net, std::move(deliver));
+    }
     Network& net;
   };
 
@@ -75,6 +101,7 @@ struct Network {
       onTheWire.erase(onTheWire.begin());
       for (LoopbackPorts* p : ports)
         if (p->openInputDevice() == input) p->inject(message);
+      for (Search* search : searches) search->deliver(input, message);
     }
     now = t;
   }
