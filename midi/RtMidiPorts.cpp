@@ -78,30 +78,6 @@ bool compiledWith(RtMidi::Api api) {
   return std::find(apis.begin(), apis.end(), api) != apis.end();
 }
 
-#if defined(KESTRALUX_HAVE_JACK)
-void quietJack(const char*) {}
-#endif
-
-// The JACK client library prints to stderr when no server answers; RtMidi's clients (the
-// virtual ports) are allowed to fail, so its messages are held back while they open.
-class JackMessagesSilenced {
- public:
-#if defined(KESTRALUX_HAVE_JACK)
-  JackMessagesSilenced() : error_(jack_error_callback), info_(jack_info_callback) {
-    jack_set_error_function(quietJack);
-    jack_set_info_function(quietJack);
-  }
-  ~JackMessagesSilenced() {
-    if (error_) jack_set_error_function(error_);
-    if (info_) jack_set_info_function(info_);
-  }
-
- private:
-  void (*error_)(const char*);
-  void (*info_)(const char*);
-#endif
-};
-
 }  // namespace
 
 struct ListedMidiPort {
@@ -353,28 +329,31 @@ constexpr unsigned kInputBufferCount = 8;
 }  // namespace
 
 #if defined(KESTRALUX_HAVE_JACK)
-// One connection out to one port through a client of its own. Messages go through a ring the
-// process cycle empties into the port; the client is stopped before the ring is freed, so no
-// cycle ever sees it gone.
-class RtMidiPorts::JackOutput {
+// One port out through a client of its own: a connection to one port (`target`), or a port others
+// connect to (no target). Messages go through a ring the process cycle empties into the port;
+// the client is stopped before the ring is freed, so no cycle ever sees it gone.
+class JackOutput {
  public:
-  static std::unique_ptr<JackOutput> open(const std::string& clientName, const std::string& target) {
+  static std::unique_ptr<JackOutput> open(const std::string& clientName, const std::string& target,
+                                          const char* portName = "MIDI out") {
     std::unique_ptr<JackOutput> output(new JackOutput);
+    output->target_ = target;
     output->client_ = JackClient::open(clientName);
     if (!output->client_) return nullptr;
     output->ring_ = jack_ringbuffer_create(kRingSize);
     if (!output->ring_) return nullptr;
     output->client_->use([&](jack_client_t* c) {
-      output->port_ = jack_port_register(c, "MIDI out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+      output->port_ = jack_port_register(c, portName, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
       if (output->port_) jack_set_process_callback(c, process, output.get());
     });
     if (!output->port_ || !output->client_->activate()) return nullptr;
     output->active_ = true;
+    if (target.empty()) return output;
     bool connected = false;
     output->client_->use(
         [&](jack_client_t* c) { connected = jack_connect(c, jack_port_name(output->port_), target.c_str()) == 0; });
     if (!connected) return nullptr;
-    output->awaitConnection(target);
+    output->awaitConnection();
     return output;
   }
 
@@ -385,6 +364,8 @@ class RtMidiPorts::JackOutput {
     client_.reset();
     if (ring_) jack_ringbuffer_free(ring_);
   }
+
+  bool lost() const { return client_->lost(); }
 
   // The whole message or nothing: a cycle takes a message only once all of it is in the ring.
   bool send(std::span<const std::uint8_t> message) {
@@ -407,11 +388,11 @@ class RtMidiPorts::JackOutput {
   // Some servers make a connection live a moment after it was asked for, and a message sent
   // before that reaches nobody: the first one (the start-up greeting) follows at once. Bounded:
   // a connection still not shown is used all the same, and a port that is gone fails the send.
-  void awaitConnection(const std::string& target) {
+  void awaitConnection() {
     const auto end = std::chrono::steady_clock::now() + kConnectionLiveLimit;
     const auto connected = [&] {
       bool shown = false;
-      client_->use([&](jack_client_t*) { shown = jack_port_connected_to(port_, target.c_str()) != 0; });
+      client_->use([&](jack_client_t*) { shown = jack_port_connected_to(port_, target_.c_str()) != 0; });
       return shown;
     };
     while (!connected() && !client_->lost() && std::chrono::steady_clock::now() < end)
@@ -447,6 +428,7 @@ class RtMidiPorts::JackOutput {
     return 0;
   }
 
+  std::string target_;
   std::unique_ptr<JackClient> client_;
   jack_port_t* port_ = nullptr;
   jack_ringbuffer_t* ring_ = nullptr;
@@ -454,7 +436,7 @@ class RtMidiPorts::JackOutput {
   std::atomic<std::uint64_t> cycles_{0};
 };
 #else
-class RtMidiPorts::JackOutput {
+class JackOutput {
  public:
   bool send(std::span<const std::uint8_t>) { return false; }
 };
@@ -469,7 +451,8 @@ namespace {
 class JackListening : public MidiPorts::Listening {
  public:
   // The ports are called `portName`, or `portName` and their number when there are several.
-  // With `everyConnection`, nothing unless each source is connected.
+  // An empty source leaves its port for others to connect to. With `everyConnection`, nothing
+  // unless each source is connected.
   static std::unique_ptr<JackListening> open(const std::string& clientName, const std::vector<std::string>& sources,
                                              const std::string& portName, MidiPorts::TaggedDelivery deliver,
                                              bool everyConnection = false) {
@@ -489,6 +472,7 @@ class JackListening : public MidiPorts::Listening {
     listening->client_->use([&](jack_client_t* c) {
       for (std::size_t k = 0; k < sources.size(); ++k) {
         const jack_port_t* port = listening->inputs_[k].port;
+        if (port && sources[k].empty()) continue;
         const int result = port ? jack_connect(c, sources[k].c_str(), jack_port_name(port)) : -1;
         if (result != 0 && result != EEXIST) connected = false;
       }
@@ -499,6 +483,8 @@ class JackListening : public MidiPorts::Listening {
 
   // Its cycles use the inputs: the client stops first.
   ~JackListening() override { client_.reset(); }
+
+  bool lost() const { return client_->lost(); }
 
  private:
   struct Input {
@@ -552,7 +538,6 @@ RtMidiPorts::RtMidiPorts(MidiSystem system, std::string clientName)
       inputWatch_(std::make_unique<PortWatch>(system)) {
   if (system_ == MidiSystem::None || onJack()) return;
   const RtMidi::Api api = apiOf(system_);
-  JackMessagesSilenced quiet;
   try {
     in_ = std::make_unique<RtMidiIn>(api, clientName_);
     in_->setErrorCallback(collectError, &inputContext_->inErrors);
@@ -749,6 +734,17 @@ struct RtMidiVirtualPorts::InputContext {
   ErrorSink outErrors;
 };
 
+#if defined(KESTRALUX_HAVE_JACK)
+// On JACK the virtual ports are clients of ours, as the editor's are: they outlive a lost server
+// safely, so the ports can be made again once it is back.
+struct RtMidiVirtualPorts::JackPorts {
+  std::unique_ptr<JackListening> in;
+  std::unique_ptr<JackOutput> out;
+};
+#else
+struct RtMidiVirtualPorts::JackPorts {};
+#endif
+
 RtMidiVirtualPorts::RtMidiVirtualPorts(MidiSystem system)
     : system_(system), inputContext_(std::make_unique<InputContext>()) {}
 
@@ -765,7 +761,28 @@ bool RtMidiVirtualPorts::open(const std::string& clientName, MidiPorts::Delivery
     std::lock_guard<std::mutex> guard(inputContext_->lock);
     inputContext_->deliver = std::move(deliver);
   }
-  JackMessagesSilenced quiet;
+#if defined(KESTRALUX_HAVE_JACK)
+  if (system_ == MidiSystem::Jack) {
+    InputContext* context = inputContext_.get();
+    auto ports = std::make_unique<JackPorts>();
+    // Two clients, so other programs list the ports under the names a device on the MIDI
+    // network would have.
+    ports->in = JackListening::open(clientName + " MIDI IN", {std::string()}, "in",
+                                    [context](std::uint32_t, std::vector<std::uint8_t> message) {
+                                      std::lock_guard<std::mutex> guard(context->lock);
+                                      if (context->deliver) context->deliver(std::move(message));
+                                    });
+    if (ports->in) ports->out = JackOutput::open(clientName + " MIDI OUT", std::string(), "out");
+    if (!ports->out) {
+      lastError_ = "no JACK server answers, or it refused the ports";
+      close();
+      return false;
+    }
+    jack_ = std::move(ports);
+    open_ = true;
+    return true;
+  }
+#endif
   try {
     // Two clients in one system must not share a name, or the system renames the second.
     in_ = std::make_unique<RtMidiIn>(api, clientName + " MIDI IN");
@@ -795,11 +812,23 @@ bool RtMidiVirtualPorts::open(const std::string& clientName, MidiPorts::Delivery
 
 bool RtMidiVirtualPorts::sendMessage(std::span<const std::uint8_t> message) {
   if (!open_ || message.empty()) return false;
+#if defined(KESTRALUX_HAVE_JACK)
+  if (jack_) return jack_->out->send(message);
+#endif
   return sendThrough(*out_, inputContext_->outErrors, message);
+}
+
+bool RtMidiVirtualPorts::serverLost() const {
+#if defined(KESTRALUX_HAVE_JACK)
+  return jack_ && (jack_->in->lost() || jack_->out->lost());
+#else
+  return false;
+#endif
 }
 
 void RtMidiVirtualPorts::close() {
   open_ = false;
+  jack_.reset();
   try {
     if (in_) in_->cancelCallback();
   } catch (const RtMidiError&) {
