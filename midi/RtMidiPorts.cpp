@@ -352,8 +352,7 @@ class JackOutput {
     bool connected = false;
     output->client_->use(
         [&](jack_client_t* c) { connected = jack_connect(c, jack_port_name(output->port_), target.c_str()) == 0; });
-    if (!connected) return nullptr;
-    output->awaitConnection();
+    if (!connected || !output->awaitConnection()) return nullptr;
     return output;
   }
 
@@ -368,8 +367,11 @@ class JackOutput {
   bool lost() const { return client_->lost(); }
 
   // The whole message or nothing: a cycle takes a message only once all of it is in the ring.
+  // A connection that is no longer live (cut by a patchbay or by the other side) fails the send,
+  // so the engine says so and makes it afresh, instead of the message reaching nobody.
   bool send(std::span<const std::uint8_t> message) {
     if (client_->lost() || message.size() > kMaxMessage) return false;
+    if (!target_.empty() && !live()) return false;
     const auto size = static_cast<std::uint32_t>(message.size());
     if (jack_ringbuffer_write_space(ring_) < sizeof size + size) return false;
     jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(&size), sizeof size);
@@ -378,25 +380,33 @@ class JackOutput {
   }
 
  private:
-  static constexpr std::chrono::milliseconds kConnectionLiveLimit{200};
+  // Far beyond what a busy machine needs (a few cycles): a connection not live by then fails
+  // the open, and the user is told.
+  static constexpr std::chrono::milliseconds kConnectionLiveLimit{1000};
   // Room for a whole bank sent at once, with the framing of each message.
   static constexpr std::size_t kRingSize = 1 << 16;
   static constexpr std::size_t kMaxMessage = kInputBufferSize;
 
   JackOutput() = default;
 
-  // Some servers make a connection live a moment after it was asked for, and a message sent
-  // before that reaches nobody: the first one (the start-up greeting) follows at once. Bounded:
-  // a connection still not shown is used all the same, and a port that is gone fails the send.
-  void awaitConnection() {
+  // A connection is live from the first cycle of the server's graph that holds it, a moment
+  // after it was asked for; a message a cycle takes before then reaches nobody, and the first
+  // message (a store's 0x2A, the start-up greeting) follows the open at once. So the open waits
+  // for it, and a connection that never goes live fails the open.
+  bool awaitConnection() {
     const auto end = std::chrono::steady_clock::now() + kConnectionLiveLimit;
-    const auto connected = [&] {
-      bool shown = false;
-      client_->use([&](jack_client_t*) { shown = jack_port_connected_to(port_, target_.c_str()) != 0; });
-      return shown;
-    };
-    while (!connected() && !client_->lost() && std::chrono::steady_clock::now() < end)
+    while (!live()) {
+      if (client_->lost() || std::chrono::steady_clock::now() >= end) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
+  // In the graph the cycles use now.
+  bool live() {
+    bool shown = false;
+    client_->use([&](jack_client_t*) { shown = jack_port_connected_to(port_, target_.c_str()) != 0; });
+    return shown;
   }
 
   // What was sent goes out before the client stops: the ring is emptied and one more cycle has
@@ -410,13 +420,16 @@ class JackOutput {
     while (cycles_.load() < emptiedBy + 2 && waiting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 
-  // On JACK's thread. A message the port's buffer has no room for waits for the next cycle.
+  // On JACK's thread. A message the port's buffer has no room for waits for the next cycle; so
+  // does every message while the connection is not in this cycle's graph, where it would reach
+  // nobody.
   static int process(jack_nframes_t frames, void* self) {
     auto* output = static_cast<JackOutput*>(self);
     void* buffer = jack_port_get_buffer(output->port_, frames);
     jack_midi_clear_buffer(buffer);
+    const bool carried = output->target_.empty() || jack_port_connected(output->port_) > 0;
     std::uint32_t size = 0;
-    while (jack_ringbuffer_read_space(output->ring_) >= sizeof size) {
+    while (carried && jack_ringbuffer_read_space(output->ring_) >= sizeof size) {
       jack_ringbuffer_peek(output->ring_, reinterpret_cast<char*>(&size), sizeof size);
       if (jack_ringbuffer_read_space(output->ring_) < sizeof size + size) break;
       jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
