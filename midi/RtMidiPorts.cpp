@@ -10,6 +10,7 @@
 #include <chrono>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -329,6 +330,42 @@ constexpr unsigned kInputBufferCount = 8;
 }  // namespace
 
 #if defined(KESTRALUX_HAVE_JACK)
+namespace {
+
+// Connections are made by port name, and PipeWire lets two clients of a program share a name, so
+// two outputs open at once (the search's and the link's, both "kestralux-tool:MIDI out") would
+// be one name: the connection asked for one port could be made for the other, and the first
+// port reach nobody. So no two outputs of ours open at once share a port name.
+class OutputPortNames {
+ public:
+  // The lowest number no open output holds; the first port keeps its plain name.
+  static int take() {
+    std::lock_guard<std::mutex> guard(lock());
+    std::set<int>& held = taken();
+    int n = 1;
+    while (held.count(n)) ++n;
+    held.insert(n);
+    return n;
+  }
+  static void give(int n) {
+    std::lock_guard<std::mutex> guard(lock());
+    taken().erase(n);
+  }
+  static std::string name(const std::string& base, int n) { return n == 1 ? base : base + " " + std::to_string(n); }
+
+ private:
+  static std::mutex& lock() {
+    static std::mutex m;
+    return m;
+  }
+  static std::set<int>& taken() {
+    static std::set<int> numbers;
+    return numbers;
+  }
+};
+
+}  // namespace
+
 // One port out through a client of its own: a connection to one port (`target`), or a port others
 // connect to (no target). Messages go through a ring the process cycle empties into the port;
 // the client is stopped before the ring is freed, so no cycle ever sees it gone.
@@ -342,8 +379,10 @@ class JackOutput {
     if (!output->client_) return nullptr;
     output->ring_ = jack_ringbuffer_create(kRingSize);
     if (!output->ring_) return nullptr;
+    if (!target.empty()) output->portNumber_ = OutputPortNames::take();
+    const std::string name = target.empty() ? portName : OutputPortNames::name(portName, output->portNumber_);
     output->client_->use([&](jack_client_t* c) {
-      output->port_ = jack_port_register(c, portName, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+      output->port_ = jack_port_register(c, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
       if (output->port_) jack_set_process_callback(c, process, output.get());
     });
     if (!output->port_ || !output->client_->activate()) return nullptr;
@@ -362,6 +401,7 @@ class JackOutput {
     if (active_) drain();
     client_.reset();
     if (ring_) jack_ringbuffer_free(ring_);
+    if (portNumber_) OutputPortNames::give(portNumber_);
   }
 
   bool lost() const { return client_->lost(); }
@@ -442,6 +482,8 @@ class JackOutput {
   }
 
   std::string target_;
+  // Its number among the outputs open now, or 0 for a port others connect to.
+  int portNumber_ = 0;
   std::unique_ptr<JackClient> client_;
   jack_port_t* port_ = nullptr;
   jack_ringbuffer_t* ring_ = nullptr;
