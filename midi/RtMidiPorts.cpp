@@ -460,16 +460,15 @@ class JackOutput {
     while (cycles_.load() < emptiedBy + 2 && waiting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 
-  // On JACK's thread. A message the port's buffer has no room for waits for the next cycle; so
-  // does every message while the connection is not in this cycle's graph, where it would reach
-  // nobody.
+  // On JACK's thread. A message the port's buffer has no room for waits for the next cycle.
+  // Whether the connection is live is asked by the sender, never here: PipeWire's library
+  // answers it under the lock of its own loop, which a cycle must never wait for.
   static int process(jack_nframes_t frames, void* self) {
     auto* output = static_cast<JackOutput*>(self);
     void* buffer = jack_port_get_buffer(output->port_, frames);
     jack_midi_clear_buffer(buffer);
-    const bool carried = output->target_.empty() || jack_port_connected(output->port_) > 0;
     std::uint32_t size = 0;
-    while (carried && jack_ringbuffer_read_space(output->ring_) >= sizeof size) {
+    while (jack_ringbuffer_read_space(output->ring_) >= sizeof size) {
       jack_ringbuffer_peek(output->ring_, reinterpret_cast<char*>(&size), sizeof size);
       if (jack_ringbuffer_read_space(output->ring_) < sizeof size + size) break;
       jack_midi_data_t* event = jack_midi_event_reserve(buffer, 0, size);
