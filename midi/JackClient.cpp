@@ -70,20 +70,18 @@ std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
   std::unique_ptr<JackClient> client(new JackClient);
   client->client_ = handle;
   client->era_ = era.load();
-  // On the client's own thread, which the library may be stopping from inside an open that
-  // holds the turn: so only flags here.
-  jack_on_shutdown(
-      handle,
-      [](void* self) {
-        auto* c = static_cast<JackClient*>(self);
-        c->serverGone_ = true;
-        std::int64_t seen = lostInEra.load();
-        const auto mine = static_cast<std::int64_t>(c->era_);
-        while (seen < mine && !lostInEra.compare_exchange_weak(seen, mine)) {
-        }
-      },
-      client.get());
+  jack_on_shutdown(handle, [](void* self) { static_cast<JackClient*>(self)->heardServerGone(); }, client.get());
   return client;
+}
+
+// On the client's own thread, which the library may be stopping from inside an open that holds
+// the turn: so only flags here.
+void JackClient::heardServerGone() {
+  serverGone_ = true;
+  std::int64_t seen = lostInEra.load();
+  const auto mine = static_cast<std::int64_t>(era_);
+  while (seen < mine && !lostInEra.compare_exchange_weak(seen, mine)) {
+  }
 }
 
 JackClient::~JackClient() {

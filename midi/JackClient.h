@@ -45,6 +45,10 @@ class JackClient {
   // Activates the client; its callbacks must be set before. False when the server refuses.
   bool activate();
 
+  // What the library's shutdown callback runs, on the client's own thread: this client heard
+  // its server go. Public so a test can stand for a loss that only one client of several heard.
+  void heardServerGone();
+
  private:
   // Holds every other open, close and use of a client of ours back for its duration.
   class Turn {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -78,30 +79,6 @@ bool compiledWith(RtMidi::Api api) {
   RtMidi::getCompiledApi(apis);
   return std::find(apis.begin(), apis.end(), api) != apis.end();
 }
-
-#if defined(KESTRALUX_HAVE_JACK)
-void quietJack(const char*) {}
-#endif
-
-// The JACK client library prints to stderr when no server answers; RtMidi's clients (the
-// virtual ports) are allowed to fail, so its messages are held back while they open.
-class JackMessagesSilenced {
- public:
-#if defined(KESTRALUX_HAVE_JACK)
-  JackMessagesSilenced() : error_(jack_error_callback), info_(jack_info_callback) {
-    jack_set_error_function(quietJack);
-    jack_set_info_function(quietJack);
-  }
-  ~JackMessagesSilenced() {
-    if (error_) jack_set_error_function(error_);
-    if (info_) jack_set_info_function(info_);
-  }
-
- private:
-  void (*error_)(const char*);
-  void (*info_)(const char*);
-#endif
-};
 
 }  // namespace
 
@@ -354,28 +331,68 @@ constexpr unsigned kInputBufferCount = 8;
 }  // namespace
 
 #if defined(KESTRALUX_HAVE_JACK)
-// One connection out to one port through a client of its own. Messages go through a ring the
-// process cycle empties into the port; the client is stopped before the ring is freed, so no
-// cycle ever sees it gone.
-class RtMidiPorts::JackOutput {
+namespace {
+
+// Connections are made by port name, and PipeWire lets two clients of a program share a name, so
+// two outputs open at once (the search's and the link's, both "kestralux-tool:MIDI out") would
+// be one name: the connection asked for one port could be made for the other, and the first
+// port reach nobody. So no two outputs of ours open at once share a port name.
+class OutputPortNames {
  public:
-  static std::unique_ptr<JackOutput> open(const std::string& clientName, const std::string& target) {
+  // The lowest number no open output holds; the first port keeps its plain name.
+  static int take() {
+    std::lock_guard<std::mutex> guard(lock());
+    std::set<int>& held = taken();
+    int n = 1;
+    while (held.count(n)) ++n;
+    held.insert(n);
+    return n;
+  }
+  static void give(int n) {
+    std::lock_guard<std::mutex> guard(lock());
+    taken().erase(n);
+  }
+  static std::string name(const std::string& base, int n) { return n == 1 ? base : base + " " + std::to_string(n); }
+
+ private:
+  static std::mutex& lock() {
+    static std::mutex m;
+    return m;
+  }
+  static std::set<int>& taken() {
+    static std::set<int> numbers;
+    return numbers;
+  }
+};
+
+}  // namespace
+
+// One port out through a client of its own: a connection to one port (`target`), or a port others
+// connect to (no target). Messages go through a ring the process cycle empties into the port;
+// the client is stopped before the ring is freed, so no cycle ever sees it gone.
+class JackOutput {
+ public:
+  static std::unique_ptr<JackOutput> open(const std::string& clientName, const std::string& target,
+                                          const char* portName = "MIDI out") {
     std::unique_ptr<JackOutput> output(new JackOutput);
+    output->target_ = target;
     output->client_ = JackClient::open(clientName);
     if (!output->client_) return nullptr;
     output->ring_ = jack_ringbuffer_create(kRingSize);
     if (!output->ring_) return nullptr;
+    if (!target.empty()) output->portNumber_ = OutputPortNames::take();
+    const std::string name = target.empty() ? portName : OutputPortNames::name(portName, output->portNumber_);
     output->client_->use([&](jack_client_t* c) {
-      output->port_ = jack_port_register(c, "MIDI out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+      output->port_ = jack_port_register(c, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
       if (output->port_) jack_set_process_callback(c, process, output.get());
     });
     if (!output->port_ || !output->client_->activate()) return nullptr;
     output->active_ = true;
+    if (target.empty()) return output;
     bool connected = false;
     output->client_->use(
         [&](jack_client_t* c) { connected = jack_connect(c, jack_port_name(output->port_), target.c_str()) == 0; });
-    if (!connected) return nullptr;
-    output->awaitConnection(target);
+    if (!connected || !output->awaitConnection()) return nullptr;
     return output;
   }
 
@@ -385,11 +402,17 @@ class RtMidiPorts::JackOutput {
     if (active_) drain();
     client_.reset();
     if (ring_) jack_ringbuffer_free(ring_);
+    if (portNumber_) OutputPortNames::give(portNumber_);
   }
 
+  bool lost() const { return client_->lost(); }
+
   // The whole message or nothing: a cycle takes a message only once all of it is in the ring.
+  // A connection that is no longer live (cut by a patchbay or by the other side) fails the send,
+  // so the engine says so and makes it afresh, instead of the message reaching nobody.
   bool send(std::span<const std::uint8_t> message) {
     if (client_->lost() || message.size() > kMaxMessage) return false;
+    if (!target_.empty() && !live()) return false;
     const auto size = static_cast<std::uint32_t>(message.size());
     if (jack_ringbuffer_write_space(ring_) < sizeof size + size) return false;
     jack_ringbuffer_write(ring_, reinterpret_cast<const char*>(&size), sizeof size);
@@ -398,25 +421,33 @@ class RtMidiPorts::JackOutput {
   }
 
  private:
-  static constexpr std::chrono::milliseconds kConnectionLiveLimit{200};
+  // Far beyond what a busy machine needs (a few cycles): a connection not live by then fails
+  // the open, and the user is told.
+  static constexpr std::chrono::milliseconds kConnectionLiveLimit{1000};
   // Room for a whole bank sent at once, with the framing of each message.
   static constexpr std::size_t kRingSize = 1 << 16;
   static constexpr std::size_t kMaxMessage = kInputBufferSize;
 
   JackOutput() = default;
 
-  // Some servers make a connection live a moment after it was asked for, and a message sent
-  // before that reaches nobody: the first one (the start-up greeting) follows at once. Bounded:
-  // a connection still not shown is used all the same, and a port that is gone fails the send.
-  void awaitConnection(const std::string& target) {
+  // A connection is live from the first cycle of the server's graph that holds it, a moment
+  // after it was asked for; a message a cycle takes before then reaches nobody, and the first
+  // message (a store's 0x2A, the start-up greeting) follows the open at once. So the open waits
+  // for it, and a connection that never goes live fails the open.
+  bool awaitConnection() {
     const auto end = std::chrono::steady_clock::now() + kConnectionLiveLimit;
-    const auto connected = [&] {
-      bool shown = false;
-      client_->use([&](jack_client_t*) { shown = jack_port_connected_to(port_, target.c_str()) != 0; });
-      return shown;
-    };
-    while (!connected() && !client_->lost() && std::chrono::steady_clock::now() < end)
+    while (!live()) {
+      if (client_->lost() || std::chrono::steady_clock::now() >= end) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
+  // In the graph the cycles use now.
+  bool live() {
+    bool shown = false;
+    client_->use([&](jack_client_t*) { shown = jack_port_connected_to(port_, target_.c_str()) != 0; });
+    return shown;
   }
 
   // What was sent goes out before the client stops: the ring is emptied and one more cycle has
@@ -431,6 +462,8 @@ class RtMidiPorts::JackOutput {
   }
 
   // On JACK's thread. A message the port's buffer has no room for waits for the next cycle.
+  // Whether the connection is live is asked by the sender, never here: PipeWire's library
+  // answers it under the lock of its own loop, which a cycle must never wait for.
   static int process(jack_nframes_t frames, void* self) {
     auto* output = static_cast<JackOutput*>(self);
     void* buffer = jack_port_get_buffer(output->port_, frames);
@@ -448,6 +481,9 @@ class RtMidiPorts::JackOutput {
     return 0;
   }
 
+  std::string target_;
+  // Its number among the outputs open now, or 0 for a port others connect to.
+  int portNumber_ = 0;
   std::unique_ptr<JackClient> client_;
   jack_port_t* port_ = nullptr;
   jack_ringbuffer_t* ring_ = nullptr;
@@ -455,7 +491,7 @@ class RtMidiPorts::JackOutput {
   std::atomic<std::uint64_t> cycles_{0};
 };
 #else
-class RtMidiPorts::JackOutput {
+class JackOutput {
  public:
   bool send(std::span<const std::uint8_t>) { return false; }
 };
@@ -470,7 +506,8 @@ namespace {
 class JackListening : public MidiPorts::Listening {
  public:
   // The ports are called `portName`, or `portName` and their number when there are several.
-  // With `everyConnection`, nothing unless each source is connected.
+  // An empty source leaves its port for others to connect to. With `everyConnection`, nothing
+  // unless each source is connected.
   static std::unique_ptr<JackListening> open(const std::string& clientName, const std::vector<std::string>& sources,
                                              const std::string& portName, MidiPorts::TaggedDelivery deliver,
                                              bool everyConnection = false) {
@@ -490,6 +527,7 @@ class JackListening : public MidiPorts::Listening {
     listening->client_->use([&](jack_client_t* c) {
       for (std::size_t k = 0; k < sources.size(); ++k) {
         const jack_port_t* port = listening->inputs_[k].port;
+        if (port && sources[k].empty()) continue;
         const int result = port ? jack_connect(c, sources[k].c_str(), jack_port_name(port)) : -1;
         if (result != 0 && result != EEXIST) connected = false;
       }
@@ -500,6 +538,8 @@ class JackListening : public MidiPorts::Listening {
 
   // Its cycles use the inputs: the client stops first.
   ~JackListening() override { client_.reset(); }
+
+  bool lost() const { return client_->lost(); }
 
  private:
   struct Input {
@@ -553,7 +593,6 @@ RtMidiPorts::RtMidiPorts(MidiSystem system, std::string clientName)
       inputWatch_(std::make_unique<PortWatch>(system)) {
   if (system_ == MidiSystem::None || onJack()) return;
   const RtMidi::Api api = apiOf(system_);
-  JackMessagesSilenced quiet;
   try {
     in_ = std::make_unique<RtMidiIn>(api, clientName_);
     in_->setErrorCallback(collectError, &inputContext_->inErrors);
@@ -762,6 +801,17 @@ struct RtMidiVirtualPorts::InputContext {
   ErrorSink outErrors;
 };
 
+#if defined(KESTRALUX_HAVE_JACK)
+// On JACK the virtual ports are clients of ours, as the editor's are: they outlive a lost server
+// safely, so the ports can be made again once it is back.
+struct RtMidiVirtualPorts::JackPorts {
+  std::unique_ptr<JackListening> in;
+  std::unique_ptr<JackOutput> out;
+};
+#else
+struct RtMidiVirtualPorts::JackPorts {};
+#endif
+
 RtMidiVirtualPorts::RtMidiVirtualPorts(MidiSystem system)
     : system_(system), inputContext_(std::make_unique<InputContext>()) {}
 
@@ -778,7 +828,28 @@ bool RtMidiVirtualPorts::open(const std::string& clientName, MidiPorts::Delivery
     std::lock_guard<std::mutex> guard(inputContext_->lock);
     inputContext_->deliver = std::move(deliver);
   }
-  JackMessagesSilenced quiet;
+#if defined(KESTRALUX_HAVE_JACK)
+  if (system_ == MidiSystem::Jack) {
+    InputContext* context = inputContext_.get();
+    auto ports = std::make_unique<JackPorts>();
+    // Two clients, so other programs list the ports under the names a device on the MIDI
+    // network would have.
+    ports->in = JackListening::open(clientName + " MIDI IN", {std::string()}, "in",
+                                    [context](std::uint32_t, std::vector<std::uint8_t> message) {
+                                      std::lock_guard<std::mutex> guard(context->lock);
+                                      if (context->deliver) context->deliver(std::move(message));
+                                    });
+    if (ports->in) ports->out = JackOutput::open(clientName + " MIDI OUT", std::string(), "out");
+    if (!ports->out) {
+      lastError_ = "no JACK server answers, or it refused the ports";
+      close();
+      return false;
+    }
+    jack_ = std::move(ports);
+    open_ = true;
+    return true;
+  }
+#endif
   try {
     // Two clients in one system must not share a name, or the system renames the second.
     in_ = std::make_unique<RtMidiIn>(api, clientName + " MIDI IN");
@@ -808,11 +879,23 @@ bool RtMidiVirtualPorts::open(const std::string& clientName, MidiPorts::Delivery
 
 bool RtMidiVirtualPorts::sendMessage(std::span<const std::uint8_t> message) {
   if (!open_ || message.empty()) return false;
+#if defined(KESTRALUX_HAVE_JACK)
+  if (jack_) return jack_->out->send(message);
+#endif
   return sendThrough(*out_, inputContext_->outErrors, message);
+}
+
+bool RtMidiVirtualPorts::serverLost() const {
+#if defined(KESTRALUX_HAVE_JACK)
+  return jack_ && (jack_->in->lost() || jack_->out->lost());
+#else
+  return false;
+#endif
 }
 
 void RtMidiVirtualPorts::close() {
   open_ = false;
+  jack_.reset();
   try {
     if (in_) in_->cancelCallback();
   } catch (const RtMidiError&) {

@@ -16,6 +16,7 @@ class RtMidiOut;
 namespace kestralux {
 
 class JackClient;
+class JackOutput;
 struct ListedMidiPort;
 
 // Which MIDI system the ports go through. `None` gives a working object with no ports,
@@ -78,7 +79,6 @@ class RtMidiPorts final : public MidiPorts {
  private:
   struct InputContext;
   class PortWatch;
-  class JackOutput;
 
   // The ports the other programs and devices offer now, to listen to (`inputs`) or to send to.
   std::vector<ListedMidiPort> listed(bool inputs);
@@ -120,14 +120,20 @@ class RtMidiVirtualPorts {
   bool sendMessage(std::span<const std::uint8_t> message);
   void close();
 
+  // The JACK server under the ports went away, and the ports with it: open() makes them again
+  // once a server runs. Cheap enough to ask at every turn of a loop.
+  bool serverLost() const;
+
   const std::string& lastError() const { return lastError_; }
 
  private:
   struct InputContext;
+  struct JackPorts;
 
   MidiSystem system_;
   std::unique_ptr<RtMidiIn> in_;
   std::unique_ptr<RtMidiOut> out_;
+  std::unique_ptr<JackPorts> jack_;
   std::unique_ptr<InputContext> inputContext_;
   bool open_ = false;
   std::string lastError_;

@@ -188,19 +188,43 @@ int main(int argc, char** argv) {
   const MidiSystem system = detectMidiSystem();
   Inbox inbox;
   RtMidiVirtualPorts ports(system);
-  if (!ports.open(options->name, [&inbox](std::vector<std::uint8_t> message) { inbox.push(std::move(message)); })) {
+  const auto openPorts = [&] {
+    return ports.open(options->name, [&inbox](std::vector<std::uint8_t> message) { inbox.push(std::move(message)); });
+  };
+  if (!openPorts()) {
     std::cerr << "kestralux-sim: cannot open virtual MIDI ports on " << midiSystemName(system) << ": "
               << ports.lastError() << "\n";
     return 1;
   }
-  std::cout << "kestralux-sim: " << options->name << " MIDI IN / " << options->name << " MIDI OUT on "
-            << midiSystemName(system) << std::endl;
+  const auto sayPorts = [&](const char* when) {
+    std::cout << "kestralux-sim: " << options->name << " MIDI IN / " << options->name << " MIDI OUT on "
+              << midiSystemName(system) << when << std::endl;
+  };
+  sayPorts("");
+
+  // A JACK server that went away took the ports with it; they are made again once one runs, as
+  // the combo's own ports come back when it is switched on again.
+  bool waitingForServer = false;
+  auto nextTry = std::chrono::steady_clock::now();
+  const auto followServer = [&] {
+    if (!waitingForServer && ports.serverLost()) {
+      std::cerr << "kestralux-sim: the JACK server went away; the ports come back when it does" << std::endl;
+      ports.close();
+      waitingForServer = true;
+    }
+    if (!waitingForServer || std::chrono::steady_clock::now() < nextTry) return;
+    nextTry = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    if (!openPorts()) return;
+    waitingForServer = false;
+    sayPorts(" again");
+  };
 
   // Like the combo's memory, a store outlives the run. The bank is written once the line has
   // been quiet for a moment, so a store-all is one write and no message waits for the disk; a
   // failed write is said and the combo plays on.
   bool storedSinceWrite = false;
   while (!stopRequested) {
+    followServer();
     const auto message = inbox.pop(std::chrono::milliseconds(50));
     if (!message) {
       if (storedSinceWrite) writeBank(bankPath, device.bank());

@@ -1,6 +1,6 @@
 // The ports over a JACK server of the test's own that is killed under them and started again:
 // nothing crashes, what needs the server fails while it is gone, and the same ports object
-// reaches the device once the server is back.
+// reaches the same running simulator once the server is back.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -145,11 +145,10 @@ TEST(JackServerGone, PortsOutliveTheServerAndReachTheDeviceOnceItIsBack) {
   EXPECT_TRUE(ports.inputPortNames().empty());
   EXPECT_FALSE(ports.openInput(*input, count));
   EXPECT_FALSE(ports.openOutput(*output));
-  sim->stop();
 
   ASSERT_TRUE(server.start()) << "the JACK server did not start again";
-  sim = e2e::startSimulator(dir, PresetBank{});
-  ASSERT_TRUE(findDevice(ports)) << "the ports object no longer finds the device";
+  ASSERT_TRUE(findDevice(ports)) << "the simulator did not make its ports again, or the ports object does not find them";
+  EXPECT_TRUE(sim->waitForLines("kestralux-sim: KESTRALUX MIDI IN / KESTRALUX MIDI OUT on JACK again", 1));
   *heard = 0;
   ASSERT_TRUE(ports.openInput(*input, count));
   ASSERT_TRUE(ports.openOutput(*output));
@@ -157,7 +156,7 @@ TEST(JackServerGone, PortsOutliveTheServerAndReachTheDeviceOnceItIsBack) {
   EXPECT_TRUE(waitUntil([&] { return *heard >= kPresetCount; })) << "heard " << *heard << " of the bank's presets";
   ports.closeInput();
   ports.closeOutput();
-  sim->stop();
+  EXPECT_EQ(sim->stop(), 0);
   fs::remove_all(dir);
 }
 

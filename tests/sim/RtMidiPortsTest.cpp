@@ -44,6 +44,28 @@ TEST(RtMidiPorts, AbsentJackServerIsNotChosen) {
   EXPECT_FALSE(jackServerRunning()) << "the first probe must not have started a server";
 }
 
+// Ports asked of a JACK server that does not run: every open fails, quietly (the program says
+// in its own words what failed), and the program still ends cleanly, in a process of its own so
+// a crash at exit is seen.
+TEST(RtMidiPortsDeathTest, OpensWithoutAJackServerFailQuietlyAndTheProgramEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto openAndExit = [] {
+    ::setenv("JACK_DEFAULT_SERVER", "kestralux-no-such-server", 1);
+    ::setenv("JACK_NO_START_SERVER", "1", 1);
+    RtMidiPorts ports(MidiSystem::Jack, "kestralux-test");
+    int opened = 0;
+    opened += ports.openInput(0, [](std::vector<std::uint8_t>) {});
+    opened += ports.openOutput(0);
+    RtMidiVirtualPorts virtualPorts(MidiSystem::Jack);
+    opened += virtualPorts.open("KESTRALUX", [](std::vector<std::uint8_t>) {});
+    opened += virtualPorts.serverLost();
+    ports.closeInput();
+    virtualPorts.close();
+    std::exit(opened);
+  };
+  EXPECT_EXIT(openAndExit(), ::testing::ExitedWithCode(0), "^$");
+}
+
 TEST(RtMidiPorts, SystemNames) {
   EXPECT_STREQ(midiSystemName(MidiSystem::None), "none");
   EXPECT_STREQ(midiSystemName(MidiSystem::Alsa), "ALSA");
