@@ -231,6 +231,7 @@ void LibraryPane::search() {
   else
     count->setText(result.count == 1 ? QStringLiteral("1 SOUND") : QStringLiteral("%1 SOUNDS").arg(result.count));
   showTags();
+  emit searched();
 }
 
 const SoundRow* LibraryPane::selected() const {

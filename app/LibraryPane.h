@@ -62,6 +62,8 @@ class LibraryPane : public QWidget {
   // For the status line of the window the pane is in; what a sound put into a slot did is
   // the bank model's to say.
   void said(const QString& text);
+  // The results and the count show a search's answer.
+  void searched();
 
  private:
   void showTags();
