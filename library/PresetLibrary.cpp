@@ -376,6 +376,20 @@ LibraryOpening PresetLibrary::open(const fs::path& file, const fs::path& history
   return rebuilt;
 }
 
+bool PresetLibrary::openToSearch(const fs::path& file) {
+  close();
+  file_ = file;
+  if (sqlite3_open_v2((uriOf(file_) + "?mode=ro").c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+    close();
+    return false;
+  }
+  sqlite3_busy_timeout(db_, busyWait_);
+  registerLibraryFunctions(db_);
+  readOnly_ = true;
+  sql::execute(db_, "PRAGMA mmap_size = 268435456");
+  return true;
+}
+
 bool PresetLibrary::openReadOnly() {
   // Without a shared-memory file beside it (which a folder this user cannot write cannot
   // get), SQLite reads a library only as a file nobody changes meanwhile.

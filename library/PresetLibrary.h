@@ -124,6 +124,10 @@ class PresetLibrary {
   // written: it is moved aside as FILE.broken-DATE and a new library built. A library of a
   // newer version opens read-only.
   LibraryOpening open(const std::filesystem::path& file, const std::filesystem::path& historyFolder);
+  // A second connection to a library another PresetLibrary has opened, for searches only (on
+  // another thread, which must never share the first one's connection): no migration, no
+  // check, no history. False when the file cannot be read.
+  bool openToSearch(const std::filesystem::path& file);
   // How long a write waits for another program's write to end before it reports the file busy.
   void setBusyWait(int milliseconds);
 
