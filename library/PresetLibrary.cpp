@@ -750,7 +750,7 @@ SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
   std::string where = "1";
   std::vector<std::string> blobs;  // bound in order after the clauses that use them
   if (!query.text.empty()) {
-    where += " AND id IN (SELECT sound FROM sound_names WHERE instr(names, ?))";
+    where += " AND id IN (SELECT sound FROM sound_names WHERE holds_bytes(names, ?))";
     blobs.push_back(foldedName(query.text));
   }
   if (query.ampModel) {
