@@ -386,7 +386,9 @@ bool PresetLibrary::openToSearch(const fs::path& file) {
   sqlite3_busy_timeout(db_, busyWait_);
   registerLibraryFunctions(db_);
   readOnly_ = true;
-  sql::execute(db_, "PRAGMA mmap_size = 268435456");
+  // A name search walks every sound's names (8 MB at 100,000 sounds): SQLite's default cache
+  // of 2 MB would read them anew at each letter.
+  sql::execute(db_, "PRAGMA mmap_size = 268435456; PRAGMA cache_size = -16384");
   return true;
 }
 
