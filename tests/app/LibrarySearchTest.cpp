@@ -35,7 +35,7 @@ LibraryQuery named(const char* text) {
   return query;
 }
 
-TEST(LibrarySearch, OnlyTheNewestQuestionIsAnswered) {
+TEST(LibrarySearchThread, OnlyTheNewestQuestionIsAnswered) {
   struct Row {
     const char* what;
     std::function<void(LibrarySearch&)> ask;
