@@ -389,7 +389,15 @@ bool PresetLibrary::openToSearch(const fs::path& file) {
   // A name search walks every sound's names (8 MB at 100,000 sounds): SQLite's default cache
   // of 2 MB would read them anew at each letter.
   sql::execute(db_, "PRAGMA mmap_size = 268435456; PRAGMA cache_size = -16384");
-  return true;
+  // A library in a folder this user cannot write has no shared-memory file for a second
+  // reader: the first connection's searches are all there is.
+  bool readable = false;
+  {
+    sql::Statement probe(db_, "SELECT count(*) FROM sounds");
+    readable = probe.ok() && probe.step() == SQLITE_ROW;
+  }
+  if (!readable) close();
+  return readable;
 }
 
 bool PresetLibrary::openReadOnly() {

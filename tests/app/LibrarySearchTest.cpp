@@ -1,10 +1,13 @@
 // The library pane's search thread: only the newest question is answered, and never one that
-// a search on the window's own thread overtook.
+// a search on the window's own thread overtook; a file it cannot search is said at once, so
+// the window searches on its own thread.
 
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <cstdio>
 
 #include "app/LibrarySearch.h"
 #include "library/PresetLibrary.h"
@@ -58,6 +61,24 @@ TEST(LibrarySearchThread, OnlyTheNewestQuestionIsAnswered) {
     QCoreApplication::processEvents();
     ASSERT_EQ(answers.size(), 1);
     EXPECT_EQ(answers[0][0].value<SearchResult>().count, row.count);
+  }
+}
+
+}  // namespace
+}  // namespace kestralux
+
+namespace kestralux {
+namespace {
+
+TEST(LibrarySearchThread, AFileItCannotSearchIsSaidAtOnce) {
+  QTemporaryDir dir;
+  const std::filesystem::path text = dir.filePath("library.sqlite").toStdString();
+  std::FILE* file = std::fopen(text.c_str(), "w");
+  std::fputs("not a library\n", file);
+  std::fclose(file);
+  for (const std::filesystem::path& path : {text, std::filesystem::path(dir.filePath("missing.sqlite").toStdString())}) {
+    SCOPED_TRACE(path.string());
+    EXPECT_FALSE(LibrarySearch(path).available());
   }
 }
 
