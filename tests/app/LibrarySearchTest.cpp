@@ -7,7 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include <cstdio>
+#include <fstream>
 
 #include "app/LibrarySearch.h"
 #include "library/PresetLibrary.h"
@@ -64,18 +64,10 @@ TEST(LibrarySearchThread, OnlyTheNewestQuestionIsAnswered) {
   }
 }
 
-}  // namespace
-}  // namespace kestralux
-
-namespace kestralux {
-namespace {
-
 TEST(LibrarySearchThread, AFileItCannotSearchIsSaidAtOnce) {
   QTemporaryDir dir;
   const std::filesystem::path text = dir.filePath("library.sqlite").toStdString();
-  std::FILE* file = std::fopen(text.c_str(), "w");
-  std::fputs("not a library\n", file);
-  std::fclose(file);
+  std::ofstream(text) << "not a library\n";
   for (const std::filesystem::path& path : {text, std::filesystem::path(dir.filePath("missing.sqlite").toStdString())}) {
     SCOPED_TRACE(path.string());
     EXPECT_FALSE(LibrarySearch(path).available());
