@@ -80,10 +80,31 @@ std::vector<PresetRecord> recordsOf(const QMimeData* data) {
 }
 
 BankModel::BankModel(EditorActions& actions, QObject* parent) : QAbstractTableModel(parent), actions_(actions) {
-  // Whatever changed, the rows say it: texts, marks and the slot on screen.
-  listener_ = actions_.listen([this](const ActionNotice&) {
-    emit dataChanged(index(0, 0), index(kPresetCount - 1, ColumnCount - 1));
-  });
+  for (int n = 0; n < kPresetCount; ++n) looks_[static_cast<std::size_t>(n)] = lookOf(n);
+  listener_ = actions_.listen([this](const ActionNotice&) { signalChangedCells(); });
+}
+
+BankModel::RowLook BankModel::lookOf(int n) const {
+  const PresetRecord& record = actions_.bank()[static_cast<std::size_t>(n)];
+  return {actions_.edited(n) ? QStringLiteral("*") : QString(), presetNameText(record), ampModelText(record),
+          effectText(record), n == actions_.currentPreset()};
+}
+
+void BankModel::signalChangedCells() {
+  for (int n = 0; n < kPresetCount; ++n) {
+    RowLook now = lookOf(n);
+    RowLook& was = looks_[static_cast<std::size_t>(n)];
+    // The slot on screen is drawn in other colours in every cell.
+    const bool whole = now.shown != was.shown;
+    const bool cells[ColumnCount] = {whole, whole || now.mark != was.mark, whole || now.name != was.name,
+                                     whole || now.amp != was.amp, whole || now.effect != was.effect};
+    was = std::move(now);
+    const auto first = std::find(std::begin(cells), std::end(cells), true);
+    if (first == std::end(cells)) continue;
+    const auto last = std::find(std::rbegin(cells), std::rend(cells), true);
+    emit dataChanged(index(n, static_cast<int>(first - std::begin(cells))),
+                     index(n, static_cast<int>(std::rend(cells) - last - 1)));
+  }
 }
 
 BankModel::~BankModel() { actions_.stopListening(listener_); }

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPointer>
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -92,7 +93,17 @@ class BankModel : public QAbstractTableModel {
   // Does what the drop asks and says what became of it.
   void dropRecords(const QMimeData* data, Qt::DropAction action, int first);
 
+  // What a row's cells read, kept so that a notice repaints only the cells that now read
+  // otherwise: a notice says that something changed, not which slot.
+  struct RowLook {
+    QString mark, name, amp, effect;
+    bool shown = false;
+  };
+  RowLook lookOf(int n) const;
+  void signalChangedCells();
+
   EditorActions& actions_;
+  std::array<RowLook, kPresetCount> looks_;
   int listener_ = 0;
 };
 

@@ -37,8 +37,15 @@ void LibraryFeed::say(const std::string& error, const QString& status) {
   if (tell) tell(status);
 }
 
-void LibraryFeed::sayNotice() {
-  if (const auto notice = library_.takeNotice()) say(*notice, QStringLiteral("LIBRARY OPENED AGAIN"));
+bool LibraryFeed::sayNotice() {
+  const auto notice = library_.takeNotice();
+  if (notice) say(*notice, QStringLiteral("LIBRARY OPENED AGAIN"));
+  return notice.has_value();
+}
+
+bool LibraryFeed::lookAtFile() {
+  library_.followFile();
+  return sayNotice();
 }
 
 SearchResult LibraryFeed::search(const LibraryQuery& query) {

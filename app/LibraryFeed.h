@@ -40,6 +40,9 @@ class LibraryFeed : public QObject {
   // A search of the library pane; what the library found meanwhile (damage, its file replaced)
   // is said as a write's is.
   SearchResult search(const LibraryQuery& query);
+  // Before a search on another connection: true when the file at the library's path is no
+  // longer the one opened (replaced, removed or rebuilt), which is then said.
+  bool lookAtFile();
   // A bank came or went: the history of banks and the library keep it, after the window's
   // turn, whether or not the library can be written.
   void keepMove(const BankMove& move);
@@ -60,7 +63,7 @@ class LibraryFeed : public QObject {
   void later(std::function<Noted()> write);
   void say(const std::string& error, const QString& status);
   // Says, once, what the library has to tell since it was last asked.
-  void sayNotice();
+  bool sayNotice();
 
   PresetLibrary library_;
   std::filesystem::path historyFolder_;

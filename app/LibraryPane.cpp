@@ -14,11 +14,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "actions/EditorActions.h"
 #include "app/ElidedLabel.h"
 #include "app/Latin1.h"
 #include "app/LibraryFeed.h"
+#include "app/LibrarySearch.h"
 #include "app/SlotList.h"
 #include "editor/EditorTables.h"
 
@@ -147,9 +149,10 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
                           {ampFilter, effectFilter}, {effectFilter, tagFilter}, {tagFilter, conditions}, {conditions, tags}})
     QWidget::setTabOrder(from, to);
 
-  connect(searchBox, &QLineEdit::textChanged, this, &LibraryPane::search);
-  connect(conditions, &QLineEdit::textChanged, this, &LibraryPane::search);
-  connect(tagFilter, &QLineEdit::textChanged, this, &LibraryPane::search);
+  startSearcher();
+  connect(searchBox, &QLineEdit::textChanged, this, &LibraryPane::searchAsTyped);
+  connect(conditions, &QLineEdit::textChanged, this, &LibraryPane::searchAsTyped);
+  connect(tagFilter, &QLineEdit::textChanged, this, &LibraryPane::searchAsTyped);
   connect(ampFilter, &QComboBox::currentIndexChanged, this, &LibraryPane::search);
   connect(effectFilter, &QComboBox::currentIndexChanged, this, &LibraryPane::search);
   connect(favouritesOnly, &QCheckBox::toggled, this, &LibraryPane::search);
@@ -195,6 +198,39 @@ void LibraryPane::search() {
     count->setText(QStringLiteral("NO LIBRARY"));
     return;
   }
+  // An answer still coming for an older question would undo this one.
+  if (searcher_) searcher_->forget();
+  showAnswer(feed_->search(queryOfBoxes()));
+}
+
+void LibraryPane::startSearcher() {
+  delete std::exchange(searcher_, nullptr);
+  if (!feed_ || !feed_->available()) return;
+  searcher_ = new LibrarySearch(feed_->library().file(), this);
+  if (!searcher_->available()) {
+    delete std::exchange(searcher_, nullptr);
+    return;
+  }
+  connect(searcher_, &LibrarySearch::answered, this, [this](const SearchResult& result) {
+    // Damage is found, set aside and said on the library's own connection: the answer comes
+    // from there instead.
+    if (!result.error.empty()) return search();
+    showAnswer(result);
+  });
+}
+
+void LibraryPane::searchAsTyped() {
+  if (!searcher_) return search();
+  // The thread reads the file it opened; a file replaced or rebuilt since is said, and searched
+  // from here on.
+  if (feed_->lookAtFile()) {
+    startSearcher();
+    return search();
+  }
+  searcher_->ask(queryOfBoxes());
+}
+
+LibraryQuery LibraryPane::queryOfBoxes() const {
   LibraryQuery query;
   query.text = searchBox->text().toLatin1().toStdString();
   if (ampFilter->currentIndex() > 0) query.ampModel = ampFilter->currentText().toStdString();
@@ -206,15 +242,21 @@ void LibraryPane::search() {
   query.sort = sort_;
   query.descending = descending_;
   query.limit = kRowsShown;
+  return query;
+}
 
+void LibraryPane::showAnswer(SearchResult result) {
   const std::int64_t keep = selected() ? selected()->id : 0;
-  SearchResult result = feed_->search(query);
   rows_ = std::move(result.rows);
   const QSignalBlocker quiet(results);
   results->clear();
   QTreeWidgetItem* again = nullptr;
+  // Put in at once: one by one, each would be an insertion of its own in the view.
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(rows_.size()));
   for (const SoundRow& row : rows_) {
-    auto* item = new QTreeWidgetItem(results);
+    auto* item = new QTreeWidgetItem;
+    items.append(item);
     item->setText(StarColumn, row.favourite ? QStringLiteral("\u2605") : QString());
     item->setText(NameColumn, shownName(row));
     item->setText(AmpColumn, ampModelText(row.record));
@@ -223,6 +265,7 @@ void LibraryPane::search() {
     item->setText(LastSeenColumn, QString::fromStdString(localTimeText(row.lastSeen)));
     if (row.id == keep) again = item;
   }
+  results->addTopLevelItems(items);
   if (again) results->setCurrentItem(again);
   if (!result.error.empty())
     count->setText(QString::fromStdString(result.error).toUpper());
@@ -231,6 +274,7 @@ void LibraryPane::search() {
   else
     count->setText(result.count == 1 ? QStringLiteral("1 SOUND") : QStringLiteral("%1 SOUNDS").arg(result.count));
   showTags();
+  emit searched();
 }
 
 const SoundRow* LibraryPane::selected() const {

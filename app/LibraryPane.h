@@ -23,6 +23,7 @@ namespace kestralux {
 class EditorActions;
 class ElidedLabel;
 class LibraryFeed;
+class LibrarySearch;
 class SlotList;
 
 class LibraryPane : public QWidget {
@@ -32,8 +33,12 @@ class LibraryPane : public QWidget {
   // `slotList` is the bank's, where a sound is dragged to.
   LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed* feed, QWidget* parent = nullptr);
 
-  // The search again, as the boxes now say.
+  // The search again, as the boxes now say, answered before it returns.
   void search();
+  // The same for a letter typed: answered later, from the search's own thread when there is
+  // one, so that the next key is taken at once; searched() says when it is shown.
+  void searchAsTyped();
+  void startSearcher();
   // The sound of the selected result dropped on slot n (0..29) of the bank's list, as a drag
   // of it does: one undo step.
   void putIntoSlot(int n);
@@ -62,13 +67,18 @@ class LibraryPane : public QWidget {
   // For the status line of the window the pane is in; what a sound put into a slot did is
   // the bank model's to say.
   void said(const QString& text);
+  // The results and the count show a search's answer.
+  void searched();
 
  private:
+  LibraryQuery queryOfBoxes() const;
+  void showAnswer(SearchResult result);
   void showTags();
 
   EditorActions& actions_;
   SlotList& slots_;
   LibraryFeed* feed_;
+  LibrarySearch* searcher_ = nullptr;
   std::vector<SoundRow> rows_;
   SortColumn sort_ = SortColumn::LastSeen;
   bool descending_ = true;

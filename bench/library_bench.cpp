@@ -3,6 +3,7 @@
 // value, and the opening of that library; and the newest bank of the combo in that history,
 // which each fetch reads. Prints medians; asserts nothing timed. Goals: 2 s for the history,
 // 20 ms for the combo's bank, 20 ms for a name, 50 ms with a condition.
+// Run: library_bench [FOLDER] (with a folder, the big library is kept there and used again)
 
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -94,9 +96,10 @@ bool historyImport(const fs::path& folder) {
   return true;
 }
 
-bool searches(const fs::path& folder) {
-  const fs::path file = folder / "big.sqlite";
-  fs::remove(file);
+bool searches(const fs::path& folder, const std::optional<fs::path>& kept) {
+  const fs::path file = kept ? *kept / "big.sqlite" : folder / "big.sqlite";
+  const bool written = kept && fs::exists(file);
+  if (!written) fs::remove(file);
   PresetLibrary library;
   if (library.open(file, folder / "no-history").state != LibraryOpening::State::Ready) return fail("cannot open the library");
   std::mt19937 random(11);
@@ -104,7 +107,7 @@ bool searches(const fs::path& folder) {
   const auto start = Clock::now();
   std::vector<PresetRecord> records;
   std::vector<Place> places;
-  for (int round = 0; round < kSeen; ++round) {
+  for (int round = 0; round < (written ? 0 : kSeen); ++round) {
     for (int n = 0; n < kSounds; ++n) {
       std::mt19937 own(static_cast<unsigned>(n));
       PresetRecord r = randomSound(own, n);
@@ -170,11 +173,14 @@ bool searches(const fs::path& folder) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   const fs::path folder = fs::temp_directory_path() / ("kestralux-library-bench-" + std::to_string(::getpid()));
   fs::remove_all(folder);
   fs::create_directories(folder);
-  const bool ok = historyImport(folder) && searches(folder);
+  // A folder given keeps the big library between runs, to compare searches without writing it again.
+  const std::optional<fs::path> kept = argc > 1 ? std::optional<fs::path>(argv[1]) : std::nullopt;
+  if (kept) fs::create_directories(*kept);
+  const bool ok = (kept || historyImport(folder)) && searches(folder, kept);
   fs::remove_all(folder);
   return ok ? 0 : 1;
 }

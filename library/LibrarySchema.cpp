@@ -1,6 +1,7 @@
 #include "library/LibrarySchema.h"
 
 #include <map>
+#include <string_view>
 #include <vector>
 
 #include "library/Sqlite.h"
@@ -117,7 +118,17 @@ int registerLibraryFunctions(sqlite3* db) {
     const std::string folded = foldedTag(text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0]))) : "");
     sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
   };
-  return sqlite3_create_function_v2(db, "folded_tag", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fold, nullptr, nullptr, nullptr);
+  const auto holds = [](sqlite3_context* context, int, sqlite3_value** argv) {
+    const auto bytes = [argv](int n) {
+      const auto* data = static_cast<const char*>(sqlite3_value_blob(argv[n]));
+      return data ? std::string_view(data, static_cast<std::size_t>(sqlite3_value_bytes(argv[n]))) : std::string_view();
+    };
+    sqlite3_result_int(context, bytes(0).find(bytes(1)) != std::string_view::npos ? 1 : 0);
+  };
+  const int code = sqlite3_create_function_v2(db, "folded_tag", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fold, nullptr, nullptr, nullptr);
+  if (code != SQLITE_OK) return code;
+  return sqlite3_create_function_v2(db, "holds_bytes", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr, holds, nullptr,
+                                    nullptr, nullptr);
 }
 
 std::optional<std::string> migrateLibrary(sqlite3* db, int target) {

@@ -28,7 +28,9 @@ std::string foldedName(std::string_view latin1);
 // capitals, so "CAFÉ" finds "café". Other characters stay as they are.
 std::string foldedTag(std::string_view utf8);
 
-// Gives `db` the SQL function folded_tag(text), foldedTag over a column.
+// Gives `db` the SQL functions folded_tag(text), foldedTag over a column, and
+// holds_bytes(haystack, needle), whether a blob holds another (as instr() > 0, but with the
+// C library's substring search, which a name search over every sound spends its time in).
 int registerLibraryFunctions(sqlite3* db);
 
 // sound_names.names: every name a sound was seen under, folded, each between line feeds, so a

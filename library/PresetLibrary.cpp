@@ -376,6 +376,30 @@ LibraryOpening PresetLibrary::open(const fs::path& file, const fs::path& history
   return rebuilt;
 }
 
+bool PresetLibrary::openToSearch(const fs::path& file) {
+  close();
+  file_ = file;
+  if (sqlite3_open_v2((uriOf(file_) + "?mode=ro").c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+    close();
+    return false;
+  }
+  sqlite3_busy_timeout(db_, busyWait_);
+  registerLibraryFunctions(db_);
+  readOnly_ = true;
+  // A name search walks every sound's names (8 MB at 100,000 sounds): SQLite's default cache
+  // of 2 MB would read them anew at each letter.
+  sql::execute(db_, "PRAGMA mmap_size = 268435456; PRAGMA cache_size = -16384");
+  // A library in a folder this user cannot write has no shared-memory file for a second
+  // reader: the first connection's searches are all there is.
+  bool readable = false;
+  {
+    sql::Statement probe(db_, "SELECT count(*) FROM sounds");
+    readable = probe.ok() && probe.step() == SQLITE_ROW;
+  }
+  if (!readable) close();
+  return readable;
+}
+
 bool PresetLibrary::openReadOnly() {
   // Without a shared-memory file beside it (which a folder this user cannot write cannot
   // get), SQLite reads a library only as a file nobody changes meanwhile.
@@ -736,7 +760,7 @@ SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
   std::string where = "1";
   std::vector<std::string> blobs;  // bound in order after the clauses that use them
   if (!query.text.empty()) {
-    where += " AND id IN (SELECT sound FROM sound_names WHERE instr(names, ?))";
+    where += " AND id IN (SELECT sound FROM sound_names WHERE holds_bytes(names, ?))";
     blobs.push_back(foldedName(query.text));
   }
   if (query.ampModel) {

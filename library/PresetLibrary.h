@@ -127,6 +127,10 @@ class PresetLibrary {
   // written: it is moved aside as FILE.broken-DATE and a new library built. A library of a
   // newer version opens read-only.
   LibraryOpening open(const std::filesystem::path& file, const std::filesystem::path& historyFolder);
+  // A second connection to a library another PresetLibrary has opened, for searches only (on
+  // another thread, which must never share the first one's connection): no migration, no
+  // check, no history. False when the file cannot be read.
+  bool openToSearch(const std::filesystem::path& file);
   // How long a write waits for another program's write to end before it reports the file busy.
   void setBusyWait(int milliseconds);
 
@@ -169,6 +173,9 @@ class PresetLibrary {
   // damaged by a statement, moved aside and built again; the file replaced or removed under
   // this program, noticed before a write. Nothing when there is nothing new to tell.
   std::optional<std::string> takeNotice();
+  // Before a write, and before a search on another connection: the file at the library's path
+  // is still the one opened, or the one there now is opened and the change told.
+  void followFile();
 
   sqlite3* connection() { return db_; }
 
@@ -192,10 +199,6 @@ class PresetLibrary {
     if (damage_ && recoverFromDamage()) result = operation();
     return result;
   }
-  // Before a write: the file at the library's path is still the one opened, or the one there
-  // now is opened and the change told.
-  void followFile();
-
   Noted noteRecordsNow(std::span<const PresetRecord> records, std::span<const Place> where, std::int64_t time,
                        std::vector<Known>* before);
   std::vector<Known> knownNow(std::span<const PresetRecord> records);

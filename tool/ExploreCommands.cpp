@@ -9,6 +9,7 @@
 #include "explore/Explore.h"
 #include "files/PresetFiles.h"
 #include "tool/KestraluxTool.h"
+#include "tool/PresetFileRule.h"
 
 namespace kestralux {
 
@@ -28,6 +29,7 @@ struct ExploreArguments {
   int count = 1;
   std::vector<std::pair<int, bool>> locks;  // parameter, locked
   bool force = false;
+  PresetFileKind kind = PresetFileKind::Preset;
 };
 
 template <typename Number>
@@ -76,29 +78,23 @@ ExploreArguments parse(const std::vector<std::string>& args) {
   if (a.files.size() != files) throw badUsage(a.command + (vary ? " takes one file" : " takes two files, A and B"));
   if (!a.output) throw badUsage(a.command + " needs -o OUT");
   if (!vary && !a.at) throw badUsage("morph needs --at PCT, 0..100");
+  // Refused before any file is read: what is written must load again as what it holds.
+  a.kind = outputKind(*a.output);
+  if (!vary && a.kind == PresetFileKind::Bank) throw badUsage("morph makes one preset; write it to a .pre file");
+  if (a.count > 1 && a.kind == PresetFileKind::Preset)
+    throw badUsage(std::to_string(a.count) + " variations make a bank; write them to a .bnk file");
   return a;
-}
-
-// A .pre, or the preset `n` of a .bnk; strictly, as every command of the tool reads them.
-PresetRecord readPreset(const std::string& path, int n) {
-  const std::optional<Bytes> data = readFileStart(path, kBankFileSize + 1);
-  if (!data) throw badInput("cannot read " + path);
-  if (data->size() != kPresetFileSize && data->size() != kBankFileSize)
-    throw badInput(path + ": " + std::to_string(data->size()) + " bytes, neither a preset file (88) nor a bank (2,640)");
-  if (const auto fault = firstNonPreset(*data)) throw badInput(path + ": " + describe(*fault));
-  if (data->size() == kPresetFileSize) return *parsePresetFile(*data);
-  return (*parseBankFile(*data))[static_cast<std::size_t>(n)];
 }
 
 void write(const ExploreArguments& a, const Bytes& image) { writeTarget(*a.output, image, a.force); }
 
 int varyCommand(const ExploreArguments& a, std::ostream& err) {
-  const PresetRecord preset = readPreset(a.files[0], a.preset);
+  const PresetRecord preset = readOnePreset(a.files[0], a.preset);
   Locks locks;
   for (const auto& [parameter, locked] : a.locks) locks.set(parameter, locked);
   const std::uint64_t seed = a.seed ? *a.seed : freshSeed();
   ExploreRandom random(seed);
-  if (a.count == 1) {
+  if (a.kind == PresetFileKind::Preset) {
     write(a, presetFileImage(vary(preset, locks, a.amount, random)));
   } else {
     PresetBank bank;
@@ -114,7 +110,7 @@ int varyCommand(const ExploreArguments& a, std::ostream& err) {
 }
 
 int morphCommand(const ExploreArguments& a, std::ostream& err) {
-  const PresetRecord from = readPreset(a.files[0], a.preset), to = readPreset(a.files[1], a.preset);
+  const PresetRecord from = readOnePreset(a.files[0], a.preset), to = readOnePreset(a.files[1], a.preset);
   Locks locks = Locks::none();
   for (const auto& [parameter, locked] : a.locks) locks.set(parameter, locked);
   write(a, presetFileImage(morph(from, to, *a.at, locks)));
@@ -126,21 +122,22 @@ int morphCommand(const ExploreArguments& a, std::ostream& err) {
 
 std::string exploreUsage() {
   return R"(  vary FILE.pre|FILE.bnk [--preset N] [--amount PCT] [--lock CAPTION]... [--unlock CAPTION]...
-       [--seed N] [--count K] -o OUT [--force]
+       [--seed N] [--count K] -o OUT.pre|OUT.bnk [--force]
       Variations of the preset (of preset N of a bank, default 1), as the editor's EXPLORE
       window makes them: each control moves at most PCT % of its range (default 25) around its
       value, the amp model and the effect change with a chance of PCT %. Controls named by
       their window caption (GAIN, "PRESET VOLUME", ...) are locked or unlocked; PRESET VOLUME
-      is locked unless unlocked. One variation is written as a .pre; K of them (2..30) as a
-      bank, padded with copies of the preset to 30. The same --seed gives the same bytes;
+      is locked unless unlocked. OUT.pre holds one variation; OUT.bnk holds K of them (default
+      1), padded with copies of the preset to 30. The same --seed gives the same bytes;
       without one, the seed taken is said.
   morph A B [--preset N] --at PCT [--lock CAPTION]... -o OUT.pre [--force]
       The preset PCT % of the way from A to B (each a .pre, or preset N of a .bnk): each
       control in proportion, the amp model and the effect with its controls from A below 50 %
       and from B from 50 % on (with the same effect on both, its controls move in proportion
       too). A locked control keeps A's value.
-      Both exit 2 for an OUT that exists without --force, a caption no control has (the
-      captions are listed), or an amount or position out of range.
+      Both exit 2 for an OUT that exists without --force, an OUT whose extension does not
+      name what is written, a caption no control has (the captions are listed), or an amount
+      or position out of range.
 )";
 }
 

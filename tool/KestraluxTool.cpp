@@ -24,6 +24,7 @@
 #include "model/EditorState.h"
 #include "tool/ExploreCommands.h"
 #include "tool/LibraryCommands.h"
+#include "tool/PresetFileRule.h"
 #include "tool/SheetCommand.h"
 
 namespace kestralux {
@@ -79,22 +80,8 @@ Bytes readInput(const fs::path& path, std::size_t limit) {
   return *data;
 }
 
-// A .pre or a .bnk, strictly: by its extension, or by its size when it has neither.
-std::variant<PresetRecord, PresetBank> readPresets(const fs::path& path) {
-  const Bytes data = readInput(path, kBankFileSize);
-  const std::string ext = lower(path.extension().string());
-  const bool asPreset = ext == ".pre" || (ext != ".bnk" && data.size() == kPresetFileSize);
-  const std::size_t size = asPreset ? kPresetFileSize : kBankFileSize;
-  if (data.size() != size)
-    throw badInput(path.string() + ": " + (data.size() > kBankFileSize ? "more than " + std::to_string(kBankFileSize) : std::to_string(data.size())) +
-                   " bytes, a " + (asPreset ? "preset" : "bank") + " file holds exactly " + std::to_string(size));
-  if (const auto fault = firstNonPreset(data)) throw badInput(path.string() + ": " + describe(*fault));
-  if (asPreset) return *parsePresetFile(data);
-  return *parseBankFile(data);
-}
-
 PresetBank readBank(const fs::path& path) {
-  auto presets = readPresets(path);
+  auto presets = readPresetFile(path);
   if (auto* bank = std::get_if<PresetBank>(&presets)) return *bank;
   throw badInput(path.string() + " holds one preset; this command needs a bank (.bnk)");
 }
@@ -247,6 +234,7 @@ const BankFetch& requestBank(Link& link, const Arguments& a, std::ostream& err, 
 int fetch(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 0);
   const fs::path target = a.output.value_or("FULL1.bnk");
+  if (outputKind(target) != PresetFileKind::Bank) throw badUsage("fetch brings a bank; write it to a .bnk file");
   // Before asking the combo, so the answer is not waited for in vain.
   refuseExisting(target, a.force);
   Link link;
@@ -286,7 +274,7 @@ DiffSide readDiffSide(const std::string& what, const Arguments& a, std::ostream&
     if (const auto* bank = std::get_if<PresetBank>(&reading.contents)) return {{bank->begin(), bank->end()}, false};
     return {{std::get<PresetRecord>(reading.contents)}, false};
   }
-  const auto presets = readPresets(what);
+  const auto presets = readPresetFile(what);
   if (const auto* bank = std::get_if<PresetBank>(&presets)) return {{bank->begin(), bank->end()}, true};
   return {{std::get<PresetRecord>(presets)}, true};
 }
@@ -453,7 +441,7 @@ int ports(const Arguments& a, std::ostream& out, const PortsFactory& factory) {
 int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFactory& factory) {
   if (a.command == "show") {
     expectFiles(a, 1);
-    const auto presets = readPresets(a.files[0]);
+    const auto presets = readPresetFile(a.files[0]);
     if (const auto* r = std::get_if<PresetRecord>(&presets))
       out << presetListing(std::span<const PresetRecord>(r, 1));
     else
@@ -468,7 +456,8 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
   }
   if (a.command == "to-syx") {
     expectFiles(a, 1);
-    const auto presets = readPresets(a.files[0]);
+    if (a.output) expectExtension(*a.output, ".syx");
+    const auto presets = readPresetFile(a.files[0]);
     const Bytes syx = std::holds_alternative<PresetBank>(presets) ? bankToSyx(std::get<PresetBank>(presets))
                                                                   : presetToSyx(std::get<PresetRecord>(presets));
     writeTarget(a.output ? fs::path(*a.output) : withExtension(a.files[0], ".syx"), syx, a.force);

@@ -11,6 +11,7 @@
 #include "library/ParameterConditions.h"
 #include "library/PresetLibrary.h"
 #include "tool/KestraluxTool.h"
+#include "tool/PresetFileRule.h"
 
 namespace kestralux {
 
@@ -196,9 +197,7 @@ int import(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 void checkTarget(const fs::path& target, const char* extension, bool force) {
-  std::string ext = target.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (ext != extension) throw badUsage(target.string() + ": write it to a " + extension + " file");
+  expectExtension(target, extension);
   refuseExisting(target, force);
 }
 

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <functional>
 #include <memory>
+#include <set>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -169,6 +170,37 @@ INSTANTIATE_TEST_SUITE_P(Drops, BankModelDrop, ::testing::ValuesIn(kDrops),
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;
                          });
+
+// A notice repaints only the rows whose cells now read otherwise, never the whole list.
+struct NoticeRow {
+  const char* what;
+  std::function<void(Bank&)> action;
+  std::set<int> rows;  // 0-based
+};
+
+const NoticeRow kNotices[] = {
+    {"a slot renamed comes on screen", [](Bank& b) { b.actions.renameSlot(9, "LEAD"); }, {0, 9}},
+    {"another slot on screen", [](Bank& b) { b.actions.showSlot(4); }, {0, 4}},
+    {"the preset on screen edited", [](Bank& b) { b.actions.setParameter(AMP_GAIN, 77); }, {0}},
+    {"one record pasted", [](Bank& b) { b.actions.paste(6, std::vector<PresetRecord>{kSound}); }, {6}},
+};
+
+TEST(BankModel, ANoticeSignalsOnlyTheCellsThatChanged) {
+  for (const NoticeRow& row : kNotices) {
+    SCOPED_TRACE(row.what);
+    Bank bank;
+    // The fixture filled the bank behind the model's back.
+    ActionNotice filled;
+    filled.bankChanged = true;
+    bank.actions.tell(filled);
+    std::set<int> signalled;
+    QObject::connect(&bank.model, &QAbstractItemModel::dataChanged, [&](const QModelIndex& from, const QModelIndex& to) {
+      for (int n = from.row(); n <= to.row(); ++n) signalled.insert(n);
+    });
+    row.action(bank);
+    EXPECT_EQ(signalled, row.rows);
+  }
+}
 
 // What leaves the model: each slot once, in slot order, in our one type and nothing else; only
 // the name is typed in place.

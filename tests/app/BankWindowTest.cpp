@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTreeWidget>
 
 #include "app/BankWindow.h"
@@ -257,6 +258,14 @@ class LibraryInBankWindow : public BankWindowTest {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     pane = window->library;
   }
+  // What is typed into the search's boxes is answered from the search's thread, later.
+  void typed(const std::function<void()>& keys) {
+    QSignalSpy shown(pane, &LibraryPane::searched);
+    keys();
+    if (shown.isEmpty()) {
+      ASSERT_TRUE(shown.wait(5000));
+    }
+  }
   QStringList shownNames() {
     QStringList names;
     for (int n = 0; n < pane->results->topLevelItemCount(); ++n) names << pane->results->topLevelItem(n)->text(LibraryPane::NameColumn);
@@ -289,14 +298,14 @@ TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
       {[&] { pane->conditions->clear(); }, {"CLEAN 2", "CRUNCH", "CLEAN 1"}},
   };
   for (const Filter& filter : filters) {
-    filter.set();
+    typed(filter.set);
     EXPECT_EQ(shownNames(), filter.names) << pane->count->text().toStdString();
   }
   QTest::mouseClick(pane->results->header()->viewport(), Qt::LeftButton, {},
                     QPoint(pane->results->header()->sectionViewportPosition(LibraryPane::NameColumn) + 5, 5));
   EXPECT_EQ(shownNames(), (QStringList{"CLEAN 1", "CLEAN 2", "CRUNCH"}));
   pane->searchBox->setFocus();
-  QTest::keyClicks(pane->searchBox, "cl");
+  typed([&] { QTest::keyClicks(pane->searchBox, "cl"); });
   EXPECT_EQ(shownNames(), (QStringList{"CLEAN 1", "CLEAN 2"}));
   EXPECT_EQ(pane->count->text(), "2 SOUNDS");
 
@@ -431,8 +440,7 @@ TEST_F(LibraryInBankWindow, HearingIsSaidAndLongErrorsNeverWidenTheWindow) {
   EXPECT_FALSE(form->Label2->isVisible());
 
   const int width = window->width();
-  pane->conditions->setText("DRIVE > 5");
-  QApplication::processEvents();
+  typed([&] { pane->conditions->setText("DRIVE > 5"); });
   EXPECT_FALSE(pane->count->text().isEmpty());
   EXPECT_EQ(window->width(), width);
   EXPECT_LE(pane->count->minimumSizeHint().width(), 40);

@@ -467,3 +467,54 @@ TEST_F(Tool, VaryAndMorphWriteWhatTheExploreWindowWould) {
 
 }  // namespace
 }  // namespace kestralux
+
+namespace kestralux {
+namespace {
+
+// A file written is what its extension says, whatever the command, and one rule says what a
+// file read holds: a preset file named as a bank is no bank, nor a bank named as a preset.
+TEST_F(Tool, WritesTheKindItsExtensionNamesAndReadsEveryFileByOneRule) {
+  put("kept.bnk", bankFileImage(sampleBank()));
+  put("preset.bnk", presetFileImage(sampleBank()[4]));
+  put("bank.pre", bankFileImage(sampleBank()));
+  struct Row {
+    std::vector<std::string> args;
+    int exit;
+    std::string err;      // the start of what it says on standard error
+    std::string written;  // the file the command names
+    std::size_t size;     // its size afterwards; 0: not there
+  };
+  const Row rows[] = {
+      {{"vary", path("one.pre"), "--seed", "7", "-o", path("one-of.bnk")}, 0, "", "one-of.bnk", kBankFileSize},
+      {{"vary", path("one.pre"), "--count", "3", "-o", path("three.pre")}, 2,
+       "kestralux-tool: 3 variations make a bank; write them to a .bnk file\n", "three.pre", 0},
+      {{"vary", path("one.pre"), "-o", path("vary.txt")}, 2, "kestralux-tool: " + path("vary.txt") + ": write it to a .pre or a .bnk file\n",
+       "vary.txt", 0},
+      {{"morph", path("one.pre"), path("one.pre"), "--at", "50", "-o", path("kept.bnk"), "--force"}, 2,
+       "kestralux-tool: morph makes one preset; write it to a .pre file\n", "kept.bnk", kBankFileSize},
+      {{"morph", path("one.pre"), path("one.pre"), "--at", "50", "-o", path("morph")}, 2,
+       "kestralux-tool: " + path("morph") + ": write it to a .pre or a .bnk file\n", "morph", 0},
+      {{"fetch", "-o", path("fetched.pre")}, 2, "kestralux-tool: fetch brings a bank; write it to a .bnk file\n", "fetched.pre", 0},
+      {{"to-syx", path("bank.bnk"), "-o", path("syx.bnk")}, 2, "kestralux-tool: " + path("syx.bnk") + ": write it to a .syx file\n",
+       "syx.bnk", 0},
+      {{"vary", path("preset.bnk"), "-o", path("no1.pre")}, 1,
+       "kestralux-tool: " + path("preset.bnk") + ": 88 bytes, a bank file holds exactly 2640\n", "no1.pre", 0},
+      {{"morph", path("bank.pre"), path("one.pre"), "--at", "50", "-o", path("no2.pre")}, 1,
+       "kestralux-tool: " + path("bank.pre") + ": 2640 bytes, a preset file holds exactly 88\n", "no2.pre", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args[0] + " -o " + row.written);
+    EXPECT_EQ(run(row.args), row.exit) << err.str();
+    EXPECT_EQ(err.str().substr(0, row.err.size()), row.err);
+    EXPECT_EQ(fs::exists(dir / row.written) ? fs::file_size(dir / row.written) : 0, row.size);
+  }
+  EXPECT_EQ(get("kept.bnk"), bankFileImage(sampleBank())) << "a bank is never written over by one preset";
+  // One variation as a bank: the variation first, the preset it came from after it.
+  const auto oneOf = parseBankFile(get("one-of.bnk"));
+  ASSERT_TRUE(oneOf);
+  EXPECT_NE((*oneOf)[0], sampleBank()[4]);
+  for (std::size_t n = 1; n < kPresetCount; ++n) EXPECT_EQ((*oneOf)[n], sampleBank()[4]) << n;
+}
+
+}  // namespace
+}  // namespace kestralux
