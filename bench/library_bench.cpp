@@ -18,32 +18,22 @@
 
 #include "files/BankHistory.h"
 #include "files/PresetFiles.h"
+#include "bench/RandomSounds.h"
 #include "library/PresetLibrary.h"
 
 namespace fs = std::filesystem;
 using namespace kestralux;
+using bench::kWords;
+using bench::randomSound;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-const std::vector<std::string> kWords{"CLEAN", "CRUNCH", "LEAD", "SOLO", "JAZZ", "BLUES", "METAL", "FUNK", "CHIME", "DRIVE",
-                                      "ROCK", "SHIMMER", "SPACE", "TWANG", "GRIT", "WARM", "ICE", "FIRE", "DUST", "VELVET"};
 
 double milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
-}
-
-PresetRecord randomSound(std::mt19937& random, int n) {
-  PresetRecord r;
-  for (int p = 0; p < kParameterCount; ++p) r.setValue(p, static_cast<int>(random() % 31));
-  r.setValue(AMP_TYPE, static_cast<int>(random() % kAmpModelCount));
-  r.setValue(EFFECT_SELECT, kEffectCodes[random() % kEffectCodes.size()]);
-  r.setValue(DELAY_TIME, static_cast<int>(random() % 251));
-  r.setSlot(kReservedSlot, n);  // distinct sounds stay distinct
-  return r;
 }
 
 std::string randomName(std::mt19937& random) {

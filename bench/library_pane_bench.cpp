@@ -20,6 +20,7 @@
 
 #include "actions/EditorActions.h"
 #include "app/BankWindow.h"
+#include "bench/RandomSounds.h"
 #include "app/ElidedLabel.h"
 #include "app/LibraryFeed.h"
 #include "app/LibraryPane.h"
@@ -28,21 +29,10 @@
 #include "model/EditSession.h"
 
 using namespace kestralux;
+using bench::kWords;
+using bench::randomSound;
 
 namespace {
-
-const std::vector<std::string> kWords{"CLEAN", "CRUNCH", "LEAD", "SOLO", "JAZZ", "BLUES", "METAL", "FUNK", "CHIME", "DRIVE",
-                                      "ROCK", "SHIMMER", "SPACE", "TWANG", "GRIT", "WARM", "ICE", "FIRE", "DUST", "VELVET"};
-
-PresetRecord randomSound(std::mt19937& random, int n) {
-  PresetRecord r;
-  for (int p = 0; p < kParameterCount; ++p) r.setValue(p, static_cast<int>(random() % 31));
-  r.setValue(AMP_TYPE, static_cast<int>(random() % kAmpModelCount));
-  r.setValue(EFFECT_SELECT, kEffectCodes[random() % kEffectCodes.size()]);
-  r.setValue(DELAY_TIME, static_cast<int>(random() % 251));
-  r.setSlot(kReservedSlot, n);  // distinct sounds stay distinct
-  return r;
-}
 
 bool fill(PresetLibrary& library, int sounds) {
   std::mt19937 random(11);

@@ -119,28 +119,10 @@ int JackSearch::process(jack_nframes_t frames, void* self) {
 }
 
 void JackSearch::hear(jack_nframes_t frames) {
-  for (std::size_t k = 0; k < inputs_.size(); ++k) {
-    Input& input = inputs_[k];
-    if (!input.port) continue;
-    void* buffer = jack_port_get_buffer(input.port, frames);
-    const std::uint32_t count = jack_midi_get_event_count(buffer);
-    for (std::uint32_t e = 0; e < count; ++e) {
-      jack_midi_event_t event;
-      if (jack_midi_event_get(&event, buffer, e) != 0 || event.size == 0) continue;
-      if (event.buffer[0] == 0xF0)
-        input.pending.assign(event.buffer, event.buffer + event.size);
-      else if (!input.pending.empty())
-        input.pending.insert(input.pending.end(), event.buffer, event.buffer + event.size);
-      else
-        continue;
-      if (input.pending.back() == 0xF7) {
-        deliver_(static_cast<std::uint32_t>(k), std::move(input.pending));
-        input.pending.clear();
-      } else if (input.pending.size() > kMaxHeard) {
-        input.pending.clear();
-      }
-    }
-  }
+  for (std::size_t k = 0; k < inputs_.size(); ++k)
+    inputs_[k].hear(frames, kMaxHeard, [&](std::vector<std::uint8_t>&& message) {
+      deliver_(static_cast<std::uint32_t>(k), std::move(message));
+    });
 }
 
 // A message a port's buffer has no room for waits for the next cycle.

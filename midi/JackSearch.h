@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "midi/JackSysex.h"
 #include "midi/MidiPorts.h"
 
 namespace kestralux {
@@ -34,10 +35,6 @@ class JackSearch final : public MidiPorts::SearchConnection {
   bool send(std::uint32_t output, std::span<const std::uint8_t> message) override;
 
  private:
-  struct Input {
-    jack_port_t* port = nullptr;
-    std::vector<std::uint8_t> pending;  // SysEx that JACK hands over in pieces
-  };
   struct Output {
     jack_port_t* port = nullptr;
     jack_ringbuffer_t* ring = nullptr;
@@ -53,7 +50,7 @@ class JackSearch final : public MidiPorts::SearchConnection {
 
   MidiPorts::TaggedDelivery deliver_;
   std::unique_ptr<JackClient> client_;
-  std::vector<Input> inputs_;
+  std::vector<JackSysexInput> inputs_;
   std::vector<Output> outputs_;
   bool active_ = false;
   std::atomic<std::uint64_t> cycles_{0};

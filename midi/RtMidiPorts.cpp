@@ -3,6 +3,7 @@
 #include <rtmidi/RtMidi.h>
 
 #include "midi/JackClient.h"
+#include "midi/JackSysex.h"
 #include "midi/JackSearch.h"
 
 #include <algorithm>
@@ -542,44 +543,22 @@ class JackListening : public MidiPorts::Listening {
   bool lost() const { return client_->lost(); }
 
  private:
-  struct Input {
-    jack_port_t* port = nullptr;
-    std::vector<std::uint8_t> pending;
-  };
 
   explicit JackListening(MidiPorts::TaggedDelivery deliver) : deliver_(std::move(deliver)) {}
 
   // On JACK's thread.
   static int process(jack_nframes_t frames, void* self) {
     auto* listening = static_cast<JackListening*>(self);
-    for (std::size_t k = 0; k < listening->inputs_.size(); ++k) {
-      Input& input = listening->inputs_[k];
-      if (!input.port) continue;
-      void* buffer = jack_port_get_buffer(input.port, frames);
-      const std::uint32_t count = jack_midi_get_event_count(buffer);
-      for (std::uint32_t e = 0; e < count; ++e) {
-        jack_midi_event_t event;
-        if (jack_midi_event_get(&event, buffer, e) != 0 || event.size == 0) continue;
-        if (event.buffer[0] == 0xF0)
-          input.pending.assign(event.buffer, event.buffer + event.size);
-        else if (!input.pending.empty())
-          input.pending.insert(input.pending.end(), event.buffer, event.buffer + event.size);
-        else
-          continue;
-        if (input.pending.back() == 0xF7) {
-          listening->deliver_(static_cast<std::uint32_t>(k), std::move(input.pending));
-          input.pending.clear();
-        } else if (input.pending.size() > kInputBufferSize) {
-          input.pending.clear();
-        }
-      }
-    }
+    for (std::size_t k = 0; k < listening->inputs_.size(); ++k)
+      listening->inputs_[k].hear(frames, kInputBufferSize, [&](std::vector<std::uint8_t>&& message) {
+        listening->deliver_(static_cast<std::uint32_t>(k), std::move(message));
+      });
     return 0;
   }
 
   MidiPorts::TaggedDelivery deliver_;
   std::unique_ptr<JackClient> client_;
-  std::vector<Input> inputs_;
+  std::vector<JackSysexInput> inputs_;
 };
 
 }  // namespace
