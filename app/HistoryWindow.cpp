@@ -114,18 +114,21 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   presets->installEventFilter(new EnterKey(this, [this] { putIntoSlotOnScreen(); }));
   // A window of its own, out of reach of the main window's EDIT menu: its own keys for the one
   // undo history, so a restore is taken back where it was made.
-  const auto editKey = [this](const QList<QKeySequence>& keys, void (EditorActions::*act)()) {
+  const auto editKey = [this](const QList<QKeySequence>& keys, bool forward) {
     auto* command = new QAction(this);
     command->setShortcuts(keys);
     command->setShortcutContext(Qt::WindowShortcut);
-    connect(command, &QAction::triggered, this, [this, act] {
+    connect(command, &QAction::triggered, this, [this, forward] {
       if (actions_.transferRunning()) return say(QString::fromLatin1(kTransferInProgress));
-      (actions_.*act)();
+      if (forward)
+        actions_.redo();
+      else
+        actions_.undo();
     });
     addAction(command);
   };
-  editKey({QKeySequence(Qt::CTRL | Qt::Key_Z)}, &EditorActions::undo);
-  editKey({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, &EditorActions::redo);
+  editKey({QKeySequence(Qt::CTRL | Qt::Key_Z)}, false);
+  editKey({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, true);
   // What differs follows the bank as it is edited, whoever changed it.
   listener_ = actions_.listen([this](const ActionNotice& notice) {
     if (notice.bankChanged && isVisible()) showEntry();
