@@ -28,7 +28,9 @@ double median(std::vector<double> v) {
 }
 
 bool waitForPorts(const std::string& name) {
-  RtMidiPorts lister(MidiSystem::Jack, "kestralux-bench-lister");
+  // One for the whole run: closing a JACK client while other programs register ports has been
+  // seen to hang inside the JACK library, now and then.
+  static RtMidiPorts lister(MidiSystem::Jack, "kestralux-bench-lister");
   for (int i = 0; i < 200; ++i) {
     const auto outs = lister.outputPortNames();
     if (std::find_if(outs.begin(), outs.end(), [&](const std::string& n) { return n.find(name + " MIDI IN") != std::string::npos; }) != outs.end())
