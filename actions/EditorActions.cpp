@@ -44,6 +44,7 @@ EditorActions::EditorActions(EditorState& state, DeviceProtocol& protocol, EditS
   transfers_->ended = [this](const StoreOutcome& outcome) {
     // Only now may the bank change again, and the window close.
     state_.StoreInProgress = false;
+    lastStore_ = outcome;
     tell(noticeOf(Transfer));
     if (storeEnded_) storeEnded_(outcome);
   };

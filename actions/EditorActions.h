@@ -212,6 +212,8 @@ class EditorActions {
     storeEnded_ = std::move(ended);
   }
   TransferDriver& transfers() { return *transfers_; }
+  // How the last store ended, for a window that started one and waits to say so.
+  const std::optional<StoreOutcome>& lastStoreOutcome() const { return lastStore_; }
   // A fetch has filled the bank: preset 1 on screen (unless a store is going out).
   bool showFetchedBank();
 
@@ -241,6 +243,7 @@ class EditorActions {
   PresetBank storeBank_{};
   std::function<void(const std::string&)> storeProgress_;
   std::function<void(const StoreOutcome&)> storeEnded_;
+  std::optional<StoreOutcome> lastStore_;
 };
 
 }  // namespace kestralux

@@ -39,6 +39,13 @@ std::string slotList(const std::vector<SlotDifference>& differences) {
   return list;
 }
 
+// The combo keeps no names: a slot that holds the values sent is shown under the name sent.
+PresetBank namedAsSent(PresetBank read, const PresetBank& sent) {
+  for (std::size_t n = 0; n < read.size(); ++n)
+    if (sameValues(read[n], sent[n])) read[n] = sent[n];
+  return read;
+}
+
 }  // namespace
 
 std::vector<ControlDifference> controlDifferences(const PresetRecord& onCombo, const PresetRecord& sent) {
@@ -110,8 +117,12 @@ void TransferDriver::say(const std::string& text) {
   if (progress) progress(text);
 }
 
-void TransferDriver::wakeIn(std::chrono::milliseconds after) {
-  if (wakeAfter) wakeAfter(std::max(after, 0ms));
+void TransferDriver::wakeIn(std::chrono::milliseconds after) { wakeAt(now() + after); }
+
+void TransferDriver::wakeAt(TransferClock::time_point due) {
+  due_ = due;
+  // Rounded up: a wake a fraction of a millisecond early would only ask again.
+  if (wakeAfter) wakeAfter(std::max(std::chrono::ceil<std::chrono::milliseconds>(due - now()), 0ms));
 }
 
 void TransferDriver::beginRead(Step step) {
@@ -134,6 +145,11 @@ bool TransferDriver::receive(const RxSlot& slot) {
 }
 
 void TransferDriver::wake() {
+  // A timer that runs out early would shorten the pause between two store messages.
+  if (step_ != Step::Idle && now() < due_) {
+    wakeAt(due_);
+    return;
+  }
   switch (step_) {
     case Step::Idle: return;
     case Step::ReadBefore:
@@ -158,7 +174,7 @@ void TransferDriver::readEnded() {
   }
   beforeRead_ = fetch_.arrived().count() == static_cast<std::size_t>(kPresetCount);
   if (beforeRead_) {
-    if (keep) keep(read_, "on the combo before the store");
+    if (keep) keep(namedAsSent(read_, sent_), kBeforeStoreKind);
   } else {
     // The store goes out all the same; the history's entry of it says what is missing.
     protocol_.storeNote = "bank before it not read";
@@ -175,7 +191,7 @@ void TransferDriver::sendNext() {
   lastSentAt_ = now();
   say(protocol_.SendNextStoreMessage());
   step_ = protocol_.store.pending() ? Step::Sending : Step::LastPause;
-  wakeIn(std::chrono::duration_cast<std::chrono::milliseconds>(lastSentAt_ + kDumpPause - now()));
+  wakeAt(lastSentAt_ + kDumpPause);
 }
 
 void TransferDriver::afterSending() {
@@ -243,7 +259,7 @@ void TransferDriver::compare() {
   if (!differences.empty())
     kind += differences.size() == 1 ? ", slot " + slotList(differences) + " differs" : ", slots " + slotList(differences) + " differ";
   if (count < static_cast<std::size_t>(kPresetCount)) kind += ", " + std::to_string(count) + " of 30";
-  if (keep) keep(read_, kind);
+  if (keep) keep(namedAsSent(read_, sent_), kind);
 
   if (!differences.empty() && pass_ == 1) {
     // The combo cannot be told which slot to take: the whole bank goes once more.

@@ -38,6 +38,9 @@ std::string slotDifferenceText(const SlotDifference& difference);
 // The controls of `onCombo` whose values differ from `sent`, by the window's captions.
 std::vector<ControlDifference> controlDifferences(const PresetRecord& onCombo, const PresetRecord& sent);
 
+// The history's kind for the combo's bank read before a store: the bank that can be put back.
+inline constexpr const char* kBeforeStoreKind = "on the combo before the store";
+
 struct StoreOutcome {
   enum class Result {
     Checked,     // read back and every slot holds what was sent
@@ -102,6 +105,7 @@ class TransferDriver {
   void finish(StoreOutcome outcome);
   void say(const std::string& text);
   void wakeIn(std::chrono::milliseconds after);
+  void wakeAt(TransferClock::time_point due);
 
   DeviceProtocol& protocol_;
   Step step_ = Step::Idle;
@@ -113,6 +117,7 @@ class TransferDriver {
   int pass_ = 0;
   bool beforeRead_ = false;
   TransferClock::time_point lastSentAt_{};
+  TransferClock::time_point due_{};
 };
 
 }  // namespace kestralux
