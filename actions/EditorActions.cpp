@@ -378,8 +378,10 @@ void EditorActions::startStore(StoreScope scope) {
   endAudition();
   endCompare();
   state_.storeScope = scope;
+  // The scope is the click's: a restore tick before the store starts does not change it.
+  storeAll_ = scope == StoreScope::ALL;
   storeBank_ = state_.bank;
-  if (scope == StoreScope::SINGLE) storeBank_[0] = state_.current();
+  if (!storeAll_) storeBank_[0] = state_.current();
   state_.StoreRequested = true;
   state_.StoreInProgress = true;
   tell(noticeOf(Transfer));
@@ -388,7 +390,7 @@ void EditorActions::startStore(StoreScope scope) {
 void EditorActions::runStore() {
   if (!state_.StoreRequested) return;
   state_.StoreRequested = false;
-  const bool started = state_.storeScope == StoreScope::ALL
+  const bool started = storeAll_
                            ? transfers_->storeAll(storeBank_, TransferDriver::Check::ReadBoth)
                            : transfers_->storeOne(storeBank_[0], TransferDriver::Check::ReadBack);
   if (!started) {

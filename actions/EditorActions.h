@@ -241,6 +241,7 @@ class EditorActions {
   std::unique_ptr<TransferDriver> ownTransfers_;
   TransferDriver* transfers_;
   PresetBank storeBank_{};
+  bool storeAll_ = true;
   std::function<void(const std::string&)> storeProgress_;
   std::function<void(const StoreOutcome&)> storeEnded_;
   std::optional<StoreOutcome> lastStore_;

@@ -130,9 +130,9 @@ void TransferDriver::beginRead(Step step) {
   read_ = {};
   say(step == Step::ReadBefore ? "READING THE COMBO'S BANK" : "READING BACK");
   fetch_.requested(now());
-  if (!protocol_.SendBankRequest()) {
-    // Nothing went out: the silence that follows says the rest.
-  }
+  // A request that could not go out is told by the card error; the silence that follows
+  // ends the read as any unanswered one.
+  protocol_.SendBankRequest();
   wakeIn(kReadLook);
 }
 
