@@ -33,8 +33,21 @@ std::string trimmed(std::string_view text) {
 
 }  // namespace
 
-EditorActions::EditorActions(EditorState& state, DeviceProtocol& protocol, EditSession& session)
+EditorActions::EditorActions(EditorState& state, DeviceProtocol& protocol, EditSession& session,
+                             TransferDriver* transfers)
     : state_(state), protocol_(protocol), session_(session) {
+  if (!transfers) ownTransfers_ = std::make_unique<TransferDriver>(protocol);
+  transfers_ = transfers ? transfers : ownTransfers_.get();
+  transfers_->progress = [this](const std::string& text) {
+    if (storeProgress_) storeProgress_(text);
+  };
+  transfers_->ended = [this](const StoreOutcome& outcome) {
+    // Only now may the bank change again, and the window close.
+    state_.StoreInProgress = false;
+    lastStore_ = outcome;
+    tell(noticeOf(Transfer));
+    if (storeEnded_) storeEnded_(outcome);
+  };
   session_.changed = [this] {
     ActionNotice notice;
     notice.bankChanged = true;
@@ -49,7 +62,11 @@ EditorActions::EditorActions(EditorState& state, DeviceProtocol& protocol, EditS
   };
 }
 
-EditorActions::~EditorActions() { session_.changed = nullptr; }
+EditorActions::~EditorActions() {
+  session_.changed = nullptr;
+  transfers_->progress = nullptr;
+  transfers_->ended = nullptr;
+}
 
 int EditorActions::listen(Listener listener) {
   listeners_.emplace(nextListener_, std::move(listener));
@@ -66,7 +83,7 @@ void EditorActions::tell(const ActionNotice& notice) {
 }
 
 bool EditorActions::transferRunning() const {
-  return protocol_.fetch.waiting() || session_.transferRunning() || state_.StoreInProgress;
+  return protocol_.fetch.waiting() || session_.transferRunning() || state_.StoreInProgress || transfers_->running();
 }
 
 void EditorActions::presetShown(bool sendNow) {
@@ -361,21 +378,38 @@ void EditorActions::startStore(StoreScope scope) {
   endAudition();
   endCompare();
   state_.storeScope = scope;
-  protocol_.PrepareStore(scope);
+  // The scope is the click's: a restore tick before the store starts does not change it.
+  storeAll_ = scope == StoreScope::ALL;
+  storeBank_ = state_.bank;
+  if (!storeAll_) storeBank_[0] = state_.current();
   state_.StoreRequested = true;
   state_.StoreInProgress = true;
   tell(noticeOf(Transfer));
 }
 
-std::optional<std::string> EditorActions::sendNextStoreMessage() {
-  if (!protocol_.store.pending()) return std::nullopt;
-  return protocol_.SendNextStoreMessage();
+void EditorActions::runStore() {
+  if (!state_.StoreRequested) return;
+  state_.StoreRequested = false;
+  const bool started = storeAll_
+                           ? transfers_->storeAll(storeBank_, TransferDriver::Check::ReadBoth)
+                           : transfers_->storeOne(storeBank_[0], TransferDriver::Check::ReadBack);
+  if (!started) {
+    state_.StoreInProgress = false;
+    tell(noticeOf(Transfer));
+  }
 }
 
-std::string EditorActions::endStore() {
-  state_.StoreInProgress = false;
+std::optional<std::string> EditorActions::putBack(const PresetBank& bank) {
+  if (transferRunning() || state_.StoreRequested) return std::string(kTransferInProgress);
+  endAudition();
+  state_.StoreInProgress = true;
   tell(noticeOf(Transfer));
-  return protocol_.store.endNotice();
+  if (!transfers_->storeAll(bank, TransferDriver::Check::ReadBoth)) {
+    state_.StoreInProgress = false;
+    tell(noticeOf(Transfer));
+    return std::string(kTransferInProgress);
+  }
+  return std::nullopt;
 }
 
 bool EditorActions::showFetchedBank() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "explore/ExploreSession.h"
+#include "link/TransferDriver.h"
 #include "model/EditSession.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
@@ -50,7 +52,10 @@ inline constexpr const char* kTransferInProgress = "TRANSFER IN PROGRESS";
 
 class EditorActions {
  public:
-  EditorActions(EditorState& state, DeviceProtocol& protocol, EditSession& session);
+  // `transfers`: the link's driver of stores, which hears what the combo answers; without
+  // one the actions keep a driver of their own, which hears only what is handed to it.
+  EditorActions(EditorState& state, DeviceProtocol& protocol, EditSession& session,
+                TransferDriver* transfers = nullptr);
   ~EditorActions();
   EditorActions(const EditorActions&) = delete;
   EditorActions& operator=(const EditorActions&) = delete;
@@ -186,19 +191,29 @@ class EditorActions {
   // The scope of the store the user is about to confirm: one slot or the whole bank.
   StoreScope storeScope() const { return state_.storeScope; }
   void setStoreScope(StoreScope scope) { state_.storeScope = scope; }
-  // A store confirmed whose messages have not begun to go out; taken, it is going out.
+  // A store confirmed whose messages have not begun to go out.
   bool storeRequested() const { return state_.StoreRequested; }
-  void storeGoesOut() { state_.StoreRequested = false; }
-  bool storeRunning() const { return state_.StoreInProgress; }
+  // From Yes until the store and its check have ended.
+  bool storeRunning() const { return state_.StoreInProgress || transfers_->running(); }
 
   // GET ALL: the bank asked for.
   void requestFetch();
-  // The store confirmed: its messages built from the bank as the bank window lists it now.
+  // The store confirmed: what goes out is the bank as the bank window lists it now.
   void startStore(StoreScope scope);
-  // One store message out and its progress text; nothing when none is left.
-  std::optional<std::string> sendNextStoreMessage();
-  // After the last message's pause: the store is over; its closing text.
-  std::string endStore();
+  // The confirmed store goes out through the driver: the combo's bank read and kept, the
+  // bank stored, read back and compared.
+  void runStore();
+  // A bank from the history stored into the combo, checked the same way; the bank on screen
+  // stays as it is. Refused (kTransferInProgress) while a transfer runs.
+  std::optional<std::string> putBack(const PresetBank& bank);
+  // What a store says as it goes and how it ended, told to the window that shows them.
+  void watchStore(std::function<void(const std::string&)> progress, std::function<void(const StoreOutcome&)> ended) {
+    storeProgress_ = std::move(progress);
+    storeEnded_ = std::move(ended);
+  }
+  TransferDriver& transfers() { return *transfers_; }
+  // How the last store ended, for a window that started one and waits to say so.
+  const std::optional<StoreOutcome>& lastStoreOutcome() const { return lastStore_; }
   // A fetch has filled the bank: preset 1 on screen (unless a store is going out).
   bool showFetchedBank();
 
@@ -223,6 +238,13 @@ class EditorActions {
   std::optional<PresetRecord> heard_;
   std::optional<PickedSound> picked_;
   std::pair<int, int> lastArranged_{0, 0};
+  std::unique_ptr<TransferDriver> ownTransfers_;
+  TransferDriver* transfers_;
+  PresetBank storeBank_{};
+  bool storeAll_ = true;
+  std::function<void(const std::string&)> storeProgress_;
+  std::function<void(const StoreOutcome&)> storeEnded_;
+  std::optional<StoreOutcome> lastStore_;
 };
 
 }  // namespace kestralux

@@ -62,6 +62,7 @@ KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts,
   protocol.session = &session;
   protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
   protocol.keptComboBank = [] { return newestComboBank(historyFolder()); };
+  link.transfers.keep = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
 }
 KestraluxApplication::~KestraluxApplication() {
   // The main window goes before the link: it must not be told of the connection any more.

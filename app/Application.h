@@ -70,7 +70,7 @@ class KestraluxApplication {
   MidiEngine& engine = link.engine;
   DeviceProtocol& protocol = link.protocol;
   EditSession session{state};
-  EditorActions actions{state, protocol, session};
+  EditorActions actions{state, protocol, session, &link.transfers};
 
  private:
   void startMidi();

@@ -1,9 +1,11 @@
 // The device transfer commands of the main window: "Get All Presets from Kestralux" and
 // "Store All Presets to Kestralux", their colours, Timer2 and STORE_Time2, and the texts
 // that tell the user how a transfer goes. The rules of both transfers live in the core
-// (protocol/BankTransfer); these handlers only drive them.
+// (protocol/BankTransfer, link/TransferDriver); these handlers start them, give the store's
+// driver its Qt timer and show what it says.
 
 #include <QMessageBox>
+#include <QStringList>
 #include <QTimer>
 
 #include "app/ClickablePanel.h"
@@ -20,11 +22,20 @@ void TForm1::setUpTransfers() {
   fetchNotice = new PanelNotice(REQUES, QStringLiteral("fetchNoticeTimer"), this);
   storeNotice = new PanelNotice(STOR, QStringLiteral("storeNoticeTimer"), this);
   storeInputHold = new InputHold(this);
+  // The store driver's clock: it says when it wants to be woken.
   storePace = new QTimer(this);
   storePace->setObjectName(QStringLiteral("storePace"));
   storePace->setTimerType(Qt::PreciseTimer);
-  storePace->setInterval(static_cast<int>(kDumpPause.count()));
+  storePace->setSingleShot(true);
   connect(storePace, &QTimer::timeout, this, &TForm1::storePaceTick);
+  actions.transfers().wakeAfter = [this](std::chrono::milliseconds after) { storePace->start(static_cast<int>(after.count())); };
+  actions.watchStore(
+      [this](const std::string& text) {
+        // A store put back from the history holds the window as a confirmed one does.
+        if (!storeInputHold->holding()) storeInputHold->hold();
+        storeNotice->show({text});
+      },
+      [this](const StoreOutcome& outcome) { storeEnded(outcome); });
   actions.watchFetch(
       [this](const Notices& notices) {
         fetchNotice->show(notices);
@@ -72,7 +83,7 @@ void TForm1::Timer2Timer() {
   ShowFetchedBank();
   if (actions.storeRequested()) StoreToDevice();
   // A running store starts Timer2 again when it has ended.
-  if (!storePace->isActive()) Timer2->start();
+  if (!actions.transfers().running()) Timer2->start();
 }
 
 // The fetch ends on preset 1, shown as soon as the last preset is in; a store that is going
@@ -85,19 +96,27 @@ void TForm1::showComboConnection(bool connected) {
 }
 
 void TForm1::StoreToDevice() {
-  actions.storeGoesOut();
-  storePaceTick();
+  STOR->setToolTip(QString());
+  actions.runStore();
 }
 
-// One store message, then DUMP_PAUSE on the timer; after the last one's pause the store ends.
 void TForm1::storePaceTick() {
   storePace->stop();
-  if (const std::optional<std::string> progress = actions.sendNextStoreMessage()) {
-    storeNotice->show({*progress});
-    storePace->start();
-    return;
+  actions.transfers().wake();
+}
+
+// The panel shows the first slot that did not take; every one is in its tooltip.
+void TForm1::storeEnded(const StoreOutcome& outcome) {
+  Notices shown = outcome.notices;
+  if (outcome.result == StoreOutcome::Result::NotTaken && shown.size() > 1) {
+    QStringList all;
+    for (const std::string& line : outcome.notices) all << QString::fromStdString(line);
+    STOR->setToolTip(all.join(QLatin1Char('\n')));
+    shown.resize(1);
+    for (const std::string& line : outcome.notices)
+      if (line.rfind("SLOT ", 0) != 0) shown.push_back(line);
   }
-  storeNotice->show({actions.endStore()});
+  storeNotice->show(shown);
   storeInputHold->release();
   STORE_Time2->start();
   Timer2->start();

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -72,6 +73,8 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   presets->setColumnWidth(3, 110);
   loadBank = new QPushButton(QStringLiteral("LOAD AS THE BANK"));
   loadBank->setObjectName(QStringLiteral("historyLoadBank"));
+  putBack = new QPushButton(QStringLiteral("PUT BACK ON THE COMBO"));
+  putBack->setObjectName(QStringLiteral("historyPutBack"));
   putPreset = new QPushButton(QStringLiteral("PUT INTO THE SLOT ON SCREEN"));
   putPreset->setObjectName(QStringLiteral("historyPutPreset"));
   status = new QLabel;
@@ -92,6 +95,7 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   auto* left = new QVBoxLayout;
   left->addWidget(entries, 1);
   left->addWidget(loadBank);
+  left->addWidget(putBack);
   auto* right = new QVBoxLayout;
   right->addWidget(presets, 1);
   right->addWidget(putPreset);
@@ -102,12 +106,14 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   layout->addLayout(lists, 1);
   layout->addWidget(status);
   QWidget::setTabOrder(entries, loadBank);
-  QWidget::setTabOrder(loadBank, presets);
+  QWidget::setTabOrder(loadBank, putBack);
+  QWidget::setTabOrder(putBack, presets);
   QWidget::setTabOrder(presets, putPreset);
 
   connect(entries, &QTreeWidget::currentItemChanged, this, &HistoryWindow::showEntry);
   connect(loadBank, &QPushButton::clicked, this, &HistoryWindow::loadAsBank);
   connect(putPreset, &QPushButton::clicked, this, &HistoryWindow::putIntoSlotOnScreen);
+  connect(putBack, &QPushButton::clicked, this, &HistoryWindow::putBackOnCombo);
   connect(entries, &QTreeWidget::itemDoubleClicked, this, &HistoryWindow::loadAsBank);
   connect(presets, &QTreeWidget::itemDoubleClicked, this, &HistoryWindow::putIntoSlotOnScreen);
   entries->installEventFilter(new EnterKey(this, [this] { loadAsBank(); }));
@@ -132,6 +138,13 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   // What differs follows the bank as it is edited, whoever changed it.
   listener_ = actions_.listen([this](const ActionNotice& notice) {
     if (notice.bankChanged && isVisible()) showEntry();
+    // A bank put back from here has been stored: how it went, and the entries it added.
+    if (notice.transferChanged && puttingBack_ && !actions_.storeRunning()) {
+      puttingBack_ = false;
+      if (isVisible()) refresh();
+      if (const auto& outcome = actions_.lastStoreOutcome(); outcome && !outcome->notices.empty())
+        say(QString::fromStdString(outcome->notices.front()));
+    }
   });
 }
 
@@ -177,6 +190,7 @@ void HistoryWindow::showEntry() {
   const int current = std::max(0, presets->indexOfTopLevelItem(presets->currentItem()));
   presets->clear();
   loadBank->setEnabled(bank_.has_value());
+  putBack->setEnabled(bank_.has_value() && entry->kind == kBeforeStoreKind);
   putPreset->setEnabled(bank_.has_value());
   if (!bank_) return;
   const std::bitset<kPresetCount> differing = slotsDiffering(*bank_, actions_.bank());
@@ -205,6 +219,26 @@ void HistoryWindow::loadAsBank() {
 void HistoryWindow::putIntoSlotOnScreen() {
   const int n = presets->indexOfTopLevelItem(presets->currentItem());
   if (bank_ && n >= 0 && n < kPresetCount) say(QString::fromStdString(actions_.restorePreset((*bank_)[static_cast<std::size_t>(n)], n)));
+}
+
+}  // namespace kestralux
+
+namespace kestralux {
+
+// It writes the combo's memory, which no undo reaches: the user says yes to the entry by its time.
+void HistoryWindow::putBackOnCombo() {
+  const HistoryEntry* entry = chosen();
+  if (!bank_ || !entry || entry->kind != kBeforeStoreKind) return;
+  const QString when = QString::fromStdString(historyWhen(*entry));
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral(" PUT BACK ON THE COMBO? "),
+                  QStringLiteral("Store the bank that was on the combo at %1 into the combo again?\n"
+                                 "The bank on screen does not change.").arg(when),
+                  QMessageBox::Yes | QMessageBox::No, this);
+  box.setObjectName(QStringLiteral("putBackConfirmation"));
+  if (box.exec() != QMessageBox::Yes) return;
+  if (const std::optional<std::string> refused = actions_.putBack(*bank_)) return say(QString::fromStdString(*refused));
+  puttingBack_ = true;
+  say(QStringLiteral("PUTTING BACK THE BANK OF %1").arg(when));
 }
 
 }  // namespace kestralux

@@ -35,12 +35,16 @@ class HistoryWindow : public QWidget {
 
   void loadAsBank();
   void putIntoSlotOnScreen();
+  // An entry "on the combo before the store" stored into the combo again, checked, after a
+  // confirmation that names its time.
+  void putBackOnCombo();
   void say(const QString& text);
 
   QTreeWidget* entries = nullptr;
   QTreeWidget* presets = nullptr;
   QPushButton* loadBank = nullptr;
   QPushButton* putPreset = nullptr;
+  QPushButton* putBack = nullptr;
   QLabel* status = nullptr;
 
  private:
@@ -50,6 +54,7 @@ class HistoryWindow : public QWidget {
   std::vector<HistoryEntry> history_;
   std::optional<PresetBank> bank_;  // the chosen entry's, when it reads as a bank
   QTimer* statusTimer_ = nullptr;
+  bool puttingBack_ = false;
 };
 
 }  // namespace kestralux

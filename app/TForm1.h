@@ -62,8 +62,10 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   // On the fetch panel's caption while no transfer runs: whether the combo is connected.
   void showComboConnection(bool connected);
   void RestoreButtons();
-  // Sends the next store message, or ends the store once the last one's pause is over.
+  // The store driver's timer has run out: its next step.
   void storePaceTick();
+  // What the store's end says, on its panel (and, for slots that did not take, its tooltip).
+  void storeEnded(const StoreOutcome& outcome);
 
   // Disk commands and the export button.
   void PRESET_STRClick();

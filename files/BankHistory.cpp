@@ -126,7 +126,8 @@ std::optional<std::string> keepInHistory(const fs::path& folder, const PresetBan
 
 std::optional<PresetBank> newestComboBank(const fs::path& folder) {
   for (const HistoryEntry& e : listHistory(folder)) {
-    if (e.kind != "fetched" && e.kind != "stored") continue;
+    // A store whose bank before it could not be read still went out whole.
+    if (e.kind != "fetched" && e.kind != "stored" && e.kind.rfind("stored, ", 0) != 0) continue;
     if (auto bank = parseBankFile(readFileStart(e.path, kBankFileSize + 1).value_or(Bytes{}))) return bank;
   }
   return std::nullopt;

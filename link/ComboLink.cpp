@@ -129,7 +129,7 @@ void ComboLink::look() {
   // Ports that came back are new ports: an input opened on the old one hears nothing. One
   // that has brought a message since (the engine reconnects by itself after a failed send or
   // when told of the port's return) is left alone, so no answer on its way is cut off.
-  if ((appeared && !heardSinceGone_ && !protocol.fetch.waiting()) || (listed && !ports_.isInputOpen()))
+  if ((appeared && !heardSinceGone_ && !protocol.fetch.waiting() && !transfers.running()) || (listed && !ports_.isInputOpen()))
     engine.OPEN_MIDI_IN();
   const bool wasConnected = connected();
   setConnected(listed && ports_.isInputOpen());
@@ -137,7 +137,7 @@ void ComboLink::look() {
   // Whatever the combo plays now, it plays what the screen shows once the burst is in:
   // edits made while it was away reach it too.
   state_.PresetResendPending = true;
-  if (!protocol.bankReceived && !protocol.fetch.waiting()) protocol.RequestBank();
+  if (!protocol.bankReceived && !protocol.fetch.waiting() && !transfers.running()) protocol.RequestBank();
 }
 
 void ComboLink::receive(std::span<const std::uint8_t> message) {
@@ -160,7 +160,7 @@ void ComboLink::decodeWaiting() {
     const RxSlot& slot = rx.takeNext();
     if (decoder_)
       decoder_(slot);
-    else
+    else if (!transfers.receive(slot))
       protocol.DecodeNextSlot(slot);
   }
 }
@@ -195,7 +195,7 @@ void ComboLink::tick() {
 }
 
 bool ComboLink::findCombo(FoundPair found) {
-  if (!portsMaker || finder_ || protocol.fetch.waiting()) return false;
+  if (!portsMaker || finder_ || protocol.fetch.waiting() || transfers.running()) return false;
   finder_ = std::make_unique<ComboFinder>(portsMaker, poster_ ? poster_ : [](std::function<void()> work) { work(); }, clock,
                                           &ports_);
   foundUse_ = found;

@@ -20,6 +20,7 @@
 #include "files/ComboConfig.h"
 #include "files/ComboPorts.h"
 #include "link/ComboFinder.h"
+#include "link/TransferDriver.h"
 #include "midi/MidiEngine.h"
 #include "midi/MidiPorts.h"
 #include "model/EditorState.h"
@@ -125,6 +126,8 @@ class ComboLink {
   MidiEngine engine;
   DeviceProtocol protocol;
   RxRing rx;
+  // The store and its checks; while it runs, every message received is its.
+  TransferDriver transfers{protocol};
 
  private:
   void receive(std::span<const std::uint8_t> message);

@@ -193,7 +193,9 @@ Notices BankFetch::endNotices(std::string first) const {
   return notices;
 }
 
-std::string historyKind(const BankMove& move) {
+namespace {
+
+std::string historyKindAlone(const BankMove& move) {
   const std::string all = std::to_string(kPresetCount);
   const int count = static_cast<int>(move.which.count());
   switch (move.kind) {
@@ -204,6 +206,14 @@ std::string historyKind(const BankMove& move) {
   if (count == kPresetCount) return "fetched";
   std::string kind = "fetched " + std::to_string(count) + " of " + all;
   if (move.damaged > 0) kind += ", " + std::to_string(move.damaged) + " damaged";
+  return kind;
+}
+
+}  // namespace
+
+std::string historyKind(const BankMove& move) {
+  std::string kind = historyKindAlone(move);
+  if (!move.note.empty()) kind += ", " + move.note;
   return kind;
 }
 

@@ -122,6 +122,7 @@ struct BankMove {
   PresetBank bank{};                // as it came or went, the names as the fetch gave them
   std::bitset<kPresetCount> which;  // the slots that came whole or went out
   int damaged = 0;                  // presets of a fetch that came damaged
+  std::string note;                 // said after the kind in the history ("bank before it not read")
 };
 
 // As the history of banks names it: "fetched", "fetched 11 of 30, 1 damaged", "stored",
@@ -140,6 +141,7 @@ class StoreSequence {
   void failed() { ++failed_; }
 
   std::size_t sent() const { return next_; }
+  const std::vector<PresetMessage>& messages() const { return messages_; }
   std::size_t total() const { return messages_.size(); }
 
   std::string progressNotice() const;

@@ -75,7 +75,7 @@ void DeviceProtocol::take(int n, const PresetRecord& came) {
   }
   if (edited && !keptBeforeFetch_) {
     keptBeforeFetch_ = true;
-    if (bankMoved) bankMoved({BankMove::Kind::BeforeFetch, *beforeFetch_, {}, 0});
+    if (bankMoved) bankMoved({BankMove::Kind::BeforeFetch, *beforeFetch_, {}, 0, {}});
   }
   if (session) {
     session->fetched(n, record);
@@ -117,7 +117,7 @@ void DeviceProtocol::fetchEnded() {
   if (received > 0) bankReceived = true;
   if (fetch.arrived().any() && bankMoved)
     bankMoved({BankMove::Kind::Fetched, beforeFetch_ ? fetchedBank_ : state_.bank, fetch.arrived(),
-               static_cast<int>(fetch.damaged().size())});
+               static_cast<int>(fetch.damaged().size()), {}});
   // A click during the answer that ended asked for the next one.
   if (!fetch.waiting()) clickedFetch_ = false;
   beforeFetch_.reset();
@@ -127,15 +127,29 @@ void DeviceProtocol::fetchEnded() {
 }
 
 void DeviceProtocol::PrepareStore(StoreScope scope) {
-  std::vector<PresetMessage> messages;
   if (scope == StoreScope::ALL) {
-    for (int n = 0; n < kPresetCount; ++n) messages.push_back(BuildStoreMessage(StoreScope::ALL, n));
-    storedBank_ = state_.bank;
-  } else {
-    messages.push_back(BuildStoreMessage(StoreScope::SINGLE, state_.CurrentPreset));
+    PrepareStore(state_.bank);
+    return;
   }
+  store.prepare({BuildStoreMessage(StoreScope::SINGLE, state_.CurrentPreset)});
+  storingAll_ = false;
+  storedWhich_.reset();
+}
+
+void DeviceProtocol::PrepareStore(const PresetBank& bank) {
+  std::vector<PresetMessage> messages;
+  for (int n = 0; n < kPresetCount; ++n)
+    messages.push_back(buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, bank[static_cast<std::size_t>(n)]));
+  storedBank_ = bank;
   store.prepare(std::move(messages));
-  storingAll_ = scope == StoreScope::ALL;
+  storingAll_ = true;
+  storeTold_ = false;
+  storedWhich_.reset();
+}
+
+void DeviceProtocol::PrepareStoreOne(const PresetRecord& record) {
+  store.prepare({buildPresetMessage(CMD_STORE_ONE, record)});
+  storingAll_ = false;
   storedWhich_.reset();
 }
 
@@ -147,7 +161,8 @@ std::string DeviceProtocol::SendNextStoreMessage() {
     storedWhich_.set(k % kPresetCount);
   else
     store.failed();
-  if (!store.pending() && storingAll_ && store.sent() > store.failures()) {
+  if (!store.pending() && storingAll_ && !storeTold_ && store.sent() > store.failures()) {
+    storeTold_ = true;
     // Only what went out is in the combo now.
     if (session) {
       session->stored(storedBank_, storedWhich_);
@@ -155,7 +170,7 @@ std::string DeviceProtocol::SendNextStoreMessage() {
       for (std::size_t n = 0; n < storedBank_.size(); ++n)
         if (storedWhich_[n]) state_.reference[n] = storedBank_[n];
     }
-    if (bankMoved) bankMoved({BankMove::Kind::Stored, storedBank_, storedWhich_, 0});
+    if (bankMoved) bankMoved({BankMove::Kind::Stored, storedBank_, storedWhich_, 0, storeNote});
   }
   return store.progressNotice();
 }

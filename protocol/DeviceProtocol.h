@@ -58,7 +58,16 @@ class DeviceProtocol {
   // The store: the messages of the bank as it is now, for `scope`, ready to go out one by
   // one through SendNextStoreMessage, which returns its progress text.
   void PrepareStore(StoreScope scope);
+  // The same for a bank that is not the one being edited (a bank put back from the history),
+  // and for one preset as a 0x28.
+  void PrepareStore(const PresetBank& bank);
+  void PrepareStoreOne(const PresetRecord& record);
+  // The same messages once more, for a bank the combo did not take whole; the history and
+  // the references are told of the store once.
+  void RepeatStore() { store.prepare(store.messages()); }
   std::string SendNextStoreMessage();
+  // Said in the history's entry of the next store-all ("bank before it not read").
+  std::string storeNote;
 
   ParameterMessage PARAM_BUFFER{};
   PresetMessage DUMP_BUFFER{};
@@ -98,6 +107,7 @@ class DeviceProtocol {
   PresetBank storedBank_{};
   std::bitset<kPresetCount> storedWhich_;
   bool storingAll_ = false;
+  bool storeTold_ = false;
   // The transfer under way: whether a click asked for it, the bank as it was when its first
   // preset came and as the combo sent it, whether the first was kept in the history, and the
   // edited presets it left alone.

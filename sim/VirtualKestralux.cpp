@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 
+#include "editor/EditorTables.h"
 #include "files/PresetFiles.h"
 
 namespace kestralux {
@@ -59,8 +61,19 @@ std::vector<PresetMessage> VirtualKestralux::bankAnswer() const {
   return answer;
 }
 
+std::optional<int> steppedParameterOfCaption(std::string_view caption) {
+  const auto upper = [](std::string_view text) {
+    std::string u(text);
+    for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return u;
+  };
+  for (const auto& [parameter, name] : kParameterCaptions)
+    if (parameter != EFFECT_SELECT && upper(name) == upper(caption)) return parameter;
+  return std::nullopt;
+}
+
 std::vector<PresetMessage> VirtualKestralux::shapedAnswer() const {
-  if (shape_.silent) return {};
+  if (shape_.silent || (faults_.silentAfterStore && stored_)) return {};
   std::vector<PresetMessage> answer = bankAnswer();
   answer.resize(static_cast<std::size_t>(std::clamp(shape_.count, 0, kPresetCount)));
   if (shape_.damaged >= 1 && static_cast<std::size_t>(shape_.damaged) <= answer.size())
@@ -116,6 +129,15 @@ VirtualKestralux::Reception VirtualKestralux::receivePreset(std::span<const std:
   const std::uint8_t command = message[5];
   int record = current_;
   std::string what;
+  // Where this message stands in a store-all: a lost one is as if never sent.
+  if (command == CMD_BANK_FIRST)
+    storePosition_ = 1;
+  else if (command == CMD_BANK_NEXT && storePosition_ > 0)
+    ++storePosition_;
+  if (command != CMD_STORE_ONE && faults_.loseStore > 0 && storePosition_ == faults_.loseStore) {
+    faults_.loseStore = 0;
+    return {Kind::Ignored, "store-all message " + std::to_string(storePosition_) + " lost on purpose", {}};
+  }
   if (command == CMD_BANK_FIRST) {
     record = 0;
     what = "store-all first 0x2A";
@@ -132,7 +154,15 @@ VirtualKestralux::Reception VirtualKestralux::receivePreset(std::span<const std:
   // their own slots; and a bank written on exit always loads again.
   if (const auto fault = presetFault(presetOfMessage(message)))
     return ignored(what + ": " + describe(RecordFault{record, *fault}), message);
-  DecodeDump(message, bank_[static_cast<std::size_t>(record)]);
+  PresetRecord& slot = bank_[static_cast<std::size_t>(record)];
+  DecodeDump(message, slot);
+  stored_ = true;
+  if (record == faults_.stuckSlot && faults_.stuckParameter >= 0) {
+    // One step off, always within the control's range: down, or up from its lowest value.
+    const int value = slot.value(faults_.stuckParameter);
+    slot.setValue(faults_.stuckParameter, value > 0 ? value - 1 : value + 1);
+    what += ", " + std::string(parameterName(faults_.stuckParameter)) + " kept one step off on purpose";
+  }
   return {Kind::StoredPreset, what + " -> " + presetNumber(record), {}};
 }
 

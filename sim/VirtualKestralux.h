@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/PresetRecord.h"
@@ -43,9 +44,23 @@ class VirtualKestralux {
     bool silent = false;
   };
 
+  // Faults put on on purpose, so the editor's and the tool's checks can be seen at work.
+  struct Faults {
+    // The n-th message (1..30) of the next store-all never arrives: the position does not
+    // move, and every later preset lands one slot early.
+    int loseStore = 0;
+    // Slot `stuckSlot` (0..29) always keeps parameter `stuckParameter` one step off what was
+    // stored; -1 for none.
+    int stuckSlot = -1;
+    int stuckParameter = -1;
+    // Once a preset has been stored, bank requests go unanswered.
+    bool silentAfterStore = false;
+  };
+
   // The sound starts as stored slot `current` (0..29), as the combo's does when switched on.
   explicit VirtualKestralux(const PresetBank& bank = {});
   VirtualKestralux(const PresetBank& bank, AnswerShape shape, int current = 0);
+  void setFaults(const Faults& faults) { faults_ = faults; }
 
   Reception receive(std::span<const std::uint8_t> message);
 
@@ -74,7 +89,15 @@ class VirtualKestralux {
   // so a stray 0x2B can never overwrite a record.
   std::optional<int> storeCursor_;
   int startups_ = 0;
+  Faults faults_;
+  // The position of the last message of the store-all under way (1 for its 0x2A).
+  int storePosition_ = 0;
+  bool stored_ = false;
 };
+
+// The parameter a window caption names ("GAIN", "delay time": any case), for the faults'
+// options; nothing for a caption without steps of one (EFFECT SELECT) or unknown.
+std::optional<int> steppedParameterOfCaption(std::string_view caption);
 
 // The name of a parameter code 1..16 (AMP_GAIN for 2), or "" for any other code.
 const char* parameterNameOfCode(int code);

@@ -37,6 +37,7 @@ struct Options {
   bool verbose = false;
   int current = 0;  // the current slot, 0..29
   VirtualKestralux::AnswerShape answer;
+  VirtualKestralux::Faults faults;
 };
 
 // Where --dump-on-exit FILE.bnk puts the current sound: FILE.pre beside it.
@@ -47,6 +48,7 @@ std::filesystem::path soundDumpPath(const std::string& bankDump) {
 void printUsage(std::ostream& out) {
   out << "usage: kestralux-sim [--bank FILE.bnk] [--current N] [--save-on-exit] [--dump-on-exit FILE.bnk]\n"
          "                     [--name NAME] [--verbose] [--answer N] [--damage K] [--silent]\n"
+         "                     [--lose-store N] [--stuck-slot S:CAPTION] [--silent-after-store]\n"
          "                     [--help] [--version]\n"
          "The stored slots are kept between runs: read at start and written whole after each\n"
          "store, in " << defaultSimBankPath().string() << "\n"
@@ -63,7 +65,12 @@ void printUsage(std::ostream& out) {
          "  --verbose               print one line per received message on standard output\n"
          "  --answer N              answer a bank request with only the first N presets (0..30)\n"
          "  --damage K              send preset K (1..30) of the answer with a wrong checksum\n"
-         "  --silent                never answer a bank request\n";
+         "  --silent                never answer a bank request\n"
+         "  --lose-store N          message N (1..30) of the next store-all never arrives: every\n"
+         "                          later preset lands one slot early\n"
+         "  --stuck-slot S:CAPTION  slot S (1..30) always keeps that control (GAIN, DELAY TIME, ...)\n"
+         "                          one step off what was stored\n"
+         "  --silent-after-store    once a preset has been stored, never answer a bank request\n";
 }
 
 std::optional<int> presetCountArgument(const char* text, int lowest) {
@@ -95,6 +102,28 @@ std::optional<Options> parseOptions(int argc, char** argv) {
         options.current = *n - 1;
       else
         (arg == "--answer" ? options.answer.count : options.answer.damaged) = *n;
+    } else if (arg == "--lose-store" && hasValue) {
+      const std::optional<int> n = presetCountArgument(argv[++i], 1);
+      if (!n) {
+        std::cerr << "kestralux-sim: --lose-store takes a number from 1 to " << kPresetCount << "\n";
+        return std::nullopt;
+      }
+      options.faults.loseStore = *n;
+    } else if (arg == "--stuck-slot" && hasValue) {
+      const std::string value = argv[++i];
+      const auto colon = value.find(':');
+      const std::optional<int> slot = colon == std::string::npos ? std::nullopt : presetCountArgument(value.substr(0, colon).c_str(), 1);
+      const std::optional<int> parameter =
+          colon == std::string::npos ? std::nullopt : steppedParameterOfCaption(value.substr(colon + 1));
+      if (!slot || !parameter) {
+        std::cerr << "kestralux-sim: --stuck-slot takes SLOT:CAPTION, a slot 1.." << kPresetCount
+                  << " and a control's caption as the window shows it (GAIN, DELAY TIME, ...)\n";
+        return std::nullopt;
+      }
+      options.faults.stuckSlot = *slot - 1;
+      options.faults.stuckParameter = *parameter;
+    } else if (arg == "--silent-after-store") {
+      options.faults.silentAfterStore = true;
     } else if (arg == "--silent") {
       options.answer.silent = true;
     } else if (arg == "--save-on-exit") {
@@ -178,6 +207,7 @@ int main(int argc, char** argv) {
   }
   if (start->demo) std::cerr << "kestralux-sim: no bank in " << bankPath << " yet; starting from the demo bank\n";
   VirtualKestralux device(start->bank, options->answer, options->current);
+  device.setFaults(options->faults);
 
   struct sigaction action {};
   action.sa_handler = requestStop;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <thread>
+#include <variant>
 
 #include "files/BankHistory.h"
 #include "files/PresetDiff.h"
@@ -40,15 +41,17 @@ constexpr std::size_t kLargestSyx = 1 << 20;
 struct Arguments {
   std::string command;
   std::vector<std::string> files;
-  std::optional<std::string> output, in, out, entry, preset;
+  std::optional<std::string> output, in, out, entry, preset, historyEntry;
   bool partial = false;
+  bool noVerify = false;
   bool save = false;
   bool force = false;
 };
 
 Arguments parse(const std::vector<std::string>& args) {
   if (args.empty()) throw badUsage("no command");
-  static const OptionSpec options{{"-o", "--in", "--out", "--preset", "--show"}, {"--partial", "--save", "--force"}};
+  static const OptionSpec options{{"-o", "--in", "--out", "--preset", "--show", "--history"},
+                                  {"--partial", "--save", "--force", "--no-verify"}};
   const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), options);
   Arguments a;
   a.command = args[0];
@@ -58,6 +61,8 @@ Arguments parse(const std::vector<std::string>& args) {
   a.out = parsed.value("--out");
   a.preset = parsed.value("--preset");
   a.entry = parsed.value("--show");
+  a.historyEntry = parsed.value("--history");
+  a.noVerify = parsed.has("--no-verify");
   a.partial = parsed.has("--partial");
   a.save = parsed.has("--save");
   a.force = parsed.has("--force");
@@ -318,23 +323,65 @@ int diff(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFa
   return text.empty() ? kToolSuccess : kToolBadInput;
 }
 
+// Entry N of the history of banks, numbered as `history` lists them.
+PresetBank historyBank(const std::string& n) {
+  const std::vector<HistoryEntry> entries = listHistory(historyFolder());
+  const bool number = !n.empty() && n.size() < 6 && std::all_of(n.begin(), n.end(), [](unsigned char c) { return std::isdigit(c); });
+  if (!number) throw badUsage("--history takes an entry number");
+  const std::size_t k = std::stoul(n);
+  if (k == 0 || k > entries.size()) throw badInput("no history entry " + n + " (there are " + std::to_string(entries.size()) + ")");
+  const std::optional<Bytes> data = readFileStart(entries[k - 1].path, kBankFileSize + 1);
+  const std::optional<PresetBank> bank = data ? parseBankFile(*data) : std::nullopt;
+  if (!bank) throw badInput(entries[k - 1].path.string() + ": not a bank file");
+  return *bank;
+}
+
+// The store through the link's driver, on a plain clock: the combo's bank read and kept, the
+// bank stored, read back and compared; --no-verify sends the messages only.
 int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
-  expectFiles(a, 1);
-  const PresetBank bank = readBank(a.files[0]);
+  std::variant<PresetRecord, PresetBank> what;
+  if (a.historyEntry) {
+    expectFiles(a, 0);
+    what = historyBank(*a.historyEntry);
+  } else {
+    expectFiles(a, 1);
+    what = readPresetFile(a.files[0]);
+  }
   Link link;
   link.library = openLibrary(err);
   openLink(link, a, factory, err);
-  DeviceProtocol& protocol = link.combo->protocol;
-  link.state.bank = bank;
-  protocol.PrepareStore(StoreScope::ALL);
-  while (protocol.store.pending()) {
-    const std::string progress = protocol.SendNextStoreMessage();
-    if (!link.cardError.empty()) throw badInput(link.cardError);
-    err << "kestralux-tool: " << lower(progress) << "\n";
-    std::this_thread::sleep_for(kDumpPause);
+  if (!a.noVerify && !link.ports->isInputOpen())
+    throw badInput("cannot open MIDI input \"" + link.combo->ports().input + "\" to check the store (--no-verify stores unchecked)");
+  TransferDriver& driver = link.combo->transfers;
+  std::optional<TransferClock::time_point> due;
+  std::optional<StoreOutcome> outcome;
+  driver.wakeAfter = [&due](std::chrono::milliseconds after) { due = TransferClock::now() + after; };
+  driver.progress = [&err](const std::string& text) { err << "kestralux-tool: " << lower(text) << "\n"; };
+  driver.ended = [&outcome](const StoreOutcome& o) { outcome = o; };
+  driver.keep = [&err](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, err, "kestralux-tool"); };
+  if (const auto* bank = std::get_if<PresetBank>(&what))
+    driver.storeAll(*bank, a.noVerify ? TransferDriver::Check::None : TransferDriver::Check::ReadBoth);
+  else
+    driver.storeOne(std::get<PresetRecord>(what), a.noVerify ? TransferDriver::Check::None : TransferDriver::Check::ReadBack);
+  while (!outcome) {
+    const auto now = TransferClock::now();
+    std::this_thread::sleep_until(due ? std::min(*due, now + 10ms) : now + 10ms);
+    link.inbox.runPosted();
+    link.combo->tick();
+    if (due && TransferClock::now() >= *due) {
+      due.reset();
+      driver.wake();
+    }
   }
-  err << "kestralux-tool: " << lower(protocol.store.endNotice()) << "\n";
-  return kToolSuccess;
+  link.combo->stop();
+  if (!link.cardError.empty()) err << "kestralux-tool: " << link.cardError << "\n";
+  for (const SlotDifference& d : outcome->differences)
+    for (const ControlDifference& c : d.controls)
+      err << "kestralux-tool: " << lower(slotDifferenceText({d.slot, {c}})) << "\n";
+  for (const std::string& line : outcome->notices)
+    if (line.rfind("SLOT ", 0) != 0) err << "kestralux-tool: " << lower(line) << "\n";
+  const bool done = outcome->result == StoreOutcome::Result::Checked || outcome->result == StoreOutcome::Result::Sent;
+  return done ? kToolSuccess : kToolBadInput;
 }
 
 // The history of banks, newest first, each with how many presets differ from the entry
@@ -533,8 +580,15 @@ The KESTRALUX presets without the window.
   fetch [-o OUT.bnk] [--in N|NAME] [--out N|NAME] [--partial] [--force]
       Ask the combo for its bank and write it (default FULL1.bnk). Fails with "no answer" or
       "only k of 30 presets received" after 2 s of silence, and writes nothing unless --partial.
-  store FILE.bnk [--in N|NAME] [--out N|NAME]
-      Store the bank into the combo: 30 messages, 60 ms apart.
+  store FILE.bnk|FILE.pre|--history N [--no-verify] [--in N|NAME] [--out N|NAME]
+      Store a bank into the combo, checked: the combo's bank is read first and kept in the
+      history ("on the combo before the store"), the 30 messages go out 60 ms apart, and the
+      bank is read back and compared slot by slot (names are the editor's and not compared).
+      A difference sends the whole bank once more and reads it back again; what still differs
+      is printed, one line per slot and control. A .pre goes as one preset into the combo's
+      current slot, and the read-back says which slot holds it. --history N stores entry N of
+      the history (as history lists it). --no-verify sends the messages only, with no bank
+      request. Exit 1 when a slot did not take, the combo did not answer or a send failed.
   diff A B [--preset N] [--in N|NAME] [--out N|NAME]
       Compare two presets or banks, each a .pre, .bnk or .syx, or the word combo for a fetch
       from the combo: one line per preset that differs and under it one line per parameter,

@@ -283,13 +283,25 @@ TEST(AuditionEnds, BeforeAStoreAllWhichStoresWhatIsListed) {
   e.actions.startStore(StoreScope::ALL);
   EXPECT_FALSE(e.actions.auditioning());
   e.output.messages.clear();
-  while (e.actions.sendNextStoreMessage()) {}
-  ASSERT_EQ(e.output.messages.size(), static_cast<std::size_t>(kPresetCount));
+  // The driver on a clock of the test's: each wake comes at once, time jumping to it.
+  TransferClock::time_point now{};
+  std::chrono::milliseconds next{};
+  e.actions.transfers().now = [&] { return now; };
+  e.actions.transfers().wakeAfter = [&](std::chrono::milliseconds after) { next = after; };
+  e.actions.runStore();
+  while (e.actions.transfers().running()) {
+    now += next;
+    e.actions.transfers().wake();
+  }
+  std::vector<std::vector<std::uint8_t>> stored;
+  for (const auto& m : e.output.messages)
+    if (m.size() == kPresetMessageSize) stored.push_back(m);
+  ASSERT_EQ(stored.size(), static_cast<std::size_t>(kPresetCount));
   for (int n = 0; n < kPresetCount; ++n) {
     const PresetMessage expected = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, listed[static_cast<std::size_t>(n)]);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), e.output.messages[static_cast<std::size_t>(n)].begin())) << "slot " << n + 1;
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), stored[static_cast<std::size_t>(n)].begin())) << "slot " << n + 1;
   }
-  e.actions.endStore();
+  EXPECT_FALSE(e.actions.storeRunning());
 }
 
 TEST(PutSound, WhileHeardTakesItIntoTheSlotAsOneStep) {

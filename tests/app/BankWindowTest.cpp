@@ -457,7 +457,7 @@ TEST_F(LibraryInBankWindow, FetchesAndStoresGoInByThemselves) {
   };
   const Row rows[] = {{BankMove::Kind::Fetched, 2}, {BankMove::Kind::Fetched, 30}, {BankMove::Kind::Stored, 30}};
   for (const Row& row : rows) {
-    BankMove move{row.kind, original, {}, 0};
+    BankMove move{row.kind, original, {}, 0, {}};
     for (int n = 0; n < row.count; ++n) move.which.set(static_cast<std::size_t>(n));
     SCOPED_TRACE(historyKind(move));
     const auto before = feed.library().search({}).count;

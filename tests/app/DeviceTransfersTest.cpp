@@ -49,8 +49,20 @@ class DeviceTransfers : public LiveEditor {
   void SetUp() override {
     LiveEditor::SetUp();
     protocol.clock = [this] { return now; };
-    // Timers run when a test says so.
+    // Timers run when a test says so; the store's driver runs on the test's clock.
     for (QTimer* t : {form->Timer2, form->STORE_Time2, form->storePace}) t->stop();
+    actions.transfers().now = [this] { return now; };
+    actions.transfers().wakeAfter = [this](std::chrono::milliseconds after) { wakeAt = now + after; };
+  }
+
+  // The store driver's next wake, on time.
+  void storeStep() {
+    now = std::max(now, wakeAt);
+    form->storePaceTick();
+  }
+  // The store goes on to its end; the combo says nothing more.
+  void storeToTheEnd() {
+    for (int guard = 0; actions.storeRunning() && guard < 1000; ++guard) storeStep();
   }
 
   // The device's answer arrives through the input port and waits in the ring for the tick.
@@ -69,6 +81,7 @@ class DeviceTransfers : public LiveEditor {
   QString storeCaption() const { return form->STOR->caption(); }
 
   TransferClock::time_point now{};
+  TransferClock::time_point wakeAt{};
 };
 
 TEST_F(DeviceTransfers, FetchFillsTheBankAndShowsPresetOneSentWhole) {
@@ -204,26 +217,34 @@ TEST_F(DeviceTransfers, StoreAllAfterYesPacedAndUntouchable) {
   form->Timer2Timer();
   EXPECT_FALSE(state.StoreRequested);
   EXPECT_FALSE(form->Timer2->isActive()) << "Timer2 rests while the store runs";
-  EXPECT_TRUE(form->storePace->isActive());
-  EXPECT_EQ(form->storePace->interval(), 60);
+  EXPECT_EQ(storeCaption(), "READING THE COMBO'S BANK");
+  EXPECT_EQ(hex(sent()), hex({param(0x00, 0x37, 0x00)}));
+
+  // The combo's bank comes, and the store goes out at once; the bank on screen stays.
+  const PresetBank combo = deviceBank();
+  PresetBank comboValues = combo;
+  for (PresetRecord& r : comboValues) r.setValue(AMP_BASS, 1);
+  deviceSends(answerOf(comboValues));
+  tick();
+  EXPECT_EQ(state.bank, atYes);
   EXPECT_EQ(storeCaption(), "STORING 1/30");
-  for (int n = 1; n < kPresetCount; ++n) {
-    tick();
-    form->storePaceTick();
-  }
+  for (int n = 1; n < kPresetCount; ++n) storeStep();
   EXPECT_EQ(storeCaption(), "STORING 30/30");
-  Messages expected;
+  Messages expected{param(0x00, 0x37, 0x00)};
   for (int n = 0; n < kPresetCount; ++n)
     expected.push_back(presetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, atYes[static_cast<std::size_t>(n)]));
   EXPECT_EQ(hex(sent()), hex(expected));
   EXPECT_EQ(state.CurrentPreset, 1);
 
-  form->storePaceTick();  // the last message's pause is over
-  EXPECT_EQ(storeCaption(), "ALL PRESETS STORED");
-  EXPECT_FALSE(form->storePace->isActive());
+  storeStep();  // the last message's pause is over: the bank is read back
+  EXPECT_EQ(storeCaption(), "READING BACK");
+  deviceSends(answerOf(atYes));
+  tick();
+  EXPECT_EQ(storeCaption(), "STORED AND CHECKED: 30 OF 30");
+  EXPECT_FALSE(actions.storeRunning());
   EXPECT_TRUE(form->Timer2->isActive());
   EXPECT_TRUE(form->STORE_Time2->isActive());
-  EXPECT_EQ(sent().size(), 30u);
+  EXPECT_EQ(sent().size(), 32u);
 
   forget();
   tick();
@@ -261,11 +282,14 @@ TEST_F(DeviceTransfers, AStoreAllConfirmedAfterARestoreTickInsideItsBoxStoresAll
   ASSERT_TRUE(restoredInside) << "the restore tick did not run while the box was open";
 
   form->Timer2Timer();
-  while (form->storePace->isActive()) form->storePaceTick();
-  ASSERT_EQ(sent().size(), 30u) << "a confirmed store-all went out as a single store";
-  EXPECT_EQ(sent()[0], presetMessage(CMD_BANK_FIRST, state.bank[0]));
-  EXPECT_EQ(sent()[29], presetMessage(CMD_BANK_NEXT, state.bank[29]));
-  EXPECT_EQ(storeCaption(), "ALL PRESETS STORED");
+  storeToTheEnd();
+  Messages stored;
+  for (const Message& m : sent())
+    if (m.size() == kPresetMessageSize) stored.push_back(m);
+  ASSERT_EQ(stored.size(), 30u) << "a confirmed store-all went out as a single store";
+  EXPECT_EQ(stored[0], presetMessage(CMD_BANK_FIRST, state.bank[0]));
+  EXPECT_EQ(stored[29], presetMessage(CMD_BANK_NEXT, state.bank[29]));
+  EXPECT_EQ(storeCaption(), "STORE NOT CHECKED: THE COMBO DID NOT ANSWER");
 }
 
 // With no output port every message fails: one card-error box, and the store says it failed.
@@ -274,7 +298,7 @@ TEST_F(DeviceTransfers, AStoreThatCouldNotBeSentSaysStoreFailed) {
   answerBox(QMessageBox::Yes);
   clickPanel(form->STOR);
   form->Timer2Timer();
-  while (form->storePace->isActive()) form->storePaceTick();
+  storeToTheEnd();
   EXPECT_EQ(storeCaption(), "STORE FAILED");
   EXPECT_EQ(cardErrors, 1);
   cardErrors = 0;

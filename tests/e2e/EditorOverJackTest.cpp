@@ -24,6 +24,7 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <array>
 #include <fstream>
@@ -36,6 +37,7 @@
 #include "app/Application.h"
 #include "app/ClickablePanel.h"
 #include "app/ExploreWindow.h"
+#include "app/HistoryWindow.h"
 #include "app/PanelNotice.h"
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
@@ -625,7 +627,8 @@ TEST_F(EditorOverJack, AComboSwitchedOnLaterIsConnectedAndAskedForItsBank) {
 }
 
 // Closed within half a second of Yes to Store All: the window waits until the last of the 30
-// messages has gone, then closes; the store is kept in the history as any other.
+// messages has gone and the bank has been read back, then closes; the store is kept in the
+// history as any other.
 TEST_F(EditorOverJack, ClosingDuringAStoreWaitsForItsLastMessage) {
   writeComboConfig(*toDevice, *fromDevice);
   startEditor();
@@ -638,9 +641,10 @@ TEST_F(EditorOverJack, ClosingDuringAStoreWaitsForItsLastMessage) {
   app->run();
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(countLines("store-all"), 30u) << "the close cut the store short";
+  EXPECT_EQ(countLines("bank request"), 2u) << "the close cut the check short";
   const std::vector<HistoryEntry> history = listHistory(historyFolder());
   ASSERT_FALSE(history.empty());
-  EXPECT_EQ(history[0].kind, "stored");
+  EXPECT_EQ(history[0].kind, "read back after the store");
 }
 
 // A device started after the editor shows up when the setup window opens again; the editor's
@@ -798,33 +802,37 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   test::answerBox(QMessageBox::Yes);
   clickPanel(form.STOR);
   EXPECT_EQ(form.STOR->colour(), QColor(255, 0, 0));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "ALL PRESETS STORED"; }, 10000))
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 10000))
       << "the store did not end; the caption reads " << form.STOR->caption().toStdString();
   ASSERT_TRUE(empty->waitForLines("store-all", 30));
   QTest::qWait(150);
   std::vector<std::string> stored;
   for (const auto& l : empty->outputLines())
     if (l.rfind("kestralux-sim:", 0) != 0) stored.push_back(l);
-  ASSERT_EQ(stored.size(), 30u);
-  EXPECT_EQ(stored.front(), "store-all first 0x2A -> preset 1");
-  EXPECT_EQ(stored.back(), "store-all next 0x2B -> preset 30");
+  ASSERT_EQ(stored.size(), 32u) << "the bank read, stored, and read back";
+  EXPECT_EQ(stored[1], "store-all first 0x2A -> preset 1");
+  EXPECT_EQ(stored[30], "store-all next 0x2B -> preset 30");
   ASSERT_EQ(empty->stop(), 0);
   const PresetBank second = dumpedBank("b-");
   for (std::size_t n = 0; n < second.size(); ++n)
     EXPECT_TRUE(sameValues(second[n], app->state.bank[n])) << "preset " << n + 1;
   EXPECT_EQ(cardErrors, 0);
 
-  // The history holds the bank that came and the bank that went.
+  // The history holds the bank that came, the second device's bank before the store, the bank
+  // that went and the bank read back.
   const std::vector<HistoryEntry> history = listHistory(historyFolder());
-  ASSERT_EQ(history.size(), 2u);
-  EXPECT_EQ(history[1].kind, "fetched");
-  EXPECT_EQ(history[0].kind, "stored");
+  ASSERT_EQ(history.size(), 4u);
+  EXPECT_EQ(history[3].kind, "fetched");
+  EXPECT_EQ(history[2].kind, "on the combo before the store");
+  EXPECT_EQ(history[1].kind, "stored");
+  EXPECT_EQ(history[0].kind, "read back after the store");
   for (const HistoryEntry& entry : history) {
+    if (entry.kind == "on the combo before the store") continue;
     const std::optional<PresetBank> kept = parseBankFile(readFileStart(entry.path, 3000).value_or(Bytes{}));
     ASSERT_TRUE(kept) << entry.path;
     for (std::size_t n = 0; n < device.size(); ++n) EXPECT_TRUE(sameValues((*kept)[n], device[n])) << entry.kind << " " << n + 1;
   }
-  EXPECT_EQ(parseBankFile(readFileStart(history[0].path, 3000).value_or(Bytes{})), app->state.bank) << "what was stored, names too";
+  EXPECT_EQ(parseBankFile(readFileStart(history[1].path, 3000).value_or(Bytes{})), app->state.bank) << "what was stored, names too";
 }
 
 // A name given in the editor outlives the combo, which keeps none: stored, fetched again, the
@@ -857,8 +865,10 @@ TEST_F(TransfersOverJack, ANameOutlivesStoreFetchRestartAndTheToolsFetch) {
 
   test::answerBox(QMessageBox::Yes);
   clickPanel(form->STOR);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form->STOR->caption() == "ALL PRESETS STORED"; }, 10000));
-  const std::optional<PresetBank> stored = parseBankFile(readFileStart(listHistory(historyFolder())[0].path, 3000).value_or(Bytes{}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 10000));
+  std::optional<PresetBank> stored;
+  for (const HistoryEntry& e : listHistory(historyFolder()))
+    if (!stored && e.kind == "stored") stored = parseBankFile(readFileStart(e.path, 3000).value_or(Bytes{}));
   ASSERT_TRUE(stored);
   for (const PresetRecord& r : *stored) EXPECT_NE(r.validName(), "NO PRESET HERE") << "the placeholder is never stored";
   clickPanel(form->REQUES);
@@ -924,7 +934,7 @@ TEST_F(TransfersOverJack, AnArrangedBankIsStoredInItsNewOrder) {
     clickPanel(form.STOR);
     ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= storedBefore + 30; }, 10000))
         << countLines("store-all");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "ALL PRESETS STORED"; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 10000));
   };
   ASSERT_EQ(app->session.moveSlots(4, 1, 0).kind, BankChange::Kind::Presets);
   ASSERT_EQ(app->session.swapSlots(1, 2, 1).kind, BankChange::Kind::Presets);
@@ -990,10 +1000,87 @@ TEST_F(TransfersOverJack, ACandidateHeardKeptUndoneAndStored) {
   test::answerBox(QMessageBox::Yes);
   clickPanel(form.STOR);
   ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= 30; }, 10000)) << countLines("store-all");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "ALL PRESETS STORED"; }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 10000));
   ASSERT_EQ(sim->stop(), 0);
   EXPECT_TRUE(sameValues(dumpedBank()[0], candidate));
   EXPECT_EQ(cardErrors, 0);
+}
+
+// A combo that loses the 7th message of the next Store All: the read-back differs from slot 7
+// on, the bank goes out once more and is checked; then the bank the combo held before is put
+// back from the history, and the bank on screen stays as it is.
+class LosingComboOverJack : public EditorOverJack {
+ protected:
+  LosingComboOverJack() {
+    deviceStart = transferBank();
+    deviceOptions = {"--lose-store", "7"};
+  }
+};
+
+TEST_F(LosingComboOverJack, CheckedOnTheSecondPassThenTheOldBankPutBack) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  const QString storeCaption = form.STOR->caption();
+  const PresetBank atYes = app->state.bank;
+  test::answerBox(QMessageBox::Yes);
+  clickPanel(form.STOR);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 15000))
+      << form.STOR->caption().toStdString();
+  EXPECT_TRUE(deviceHeard("store-all message 7 lost on purpose"));
+  EXPECT_EQ(countLines("bank request"), 3u) << "read before, read back, read back again";
+  const std::vector<HistoryEntry> kept = listHistory(historyFolder());
+  ASSERT_GE(kept.size(), 2u);
+  EXPECT_EQ(kept[0].kind, "read back after the store");
+  const std::optional<PresetBank> back = parseBankFile(readFileStart(kept[0].path, 3000).value_or(Bytes{}));
+  ASSERT_TRUE(back);
+  for (int n = 0; n < kPresetCount; ++n) EXPECT_TRUE(sameValues((*back)[n], atYes[n])) << "the combo holds what was sent, slot " << n + 1;
+
+  HistoryWindow& history = app->historyWindow();
+  history.showHistory();
+  QTreeWidgetItem* before = nullptr;
+  for (int row = 0; row < history.entries->topLevelItemCount(); ++row)
+    if (history.entries->topLevelItem(row)->text(1) == "on the combo before the store") before = history.entries->topLevelItem(row);
+  ASSERT_TRUE(before);
+  history.entries->setCurrentItem(before);
+  ASSERT_TRUE(history.putBack->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == storeCaption; }, 5000));
+  QString caption, text;
+  test::answerBox(QMessageBox::Yes, &caption, &text);
+  QTest::mouseClick(history.putBack, Qt::LeftButton);
+  EXPECT_EQ(caption, " PUT BACK ON THE COMBO? ");
+  EXPECT_TRUE(text.contains(before->text(0))) << "the confirmation names the entry's time: " << text.toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return history.status->text() == "STORED AND CHECKED: 30 OF 30"; }, 15000))
+      << history.status->text().toStdString();
+  EXPECT_EQ(app->state.bank, atYes) << "the bank on screen does not change";
+  ASSERT_EQ(sim->stop(), 0);
+  const PresetBank combo = dumpedBank();
+  for (int n = 0; n < kPresetCount; ++n) EXPECT_TRUE(sameValues(combo[n], transferBank()[n])) << "slot " << n + 1;
+  EXPECT_EQ(cardErrors, 0);
+}
+
+// A combo whose slot 12 keeps its gain one step off: after the second pass the window names
+// the slot and the control.
+class StuckComboOverJack : public EditorOverJack {
+ protected:
+  StuckComboOverJack() {
+    deviceStart = transferBank();
+    deviceOptions = {"--stuck-slot", "12:GAIN"};
+  }
+};
+
+TEST_F(StuckComboOverJack, TheWindowSaysWhichSlotDidNotTake) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  test::answerBox(QMessageBox::Yes);
+  clickPanel(form.STOR);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption().startsWith("SLOT 12 DID NOT TAKE: GAIN "); }, 15000))
+      << form.STOR->caption().toStdString();
+  EXPECT_TRUE(form.STOR->toolTip().startsWith("SLOT 12 DID NOT TAKE: GAIN ")) << form.STOR->toolTip().toStdString();
+  EXPECT_EQ(countLines("store-all first"), 2u) << "the bank goes out once more, and only once";
 }
 
 // A first start with no combo.cfg, a device that never answers listed before the virtual

@@ -108,6 +108,18 @@ TEST_F(ToolOverJack, FetchThenStoreAnotherBank) {
   EXPECT_EQ(valuesOf(bankIn(dir / "end.bnk")), valuesOf(deviceBank(7)));
 }
 
+// A combo whose slot 12 keeps its gain one step off: the store says so per slot and control,
+// and exits 1.
+TEST_F(ToolOverJack, AStoreThatDidNotTakeExitsOne) {
+  startDevice(deviceBank(1), {"--stuck-slot", "12:GAIN"});
+  std::ofstream(dir / "other.bnk", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bankFileImage(deviceBank(7)).data()), kBankFileSize);
+  EXPECT_EQ(tool("store " + (dir / "other.bnk").string()), 1) << said;
+  EXPECT_NE(said.find("kestralux-tool: sending the bank again\n"), std::string::npos) << said;
+  EXPECT_NE(said.find("kestralux-tool: slot 12 did not take: gain "), std::string::npos) << said;
+  EXPECT_EQ(said.find("stored and checked"), std::string::npos) << said;
+}
+
 // A device that never answers is listed first; detect asks it, goes on to the combo, and
 // --save remembers the combo as the editor's setup window does.
 TEST_F(ToolOverJack, DetectFindsTheComboBehindAForeignDevice) {

@@ -220,7 +220,7 @@ class LiveEditor : public ::testing::Test {
   MidiEngine& engine = link.engine;
   DeviceProtocol& protocol = link.protocol;
   EditSession session{state};
-  EditorActions actions{state, protocol, session};
+  EditorActions actions{state, protocol, session, &link.transfers};
   int pauses = 0;
   int cardErrors = 0;
   std::unique_ptr<TMIDI_IO> setup;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -320,6 +321,17 @@ TEST(VirtualKestralux, RandomInputNeverCorruptsTheBank) {
     ASSERT_TRUE(isPreset(device.sound())) << reception.description;
   }
   EXPECT_GT(accepted, 0) << "the random input never reached the applying branches";
+}
+
+// --stuck-slot names a control as the window captions it, in any case; EFFECT SELECT has no
+// step of one and is refused, as is a caption the window does not have.
+TEST(VirtualKestralux, FaultsNameAControlByItsCaption) {
+  const struct {
+    const char* caption;
+    std::optional<int> parameter;
+  } rows[] = {{"GAIN", AMP_GAIN}, {"delay time", DELAY_TIME}, {"Effect Adjust 1", EFF_ADJUST1},
+              {"EFFECT SELECT", std::nullopt}, {"VOLUME", std::nullopt}, {"", std::nullopt}};
+  for (const auto& row : rows) EXPECT_EQ(steppedParameterOfCaption(row.caption), row.parameter) << row.caption;
 }
 
 TEST(VirtualKestralux, ParameterNames) {

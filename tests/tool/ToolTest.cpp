@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -179,14 +180,32 @@ TEST_F(Tool, ShowPrintsEveryPresetAsTheWindowShowsIt) {
   EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 2);
 }
 
-TEST_F(Tool, StoreSendsTheBankInOrder) {
+// The store reads the combo's bank, sends the bank in order and reads it back; --no-verify
+// sends the 30 messages only; --history N stores a kept bank.
+TEST_F(Tool, StoreSendsTheBankInOrderBetweenItsTwoReads) {
+  fs::remove_all(historyFolder());
+  const auto request = [](const LoopbackPorts::Message& m) { return m.size() == kParameterMessageSize && m[7] == CODE_REQUEST_BANK; };
   ASSERT_EQ(run({"store", path("bank.bnk"), "--out", "combo"}), 0) << err.str();
-  ASSERT_EQ(device->allSent().size(), 30u);
+  ASSERT_EQ(device->allSent().size(), 32u);
+  EXPECT_TRUE(request(device->allSent().front()));
+  EXPECT_TRUE(request(device->allSent().back()));
   for (std::size_t n = 0; n < 30; ++n) {
     const PresetMessage m = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, sampleBank()[n]);
-    EXPECT_EQ(device->allSent()[n], LoopbackPorts::Message(m.begin(), m.end())) << n;
+    EXPECT_EQ(device->allSent()[n + 1], LoopbackPorts::Message(m.begin(), m.end())) << n;
   }
-  EXPECT_NE(err.str().find("kestralux-tool: all presets stored\n"), std::string::npos);
+  EXPECT_NE(err.str().find("kestralux-tool: stored and checked: 30 of 30\n"), std::string::npos) << err.str();
+  const std::vector<HistoryEntry> kept = listHistory(historyFolder());
+  ASSERT_EQ(kept.size(), 3u);
+  EXPECT_EQ(kept[2].kind, "on the combo before the store");
+
+  ASSERT_EQ(run({"store", path("bank.bnk"), "--no-verify"}), 0) << err.str();
+  EXPECT_EQ(device->allSent().size(), 30u);
+  EXPECT_EQ(std::count_if(device->allSent().begin(), device->allSent().end(), request), 0) << "no bank request at all";
+  EXPECT_NE(err.str().find("kestralux-tool: all presets sent, not checked\n"), std::string::npos) << err.str();
+
+  ASSERT_EQ(run({"store", "--history", "3"}), 0) << err.str();
+  EXPECT_EQ(device->allSent().size(), 32u);
+  EXPECT_EQ(run({"store", "--history", "99"}), 1);
   EXPECT_EQ(run({"store", path("bank.bnk"), "--out", "7"}), 1);
   EXPECT_EQ(err.str(), "kestralux-tool: no MIDI output port 7\n");
 }
@@ -366,7 +385,7 @@ TEST_F(Tool, HistoryKeepsEveryBankThatCameOrWent) {
     bank[9].setValue(AMP_GAIN, 30);
     return bankFileImage(bank);
   }());
-  ASSERT_EQ(run({"store", path("changed.bnk")}), 0) << err.str();
+  ASSERT_EQ(run({"store", path("changed.bnk"), "--no-verify"}), 0) << err.str();
 
   const std::vector<HistoryEntry> entries = listHistory(historyFolder());
   ASSERT_EQ(entries.size(), 3u) << "no bank for a fetch nobody answered";

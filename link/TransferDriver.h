@@ -1,0 +1,123 @@
+#pragma once
+// The transfers that take many messages and some time: the store of the whole bank or of one
+// preset, the read of the combo's bank before it, and the read-back that checks it. They run
+// as steps on a clock the caller gives: the driver asks to be woken after a while
+// (`wakeAfter`, which replaces any wake asked for before) and the caller calls wake() then.
+// The editor gives it a Qt timer, the tool a plain loop, the tests a clock of their own; none
+// of them paces a store or keeps a loop of messages itself.
+//
+// While it runs, every message received is the driver's (receive()): the combo's answers to
+// its reads never reach the editor's bank, and a late twin of an answer goes by untaken.
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/PresetRecord.h"
+#include "protocol/BankTransfer.h"
+#include "protocol/DeviceProtocol.h"
+
+namespace kestralux {
+
+// One control that did not take: its caption and both values as the window shows them.
+struct ControlDifference {
+  std::string caption;  // "GAIN"
+  std::string onCombo;  // "6"
+  std::string sent;     // "7"
+};
+
+struct SlotDifference {
+  int slot = 0;  // 0..29
+  std::vector<ControlDifference> controls;
+};
+
+// "SLOT 7 DID NOT TAKE: GAIN 6 ON THE COMBO, 7 SENT", every control of the slot, "; " between.
+std::string slotDifferenceText(const SlotDifference& difference);
+// The controls of `onCombo` whose values differ from `sent`, by the window's captions.
+std::vector<ControlDifference> controlDifferences(const PresetRecord& onCombo, const PresetRecord& sent);
+
+// The history's kind for the combo's bank read before a store: the bank that can be put back.
+inline constexpr const char* kBeforeStoreKind = "on the combo before the store";
+
+struct StoreOutcome {
+  enum class Result {
+    Checked,     // read back and every slot holds what was sent
+    NotTaken,    // read back, and a slot still differs (or no slot holds the one preset)
+    NotChecked,  // the combo did not answer the read-back, or only in part
+    Failed,      // a message could not be sent
+    Sent,        // sent without a check, as asked
+  };
+  Result result = Result::Sent;
+  // What the user is told: the first on the panel, the rest after it.
+  Notices notices;
+  std::vector<SlotDifference> differences;
+  // The combo's bank came whole before the store (and was kept).
+  bool beforeRead = false;
+  // How many times the messages went out.
+  int passes = 0;
+  // A single store: the slot that now holds it.
+  std::optional<int> landedIn;
+};
+
+class TransferDriver {
+ public:
+  enum class Check {
+    None,          // the messages only
+    ReadBack,      // then the bank is read back and compared
+    ReadBoth,      // the bank read first and kept, then stored and read back
+  };
+
+  explicit TransferDriver(DeviceProtocol& protocol) : protocol_(protocol) {}
+
+  // The caller's clock. Set before the first start.
+  std::function<void(std::chrono::milliseconds)> wakeAfter;
+  std::function<TransferClock::time_point()> now = [] { return TransferClock::now(); };
+  // Each step as it goes ("STORING 7/30").
+  std::function<void(const std::string&)> progress;
+  // The end, whatever it was.
+  std::function<void(const StoreOutcome&)> ended;
+  // A bank to keep in the history of banks, with its kind ("on the combo before the store").
+  std::function<void(const PresetBank&, const std::string& kind)> keep;
+
+  // The whole bank: 0x2A and 29 x 0x2B, checked as `check` says. False while one runs.
+  bool storeAll(const PresetBank& bank, Check check);
+  // One preset (0x28) into the combo's current slot, which only a read-back can tell.
+  bool storeOne(const PresetRecord& record, Check check);
+
+  // The caller's timer has run out.
+  void wake();
+  // A message received; true when the driver took it (always, while it runs).
+  bool receive(const RxSlot& slot);
+
+  bool running() const { return step_ != Step::Idle; }
+
+ private:
+  enum class Step { Idle, ReadBefore, Sending, LastPause, ReadBack };
+
+  void start();
+  void beginRead(Step step);
+  void readEnded();
+  void sendNext();
+  void afterSending();
+  void compare();
+  void finish(StoreOutcome outcome);
+  void say(const std::string& text);
+  void wakeIn(std::chrono::milliseconds after);
+  void wakeAt(TransferClock::time_point due);
+
+  DeviceProtocol& protocol_;
+  Step step_ = Step::Idle;
+  bool all_ = true;
+  Check check_ = Check::None;
+  PresetBank sent_{};   // for a single store, the record at 0
+  BankFetch fetch_;
+  PresetBank read_{};
+  int pass_ = 0;
+  bool beforeRead_ = false;
+  TransferClock::time_point lastSentAt_{};
+  TransferClock::time_point due_{};
+};
+
+}  // namespace kestralux
