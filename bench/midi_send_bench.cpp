@@ -2,7 +2,8 @@
 // server against kestralux-sim: one parameter message, and a whole-preset burst of 16,
 // with the output connection kept open between sends and with an open and close per send;
 // and a live edit with the MIDI monitor closed and open (its tap drained between sends, as the
-// monitor's timer does, outside the time measured). The ports are the editor's: tapped.
+// monitor's timer does, outside the time measured), beside the same edit through ports with no
+// tap at all, a client of their own. The other cases run on the editor's ports: tapped.
 // Run beside a JACK server: scripts/with-jack midi_send_bench [iterations]
 
 #include <algorithm>
@@ -122,13 +123,22 @@ int main(int argc, char** argv) {
   }
   // The live edit, kept open, with the monitor closed and open, taken in turns so that both
   // meet the same load on the machine.
-  std::vector<double> closed, open;
+  RtMidiPorts barePorts(system, "kestralux-bench-bare");
+  MidiEngine bareEngine(barePorts);
+  bareEngine.OUT_DEVICE = *device;
+  bareEngine.setPause([](std::chrono::milliseconds) {});
+  bareEngine.setCardErrorHook([&] { ++errors; });
+  DeviceProtocol bareProtocol(state, bareEngine);
+  bareProtocol.SendStartup();
+  std::vector<double> bare, closed, open;
   std::size_t listed = 0;
   const auto liveEdit = [&] { protocol.SendParameter(0, codeOfParameter(AMP_GAIN), 64); };
   // These are quick: enough of them to see the worst, whatever the slow cases above were given.
   const int liveEdits = std::max(iterations, 250);
   protocol.SendStartup();  // the connection is open before timing starts
   for (int round = 0; round < 4; ++round) {
+    const auto b = measure(liveEdits, [&] { bareProtocol.SendParameter(0, codeOfParameter(AMP_GAIN), 64); });
+    bare.insert(bare.end(), b.begin(), b.end());
     tap->setWatched(false);
     const auto c = measure(liveEdits, liveEdit);
     closed.insert(closed.end(), c.begin(), c.end());
@@ -137,7 +147,7 @@ int main(int argc, char** argv) {
     open.insert(open.end(), o.begin(), o.end());
   }
   tap->setWatched(false);
-  for (const auto& [name, micros] : {std::pair{"live edit, monitor closed", closed}, std::pair{"live edit, monitor open", open}}) {
+  for (const auto& [name, micros] : {std::pair{"live edit, ports without a tap", bare}, std::pair{"live edit, monitor closed", closed}, std::pair{"live edit, monitor open", open}}) {
     const Figures f = summarise(micros);
     std::printf("%-46s %10.1f %10.1f %10.1f\n", name, f.median, f.p95, f.worst);
   }
@@ -146,6 +156,7 @@ int main(int argc, char** argv) {
     ++errors;
   }
   engine.CLOSE_MIDI_OUT();
+  bareEngine.CLOSE_MIDI_OUT();
   sim.stop();
   std::filesystem::remove(out);
   std::filesystem::remove(bank);
