@@ -29,6 +29,7 @@ CheckWindow::CheckWindow(MidiPorts& ports, ComboLink& link, QWidget* mainWindow)
 
   report = new QPlainTextEdit;
   report->setObjectName(QStringLiteral("checkReport"));
+  report->setAccessibleName(QStringLiteral("CONNECTION CHECK REPORT"));
   report->setReadOnly(true);
   report->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   again = new QPushButton(QStringLiteral("CHECK AGAIN"));

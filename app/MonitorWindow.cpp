@@ -122,6 +122,7 @@ MonitorWindow::MonitorWindow(MonitorActions& actions, QWidget* mainWindow)
   model = new MonitorModel(actions_, this);
   lines = new QListView;
   lines->setObjectName(QStringLiteral("monitorLines"));
+  lines->setAccessibleName(QStringLiteral("MIDI MESSAGES"));
   lines->setModel(model);
   lines->setSelectionMode(QAbstractItemView::ExtendedSelection);
   lines->setUniformItemSizes(true);
