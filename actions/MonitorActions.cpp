@@ -11,6 +11,7 @@ void MonitorActions::open(std::chrono::steady_clock::time_point now) {
   notListed_ = 0;
   // What waited from an earlier opening is not of this one.
   tap_->drain();
+  droppedAtOpen_ = tap_->dropped();
   tap_->setWatched(true);
   open_ = true;
 }

@@ -43,6 +43,8 @@ class MonitorActions {
   bool paused() const { return paused_; }
   std::uint64_t notListed() const { return notListed_; }
   void clear() { log_.clear(); }
+  // Messages the tap could not hand over since the monitor opened (its ring was full).
+  std::uint64_t missed() const { return tap_->dropped() - droppedAtOpen_; }
 
   const MonitorLog& log() const { return log_; }
   // The shown lines at `rows` (every shown line when empty).
@@ -56,6 +58,7 @@ class MonitorActions {
   bool open_ = false;
   bool paused_ = false;
   std::uint64_t notListed_ = 0;
+  std::uint64_t droppedAtOpen_ = 0;
 };
 
 }  // namespace kestralux

@@ -184,7 +184,7 @@ void MonitorWindow::poll() {
   model->apply(change, before);
   // The newest line stays in view unless the user has scrolled up to read.
   if (change.appended > 0 && atEnd) lines->scrollToBottom();
-  if (change.appended > 0 || change.removedAtFront > 0 || actions_.paused()) showStatus();
+  showStatus();
 }
 
 void MonitorWindow::filterChanged() {
@@ -203,6 +203,7 @@ void MonitorWindow::filterChanged() {
 void MonitorWindow::showStatus() {
   QString text = QStringLiteral("%1 OF %2 LINES SHOWN").arg(actions_.log().shownCount()).arg(actions_.log().lineCount());
   if (actions_.paused()) text += QStringLiteral("   PAUSED: %1 NOT LISTED").arg(actions_.notListed());
+  if (actions_.missed() > 0) text += QStringLiteral("   %1 MESSAGES MISSED").arg(actions_.missed());
   status->setText(text);
 }
 
