@@ -4,7 +4,7 @@
 // and a live edit with the MIDI monitor closed and open (its tap drained between sends, as the
 // monitor's timer does, outside the time measured), beside the same edit through ports with no
 // tap at all, a client of their own. The other cases run on the editor's ports: tapped.
-// Run beside a JACK server: scripts/with-jack midi_send_bench [iterations]
+// Run beside a JACK server: scripts/with-jack midi_send_bench [iterations] [live edits a turn]
 
 #include <algorithm>
 #include <chrono>
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
   std::size_t listed = 0;
   const auto liveEdit = [&] { protocol.SendParameter(0, codeOfParameter(AMP_GAIN), 64); };
   // These are quick: enough of them to see the worst, whatever the slow cases above were given.
-  const int liveEdits = std::max(iterations, 250);
+  const int liveEdits = argc > 2 ? std::max(2, std::atoi(argv[2])) : 250;
   protocol.SendStartup();  // the connection is open before timing starts
   for (int round = 0; round < 4; ++round) {
     const auto b = measure(liveEdits, [&] { bareProtocol.SendParameter(0, codeOfParameter(AMP_GAIN), 64); });

@@ -163,7 +163,8 @@ int runCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
 
 std::string monitorUsage() {
   return R"usage(  monitor [--in N|NAME] [--seconds S]
-      Print every message that arrives on the input (the combo's, or --in), one line each as
+      Print every message that arrives on the input (the combo's as combo.ports or combo.cfg
+      remember it, else the first input; or --in), one line each as
       the editor's MIDI monitor shows it: milliseconds since the start, IN, the length, what it
       means ("PRESET 7 OF 30 (0x2B)", "DAMAGED: CHECKSUM", "NOT FOR THIS COMBO") and the port;
       until Ctrl+C, or for S seconds.
