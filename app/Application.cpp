@@ -15,17 +15,20 @@
 #include "app/Accessibility.h"
 #include "app/Artwork.h"
 #include "app/BankWindow.h"
+#include "app/CheckWindow.h"
 #include "app/CaptionLocks.h"
 #include "app/ExploreWindow.h"
 #include "app/HelpViewer.h"
 #include "app/HistoryWindow.h"
 #include "app/LibraryFeed.h"
+#include "app/MonitorWindow.h"
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
 #include "files/BankHistory.h"
 #include "files/HistoryChoices.h"
 #include "library/BankMoves.h"
+#include "midi/TappedPorts.h"
 
 namespace kestralux {
 
@@ -55,7 +58,7 @@ class QuitWhenClosed : public QObject {
 
 KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts, MidiSetupBoxes boxes,
                                            QString configPath)
-    : ports(std::move(midiPorts)),
+    : ports(midiPorts ? std::make_unique<TappedPorts>(std::move(midiPorts), monitorTap) : nullptr),
       link(*ports, state, configPath.toStdString()),
       boxes_(std::move(boxes)),
       configPath_(std::move(configPath)) {
@@ -118,6 +121,12 @@ void KestraluxApplication::startUp() {
   historyWindow_ = std::make_unique<HistoryWindow>(actions);
   QObject::connect(Form1->LIBRARY1->findChild<QAction*>(QStringLiteral("HISTORY1")), &QAction::triggered,
                    historyWindow_.get(), &HistoryWindow::showHistory);
+  monitorWindow_ = std::make_unique<MonitorWindow>(monitor, Form1.get());
+  QObject::connect(Form1->MIDI1->findChild<QAction*>(QStringLiteral("MONITOR1")), &QAction::triggered,
+                   monitorWindow_.get(), &MonitorWindow::showBeside);
+  checkWindow_ = std::make_unique<CheckWindow>(*ports, link, Form1.get());
+  QObject::connect(Form1->MIDI1->findChild<QAction*>(QStringLiteral("CHECKCONNECTION1")), &QAction::triggered,
+                   checkWindow_.get(), &CheckWindow::showAndCheck);
 
   // Named before anything is shown: a screen reader asks once and keeps what it heard.
   accessibility_ = new Accessibility(*Form1, *Form1, actions);
@@ -159,7 +168,7 @@ void KestraluxApplication::openLibrary() {
 // still up. What comes in waits for the event loop, which runs once every window is there.
 void KestraluxApplication::startMidi() {
   MIDI_IO = std::make_unique<TMIDI_IO>(link, nullptr, boxes_);
-  link.portsMaker = portsMaker;
+  link.portsMaker = portsMaker ? ComboFinder::PortsMaker(tappedMaker(portsMaker, monitorTap)) : nullptr;
   ComboLink::StartUp how;
   how.fetchWhenAtHand = fetchAtStart;
   MIDI_IO->FIND_MIDI_PORTS(how);

@@ -7,8 +7,10 @@
 #include <QString>
 
 #include "actions/EditorActions.h"
+#include "actions/MonitorActions.h"
 #include "app/TMIDI_IO.h"
 #include "link/ComboLink.h"
+#include "midi/MessageTap.h"
 #include "midi/MidiPorts.h"
 #include "model/EditorState.h"
 #include "protocol/DeviceProtocol.h"
@@ -17,6 +19,8 @@ namespace kestralux {
 
 class Accessibility;
 class BankWindow;
+class CheckWindow;
+class MonitorWindow;
 class ExploreWindow;
 class LibraryFeed;
 class HelpViewer;
@@ -53,6 +57,8 @@ class KestraluxApplication {
   // Names, keys and typed values of every window's controls; a child of the main window.
   Accessibility& accessibility() { return *accessibility_; }
   HistoryWindow& historyWindow() { return *historyWindow_; }
+  MonitorWindow& monitorWindow() { return *monitorWindow_; }
+  CheckWindow& checkWindow() { return *checkWindow_; }
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
@@ -64,6 +70,8 @@ class KestraluxApplication {
   ComboFinder::PortsMaker portsMaker;
 
   // Declared in the order they are made; the windows go before the link they use.
+  // Every message the ports carry, for the MIDI monitor while it is open.
+  std::shared_ptr<MessageTap> monitorTap = std::make_shared<MessageTap>();
   std::unique_ptr<MidiPorts> ports;
   EditorState state;
   ComboLink link;
@@ -71,6 +79,7 @@ class KestraluxApplication {
   DeviceProtocol& protocol = link.protocol;
   EditSession session{state};
   EditorActions actions{state, protocol, session, &link.transfers};
+  MonitorActions monitor{monitorTap};
 
  private:
   void startMidi();
@@ -90,6 +99,8 @@ class KestraluxApplication {
   // A tool window of the main window, gone before it and before the bank window it reads.
   std::unique_ptr<ExploreWindow> exploreWindow_;
   std::unique_ptr<HistoryWindow> historyWindow_;
+  std::unique_ptr<MonitorWindow> monitorWindow_;
+  std::unique_ptr<CheckWindow> checkWindow_;
   Accessibility* accessibility_ = nullptr;
 };
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <deque>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <thread>
@@ -25,8 +23,10 @@
 #include "model/EditorState.h"
 #include "tool/ExploreCommands.h"
 #include "tool/LibraryCommands.h"
+#include "tool/MonitorCommands.h"
 #include "tool/PresetFileRule.h"
 #include "tool/SheetCommand.h"
+#include "tool/ToolInbox.h"
 
 namespace kestralux {
 
@@ -46,12 +46,13 @@ struct Arguments {
   bool noVerify = false;
   bool save = false;
   bool force = false;
+  bool trace = false;
 };
 
 Arguments parse(const std::vector<std::string>& args) {
   if (args.empty()) throw badUsage("no command");
   static const OptionSpec options{{"-o", "--in", "--out", "--preset", "--show", "--history"},
-                                  {"--partial", "--save", "--force", "--no-verify"}};
+                                  {"--partial", "--save", "--force", "--no-verify", "--trace"}};
   const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), options);
   Arguments a;
   a.command = args[0];
@@ -66,6 +67,7 @@ Arguments parse(const std::vector<std::string>& args) {
   a.partial = parsed.has("--partial");
   a.save = parsed.has("--save");
   a.force = parsed.has("--force");
+  a.trace = parsed.has("--trace");
   return a;
 }
 
@@ -97,6 +99,8 @@ fs::path withExtension(const fs::path& input, const char* extension) {
 
 // ---- MIDI ----
 
+}  // namespace
+
 // The port a --in/--out argument names: a port of exactly that name, else its device number,
 // else the one port whose name contains the text (any case). Several such ports are a
 // question only the user can answer.
@@ -119,26 +123,7 @@ std::string choosePort(const std::vector<std::string>& names, const std::string&
   throw badInput(std::string("\"") + wanted + "\" names " + std::to_string(alike.size()) + " MIDI " + side + " ports: " + list);
 }
 
-// Received messages come on the port's thread and wait here for the tool's own loop.
-class Inbox {
- public:
-  void post(std::function<void()> work) {
-    std::lock_guard<std::mutex> guard(lock_);
-    work_.push_back(std::move(work));
-  }
-  void runPosted() {
-    std::deque<std::function<void()>> batch;
-    {
-      std::lock_guard<std::mutex> guard(lock_);
-      batch.swap(work_);
-    }
-    for (auto& w : batch) w();
-  }
-
- private:
-  std::mutex lock_;
-  std::deque<std::function<void()>> work_;
-};
+namespace {
 
 // The editor's link to the combo, run from the tool's own loop.
 struct Link {
@@ -150,10 +135,21 @@ struct Link {
   // fetch and store feed the preset library and take the names of fetched presets from it;
   // the commands that only look (diff, sheet) leave it alone.
   std::unique_ptr<PresetLibrary> library;
+  // With --trace: every message on standard error as it goes.
+  std::unique_ptr<Tracer> tracer;
 
+  Link() = default;
+  Link(const Link&) = delete;
+  Link& operator=(const Link&) = delete;
+  ~Link() { trace(); }
+  void trace() {
+    if (tracer) tracer->print();
+  }
   void step() {
     std::this_thread::sleep_for(10ms);
     inbox.runPosted();
+    // Before the tick, so a message is shown before what it brings about.
+    trace();
     combo->tick();
   }
 };
@@ -177,7 +173,9 @@ std::string describePort(const std::vector<std::string>& names, const std::strin
 // The ports exactly as the editor takes them: the names in combo.ports, else the numbers in
 // combo.cfg (both in the working directory); with neither, the combo is searched for and the
 // ports it answers on are said. --out and --in override.
-ComboLink& makeLink(Link& link, const PortsFactory& factory) {
+ComboLink& makeLink(Link& link, const PortsFactory& untraced, bool trace, std::ostream& err) {
+  if (trace) link.tracer = std::make_unique<Tracer>(err);
+  const PortsFactory factory = trace ? link.tracer->wrap(untraced) : untraced;
   link.ports = factory ? factory() : nullptr;
   if (!link.ports) throw badInput("no MIDI system");
   link.combo = std::make_unique<ComboLink>(*link.ports, link.state);
@@ -187,7 +185,7 @@ ComboLink& makeLink(Link& link, const PortsFactory& factory) {
 }
 
 void openLink(Link& link, const Arguments& a, const PortsFactory& factory, std::ostream& err) {
-  ComboLink& combo = makeLink(link, factory);
+  ComboLink& combo = makeLink(link, factory, a.trace, err);
   combo.engine.setPause([](std::chrono::milliseconds) {});
   combo.cardError = [&link] {
     if (link.cardError.empty()) link.cardError = "cannot send on MIDI output \"" + link.combo->ports().output + "\"";
@@ -368,6 +366,7 @@ int store(const Arguments& a, std::ostream& err, const PortsFactory& factory) {
     std::this_thread::sleep_until(due ? std::min(*due, now + 10ms) : now + 10ms);
     link.inbox.runPosted();
     link.combo->tick();
+    link.trace();
     if (due && TransferClock::now() >= *due) {
       due.reset();
       driver.wake();
@@ -436,7 +435,7 @@ int history(const Arguments& a, std::ostream& out) {
 int detect(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFactory& factory) {
   expectFiles(a, 0);
   Link link;
-  ComboLink& combo = makeLink(link, factory);
+  ComboLink& combo = makeLink(link, factory, a.trace, err);
   ComboLink::StartUp how;
   how.startupMessage = false;
   how.fetchWhenAtHand = false;
@@ -539,10 +538,11 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
 }  // namespace
 
 PresetSource readPresetSource(const std::string& what, const std::optional<std::string>& in,
-                              const std::optional<std::string>& out, std::ostream& err, const PortsFactory& ports) {
+                              const std::optional<std::string>& out, std::ostream& err, const PortsFactory& ports, bool trace) {
   Arguments a;
   a.in = in;
   a.out = out;
+  a.trace = trace;
   try {
     DiffSide side = readDiffSide(what, a, err, ports);
     return {std::move(side.presets), side.names, ""};
@@ -606,12 +606,14 @@ The KESTRALUX presets without the window.
       List the history of banks, newest first: every bank fetched or stored, by the editor or
       by this tool, and the editor's bank at the end of a run that changed it. --show N prints
       entry N as show does.
-)" + exploreUsage() + R"(
+)" + monitorUsage() + exploreUsage() + R"(
 )" + libraryUsage() + R"(
 Ports are the editor's: the names in combo.ports in the working directory, else the numbers
 in combo.cfg; with neither, the combo is searched for as detect does and the ports it took are
 said. --in and --out choose another: an exact name, else a number, else the one port whose
-name contains the text. Neither the editor's ports nor the tool's are listed. A .pre must be exactly
+name contains the text. Neither the editor's ports nor the tool's are listed. detect, fetch,
+store, diff, sheet and check take --trace: each message sent and received is printed on
+standard error as monitor prints it. A .pre must be exactly
 88 bytes and a .bnk exactly 2,640, every record a preset (an amp model 0..15, one of the ten
 effect codes, every other value 0..255). Every file is written whole or not at all, and never
 over a file that is already there unless --force is given (exit 2, naming the file). Fetched
@@ -636,6 +638,8 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
   }
   if (!args.empty() && args[0] == "library") return runLibraryCommand(args, out, err);
   if (!args.empty() && args[0] == "sheet") return runSheetCommand(args, out, err, ports);
+  if (!args.empty() && args[0] == "monitor") return runMonitorCommand(args, out, err, ports);
+  if (!args.empty() && args[0] == "check") return runCheckCommand(args, out, err, ports);
   if (!args.empty() && (args[0] == "vary" || args[0] == "morph")) return runExploreCommand(args, out, err);
   try {
     return run(parse(args), out, err, ports);

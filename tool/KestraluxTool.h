@@ -36,6 +36,11 @@ struct PresetSource {
   std::string error;
 };
 PresetSource readPresetSource(const std::string& what, const std::optional<std::string>& in,
-                              const std::optional<std::string>& out, std::ostream& err, const PortsFactory& ports);
+                              const std::optional<std::string>& out, std::ostream& err, const PortsFactory& ports,
+                              bool trace = false);
+
+// The port a --in/--out argument names among `names`: that exact name, else a device number,
+// else the one port whose name contains the text (any case). `side` is "input" or "output".
+std::string choosePort(const std::vector<std::string>& names, const std::string& wanted, const char* side);
 
 }  // namespace kestralux

@@ -17,10 +17,11 @@ struct SheetArguments {
   SheetFormat format = SheetFormat::Text;
   std::optional<std::string> output, in, out;
   bool force = false;
+  bool trace = false;
 };
 
 SheetArguments parseSheet(const std::vector<std::string>& args) {
-  static const OptionSpec options{{"--format", "-o", "--in", "--out"}, {"--force"}};
+  static const OptionSpec options{{"--format", "-o", "--in", "--out"}, {"--force", "--trace"}};
   const ParsedArguments parsed = parseArguments(std::span(args).subspan(1), options);
   SheetArguments a;
   if (const auto name = parsed.value("--format")) {
@@ -34,6 +35,7 @@ SheetArguments parseSheet(const std::vector<std::string>& args) {
   a.in = parsed.value("--in");
   a.out = parsed.value("--out");
   a.force = parsed.has("--force");
+  a.trace = parsed.has("--trace");
   return a;
 }
 
@@ -41,7 +43,7 @@ int sheet(const std::vector<std::string>& args, std::ostream& out, std::ostream&
   const SheetArguments a = parseSheet(args);
   // Refused before the combo is asked, so a fetch is not wasted on a sheet that cannot be kept.
   if (a.output) refuseExisting(*a.output, a.force);
-  const PresetSource source = readPresetSource(a.source, a.in, a.out, err, ports);
+  const PresetSource source = readPresetSource(a.source, a.in, a.out, err, ports, a.trace);
   if (!source.error.empty()) throw badInput(source.error);
   const std::string title = a.source == "combo" ? "combo" : fs::path(a.source).filename().string();
   const std::string text = bankSheet(source.presets, a.format, title, source.names);

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -35,9 +36,11 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/CheckWindow.h"
 #include "app/ClickablePanel.h"
 #include "app/ExploreWindow.h"
 #include "app/HistoryWindow.h"
+#include "app/MonitorWindow.h"
 #include "app/PanelNotice.h"
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
@@ -1198,6 +1201,37 @@ TEST_F(BrokenLinkOverJack, BrokenFetchKeepsWhatArrivedAndSaysSo) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "PRESET 5 DAMAGED, KEPT"; }, 3000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.REQUES->caption() == "Get All Presets from Kestralux"; }, 3000));
   EXPECT_EQ(cardErrors, 0);
+}
+
+// MIDI > CHECK CONNECTION with MIDI > MONITOR open: the check's report says the combo
+// answered whole on the pair, the monitor lists the request and the 30 answers as they came
+// over the MIDI thread, and the editor lets the check's answer go by: the bank stays.
+TEST_F(EditorOverJack, TheConnectionCheckAnsweredWholeAsTheMonitorSaw) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  TForm1& form = app->form();
+  ASSERT_TRUE(waitForDeviceLines(1));
+  const PresetBank before = app->state.bank;
+  test::chooseMenuCommand(form, form.MIDI1, form.MIDI1->findChild<QAction*>(QStringLiteral("MONITOR1")));
+  MonitorWindow& monitor = app->monitorWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return monitor.isVisible(); }, 2000));
+  test::chooseMenuCommand(form, form.MIDI1, form.MIDI1->findChild<QAction*>(QStringLiteral("CHECKCONNECTION1")));
+  CheckWindow& check = app->checkWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return check.isVisible() && !check.checking(); }, 10000));
+  const QString report = check.report->toPlainText();
+  EXPECT_TRUE(report.contains(QStringLiteral("The combo answered whole on the pair in use.\n"))) << report.toStdString();
+
+  const auto listed = [&](const QString& text) {
+    for (int row = 0; row < monitor.model->rowCount(); ++row)
+      if (monitor.model->index(row).data().toString().contains(text)) return true;
+    return false;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return listed(QStringLiteral("PRESET 30 OF 30 (0x2B)  from KESTRALUX MIDI OUT")); }, 2000));
+  EXPECT_TRUE(listed(QStringLiteral("  OUT   10  BANK REQUEST  to KESTRALUX MIDI IN")));
+  EXPECT_TRUE(listed(QStringLiteral("  IN    40  PRESET 1 OF 30 (0x2A)  from KESTRALUX MIDI OUT")));
+  QTest::qWait(300);
+  EXPECT_EQ(app->state.bank, before);
+  EXPECT_FALSE(form.REQUES->caption().contains(QStringLiteral("ANOTHER PROGRAM"))) << form.REQUES->caption().toStdString();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "files/ComboConfig.h"
 #include "files/ComboPorts.h"
@@ -191,6 +192,36 @@ TEST_F(ToolOverJack, BrokenFetchWritesNothing) {
   EXPECT_EQ(tool("fetch -o " + (dir / "part.bnk").string()), 1);
   EXPECT_NE(said.find("kestralux-tool: only 12 of 30 presets received; nothing written"), std::string::npos) << said;
   EXPECT_FALSE(fs::exists(dir / "part.bnk"));
+}
+
+// While the connection check asks the combo for its bank, the monitor on the combo's output
+// sees the answer arrive; the check finds it whole on the pair and exits 0, its --trace
+// showing the request it sent.
+TEST_F(ToolOverJack, MonitorSeesTheBankTheCheckAsksFor) {
+  startDevice(deviceBank(3));
+  const std::string monitor = "cd '" + dir.string() + "' && (" + KESTRALUX_TOOL_PROGRAM +
+                              " monitor --in 'KESTRALUX MIDI OUT' --seconds 3 >monitored 2>&1; echo $? >monitor-status) &";
+  ASSERT_EQ(std::system(monitor.c_str()), 0);
+  // The monitor listens before the request goes.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ASSERT_EQ(tool("check --trace"), 0) << printed << said;
+  EXPECT_NE(printed.find("Answers on input \"KESTRALUX MIDI OUT:out\" (in use): 30 of 30 presets, 0 damaged, the last "),
+            std::string::npos) << printed;
+  EXPECT_NE(printed.find("The combo answered whole on the pair in use.\n"), std::string::npos) << printed;
+  EXPECT_NE(said.find(" ms  OUT   10  BANK REQUEST  to KESTRALUX MIDI IN:in\n"), std::string::npos) << said;
+
+  // The monitor ends by itself after its seconds.
+  for (int tries = 0; tries < 100 && !fs::exists(dir / "monitor-status"); ++tries)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::ifstream status(dir / "monitor-status");
+  int exitStatus = -1;
+  status >> exitStatus;
+  EXPECT_EQ(exitStatus, 0);
+  std::ifstream in(dir / "monitored");
+  const std::string monitored{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_NE(monitored.find(" ms  IN    40  PRESET 1 OF 30 (0x2A)  from KESTRALUX MIDI OUT:out\n"), std::string::npos) << monitored;
+  EXPECT_NE(monitored.find(" ms  IN    40  PRESET 30 OF 30 (0x2B)  from KESTRALUX MIDI OUT:out\n"), std::string::npos) << monitored;
+  EXPECT_EQ(monitored.find("DAMAGED"), std::string::npos) << monitored;
 }
 
 }  // namespace

@@ -535,5 +535,31 @@ TEST_F(Tool, WritesTheKindItsExtensionNamesAndReadsEveryFileByOneRule) {
   for (std::size_t n = 1; n < kPresetCount; ++n) EXPECT_EQ((*oneOf)[n], sampleBank()[4]) << n;
 }
 
+// Every command that talks to the combo prints what went each way with --trace, in the
+// monitor's words, on standard error; without it, nothing of the kind.
+TEST_F(Tool, TraceShowsWhatEveryCommandSendsAndHears) {
+  const struct {
+    std::vector<std::string> args;
+    std::string line;
+  } rows[] = {
+      {{"fetch", "-o", path("traced.bnk"), "--force"}, " ms  OUT   10  BANK REQUEST  to COMBO IN\n"},
+      {{"fetch", "-o", path("traced.bnk"), "--force"}, " ms  IN    40  PRESET 30 OF 30 (0x2B)  from COMBO OUT\n"},
+      {{"store", path("bank.bnk")}, " ms  OUT   40  STORE 30 OF 30  to COMBO IN\n"},
+      {{"detect"}, " ms  OUT   10  BANK REQUEST  to COMBO IN\n"},
+      {{"diff", path("bank.bnk"), "combo"}, " ms  IN    40  PRESET 1 OF 30 (0x2A)  from COMBO OUT\n"},
+      {{"sheet", "combo"}, " ms  IN    40  PRESET 2 OF 30 (0x2B)  from COMBO OUT\n"},
+      {{"check"}, " ms  OUT   10  BANK REQUEST  to COMBO IN\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.args.front());
+    std::vector<std::string> traced = row.args;
+    traced.push_back("--trace");
+    EXPECT_NE(run(traced), kToolBadUsage) << err.str();
+    EXPECT_NE(err.str().find(row.line), std::string::npos) << err.str();
+    run(row.args);
+    EXPECT_EQ(err.str().find(" ms  "), std::string::npos) << err.str();
+  }
+}
+
 }  // namespace
 }  // namespace kestralux
