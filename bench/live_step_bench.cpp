@@ -82,7 +82,9 @@ struct Figures {
 void print(const char* label, std::vector<double> ms) {
   if (ms.empty()) return;
   std::sort(ms.begin(), ms.end());
-  std::printf("  %-44s median %.3f ms, worst %.3f ms\n", label, ms[ms.size() / 2], ms.back());
+  const std::size_t within = static_cast<std::size_t>(std::count_if(ms.begin(), ms.end(), [](double t) { return t < 1.0; }));
+  std::printf("  %-44s median %.3f ms, 95th percentile %.3f ms, worst %.3f ms; %zu of %zu under 1 ms\n", label, ms[ms.size() / 2],
+              ms[ms.size() * 95 / 100], ms.back(), within, ms.size());
 }
 
 bool waitFor(const std::atomic<std::int64_t>& stamp, std::chrono::milliseconds limit) {
