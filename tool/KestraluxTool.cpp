@@ -24,6 +24,7 @@
 #include "tool/ExploreCommands.h"
 #include "tool/LibraryCommands.h"
 #include "tool/MonitorCommands.h"
+#include "tool/LiveCommands.h"
 #include "tool/PresetFileRule.h"
 #include "tool/SheetCommand.h"
 #include "tool/ToolInbox.h"
@@ -606,7 +607,7 @@ The KESTRALUX presets without the window.
       List the history of banks, newest first: every bank fetched or stored, by the editor or
       by this tool, and the editor's bank at the end of a run that changed it. --show N prints
       entry N as show does.
-)" + monitorUsage() + exploreUsage() + R"(
+)" + monitorUsage() + exploreUsage() + liveUsage() + R"(
 )" + libraryUsage() + R"(
 Ports are the editor's: the names in combo.ports in the working directory, else the numbers
 in combo.cfg; with neither, the combo is searched for as detect does and the ports it took are
@@ -641,6 +642,8 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
   if (!args.empty() && args[0] == "monitor") return runMonitorCommand(args, out, err, ports);
   if (!args.empty() && args[0] == "check") return runCheckCommand(args, out, err, ports);
   if (!args.empty() && (args[0] == "vary" || args[0] == "morph")) return runExploreCommand(args, out, err);
+  if (!args.empty() && args[0] == "live") return runLiveCommand(args, out, err, ports);
+  if (!args.empty() && args[0] == "setlist") return runSetlistCommand(args, out, err);
   try {
     return run(parse(args), out, err, ports);
   } catch (const ToolError& e) {
