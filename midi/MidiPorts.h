@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestralux {
@@ -32,6 +33,11 @@ class MidiPorts {
   virtual bool openInput(std::uint32_t device, Delivery deliver) = 0;
   virtual bool isInputOpen() const = 0;
   virtual void closeInput() = 0;
+
+  // Input connection for a foot controller: it delivers the channel messages (program and
+  // control changes, notes), each event's bytes as they came, instead of SysEx. It is closed
+  // with closeInput, and a port object holds one input of either kind at a time.
+  virtual bool openControllerInput(std::uint32_t device, Delivery deliver) { return openInput(device, std::move(deliver)); }
 
   // Whether the port an open connection was made to has gone and come back since (a device
   // switched off and on, a program started again): the old connection reaches nothing, so

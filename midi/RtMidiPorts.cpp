@@ -324,6 +324,15 @@ void deliverMessage(double, std::vector<unsigned char>* message, void* userData)
   if (context->deliver) context->deliver(std::vector<std::uint8_t>(message->begin(), message->end()));
 }
 
+// A foot controller's channel messages, SysEx left out.
+template <typename Context>
+void deliverChannelMessage(double, std::vector<unsigned char>* message, void* userData) {
+  if (!message || message->empty() || message->front() == 0xF0) return;
+  auto* context = static_cast<Context*>(userData);
+  std::lock_guard<std::mutex> guard(context->lock);
+  if (context->deliver) context->deliver(std::vector<std::uint8_t>(message->begin(), message->end()));
+}
+
 // Messages are whole SysEx dumps of 40 bytes and more; give the input room for a
 // complete bank transfer in flight.
 constexpr unsigned kInputBufferSize = 4096;
@@ -511,8 +520,9 @@ class JackListening : public MidiPorts::Listening {
   // unless each source is connected.
   static std::unique_ptr<JackListening> open(const std::string& clientName, const std::vector<std::string>& sources,
                                              const std::string& portName, MidiPorts::TaggedDelivery deliver,
-                                             bool everyConnection = false) {
+                                             bool everyConnection = false, bool channelMessages = false) {
     std::unique_ptr<JackListening> listening(new JackListening(std::move(deliver)));
+    listening->channelMessages_ = channelMessages;
     listening->client_ = JackClient::open(clientName);
     if (!listening->client_) return nullptr;
     listening->inputs_.resize(sources.size());
@@ -549,6 +559,10 @@ class JackListening : public MidiPorts::Listening {
   // On JACK's thread.
   static int process(jack_nframes_t frames, void* self) {
     auto* listening = static_cast<JackListening*>(self);
+    if (listening->channelMessages_) {
+      listening->hearChannelMessages(frames);
+      return 0;
+    }
     for (std::size_t k = 0; k < listening->inputs_.size(); ++k)
       listening->inputs_[k].hear(frames, kInputBufferSize, [&](std::vector<std::uint8_t>&& message) {
         listening->deliver_(static_cast<std::uint32_t>(k), std::move(message));
@@ -556,9 +570,24 @@ class JackListening : public MidiPorts::Listening {
     return 0;
   }
 
+  // A JACK event is one whole message: a controller's are delivered as they come.
+  void hearChannelMessages(jack_nframes_t frames) {
+    for (std::size_t k = 0; k < inputs_.size(); ++k) {
+      if (!inputs_[k].port) continue;
+      void* buffer = jack_port_get_buffer(inputs_[k].port, frames);
+      const std::uint32_t count = jack_midi_get_event_count(buffer);
+      for (std::uint32_t e = 0; e < count; ++e) {
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, buffer, e) != 0 || event.size == 0 || event.buffer[0] == 0xF0) continue;
+        deliver_(static_cast<std::uint32_t>(k), std::vector<std::uint8_t>(event.buffer, event.buffer + event.size));
+      }
+    }
+  }
+
   MidiPorts::TaggedDelivery deliver_;
   std::unique_ptr<JackClient> client_;
   std::vector<JackSysexInput> inputs_;
+  bool channelMessages_ = false;
 };
 
 }  // namespace
@@ -691,7 +720,13 @@ void RtMidiPorts::closeOutput() {
   }
 }
 
-bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
+bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) { return openInputOf(device, std::move(deliver), false); }
+
+bool RtMidiPorts::openControllerInput(std::uint32_t device, Delivery deliver) {
+  return openInputOf(device, std::move(deliver), true);
+}
+
+bool RtMidiPorts::openInputOf(std::uint32_t device, Delivery deliver, bool channelMessages) {
   if (!in_ && !onJack()) return false;
   closeInput();
   const auto port = resolveDevice(device, listedInputs_, listed(true));
@@ -709,7 +744,7 @@ bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
           std::lock_guard<std::mutex> guard(context->lock);
           if (context->deliver) context->deliver(std::move(message));
         },
-        true);
+        true, channelMessages);
     if (jackIn_) {
       inputWatch_->watch(port->name);
       return true;
@@ -723,7 +758,7 @@ bool RtMidiPorts::openInput(std::uint32_t device, Delivery deliver) {
     sink.reset();
     in_->setBufferSize(kInputBufferSize, kInputBufferCount);
     in_->ignoreTypes(false, true, true);
-    in_->setCallback(deliverMessage<InputContext>, inputContext_.get());
+    in_->setCallback(channelMessages ? deliverChannelMessage<InputContext> : deliverMessage<InputContext>, inputContext_.get());
     in_->openPort(port->index, "MIDI in");
     if (!sink.failed && in_->isPortOpen()) {
       inputWatch_->watch(port->name);

@@ -63,6 +63,7 @@ class RtMidiPorts final : public MidiPorts {
   void closeOutput() override;
 
   bool openInput(std::uint32_t device, Delivery deliver) override;
+  bool openControllerInput(std::uint32_t device, Delivery deliver) override;
   bool isInputOpen() const override;
   void closeInput() override;
 
@@ -83,6 +84,7 @@ class RtMidiPorts final : public MidiPorts {
   // The ports the other programs and devices offer now, to listen to (`inputs`) or to send to.
   std::vector<ListedMidiPort> listed(bool inputs);
   bool onJack() const;
+  bool openInputOf(std::uint32_t device, Delivery deliver, bool channelMessages);
 
   MidiSystem system_;
   std::string clientName_;
