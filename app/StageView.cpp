@@ -73,7 +73,7 @@ StageView::StageView(QWidget* parent) : QWidget(parent) {
   passingTimer_->setSingleShot(true);
   passingTimer_->setInterval(kPassingMs);
   connect(passingTimer_, &QTimer::timeout, this, [this] {
-    screen_.passing.clear();
+    passingShown_.clear();
     arrange();
   });
   arrange();
@@ -112,9 +112,12 @@ QStringList StageView::fitLines(const QString& text, const QFont& font, int widt
 }
 
 void StageView::draw(const StageScreen& screen) {
-  const bool freshPassing = !screen.passing.empty() && screen.passing != screen_.passing;
   screen_ = screen;
-  if (freshPassing || (!screen.passing.empty() && !passingTimer_->isActive())) passingTimer_->start();
+  // A moment's message is said once and stays up for its second, whatever is drawn meanwhile.
+  if (!screen.passing.empty()) {
+    passingShown_ = QString::fromUtf8(screen.passing.data(), static_cast<qsizetype>(screen.passing.size()));
+    passingTimer_->start();
+  }
   arrange();
 }
 
@@ -180,7 +183,7 @@ void StageView::arrange() {
   const int passingHeight = QFontMetrics(passingLetters).lineSpacing() + margin / 2;
   const int passingTop = bottomTop - margin / 2 - passingHeight;
   const QString passingText = !screen_.typed.empty() ? QStringLiteral("GO TO SONG ") + utf8(screen_.typed) + QStringLiteral(", Enter")
-                                                     : utf8(screen_.passing);
+                                                     : passingShown_;
   passing->setFont(passingLetters);
   passing->setText(fitLine(passingText, passingLetters, room));
   passing->setGeometry(margin, passingTop, room, passingHeight);

@@ -24,6 +24,8 @@ class StageView : public QWidget {
 
   void draw(const StageScreen& screen);
   const StageScreen& shown() const { return screen_; }
+  // The moment's message on screen now; empty once its second is over.
+  const QString& passingShown() const { return passingShown_; }
 
   // The title's font: its capital letters at least `height` / 8 tall.
   static QFont titleFont(int height);
@@ -62,6 +64,7 @@ class StageView : public QWidget {
   void arrange();
 
   StageScreen screen_;
+  QString passingShown_;
   QTimer* passingTimer_ = nullptr;
 };
 

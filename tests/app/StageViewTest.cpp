@@ -75,18 +75,21 @@ TEST(StageView, TitleIsAnEighthOfTheScreenAndNoTextIsCut) {
         const QFontMetrics metrics(label->font());
         const QStringList lines = label->text().split(QLatin1Char('\n'));
         EXPECT_LE(lines.size() * metrics.lineSpacing(), label->height() + 1) << "lines below the label";
-        for (const QString& line : lines) EXPECT_LE(metrics.horizontalAdvance(line), label->width()) << line.toStdString();
+        for (const QString& line : lines) {
+          EXPECT_LE(metrics.horizontalAdvance(line), label->width()) << line.toStdString();
+        }
         for (QLabel* other : shown) {
-          if (other != label)
-            EXPECT_FALSE(label->geometry().intersects(other->geometry())) << "over " << other->objectName().toStdString();
+          if (other == label) continue;
+          EXPECT_FALSE(label->geometry().intersects(other->geometry())) << "over " << other->objectName().toStdString();
         }
       }
-      if (const QByteArray folder = qgetenv("KESTRALUX_STAGE_PICTURES"); !folder.isEmpty())
+      if (const QByteArray folder = qgetenv("KESTRALUX_STAGE_PICTURES"); !folder.isEmpty()) {
         view.grab().save(QStringLiteral("%1/stage-%2x%3-%4.png")
                              .arg(QString::fromLocal8Bit(folder))
                              .arg(size.width())
                              .arg(size.height())
                              .arg(&row - kScreens));
+      }
     }
 }
 
