@@ -55,6 +55,23 @@ UPDATE sounds SET newest_name = coalesce((SELECT name FROM sightings WHERE sound
                                           ORDER BY time DESC, id DESC LIMIT 1), x'');
 )";
 
+// Setlists: each song keeps its sound whole, the record's 88 bytes, so a set does not depend on
+// the sounds table and plays the same after a sound there is merged or gone.
+constexpr int kSetlistsVersion = 6;
+constexpr const char* kSetlistsStep = R"(
+CREATE TABLE setlists(
+  id INTEGER PRIMARY KEY,
+  name TEXT NOT NULL,
+  changed INTEGER NOT NULL);
+CREATE TABLE setlist_songs(
+  setlist INTEGER NOT NULL REFERENCES setlists(id),
+  position INTEGER NOT NULL,
+  title TEXT NOT NULL,
+  note TEXT NOT NULL,
+  sound BLOB NOT NULL,
+  PRIMARY KEY(setlist, position));
+)";
+
 std::optional<std::string> failed(sqlite3* db, const char* what) { return std::string(what) + ": " + sql::message(db); }
 
 std::optional<std::string> fillNames(sqlite3* db) {
@@ -149,6 +166,10 @@ std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
     if (sql::execute(db, kVersion3) != SQLITE_OK) return failed(db, "bringing the library to version 3");
     if (auto why = fillNames(db)) return why;
     version = 3;
+  }
+  if (version >= 3 && version < kSetlistsVersion && target >= kSetlistsVersion) {
+    if (sql::execute(db, kSetlistsStep) != SQLITE_OK) return failed(db, "bringing the library to its setlists");
+    version = kSetlistsVersion;
   }
   const std::string set = "PRAGMA user_version = " + std::to_string(version);
   if (sql::execute(db, set.c_str()) != SQLITE_OK) return failed(db, "writing the library's version");

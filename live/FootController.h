@@ -89,8 +89,8 @@ class FootLearn {
   std::optional<LearnTarget> target() const { return target_; }
 
   // While learning: takes `message` into `mapping` when it can be a trigger, and ends. Whether
-  // it was taken. A trigger learned for one side that the other side had is taken from it, so
-  // one pedal never means both.
+  // it was taken. A trigger learned for one side that the other side had swaps the two, so one
+  // pedal never means both and neither side is left without one.
   bool offer(const ControllerMessage& message, FootMapping& mapping);
 
  private:
