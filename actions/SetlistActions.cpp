@@ -74,7 +74,7 @@ void SetlistActions::renumber(std::int64_t from, std::int64_t to) {
   }
 }
 
-std::string SetlistActions::apply(const std::optional<Setlist>& from, std::optional<Setlist> to) {
+std::string SetlistActions::apply(const std::optional<Setlist>& from, std::optional<Setlist> to, std::size_t place) {
   if (from && to) {
     const std::optional<std::size_t> n = indexOf(from->id);
     if (!n) return "NO SUCH SETLIST";
@@ -85,20 +85,16 @@ std::string SetlistActions::apply(const std::optional<Setlist>& from, std::optio
     return failure;
   }
   if (to) {
-    // Made again (an undone delete, a redone make): the library gives it an id of its own.
+    // Made again (an undone delete, a redone make), where it stood: the library gives it an id
+    // of its own.
     Setlist again = std::move(*to);
     const std::int64_t old = again.id;
-    if (library_ && old > 0) {
-      again.id = 0;
-      const std::string failure = keep(again);
-      if (again.id != old) renumber(old, again.id);
-      setlists_.push_back(std::move(again));
-      landed_ = {setlists_.size() - 1, 0, 0};
-      return failure;
-    }
+    if (library_ && old > 0) again.id = 0;
     const std::string failure = keep(again);
-    setlists_.push_back(std::move(again));
-    landed_ = {setlists_.size() - 1, 0, 0};
+    if (again.id != old) renumber(old, again.id);
+    place = std::min(place, setlists_.size());
+    setlists_.insert(setlists_.begin() + static_cast<std::ptrdiff_t>(place), std::move(again));
+    landed_ = {place, 0, 0};
     return failure;
   }
   if (from) {
@@ -126,7 +122,7 @@ std::string SetlistActions::changed(std::size_t n, Setlist after, std::string sa
   Setlist before = setlists_[n];
   const std::string failure = keep(after);
   setlists_[n] = after;
-  record({std::move(before), std::move(after), said});
+  record({std::move(before), std::move(after), said, n});
   return saidWith(std::move(said), failure);
 }
 
@@ -148,7 +144,7 @@ std::string SetlistActions::make() {
   setlists_.push_back(fresh);
   landed_ = {setlists_.size() - 1, 0, 0};
   std::string said = upper(fresh.name) + " MADE";
-  record({std::nullopt, std::move(fresh), said});
+  record({std::nullopt, std::move(fresh), said, setlists_.size() - 1});
   return saidWith(std::move(said), failure);
 }
 
@@ -171,16 +167,16 @@ std::string SetlistActions::copy(std::size_t n) {
   setlists_.push_back(twin);
   landed_ = {setlists_.size() - 1, 0, 0};
   std::string said = "COPIED AS " + upper(twin.name);
-  record({std::nullopt, std::move(twin), said});
+  record({std::nullopt, std::move(twin), said, setlists_.size() - 1});
   return saidWith(std::move(said), failure);
 }
 
 std::string SetlistActions::remove(std::size_t n) {
   if (n >= setlists_.size()) return {};
   Setlist gone = setlists_[n];
-  const std::string failure = apply(gone, std::nullopt);
+  const std::string failure = apply(gone, std::nullopt, n);
   std::string said = upper(gone.name) + " DELETED";
-  record({std::move(gone), std::nullopt, said});
+  record({std::move(gone), std::nullopt, said, n});
   return saidWith(std::move(said), failure);
 }
 
@@ -262,7 +258,7 @@ std::string SetlistActions::undo() {
   if (!canUndo()) return "NOTHING TO UNDO";
   Change& change = history_[--done_];
   const std::string what = change.what;
-  const std::string failure = apply(change.after, change.before);
+  const std::string failure = apply(change.after, change.before, change.place);
   return saidWith("UNDO: " + what, failure);
 }
 
@@ -270,7 +266,7 @@ std::string SetlistActions::redo() {
   if (!canRedo()) return "NOTHING TO REDO";
   Change& change = history_[done_++];
   const std::string what = change.what;
-  const std::string failure = apply(change.before, change.after);
+  const std::string failure = apply(change.before, change.after, change.place);
   return saidWith("REDO: " + what, failure);
 }
 
@@ -293,7 +289,7 @@ std::string SetlistActions::importText(const std::string& text, const std::strin
   setlists_.push_back(taken);
   landed_ = {setlists_.size() - 1, 0, 0};
   std::string said = upper(taken.name) + " IMPORTED, " + songsText(taken.songs.size());
-  record({std::nullopt, std::move(taken), upper(setlists_.back().name) + " IMPORTED"});
+  record({std::nullopt, std::move(taken), upper(setlists_.back().name) + " IMPORTED", setlists_.size() - 1});
   return saidWith(std::move(said), failure);
 }
 

@@ -80,12 +80,13 @@ class SetlistActions {
     std::optional<Setlist> before;  // nothing: the change made it
     std::optional<Setlist> after;   // nothing: the change deleted it
     std::string what;               // "3 SONGS ADDED", for UNDO and REDO to say
+    std::size_t place = 0;          // where in the list a made or deleted one stands
   };
   // Writes `setlist` to the library (a new one gets its id); the failure's text, else empty.
   std::string keep(Setlist& setlist);
   std::string drop(std::int64_t id);
   // Applies a change in one direction; the text of a library failure, else empty.
-  std::string apply(const std::optional<Setlist>& from, std::optional<Setlist> to);
+  std::string apply(const std::optional<Setlist>& from, std::optional<Setlist> to, std::size_t place);
   // Records a change already applied.
   void record(Change change);
   // A setlist added again under a new id: the steps that name the old id name the new one.

@@ -47,9 +47,14 @@ std::optional<std::string> StageActions::begin(Setlist setlist) {
 
 void StageActions::leave() {
   if (!play_) return;
+  const Song* last = play_->currentSong();
+  const std::optional<PresetRecord> playing = last ? std::optional<PresetRecord>(last->sound) : std::nullopt;
   play_.reset();
   typed_.clear();
   state_.SendSuppressed = suppressedBefore_;
+  // Whatever the editor did meanwhile, the combo plays the last song until the user goes back
+  // to the preset on screen.
+  if (playing) editor_.hearingAlready(*playing);
   tell();
 }
 
