@@ -7,6 +7,8 @@
 #include <QString>
 
 #include "actions/EditorActions.h"
+#include "actions/SetlistActions.h"
+#include "actions/StageActions.h"
 #include "app/TMIDI_IO.h"
 #include "link/ComboLink.h"
 #include "midi/MidiPorts.h"
@@ -17,6 +19,10 @@ namespace kestralux {
 
 class Accessibility;
 class BankWindow;
+class ControllerDialog;
+class FootControllerPort;
+class SetlistsWindow;
+class StageWindow;
 class ExploreWindow;
 class LibraryFeed;
 class HelpViewer;
@@ -53,9 +59,19 @@ class KestraluxApplication {
   // Names, keys and typed values of every window's controls; a child of the main window.
   Accessibility& accessibility() { return *accessibility_; }
   HistoryWindow& historyWindow() { return *historyWindow_; }
+  SetlistsWindow& setlistsWindow() { return *setlistsWindow_; }
+  StageWindow& stageWindow() { return *stageWindow_; }
+  ControllerDialog& controllerDialog() { return *controllerDialog_; }
+  FootControllerPort& footControllerPort() { return *footPort_; }
+
+  // `kestralux --setlist FILE`: the stage view up on that file's first song. What went wrong
+  // is said on the main window's status line and on standard error, and the editor opens.
+  bool playAtStart(const QString& path);
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
+  // `--setlist FILE`: run() opens the stage view on it once the main window is shown.
+  QString setlistAtStart;
   // With the remembered combo there at start, its bank is asked for after the start-up
   // message, so the window opens on the combo's own presets. Tests of other flows turn it off
   // to start from the bank as it starts.
@@ -71,11 +87,14 @@ class KestraluxApplication {
   DeviceProtocol& protocol = link.protocol;
   EditSession session{state};
   EditorActions actions{state, protocol, session};
+  // Goes after the windows that play through it.
+  StageActions stage{actions, state};
 
  private:
   void startMidi();
   void showMidiInWindows();
   void openLibrary();
+  void openSetlists();
 
   MidiSetupBoxes boxes_;
   QString configPath_;
@@ -90,6 +109,12 @@ class KestraluxApplication {
   // A tool window of the main window, gone before it and before the bank window it reads.
   std::unique_ptr<ExploreWindow> exploreWindow_;
   std::unique_ptr<HistoryWindow> historyWindow_;
+  // Over the library, which goes after them.
+  std::unique_ptr<SetlistActions> setlistActions_;
+  std::unique_ptr<FootControllerPort> footPort_;
+  std::unique_ptr<StageWindow> stageWindow_;
+  std::unique_ptr<ControllerDialog> controllerDialog_;
+  std::unique_ptr<SetlistsWindow> setlistsWindow_;
   Accessibility* accessibility_ = nullptr;
 };
 
