@@ -97,8 +97,10 @@ class FootLearn {
   std::optional<LearnTarget> target_;
 };
 
-// The controller as remembered between runs: the port by name, and the mapping. One setting
-// a line, "port=NAME", "next=CC 80", "previous=CC 81", "programs=on".
+// The controller as remembered between runs, in the working directory beside combo.cfg: the
+// port by name, and the mapping. One setting a line, "port=NAME", "next=CC 80",
+// "previous=CC 81", "programs=on".
+inline constexpr const char* kFootControllerFileName = "controller.cfg";
 struct FootControllerSettings {
   std::string port;  // empty: no controller
   FootMapping mapping;

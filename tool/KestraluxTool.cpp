@@ -24,6 +24,7 @@
 #include "model/EditorState.h"
 #include "tool/ExploreCommands.h"
 #include "tool/LibraryCommands.h"
+#include "tool/LiveCommands.h"
 #include "tool/PresetFileRule.h"
 #include "tool/SheetCommand.h"
 
@@ -91,28 +92,6 @@ fs::path withExtension(const fs::path& input, const char* extension) {
 }
 
 // ---- MIDI ----
-
-// The port a --in/--out argument names: a port of exactly that name, else its device number,
-// else the one port whose name contains the text (any case). Several such ports are a
-// question only the user can answer.
-std::string choosePort(const std::vector<std::string>& names, const std::string& wanted, const char* side) {
-  if (std::find(names.begin(), names.end(), wanted) != names.end()) return wanted;
-  if (!wanted.empty() && wanted.size() < 6 && std::all_of(wanted.begin(), wanted.end(), [](unsigned char c) { return std::isdigit(c); })) {
-    const unsigned long n = std::stoul(wanted);
-    if (n < names.size()) return names[n];
-    throw badInput(std::string("no MIDI ") + side + " port " + wanted);
-  }
-  std::vector<std::string> alike;
-  for (const std::string& name : names)
-    if (lower(name) == lower(wanted)) return name;
-  for (const std::string& name : names)
-    if (lower(name).find(lower(wanted)) != std::string::npos) alike.push_back(name);
-  if (alike.size() == 1) return alike.front();
-  if (alike.empty()) throw badInput(std::string("no MIDI ") + side + " port named like \"" + wanted + "\"");
-  std::string list;
-  for (const std::string& name : alike) list += (list.empty() ? "\"" : ", \"") + name + "\"";
-  throw badInput(std::string("\"") + wanted + "\" names " + std::to_string(alike.size()) + " MIDI " + side + " ports: " + list);
-}
 
 // Received messages come on the port's thread and wait here for the tool's own loop.
 class Inbox {
@@ -491,6 +470,25 @@ int run(const Arguments& a, std::ostream& out, std::ostream& err, const PortsFac
 
 }  // namespace
 
+std::string choosePort(const std::vector<std::string>& names, const std::string& wanted, const char* side) {
+  if (std::find(names.begin(), names.end(), wanted) != names.end()) return wanted;
+  if (!wanted.empty() && wanted.size() < 6 && std::all_of(wanted.begin(), wanted.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    const unsigned long n = std::stoul(wanted);
+    if (n < names.size()) return names[n];
+    throw badInput(std::string("no MIDI ") + side + " port " + wanted);
+  }
+  std::vector<std::string> alike;
+  for (const std::string& name : names)
+    if (lower(name) == lower(wanted)) return name;
+  for (const std::string& name : names)
+    if (lower(name).find(lower(wanted)) != std::string::npos) alike.push_back(name);
+  if (alike.size() == 1) return alike.front();
+  if (alike.empty()) throw badInput(std::string("no MIDI ") + side + " port named like \"" + wanted + "\"");
+  std::string list;
+  for (const std::string& name : alike) list += (list.empty() ? "\"" : ", \"") + name + "\"";
+  throw badInput(std::string("\"") + wanted + "\" names " + std::to_string(alike.size()) + " MIDI " + side + " ports: " + list);
+}
+
 PresetSource readPresetSource(const std::string& what, const std::optional<std::string>& in,
                               const std::optional<std::string>& out, std::ostream& err, const PortsFactory& ports) {
   Arguments a;
@@ -552,7 +550,7 @@ The KESTRALUX presets without the window.
       List the history of banks, newest first: every bank fetched or stored, by the editor or
       by this tool, and the editor's bank at the end of a run that changed it. --show N prints
       entry N as show does.
-)" + exploreUsage() + R"(
+)" + exploreUsage() + liveUsage() + R"(
 )" + libraryUsage() + R"(
 Ports are the editor's: the names in combo.ports in the working directory, else the numbers
 in combo.cfg; with neither, the combo is searched for as detect does and the ports it took are
@@ -583,6 +581,8 @@ int runKestraluxTool(const std::vector<std::string>& args, std::ostream& out, st
   if (!args.empty() && args[0] == "library") return runLibraryCommand(args, out, err);
   if (!args.empty() && args[0] == "sheet") return runSheetCommand(args, out, err, ports);
   if (!args.empty() && (args[0] == "vary" || args[0] == "morph")) return runExploreCommand(args, out, err);
+  if (!args.empty() && args[0] == "live") return runLiveCommand(args, out, err, ports);
+  if (!args.empty() && args[0] == "setlist") return runSetlistCommand(args, out, err);
   try {
     return run(parse(args), out, err, ports);
   } catch (const ToolError& e) {

@@ -38,4 +38,9 @@ struct PresetSource {
 PresetSource readPresetSource(const std::string& what, const std::optional<std::string>& in,
                               const std::optional<std::string>& out, std::ostream& err, const PortsFactory& ports);
 
+// The port a --in/--out (or --controller) argument names among `names`: a port of exactly that
+// name, else its device number, else the one port whose name contains the text (any case). A
+// ToolError (bad input) when none or several do; `side` is "input" or "output".
+std::string choosePort(const std::vector<std::string>& names, const std::string& wanted, const char* side);
+
 }  // namespace kestralux
