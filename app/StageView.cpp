@@ -158,7 +158,7 @@ void StageView::arrange() {
   y += soundHeight;
 
   // The bottom row: the next song and where this one stands.
-  const QFont bottomLetters = boldFont(h / 11);
+  const QFont bottomLetters = boldFont(h / 14);
   const QFontMetrics bottomMetrics(bottomLetters);
   const int bottomHeight = bottomMetrics.lineSpacing();
   const int bottomTop = h - margin / 2 - bottomHeight;
