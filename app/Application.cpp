@@ -73,6 +73,7 @@ KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts,
   protocol.keptComboBank = [] { return newestComboBank(historyFolder()); };
 }
 KestraluxApplication::~KestraluxApplication() {
+  delete controllerDialog_.data();
   // The main window goes before the link: it must not be told of the connection any more.
   link.connectionChanged = nullptr;
   protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
@@ -208,13 +209,13 @@ void KestraluxApplication::openSetlists() {
       link.cardError = std::exchange(quieted, nullptr);
     }
   };
-  controllerDialog_ = std::make_unique<ControllerDialog>(stage, *footPort_, [this] { return link.ports().input; });
+  controllerDialog_ = new ControllerDialog(stage, *footPort_, [this] { return link.ports().input; }, Form1.get());
   controllerDialog_->remember = [](const FootControllerSettings& settings) {
     QSettings().setValue(QLatin1String(kControllerKey), QString::fromStdString(footControllerSettingsText(settings)));
   };
   stage.controllerChanged = controllerDialog_->remember;
-  QObject::connect(stageWindow_.get(), &StageWindow::stageChanged, controllerDialog_.get(), &ControllerDialog::refresh);
-  QObject::connect(stageWindow_.get(), &StageWindow::controllerWanted, controllerDialog_.get(),
+  QObject::connect(stageWindow_.get(), &StageWindow::stageChanged, controllerDialog_.data(), &ControllerDialog::refresh);
+  QObject::connect(stageWindow_.get(), &StageWindow::controllerWanted, controllerDialog_.data(),
                    [this] { controllerDialog_->showOver(stageWindow_->view()); });
 
   const FootControllerSettings remembered =
@@ -225,12 +226,14 @@ void KestraluxApplication::openSetlists() {
   setlistsWindow_ = std::make_unique<SetlistsWindow>(*setlistActions_, actions, Form1.get());
   QObject::connect(Form1->LIBRARY1->findChild<QAction*>(QStringLiteral("SETLISTS1")), &QAction::triggered,
                    setlistsWindow_.get(), &SetlistsWindow::showBeside);
-  QObject::connect(setlistsWindow_.get(), &SetlistsWindow::controllerWanted, controllerDialog_.get(),
+  QObject::connect(setlistsWindow_.get(), &SetlistsWindow::controllerWanted, controllerDialog_.data(),
                    [this] { controllerDialog_->showOver(setlistsWindow_.get()); });
   QObject::connect(setlistsWindow_.get(), &SetlistsWindow::playWanted, stageWindow_.get(), [this](const Setlist& setlist) {
     if (const std::optional<QString> refused = stageWindow_->play(setlist)) setlistsWindow_->say(*refused);
   });
 }
+
+ControllerDialog& KestraluxApplication::controllerDialog() { return *controllerDialog_; }
 
 bool KestraluxApplication::playAtStart(const QString& path) {
   QFile file(path);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 
+#include <QPointer>
 #include <QString>
 
 #include "actions/EditorActions.h"
@@ -61,7 +62,7 @@ class KestraluxApplication {
   HistoryWindow& historyWindow() { return *historyWindow_; }
   SetlistsWindow& setlistsWindow() { return *setlistsWindow_; }
   StageWindow& stageWindow() { return *stageWindow_; }
-  ControllerDialog& controllerDialog() { return *controllerDialog_; }
+  ControllerDialog& controllerDialog();
   FootControllerPort& footControllerPort() { return *footPort_; }
 
   // `kestralux --setlist FILE`: the stage view up on that file's first song. What went wrong
@@ -113,7 +114,9 @@ class KestraluxApplication {
   std::unique_ptr<SetlistActions> setlistActions_;
   std::unique_ptr<FootControllerPort> footPort_;
   std::unique_ptr<StageWindow> stageWindow_;
-  std::unique_ptr<ControllerDialog> controllerDialog_;
+  // Shown over the stage view or the setlists window, whichever asked, as their child: gone
+  // first, in the destructor.
+  QPointer<ControllerDialog> controllerDialog_;
   std::unique_ptr<SetlistsWindow> setlistsWindow_;
   Accessibility* accessibility_ = nullptr;
 };

@@ -81,7 +81,8 @@ ControllerDialog::ControllerDialog(StageActions& stage, FootControllerPort& port
 }
 
 void ControllerDialog::showOver(QWidget* owner) {
-  if (owner && parentWidget() != owner) setParent(owner, windowFlags());
+  // A child of the window that asked, so it stays above it, full screen or not.
+  if (owner && parentWidget() != owner) setParent(owner, Qt::Dialog);
   setWindowModality(Qt::ApplicationModal);
   const QSignalBlocker quiet(ports);
   ports->clear();
