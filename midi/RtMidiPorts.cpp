@@ -544,6 +544,10 @@ class JackListening : public MidiPorts::Listening {
       }
     });
     if (everyConnection && !connected) return nullptr;
+    // A pedal pressed the moment the player says it listens must be heard: the connection is
+    // live only from the first cycle of the graph that holds it, which on a busy machine comes
+    // a good while after it was asked for.
+    if (channelMessages && !listening->awaitConnections(sources)) return nullptr;
     return listening;
   }
 
@@ -556,9 +560,32 @@ class JackListening : public MidiPorts::Listening {
 
   explicit JackListening(MidiPorts::TaggedDelivery deliver) : deliver_(std::move(deliver)) {}
 
+  bool awaitConnections(const std::vector<std::string>& sources) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+      if (sources[k].empty() || !inputs_[k].port) continue;
+      for (;;) {
+        bool live = false;
+        client_->use([&](jack_client_t*) { live = jack_port_connected_to(inputs_[k].port, sources[k].c_str()) != 0; });
+        if (live) break;
+        if (client_->lost() || std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+    // The connection shows before the server's cycles run the graph that holds it: two whole
+    // cycles after it shows, they do.
+    const std::uint64_t shownAt = cycles_.load();
+    while (cycles_.load() < shownAt + 2) {
+      if (client_->lost() || std::chrono::steady_clock::now() >= end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
   // On JACK's thread.
   static int process(jack_nframes_t frames, void* self) {
     auto* listening = static_cast<JackListening*>(self);
+    listening->cycles_.fetch_add(1);
     if (listening->channelMessages_) {
       listening->hearChannelMessages(frames);
       return 0;
@@ -588,6 +615,7 @@ class JackListening : public MidiPorts::Listening {
   std::unique_ptr<JackClient> client_;
   std::vector<JackSysexInput> inputs_;
   bool channelMessages_ = false;
+  std::atomic<std::uint64_t> cycles_{0};
 };
 
 }  // namespace

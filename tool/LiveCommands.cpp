@@ -195,6 +195,8 @@ int live(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
   if (!link.remembered() && !a.value("--out"))
     throw badInput("no combo remembered here (combo.ports, combo.cfg): name its output with --out, or save it with detect --save");
   PortNames chosen = link.ports();
+  // With nothing remembered the link takes the first input; that is no port of the combo's.
+  if (!link.remembered()) chosen.input.clear();
   if (const auto o = a.value("--out")) chosen.output = choosePort(link.outputNames(), *o, "output");
   if (const auto i = a.value("--in")) chosen.input = choosePort(link.inputNames(), *i, "input");
   link.usePorts(chosen);
@@ -209,7 +211,7 @@ int live(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (!pedalPorts) throw badInput("no MIDI system");
     const std::vector<std::string> names = pedalPorts->inputPortNames();
     controller.port = choosePort(names, controller.port, "input");
-    if (controller.port == link.ports().input)
+    if (!link.ports().input.empty() && controller.port == link.ports().input)
       throw badInput("\"" + controller.port + "\" is the combo's input; the foot controller needs a port of its own");
     const auto device = static_cast<std::uint32_t>(std::find(names.begin(), names.end(), controller.port) - names.begin());
     if (!pedalPorts->openControllerInput(device, [mailbox](std::vector<std::uint8_t> bytes) { mailbox->post({true, std::move(bytes)}); }))
