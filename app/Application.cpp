@@ -33,8 +33,10 @@
 #include "library/BankMoves.h"
 #include "live/SetlistFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace kestralux {
 
@@ -189,7 +191,10 @@ void KestraluxApplication::showMidiInWindows() {
 }
 
 namespace {
-constexpr const char* kControllerKey = "Stage/footController";
+// controller.cfg beside combo.cfg, where kestralux-tool live finds it too.
+QString controllerFile(const QString& comboConfig) {
+  return QFileInfo(comboConfig).dir().filePath(QString::fromLatin1(kFootControllerFileName));
+}
 }  // namespace
 
 // LIBRARY > SETLISTS, the stage and the foot controller, which is listened to from the start
@@ -210,16 +215,21 @@ void KestraluxApplication::openSetlists() {
     }
   };
   controllerDialog_ = new ControllerDialog(stage, *footPort_, [this] { return link.ports().input; }, Form1.get());
-  controllerDialog_->remember = [](const FootControllerSettings& settings) {
-    QSettings().setValue(QLatin1String(kControllerKey), QString::fromStdString(footControllerSettingsText(settings)));
+  controllerDialog_->remember = [path = controllerFile(configPath_)](const FootControllerSettings& settings) {
+    QSaveFile file(path);
+    const std::string text = footControllerSettingsText(settings);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+        !file.commit())
+      std::cerr << "kestralux: the foot controller could not be remembered in " << path.toStdString() << "\n";
   };
   stage.controllerChanged = controllerDialog_->remember;
   QObject::connect(stageWindow_.get(), &StageWindow::stageChanged, controllerDialog_.data(), &ControllerDialog::refresh);
   QObject::connect(stageWindow_.get(), &StageWindow::controllerWanted, controllerDialog_.data(),
                    [this] { controllerDialog_->showOver(stageWindow_->view()); });
 
+  QFile kept(controllerFile(configPath_));
   const FootControllerSettings remembered =
-      readFootControllerSettings(QSettings().value(QLatin1String(kControllerKey)).toString().toStdString());
+      kept.open(QIODevice::ReadOnly) ? readFootControllerSettings(kept.readAll().toStdString()) : FootControllerSettings{};
   stage.setController(remembered);
   footPort_->listenTo(remembered.port);
 
