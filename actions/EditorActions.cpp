@@ -307,6 +307,11 @@ bool EditorActions::audition(const PresetRecord& sound) {
   return true;
 }
 
+void EditorActions::hearingAlready(const PresetRecord& sound) {
+  heard_ = sound;
+  tell(noticeOf(Hearing));
+}
+
 void EditorActions::endAudition() {
   if (!heard_) return;
   heard_.reset();

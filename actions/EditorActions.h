@@ -151,6 +151,9 @@ class EditorActions {
   // The preset on screen heard again; nothing when no sound was being heard.
   void endAudition();
   bool auditioning() const { return heard_.has_value(); }
+  // The combo plays `sound`, which went to it another way (the stage's last song): heard as a
+  // library sound is, so the next edit or Esc brings back the preset on screen.
+  void hearingAlready(const PresetRecord& sound);
   // "HEARING: BRIT BLUES / CHORUS, Esc RETURNS TO PRESET 5", or empty.
   std::string hearingText() const;
 

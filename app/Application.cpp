@@ -17,6 +17,11 @@
 #include "app/BankWindow.h"
 #include "app/CheckWindow.h"
 #include "app/CaptionLocks.h"
+#include "app/ControllerDialog.h"
+#include "app/FootControllerPort.h"
+#include "app/SetlistsWindow.h"
+#include "app/StageView.h"
+#include "app/StageWindow.h"
 #include "app/ExploreWindow.h"
 #include "app/HelpViewer.h"
 #include "app/HistoryWindow.h"
@@ -29,6 +34,12 @@
 #include "files/HistoryChoices.h"
 #include "library/BankMoves.h"
 #include "midi/TappedPorts.h"
+#include "live/SetlistFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace kestralux {
 
@@ -68,6 +79,7 @@ KestraluxApplication::KestraluxApplication(std::unique_ptr<MidiPorts> midiPorts,
   link.transfers.keep = [](const PresetBank& bank, const std::string& kind) { keepBank(bank, kind, std::cerr, "kestralux"); };
 }
 KestraluxApplication::~KestraluxApplication() {
+  delete controllerDialog_.data();
   // The main window goes before the link: it must not be told of the connection any more.
   link.connectionChanged = nullptr;
   protocol.bankMoved = [](const BankMove& move) { keepBankMove(move, historyFolder(), nullptr, std::cerr, "kestralux"); };
@@ -128,6 +140,8 @@ void KestraluxApplication::startUp() {
   QObject::connect(Form1->MIDI1->findChild<QAction*>(QStringLiteral("CHECKCONNECTION1")), &QAction::triggered,
                    checkWindow_.get(), &CheckWindow::showAndCheck);
 
+  openSetlists();
+
   // Named before anything is shown: a screen reader asks once and keeps what it heard.
   accessibility_ = new Accessibility(*Form1, *Form1, actions);
   accessibility_->attachBankWindow(*bankWindow_);
@@ -177,9 +191,86 @@ void KestraluxApplication::startMidi() {
 // The main window shows the connection as the link found it at start, and from then on as
 // the link says.
 void KestraluxApplication::showMidiInWindows() {
-  link.connectionChanged = [form = Form1.get()](bool connected) { form->showComboConnection(connected); };
+  link.connectionChanged = [this, form = Form1.get()](bool connected) {
+    form->showComboConnection(connected);
+    stage.setConnected(connected);
+  };
+  stage.setConnected(link.connected());
   Form1->showComboConnection(link.connected());
   QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
+}
+
+namespace {
+// controller.cfg beside combo.cfg, where kestralux-tool live finds it too.
+QString controllerFile(const QString& comboConfig) {
+  return QFileInfo(comboConfig).dir().filePath(QString::fromLatin1(kFootControllerFileName));
+}
+}  // namespace
+
+// LIBRARY > SETLISTS, the stage and the foot controller, which is listened to from the start
+// so a pedal pressed at any time finds the editor ready.
+void KestraluxApplication::openSetlists() {
+  setlistActions_ = std::make_unique<SetlistActions>(actions, libraryFeed_->available() ? &libraryFeed_->library() : nullptr);
+  if (const std::string failure = setlistActions_->reload(); !failure.empty())
+    std::cerr << "kestralux: setlists: " << failure << "\n";
+  footPort_ = std::make_unique<FootControllerPort>(portsMaker ? portsMaker() : nullptr,
+                                                   [this](std::span<const std::uint8_t> bytes) { stage.controllerBytes(bytes); });
+  stageWindow_ = std::make_unique<StageWindow>(stage, Form1.get());
+  // On stage a failed send is said on the stage view; a box would wait for a click there.
+  stageWindow_->stageUp = [this, quieted = std::function<void()>()](bool up) mutable {
+    if (up) {
+      quieted = std::exchange(link.cardError, nullptr);
+    } else if (quieted) {
+      link.cardError = std::exchange(quieted, nullptr);
+    }
+  };
+  controllerDialog_ = new ControllerDialog(stage, *footPort_, [this] { return link.ports().input; }, Form1.get());
+  controllerDialog_->remember = [path = controllerFile(configPath_)](const FootControllerSettings& settings) {
+    QSaveFile file(path);
+    const std::string text = footControllerSettingsText(settings);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+        !file.commit())
+      std::cerr << "kestralux: the foot controller could not be remembered in " << path.toStdString() << "\n";
+  };
+  stage.controllerChanged = controllerDialog_->remember;
+  QObject::connect(stageWindow_.get(), &StageWindow::stageChanged, controllerDialog_.data(), &ControllerDialog::refresh);
+  QObject::connect(stageWindow_.get(), &StageWindow::controllerWanted, controllerDialog_.data(),
+                   [this] { controllerDialog_->showOver(stageWindow_->view()); });
+
+  QFile kept(controllerFile(configPath_));
+  const FootControllerSettings remembered =
+      kept.open(QIODevice::ReadOnly) ? readFootControllerSettings(kept.readAll().toStdString()) : FootControllerSettings{};
+  stage.setController(remembered);
+  footPort_->listenTo(remembered.port);
+
+  setlistsWindow_ = std::make_unique<SetlistsWindow>(*setlistActions_, actions, Form1.get());
+  QObject::connect(Form1->LIBRARY1->findChild<QAction*>(QStringLiteral("SETLISTS1")), &QAction::triggered,
+                   setlistsWindow_.get(), &SetlistsWindow::showBeside);
+  QObject::connect(setlistsWindow_.get(), &SetlistsWindow::controllerWanted, controllerDialog_.data(),
+                   [this] { controllerDialog_->showOver(setlistsWindow_.get()); });
+  QObject::connect(setlistsWindow_.get(), &SetlistsWindow::playWanted, stageWindow_.get(), [this](const Setlist& setlist) {
+    if (const std::optional<QString> refused = stageWindow_->play(setlist)) setlistsWindow_->say(*refused);
+  });
+}
+
+ControllerDialog& KestraluxApplication::controllerDialog() { return *controllerDialog_; }
+
+bool KestraluxApplication::playAtStart(const QString& path) {
+  QFile file(path);
+  QString failure;
+  if (!file.open(QIODevice::ReadOnly)) {
+    failure = QStringLiteral("CANNOT OPEN FILE");
+  } else {
+    const SetlistReading reading = readSetlistFile(file.readAll().toStdString(), QFileInfo(path).completeBaseName().toStdString());
+    if (!reading.setlist)
+      failure = QStringLiteral("NOT A SETLIST: ") + QString::fromStdString(reading.error ? reading.error->text() : std::string()).toUpper();
+    else if (const std::optional<QString> refused = stageWindow_->play(*reading.setlist))
+      failure = *refused;
+  }
+  if (failure.isEmpty()) return true;
+  std::cerr << "kestralux: " << path.toStdString() << ": " << failure.toStdString() << "\n";
+  Form1->say(failure);
+  return false;
 }
 
 int KestraluxApplication::run() {
@@ -190,6 +281,8 @@ int KestraluxApplication::run() {
   Form1->installEventFilter(&quitWhenClosed);
   tellLastSessionEdits();
   Form1->showMaximized();
+  // Over the main window, which is shown first so the stage has a window to come back to.
+  if (!setlistAtStart.isEmpty()) playAtStart(setlistAtStart);
   QApplication::exec();
   keepSessionBank();
   return 0;

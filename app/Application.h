@@ -4,10 +4,13 @@
 #include <memory>
 #include <span>
 
+#include <QPointer>
 #include <QString>
 
 #include "actions/EditorActions.h"
 #include "actions/MonitorActions.h"
+#include "actions/SetlistActions.h"
+#include "actions/StageActions.h"
 #include "app/TMIDI_IO.h"
 #include "link/ComboLink.h"
 #include "midi/MessageTap.h"
@@ -21,6 +24,10 @@ class Accessibility;
 class BankWindow;
 class CheckWindow;
 class MonitorWindow;
+class ControllerDialog;
+class FootControllerPort;
+class SetlistsWindow;
+class StageWindow;
 class ExploreWindow;
 class LibraryFeed;
 class HelpViewer;
@@ -59,9 +66,19 @@ class KestraluxApplication {
   HistoryWindow& historyWindow() { return *historyWindow_; }
   MonitorWindow& monitorWindow() { return *monitorWindow_; }
   CheckWindow& checkWindow() { return *checkWindow_; }
+  SetlistsWindow& setlistsWindow() { return *setlistsWindow_; }
+  StageWindow& stageWindow() { return *stageWindow_; }
+  ControllerDialog& controllerDialog();
+  FootControllerPort& footControllerPort() { return *footPort_; }
+
+  // `kestralux --setlist FILE`: the stage view up on that file's first song. What went wrong
+  // is said on the main window's status line and on standard error, and the editor opens.
+  bool playAtStart(const QString& path);
 
   // Length of the splash's pause; tests shorten it.
   int splashPauseMs = 1000;
+  // `--setlist FILE`: run() opens the stage view on it once the main window is shown.
+  QString setlistAtStart;
   // With the remembered combo there at start, its bank is asked for after the start-up
   // message, so the window opens on the combo's own presets. Tests of other flows turn it off
   // to start from the bank as it starts.
@@ -80,11 +97,14 @@ class KestraluxApplication {
   EditSession session{state};
   EditorActions actions{state, protocol, session, &link.transfers};
   MonitorActions monitor{monitorTap};
+  // Goes after the windows that play through it.
+  StageActions stage{actions, state};
 
  private:
   void startMidi();
   void showMidiInWindows();
   void openLibrary();
+  void openSetlists();
 
   MidiSetupBoxes boxes_;
   QString configPath_;
@@ -101,6 +121,14 @@ class KestraluxApplication {
   std::unique_ptr<HistoryWindow> historyWindow_;
   std::unique_ptr<MonitorWindow> monitorWindow_;
   std::unique_ptr<CheckWindow> checkWindow_;
+  // Over the library, which goes after them.
+  std::unique_ptr<SetlistActions> setlistActions_;
+  std::unique_ptr<FootControllerPort> footPort_;
+  std::unique_ptr<StageWindow> stageWindow_;
+  // Shown over the stage view or the setlists window, whichever asked, as their child: gone
+  // first, in the destructor.
+  QPointer<ControllerDialog> controllerDialog_;
+  std::unique_ptr<SetlistsWindow> setlistsWindow_;
   Accessibility* accessibility_ = nullptr;
 };
 

@@ -18,13 +18,18 @@ std::optional<int> answerOption(int argc, char** argv) {
       std::printf("kestralux %s\n", KESTRALUX_VERSION);
       return 0;
     }
+    if (arg == "--setlist" && i + 1 >= argc) {
+      std::fprintf(stderr, "kestralux: --setlist needs a file\n");
+      return 2;
+    }
     if (arg == "--help" || arg == "-h") {
       std::printf(
-          "usage: kestralux [--help] [--version]\n\n"
+          "usage: kestralux [--help] [--version] [--setlist FILE.setlist]\n\n"
           "The KESTRALUX Preset Manager: edits the combo's presets live over MIDI System\n"
           "Exclusive, fetches and stores its bank of 30, and keeps presets and banks on disk.\n"
           "The MIDI ports chosen in MIDI > MIDI SETUP are kept in combo.cfg and combo.ports in\n"
-          "the working directory. See also kestralux-tool and kestralux-sim.\n");
+          "the working directory. --setlist opens straight into the stage view on that setlist,\n"
+          "its first song sent to the combo. See also kestralux-tool and kestralux-sim.\n");
       return 0;
     }
   }
@@ -42,6 +47,12 @@ int main(int argc, char** argv) {
     const kestralux::MidiSystem system = ports->system();
     kestralux::KestraluxApplication application(std::move(ports));
     application.portsMaker = [system] { return std::make_unique<kestralux::RtMidiPorts>(system); };
+    for (int i = 1; i + 1 < argc; ++i)
+      if (std::string_view(argv[i]) == "--setlist") {
+        application.setlistAtStart = QString::fromLocal8Bit(argv[i + 1]);
+        // On stage only the songs' sounds go out: the bank is not asked for.
+        application.fetchAtStart = false;
+      }
     application.startUp();
     return application.run();
   } catch (const std::exception& error) {

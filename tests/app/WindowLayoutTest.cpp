@@ -310,6 +310,7 @@ const MenuItemRow kMenuItems[] = {
     {"EDIT1", "EDIT", "EXPLORE1", "EXPLORE"},  // its Ctrl+E comes with the explore window
     {"LIBRARY1", "LIBRARY", "BANK1", "BANK", "Ctrl+B"},
     {"LIBRARY1", "LIBRARY", "HISTORY1", "HISTORY"},
+    {"LIBRARY1", "LIBRARY", "SETLISTS1", "SETLISTS"},
     {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},
     {"MIDI1", "MIDI", "MONITOR1", "MONITOR"},

@@ -42,6 +42,8 @@
 #include "app/HistoryWindow.h"
 #include "app/MonitorWindow.h"
 #include "app/PanelNotice.h"
+#include "app/StageView.h"
+#include "app/StageWindow.h"
 #include "app/TForm1.h"
 #include "app/UpDownArrows.h"
 #include "midi/RtMidiPorts.h"
@@ -1232,6 +1234,46 @@ TEST_F(EditorOverJack, TheConnectionCheckAnsweredWholeAsTheMonitorSaw) {
   QTest::qWait(300);
   EXPECT_EQ(app->state.bank, before);
   EXPECT_FALSE(form.REQUES->caption().contains(QStringLiteral("ANOTHER PROGRAM"))) << form.REQUES->caption().toStdString();
+// PLAY sends the first song, and Space on the stage view the next one: each whole, as the
+// combo's current sound, and nothing else goes to the combo.
+TEST_F(EditorOverJack, TheStageViewsSpaceSendsTheNextSongWhole) {
+  writeComboConfig(*toDevice, *fromDevice);
+  startEditor();
+  Setlist set;
+  for (int n = 0; n < 2; ++n) {
+    Song song;
+    song.title = "SONG " + std::to_string(n + 1);
+    song.sound = startBank()[static_cast<std::size_t>(n + 4)];
+    song.sound.setValue(AMP_GAIN, 30 + n * 11);
+    set.songs.push_back(song);
+  }
+  // What the device reports for a sound sent whole: each parameter with its value.
+  const auto heardWhole = [](const std::vector<std::string>& lines, const PresetRecord& sound) {
+    if (lines.size() != kParameterCount) return false;
+    for (int i = 0; i < kParameterCount; ++i) {
+      const std::string& line = lines[static_cast<std::size_t>(i)];
+      if (line.rfind(std::string("param ") + kNames[static_cast<std::size_t>(i)] + " ", 0) != 0 ||
+          line.substr(line.rfind('=') + 1) != std::to_string(sound.value(i)))
+        return false;
+    }
+    return true;
+  };
+  const std::size_t before = deviceLines().size();
+  ASSERT_EQ(app->stageWindow().play(set), std::nullopt);
+  ASSERT_TRUE(waitForDeviceLines(before + kParameterCount));
+  StageView& view = *app->stageWindow().view();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+  QTest::keyClick(&view, Qt::Key_Space);
+  ASSERT_TRUE(waitForDeviceLines(before + 2 * kParameterCount));
+  QTest::qWait(500);  // anything else would have come by now
+  const std::vector<std::string> lines = deviceLines();
+  ASSERT_EQ(lines.size(), before + 2 * kParameterCount);
+  EXPECT_TRUE(heardWhole({lines.begin() + static_cast<std::ptrdiff_t>(before), lines.begin() + static_cast<std::ptrdiff_t>(before + kParameterCount)},
+                         set.songs[0].sound));
+  EXPECT_TRUE(heardWhole({lines.begin() + static_cast<std::ptrdiff_t>(before + kParameterCount), lines.end()}, set.songs[1].sound));
+  EXPECT_EQ(view.title->text(), "SONG 2");
+  EXPECT_EQ(cardErrors, 0);
 }
 
 }  // namespace
