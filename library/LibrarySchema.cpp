@@ -55,6 +55,12 @@ UPDATE sounds SET newest_name = coalesce((SELECT name FROM sightings WHERE sound
                                           ORDER BY time DESC, id DESC LIMIT 1), x'');
 )";
 
+// A category given by hand: the name of one of CLEAN, CRUNCH, HIGH GAIN, FUZZ, or NULL for
+// the category the values give. Kept as its name so the file reads without this program.
+constexpr const char* kVersion4 = R"(
+ALTER TABLE sounds ADD COLUMN category TEXT;
+)";
+
 std::optional<std::string> failed(sqlite3* db, const char* what) { return std::string(what) + ": " + sql::message(db); }
 
 std::optional<std::string> fillNames(sqlite3* db) {
@@ -149,6 +155,10 @@ std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
     if (sql::execute(db, kVersion3) != SQLITE_OK) return failed(db, "bringing the library to version 3");
     if (auto why = fillNames(db)) return why;
     version = 3;
+  }
+  if (version == 3 && target >= 4) {
+    if (sql::execute(db, kVersion4) != SQLITE_OK) return failed(db, "bringing the library to version 4");
+    version = 4;
   }
   const std::string set = "PRAGMA user_version = " + std::to_string(version);
   if (sql::execute(db, set.c_str()) != SQLITE_OK) return failed(db, "writing the library's version");

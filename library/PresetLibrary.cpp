@@ -169,7 +169,39 @@ const char* sortColumn(SortColumn sort) {
   return "last_seen";
 }
 
-constexpr const char* kRowColumns = "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags";
+std::string rowColumns(const std::string& category) {
+  return "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags, " + category;
+}
+
+// The sounds of one kind as SQL over the values, from the same table categoryOf reads; a
+// category given by hand stands before the one the values give.
+std::string kindClause(const KindFilter& filter, const std::string& categoryColumn) {
+  std::string out = "1";
+  if (filter.category) {
+    std::string byValues;
+    for (const AmpCategoryRow& row : kAmpCategories) {
+      std::string gains;
+      if (*filter.category == Category::Clean) gains = "p1 < " + std::to_string(row.crunchFrom);
+      else if (*filter.category == Category::Crunch)
+        gains = "p1 >= " + std::to_string(row.crunchFrom) + " AND p1 < " + std::to_string(row.topFrom);
+      else if (*filter.category == row.top) gains = "p1 >= " + std::to_string(row.topFrom);
+      else continue;
+      byValues += (byValues.empty() ? "" : " OR ") + std::string("(p0 = ") + std::to_string(row.ampType) + " AND " + gains + ")";
+    }
+    const std::string name(categoryName(*filter.category));
+    out += " AND (" + categoryColumn + " = '" + name + "' OR (" + categoryColumn + " IS NULL AND (" +
+           (byValues.empty() ? "0" : byValues) + ")))";
+  }
+  if (filter.family) {
+    std::string codes;
+    for (const EffectFamilyRow& row : kEffectFamilyOf)
+      if (row.family == *filter.family) codes += (codes.empty() ? "" : ", ") + std::to_string(row.effect);
+    out += " AND p13 IN (" + codes + ")";
+  }
+  if (filter.ambient)
+    out += " AND (p7 >= " + std::to_string(kAmbientDelayFrom) + " OR p6 >= " + std::to_string(kAmbientReverbFrom) + ")";
+  return out;
+}
 
 SoundRow rowOf(const sql::Statement& s) {
   SoundRow row;
@@ -181,6 +213,7 @@ SoundRow rowOf(const sql::Statement& s) {
   row.lastSeen = s.integer(5);
   row.favourite = s.integer(6) != 0;
   row.tags = splitTags(s.text(7));
+  if (!s.isNull(8)) row.categoryByHand = categoryNamed(s.text(8));
   return row;
 }
 
@@ -364,10 +397,12 @@ LibraryOpening PresetLibrary::open(const fs::path& file, const fs::path& history
     return opening;
   }
   opening = openExisting(historyFolder);
+  if (db_) findCategoryColumn();
   if (!opening.movedAside) return opening;
 
   // A new library in the place of the one moved aside, built from the history.
   LibraryOpening rebuilt = openExisting(historyFolder);
+  if (db_) findCategoryColumn();
   rebuilt.movedAside = opening.movedAside;
   rebuilt.message = opening.message +
                     (rebuilt.state == LibraryOpening::State::Ready
@@ -397,6 +432,7 @@ bool PresetLibrary::openToSearch(const fs::path& file) {
     readable = probe.ok() && probe.step() == SQLITE_ROW;
   }
   if (!readable) close();
+  if (readable) findCategoryColumn();
   return readable;
 }
 
@@ -779,6 +815,11 @@ SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
     where += " AND " + conditionClause(std::get<std::vector<ParameterMatch>>(parsed));
   }
   if (query.favouritesOnly) where += " AND favourite = 1";
+  if (query.kind) {
+    const std::optional<KindFilter> kind = kindFilterNamed(*query.kind);
+    if (!kind) return {{}, 0, "no category \"" + *query.kind + "\": one of " + kindFilterNames()};
+    where += " AND " + kindClause(*kind, categoryColumn_);
+  }
   std::string tag;
   if (query.tag) {
     tag = foldedTag("," + trimmed(*query.tag) + ",");
@@ -790,7 +831,7 @@ SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
   // The sort column's index would walk every sound to find the few a name matches; a scan
   // and a sort of the matches is what a name search wants.
   const bool scan = !query.text.empty() || !query.conditions.empty();
-  const std::string text = std::string("SELECT ") + kRowColumns + " FROM sounds WHERE " + where + " ORDER BY " +
+  const std::string text = "SELECT " + rowColumns(categoryColumn_) + " FROM sounds WHERE " + where + " ORDER BY " +
                            (scan ? "+" : "") + order + direction + ", id" + direction;
   sql::Statement s(db_, text);
   if (!s.ok()) return checked(s.prepareCode()), SearchResult{{}, 0, sql::message(db_)};
@@ -816,7 +857,7 @@ SoundDetail PresetLibrary::soundNow(std::int64_t id) {
     detail.error = "the library is not open";
     return detail;
   }
-  sql::Statement s(db_, std::string("SELECT ") + kRowColumns + " FROM sounds WHERE id = ?");
+  sql::Statement s(db_, "SELECT " + rowColumns(categoryColumn_) + " FROM sounds WHERE id = ?");
   s.bind(1, id);
   const int code = checked(s.step());
   if (code != SQLITE_ROW) {
@@ -867,6 +908,24 @@ std::optional<std::string> PresetLibrary::setTags(std::int64_t id, const std::st
     if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
     return std::nullopt;
   });
+}
+
+std::optional<std::string> PresetLibrary::setCategory(std::int64_t id, std::optional<Category> category) {
+  followFile();
+  return recovering([&]() -> std::optional<std::string> {
+    if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
+    sql::Statement s(db_, "UPDATE sounds SET category = ? WHERE id = ?");
+    if (category) s.bind(1, std::string(categoryName(*category))); else s.bindNull(1);
+    s.bind(2, id);
+    if (checked(s.ok() ? s.step() : s.prepareCode()) != SQLITE_DONE) return failure("cannot write the library");
+    if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
+    return std::nullopt;
+  });
+}
+
+void PresetLibrary::findCategoryColumn() {
+  sql::Statement probe(db_, "SELECT category FROM sounds LIMIT 0");
+  categoryColumn_ = probe.ok() ? "category" : "NULL";
 }
 
 }  // namespace kestralux

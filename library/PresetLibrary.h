@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "library/SoundCategory.h"
 #include "model/PresetRecord.h"
 
 namespace kestralux {
@@ -76,6 +77,7 @@ struct LibraryQuery {
   std::vector<std::string> conditions;  // "GAIN >= 7", all must hold
   bool favouritesOnly = false;
   std::optional<std::string> tag;
+  std::optional<std::string> kind;      // "crunch", "high gain", "modulation", "ambient": kindFilterNamed
   SortColumn sort = SortColumn::LastSeen;
   int sortParameter = 0;                // ParameterIndex, for SortColumn::Parameter
   bool descending = true;
@@ -91,6 +93,9 @@ struct SoundRow {
   std::int64_t lastSeen = 0;
   bool favourite = false;
   std::vector<std::string> tags;
+  std::optional<Category> categoryByHand;  // nothing: the category the values give
+
+  SoundKind kind() const { return soundKindOf(record, categoryByHand); }
 };
 
 struct SearchResult {
@@ -164,6 +169,9 @@ class PresetLibrary {
   std::optional<std::string> setFavourite(std::int64_t id, bool favourite);
   // Comma-separated, blanks around each ignored; empty clears them.
   std::optional<std::string> setTags(std::int64_t id, const std::string& tags);
+  // A category given by hand, which the sound keeps whatever its values say; nothing gives it
+  // back the category of its values.
+  std::optional<std::string> setCategory(std::int64_t id, std::optional<Category> category);
 
   // The history's banks, oldest first, as sightings at the times their names carry. Returns
   // the number of sounds new to the library.
@@ -182,6 +190,7 @@ class PresetLibrary {
  private:
   LibraryOpening openExisting(const std::filesystem::path& historyFolder);
   bool openReadOnly();
+  void findCategoryColumn();
   // Moves the damaged file aside with its journal, when the file at the path is still
   // `damaged`; nothing and no error when another program did it first.
   std::optional<std::filesystem::path> moveAside(const std::optional<FileIdentity>& damaged, std::string& error);
@@ -213,6 +222,8 @@ class PresetLibrary {
   std::filesystem::path historyFolder_;
   std::optional<FileIdentity> identity_;
   std::optional<std::string> notice_;
+  // A library of an older version opened read-only has no column for a category by hand.
+  std::string categoryColumn_ = "category";
 };
 
 // Whether a record is a bank's unused place: every byte zero, as a new bank holds.
