@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -208,6 +209,17 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
     showTags();
     // Only a move the user makes in the results is heard, not a new search's first row.
     if (results->hasFocus()) audition();
+  });
+  // The category by hand, from the results' own menu.
+  results->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(results, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (!selected()) return;
+    QMenu menu(this);
+    for (const Category c : kCategories)
+      menu.addAction(QStringLiteral("CATEGORY: %1").arg(QString::fromLatin1(categoryName(c).data(), categoryName(c).size())),
+                     this, [this, c] { giveCategory(c); });
+    menu.addAction(QStringLiteral("CATEGORY FROM ITS VALUES"), this, [this] { giveCategory(std::nullopt); });
+    menu.exec(results->viewport()->mapToGlobal(at));
   });
   connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(actions_.currentPreset()); });
   list->onEnter = [this] { putIntoSlot(actions_.currentPreset()); };
@@ -415,6 +427,16 @@ void LibraryPane::putIntoSlot(int n) {
   if (!row || n < 0 || n >= kPresetCount) return;
   const std::unique_ptr<QMimeData> sound(soundDrag(row->record, shownName(*row).toStdString()));
   slots_.bankModel().dropMimeData(sound.get(), Qt::CopyAction, n, 0, {});
+}
+
+void LibraryPane::giveCategory(std::optional<Category> category) {
+  const SoundRow* row = selected();
+  if (!row || !feed_) return;
+  if (const auto error = feed_->library().setCategory(row->id, category)) {
+    emit said(QString::fromStdString(*error).toUpper());
+    return;
+  }
+  search();
 }
 
 void LibraryPane::toggleFavourite() {

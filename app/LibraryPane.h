@@ -48,6 +48,8 @@ class LibraryPane : public QWidget {
   void audition();
   void leave();
   void toggleFavourite();
+  // The selected sound's category by hand; nothing gives it back the one of its values.
+  void giveCategory(std::optional<Category> category);
 
   QLineEdit* searchBox = nullptr;
   QComboBox* ampFilter = nullptr;
