@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -141,12 +142,21 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   results->header()->setSectionsClickable(true);
   results->header()->setSortIndicatorShown(true);
   results->header()->setSortIndicator(LastSeenColumn, Qt::DescendingOrder);
-  // Every column but the name's is as wide as what it holds, so a date is never cut; what
-  // does not fit the pane is reached by scrolling.
-  for (int c = 0; c < ColumnCount; ++c)
-    if (c != NameColumn && c != AmpColumn && c != TagsColumn) results->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+  results->header()->setSectionResizeMode(StarColumn, QHeaderView::ResizeToContents);
   results->setColumnWidth(NameColumn, 150);
   results->setColumnWidth(AmpColumn, 110);
+  // Widths from the texts the columns can hold rather than from every row at each answer,
+  // which would cost more than the search: a date is as wide as any date, so LAST SEEN is
+  // never cut; what does not fit the pane is reached by scrolling.
+  const QFontMetrics metrics = results->fontMetrics();
+  const auto fit = [&](int column, const QString& widest) {
+    const int header = results->header()->fontMetrics().horizontalAdvance(results->headerItem()->text(column));
+    results->setColumnWidth(column, std::max(metrics.horizontalAdvance(widest), header) + 3 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 12);
+  };
+  fit(LastSeenColumn, QStringLiteral("8888-88-88 88:88:88"));
+  fit(SeenColumn, QStringLiteral("8888"));
+  fit(CloseColumn, QStringLiteral("888"));
+  fit(CategoryColumn, QStringLiteral("HIGH GAIN, MODULATION"));
   results->setColumnHidden(SearchedColumn, true);
 
   count = new ElidedLabel;
@@ -325,6 +335,10 @@ void LibraryPane::drawFilters() {
     if (box->property("narrowing").toBool() == marked) continue;
     box->setProperty("narrowing", marked);
     box->setStyleSheet(marked ? kMarked : QString());
+  }
+  if (filtersLine->isHidden() == active.empty() && clearButton->isEnabled() != active.empty()) {
+    if (!active.empty()) filtersLine->setText(QString::fromUtf8(filtersText(now).c_str()));
+    return;
   }
   filtersLine->setText(QString::fromUtf8(filtersText(now).c_str()));
   filtersLine->setStyleSheet(active.empty() ? QString() : QStringLiteral("color: #b00000; font-weight: bold;"));

@@ -15,11 +15,12 @@ namespace {
 constexpr int kNarrowingOrder[] = {AMP_GAIN,   DELAY_TIME,  AMP_TREBLE, AMP_MID,   AMP_BASS,    AMP_MASTER, REV_LEVEL,
                                    DELAY_LEVEL, DELAY_REGEN, DELAY_PAN, GATE_THRES, EFF_RATE,   EFF_ADJUST1, EFF_ADJUST2};
 
-using Group = std::vector<int>;
+using Group = std::span<int>;
 
 // Splits sounds pairwise within a step on the controls before `depth` into the pairs within a
 // step on all of them. A self join looks for pairs inside one group, a cross join for pairs
-// between two groups.
+// between two groups. Groups are ranges of one array of positions, sorted in place: a range
+// sorted again deeper keeps its members, so the ranges found above it stay true.
 class PairFinder {
  public:
   PairFinder(std::span<const PresetRecord> sounds, std::vector<int> controls, std::vector<std::vector<int>>& out)
@@ -61,14 +62,15 @@ class PairFinder {
     Group members;
   };
 
-  std::vector<Run> split(Group& group, std::size_t depth) const {
+  std::vector<Run> split(Group group, std::size_t depth) const {
     const int control = controls_[depth];
     std::sort(group.begin(), group.end(), [&](int x, int y) { return valueOf(x, control) < valueOf(y, control); });
     std::vector<Run> runs;
-    for (const int i : group) {
-      const std::int32_t v = valueOf(i, control);
-      if (runs.empty() || runs.back().value != v) runs.push_back({v, {}});
-      runs.back().members.push_back(i);
+    std::size_t start = 0;
+    for (std::size_t i = 1; i <= group.size(); ++i) {
+      if (i < group.size() && valueOf(group[i], control) == valueOf(group[start], control)) continue;
+      runs.push_back({valueOf(group[start], control), group.subspan(start, i - start)});
+      start = i;
     }
     return runs;
   }
@@ -103,10 +105,10 @@ bool areClose(const PresetRecord& a, const PresetRecord& b) {
 
 std::vector<std::vector<int>> closeNeighbours(std::span<const PresetRecord> sounds) {
   std::vector<std::vector<int>> out(sounds.size());
-  std::map<std::pair<std::int32_t, std::int32_t>, Group> buckets;
+  std::map<std::pair<std::int32_t, std::int32_t>, std::vector<int>> buckets;
   for (std::size_t i = 0; i < sounds.size(); ++i)
     buckets[{sounds[i].value(AMP_TYPE), sounds[i].value(EFFECT_SELECT)}].push_back(static_cast<int>(i));
-  for (auto& [key, group] : buckets) PairFinder(sounds, closeControls(key.second), out).self(std::move(group), 0);
+  for (auto& [key, group] : buckets) PairFinder(sounds, closeControls(key.second), out).self(group, 0);
   for (std::vector<int>& list : out) std::sort(list.begin(), list.end());
   return out;
 }
