@@ -87,7 +87,11 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
   morphTarget->setObjectName(QStringLiteral("morphTarget"));
   morphTarget->setAccessibleName(QStringLiteral("MORPH TOWARD"));
   morphTarget->addItem(QStringLiteral("CHOOSE..."));
-  for (int n = 1; n <= kPresetCount; ++n) morphTarget->addItem(QStringLiteral("PRESET %1").arg(n));
+  for (int n = 1; n <= kPresetCount; ++n) morphTarget->addItem(QString());
+  nameSlotTargets();
+  listener_ = actions_.listen([this](const ActionNotice& notice) {
+    if (notice.bankChanged) nameSlotTargets();
+  });
   morphTarget->addItem(QStringLiteral("THE REFERENCE"));
   morphTarget->addItem(QStringLiteral("THE LIBRARY SOUND SELECTED"));
   connect(morphTarget, &QComboBox::activated, this, &ExploreWindow::chooseMorphTarget);
@@ -192,6 +196,7 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
 }
 
 ExploreWindow::~ExploreWindow() {
+  actions_.stopListening(listener_);
   if (isVisible()) QSettings().setValue(QLatin1String(kGeometryKey), saveGeometry());
 }
 
@@ -281,6 +286,16 @@ void ExploreWindow::saveLocks() { QSettings().setValue(QLatin1String(kLocksKey),
 void ExploreWindow::say(const std::string& text) {
   // Our texts are ASCII; a name in them is Latin-1, as the preset file holds it.
   if (!text.empty()) status->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void ExploreWindow::nameSlotTargets() {
+  for (int n = 1; n <= kPresetCount; ++n) {
+    const PresetRecord& record = actions_.bank()[static_cast<std::size_t>(n - 1)];
+    const QString name = presetNameText(record);
+    const QString amp = ampModelText(record);
+    morphTarget->setItemText(n, QStringLiteral("%1  %2").arg(n).arg(name.isEmpty() ? QStringLiteral("-") : name) +
+                                    (amp.isEmpty() ? QString() : QStringLiteral("  (%1)").arg(amp)));
+  }
 }
 
 void ExploreWindow::chooseMorphTarget(int index) {

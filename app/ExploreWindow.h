@@ -72,10 +72,13 @@ class ExploreWindow : public QWidget {
 
  private:
   void chooseMorphTarget(int index);
+  // The slots in MORPH TOWARD by number, name and amp model, as the bank holds them now.
+  void nameSlotTargets();
   void showCandidates();
   void saveLocks();
 
   EditorActions& actions_;
+  int listener_ = 0;
 };
 
 }  // namespace kestralux

@@ -137,7 +137,10 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   editKey({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, true);
   // What differs follows the bank as it is edited, whoever changed it.
   listener_ = actions_.listen([this](const ActionNotice& notice) {
-    if (notice.bankChanged && isVisible()) showEntry();
+    if (notice.bankChanged && isVisible()) {
+      markAgainstBank();
+      showEntry();
+    }
     // A bank put back from here has been stored: how it went, and the entries it added.
     if (notice.transferChanged && puttingBack_ && !actions_.storeRunning()) {
       puttingBack_ = false;
@@ -162,21 +165,29 @@ void HistoryWindow::showHistory() {
 void HistoryWindow::refresh() {
   const QString was = chosen() ? QString::fromStdString(chosen()->path.string()) : QString();
   history_ = listHistory(historyFolder());
+  banks_.clear();
   entries->clear();
   QTreeWidgetItem* again = nullptr;
   for (const HistoryEntry& e : history_) {
-    const std::optional<PresetBank> bank = readHistoryBank(e);
-    auto* item = new QTreeWidgetItem(entries, {QString::fromStdString(historyWhen(e)), QString::fromStdString(e.kind),
-                                               bank ? QString::fromStdString(differingText(slotsDiffering(*bank, actions_.bank())))
-                                                    : QStringLiteral("NOT A BANK FILE")});
+    banks_.push_back(readHistoryBank(e));
+    auto* item = new QTreeWidgetItem(entries, {QString::fromStdString(historyWhen(e)), QString::fromStdString(e.kind), QString()});
     if (QString::fromStdString(e.path.string()) == was) again = item;
   }
+  markAgainstBank();
   if (history_.empty()) {
     presets->clear();
     say(QStringLiteral("NO BANKS KEPT YET"));
   }
   entries->setCurrentItem(again ? again : entries->topLevelItem(0));
   showEntry();
+}
+
+void HistoryWindow::markAgainstBank() {
+  for (int n = 0; n < entries->topLevelItemCount() && n < static_cast<int>(banks_.size()); ++n) {
+    const std::optional<PresetBank>& bank = banks_[static_cast<std::size_t>(n)];
+    entries->topLevelItem(n)->setText(2, bank ? QString::fromStdString(differingText(slotsDiffering(*bank, actions_.bank())))
+                                              : QStringLiteral("NOT A BANK FILE"));
+  }
 }
 
 const HistoryEntry* HistoryWindow::chosen() const {
@@ -186,7 +197,8 @@ const HistoryEntry* HistoryWindow::chosen() const {
 
 void HistoryWindow::showEntry() {
   const HistoryEntry* entry = chosen();
-  bank_ = entry ? readHistoryBank(*entry) : std::nullopt;
+  const int row = entries->indexOfTopLevelItem(entries->currentItem());
+  bank_ = entry && row >= 0 && row < static_cast<int>(banks_.size()) ? banks_[static_cast<std::size_t>(row)] : std::nullopt;
   const int current = std::max(0, presets->indexOfTopLevelItem(presets->currentItem()));
   presets->clear();
   loadBank->setEnabled(bank_.has_value());
@@ -194,8 +206,6 @@ void HistoryWindow::showEntry() {
   putPreset->setEnabled(bank_.has_value());
   if (!bank_) return;
   const std::bitset<kPresetCount> differing = slotsDiffering(*bank_, actions_.bank());
-  if (QTreeWidgetItem* item = entries->currentItem())
-    item->setText(2, QString::fromStdString(differingText(differing)));
   for (int n = 0; n < kPresetCount; ++n) {
     const PresetRecord& record = (*bank_)[static_cast<std::size_t>(n)];
     // The mark says the slot is not what the bank holds there now.

@@ -49,9 +49,12 @@ class HistoryWindow : public QWidget {
 
  private:
   const HistoryEntry* chosen() const;
+  // Every entry's AGAINST THE BANK, from the banks read at the last refresh.
+  void markAgainstBank();
   EditorActions& actions_;
   int listener_ = 0;
   std::vector<HistoryEntry> history_;
+  std::vector<std::optional<PresetBank>> banks_;  // each entry's, as read at the last refresh
   std::optional<PresetBank> bank_;  // the chosen entry's, when it reads as a bank
   QTimer* statusTimer_ = nullptr;
   bool puttingBack_ = false;

@@ -8,9 +8,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +27,8 @@
 #include "app/LibrarySearch.h"
 #include "app/SlotList.h"
 #include "editor/EditorTables.h"
+#include "library/SearchedControls.h"
+#include "library/SoundCategory.h"
 
 namespace kestralux {
 
@@ -108,13 +114,27 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   tagFilter = new QLineEdit;
   tagFilter->setObjectName(QStringLiteral("libraryTagFilter"));
   tagFilter->setPlaceholderText(QStringLiteral("TAG"));
+  kindFilter = new QComboBox;
+  kindFilter->setObjectName(QStringLiteral("libraryCategory"));
+  kindFilter->addItem(QStringLiteral("ANY CATEGORY"));
+  for (const Category c : kCategories) kindFilter->addItem(QString::fromLatin1(categoryName(c).data(), categoryName(c).size()));
+  for (const EffectFamily f : kEffectFamilies)
+    if (f != EffectFamily::None) kindFilter->addItem(QString::fromLatin1(familyName(f).data(), familyName(f).size()));
+  kindFilter->addItem(QStringLiteral("AMBIENT"));
+  hideClose = new QCheckBox(QStringLiteral("HIDE CLOSE SOUNDS"));
+  hideClose->setObjectName(QStringLiteral("libraryHideClose"));
+  clearButton = new QPushButton(QStringLiteral("CLEAR"));
+  clearButton->setObjectName(QStringLiteral("libraryClear"));
+  filtersLine = new ElidedLabel;
+  filtersLine->setObjectName(QStringLiteral("libraryFilters"));
 
   auto* list = new ResultList(slots_, this);
   results = list;
   results->setObjectName(QStringLiteral("libraryResults"));
   results->setColumnCount(ColumnCount);
-  results->setHeaderLabels({QStringLiteral("\u2605"), QStringLiteral("NAME"), QStringLiteral("AMP MODEL"),
-                            QStringLiteral("EFFECT"), QStringLiteral("SEEN"), QStringLiteral("LAST SEEN")});
+  results->setHeaderLabels({QStringLiteral("\u2605"), QStringLiteral("NAME"), QString(), QStringLiteral("AMP MODEL"),
+                            QStringLiteral("EFFECT"), QStringLiteral("CATEGORY"), QStringLiteral("CLOSE"), QStringLiteral("SEEN"),
+                            QStringLiteral("LAST SEEN"), QStringLiteral("TAGS")});
   results->setRootIsDecorated(false);
   results->setUniformRowHeights(true);
   results->setAllColumnsShowFocus(true);
@@ -125,6 +145,19 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   results->header()->setSectionResizeMode(StarColumn, QHeaderView::ResizeToContents);
   results->setColumnWidth(NameColumn, 150);
   results->setColumnWidth(AmpColumn, 110);
+  // Widths from the texts the columns can hold rather than from every row at each answer,
+  // which would cost more than the search: a date is as wide as any date, so LAST SEEN is
+  // never cut; what does not fit the pane is reached by scrolling.
+  const QFontMetrics metrics = results->fontMetrics();
+  const auto fit = [&](int column, const QString& widest) {
+    const int header = results->header()->fontMetrics().horizontalAdvance(results->headerItem()->text(column));
+    results->setColumnWidth(column, std::max(metrics.horizontalAdvance(widest), header) + 3 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 12);
+  };
+  fit(LastSeenColumn, QStringLiteral("8888-88-88 88:88:88"));
+  fit(SeenColumn, QStringLiteral("8888"));
+  fit(CloseColumn, QStringLiteral("888"));
+  fit(CategoryColumn, QStringLiteral("HIGH GAIN, MODULATION"));
+  results->setColumnHidden(SearchedColumn, true);
 
   count = new ElidedLabel;
   count->setObjectName(QStringLiteral("libraryCount"));
@@ -139,14 +172,19 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   grid->addWidget(ampFilter, 1, 0);
   grid->addWidget(effectFilter, 1, 1);
   grid->addWidget(tagFilter, 1, 2);
-  grid->addWidget(conditions, 2, 0, 1, 3);
-  grid->addWidget(results, 3, 0, 1, 3);
-  grid->addWidget(count, 4, 0);
-  grid->addWidget(tags, 4, 1, 1, 2);
-  grid->setRowStretch(3, 1);
+  grid->addWidget(kindFilter, 2, 0);
+  grid->addWidget(hideClose, 2, 1);
+  grid->addWidget(clearButton, 2, 2);
+  grid->addWidget(conditions, 3, 0, 1, 3);
+  grid->addWidget(filtersLine, 4, 0, 1, 3);
+  grid->addWidget(results, 5, 0, 1, 3);
+  grid->addWidget(count, 6, 0);
+  grid->addWidget(tags, 6, 1, 1, 2);
+  grid->setRowStretch(5, 1);
   // From the search straight to its results, the way a user browses.
   for (auto [from, to] : {std::pair<QWidget*, QWidget*>{searchBox, results}, {results, favouritesOnly}, {favouritesOnly, ampFilter},
-                          {ampFilter, effectFilter}, {effectFilter, tagFilter}, {tagFilter, conditions}, {conditions, tags}})
+                          {ampFilter, effectFilter}, {effectFilter, tagFilter}, {tagFilter, kindFilter}, {kindFilter, hideClose},
+                          {hideClose, clearButton}, {clearButton, conditions}, {conditions, tags}})
     QWidget::setTabOrder(from, to);
 
   startSearcher();
@@ -156,10 +194,22 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   connect(ampFilter, &QComboBox::currentIndexChanged, this, &LibraryPane::search);
   connect(effectFilter, &QComboBox::currentIndexChanged, this, &LibraryPane::search);
   connect(favouritesOnly, &QCheckBox::toggled, this, &LibraryPane::search);
+  connect(kindFilter, &QComboBox::currentIndexChanged, this, &LibraryPane::search);
+  connect(hideClose, &QCheckBox::toggled, this, &LibraryPane::search);
+  connect(clearButton, &QPushButton::clicked, this, &LibraryPane::clearFilters);
   connect(results->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-    static const SortColumn kByColumn[] = {SortColumn::LastSeen, SortColumn::Name,      SortColumn::AmpModel,
-                                           SortColumn::Effect,   SortColumn::TimesSeen, SortColumn::LastSeen};
-    const SortColumn by = kByColumn[column];
+    static const std::optional<SortColumn> kByColumn[] = {
+        SortColumn::LastSeen, SortColumn::Name, SortColumn::Parameter, SortColumn::AmpModel, SortColumn::Effect,
+        std::nullopt,         std::nullopt,     SortColumn::TimesSeen, SortColumn::LastSeen, std::nullopt};
+    static_assert(std::size(kByColumn) == ColumnCount);
+    if (column < 0 || column >= ColumnCount || !kByColumn[column] || (column == SearchedColumn && searched_.empty())) {
+      // The database does not order by what it works out per sound: the order stays.
+      results->header()->setSortIndicator(sortSection_, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+      return;
+    }
+    const SortColumn by = *kByColumn[column];
+    if (by == SortColumn::Parameter) sortParameter_ = searched_.front();
+    sortSection_ = column;
     descending_ = by == sort_ ? !descending_ : by == SortColumn::LastSeen || by == SortColumn::TimesSeen;
     sort_ = by;
     results->header()->setSortIndicator(column, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
@@ -170,6 +220,17 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
     // Only a move the user makes in the results is heard, not a new search's first row.
     if (results->hasFocus()) audition();
   });
+  // The category by hand, from the results' own menu.
+  results->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(results, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (!selected()) return;
+    QMenu menu(this);
+    for (const Category c : kCategories)
+      menu.addAction(QStringLiteral("CATEGORY: %1").arg(QString::fromLatin1(categoryName(c).data(), categoryName(c).size())),
+                     this, [this, c] { giveCategory(c); });
+    menu.addAction(QStringLiteral("CATEGORY FROM ITS VALUES"), this, [this] { giveCategory(std::nullopt); });
+    menu.exec(results->viewport()->mapToGlobal(at));
+  });
   connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(actions_.currentPreset()); });
   list->onEnter = [this] { putIntoSlot(actions_.currentPreset()); };
   list->onEscape = [this] {
@@ -178,13 +239,7 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   };
   list->onFavourite = [this] { toggleFavourite(); };
   list->onDrop = [this](int slot) { putIntoSlot(slot); };
-  connect(tags, &QLineEdit::returnPressed, this, [this] {
-    const SoundRow* row = selected();
-    if (!row || !feed_) return;
-    const QByteArray text = tags->text().toUtf8();
-    if (const auto error = feed_->library().setTags(row->id, text.toStdString())) emit said(QString::fromStdString(*error));
-    search();
-  });
+  connect(tags, &QLineEdit::returnPressed, this, &LibraryPane::keepTypedTags);
   // Leaving the library for anything else (the slots, the main window) is leaving the sound.
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     if (actions_.auditioning() && now && !isAncestorOf(now)) leave();
@@ -230,24 +285,76 @@ void LibraryPane::searchAsTyped() {
   searcher_->ask(queryOfBoxes());
 }
 
+LibraryFilters LibraryPane::filters() const {
+  LibraryFilters f;
+  f.text = searchBox->text().toLatin1().toStdString();
+  if (ampFilter->currentIndex() > 0) f.ampModel = ampFilter->currentText().toStdString();
+  if (effectFilter->currentIndex() > 0) f.effect = effectFilter->currentText().toStdString();
+  if (kindFilter->currentIndex() > 0) f.kind = kindFilter->currentText().toStdString();
+  f.conditions = conditions->text().toStdString();
+  f.favouritesOnly = favouritesOnly->isChecked();
+  f.tag = tagFilter->text().toUtf8().toStdString();
+  f.hideClose = hideClose->isChecked();
+  return f;
+}
+
 LibraryQuery LibraryPane::queryOfBoxes() const {
-  LibraryQuery query;
-  query.text = searchBox->text().toLatin1().toStdString();
-  if (ampFilter->currentIndex() > 0) query.ampModel = ampFilter->currentText().toStdString();
-  if (effectFilter->currentIndex() > 0) query.effect = effectFilter->currentText().toStdString();
-  for (const QString& condition : conditions->text().split(QLatin1Char(','), Qt::SkipEmptyParts))
-    if (!condition.trimmed().isEmpty()) query.conditions.push_back(condition.trimmed().toStdString());
-  query.favouritesOnly = favouritesOnly->isChecked();
-  if (!tagFilter->text().trimmed().isEmpty()) query.tag = tagFilter->text().trimmed().toStdString();
-  query.sort = sort_;
-  query.descending = descending_;
-  query.limit = kRowsShown;
+  LibraryQuery query = queryOf(filters(), sort_, descending_, kRowsShown);
+  query.sortParameter = sortParameter_;
   return query;
+}
+
+void LibraryPane::clearFilters() {
+  {
+    // One search for the whole reset, not one per box.
+    const QSignalBlocker a(ampFilter), e(effectFilter), k(kindFilter), c(conditions), f(favouritesOnly), t(tagFilter), h(hideClose);
+    ampFilter->setCurrentIndex(0);
+    effectFilter->setCurrentIndex(0);
+    kindFilter->setCurrentIndex(0);
+    conditions->clear();
+    favouritesOnly->setChecked(false);
+    tagFilter->clear();
+    hideClose->setChecked(false);
+  }
+  search();
+}
+
+void LibraryPane::drawFilters() {
+  const LibraryFilters now = filters();
+  const std::vector<ActiveFilter> active = activeFilters(now);
+  const auto isActive = [&](LibraryFilter which) {
+    return std::any_of(active.begin(), active.end(), [which](const ActiveFilter& a) { return a.filter == which; });
+  };
+  // The same mark on every box that narrows the list, so an old one is seen at a glance.
+  static const QString kMarked = QStringLiteral("background: #ffe066; color: black; font-weight: bold;");
+  for (auto [box, which] : {std::pair<QWidget*, LibraryFilter>{ampFilter, LibraryFilter::AmpModel}, {effectFilter, LibraryFilter::Effect},
+                            {kindFilter, LibraryFilter::Kind}, {conditions, LibraryFilter::Conditions},
+                            {favouritesOnly, LibraryFilter::Favourites}, {tagFilter, LibraryFilter::Tag},
+                            {hideClose, LibraryFilter::HideClose}}) {
+    const bool marked = isActive(which);
+    if (box->property("narrowing").toBool() == marked) continue;
+    box->setProperty("narrowing", marked);
+    box->setStyleSheet(marked ? kMarked : QString());
+  }
+  if (filtersLine->isHidden() == active.empty() && clearButton->isEnabled() != active.empty()) {
+    if (!active.empty()) filtersLine->setText(QString::fromUtf8(filtersText(now).c_str()));
+    return;
+  }
+  filtersLine->setText(QString::fromUtf8(filtersText(now).c_str()));
+  filtersLine->setStyleSheet(active.empty() ? QString() : QStringLiteral("color: #b00000; font-weight: bold;"));
+  filtersLine->setVisible(!active.empty());
+  clearButton->setEnabled(!active.empty());
 }
 
 void LibraryPane::showAnswer(SearchResult result) {
   const std::int64_t keep = selected() ? selected()->id : 0;
   rows_ = std::move(result.rows);
+  const LibraryFilters asked = filters();
+  searched_ = searchedParameters(conditionsOf(asked.conditions));
+  QStringList captions;
+  for (const int p : searched_) captions << QString::fromStdString(parameterCaption(PresetRecord{}, p));
+  results->headerItem()->setText(SearchedColumn, captions.join(QStringLiteral(", ")));
+  results->setColumnHidden(SearchedColumn, searched_.empty());
   const QSignalBlocker quiet(results);
   results->clear();
   QTreeWidgetItem* again = nullptr;
@@ -261,18 +368,32 @@ void LibraryPane::showAnswer(SearchResult result) {
     item->setText(NameColumn, shownName(row));
     item->setText(AmpColumn, ampModelText(row.record));
     item->setText(EffectColumn, effectText(row.record));
+    QStringList values;
+    for (const int p : searched_) values << QString::fromStdString(shownValueText(row.record, p));
+    item->setText(SearchedColumn, values.join(QStringLiteral(", ")));
+    item->setText(CategoryColumn, QString::fromStdString(kindText(row.kind())));
+    if (row.categoryByHand) item->setToolTip(CategoryColumn, QStringLiteral("GIVEN BY HAND"));
+    item->setText(CloseColumn, row.closeCount > 0 ? QString::number(row.closeCount) : QString());
+    QStringList tagList;
+    for (const std::string& tag : row.tags) tagList << QString::fromStdString(tag);
+    item->setText(TagsColumn, tagList.join(QStringLiteral(", ")));
     item->setText(SeenColumn, QString::number(row.timesSeen));
     item->setText(LastSeenColumn, QString::fromStdString(localTimeText(row.lastSeen)));
     if (row.id == keep) again = item;
   }
   results->addTopLevelItems(items);
   if (again) results->setCurrentItem(again);
-  if (!result.error.empty())
-    count->setText(QString::fromStdString(result.error).toUpper());
-  else if (result.count > static_cast<std::int64_t>(rows_.size()))
-    count->setText(QStringLiteral("%1 OF %2 SOUNDS").arg(rows_.size()).arg(result.count));
-  else
-    count->setText(result.count == 1 ? QStringLiteral("1 SOUND") : QStringLiteral("%1 SOUNDS").arg(result.count));
+  // What the filters hid of a name searched for is counted, so an old filter never hides a
+  // search silently.
+  std::optional<std::int64_t> withoutFilters;
+  if (!asked.text.empty() && !activeFilters(asked).empty() && feed_ && feed_->available()) {
+    LibraryQuery nameAlone;
+    nameAlone.text = asked.text;
+    nameAlone.limit = 0;
+    if (const SearchResult alone = feed_->search(nameAlone); alone.error.empty()) withoutFilters = alone.count;
+  }
+  count->setText(QString::fromUtf8(countText(result, rows_.size(), withoutFilters).c_str()));
+  drawFilters();
   showTags();
   emit searched();
 }
@@ -286,10 +407,27 @@ void LibraryPane::showTags() {
   // The sound picked here is the one other windows offer to work with.
   const SoundRow* picked = selected();
   actions_.pickSound(picked ? std::optional(EditorActions::PickedSound{picked->record, picked->newestName}) : std::nullopt);
+  // Tags typed and not yet kept stay while the same sound, or none, is picked: a list
+  // answered meanwhile (a letter typed, a fetch noted) must not wipe them.
+  // Typed while no sound was picked, they wait for the one picked next.
+  if (tags->isModified() && (!picked || picked->id == tagsFor_ || tagsFor_ == 0)) return;
   QStringList shown;
   if (const SoundRow* row = picked)
     for (const std::string& tag : row->tags) shown << QString::fromStdString(tag);
   tags->setText(shown.join(QStringLiteral(", ")));
+  tagsFor_ = picked ? picked->id : 0;
+}
+
+void LibraryPane::keepTypedTags() {
+  if (!feed_) return;
+  const SoundRow* row = selected();
+  const std::optional<std::int64_t> picked = row ? std::optional(row->id) : std::nullopt;
+  if (const auto error = keepTags(feed_->library(), picked, tags->text().toUtf8().toStdString())) {
+    emit said(QString::fromUtf8(error->c_str()));
+    return;
+  }
+  tags->setModified(false);
+  search();
 }
 
 void LibraryPane::audition() {
@@ -303,6 +441,16 @@ void LibraryPane::putIntoSlot(int n) {
   if (!row || n < 0 || n >= kPresetCount) return;
   const std::unique_ptr<QMimeData> sound(soundDrag(row->record, shownName(*row).toStdString()));
   slots_.bankModel().dropMimeData(sound.get(), Qt::CopyAction, n, 0, {});
+}
+
+void LibraryPane::giveCategory(std::optional<Category> category) {
+  const SoundRow* row = selected();
+  if (!row || !feed_) return;
+  if (const auto error = feed_->library().setCategory(row->id, category)) {
+    emit said(QString::fromStdString(*error).toUpper());
+    return;
+  }
+  search();
 }
 
 void LibraryPane::toggleFavourite() {

@@ -10,12 +10,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "actions/LibraryFilters.h"
 #include "library/PresetLibrary.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 
 namespace kestralux {
@@ -46,6 +48,8 @@ class LibraryPane : public QWidget {
   void audition();
   void leave();
   void toggleFavourite();
+  // The selected sound's category by hand; nothing gives it back the one of its values.
+  void giveCategory(std::optional<Category> category);
 
   QLineEdit* searchBox = nullptr;
   QComboBox* ampFilter = nullptr;
@@ -53,12 +57,36 @@ class LibraryPane : public QWidget {
   QLineEdit* conditions = nullptr;
   QCheckBox* favouritesOnly = nullptr;
   QLineEdit* tagFilter = nullptr;
+  QComboBox* kindFilter = nullptr;
+  QCheckBox* hideClose = nullptr;
+  // Resets every filter and condition; the name searched for stays.
+  QPushButton* clearButton = nullptr;
+  // "FILTERED BY GAIN >= 7": shown while anything narrows the list.
+  ElidedLabel* filtersLine = nullptr;
   QTreeWidget* results = nullptr;
   // The number of sounds found, or what is wrong with the search: never wider than the pane.
   ElidedLabel* count = nullptr;
   QLineEdit* tags = nullptr;
 
-  enum Column { StarColumn, NameColumn, AmpColumn, EffectColumn, SeenColumn, LastSeenColumn, ColumnCount };
+  // SearchedColumn shows the values the conditions looked at, and only while there are any.
+  enum Column {
+    StarColumn,
+    NameColumn,
+    SearchedColumn,
+    AmpColumn,
+    EffectColumn,
+    CategoryColumn,
+    CloseColumn,
+    SeenColumn,
+    LastSeenColumn,
+    TagsColumn,
+    ColumnCount
+  };
+
+  // The boxes as they stand.
+  LibraryFilters filters() const;
+  // CLEAR: every filter and condition back to none.
+  void clearFilters();
 
   // The sound the results' cursor stands on; the explore window morphs toward it.
   const SoundRow* selected() const;
@@ -74,13 +102,20 @@ class LibraryPane : public QWidget {
   LibraryQuery queryOfBoxes() const;
   void showAnswer(SearchResult result);
   void showTags();
+  void keepTypedTags();
+  // Each filter box that narrows the list is drawn so, and the line says what they ask.
+  void drawFilters();
 
   EditorActions& actions_;
   SlotList& slots_;
   LibraryFeed* feed_;
   LibrarySearch* searcher_ = nullptr;
   std::vector<SoundRow> rows_;
+  std::int64_t tagsFor_ = 0;  // the sound whose tags the tags box holds
+  std::vector<int> searched_;  // the parameters SearchedColumn shows
   SortColumn sort_ = SortColumn::LastSeen;
+  int sortParameter_ = 0;
+  int sortSection_ = LastSeenColumn;  // for SortColumn::Parameter: the first control searched
   bool descending_ = true;
 };
 

@@ -356,6 +356,56 @@ TEST_F(LibraryInBankWindow, SearchBrowseHearAndPutIntoASlot) {
   EXPECT_EQ(state.bank[0], original[0]);
 }
 
+// An old condition is drawn, named and counted, and CLEAR takes it away; tags typed are kept
+// even with no sound picked yet or when the list is answered again before Enter.
+TEST_F(LibraryInBankWindow, AnOldFilterIsSeenAndClearedAndTypedTagsAreKept) {
+  typed([&] { QTest::keyClicks(pane->conditions, "GAIN >= 7"); });
+  EXPECT_EQ(shownNames(), (QStringList{"CRUNCH"}));
+  EXPECT_TRUE(pane->conditions->property("narrowing").toBool());
+  EXPECT_FALSE(pane->ampFilter->property("narrowing").toBool());
+  EXPECT_EQ(pane->filtersLine->text(), "FILTERED BY GAIN >= 7");
+  EXPECT_FALSE(pane->results->isColumnHidden(LibraryPane::SearchedColumn));
+  EXPECT_EQ(pane->results->headerItem()->text(LibraryPane::SearchedColumn), "GAIN");
+  EXPECT_EQ(pane->results->topLevelItem(0)->text(LibraryPane::SearchedColumn), "10.00");
+  typed([&] { QTest::keyClicks(pane->searchBox, "clean"); });
+  EXPECT_EQ(shownNames(), QStringList{});
+  EXPECT_EQ(pane->count->text(), "0 SOUNDS; THE FILTERS HIDE 2 MORE");
+  QTest::mouseClick(pane->clearButton, Qt::LeftButton);
+  EXPECT_EQ(shownNames(), (QStringList{"CLEAN 2", "CLEAN 1"}));
+  EXPECT_EQ(pane->searchBox->text(), "clean");
+  EXPECT_EQ(pane->conditions->text(), "");
+  EXPECT_TRUE(pane->filtersLine->isHidden());
+  EXPECT_TRUE(pane->results->isColumnHidden(LibraryPane::SearchedColumn));
+  EXPECT_FALSE(pane->clearButton->isEnabled());
+  const QString lastSeen = pane->results->topLevelItem(0)->text(LibraryPane::LastSeenColumn);
+  EXPECT_GE(pane->results->columnWidth(LibraryPane::LastSeenColumn), pane->results->fontMetrics().horizontalAdvance(lastSeen));
+
+  // Nothing picked: Enter says so and the tags stay, for the sound picked next.
+  QSignalSpy said(pane, &LibraryPane::said);
+  pane->results->setCurrentItem(nullptr);
+  pane->tags->setFocus();
+  QTest::keyClicks(pane->tags, "live");
+  QTest::keyClick(pane->tags, Qt::Key_Return);
+  ASSERT_EQ(said.size(), 1);
+  EXPECT_TRUE(said[0][0].toString().startsWith("NO SOUND PICKED")) << said[0][0].toString().toStdString();
+  pane->results->setCurrentItem(pane->results->topLevelItem(1));
+  EXPECT_EQ(pane->tags->text(), "live");
+  QTest::keyClick(pane->tags, Qt::Key_Return);
+  EXPECT_EQ(feed.library().sound(feed.library().known(std::span(&clean1, 1))[0].id).sound.tags, std::vector<std::string>{"live"});
+  EXPECT_EQ(pane->results->topLevelItem(1)->text(LibraryPane::TagsColumn), "live");
+
+  // A sound noted while the user types its tags: the list is answered again, the tags stay.
+  pane->tags->selectAll();
+  QTest::keyClicks(pane->tags, "live, solo");
+  feed.library().notePreset(sound("NEW", 2, 3), Place{SightingKind::Imported, 0, "/presets/y.pre"}, 4000);
+  emit feed.noted();
+  EXPECT_EQ(shownNames(), (QStringList{"CLEAN 2", "CLEAN 1"}));
+  EXPECT_EQ(pane->tags->text(), "live, solo");
+  QTest::keyClick(pane->tags, Qt::Key_Return);
+  EXPECT_EQ(feed.library().sound(feed.library().known(std::span(&clean1, 1))[0].id).sound.tags,
+            (std::vector<std::string>{"live", "solo"}));
+}
+
 // The bank window is where the user works: above the main window, names typed in the list,
 // Ctrl+D comparing there too.
 TEST_F(BankWindowTest, RenamesInTheListAndComparesThere) {

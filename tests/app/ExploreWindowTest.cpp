@@ -59,6 +59,16 @@ class ExploreWindowTest : public LiveEditor {
   std::unique_ptr<ExploreWindow> window;
 };
 
+TEST_F(ExploreWindowTest, MorphTowardNamesTheSlotsAsTheBankHoldsThem) {
+  EXPECT_EQ(window->morphTarget->itemText(1), "1  CLEAN  (BRIT CLASSIC)");
+  EXPECT_EQ(window->morphTarget->itemText(2), "2  -  (CLEAN 1)");
+  PresetRecord lead = original;
+  lead.storeName("Lead");
+  lead.setValue(AMP_TYPE, 9);
+  actions.restorePreset(lead, 4);
+  EXPECT_EQ(window->morphTarget->itemText(1), "1  LEAD  (FUZZ)");
+}
+
 TEST_F(ExploreWindowTest, KeysReachTheActions) {
   struct Row {
     const char* what;

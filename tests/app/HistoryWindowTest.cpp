@@ -94,6 +94,11 @@ TEST_F(HistoryWindowTest, AKeptBankOrOneOfItsPresetsComesBackByItsKeysAndTheComb
   QTest::keyClick(window.entries, Qt::Key_Return);
   EXPECT_EQ(state.bank, fetched);
   EXPECT_EQ(row(window.entries, 1)[2], "SAME AS THE BANK");
+  // The other kept bank loaded: the entry no longer chosen follows the bank too.
+  window.entries->setCurrentItem(window.entries->topLevelItem(0));
+  QTest::keyClick(window.entries, Qt::Key_Return);
+  EXPECT_EQ(row(window.entries, 0)[2], "SAME AS THE BANK");
+  EXPECT_EQ(row(window.entries, 1)[2], "ALL 30 SLOTS DIFFER");
 }
 
 TEST(LastSessionEdits, AreToldAtTheNextStartOnce) {
