@@ -13,7 +13,7 @@
 
 namespace kestralux {
 
-inline constexpr int kLibrarySchemaVersion = 3;
+inline constexpr int kLibrarySchemaVersion = 5;
 inline constexpr std::int32_t kLibraryApplicationId = 0x4B4C5842;
 
 // Brings `db` from its user_version up to `target` (at most kLibrarySchemaVersion); version 0
