@@ -360,8 +360,7 @@ Joined joinSounds(PresetLibrary& library, std::span<const SharedSound> sounds, c
           bool isNew = false;
           const std::string name = shared.names.empty() ? "" : shared.names.back().name;
           code = sightings.note(db, shared.sound, Sighting{time, name, here}, isNew);
-          // Seen from this file before, under no name it lacked: nothing of it is new.
-          if (code == SQLITE_DONE && !known) ++joined.newSounds;
+          if (code == SQLITE_DONE) ++(known ? joined.sightings : joined.newSounds);
         }
         if (code != SQLITE_DONE && code != SQLITE_ROW) return code;
       } else if (!known) {
@@ -398,7 +397,7 @@ Joined joinSounds(PresetLibrary& library, std::span<const SharedSound> sounds, c
     }
     return SQLITE_DONE;
   });
-  if (why) joined = Joined{0, 0, 0, 0, 0, 0, why};
+  if (why) joined = Joined{0, 0, 0, 0, 0, 0, 0, why};
   return joined;
 }
 

@@ -60,9 +60,10 @@ struct SharedSound {
 
 struct Joined {
   int newSounds = 0, knownSounds = 0;
+  int sightings = 0;  // sounds already known, seen from this file for the first time
   int names = 0, tags = 0, favourites = 0, notes = 0;  // what came in for sounds already known
   std::optional<std::string> error;
-  bool nothingNew() const { return newSounds + names + tags + favourites + notes == 0; }
+  bool nothingNew() const { return newSounds + sightings + names + tags + favourites + notes == 0; }
 };
 
 // The library id that `db` keeps; empty when it keeps none.
