@@ -1,8 +1,9 @@
 // The preset library's figures: bringing in 500 history banks (15,000 presets of about 1,000
-// distinct sounds), and searches over 100,000 sounds seen 1,000,000 times, by name and by a
-// value, and the opening of that library; and the newest bank of the combo in that history,
+// distinct sounds), and searches over 100,000 sounds seen 1,000,000 times, by name, by a
+// value and by closeness (the sounds close to one, every close pair for the pane's counts and
+// hiding), and the opening of that library; and the newest bank of the combo in that history,
 // which each fetch reads. Prints medians; asserts nothing timed. Goals: 2 s for the history,
-// 20 ms for the combo's bank, 20 ms for a name, 50 ms with a condition.
+// 20 ms for the combo's bank, 20 ms for a name, 50 ms with a condition, 1 s for close sounds.
 // Run: library_bench [FOLDER] (with a folder, the big library is kept there and used again)
 
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include "files/BankHistory.h"
 #include "files/PresetFiles.h"
 #include "bench/RandomSounds.h"
+#include "library/CloseSounds.h"
 #include "library/PresetLibrary.h"
 
 namespace fs = std::filesystem;
@@ -160,9 +162,67 @@ bool searches(const fs::path& folder, const std::optional<fs::path>& kept) {
     q.limit.reset();
     return q;
   };
+  const auto near = [&](int run) {
+    LibraryQuery q;
+    q.near = 1 + (run * 4999) % kSounds;
+    return q;
+  };
+  const auto counted = [&](int) {
+    LibraryQuery q;
+    q.closeCounts = true;
+    q.limit = 500;
+    return q;
+  };
+  const auto hiding = [&](int) {
+    LibraryQuery q = counted(0);
+    q.hideClose = true;
+    return q;
+  };
+  // The first list with counts finds every close pair of the library; later ones reuse them
+  // until the library changes.
+  const auto first = Clock::now();
+  if (const SearchResult r = library.search(counted(0)); !r.error.empty()) return fail(r.error);
+  std::printf("every close pair of %d sounds found, with the first 500 rows: %.0f ms (goal 1000 ms)\n", kSounds,
+              milliseconds(Clock::now() - first));
   return timed("search by a name", byName, 20) && timed("search by a name with GAIN >= 7", byNameAndValue, 50) &&
          timed("search by GAIN >= 7 and DELAY TIME < 300, first 500 rows", byValues, 50) &&
-         timed("the same, every row", byValuesAll, 50);
+         timed("the same, every row", byValuesAll, 50) && timed("the sounds close to one (--near)", near, 1000) &&
+         timed("first 500 rows with their close sounds counted", counted, 50) &&
+         timed("the same, close sounds hidden", hiding, 1000);
+}
+
+// Close sounds where there are many: 20,000 sounds each with four others a step or two away,
+// in the core alone.
+void closeGroups() {
+  std::mt19937 random(5);
+  std::vector<PresetRecord> sounds;
+  for (int n = 0; n < 20000; ++n) {
+    const PresetRecord base = randomSound(random, n);
+    sounds.push_back(base);
+    for (int k = 0; k < 4; ++k) {
+      PresetRecord variant = base;
+      const int p = closeControls(base.value(EFFECT_SELECT))[random() % 6];
+      variant.setValue(p, std::max(0, base.value(p) + static_cast<int>(random() % 5) - 2));
+      variant.setSlot(kReservedSlot, 100000 + n * 4 + k);
+      sounds.push_back(variant);
+    }
+  }
+  std::vector<double> times;
+  std::size_t pairs = 0;
+  for (int run = 0; run < 5; ++run) {
+    const auto start = Clock::now();
+    const auto neighbours = closeNeighbours(sounds);
+    std::vector<int> everyone(sounds.size());
+    for (std::size_t i = 0; i < everyone.size(); ++i) everyone[i] = static_cast<int>(i);
+    const auto kept = keptOfCloseGroups(neighbours, everyone);
+    times.push_back(milliseconds(Clock::now() - start));
+    pairs = 0;
+    for (const auto& list : neighbours) pairs += list.size();
+    pairs /= 2;
+    if (kept.empty()) return;
+  }
+  std::printf("close pairs and groups of 100,000 sounds in clusters of five: %zu pairs, median %.0f ms of 5 (goal 1000 ms)\n",
+              pairs, median(times));
 }
 
 }  // namespace
@@ -174,6 +234,7 @@ int main(int argc, char** argv) {
   // A folder given keeps the big library between runs, to compare searches without writing it again.
   const std::optional<fs::path> kept = argc > 1 ? std::optional<fs::path>(argv[1]) : std::nullopt;
   if (kept) fs::create_directories(*kept);
+  closeGroups();
   const bool ok = (kept || historyImport(folder)) && searches(folder, kept) && bench::shareFigures(folder);
   fs::remove_all(folder);
   return ok ? 0 : 1;

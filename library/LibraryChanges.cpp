@@ -27,12 +27,13 @@ const char* kindText(ChangeKind kind) {
     case ChangeKind::Tag: return "tag";
     case ChangeKind::Favourite: return "favourite";
     case ChangeKind::Note: return "note";
+    case ChangeKind::Category: return "category";
   }
   return "seen";
 }
 
 std::optional<ChangeKind> kindNamed(const std::string& text) {
-  for (ChangeKind k : {ChangeKind::Seen, ChangeKind::Tag, ChangeKind::Favourite, ChangeKind::Note})
+  for (ChangeKind k : {ChangeKind::Seen, ChangeKind::Tag, ChangeKind::Favourite, ChangeKind::Note, ChangeKind::Category})
     if (text == kindText(k)) return k;
   return std::nullopt;
 }
@@ -70,8 +71,8 @@ struct Stamp {
 // The statements that change a sound's tags, favourite and note under their stamps.
 struct FieldWriter {
   explicit FieldWriter(sqlite3* db)
-      : find(db, "SELECT id, favourite, tags, note FROM sounds WHERE fingerprint = ?"),
-        byId(db, "SELECT fingerprint, favourite, tags, note FROM sounds WHERE id = ?"),
+      : find(db, "SELECT id, favourite, tags, note, coalesce(category, '') FROM sounds WHERE fingerprint = ?"),
+        byId(db, "SELECT fingerprint, favourite, tags, note, coalesce(category, '') FROM sounds WHERE id = ?"),
         insertBare(db,
                    "INSERT INTO sounds(fingerprint, p0, p1, p2, p3, p4, p5, p6, p7, p8, p9, p10, p11, p12, p13, p14, p15, "
                    "reserved, newest_name, first_seen, last_seen, times_seen) "
@@ -82,18 +83,19 @@ struct FieldWriter {
         setFavourite(db, "UPDATE sounds SET favourite = ? WHERE id = ?"),
         setTags(db, "UPDATE sounds SET tags = ? WHERE id = ?"),
         setNote(db, "UPDATE sounds SET note = ? WHERE id = ?"),
+        setCategory(db, "UPDATE sounds SET category = nullif(?, '') WHERE id = ?"),
         record(db, "INSERT INTO changes(kind, fingerprint, time, text, value) VALUES(?, ?, ?, ?, ?)") {}
 
   bool ok() const {
     return find.ok() && byId.ok() && insertBare.ok() && insertNames.ok() && stampOf.ok() && setStamp.ok() && setFavourite.ok() &&
-           setTags.ok() && setNote.ok() && record.ok();
+           setTags.ok() && setNote.ok() && setCategory.ok() && record.ok();
   }
 
   struct Current {
     std::int64_t id = 0;
     std::string fingerprint;
     bool favourite = false;
-    std::string tags, note;
+    std::string tags, note, category;
   };
 
   // The sound with these values; made, seen no time yet, when the library lacks it (its
@@ -108,6 +110,7 @@ struct FieldWriter {
       out.favourite = find.integer(1) != 0;
       out.tags = find.text(2);
       out.note = find.text(3);
+      out.category = find.text(4);
     }
     find.reset();
     if (code != SQLITE_DONE) return code == SQLITE_ROW ? SQLITE_DONE : code;
@@ -117,7 +120,7 @@ struct FieldWriter {
     code = insertBare.step();
     insertBare.reset();
     if (code != SQLITE_DONE) return code;
-    out = Current{sqlite3_last_insert_rowid(db), out.fingerprint, false, "", ""};
+    out = Current{sqlite3_last_insert_rowid(db), out.fingerprint, false, "", "", ""};
     made = true;
     insertNames.bind(1, out.id);
     code = insertNames.step();
@@ -128,7 +131,7 @@ struct FieldWriter {
   int soundById(std::int64_t id, Current& out) {
     byId.bind(1, id);
     const int code = byId.step();
-    if (code == SQLITE_ROW) out = Current{id, byId.blob(0), byId.integer(1) != 0, byId.text(2), byId.text(3)};
+    if (code == SQLITE_ROW) out = Current{id, byId.blob(0), byId.integer(1) != 0, byId.text(2), byId.text(3), byId.text(4)};
     byId.reset();
     return code;
   }
@@ -159,6 +162,9 @@ struct FieldWriter {
     } else if (kind == ChangeKind::Note) {
       sound.note = text;
       write = &setNote.bind(1, text);
+    } else if (kind == ChangeKind::Category) {
+      sound.category = text;
+      write = &setCategory.bind(1, text);
     } else {
       std::vector<std::string> tags = tagsOf(sound.tags);
       const std::string folded = foldedTag(text);
@@ -188,7 +194,7 @@ struct FieldWriter {
     if (before && before->time >= time) time = before->time + 1;
     record.bind(1, kindText(kind)).bindBlob(2, bytesOf(sound.fingerprint)).bind(3, time);
     if (kind == ChangeKind::Favourite) record.bindNull(4); else record.bind(4, text);
-    if (kind == ChangeKind::Note) record.bindNull(5); else record.bind(5, on ? 1 : 0);
+    if (kind == ChangeKind::Note || kind == ChangeKind::Category) record.bindNull(5); else record.bind(5, on ? 1 : 0);
     code = record.step();
     record.reset();
     if (code != SQLITE_DONE) return code;
@@ -196,7 +202,7 @@ struct FieldWriter {
     return apply(sound, kind, text, on, Stamp{time, library, sqlite3_last_insert_rowid(db)}, took);
   }
 
-  sql::Statement find, byId, insertBare, insertNames, stampOf, setStamp, setFavourite, setTags, setNote, record;
+  sql::Statement find, byId, insertBare, insertNames, stampOf, setStamp, setFavourite, setTags, setNote, setCategory, record;
 };
 
 std::optional<std::string> failure(sqlite3* db, const char* what) { return std::string(what) + ": " + sql::message(db); }
@@ -254,6 +260,9 @@ std::optional<std::string> editSound(sqlite3* db, const std::string& library, st
       case SoundEdit::What::Note:
         if (sound.note != edit.note) code = writer.change(db, library, sound, ChangeKind::Note, edit.note, false, time);
         break;
+      case SoundEdit::What::Category:
+        if (sound.category != edit.category) code = writer.change(db, library, sound, ChangeKind::Category, edit.category, false, time);
+        break;
       case SoundEdit::What::Tags: {
         const std::vector<std::string> before = tagsOf(sound.tags);
         for (const std::string& t : before)
@@ -302,13 +311,16 @@ Merged mergeChanges(PresetLibrary& library, std::span<const Change> changes) {
         code = fields.soundFor(db, c.sound, sound, made);
         if (code == SQLITE_DONE) code = fields.apply(sound, c.kind, c.text, c.on, Stamp{c.time, c.library, c.seq}, took);
         merged.newSounds += made;
-        (c.kind == ChangeKind::Tag ? merged.tags : c.kind == ChangeKind::Favourite ? merged.favourites : merged.notes) += took;
+        (c.kind == ChangeKind::Tag         ? merged.tags
+         : c.kind == ChangeKind::Favourite ? merged.favourites
+         : c.kind == ChangeKind::Note      ? merged.notes
+                                           : merged.categories) += took;
       }
       if (code != SQLITE_DONE) return code;
     }
     return SQLITE_DONE;
   });
-  if (why) merged = Merged{0, 0, 0, 0, 0, why};
+  if (why) merged = Merged{0, 0, 0, 0, 0, 0, why};
   return merged;
 }
 
@@ -368,7 +380,7 @@ Joined joinSounds(PresetLibrary& library, std::span<const SharedSound> sounds, c
       }
       code = fields.soundFor(db, shared.sound, sound, made);
       if (code != SQLITE_DONE) return code;
-      int tags = 0, favourite = 0, note = 0;
+      int tags = 0, favourite = 0, note = 0, category = 0;
       for (const std::string& tag : shared.tags) {
         const std::vector<std::string> have = tagsOf(sound.tags);
         if (tag.empty() || std::any_of(have.begin(), have.end(), [&](const std::string& t) { return foldedTag(t) == foldedTag(tag); }))
@@ -387,8 +399,14 @@ Joined joinSounds(PresetLibrary& library, std::span<const SharedSound> sounds, c
         if (code != SQLITE_DONE) return code;
         note = 1;
       }
+      if (!shared.category.empty() && sound.category.empty()) {
+        code = fields.change(db, self, sound, ChangeKind::Category, shared.category, false, time);
+        if (code != SQLITE_DONE) return code;
+        category = 1;
+      }
       if (known) {
         ++joined.knownSounds;
+        joined.categories += category;
         joined.names += names;
         joined.tags += tags;
         joined.favourites += favourite;
@@ -397,7 +415,7 @@ Joined joinSounds(PresetLibrary& library, std::span<const SharedSound> sounds, c
     }
     return SQLITE_DONE;
   });
-  if (why) joined = Joined{0, 0, 0, 0, 0, 0, 0, why};
+  if (why) joined = Joined{0, 0, 0, 0, 0, 0, 0, 0, why};
   return joined;
 }
 
@@ -423,7 +441,7 @@ std::vector<Change> everyChange(sqlite3* db, std::string& error) {
                       "FROM sightings s JOIN sounds o ON o.id = s.sound ORDER BY s.id");
   sql::Statement stamped(db,
                          "SELECT t.seq, CASE WHEN t.field LIKE 'tag:%' THEN 'tag' ELSE t.field END, o.fingerprint, t.time, NULL, NULL, NULL, "
-                         "NULL, t.field, o.favourite, t.library, o.tags, o.note FROM stamps t JOIN sounds o ON o.id = t.sound");
+                         "NULL, t.field, o.favourite, t.library, o.tags, o.note, coalesce(o.category, '') FROM stamps t JOIN sounds o ON o.id = t.sound");
   if (!seen.ok() || !stamped.ok()) {
     error = sql::message(db);
     return out;
@@ -436,6 +454,8 @@ std::vector<Change> everyChange(sqlite3* db, std::string& error) {
     const std::string field = stamped.text(8);
     if (c.kind == ChangeKind::Note) {
       c.text = stamped.text(12);
+    } else if (c.kind == ChangeKind::Category) {
+      c.text = stamped.text(13);
     } else if (c.kind == ChangeKind::Tag) {
       // A tag the sound holds is as it holds it; one removed is known by its folded form.
       const std::string folded = field.substr(4);

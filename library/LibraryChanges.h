@@ -1,13 +1,13 @@
 #pragma once
 // What a library's changes are, so that they can travel: a sound seen, a tag added or
-// removed, a favourite set or cleared, a note. Every change made here is kept, in order, for the
+// removed, a favourite set or cleared, a note, a category given by hand. Every change made here is kept, in order, for the
 // library's file in a sync folder; changes made elsewhere (another library's file, a copy of a
 // library) are merged so that the result is the same whatever order they come in:
 //   - sounds join by their 16 values (and the reserved slot);
 //   - a sighting is kept once, known by the library that made it and its place among that
 //     library's changes;
 //   - every name stays; the newest sighting's name is shown (one second: by library, then change);
-//   - a tag, the favourite and the note take the later change, by its time, then the library's
+//   - a tag, the favourite, the note and the category take the later change, by its time, then the library's
 //     id, then its place among that library's changes.
 // A shared sound file's sounds are joined here as changes of this library.
 
@@ -23,7 +23,7 @@
 
 namespace kestralux {
 
-enum class ChangeKind { Seen, Tag, Favourite, Note };
+enum class ChangeKind { Seen, Tag, Favourite, Note, Category };
 
 struct Change {
   ChangeKind kind = ChangeKind::Seen;
@@ -33,16 +33,16 @@ struct Change {
   std::int64_t seq = 0;  // its place among that library's changes, from 1
   std::string name;      // Seen: the name it was seen under, Latin-1
   Place place;           // Seen: where
-  std::string text;      // Tag: the tag; Note: the note (UTF-8)
+  std::string text;      // Tag: the tag; Note: the note (UTF-8); Category: its name, empty for the one the values give
   bool on = false;       // Tag: added, else removed; Favourite: set, else cleared
 };
 
 struct Merged {
   int newSounds = 0;
   int sightings = 0;  // kept, new here
-  int tags = 0, favourites = 0, notes = 0;  // changes that took effect here
+  int tags = 0, favourites = 0, notes = 0, categories = 0;  // changes that took effect here
   std::optional<std::string> error;
-  bool nothing() const { return newSounds + sightings + tags + favourites + notes == 0; }
+  bool nothing() const { return newSounds + sightings + tags + favourites + notes + categories == 0; }
 };
 
 // One sound as a shared file carries it.
@@ -56,14 +56,15 @@ struct SharedSound {
   std::vector<std::string> tags;  // UTF-8
   bool favourite = false;
   std::string note;  // UTF-8
+  std::string category;  // given by hand: "CRUNCH"; empty when the values give it
 };
 
 struct Joined {
   int newSounds = 0, knownSounds = 0;
   int sightings = 0;  // sounds already known, seen from this file for the first time
-  int names = 0, tags = 0, favourites = 0, notes = 0;  // what came in for sounds already known
+  int names = 0, tags = 0, favourites = 0, notes = 0, categories = 0;  // what came in for sounds already known
   std::optional<std::string> error;
-  bool nothingNew() const { return newSounds + sightings + names + tags + favourites + notes == 0; }
+  bool nothingNew() const { return newSounds + sightings + names + tags + favourites + notes + categories == 0; }
 };
 
 // The library id that `db` keeps; empty when it keeps none.
@@ -72,10 +73,11 @@ std::string readLibraryId(sqlite3* db);
 // A sound's favourite, tags (the whole list, as the user gave it) or note, changed here: each
 // difference a change of this library. One transaction.
 struct SoundEdit {
-  enum class What { Favourite, Tags, Note } what = What::Favourite;
+  enum class What { Favourite, Tags, Note, Category } what = What::Favourite;
   bool favourite = false;
   std::vector<std::string> tags;
   std::string note;
+  std::string category;  // empty: the one the values give
 };
 std::optional<std::string> editSound(sqlite3* db, const std::string& library, std::int64_t sound, const SoundEdit& edit,
                                      std::int64_t time);
@@ -87,7 +89,8 @@ Merged mergeChanges(PresetLibrary& library, std::span<const Change> changes);
 // transaction. For each sound: every name the library has not seen it under comes in as a
 // sighting "imported from `path`" at the time the file gives it; when no name is new and the
 // sound was never imported from `path`, one sighting at `time`; tags the sound lacks are added,
-// a favourite set, a note the sound does not hold yet added below its own.
+// a favourite set, a note the sound does not hold yet added below its own, a category given by
+// hand taken when the sound has none given here.
 Joined joinSounds(PresetLibrary& library, std::span<const SharedSound> sounds, const std::string& path, std::int64_t time);
 
 // The changes this library made after its `after`th, in order, for its file in the sync folder.

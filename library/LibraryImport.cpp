@@ -154,7 +154,7 @@ FileImport importSoundFile(PresetLibrary& library, const fs::path& path, std::in
                                       : plural(joined.sightings, "sighting", "sightings") + " from this file, " +
                                             plural(joined.names, "name", "names") + ", " + plural(joined.tags, "tag", "tags") + ", " +
                                             plural(joined.favourites, "favourite", "favourites") + ", " + plural(joined.notes, "note", "notes") +
-                                            " joined into sounds already known";
+                                            ", " + plural(joined.categories, "category", "categories") + " joined into sounds already known";
   return report;
 }
 
@@ -170,7 +170,8 @@ FileImport importCopy(PresetLibrary& library, const fs::path& path) {
   report.joined = merged.nothing() ? "a library copy, nothing new: the library holds all of it already"
                                    : "a library copy: " + plural(merged.sightings, "sighting", "sightings") + ", " +
                                          plural(merged.tags, "tag", "tags") + ", " + plural(merged.favourites, "favourite", "favourites") +
-                                         ", " + plural(merged.notes, "note", "notes") + " joined";
+                                         ", " + plural(merged.notes, "note", "notes") + ", " +
+                                         plural(merged.categories, "category", "categories") + " joined";
   return report;
 }
 

@@ -55,12 +55,18 @@ UPDATE sounds SET newest_name = coalesce((SELECT name FROM sightings WHERE sound
                                           ORDER BY time DESC, id DESC LIMIT 1), x'');
 )";
 
+// A category given by hand: the name of one of CLEAN, CRUNCH, HIGH GAIN, FUZZ, or NULL for
+// the category the values give. Kept as its name so the file reads without this program.
+constexpr const char* kVersion4 = R"(
+ALTER TABLE sounds ADD COLUMN category TEXT;
+)";
+
 // One library on several machines: a random id for this library; every change made here, in
 // order, for the file it appends to a shared folder; the time and library of the change that
-// set each sound's favourite, note and tags, so the later change wins wherever it is read;
+// set each sound's favourite, note, tags and category, so the later change wins wherever it is read;
 // where each other library's file was read up to. Sightings know the library and change that
-// brought them, so a sighting read twice is kept once. Every sighting and favourite so far is
-// a change of this library (tags are added by fillTagChanges).
+// brought them, so a sighting read twice is kept once. Every sighting, favourite and category
+// given by hand so far is a change of this library (tags are added by fillTagChanges).
 constexpr const char* kVersion5 = R"(
 ALTER TABLE sounds ADD COLUMN note TEXT NOT NULL DEFAULT '';
 ALTER TABLE sightings ADD COLUMN origin TEXT;
@@ -88,6 +94,11 @@ INSERT INTO changes(kind, fingerprint, time, value)
 INSERT INTO stamps(sound, field, time, library, seq)
   SELECT s.id, 'favourite', c.time, (SELECT value FROM meta WHERE key = 'library id'), c.seq
   FROM changes c JOIN sounds s ON s.fingerprint = c.fingerprint WHERE c.kind = 'favourite';
+INSERT INTO changes(kind, fingerprint, time, text)
+  SELECT 'category', fingerprint, CAST(strftime('%s', 'now') AS INTEGER), category FROM sounds WHERE category IS NOT NULL;
+INSERT INTO stamps(sound, field, time, library, seq)
+  SELECT s.id, 'category', c.time, (SELECT value FROM meta WHERE key = 'library id'), c.seq
+  FROM changes c JOIN sounds s ON s.fingerprint = c.fingerprint WHERE c.kind = 'category';
 )";
 
 std::optional<std::string> failed(sqlite3* db, const char* what) { return std::string(what) + ": " + sql::message(db); }
@@ -214,7 +225,11 @@ std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
     if (auto why = fillNames(db)) return why;
     version = 3;
   }
-  if (version >= 3 && version < 5 && target >= 5) {
+  if (version == 3 && target >= 4) {
+    if (sql::execute(db, kVersion4) != SQLITE_OK) return failed(db, "bringing the library to version 4");
+    version = 4;
+  }
+  if (version == 4 && target >= 5) {
     if (sql::execute(db, kVersion5) != SQLITE_OK) return failed(db, "bringing the library to version 5");
     if (auto why = fillTagChanges(db)) return why;
     version = 5;

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "files/PresetListing.h"
+#include "library/SoundCategory.h"
 #include "library/Sqlite.h"
 
 namespace kestralux {
@@ -27,6 +28,7 @@ const char* changeText(ChangeKind kind) {
     case ChangeKind::Tag: return "tag";
     case ChangeKind::Favourite: return "favourite";
     case ChangeKind::Note: return "note";
+    case ChangeKind::Category: return "category";
   }
   return "seen";
 }
@@ -113,6 +115,7 @@ std::string syncLineOf(const Change& c) {
       break;
     case ChangeKind::Favourite: line["on"] = c.on; break;
     case ChangeKind::Note: line["note"] = c.text; break;
+    case ChangeKind::Category: line["category"] = c.text; break;
   }
   return line.dump(-1, ' ', false, json::error_handler_t::replace);
 }
@@ -199,6 +202,14 @@ std::optional<Change> changeOfSyncLine(std::string_view text, const std::string&
     }
     c.kind = ChangeKind::Note;
     c.text = *note;
+  } else if (*kind == "category") {
+    const auto category = string("category");
+    if (!category || (!category->empty() && !categoryNamed(*category))) {
+      why = "no category of CLEAN, CRUNCH, HIGH GAIN, FUZZ";
+      return std::nullopt;
+    }
+    c.kind = ChangeKind::Category;
+    c.text = category->empty() ? "" : std::string(categoryName(*categoryNamed(*category)));
   } else {
     // A kind of change a later version makes: this one has no place for it.
     why = "a change this version does not know: " + *kind;
@@ -220,7 +231,7 @@ std::string SyncReport::text() const {
            (m.nothing() ? std::string("nothing new")
                         : plural(m.newSounds, "new sound", "new sounds") + ", " + plural(m.sightings, "sighting", "sightings") + ", " +
                               plural(m.tags, "tag", "tags") + ", " + plural(m.favourites, "favourite", "favourites") + ", " +
-                              plural(m.notes, "note", "notes")) +
+                              plural(m.notes, "note", "notes") + ", " + plural(m.categories, "category", "categories")) +
            "\n";
   }
   for (const std::string& s : skipped) out += "skipped " + s + "\n";

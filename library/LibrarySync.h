@@ -12,6 +12,7 @@
 //   {"seq":2,"time":1765115100,"change":"tag","values":[...],"reserved":0,"tag":"live","on":true}
 //   {"seq":3,"time":1765115101,"change":"favourite","values":[...],"reserved":0,"on":true}
 //   {"seq":4,"time":1765115102,"change":"note","values":[...],"reserved":0,"note":"for the bridge"}
+//   {"seq":5,"time":1765115103,"change":"category","values":[...],"reserved":0,"category":"CRUNCH"}
 // A line without its line feed is one a sync tool is still copying: it is left for next time.
 // A file that is not one of ours, or a damaged line before the end, is skipped and named once.
 

@@ -7,11 +7,13 @@
 #include <cctype>
 #include <cstdio>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 
 #include "editor/EditorTables.h"
 #include "files/BankHistory.h"
 #include "files/PresetFiles.h"
+#include "library/CloseSounds.h"
 #include "library/LibrarySchema.h"
 #include "library/ParameterConditions.h"
 #include "library/LibraryChanges.h"
@@ -21,6 +23,13 @@
 namespace kestralux {
 
 namespace fs = std::filesystem;
+
+struct CloseIndex {
+  std::int64_t dataVersion = -1;
+  std::int64_t changes = -1;
+  std::unordered_map<std::int64_t, int> position;  // of each sound's id in neighbours
+  std::vector<std::vector<int>> neighbours;
+};
 
 namespace {
 
@@ -151,7 +160,39 @@ const char* sortColumn(SortColumn sort) {
   return "last_seen";
 }
 
-constexpr const char* kRowColumns = "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags, note";
+std::string rowColumns(const std::string& category) {
+  return "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags, " + category + ", note";
+}
+
+// The sounds of one kind as SQL over the values, from the same table categoryOf reads; a
+// category given by hand stands before the one the values give.
+std::string kindClause(const KindFilter& filter, const std::string& categoryColumn) {
+  std::string out = "1";
+  if (filter.category) {
+    std::string byValues;
+    for (const AmpCategoryRow& row : kAmpCategories) {
+      std::string gains;
+      if (*filter.category == Category::Clean) gains = "p1 < " + std::to_string(row.crunchFrom);
+      else if (*filter.category == Category::Crunch)
+        gains = "p1 >= " + std::to_string(row.crunchFrom) + " AND p1 < " + std::to_string(row.topFrom);
+      else if (*filter.category == row.top) gains = "p1 >= " + std::to_string(row.topFrom);
+      else continue;
+      byValues += (byValues.empty() ? "" : " OR ") + std::string("(p0 = ") + std::to_string(row.ampType) + " AND " + gains + ")";
+    }
+    const std::string name(categoryName(*filter.category));
+    out += " AND (" + categoryColumn + " = '" + name + "' OR (" + categoryColumn + " IS NULL AND (" +
+           (byValues.empty() ? "0" : byValues) + ")))";
+  }
+  if (filter.family) {
+    std::string codes;
+    for (const EffectFamilyRow& row : kEffectFamilyOf)
+      if (row.family == *filter.family) codes += (codes.empty() ? "" : ", ") + std::to_string(row.effect);
+    out += " AND p13 IN (" + codes + ")";
+  }
+  if (filter.ambient)
+    out += " AND (p7 >= " + std::to_string(kAmbientDelayFrom) + " OR p6 >= " + std::to_string(kAmbientReverbFrom) + ")";
+  return out;
+}
 
 SoundRow rowOf(const sql::Statement& s) {
   SoundRow row;
@@ -163,7 +204,8 @@ SoundRow rowOf(const sql::Statement& s) {
   row.lastSeen = s.integer(5);
   row.favourite = s.integer(6) != 0;
   row.tags = splitTags(s.text(7));
-  row.note = s.text(8);
+  if (!s.isNull(8)) row.categoryByHand = categoryNamed(s.text(8));
+  row.note = s.text(9);
   return row;
 }
 
@@ -367,6 +409,7 @@ std::string localTimeText(std::int64_t time) {
   return text;
 }
 
+PresetLibrary::PresetLibrary() = default;
 PresetLibrary::~PresetLibrary() { close(); }
 
 void PresetLibrary::close() {
@@ -398,10 +441,12 @@ LibraryOpening PresetLibrary::open(const fs::path& file, const fs::path& history
     return opening;
   }
   opening = openExisting(historyFolder);
+  if (db_) findCategoryColumn();
   if (!opening.movedAside) return opening;
 
   // A new library in the place of the one moved aside, built from the history.
   LibraryOpening rebuilt = openExisting(historyFolder);
+  if (db_) findCategoryColumn();
   rebuilt.movedAside = opening.movedAside;
   rebuilt.message = opening.message +
                     (rebuilt.state == LibraryOpening::State::Ready
@@ -431,6 +476,7 @@ bool PresetLibrary::openToSearch(const fs::path& file) {
     readable = probe.ok() && probe.step() == SQLITE_ROW;
   }
   if (!readable) close();
+  if (readable) findCategoryColumn();
   return readable;
 }
 
@@ -788,11 +834,12 @@ SearchResult PresetLibrary::search(const LibraryQuery& query) {
 }
 
 SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
-  SearchResult result;
-  if (!db_) {
-    result.error = "the library is not open";
-    return result;
-  }
+  const auto refused = [](std::string why) {
+    SearchResult failed;
+    failed.error = std::move(why);
+    return failed;
+  };
+  if (!db_) return refused("the library is not open");
   std::string where = "1";
   std::vector<std::string> blobs;  // bound in order after the clauses that use them
   if (!query.text.empty()) {
@@ -801,20 +848,39 @@ SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
   }
   if (query.ampModel) {
     const auto amp = ampModelNamed(*query.ampModel);
-    if (const auto* bad = std::get_if<ConditionError>(&amp)) return {{}, 0, bad->why};
+    if (const auto* bad = std::get_if<ConditionError>(&amp)) return refused(bad->why);
     where += " AND p0 = " + std::to_string(std::get<int>(amp));
   }
   if (query.effect) {
     const auto effect = effectNamed(*query.effect);
-    if (const auto* bad = std::get_if<ConditionError>(&effect)) return {{}, 0, bad->why};
+    if (const auto* bad = std::get_if<ConditionError>(&effect)) return refused(bad->why);
     where += " AND p13 = " + std::to_string(std::get<int>(effect));
   }
   for (const std::string& condition : query.conditions) {
     const auto parsed = parseCondition(condition);
-    if (const auto* bad = std::get_if<ConditionError>(&parsed)) return {{}, 0, bad->why};
+    if (const auto* bad = std::get_if<ConditionError>(&parsed)) return refused(bad->why);
     where += " AND " + conditionClause(std::get<std::vector<ParameterMatch>>(parsed));
   }
   if (query.favouritesOnly) where += " AND favourite = 1";
+  if (query.kind) {
+    const std::optional<KindFilter> kind = kindFilterNamed(*query.kind);
+    if (!kind) return refused("no category \"" + *query.kind + "\": one of " + kindFilterNames());
+    where += " AND " + kindClause(*kind, categoryColumn_);
+  }
+  if (query.near) {
+    sql::Statement of(db_, "SELECT fingerprint FROM sounds WHERE id = ?");
+    of.bind(1, *query.near);
+    const int code = checked(of.step());
+    if (code != SQLITE_ROW)
+      return refused(code == SQLITE_DONE ? "no sound " + std::to_string(*query.near) + " in the library" : sql::message(db_));
+    const PresetRecord centre = recordOf(of.blob(0), "");
+    const int effect = centre.value(EFFECT_SELECT);
+    where += " AND id != " + std::to_string(*query.near) + " AND p0 = " + std::to_string(centre.value(AMP_TYPE)) +
+             " AND p13 = " + std::to_string(effect);
+    for (const int p : closeControls(effect))
+      where += " AND " + column(p) + " BETWEEN " + std::to_string(centre.value(p) - kCloseSteps) + " AND " +
+               std::to_string(centre.value(p) + kCloseSteps);
+  }
   std::string tag;
   if (query.tag) {
     tag = foldedTag("," + trimmed(*query.tag) + ",");
@@ -825,21 +891,84 @@ SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
   const char* direction = query.descending ? " DESC" : " ASC";
   // The sort column's index would walk every sound to find the few a name matches; a scan
   // and a sort of the matches is what a name search wants.
-  const bool scan = !query.text.empty() || !query.conditions.empty();
-  const std::string text = std::string("SELECT ") + kRowColumns + " FROM sounds WHERE " + where + " ORDER BY " +
+  const bool scan = !query.text.empty() || !query.conditions.empty() || query.near;
+  const std::string text = "SELECT " + rowColumns(categoryColumn_) + " FROM sounds WHERE " + where + " ORDER BY " +
                            (scan ? "+" : "") + order + direction + ", id" + direction;
   sql::Statement s(db_, text);
-  if (!s.ok()) return checked(s.prepareCode()), SearchResult{{}, 0, sql::message(db_)};
+  if (!s.ok()) return checked(s.prepareCode()), refused(sql::message(db_));
   int n = 1;
   for (const std::string& b : blobs) s.bindBlob(n++, bytesOf(b));
   if (query.tag) s.bind(n++, tag);
+
+  const CloseIndex* close = query.closeCounts || query.hideClose ? &closeIndex() : nullptr;
+  const auto positionOf = [close](std::int64_t id) {
+    const auto at = close->position.find(id);
+    return at == close->position.end() ? -1 : at->second;
+  };
+  // Which matches a list without close sounds keeps needs every match first: the most
+  // recently seen of a group may come last in the order asked for.
+  std::vector<bool> keptInOrder;
   int code;
+  if (query.hideClose) {
+    struct Match {
+      std::int64_t id, lastSeen;
+      std::size_t order;
+    };
+    std::vector<Match> matches;
+    while ((code = s.step()) == SQLITE_ROW) matches.push_back({s.integer(0), s.integer(5), matches.size()});
+    if (checked(code) != SQLITE_DONE) return refused(sql::message(db_));
+    std::sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) {
+      return a.lastSeen != b.lastSeen ? a.lastSeen > b.lastSeen : a.id > b.id;
+    });
+    std::vector<int> members;
+    std::vector<std::size_t> orders;
+    keptInOrder.assign(matches.size(), true);
+    for (const Match& m : matches)
+      if (const int at = positionOf(m.id); at >= 0) {
+        members.push_back(at);
+        orders.push_back(m.order);
+      }
+    const std::vector<bool> kept = keptOfCloseGroups(close->neighbours, members);
+    for (std::size_t k = 0; k < kept.size(); ++k) keptInOrder[orders[k]] = kept[k];
+    s.reset();
+  }
+  SearchResult result;
+  std::size_t place = 0;
   while ((code = s.step()) == SQLITE_ROW) {
-    if (!query.limit || result.count < *query.limit) result.rows.push_back(rowOf(s));
+    if (query.hideClose && !keptInOrder[place++]) {
+      ++result.hiddenClose;
+      continue;
+    }
+    if (!query.limit || result.count < *query.limit) {
+      result.rows.push_back(rowOf(s));
+      if (close) {
+        const int at = positionOf(result.rows.back().id);
+        result.rows.back().closeCount = at < 0 ? 0 : static_cast<int>(close->neighbours[static_cast<std::size_t>(at)].size());
+      }
+    }
     ++result.count;
   }
-  if (checked(code) != SQLITE_DONE) return {{}, 0, sql::message(db_)};
+  if (checked(code) != SQLITE_DONE) return refused(sql::message(db_));
   return result;
+}
+
+const CloseIndex& PresetLibrary::closeIndex() {
+  if (!closeIndex_) closeIndex_ = std::make_unique<CloseIndex>();
+  // data_version moves when another connection writes, total_changes when this one does.
+  sql::Statement version(db_, "PRAGMA data_version");
+  const std::int64_t dataVersion = version.step() == SQLITE_ROW ? version.integer(0) : -1;
+  const std::int64_t changes = sqlite3_total_changes64(db_);
+  CloseIndex& index = *closeIndex_;
+  if (index.dataVersion == dataVersion && index.changes == changes && dataVersion >= 0) return index;
+  index = CloseIndex{dataVersion, changes, {}, {}};
+  std::vector<PresetRecord> sounds;
+  sql::Statement all(db_, "SELECT id, fingerprint FROM sounds");
+  while (checked(all.step()) == SQLITE_ROW) {
+    index.position.emplace(all.integer(0), static_cast<int>(sounds.size()));
+    sounds.push_back(recordOf(all.blob(1), ""));
+  }
+  index.neighbours = closeNeighbours(sounds);
+  return index;
 }
 
 SoundDetail PresetLibrary::sound(std::int64_t id) {
@@ -852,7 +981,7 @@ SoundDetail PresetLibrary::soundNow(std::int64_t id) {
     detail.error = "the library is not open";
     return detail;
   }
-  sql::Statement s(db_, std::string("SELECT ") + kRowColumns + " FROM sounds WHERE id = ?");
+  sql::Statement s(db_, "SELECT " + rowColumns(categoryColumn_) + " FROM sounds WHERE id = ?");
   s.bind(1, id);
   const int code = checked(s.step());
   if (code != SQLITE_ROW) {
@@ -912,6 +1041,24 @@ std::optional<std::string> PresetLibrary::setNote(std::int64_t id, const std::st
     checked(sqlite3_extended_errcode(db_));
     return why;
   });
+}
+
+std::optional<std::string> PresetLibrary::setCategory(std::int64_t id, std::optional<Category> category, std::int64_t time) {
+  SoundEdit edit;
+  edit.what = SoundEdit::What::Category;
+  if (category) edit.category = categoryName(*category);
+  followFile();
+  return recovering([&]() -> std::optional<std::string> {
+    if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
+    auto why = editSound(db_, libraryId_, id, edit, time);
+    checked(sqlite3_extended_errcode(db_));
+    return why;
+  });
+}
+
+void PresetLibrary::findCategoryColumn() {
+  sql::Statement probe(db_, "SELECT category FROM sounds LIMIT 0");
+  categoryColumn_ = probe.ok() ? "category" : "NULL";
 }
 
 }  // namespace kestralux

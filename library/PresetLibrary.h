@@ -15,11 +15,13 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "library/SoundCategory.h"
 #include "model/PresetRecord.h"
 
 namespace kestralux {
@@ -80,6 +82,10 @@ struct LibraryQuery {
   std::vector<std::string> conditions;  // "GAIN >= 7", all must hold
   bool favouritesOnly = false;
   std::optional<std::string> tag;
+  std::optional<std::string> kind;      // "crunch", "high gain", "modulation", "ambient": kindFilterNamed
+  std::optional<std::int64_t> near;     // only the sounds close to this one (CloseSounds.h)
+  bool closeCounts = false;             // each row says how many sounds of the library are close to it
+  bool hideClose = false;               // of each group of close sounds found, only the most recently seen
   SortColumn sort = SortColumn::LastSeen;
   int sortParameter = 0;                // ParameterIndex, for SortColumn::Parameter
   bool descending = true;
@@ -96,11 +102,16 @@ struct SoundRow {
   bool favourite = false;
   std::vector<std::string> tags;
   std::string note;  // UTF-8
+  std::optional<Category> categoryByHand;  // nothing: the category the values give
+  int closeCount = -1;                     // -1: not asked
+
+  SoundKind kind() const { return soundKindOf(record, categoryByHand); }
 };
 
 struct SearchResult {
   std::vector<SoundRow> rows;
-  std::int64_t count = 0;
+  std::int64_t count = 0;  // found and not hidden
+  std::int64_t hiddenClose = 0;  // found, hidden as close to a more recently seen one found
   std::string error;  // a bad condition or name, or what the database said
 };
 
@@ -120,9 +131,11 @@ struct Noted {
   std::optional<std::string> notice;
 };
 
+struct CloseIndex;
+
 class PresetLibrary {
  public:
-  PresetLibrary() = default;
+  PresetLibrary();
   PresetLibrary(const PresetLibrary&) = delete;
   PresetLibrary& operator=(const PresetLibrary&) = delete;
   ~PresetLibrary();
@@ -177,6 +190,9 @@ class PresetLibrary {
 
   // This library's random id, made with it: what its changes carry in a sync folder.
   const std::string& libraryId() const { return libraryId_; }
+  // A category given by hand, which the sound keeps whatever its values say; nothing gives it
+  // back the category of its values.
+  std::optional<std::string> setCategory(std::int64_t id, std::optional<Category> category, std::int64_t time = std::time(nullptr));
 
   // The history's banks, oldest first, as sightings at the times their names carry. Returns
   // the number of sounds new to the library.
@@ -195,6 +211,9 @@ class PresetLibrary {
  private:
   LibraryOpening openExisting(const std::filesystem::path& historyFolder);
   bool openReadOnly();
+  void findCategoryColumn();
+  // Every close pair of the library, found again only when a connection changed it.
+  const CloseIndex& closeIndex();
   // Moves the damaged file aside with its journal, when the file at the path is still
   // `damaged`; nothing and no error when another program did it first.
   std::optional<std::filesystem::path> moveAside(const std::optional<FileIdentity>& damaged, std::string& error);
@@ -227,6 +246,9 @@ class PresetLibrary {
   std::optional<FileIdentity> identity_;
   std::optional<std::string> notice_;
   std::string libraryId_;
+  // A library of an older version opened read-only has no column for a category by hand.
+  std::string categoryColumn_ = "category";
+  std::unique_ptr<CloseIndex> closeIndex_;
 };
 
 // Whether a record is a bank's unused place: every byte zero, as a new bank holds.

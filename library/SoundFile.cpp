@@ -11,6 +11,7 @@
 
 #include "editor/EditorTables.h"
 #include "files/PresetListing.h"
+#include "library/SoundCategory.h"
 
 namespace kestralux {
 
@@ -31,8 +32,12 @@ json soundJson(const SharedSound& s) {
     if (effectHasControl(s.sound.value(EFFECT_SELECT), parameter)) shown[std::string(caption)] = shownValue(s.sound, parameter);
   json names = json::array();
   for (const SharedSound::Name& n : s.names) names.push_back({{"name", utf8OfLatin1(n.name)}, {"time", utcTimeText(n.time)}});
-  return {{"values", values}, {"reserved", s.sound.slot(kReservedSlot)}, {"shown", shown}, {"names", names},
-          {"tags", s.tags},   {"favourite", s.favourite},                  {"note", s.note}};
+  json sound = {{"values", values}, {"reserved", s.sound.slot(kReservedSlot)}, {"shown", shown}, {"names", names},
+                {"tags", s.tags},   {"favourite", s.favourite},                  {"note", s.note}};
+  // The category the values give is for each program to work out; one given by hand travels.
+  sound["category"] = s.category.empty() ? std::string(kindText(soundKindOf(s.sound, std::nullopt))) : s.category;
+  sound["category by hand"] = !s.category.empty();
+  return sound;
 }
 
 // A whole number that fits a record's slot, or nothing.
@@ -93,6 +98,13 @@ std::string readSound(const json& j, SharedSound& out) {
   if (const auto note = j.find("note"); note != j.end()) {
     if (!note->is_string()) return "\"note\" must be a text";
     out.note = note->get<std::string>();
+  }
+  if (const auto byHand = j.find("category by hand"); byHand != j.end() && byHand->is_boolean() && byHand->get<bool>()) {
+    const auto category = j.find("category");
+    const std::optional<Category> given =
+        category != j.end() && category->is_string() ? categoryNamed(category->get<std::string>()) : std::nullopt;
+    if (!given) return "a category given by hand must be one of CLEAN, CRUNCH, HIGH GAIN, FUZZ";
+    out.category = categoryName(*given);
   }
   return "";
 }
@@ -191,6 +203,7 @@ std::vector<SharedSound> sharedSounds(PresetLibrary& library, std::span<const st
     s.tags = detail.sound.tags;
     s.favourite = detail.sound.favourite;
     s.note = detail.sound.note;
+    if (detail.sound.categoryByHand) s.category = categoryName(*detail.sound.categoryByHand);
     out.push_back(std::move(s));
   }
   return out;

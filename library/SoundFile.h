@@ -5,10 +5,12 @@
 //     "sounds": [ { "values": [16 integers], "reserved": 0,
 //                   "shown": { "AMP MODEL": "BRIT BLUES", "GAIN": "8.00", ... },
 //                   "names": [ { "name": "Lead", "time": "2026-12-07T14:03:55Z" } ],
-//                   "tags": ["live"], "favourite": true, "note": "..." } ] }
+//                   "tags": ["live"], "favourite": true, "note": "...",
+//                   "category": "CRUNCH, MODULATION", "category by hand": false } ] }
 //
 // The values say which sound it is, exactly; "shown" is the same as the window shows it, for
-// people, and is never read back. A file is taken whole or refused whole, with what is wrong.
+// people, and is never read back; so is "category", unless "category by hand" says it was
+// given by hand (then it is one of CLEAN, CRUNCH, HIGH GAIN, FUZZ, and travels). A file is taken whole or refused whole, with what is wrong.
 
 #include <cstdint>
 #include <filesystem>

@@ -13,6 +13,8 @@
 #include "library/SoundFile.h"
 #include "library/ParameterConditions.h"
 #include "library/PresetLibrary.h"
+#include "library/SearchedControls.h"
+#include "library/SoundCategory.h"
 #include "tool/KestraluxTool.h"
 #include "tool/PresetFileRule.h"
 
@@ -24,13 +26,13 @@ namespace fs = std::filesystem;
 
 struct Options {
   std::vector<std::string> words;
-  std::optional<std::string> amp, effect, tag, sort, limit, output;
+  std::optional<std::string> amp, effect, tag, sort, limit, category, near, output;
   std::vector<std::string> where;
   bool favourite = false, reverse = false, force = false, off = false;
 };
 
 Options parse(const std::vector<std::string>& args) {
-  static const OptionSpec options{{"--amp", "--effect", "--where", "--tag", "--sort", "--limit", "-o"},
+  static const OptionSpec options{{"--amp", "--effect", "--where", "--tag", "--sort", "--limit", "--category", "--near", "-o"},
                                {"--favourite", "--reverse", "--force", "--off"},
                                true};
   const ParsedArguments parsed = parseArguments(std::span(args).subspan(std::min<std::size_t>(2, args.size())), options);
@@ -43,6 +45,8 @@ Options parse(const std::vector<std::string>& args) {
   o.sort = parsed.value("--sort");
   o.limit = parsed.value("--limit");
   o.output = parsed.value("-o");
+  o.category = parsed.value("--category");
+  o.near = parsed.value("--near");
   o.favourite = parsed.has("--favourite");
   o.reverse = parsed.has("--reverse");
   o.force = parsed.has("--force");
@@ -131,6 +135,10 @@ int search(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.sort) q.sort = sortColumn(*o.sort, q);
   if (o.reverse) q.descending = !q.descending;
   if (o.limit) q.limit = static_cast<int>(std::min<std::int64_t>(soundId(*o.limit), 1 << 30));
+  q.kind = o.category;
+  if (o.near) q.near = soundId(*o.near);
+  // What a condition looked at is shown beside each sound found.
+  const std::vector<int> searched = searchedParameters(o.where);
   Opened lib;
   open(lib, err, false);
   const SearchResult result = lib.library.search(q);
@@ -139,7 +147,9 @@ int search(const Options& o, std::ostream& out, std::ostream& err) {
     const int seen = row.timesSeen;
     out << cell(std::to_string(row.id), 7) << cell(shownName(row.newestName), 21) << cell(shownValue(row.record, AMP_TYPE), 14)
         << cell(shownValue(row.record, EFFECT_SELECT), 12) << cell(seen == 1 ? "seen once" : "seen " + std::to_string(seen) + " times", 16)
-        << localTimeText(row.lastSeen) << (row.favourite ? "  *" : "") << "\n";
+        << localTimeText(row.lastSeen) << "  " << kindText(row.kind()) << (row.categoryByHand ? " (by hand)" : "");
+    for (const int p : searched) out << "  " << parameterCaption(row.record, p) << " " << shownValueText(row.record, p);
+    out << (row.favourite ? "  *" : "") << "\n";
   }
   err << "kestralux-tool: " << result.count << (result.count == 1 ? " sound" : " sounds") << "\n";
   return kToolSuccess;
@@ -171,7 +181,7 @@ int show(const Options& o, std::ostream& out, std::ostream& err) {
     out << ", tags ";
     for (std::size_t n = 0; n < s.tags.size(); ++n) out << (n ? ", " : "") << s.tags[n];
   }
-  out << "\n";
+  out << "\n" << kindText(s.kind()) << (s.categoryByHand ? " (category given by hand)" : "") << "\n";
   if (!s.note.empty()) out << "note: " << s.note << "\n";
   out << "\n";
   const std::vector<std::pair<std::string, int>> rows{
@@ -320,14 +330,33 @@ int backup(const Options& o, std::ostream& err) {
   return kToolSuccess;
 }
 
+int category(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.words.empty() || o.words.size() > 2) throw badUsage("library category takes one sound's number and a category");
+  const std::int64_t id = soundId(o.words[0]);
+  std::optional<Category> given;
+  if (o.words.size() == 2) {
+    given = categoryNamed(o.words[1]);
+    if (!given) throw badUsage("no category \"" + o.words[1] + "\": one of CLEAN, CRUNCH, HIGH GAIN, FUZZ");
+  }
+  Opened lib;
+  open(lib, err, true);
+  if (auto why = lib.library.setCategory(id, given)) throw badInput(*why);
+  const SoundRow s = lib.library.sound(id).sound;
+  out << "sound " << id << ": " << kindText(s.kind()) << (given ? " (given by hand)\n" : " (from its values)\n");
+  return kToolSuccess;
+}
+
 }  // namespace
 
 std::string libraryUsage() {
   return R"(  library search [TEXT] [--amp NAME] [--effect NAME] [--where 'GAIN >= 7']... [--favourite]
-                 [--tag TAG] [--sort COLUMN] [--reverse] [--limit N]
+                 [--tag TAG] [--category NAME] [--near ID] [--sort COLUMN] [--reverse] [--limit N]
       Every sound the editor and this tool have seen, one line each: its number, newest name,
-      amp model, effect, times seen, last seen (* for a favourite); the count on standard
-      error. TEXT is part of any name it was seen under, in any case. --where compares a
+      amp model, effect, times seen, last seen, its category (and the value of each control
+      a --where looked at; * for a favourite); the count on standard error.
+      --category takes CLEAN, CRUNCH, HIGH GAIN, FUZZ, MODULATION, WAH, DYNAMICS or AMBIENT;
+      --near lists the sounds close to sound ID (the same amp model and effect, every other
+      control within one step). TEXT is part of any name it was seen under, in any case. --where compares a
       control, by the window's caption, with its value as the window shows it (< <= = >= > !=;
       GAIN on the 0..10 scale, DELAY TIME in ms, REVERB LEVEL = OFF); each --where must hold.
       Newest first, or --sort name, amp, effect, seen, first-seen, id or a caption.
@@ -335,8 +364,8 @@ std::string libraryUsage() {
       Every value of a sound as the window shows it, and every time it was seen: when, under
       which name, and where (the combo's slot, a file).
   library import PATH...
-      Bring .pre, .bnk, .syx and .kessound files (and copies made by library backup) into the library, folders with everything under them: a
-      line per file with the sounds added and those already known, under which names, or why
+      Bring .pre, .bnk, .syx and .kessound files, and copies made by library backup, into the
+      library, folders with everything under them: a line per file with the sounds added and those already known, under which names, or why
       the file was refused, or what is damaged in a file taken in part ("11 of 30 whole
       records"). Exit 1 when any was refused or damaged, or a folder could not be read; the
       others still come in.
@@ -361,6 +390,9 @@ std::string libraryUsage() {
   library backup FILE [--force]
       A whole copy of the library, taken safely while the editor runs. library import FILE
       restores it: its sounds join the library, nothing is replaced.
+  library category ID [CATEGORY]
+      Give a sound its category by hand (CLEAN, CRUNCH, HIGH GAIN or FUZZ), which it keeps;
+      without CATEGORY it takes again the one its values give.
 )";
 }
 
@@ -379,6 +411,7 @@ int runLibraryCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (what == "share") return share(o, err);
     if (what == "sync") return sync(o, out, err);
     if (what == "backup") return backup(o, err);
+    if (what == "category") return category(o, out, err);
     throw badUsage(what.empty() ? "library needs a command" : "unknown library command " + what);
   } catch (const ToolError& e) {
     return reportToolError(e, err, "usage:\n" + libraryUsage());

@@ -12,6 +12,7 @@
 
 #include "library/LibrarySchema.h"
 #include "library/LibrarySync.h"
+#include "library/SoundCategory.h"
 #include "library/Sqlite.h"
 #include "tests/library/LibraryFolder.h"
 
@@ -20,10 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One step of one library: a sighting, a tag, a favourite, a note, or a sync with the folder.
+// One step of one library: a sighting, a tag, a favourite, a note, a category, or a sync with
+// the folder.
 struct Step {
   int library = 0;  // 0..2
-  int what = 0;     // 0 seen, 1 tag, 2 favourite, 3 note, 4 sync
+  int what = 0;     // 0 seen, 1 tag, 2 favourite, 3 note, 4 sync, 5 category
   int sound = 0;    // 0..3
   int pick = 0;     // a name, a tag, a note, or on/off
   int time = 0;     // few seconds, so that changes often share one
@@ -43,14 +45,15 @@ fs::path folderFor(const std::string& name) { return test::freshFolder(name); }
 
 // Everything the libraries must agree on, independent of their own row ids: per sound, its
 // sightings (by their maker and place among its changes), shown name, dates, count, favourite,
-// note, and tags as a set (their order is the order they came in).
+// note, tags as a set, and category given by hand (their order is the order they came in).
 using Sound = std::tuple<std::string, std::set<std::string>, std::string, std::int64_t, std::int64_t, std::int64_t, bool, std::string,
-                         std::set<std::string>>;
+                         std::set<std::string>, std::string>;
 
 std::map<std::string, Sound> stateOf(PresetLibrary& library) {
   std::map<std::string, Sound> out;
   sqlite3* db = library.connection();
-  sql::Statement sounds(db, "SELECT id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, note, tags FROM sounds");
+  sql::Statement sounds(db, "SELECT id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, note, tags, "
+                                "coalesce(category, '') FROM sounds");
   while (sounds.step() == SQLITE_ROW) {
     std::set<std::string> seen;
     sql::Statement s(db, "SELECT origin || ' ' || origin_seq || ' ' || time || ' ' || hex(name) || ' ' || kind || ' ' || "
@@ -60,7 +63,7 @@ std::map<std::string, Sound> stateOf(PresetLibrary& library) {
     std::set<std::string> tags;
     for (const std::string& t : library.sound(sounds.integer(0)).sound.tags) tags.insert(t);
     out[sounds.blob(1)] = {sounds.blob(1), seen, sounds.blob(2), sounds.integer(3), sounds.integer(4), sounds.integer(5),
-                           sounds.integer(6) != 0, sounds.text(7), tags};
+                           sounds.integer(6) != 0, sounds.text(7), tags, sounds.text(9)};
   }
   return out;
 }
@@ -96,6 +99,10 @@ void apply(PresetLibrary& library, const Step& step, const fs::path& folder) {
     RC_ASSERT(!library.setTags(id, had ? tags : tags + tag, time));
   } else if (step.what == 2) {
     RC_ASSERT(!library.setFavourite(id, step.pick % 2 == 0, time));
+  } else if (step.what == 5) {
+    const std::optional<Category> category =
+        step.pick == 0 ? std::nullopt : std::optional(kCategories[static_cast<std::size_t>(step.pick) % kCategories.size()]);
+    RC_ASSERT(!library.setCategory(id, category, time));
   } else {
     RC_ASSERT(!library.setNote(id, step.pick % 3 == 0 ? "" : "note " + std::to_string(step.pick), time));
   }
@@ -109,7 +116,7 @@ template <>
 struct Arbitrary<kestralux::Step> {
   static Gen<kestralux::Step> arbitrary() {
     return gen::build<kestralux::Step>(gen::set(&kestralux::Step::library, gen::inRange(0, 3)),
-                                       gen::set(&kestralux::Step::what, gen::inRange(0, 5)),
+                                       gen::set(&kestralux::Step::what, gen::inRange(0, 6)),
                                        gen::set(&kestralux::Step::sound, gen::inRange(0, 4)),
                                        gen::set(&kestralux::Step::pick, gen::inRange(0, 6)),
                                        gen::set(&kestralux::Step::time, gen::inRange(0, 3)));

@@ -182,6 +182,10 @@ TEST_F(LibrarySearch, EachFormFindsWhatItSays) {
       {"an accent is not its letter", with([](auto& q) { q.tag = "CAFE"; }), {}},
       {"by name", with([](auto& q) { q.sort = SortColumn::Name, q.descending = false; }), {"CRUNCH", "Clean Chorus", "LEAD \xC9T\xC9"}},
       {"by gain", with([](auto& q) { q.sort = SortColumn::Parameter, q.sortParameter = AMP_GAIN; }), {"LEAD \xC9T\xC9", "CRUNCH", "Clean Chorus"}},
+      {"a category from the values", with([](auto& q) { q.kind = "high gain"; }), {"CRUNCH", "LEAD \xC9T\xC9"}},
+      {"another category", with([](auto& q) { q.kind = "Clean"; }), {"Clean Chorus"}},
+      {"an effect family", with([](auto& q) { q.kind = "modulation"; }), {"CRUNCH", "LEAD \xC9T\xC9", "Clean Chorus"}},
+      {"no category of that name", with([](auto& q) { q.kind = "loud"; }), {}, "no category \"loud\""},
       {"a bad condition", with([](auto& q) { q.conditions = {"GAIN 7"}; }), {}, "no comparison"},
       {"an unknown amp", with([](auto& q) { q.ampModel = "LOUD"; }), {}, "no amp model LOUD"},
   };
@@ -198,6 +202,27 @@ TEST_F(LibrarySearch, EachFormFindsWhatItSays) {
   EXPECT_EQ(first.count, 3);
   EXPECT_EQ(library.sound(ids[2]).sound.tags, (std::vector<std::string>{"live", "Rhythm"}));
   EXPECT_EQ(library.setFavourite(9999, true), "no sound 9999 in the library");
+}
+
+TEST_F(LibrarySearch, ACategoryGivenByHandIsKeptAndFoundUntilTakenBack) {
+  ASSERT_FALSE(library.setCategory(ids[2], Category::Crunch));
+  // Seen again, the sound keeps what the user said of it.
+  PresetRecord again = library.sound(ids[2]).sound.record;
+  library.notePreset(again, {SightingKind::Fetched, 4, ""}, 500);
+  const SoundRow kept = library.sound(ids[2]).sound;
+  EXPECT_EQ(kept.categoryByHand, Category::Crunch);
+  EXPECT_EQ(kindText(kept.kind()), "CRUNCH, MODULATION");
+  const auto found = [&](const char* kind) {
+    LibraryQuery q;
+    q.kind = kind;
+    return namesOf(library.search(q));
+  };
+  EXPECT_EQ(found("crunch"), (std::vector<std::string>{"CRUNCH"}));
+  EXPECT_EQ(found("HIGH  GAIN"), (std::vector<std::string>{"LEAD \xC9T\xC9"}));
+  ASSERT_FALSE(library.setCategory(ids[2], std::nullopt));
+  EXPECT_FALSE(library.sound(ids[2]).sound.categoryByHand);
+  EXPECT_EQ(found("high gain"), (std::vector<std::string>{"CRUNCH", "LEAD \xC9T\xC9"}));
+  EXPECT_EQ(library.setCategory(9999, Category::Fuzz), "no sound 9999 in the library");
 }
 
 void writeHistoryBank(const fs::path& history, const char* name, int firstGain) {

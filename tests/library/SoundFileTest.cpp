@@ -20,6 +20,7 @@ struct Given {
   std::string tags;
   bool favourite = false;
   std::string note;
+  std::optional<Category> category;  // given by hand
 };
 
 PresetRecord valuesAt(int amp, int effect, int each, int reserved = 0) {
@@ -38,7 +39,7 @@ struct RoundTripRow {
 
 std::vector<Given> many(int n) {
   std::vector<Given> out;
-  for (int i = 0; i < n; ++i) out.push_back({valuesAt(i % 16, kEffectCodes[static_cast<std::size_t>(i % 10)], i % 256), {{"N" + std::to_string(i), 1000 + i}}, "", false, ""});
+  for (int i = 0; i < n; ++i) out.push_back({valuesAt(i % 16, kEffectCodes[static_cast<std::size_t>(i % 10)], i % 256), {{"N" + std::to_string(i), 1000 + i}}, "", false, "", {}});
   return out;
 }
 
@@ -61,6 +62,7 @@ class SoundFile : public ::testing::Test {
     EXPECT_FALSE(from.setTags(id, given.tags));
     EXPECT_FALSE(from.setFavourite(id, given.favourite));
     EXPECT_FALSE(from.setNote(id, given.note));
+    EXPECT_FALSE(from.setCategory(id, given.category));
     return id;
   }
   ImportReport import(const fs::path& file) { return importPaths(to, std::span(&file, 1), {}, 9000); }
@@ -71,12 +73,13 @@ class SoundFile : public ::testing::Test {
 
 TEST_F(SoundFile, ASharedSoundComesBackWholeAndOnce) {
   const std::vector<RoundTripRow> rows{
-      {"quotes, a newline, a backslash", {{valuesAt(3, 6, 9), {{"say \"hi\"", 100}, {"A\nB\\C", 200}}, "live", true, "a \"quoted\"\nnote"}}},
-      {"Latin-1 letters", {{valuesAt(1, 2, 4), {{"CAF\xC9 \xFC\xDF", 100}}, "caf\xC3\xA9, Warm", false, "\xC3\xA9t\xC3\xA9"}}},
-      {"every control at its low end", {{valuesAt(0, 0, 0), {{"LOW", 1}}, "", false, ""}}},
-      {"every control at its high end", {{valuesAt(15, 15, 255, -1), {{"HIGH", 2}}, "", false, ""}}},
-      {"a sound never named", {{valuesAt(2, 8, 7), {}, "x", false, ""}}},
-      {"the longest name", {{valuesAt(4, 10, 1), {{"ABCDEFGHIJKLMNOPQRS", 3}}, "", false, ""}}},
+      {"quotes, a newline, a backslash", {{valuesAt(3, 6, 9), {{"say \"hi\"", 100}, {"A\nB\\C", 200}}, "live", true, "a \"quoted\"\nnote", {}}}},
+      {"Latin-1 letters", {{valuesAt(1, 2, 4), {{"CAF\xC9 \xFC\xDF", 100}}, "caf\xC3\xA9, Warm", false, "\xC3\xA9t\xC3\xA9", {}}}},
+      {"every control at its low end", {{valuesAt(0, 0, 0), {{"LOW", 1}}, "", false, "", {}}}},
+      {"every control at its high end", {{valuesAt(15, 15, 255, -1), {{"HIGH", 2}}, "", false, "", {}}}},
+      {"a sound never named", {{valuesAt(2, 8, 7), {}, "x", false, "", {}}}},
+      {"a category given by hand", {{valuesAt(9, 0, 250), {{"NOT FUZZ", 4}}, "", false, "", Category::Clean}}},
+      {"the longest name", {{valuesAt(4, 10, 1), {{"ABCDEFGHIJKLMNOPQRS", 3}}, "", false, "", {}}}},
       {"many sounds", many(300)},
   };
   for (const RoundTripRow& row : rows) {
@@ -103,6 +106,7 @@ TEST_F(SoundFile, ASharedSoundComesBackWholeAndOnce) {
       EXPECT_EQ(in.sound.tags, out.sound.tags) << row.what;
       EXPECT_EQ(in.sound.favourite, g.favourite) << row.what;
       EXPECT_EQ(in.sound.note, g.note) << row.what;
+      EXPECT_EQ(in.sound.categoryByHand, g.category) << row.what;
       // Every name, at the time it was given, and so each from this file.
       std::vector<std::pair<std::string, std::int64_t>> names;
       for (const Sighting& s : in.sightings) {
@@ -122,7 +126,7 @@ TEST_F(SoundFile, ASharedSoundComesBackWholeAndOnce) {
 }
 
 TEST_F(SoundFile, ImportJoinsIntoTheSoundThatIsThere) {
-  Given g{valuesAt(5, 6, 3), {{"THEIRS", 100}}, "Live, slow", true, "from the band"};
+  Given g{valuesAt(5, 6, 3), {{"THEIRS", 100}}, "Live, slow", true, "from the band", {}};
   std::string error;
   const std::int64_t id = put(g);
   const std::string text = soundFileText(sharedSounds(from, std::span(&id, 1), error));
@@ -171,6 +175,7 @@ TEST(SoundFileReading, AFileNotWholeOrNotOursIsRefusedWithWhy) {
       {head + "{" + values + R"(, "tags": ["a,b"]}]})", "holds a comma"},
       {head + "{" + values + R"(, "favourite": "yes"}]})", "\"favourite\" must be true or false"},
       {head + "{" + values + R"(, "values2": 1, "reserved": 1.5}]})", "\"reserved\" must be a whole number"},
+      {head + "{" + values + R"(, "category": "PAD", "category by hand": true}]})", "one of CLEAN, CRUNCH, HIGH GAIN, FUZZ"},
   };
   for (const RefusedRow& row : rows) {
     const SoundFileReading reading = readSoundFile(row.text);
