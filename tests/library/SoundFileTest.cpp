@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "library/LibraryBackup.h"
 #include "library/LibraryImport.h"
 #include "library/SoundFile.h"
 #include "tests/library/LibraryFolder.h"
@@ -182,6 +183,46 @@ TEST(SoundFileReading, AFileNotWholeOrNotOursIsRefusedWithWhy) {
     EXPECT_NE(reading.refused.find(row.why), std::string::npos) << row.text << "\n" << reading.refused;
     EXPECT_TRUE(reading.sounds.empty()) << row.text;
   }
+}
+
+}  // namespace
+}  // namespace kestralux
+
+namespace kestralux {
+namespace {
+
+// A copy taken while another connection keeps writing is whole, and importing it joins its
+// sounds into a library that has its own: nothing there is replaced, and a second time
+// changes nothing.
+TEST_F(SoundFile, ACopyOfTheLibraryRestoresByJoining) {
+  const PresetRecord shared = valuesAt(2, 6, 9);
+  PresetRecord named = shared;
+  named.storeName("OLD NAME");
+  from.notePreset(named, {SightingKind::Fetched, 4, ""}, 100);
+  const std::int64_t id = from.known(std::span(&shared, 1))[0].id;
+  from.setTags(id, "from copy");
+  from.setNote(id, "kept in the copy", 150);
+  PresetLibrary writer;  // another program writing meanwhile
+  ASSERT_EQ(writer.open(folder / "from.sqlite", folder / "history").state, LibraryOpening::State::Ready);
+  const fs::path copy = folder / "copy.sqlite";
+  for (int n = 0; n < 30; ++n) writer.notePreset(valuesAt(n % 16, 0, n), {SightingKind::Loaded, 0, "/x.bnk"}, 200 + n);
+  ASSERT_EQ(backUpLibrary(from, copy, false), std::nullopt);
+  EXPECT_NE(backUpLibrary(from, copy, false), std::nullopt);  // never over a file without being told
+
+  named.storeName("NEW NAME");
+  to.notePreset(named, {SightingKind::Fetched, 1, ""}, 300);
+  const std::int64_t there = to.known(std::span(&shared, 1))[0].id;
+  to.setNote(there, "my note", 400);
+  const ImportReport first = import(copy);
+  ASSERT_EQ(first.refused(), 0) << importReportText(first);
+  const SoundDetail joined = to.sound(there);
+  EXPECT_EQ(joined.sound.newestName, "NEW NAME");
+  EXPECT_EQ(joined.sightings.size(), 2u);
+  EXPECT_EQ(joined.sound.tags, (std::vector<std::string>{"from copy"}));
+  EXPECT_EQ(joined.sound.note, "my note");  // the later note stays
+  EXPECT_EQ(test::scalar(to.connection(), "SELECT count(*) FROM sounds"), test::scalar(from.connection(), "SELECT count(*) FROM sounds"));
+  const ImportReport second = import(copy);
+  EXPECT_NE(importReportText(second).find("nothing new"), std::string::npos) << importReportText(second);
 }
 
 }  // namespace
