@@ -237,6 +237,12 @@ Change changeOfRow(const sql::Statement& s, const std::string& library) {
 
 }  // namespace
 
+std::int64_t lastChange(PresetLibrary& library) {
+  if (!library.connection()) return -1;
+  sql::Statement s(library.connection(), "SELECT coalesce(max(seq), 0) FROM changes");
+  return s.ok() && s.step() == SQLITE_ROW ? s.integer(0) : -1;
+}
+
 std::string readLibraryId(sqlite3* db) {
   sql::Statement s(db, "SELECT value FROM meta WHERE key = 'library id'");
   return s.ok() && s.step() == SQLITE_ROW ? s.text(0) : "";

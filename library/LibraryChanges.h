@@ -67,6 +67,10 @@ struct Joined {
   bool nothingNew() const { return newSounds + sightings + names + tags + favourites + notes + categories == 0; }
 };
 
+// The place of the last change made on this library (0 for none): what its sync file must
+// reach; -1 when it cannot be read.
+std::int64_t lastChange(PresetLibrary& library);
+
 // The library id that `db` keeps; empty when it keeps none.
 std::string readLibraryId(sqlite3* db);
 
