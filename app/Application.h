@@ -21,6 +21,7 @@ class ExploreWindow;
 class LibraryFeed;
 class HelpViewer;
 class HistoryWindow;
+class LibrarySyncWatch;
 class TForm1;
 class TSplashForm;
 
@@ -91,6 +92,7 @@ class KestraluxApplication {
   std::unique_ptr<ExploreWindow> exploreWindow_;
   std::unique_ptr<HistoryWindow> historyWindow_;
   Accessibility* accessibility_ = nullptr;
+  LibrarySyncWatch* syncWatch_ = nullptr;  // a child of the main window
 };
 
 }  // namespace kestralux

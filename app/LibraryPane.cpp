@@ -7,8 +7,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include <functional>
@@ -17,6 +19,7 @@
 #include <utility>
 
 #include "actions/EditorActions.h"
+#include "actions/LibrarySharing.h"
 #include "app/ElidedLabel.h"
 #include "app/Latin1.h"
 #include "app/LibraryFeed.h"
@@ -119,6 +122,8 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   results->setUniformRowHeights(true);
   results->setAllColumnsShowFocus(true);
   results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Sounds to share are picked together, as in any list.
+  results->setSelectionMode(QAbstractItemView::ExtendedSelection);
   results->header()->setSectionsClickable(true);
   results->header()->setSortIndicatorShown(true);
   results->header()->setSortIndicator(LastSeenColumn, Qt::DescendingOrder);
@@ -143,6 +148,9 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   grid->addWidget(results, 3, 0, 1, 3);
   grid->addWidget(count, 4, 0);
   grid->addWidget(tags, 4, 1, 1, 2);
+  share = new QPushButton(QStringLiteral("SHARE..."));
+  share->setObjectName(QStringLiteral("libraryShare"));
+  grid->addWidget(share, 5, 2);
   grid->setRowStretch(3, 1);
   // From the search straight to its results, the way a user browses.
   for (auto [from, to] : {std::pair<QWidget*, QWidget*>{searchBox, results}, {results, favouritesOnly}, {favouritesOnly, ampFilter},
@@ -170,6 +178,7 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
     // Only a move the user makes in the results is heard, not a new search's first row.
     if (results->hasFocus()) audition();
   });
+  connect(share, &QPushButton::clicked, this, &LibraryPane::shareChosen);
   connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(actions_.currentPreset()); });
   list->onEnter = [this] { putIntoSlot(actions_.currentPreset()); };
   list->onEscape = [this] {
@@ -304,6 +313,28 @@ void LibraryPane::putIntoSlot(int n) {
   const std::unique_ptr<QMimeData> sound(soundDrag(row->record, shownName(*row).toStdString()));
   slots_.bankModel().dropMimeData(sound.get(), Qt::CopyAction, n, 0, {});
 }
+
+std::vector<std::int64_t> LibraryPane::picked() const {
+  std::vector<std::int64_t> ids;
+  for (QTreeWidgetItem* item : results->selectedItems()) {
+    const int n = results->indexOfTopLevelItem(item);
+    if (n >= 0 && n < static_cast<int>(rows_.size())) ids.push_back(rows_[static_cast<std::size_t>(n)].id);
+  }
+  if (ids.empty() && selected()) ids.push_back(selected()->id);
+  return ids;
+}
+
+void LibraryPane::shareChosen() {
+  if (!feed_) return;
+  const std::vector<std::int64_t> ids = picked();
+  if (ids.empty()) return emit said(QStringLiteral("NO SOUND PICKED TO SHARE"));
+  QString file = QFileDialog::getSaveFileName(this, QStringLiteral("SHARE"), QString(), QStringLiteral("Sounds (*.kessound)"));
+  if (file.isEmpty()) return;
+  if (!file.endsWith(QStringLiteral(".kessound"), Qt::CaseInsensitive)) file += QStringLiteral(".kessound");
+  emit said(QString::fromStdString(shareTo(file.toStdString())));
+}
+
+std::string LibraryPane::shareTo(const std::filesystem::path& file) { return shareSounds(feed_->library(), picked(), file); }
 
 void LibraryPane::toggleFavourite() {
   const SoundRow* row = selected();

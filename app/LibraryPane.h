@@ -16,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 
 namespace kestralux {
@@ -46,6 +47,11 @@ class LibraryPane : public QWidget {
   void audition();
   void leave();
   void toggleFavourite();
+  // SHARE...: the picked sounds (the selected results, or the one under the cursor) to a
+  // .kessound file the user names; shareTo writes them to `file` and says how it went.
+  void shareChosen();
+  std::string shareTo(const std::filesystem::path& file);
+  std::vector<std::int64_t> picked() const;
 
   QLineEdit* searchBox = nullptr;
   QComboBox* ampFilter = nullptr;
@@ -57,6 +63,7 @@ class LibraryPane : public QWidget {
   // The number of sounds found, or what is wrong with the search: never wider than the pane.
   ElidedLabel* count = nullptr;
   QLineEdit* tags = nullptr;
+  QPushButton* share = nullptr;
 
   enum Column { StarColumn, NameColumn, AmpColumn, EffectColumn, SeenColumn, LastSeenColumn, ColumnCount };
 
