@@ -27,6 +27,7 @@
 #include "app/HistoryWindow.h"
 #include "app/LibraryFeed.h"
 #include "app/MonitorWindow.h"
+#include "app/LibrarySyncWatch.h"
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
@@ -174,6 +175,14 @@ void KestraluxApplication::openLibrary() {
                    });
   QObject::connect(form, &TForm1::libraryImportRequested, libraryFeed_.get(),
                    [form, feed = libraryFeed_.get()] { feed->importInteractively(form); });
+  // One library on several machines, and safe copies of it.
+  syncWatch_ = new LibrarySyncWatch(*libraryFeed_, form);
+  syncWatch_->tell = [form](const QString& text) { form->say(text); };
+  QObject::connect(form->LIBRARY1->findChild<QAction*>(QStringLiteral("SYNCFOLDER1")), &QAction::triggered, syncWatch_,
+                   &LibrarySyncWatch::chooseFolder);
+  QObject::connect(form->LIBRARY1->findChild<QAction*>(QStringLiteral("BACKUP1")), &QAction::triggered, syncWatch_,
+                   &LibrarySyncWatch::backUp);
+  syncWatch_->start();
 }
 
 // Creating the setup window starts MIDI: ports listed, combo.cfg read, input opened, the

@@ -32,6 +32,7 @@ class ExploreWindow;
 class LibraryFeed;
 class HelpViewer;
 class HistoryWindow;
+class LibrarySyncWatch;
 class TForm1;
 class TSplashForm;
 
@@ -130,6 +131,7 @@ class KestraluxApplication {
   QPointer<ControllerDialog> controllerDialog_;
   std::unique_ptr<SetlistsWindow> setlistsWindow_;
   Accessibility* accessibility_ = nullptr;
+  LibrarySyncWatch* syncWatch_ = nullptr;  // a child of the main window
 };
 
 }  // namespace kestralux

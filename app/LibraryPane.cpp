@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -21,6 +22,7 @@
 #include <utility>
 
 #include "actions/EditorActions.h"
+#include "actions/LibrarySharing.h"
 #include "app/ElidedLabel.h"
 #include "app/Latin1.h"
 #include "app/LibraryFeed.h"
@@ -139,6 +141,8 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   results->setUniformRowHeights(true);
   results->setAllColumnsShowFocus(true);
   results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Sounds to share are picked together, as in any list.
+  results->setSelectionMode(QAbstractItemView::ExtendedSelection);
   results->header()->setSectionsClickable(true);
   results->header()->setSortIndicatorShown(true);
   results->header()->setSortIndicator(LastSeenColumn, Qt::DescendingOrder);
@@ -181,6 +185,9 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   grid->addWidget(count, 6, 0);
   grid->addWidget(tags, 6, 1, 1, 2);
   grid->setRowStretch(5, 1);
+  share = new QPushButton(QStringLiteral("SHARE..."));
+  share->setObjectName(QStringLiteral("libraryShare"));
+  grid->addWidget(share, 7, 2);
   // From the search straight to its results, the way a user browses.
   for (auto [from, to] : {std::pair<QWidget*, QWidget*>{searchBox, results}, {results, favouritesOnly}, {favouritesOnly, ampFilter},
                           {ampFilter, effectFilter}, {effectFilter, tagFilter}, {tagFilter, kindFilter}, {kindFilter, hideClose},
@@ -231,6 +238,7 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
     menu.addAction(QStringLiteral("CATEGORY FROM ITS VALUES"), this, [this] { giveCategory(std::nullopt); });
     menu.exec(results->viewport()->mapToGlobal(at));
   });
+  connect(share, &QPushButton::clicked, this, &LibraryPane::shareChosen);
   connect(results, &QTreeWidget::itemDoubleClicked, this, [this] { putIntoSlot(actions_.currentPreset()); });
   list->onEnter = [this] { putIntoSlot(actions_.currentPreset()); };
   list->onEscape = [this] {
@@ -452,6 +460,28 @@ void LibraryPane::giveCategory(std::optional<Category> category) {
   }
   search();
 }
+
+std::vector<std::int64_t> LibraryPane::picked() const {
+  std::vector<std::int64_t> ids;
+  for (QTreeWidgetItem* item : results->selectedItems()) {
+    const int n = results->indexOfTopLevelItem(item);
+    if (n >= 0 && n < static_cast<int>(rows_.size())) ids.push_back(rows_[static_cast<std::size_t>(n)].id);
+  }
+  if (ids.empty() && selected()) ids.push_back(selected()->id);
+  return ids;
+}
+
+void LibraryPane::shareChosen() {
+  if (!feed_) return;
+  const std::vector<std::int64_t> ids = picked();
+  if (ids.empty()) return emit said(QStringLiteral("NO SOUND PICKED TO SHARE"));
+  QString file = QFileDialog::getSaveFileName(this, QStringLiteral("SHARE"), QString(), QStringLiteral("Sounds (*.kessound)"));
+  if (file.isEmpty()) return;
+  if (!file.endsWith(QStringLiteral(".kessound"), Qt::CaseInsensitive)) file += QStringLiteral(".kessound");
+  emit said(QString::fromStdString(shareTo(file.toStdString())));
+}
+
+std::string LibraryPane::shareTo(const std::filesystem::path& file) { return shareSounds(feed_->library(), picked(), file); }
 
 void LibraryPane::toggleFavourite() {
   const SoundRow* row = selected();

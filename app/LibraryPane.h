@@ -50,6 +50,11 @@ class LibraryPane : public QWidget {
   void toggleFavourite();
   // The selected sound's category by hand; nothing gives it back the one of its values.
   void giveCategory(std::optional<Category> category);
+  // SHARE...: the picked sounds (the selected results, or the one under the cursor) to a
+  // .kessound file the user names; shareTo writes them to `file` and says how it went.
+  void shareChosen();
+  std::string shareTo(const std::filesystem::path& file);
+  std::vector<std::int64_t> picked() const;
 
   QLineEdit* searchBox = nullptr;
   QComboBox* ampFilter = nullptr;
@@ -67,6 +72,7 @@ class LibraryPane : public QWidget {
   // The number of sounds found, or what is wrong with the search: never wider than the pane.
   ElidedLabel* count = nullptr;
   QLineEdit* tags = nullptr;
+  QPushButton* share = nullptr;
 
   // SearchedColumn shows the values the conditions looked at, and only while there are any.
   enum Column {

@@ -25,6 +25,10 @@
 
 namespace fs = std::filesystem;
 using namespace kestralux;
+
+namespace kestralux::bench {
+bool shareFigures(const fs::path& folder);  // library_share_figures.cpp
+}
 using bench::kWords;
 using bench::randomSound;
 using Clock = std::chrono::steady_clock;
@@ -231,7 +235,7 @@ int main(int argc, char** argv) {
   const std::optional<fs::path> kept = argc > 1 ? std::optional<fs::path>(argv[1]) : std::nullopt;
   if (kept) fs::create_directories(*kept);
   closeGroups();
-  const bool ok = (kept || historyImport(folder)) && searches(folder, kept);
+  const bool ok = (kept || historyImport(folder)) && searches(folder, kept) && bench::shareFigures(folder);
   fs::remove_all(folder);
   return ok ? 0 : 1;
 }

@@ -1,12 +1,15 @@
 #include "library/LibraryImport.h"
 
 #include <algorithm>
+#include <fstream>
 #include <numeric>
 #include <system_error>
 
 #include "files/PresetFiles.h"
 #include "files/PresetListing.h"
 #include "files/Syx.h"
+#include "library/LibraryBackup.h"
+#include "library/SoundFile.h"
 
 namespace kestralux {
 
@@ -25,7 +28,7 @@ std::string lowerExtension(const fs::path& path) {
 
 bool isPresetFileName(const fs::path& path) {
   const std::string ext = lowerExtension(path);
-  return ext == ".pre" || ext == ".bnk" || ext == ".syx";
+  return ext == ".pre" || ext == ".bnk" || ext == ".syx" || isSoundFileName(path);
 }
 
 struct Candidate {
@@ -80,7 +83,7 @@ FilePresets readPresetsOf(const fs::path& path) {
   FilePresets out;
   const std::string ext = lowerExtension(path);
   if (!isPresetFileName(path)) {
-    out.refused = "not a preset file (.pre, .bnk or .syx)";
+    out.refused = "not a preset file (.pre, .bnk, .syx or .kessound) nor a library copy";
     return out;
   }
   const std::optional<Bytes> data = readFileStart(path, ext == ".syx" ? kLargestSyx + 1 : kBankFileSize + 1);
@@ -124,8 +127,58 @@ FilePresets readPresetsOf(const fs::path& path) {
   return out;
 }
 
+std::string plural(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+
+// A sound file is read whole before anything comes in: refused whole, or joined whole.
+FileImport importSoundFile(PresetLibrary& library, const fs::path& path, std::int64_t time) {
+  FileImport report{path, 0, {}, "", "", 0, ""};
+  std::ifstream in(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) {
+    report.refused = "unreadable";
+    return report;
+  }
+  const SoundFileReading reading = readSoundFile(text);
+  if (!reading.refused.empty()) {
+    report.refused = reading.refused;
+    return report;
+  }
+  const Joined joined = joinSounds(library, reading.sounds, fs::absolute(path).string(), time);
+  if (joined.error) {
+    report.refused = *joined.error;
+    return report;
+  }
+  report.added = joined.newSounds;
+  report.alsoKnown = joined.knownSounds;
+  report.joined = joined.nothingNew() ? "nothing new: the library holds all of it already"
+                                      : plural(joined.sightings, "sighting", "sightings") + " from this file, " +
+                                            plural(joined.names, "name", "names") + ", " + plural(joined.tags, "tag", "tags") + ", " +
+                                            plural(joined.favourites, "favourite", "favourites") + ", " + plural(joined.notes, "note", "notes") +
+                                            ", " + plural(joined.categories, "category", "categories") + " joined into sounds already known";
+  return report;
+}
+
+FileImport importCopy(PresetLibrary& library, const fs::path& path) {
+  FileImport report{path, 0, {}, "", "", 0, ""};
+  const Merged merged = restoreLibraryCopy(library, path, report.refused);
+  if (!report.refused.empty()) return report;
+  if (merged.error) {
+    report.refused = *merged.error;
+    return report;
+  }
+  report.added = merged.newSounds;
+  report.joined = merged.nothing() ? "a library copy, nothing new: the library holds all of it already"
+                                   : "a library copy: " + plural(merged.sightings, "sighting", "sightings") + ", " +
+                                         plural(merged.tags, "tag", "tags") + ", " + plural(merged.favourites, "favourite", "favourites") +
+                                         ", " + plural(merged.notes, "note", "notes") + ", " +
+                                         plural(merged.categories, "category", "categories") + " joined";
+  return report;
+}
+
 FileImport importFile(PresetLibrary& library, const fs::path& path, std::int64_t time) {
-  FileImport report{path, 0, {}, "", ""};
+  if (isSoundFileName(path)) return importSoundFile(library, path, time);
+  if (!isPresetFileName(path) && isDatabaseFile(path)) return importCopy(library, path);
+  FileImport report{path, 0, {}, "", "", 0, ""};
   FilePresets presets = readPresetsOf(path);
   if (!presets.refused.empty()) {
     report.refused = presets.refused;
@@ -155,15 +208,13 @@ FileImport importFile(PresetLibrary& library, const fs::path& path, std::int64_t
 
 std::string quoted(const std::string& latin1) { return latin1.empty() ? "(no name)" : "\"" + utf8OfLatin1(latin1) + "\""; }
 
-std::string plural(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
-
 }  // namespace
 
 int ImportReport::added() const {
   return std::accumulate(files.begin(), files.end(), 0, [](int n, const FileImport& f) { return n + f.added; });
 }
 int ImportReport::known() const {
-  return std::accumulate(files.begin(), files.end(), 0, [](int n, const FileImport& f) { return n + static_cast<int>(f.known.size()); });
+  return std::accumulate(files.begin(), files.end(), 0, [](int n, const FileImport& f) { return n + static_cast<int>(f.known.size()) + f.alsoKnown; });
 }
 int ImportReport::damaged() const {
   return static_cast<int>(std::count_if(files.begin(), files.end(), [](const FileImport& f) { return !f.damaged.empty(); }));
@@ -181,7 +232,7 @@ ImportReport importPaths(PresetLibrary& library, std::span<const fs::path> paths
       break;
     }
     if (!files[n].refused.empty())
-      report.files.push_back({files[n].path, 0, {}, files[n].refused, ""});
+      report.files.push_back({files[n].path, 0, {}, files[n].refused, "", 0, ""});
     else
       report.files.push_back(importFile(library, files[n].path, time));
   }
@@ -198,7 +249,8 @@ std::string importReportText(const ImportReport& report) {
       continue;
     }
     if (!f.damaged.empty()) out += "damaged, " + f.damaged + "; ";
-    out += plural(f.added, "sound added", "sounds added") + ", " + std::to_string(f.known.size()) + " already known\n";
+    out += plural(f.added, "sound added", "sounds added") + ", " + std::to_string(f.known.size() + static_cast<std::size_t>(f.alsoKnown)) +
+           " already known" + (f.joined.empty() ? "" : "; " + f.joined) + "\n";
     for (const FileImport::KnownSound& k : f.known) {
       std::string as;
       for (const std::string& name : k.knownAs) as += (as.empty() ? "" : ", ") + utf8OfLatin1(name.empty() ? "(no name)" : name);

@@ -1,5 +1,6 @@
 #pragma once
-// Bringing files into the library: .pre, .bnk and .syx, named one by one or found in folders
+// Bringing files into the library: .pre, .bnk, .syx and .kessound, and copies of a library
+// (restoring one), named one by one or found in folders
 // and everything under them. Each file is its own transaction with its own line in the
 // report, so one bad file never stops the rest, and an import stopped half-way keeps what
 // it had taken.
@@ -27,6 +28,8 @@ struct FileImport {
   std::vector<KnownSound> known;
   std::string refused;  // why the file brought nothing; empty when it was taken
   std::string damaged;  // what is wrong with a file taken in part: "11 of 30 whole records"
+  int alsoKnown = 0;    // sounds already known that are not listed in `known` (a sound file's, a copy's)
+  std::string joined;   // what else a sound file or a copy brought: names, tags, favourites, notes
 };
 
 struct ImportReport {

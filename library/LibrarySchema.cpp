@@ -61,6 +61,46 @@ constexpr const char* kVersion4 = R"(
 ALTER TABLE sounds ADD COLUMN category TEXT;
 )";
 
+// One library on several machines: a random id for this library; every change made here, in
+// order, for the file it appends to a shared folder; the time and library of the change that
+// set each sound's favourite, note, tags and category, so the later change wins wherever it is read;
+// where each other library's file was read up to. Sightings know the library and change that
+// brought them, so a sighting read twice is kept once. Every sighting, favourite and category
+// given by hand so far is a change of this library (tags are added by fillTagChanges).
+constexpr const char* kVersion5 = R"(
+ALTER TABLE sounds ADD COLUMN note TEXT NOT NULL DEFAULT '';
+ALTER TABLE sightings ADD COLUMN origin TEXT;
+ALTER TABLE sightings ADD COLUMN origin_seq INTEGER;
+CREATE TABLE changes(
+  seq INTEGER PRIMARY KEY,
+  kind TEXT NOT NULL,
+  fingerprint BLOB NOT NULL,
+  time INTEGER NOT NULL,
+  name BLOB, place TEXT, slot INTEGER, path TEXT,
+  text TEXT, value INTEGER);
+CREATE TABLE stamps(
+  sound INTEGER NOT NULL REFERENCES sounds(id),
+  field TEXT NOT NULL,
+  time INTEGER NOT NULL, library TEXT NOT NULL, seq INTEGER NOT NULL,
+  PRIMARY KEY(sound, field)) WITHOUT ROWID;
+CREATE TABLE sync_files(file TEXT PRIMARY KEY, offset INTEGER NOT NULL, seq INTEGER NOT NULL DEFAULT 0, told TEXT NOT NULL DEFAULT '');
+INSERT OR IGNORE INTO meta(key, value) VALUES('library id', lower(hex(randomblob(16))));
+INSERT INTO changes(seq, kind, fingerprint, time, name, place, slot, path)
+  SELECT s.id, 'seen', o.fingerprint, s.time, s.name, s.kind, s.slot, s.path FROM sightings s JOIN sounds o ON o.id = s.sound ORDER BY s.id;
+UPDATE sightings SET origin = (SELECT value FROM meta WHERE key = 'library id'), origin_seq = id;
+CREATE UNIQUE INDEX sightings_by_origin ON sightings(origin, origin_seq);
+INSERT INTO changes(kind, fingerprint, time, value)
+  SELECT 'favourite', fingerprint, CAST(strftime('%s', 'now') AS INTEGER), 1 FROM sounds WHERE favourite = 1;
+INSERT INTO stamps(sound, field, time, library, seq)
+  SELECT s.id, 'favourite', c.time, (SELECT value FROM meta WHERE key = 'library id'), c.seq
+  FROM changes c JOIN sounds s ON s.fingerprint = c.fingerprint WHERE c.kind = 'favourite';
+INSERT INTO changes(kind, fingerprint, time, text)
+  SELECT 'category', fingerprint, CAST(strftime('%s', 'now') AS INTEGER), category FROM sounds WHERE category IS NOT NULL;
+INSERT INTO stamps(sound, field, time, library, seq)
+  SELECT s.id, 'category', c.time, (SELECT value FROM meta WHERE key = 'library id'), c.seq
+  FROM changes c JOIN sounds s ON s.fingerprint = c.fingerprint WHERE c.kind = 'category';
+)";
+
 // Setlists: each song keeps its sound whole, the record's 88 bytes, so a set does not depend on
 // the sounds table and plays the same after a sound there is merged or gone.
 constexpr int kSetlistsVersion = 6;
@@ -98,6 +138,35 @@ std::optional<std::string> fillNames(sqlite3* db) {
     if (write.step() != SQLITE_DONE) return failed(db, "writing the names");
     write.reset();
   }
+  return std::nullopt;
+}
+
+// Each tag a sound holds, as a change of this library with its stamp.
+std::optional<std::string> fillTagChanges(sqlite3* db) {
+  sql::Statement read(db, "SELECT id, fingerprint, tags FROM sounds WHERE tags != ''");
+  sql::Statement change(db, "INSERT INTO changes(kind, fingerprint, time, text, value) VALUES('tag', ?, CAST(strftime('%s', 'now') AS INTEGER), ?, 1)");
+  sql::Statement stamp(db, "INSERT OR REPLACE INTO stamps(sound, field, time, library, seq) "
+                           "SELECT ?, ?, time, (SELECT value FROM meta WHERE key = 'library id'), seq FROM changes WHERE seq = last_insert_rowid()");
+  if (!read.ok() || !change.ok() || !stamp.ok()) return failed(db, "recording the tags");
+  int code;
+  while ((code = read.step()) == SQLITE_ROW) {
+    const std::string fingerprint = read.blob(1), tags = read.text(2);
+    std::size_t start = 0;
+    while (start < tags.size()) {
+      std::size_t end = tags.find(',', start);
+      if (end == std::string::npos) end = tags.size();
+      const std::string tag = tags.substr(start, end - start);
+      start = end + 1;
+      if (tag.empty()) continue;
+      change.bindBlob(1, std::span(reinterpret_cast<const std::uint8_t*>(fingerprint.data()), fingerprint.size())).bind(2, tag);
+      if (change.step() != SQLITE_DONE) return failed(db, "recording the tags");
+      change.reset();
+      stamp.bind(1, read.integer(0)).bind(2, "tag:" + foldedTag(tag));
+      if (stamp.step() != SQLITE_DONE) return failed(db, "recording the tags");
+      stamp.reset();
+    }
+  }
+  if (code != SQLITE_DONE) return failed(db, "recording the tags");
   return std::nullopt;
 }
 
@@ -177,7 +246,12 @@ std::optional<std::string> migrateLibrary(sqlite3* db, int target) {
     if (sql::execute(db, kVersion4) != SQLITE_OK) return failed(db, "bringing the library to version 4");
     version = 4;
   }
-  if (version >= 3 && version < kSetlistsVersion && target >= kSetlistsVersion) {
+  if (version == 4 && target >= 5) {
+    if (sql::execute(db, kVersion5) != SQLITE_OK) return failed(db, "bringing the library to version 5");
+    if (auto why = fillTagChanges(db)) return why;
+    version = 5;
+  }
+  if (version == 5 && target >= kSetlistsVersion) {
     if (sql::execute(db, kSetlistsStep) != SQLITE_OK) return failed(db, "bringing the library to its setlists");
     version = kSetlistsVersion;
   }

@@ -16,6 +16,8 @@
 #include "library/CloseSounds.h"
 #include "library/LibrarySchema.h"
 #include "library/ParameterConditions.h"
+#include "library/LibraryChanges.h"
+#include "library/SightingWriter.h"
 #include "library/Sqlite.h"
 
 namespace kestralux {
@@ -40,26 +42,6 @@ constexpr const char* kHistoryImported = "history imported";
 std::span<const std::uint8_t> bytesOf(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
-
-const char* kindText(SightingKind kind) {
-  switch (kind) {
-    case SightingKind::Fetched: return "fetched";
-    case SightingKind::Stored: return "stored";
-    case SightingKind::Loaded: return "loaded";
-    case SightingKind::Saved: return "saved";
-    case SightingKind::Imported: return "imported";
-    case SightingKind::History: return "history";
-  }
-  return "imported";
-}
-
-SightingKind kindOf(const std::string& text) {
-  for (SightingKind k : {SightingKind::Fetched, SightingKind::Stored, SightingKind::Loaded, SightingKind::Saved,
-                         SightingKind::Imported, SightingKind::History})
-    if (text == kindText(k)) return k;
-  return SightingKind::Imported;
-}
-
 
 // "2026-12-07 14-03-55", the time a history entry's name carries, in local time.
 std::int64_t historyTime(const std::string& text) {
@@ -179,7 +161,7 @@ const char* sortColumn(SortColumn sort) {
 }
 
 std::string rowColumns(const std::string& category) {
-  return "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags, " + category;
+  return "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags, " + category + ", note";
 }
 
 // The sounds of one kind as SQL over the values, from the same table categoryOf reads; a
@@ -223,87 +205,139 @@ SoundRow rowOf(const sql::Statement& s) {
   row.favourite = s.integer(6) != 0;
   row.tags = splitTags(s.text(7));
   if (!s.isNull(8)) row.categoryByHand = categoryNamed(s.text(8));
+  row.note = s.text(9);
   return row;
 }
 
-// The statements one transaction of sightings uses, prepared once for all its records.
-struct SightingWriter {
-  explicit SightingWriter(sqlite3* db)
-      : find(db, "SELECT id, names FROM sounds JOIN sound_names ON sound = id WHERE fingerprint = ?"),
-        // The newest name is the newest sighting's that has one: a sighting without a name
-        // hides none, and one older than the sound's newest (the history, an import) takes
-        // the name only when no named sighting is newer.
-        update(db,
-               "UPDATE sounds SET times_seen = times_seen + 1, first_seen = min(first_seen, ?1), "
-               "newest_name = CASE WHEN length(?2) = 0 THEN newest_name "
-               "WHEN ?1 >= last_seen OR NOT EXISTS (SELECT 1 FROM sightings WHERE sound = ?3 AND time > ?1 AND length(name) > 0) "
-               "THEN ?2 ELSE newest_name END, "
-               "last_seen = max(last_seen, ?1) WHERE id = ?3"),
-        updateNames(db, "UPDATE sound_names SET names = ? WHERE sound = ?"),
-        insertNames(db, "INSERT INTO sound_names(sound, names) VALUES(?, ?)"),
-        insertSound(db,
-                    "INSERT INTO sounds(fingerprint, p0, p1, p2, p3, p4, p5, p6, p7, p8, p9, p10, p11, p12, p13, p14, p15, "
-                    "reserved, newest_name, first_seen, last_seen, times_seen) "
-                    "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
-        insertSighting(db, "INSERT INTO sightings(sound, time, name, kind, slot, path) VALUES(?, ?, ?, ?, ?, ?)") {}
+}  // namespace
 
-  bool ok() const {
-    return find.ok() && update.ok() && updateNames.ok() && insertNames.ok() && insertSound.ok() && insertSighting.ok();
-  }
+SightingWriter::SightingWriter(sqlite3* db, std::string library)
+    : library(std::move(library)),
+      find(db, "SELECT id, names FROM sounds JOIN sound_names ON sound = id WHERE fingerprint = ?"),
+      // A sound made by another library's tag or note before its first sighting came has
+      // been seen no time yet: its first sighting dates it.
+      update(db,
+             "UPDATE sounds SET times_seen = times_seen + 1, "
+             "first_seen = CASE WHEN times_seen = 0 THEN ?1 ELSE min(first_seen, ?1) END, "
+             "last_seen = max(last_seen, ?1) WHERE id = ?2"),
+      // The newest name is the newest sighting's that has one: a sighting without a name hides
+      // none, and one older than the sound's newest (the history, an import) takes the name
+      // only when no named sighting is newer. Sightings of one second are ordered by library
+      // and change, so every library that holds the same sightings shows the same name.
+      newest(db,
+             "UPDATE sounds SET newest_name = coalesce((SELECT name FROM sightings WHERE sound = ?1 AND length(name) > 0 "
+             "ORDER BY time DESC, origin DESC, origin_seq DESC LIMIT 1), x'') WHERE id = ?1"),
+      updateNames(db, "UPDATE sound_names SET names = ? WHERE sound = ?"),
+      insertNames(db, "INSERT INTO sound_names(sound, names) VALUES(?, ?)"),
+      insertSound(db,
+                  "INSERT INTO sounds(fingerprint, p0, p1, p2, p3, p4, p5, p6, p7, p8, p9, p10, p11, p12, p13, p14, p15, "
+                  "reserved, newest_name, first_seen, last_seen, times_seen) "
+                  "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+      insertSighting(db, "INSERT INTO sightings(sound, time, name, kind, slot, path, origin, origin_seq) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"),
+      insertChange(db, "INSERT INTO changes(kind, fingerprint, time, name, place, slot, path) VALUES('seen', ?, ?, ?, ?, ?, ?)"),
+      seenBefore(db, "SELECT 1 FROM sightings WHERE origin = ? AND origin_seq = ?") {}
 
-  // SQLITE_DONE, or the failure's code; `isNew` tells whether the sound was new.
-  int note(sqlite3* db, const PresetRecord& record, const Sighting& seen, bool& isNew) {
-    const std::string fingerprint = soundFingerprint(record);
-    const std::string folded = foldedName(seen.name) + kNameSeparator;
-    find.bindBlob(1, bytesOf(fingerprint));
-    int code = find.step();
-    std::int64_t sound = 0;
-    isNew = code == SQLITE_DONE;
-    if (code == SQLITE_ROW) {
-      sound = find.integer(0);
-      std::string names = find.blob(1);
-      const bool newName = names.find(kNameSeparator + folded) == std::string::npos;
-      find.reset();
-      update.bind(1, seen.time).bindBlob(2, bytesOf(seen.name)).bind(3, sound);
-      code = update.step();
-      update.reset();
-      if (code == SQLITE_DONE && newName) {
-        names += folded;
-        updateNames.bindBlob(1, bytesOf(names)).bind(2, sound);
-        code = updateNames.step();
-        updateNames.reset();
-      }
-    } else if (code == SQLITE_DONE) {
-      find.reset();
-      insertSound.bindBlob(1, bytesOf(fingerprint));
-      for (int p = 0; p < kParameterCount; ++p) insertSound.bind(2 + p, record.value(p));
-      insertSound.bind(18, record.slot(kReservedSlot));
-      insertSound.bindBlob(19, bytesOf(seen.name)).bind(20, seen.time).bind(21, seen.time);
-      code = insertSound.step();
-      insertSound.reset();
-      sound = sqlite3_last_insert_rowid(db);
-      if (code == SQLITE_DONE) {
-        insertNames.bind(1, sound).bindBlob(2, bytesOf(kNameSeparator + folded));
-        code = insertNames.step();
-        insertNames.reset();
-      }
-    } else {
-      find.reset();
-      return code;
+bool SightingWriter::ok() const {
+  return find.ok() && update.ok() && newest.ok() && updateNames.ok() && insertNames.ok() && insertSound.ok() && insertSighting.ok() &&
+         insertChange.ok() && seenBefore.ok();
+}
+
+int SightingWriter::note(sqlite3* db, const PresetRecord& record, const Sighting& seen, bool& isNew) {
+  const std::string fingerprint = soundFingerprint(record);
+  insertChange.bindBlob(1, bytesOf(fingerprint)).bind(2, seen.time).bindBlob(3, bytesOf(seen.name)).bind(4, sightingKindText(seen.place.kind));
+  if (seen.place.slot > 0) insertChange.bind(5, seen.place.slot); else insertChange.bindNull(5);
+  if (!seen.place.path.empty()) insertChange.bind(6, seen.place.path); else insertChange.bindNull(6);
+  const int code = insertChange.step();
+  insertChange.reset();
+  if (code != SQLITE_DONE) return code;
+  return write(db, record, seen, library, sqlite3_last_insert_rowid(db), isNew);
+}
+
+int SightingWriter::noteFrom(sqlite3* db, const PresetRecord& record, const Sighting& seen, const std::string& origin,
+                             std::int64_t seq, bool& isNew, bool& kept) {
+  isNew = kept = false;
+  seenBefore.bind(1, origin).bind(2, seq);
+  const int code = seenBefore.step();
+  seenBefore.reset();
+  if (code == SQLITE_ROW) return SQLITE_DONE;
+  if (code != SQLITE_DONE) return code;
+  kept = true;
+  return write(db, record, seen, origin, seq, isNew);
+}
+
+int SightingWriter::write(sqlite3* db, const PresetRecord& record, const Sighting& seen, const std::string& origin, std::int64_t seq,
+                          bool& isNew) {
+  const std::string fingerprint = soundFingerprint(record);
+  const std::string folded = foldedName(seen.name) + kNameSeparator;
+  find.bindBlob(1, bytesOf(fingerprint));
+  int code = find.step();
+  std::int64_t sound = 0;
+  isNew = code == SQLITE_DONE;
+  if (code == SQLITE_ROW) {
+    sound = find.integer(0);
+    std::string names = find.blob(1);
+    const bool newName = names.find(kNameSeparator + folded) == std::string::npos;
+    find.reset();
+    update.bind(1, seen.time).bind(2, sound);
+    code = update.step();
+    update.reset();
+    if (code == SQLITE_DONE && newName) {
+      names += folded;
+      updateNames.bindBlob(1, bytesOf(names)).bind(2, sound);
+      code = updateNames.step();
+      updateNames.reset();
     }
-    if (code != SQLITE_DONE) return code;
-    insertSighting.bind(1, sound).bind(2, seen.time).bindBlob(3, bytesOf(seen.name)).bind(4, kindText(seen.place.kind));
-    if (seen.place.slot > 0) insertSighting.bind(5, seen.place.slot); else insertSighting.bindNull(5);
-    if (!seen.place.path.empty()) insertSighting.bind(6, seen.place.path); else insertSighting.bindNull(6);
-    code = insertSighting.step();
-    insertSighting.reset();
+  } else if (code == SQLITE_DONE) {
+    find.reset();
+    insertSound.bindBlob(1, bytesOf(fingerprint));
+    for (int p = 0; p < kParameterCount; ++p) insertSound.bind(2 + p, record.value(p));
+    insertSound.bind(18, record.slot(kReservedSlot));
+    insertSound.bindBlob(19, bytesOf(seen.name)).bind(20, seen.time).bind(21, seen.time);
+    code = insertSound.step();
+    insertSound.reset();
+    sound = sqlite3_last_insert_rowid(db);
+    if (code == SQLITE_DONE) {
+      insertNames.bind(1, sound).bindBlob(2, bytesOf(kNameSeparator + folded));
+      code = insertNames.step();
+      insertNames.reset();
+    }
+  } else {
+    find.reset();
     return code;
   }
+  if (code != SQLITE_DONE) return code;
+  insertSighting.bind(1, sound).bind(2, seen.time).bindBlob(3, bytesOf(seen.name)).bind(4, sightingKindText(seen.place.kind));
+  if (seen.place.slot > 0) insertSighting.bind(5, seen.place.slot); else insertSighting.bindNull(5);
+  if (!seen.place.path.empty()) insertSighting.bind(6, seen.place.path); else insertSighting.bindNull(6);
+  insertSighting.bind(7, origin).bind(8, seq);
+  code = insertSighting.step();
+  insertSighting.reset();
+  if (code != SQLITE_DONE || seen.name.empty() || isNew) return code;
+  newest.bind(1, sound);
+  code = newest.step();
+  newest.reset();
+  return code;
+}
 
-  sql::Statement find, update, updateNames, insertNames, insertSound, insertSighting;
-};
+const char* sightingKindText(SightingKind kind) {
+  switch (kind) {
+    case SightingKind::Fetched: return "fetched";
+    case SightingKind::Stored: return "stored";
+    case SightingKind::Loaded: return "loaded";
+    case SightingKind::Saved: return "saved";
+    case SightingKind::Imported: return "imported";
+    case SightingKind::History: return "history";
+  }
+  return "imported";
+}
 
-}  // namespace
+SightingKind sightingKindNamed(const std::string& text) {
+  for (SightingKind k : {SightingKind::Fetched, SightingKind::Stored, SightingKind::Loaded, SightingKind::Saved,
+                         SightingKind::Imported, SightingKind::History})
+    if (text == sightingKindText(k)) return k;
+  return SightingKind::Imported;
+}
+
 
 fs::path libraryFile() { return historyFolder().parent_path() / "library.sqlite"; }
 
@@ -572,6 +606,7 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
 
   if (readOnly_) {
     opening.state = LibraryOpening::State::ReadOnly;
+    libraryId_ = readLibraryId(db_);
     opening.message = file_.string() + " cannot be written by this user: searches work, but nothing new will be kept";
     if (fresh) return unavailable("it cannot be written");
     return opening;
@@ -593,6 +628,7 @@ LibraryOpening PresetLibrary::openExisting(const fs::path& historyFolder) {
   }
   opening.state = LibraryOpening::State::Ready;
   identity_ = opened;
+  libraryId_ = readLibraryId(db_);
 
   sql::Statement imported(db_, "SELECT 1 FROM meta WHERE key = ?");
   imported.bind(1, kHistoryImported);
@@ -678,7 +714,7 @@ Noted PresetLibrary::importHistory(const fs::path& historyFolder) {
     sql::execute(db_, "ROLLBACK");
     return noted;
   }
-  SightingWriter writer(db_);
+  SightingWriter writer(db_, libraryId_);
   int code = writer.ok() ? SQLITE_DONE : SQLITE_ERROR;
   for (const HistoryEntry& entry : entries) {
     const std::optional<Bytes> data = readFileStart(entry.path, kBankFileSize + 1);
@@ -723,7 +759,7 @@ Noted PresetLibrary::noteRecordsNow(std::span<const PresetRecord> records, std::
     noted.error = failure("cannot write the library");
     return noted;
   }
-  SightingWriter writer(db_);
+  SightingWriter writer(db_, libraryId_);
   int code = writer.ok() ? SQLITE_DONE : SQLITE_ERROR;
   for (std::size_t i = 0; i < records.size() && i < where.size() && code == SQLITE_DONE; ++i) {
     const PresetRecord& r = records[i];
@@ -957,57 +993,66 @@ SoundDetail PresetLibrary::soundNow(std::int64_t id) {
   seen.bind(1, id);
   int step;
   while ((step = seen.step()) == SQLITE_ROW)
-    detail.sightings.push_back({seen.integer(0), seen.blob(1), {kindOf(seen.text(2)), static_cast<int>(seen.integer(3)), seen.text(4)}});
+    detail.sightings.push_back({seen.integer(0), seen.blob(1), {sightingKindNamed(seen.text(2)), static_cast<int>(seen.integer(3)), seen.text(4)}});
   if (checked(step) != SQLITE_DONE) detail.error = sql::message(db_);
   return detail;
 }
 
-std::optional<std::string> PresetLibrary::setFavourite(std::int64_t id, bool favourite) {
+std::optional<std::string> PresetLibrary::setFavourite(std::int64_t id, bool favourite, std::int64_t time) {
+  SoundEdit edit;
+  edit.what = SoundEdit::What::Favourite;
+  edit.favourite = favourite;
   followFile();
   return recovering([&]() -> std::optional<std::string> {
     if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
-    sql::Statement s(db_, "UPDATE sounds SET favourite = ? WHERE id = ?");
-    s.bind(1, favourite ? 1 : 0).bind(2, id);
-    if (checked(s.ok() ? s.step() : s.prepareCode()) != SQLITE_DONE) return failure("cannot write the library");
-    if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
-    return std::nullopt;
+    auto why = editSound(db_, libraryId_, id, edit, time);
+    checked(sqlite3_extended_errcode(db_));
+    return why;
   });
 }
 
-std::optional<std::string> PresetLibrary::setTags(std::int64_t id, const std::string& tags) {
+std::optional<std::string> PresetLibrary::setTags(std::int64_t id, const std::string& tags, std::int64_t time) {
   if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
-  std::vector<std::string> kept;
+  SoundEdit edit;
+  edit.what = SoundEdit::What::Tags;
   for (const std::string& tag : splitTags(tags)) {
     const std::string t = trimmed(tag);
     // One tag given twice in other cases is one tag, kept as first given.
-    if (!t.empty() && std::none_of(kept.begin(), kept.end(), [&](const std::string& k) { return foldedTag(k) == foldedTag(t); }))
-      kept.push_back(t);
+    if (!t.empty() && std::none_of(edit.tags.begin(), edit.tags.end(), [&](const std::string& k) { return foldedTag(k) == foldedTag(t); }))
+      edit.tags.push_back(t);
   }
-  // Stored between commas, so a tag is found whole: "live" does not find "live-only".
-  std::string stored;
-  for (const std::string& t : kept) stored += "," + t;
-  if (!stored.empty()) stored += ",";
   followFile();
   return recovering([&]() -> std::optional<std::string> {
     if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
-    sql::Statement s(db_, "UPDATE sounds SET tags = ? WHERE id = ?");
-    s.bind(1, stored).bind(2, id);
-    if (checked(s.ok() ? s.step() : s.prepareCode()) != SQLITE_DONE) return failure("cannot write the library");
-    if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
-    return std::nullopt;
+    auto why = editSound(db_, libraryId_, id, edit, time);
+    checked(sqlite3_extended_errcode(db_));
+    return why;
   });
 }
 
-std::optional<std::string> PresetLibrary::setCategory(std::int64_t id, std::optional<Category> category) {
+std::optional<std::string> PresetLibrary::setNote(std::int64_t id, const std::string& note, std::int64_t time) {
+  SoundEdit edit;
+  edit.what = SoundEdit::What::Note;
+  edit.note = note;
   followFile();
   return recovering([&]() -> std::optional<std::string> {
     if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
-    sql::Statement s(db_, "UPDATE sounds SET category = ? WHERE id = ?");
-    if (category) s.bind(1, std::string(categoryName(*category))); else s.bindNull(1);
-    s.bind(2, id);
-    if (checked(s.ok() ? s.step() : s.prepareCode()) != SQLITE_DONE) return failure("cannot write the library");
-    if (sqlite3_changes(db_) == 0) return "no sound " + std::to_string(id) + " in the library";
-    return std::nullopt;
+    auto why = editSound(db_, libraryId_, id, edit, time);
+    checked(sqlite3_extended_errcode(db_));
+    return why;
+  });
+}
+
+std::optional<std::string> PresetLibrary::setCategory(std::int64_t id, std::optional<Category> category, std::int64_t time) {
+  SoundEdit edit;
+  edit.what = SoundEdit::What::Category;
+  if (category) edit.category = categoryName(*category);
+  followFile();
+  return recovering([&]() -> std::optional<std::string> {
+    if (!writable()) return db_ ? "the library is read-only" : "the library is not open";
+    auto why = editSound(db_, libraryId_, id, edit, time);
+    checked(sqlite3_extended_errcode(db_));
+    return why;
   });
 }
 

@@ -56,6 +56,10 @@ struct Sighting {
   Place place;
 };
 
+// How a sighting's kind is written in the library and in the files that carry it: "fetched".
+const char* sightingKindText(SightingKind kind);
+SightingKind sightingKindNamed(const std::string& text);
+
 // "fetched from the combo's slot 3", "loaded from /x/a.bnk (preset 4)".
 std::string describePlace(const Place& place);
 // "2026-12-07 14:03:55" in local time.
@@ -97,6 +101,7 @@ struct SoundRow {
   std::int64_t lastSeen = 0;
   bool favourite = false;
   std::vector<std::string> tags;
+  std::string note;  // UTF-8
   std::optional<Category> categoryByHand;  // nothing: the category the values give
   int closeCount = -1;                     // -1: not asked
 
@@ -174,12 +179,20 @@ class PresetLibrary {
 
   SearchResult search(const LibraryQuery& query);
   SoundDetail sound(std::int64_t id);
-  std::optional<std::string> setFavourite(std::int64_t id, bool favourite);
+  // Each of these is a change of this library for the sync folder, stamped `time` or, when
+  // another library's change to the same thing is stamped later (a clock ahead), just after it:
+  // what the user did here last is what every library ends with.
+  std::optional<std::string> setFavourite(std::int64_t id, bool favourite, std::int64_t time = std::time(nullptr));
   // Comma-separated, blanks around each ignored; empty clears them.
-  std::optional<std::string> setTags(std::int64_t id, const std::string& tags);
+  std::optional<std::string> setTags(std::int64_t id, const std::string& tags, std::int64_t time = std::time(nullptr));
+  // Free text, UTF-8; empty clears it.
+  std::optional<std::string> setNote(std::int64_t id, const std::string& note, std::int64_t time = std::time(nullptr));
+
+  // This library's random id, made with it: what its changes carry in a sync folder.
+  const std::string& libraryId() const { return libraryId_; }
   // A category given by hand, which the sound keeps whatever its values say; nothing gives it
   // back the category of its values.
-  std::optional<std::string> setCategory(std::int64_t id, std::optional<Category> category);
+  std::optional<std::string> setCategory(std::int64_t id, std::optional<Category> category, std::int64_t time = std::time(nullptr));
 
   // The history's banks, oldest first, as sightings at the times their names carry. Returns
   // the number of sounds new to the library.
@@ -232,6 +245,7 @@ class PresetLibrary {
   std::filesystem::path historyFolder_;
   std::optional<FileIdentity> identity_;
   std::optional<std::string> notice_;
+  std::string libraryId_;
   // A library of an older version opened read-only has no column for a category by hand.
   std::string categoryColumn_ = "category";
   std::unique_ptr<CloseIndex> closeIndex_;

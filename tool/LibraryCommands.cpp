@@ -7,7 +7,10 @@
 #include "files/PresetFiles.h"
 #include "editor/EditorTables.h"
 #include "files/PresetListing.h"
+#include "library/LibraryBackup.h"
 #include "library/LibraryImport.h"
+#include "library/LibrarySync.h"
+#include "library/SoundFile.h"
 #include "library/ParameterConditions.h"
 #include "library/PresetLibrary.h"
 #include "library/SearchedControls.h"
@@ -23,13 +26,13 @@ namespace fs = std::filesystem;
 
 struct Options {
   std::vector<std::string> words;
-  std::optional<std::string> amp, effect, tag, sort, limit, category, near;
+  std::optional<std::string> amp, effect, tag, sort, limit, category, near, output;
   std::vector<std::string> where;
   bool favourite = false, reverse = false, force = false, off = false;
 };
 
 Options parse(const std::vector<std::string>& args) {
-  static const OptionSpec options{{"--amp", "--effect", "--where", "--tag", "--sort", "--limit", "--category", "--near"},
+  static const OptionSpec options{{"--amp", "--effect", "--where", "--tag", "--sort", "--limit", "--category", "--near", "-o"},
                                {"--favourite", "--reverse", "--force", "--off"},
                                true};
   const ParsedArguments parsed = parseArguments(std::span(args).subspan(std::min<std::size_t>(2, args.size())), options);
@@ -41,6 +44,7 @@ Options parse(const std::vector<std::string>& args) {
   o.tag = parsed.value("--tag");
   o.sort = parsed.value("--sort");
   o.limit = parsed.value("--limit");
+  o.output = parsed.value("-o");
   o.category = parsed.value("--category");
   o.near = parsed.value("--near");
   o.favourite = parsed.has("--favourite");
@@ -177,7 +181,9 @@ int show(const Options& o, std::ostream& out, std::ostream& err) {
     out << ", tags ";
     for (std::size_t n = 0; n < s.tags.size(); ++n) out << (n ? ", " : "") << s.tags[n];
   }
-  out << "\n" << kindText(s.kind()) << (s.categoryByHand ? " (category given by hand)" : "") << "\n\n";
+  out << "\n" << kindText(s.kind()) << (s.categoryByHand ? " (category given by hand)" : "") << "\n";
+  if (!s.note.empty()) out << "note: " << s.note << "\n";
+  out << "\n";
   const std::vector<std::pair<std::string, int>> rows{
       {"AMP MODEL", AMP_TYPE},        {"GAIN", AMP_GAIN},           {"BASS", AMP_BASS},
       {"MID", AMP_MID},               {"TREBLE", AMP_TREBLE},       {"DELAY LEVEL", DELAY_LEVEL},
@@ -277,6 +283,53 @@ int tag(const Options& o, std::ostream& out, std::ostream& err) {
   return kToolSuccess;
 }
 
+int note(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.words.size() < 1 || o.words.size() > 2) throw badUsage("library note takes one sound's number and its note");
+  const std::int64_t id = soundId(o.words[0]);
+  Opened lib;
+  open(lib, err, true);
+  if (auto why = lib.library.setNote(id, o.words.size() == 2 ? o.words[1] : "")) throw badInput(*why);
+  out << "sound " << id << (o.words.size() == 2 && !o.words[1].empty() ? ": note kept\n" : ": no note\n");
+  return kToolSuccess;
+}
+
+int share(const Options& o, std::ostream& err) {
+  if (o.words.empty() || !o.output) throw badUsage("library share takes sounds' numbers and -o FILE.kessound");
+  const fs::path target = *o.output;
+  checkTarget(target, kSoundFileExtension, o.force);
+  std::vector<std::int64_t> ids;
+  for (const std::string& w : o.words) ids.push_back(soundId(w));
+  Opened lib;
+  open(lib, err, false);
+  std::string error;
+  const std::vector<SharedSound> sounds = sharedSounds(lib.library, ids, error);
+  if (!error.empty()) throw badInput(error);
+  writeTarget(target, soundFileText(sounds), o.force);
+  err << "kestralux-tool: " << sounds.size() << (sounds.size() == 1 ? " sound" : " sounds") << " written to " << target.string() << "\n";
+  return kToolSuccess;
+}
+
+int sync(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.words.size() != 1) throw badUsage("library sync takes one folder");
+  Opened lib;
+  open(lib, err, true);
+  const SyncReport report = syncFolder(lib.library, o.words[0]);
+  if (report.error) throw badInput("sync with " + o.words[0] + " failed: " + *report.error);
+  out << report.text();
+  return report.skipped.empty() ? kToolSuccess : kToolBadInput;
+}
+
+int backup(const Options& o, std::ostream& err) {
+  if (o.words.size() != 1) throw badUsage("library backup takes one FILE");
+  const fs::path target = o.words[0];
+  refuseExisting(target, o.force);
+  Opened lib;
+  open(lib, err, false);
+  if (auto why = backUpLibrary(lib.library, target, o.force)) throw badInput(*why);
+  err << "kestralux-tool: the library was copied to " << target.string() << "; library import " << target.string() << " restores it\n";
+  return kToolSuccess;
+}
+
 int category(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.words.empty() || o.words.size() > 2) throw badUsage("library category takes one sound's number and a category");
   const std::int64_t id = soundId(o.words[0]);
@@ -311,8 +364,8 @@ std::string libraryUsage() {
       Every value of a sound as the window shows it, and every time it was seen: when, under
       which name, and where (the combo's slot, a file).
   library import PATH...
-      Bring .pre, .bnk and .syx files into the library, folders with everything under them: a
-      line per file with the sounds added and those already known, under which names, or why
+      Bring .pre, .bnk, .syx and .kessound files, and copies made by library backup, into the
+      library, folders with everything under them: a line per file with the sounds added and those already known, under which names, or why
       the file was refused, or what is damaged in a file taken in part ("11 of 30 whole
       records"). Exit 1 when any was refused or damaged, or a folder could not be read; the
       others still come in.
@@ -324,6 +377,19 @@ std::string libraryUsage() {
   library favourite ID [--off]
   library tag ID TAGS
       Star a sound (--off takes the star away); give it tags, comma-separated (none clears).
+  library note ID [TEXT]
+      Keep a note with a sound (none clears it).
+  library share ID... -o FILE.kessound [--force]
+      Write sounds to a .kessound file to give to others: each sound's values, the same as the
+      window shows them, every name it was seen under with when, tags, favourite, note.
+      library import takes it: a sound already there is joined, never replaced.
+  library sync FOLDER
+      Write this library's changes to its own file in FOLDER and read every other library's
+      file there from where it left off: one library on several machines through a folder a
+      sync tool carries. Prints what came in from each. Exit 1 when a file or line was skipped.
+  library backup FILE [--force]
+      A whole copy of the library, taken safely while the editor runs. library import FILE
+      restores it: its sounds join the library, nothing is replaced.
   library category ID [CATEGORY]
       Give a sound its category by hand (CLEAN, CRUNCH, HIGH GAIN or FUZZ), which it keeps;
       without CATEGORY it takes again the one its values give.
@@ -341,6 +407,10 @@ int runLibraryCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (what == "bank") return bank(o, err);
     if (what == "favourite") return favourite(o, out, err);
     if (what == "tag") return tag(o, out, err);
+    if (what == "note") return note(o, out, err);
+    if (what == "share") return share(o, err);
+    if (what == "sync") return sync(o, out, err);
+    if (what == "backup") return backup(o, err);
     if (what == "category") return category(o, out, err);
     throw badUsage(what.empty() ? "library needs a command" : "unknown library command " + what);
   } catch (const ToolError& e) {

@@ -70,7 +70,7 @@ TEST_F(LibraryImport, AMixedFolderGetsALinePerFile) {
       {"f.syx", 0, 0, "not a preset file"},
       {"b.PRE", 1, 0, ""},
       {"missing.bnk", 0, 0, "no such file or folder"},
-      {"notes.txt", 0, 0, "not a preset file (.pre, .bnk or .syx)"},
+      {"notes.txt", 0, 0, "not a preset file (.pre, .bnk, .syx or .kessound) nor a library copy"},
   };
   ASSERT_EQ(report.files.size(), rows.size());
   for (std::size_t n = 0; n < rows.size(); ++n) {
