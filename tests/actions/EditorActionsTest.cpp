@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -613,6 +614,11 @@ TEST(Rename, IsOneStepUnderTheNameBoxRules) {
   EXPECT_FALSE(e.session.edited(6));
 }
 
+PresetBank withPlaceholderNamed(PresetBank bank) {
+  bank[1].storeName(kNoPresetHere);
+  return bank;
+}
+
 // The name box's placeholder is drawn, never a name: whatever shows, moves, saves, prints or
 // compares a slot that holds none, no record and no text takes it as one.
 TEST(Placeholder, IsNeverStoredSavedPrintedOrDiffedAsAName) {
@@ -655,13 +661,40 @@ TEST(Placeholder, IsNeverStoredSavedPrintedOrDiffedAsAName) {
       {"the HTML sheet", [&](Editor& e) { return sheet(e, SheetFormat::Html); }},
       {"diffed against a named preset",
        [](Editor& e) { return diffText(std::span(e.state.bank).first(4), std::span(e.state.reference).first(4), true); }},
+      // Files written while the box could still store it hold it as text.
+      {"a bank file holding it as a name, loaded and printed by show",
+       [&](Editor& e) {
+         e.actions.loadBankFile(bankFileImage(withPlaceholderNamed(e.state.bank)));
+         return presetListing(std::span(e.state.bank).first(4));
+       }},
+      {"a bank file holding it as a name, loaded and put on a sheet",
+       [&](Editor& e) {
+         e.actions.loadBankFile(bankFileImage(withPlaceholderNamed(e.state.bank)));
+         return sheet(e, SheetFormat::Csv);
+       }},
+      {"a preset file holding it as a name, loaded and diffed",
+       [&](Editor& e) {
+         e.actions.showSlot(1);
+         e.actions.loadPresetFile(presetFileImage(withPlaceholderNamed(e.state.bank)[1]));
+         return diffText(std::span(e.state.bank).first(4), std::span(e.state.bank).first(4), true) +
+                e.state.bank[1].validName().value_or("");
+       }},
+      {"a preset file holding it in small letters, loaded and printed",
+       [&](Editor& e) {
+         PresetRecord lower = e.state.bank[2];
+         lower.storeName("no preset here");
+         e.actions.showSlot(2);
+         e.actions.loadPresetFile(presetFileImage(lower));
+         return presetListing(std::span(e.state.bank).first(4));
+       }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Editor e;
     for (const int n : {1, 2}) std::fill_n(e.state.bank[static_cast<std::size_t>(n)].bytes.begin(), kNameFieldSize, 0);
     for (const int n : {0, 1}) e.state.reference[static_cast<std::size_t>(n)] = e.state.bank[static_cast<std::size_t>(n)];
-    const std::string written = row.written(e);
+    std::string written = row.written(e);
+    for (char& c : written) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_EQ(written.find(kNoPresetHere), std::string::npos) << written;
     EXPECT_FALSE(e.state.bank[1].validName() == std::string(kNoPresetHere));
   }
