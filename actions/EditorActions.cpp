@@ -26,6 +26,13 @@ ActionNotice noticeOf(int what) {
   return notice;
 }
 
+// Said after a load or a fetch put other presets over edited ones: the fetch and the load
+// are undo steps, and the bank as it was went into the history first.
+std::string replacedEditsText(int n) {
+  return n == 1 ? std::string("1 EDITED PRESET REPLACED: CTRL+Z OR LIBRARY > HISTORY BRINGS IT BACK")
+                : std::to_string(n) + " EDITED PRESETS REPLACED: CTRL+Z OR LIBRARY > HISTORY BRINGS THEM BACK";
+}
+
 std::string trimmed(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return std::string(text);
@@ -56,6 +63,7 @@ EditorActions::EditorActions(EditorState& state, DeviceProtocol& protocol, EditS
       heard_.reset();
       notice.hearingChanged = true;
     }
+    if (const int replaced = session_.takeReplacedEdits()) notice.message = replacedEditsText(replaced);
     tell(notice);
     // A preset that arrived ended a compare: what the bank holds is shown and heard again.
     if (session_.compareEndedByTransfer()) presetShown(false);
@@ -349,6 +357,7 @@ LoadOutcome EditorActions::loadPresetFile(const std::optional<std::vector<std::u
   PresetRecord read = state_.current();
   if (loadPresetImage(*bytes, read) == 0) return {0, "NOT A PRESET FILE"};
   endCompare();
+  if (session_.replacesEdit(state_.CurrentPreset, read)) keepBeforeLoad();
   session_.loadPreset(state_.CurrentPreset, read);
   return {1, std::nullopt};
 }
@@ -359,6 +368,11 @@ LoadOutcome EditorActions::loadBankFile(const std::optional<std::vector<std::uin
   const int loaded = loadBankImage(*bytes, read);
   if (loaded == 0) return {0, "NOT A PRESET FILE"};
   endCompare();
+  for (int n = 0; n < loaded; ++n)
+    if (session_.replacesEdit(n, read[static_cast<std::size_t>(n)])) {
+      keepBeforeLoad();
+      break;
+    }
   // A file of fewer than 30 whole records replaced only those.
   session_.loadBank(std::span<const PresetRecord>(read.data(), static_cast<std::size_t>(loaded)));
   state_.CurrentPreset = 0;
@@ -367,6 +381,18 @@ LoadOutcome EditorActions::loadBankFile(const std::optional<std::vector<std::uin
   if (loaded < kPresetCount && bytes->size() != kPresetFileSize)
     return {loaded, std::to_string(loaded) + " OF " + std::to_string(kPresetCount) + " PRESETS LOADED"};
   return {loaded, std::nullopt};
+}
+
+void EditorActions::keepBeforeLoad() {
+  if (protocol_.bankMoved) protocol_.bankMoved({BankMove::Kind::BeforeLoad, state_.bank, {}, 0});
+}
+
+std::optional<std::string> EditorActions::closeQuestion(CloseWay way) const {
+  if (way == CloseWay::Signal || way == CloseWay::SessionEnd) return std::nullopt;
+  const int edited = editedCount();
+  if (edited == 0) return std::nullopt;
+  return (edited == 1 ? std::string("1 EDITED PRESET IS") : std::to_string(edited) + " EDITED PRESETS ARE") +
+         " NOT STORED OR SAVED";
 }
 
 void EditorActions::savedPreset() { session_.saved(state_.CurrentPreset); }

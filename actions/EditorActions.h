@@ -37,7 +37,13 @@ struct ActionNotice {
   bool transferChanged = false;
   // A library sound is heard, or no longer: hearingText() says which.
   bool hearingChanged = false;
+  // Something to tell the user on the window's message line, or empty.
+  std::string message;
 };
+
+// How the main window is being closed: by the user at the window (its close button, Ctrl+Q,
+// FILE > EXIT), or from outside (a termination signal, the end of the desktop session).
+enum class CloseWay { Button, Shortcut, Menu, Signal, SessionEnd };
 
 // What a file load did: how many records it replaced (0: none, it failed), and the status
 // line's text when it differs from the command's own (a failure, or a bank that was cut off).
@@ -67,6 +73,7 @@ class EditorActions {
   // What preset n was when last fetched, loaded, saved or stored.
   const PresetRecord& referenceOf(int n) const { return state_.reference[static_cast<std::size_t>(n)]; }
   bool edited(int n) const { return session_.edited(n); }
+  int editedCount() const { return session_.editedCount(); }
   bool canUndo() const { return session_.canUndo(); }
   bool canRedo() const { return session_.canRedo(); }
 
@@ -223,6 +230,11 @@ class EditorActions {
   // Says a notice to every listener.
   void tell(const ActionNotice& notice);
 
+  // What the window asks before it closes, or nothing when it may close at once: only a
+  // close the user makes at the window asks, and only while presets are edited. From
+  // outside nobody may be there to answer; the history keeps the edits at the end of the run.
+  std::optional<std::string> closeQuestion(CloseWay way) const;
+
  private:
   // What a step of the edit session changed, shown and sent: an edit of the preset on screen
   // control by control, anything else (or anything while another sound is heard) as a whole
@@ -232,6 +244,8 @@ class EditorActions {
   void sendMoved(const PresetRecord& before);
   bool arranged(const BankChange& change, int first);
   void presetShown(bool sendNow);
+  // The bank as it is, into the history, before a load replaces an edited preset in it.
+  void keepBeforeLoad();
 
   EditorState& state_;
   DeviceProtocol& protocol_;

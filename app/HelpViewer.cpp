@@ -25,8 +25,8 @@ confirm with <b>OK?</b>. At the first start the editor looks for the combo by it
 remembers the ports it finds; a remembered combo switched on after the editor started is
 connected by itself within a second, and its presets are fetched. While the combo is not
 connected, the <b>Get All Presets</b> panel reads (NOT CONNECTED). The editor remembers your choice in the file
-<code>combo.cfg</code> in its working folder, with the ports' names in <code>combo.ports</code>
-beside it, and uses them at the next start, finding the ports by name when their numbers have
+<code>combo.cfg</code> in its data folder (~/.local/share/kestralux), with the ports' names in <code>combo.ports</code>
+beside it (a working folder that holds either file already keeps them), and uses them at the next start, finding the ports by name when their numbers have
 changed, and fetches the combo's presets at once, so the window opens on the combo's own
 preset 1. With no such file and no combo answering, it takes the first port of each kind. The lists are read afresh
 each time the window opens, so a device plugged in later shows up. When the combo is switched

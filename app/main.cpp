@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/GuardedApplication.h"
 #include "app/QuitOnSignal.h"
+#include "files/ComboConfigPlace.h"
 #include "midi/RtMidiPorts.h"
 
 namespace {
@@ -28,8 +29,9 @@ std::optional<int> answerOption(int argc, char** argv) {
           "The KESTRALUX Preset Manager: edits the combo's presets live over MIDI System\n"
           "Exclusive, fetches and stores its bank of 30, and keeps presets and banks on disk.\n"
           "The MIDI ports chosen in MIDI > MIDI SETUP are kept in combo.cfg and combo.ports in\n"
-          "the working directory. --setlist opens straight into the stage view on that setlist,\n"
-          "its first song sent to the combo. See also kestralux-tool and kestralux-sim.\n");
+          "the working directory when either is there, else in $XDG_DATA_HOME/kestralux\n"
+          "(~/.local/share/kestralux). --setlist opens straight into the stage view on that\n"
+          "setlist, its first song sent to the combo. See also kestralux-tool and kestralux-sim.\n");
       return 0;
     }
   }
@@ -45,7 +47,8 @@ int main(int argc, char** argv) {
   try {
     auto ports = std::make_unique<kestralux::RtMidiPorts>();
     const kestralux::MidiSystem system = ports->system();
-    kestralux::KestraluxApplication application(std::move(ports));
+    kestralux::KestraluxApplication application(std::move(ports), kestralux::MidiSetupBoxes::standard(),
+                                                QString::fromStdString(kestralux::comboConfigPath().string()));
     application.portsMaker = [system] { return std::make_unique<kestralux::RtMidiPorts>(system); };
     for (int i = 1; i + 1 < argc; ++i)
       if (std::string_view(argv[i]) == "--setlist") {

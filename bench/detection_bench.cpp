@@ -2,6 +2,9 @@
 // the pair found, and to the end of the combo's answer (its bank, taken as a fetch), with the
 // combo listed first, and behind three devices that never answer.
 // Run beside a JACK server: scripts/with-jack detection_bench [rounds]
+// On a machine busy with other work a round can miss the combo (its answer later than the
+// search waits, or its ports later than this waits for them): the miss is counted and said,
+// and the run still succeeds, for a figure is no verdict.
 
 #include <algorithm>
 #include <chrono>
@@ -84,28 +87,37 @@ int main(int argc, char** argv) {
   fs::create_directories(dir);
   for (const bool comboFirst : {true, false}) {
     std::vector<double> found, answered;
+    int missed = 0, unlisted = 0;
     for (int r = 0; r < rounds; ++r) {
       std::vector<std::unique_ptr<e2e::SimProcess>> devices;
+      bool listed = true;
       const auto start = [&](const std::string& name, bool silent) {
         std::vector<std::string> options{"--name", name};
         if (silent) options.push_back("--silent");
         devices.push_back(e2e::startSimulator(dir, PresetBank{}, options, name + "-"));
-        waitForPorts(name);
+        listed = waitForPorts(name) && listed;
       };
       if (comboFirst) start("COMBO", false);
       for (int k = 1; k <= 3; ++k) start("FOREIGN " + std::to_string(k), true);
       if (!comboFirst) start("COMBO", false);
-      const Timing t = search(dir);
-      if (!t.ok) {
-        std::fprintf(stderr, "detection_bench: the combo was not found\n");
-        return 1;
+      // A search among ports that are not all there yet measures nothing.
+      const Timing t = listed ? search(dir) : Timing{};
+      if (!listed) ++unlisted;
+      else if (!t.ok) ++missed;
+      else {
+        found.push_back(t.found);
+        answered.push_back(t.answered);
       }
-      found.push_back(t.found);
-      answered.push_back(t.answered);
       for (auto& d : devices) d->stop();
     }
-    std::printf("search, combo %-26s pair found %7.1f ms, its answer ended %7.1f ms (median of %d)\n",
-                comboFirst ? "listed first:" : "behind three silent devices:", median(found), median(answered), rounds);
+    const char* order = comboFirst ? "listed first:" : "behind three silent devices:";
+    if (found.empty())
+      std::printf("search, combo %-26s no round found the combo\n", order);
+    else
+      std::printf("search, combo %-26s pair found %7.1f ms, its answer ended %7.1f ms (median of %zu)\n", order,
+                  median(found), median(answered), found.size());
+    if (missed) std::printf("  the combo was not found in %d of %d rounds\n", missed, rounds);
+    if (unlisted) std::printf("  the devices' ports were not all listed within 10 s in %d of %d rounds\n", unlisted, rounds);
   }
   fs::remove_all(dir);
   return 0;

@@ -80,9 +80,6 @@ bool effectHasControl(int effect, int parameter);
 // The rate's range under `effect`: the rotary has two speeds.
 int rateMaximum(int effect);
 
-// What the name box draws while the preset on screen holds no name. It is drawn only: a
-// record never takes it as its name.
-inline constexpr std::string_view kNoPresetHere = "NO PRESET HERE";
 // What a printed list (show, a sheet, a diff) puts where a preset holds no name.
 inline constexpr std::string_view kNoName = "-";
 

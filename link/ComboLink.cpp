@@ -108,6 +108,9 @@ void ComboLink::usePorts(const PortNames& names) {
 
 bool ComboLink::rememberPorts() {
   const ComboConfig numbers{outputNumber().value_or(0), inputNumber().value_or(0)};
+  // The data folder may not be there yet at a first start; a failure is the save's to say.
+  std::error_code ignored;
+  if (configPath_.has_parent_path()) std::filesystem::create_directories(configPath_.parent_path(), ignored);
   if (!SAVE_CONFIG(numbers, configPath_)) return false;
   return SAVE_PORT_NAMES(chosen_, configPath_.parent_path() / kComboPortsName);
 }

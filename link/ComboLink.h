@@ -61,6 +61,8 @@ class ComboLink {
   ComboLink(MidiPorts& ports, EditorState& state,
             std::filesystem::path configPath = kComboConfigName);
   ~ComboLink();
+  // Where combo.cfg is read and written; combo.ports lies beside it.
+  const std::filesystem::path& configPath() const { return configPath_; }
   ComboLink(const ComboLink&) = delete;
   ComboLink& operator=(const ComboLink&) = delete;
 

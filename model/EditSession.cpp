@@ -87,6 +87,7 @@ void EditSession::loadPreset(int n, const PresetRecord& record) {
   endAction();
   Open open;
   touch(open, n);
+  replacedEdits_ = replacesEdit(n, record);
   at(state_, n) = record;
   state_.reference[static_cast<std::size_t>(n)] = record;
   close(open, BankChange::Kind::Presets);
@@ -98,7 +99,9 @@ void EditSession::loadBank(std::span<const PresetRecord> records) {
   restoreCompared();
   endAction();
   Open open;
+  replacedEdits_ = 0;
   for (std::size_t n = 0; n < records.size() && n < state_.bank.size(); ++n) {
+    replacedEdits_ += replacesEdit(static_cast<int>(n), records[n]);
     touch(open, static_cast<int>(n));
     state_.bank[n] = records[n];
     state_.reference[n] = records[n];
@@ -116,7 +119,9 @@ void EditSession::fetched(int n, const PresetRecord& record) {
     // What was edited before the first preset came is a step of its own.
     endAction();
     transfer_ = true;
+    replacedEdits_ = 0;
   }
+  replacedEdits_ += replacesEdit(n, record);
   touch(sinceStep_, n);
   at(state_, n) = record;
   state_.reference[static_cast<std::size_t>(n)] = record;
@@ -145,6 +150,16 @@ void EditSession::stored(const PresetBank& asStored, std::bitset<kPresetCount> w
   for (std::size_t n = 0; n < asStored.size(); ++n)
     if (which[n]) state_.reference[n] = asStored[n];
   tell();
+}
+
+bool EditSession::replacesEdit(int n, const PresetRecord& record) const {
+  return edited(n) && !sameSoundAndName(state_.bank[static_cast<std::size_t>(n)], record);
+}
+
+int EditSession::editedCount() const {
+  int count = 0;
+  for (int n = 0; n < kPresetCount; ++n) count += edited(n);
+  return count;
 }
 
 bool EditSession::edited(int n) const {

@@ -88,6 +88,13 @@ class EditSession {
   // last fetched, loaded, saved or stored there. Nothing else counts, so undoing back to the
   // reference clears it whatever happened in between.
   bool edited(int n) const;
+  // Whether `record` written into slot n would put other values or another name over an edit.
+  bool replacesEdit(int n, const PresetRecord& record) const;
+  // How many presets are edited: work kept in no file and not on the combo.
+  int editedCount() const;
+  // How many edited presets the last load, or the fetch that ended last, replaced. Asking
+  // clears it; while a fetch runs it keeps counting.
+  int takeReplacedEdits() { return transfer_ ? 0 : std::exchange(replacedEdits_, 0); }
 
   bool canUndo() const { return !transfer_ && (!undo_.empty() || !user_.empty()); }
   bool canRedo() const { return !transfer_ && !redo_.empty(); }
@@ -161,6 +168,7 @@ class EditSession {
   std::optional<std::pair<int, PresetRecord>> compared_;
   bool showing_ = false;
   bool compareEndedByTransfer_ = false;
+  int replacedEdits_ = 0;
 };
 
 // More steps than anyone undoes; the oldest go first. Each holds only what it changed.

@@ -26,7 +26,12 @@ std::optional<std::string> PresetRecord::validName() const {
   const auto terminator = std::find(bytes.begin(), end, std::uint8_t{0});
   const auto length = static_cast<std::size_t>(terminator - bytes.begin());
   if (terminator == end || length == 0) return std::nullopt;
-  return std::string(bytes.begin(), terminator);
+  std::string name(bytes.begin(), terminator);
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  if (std::equal(name.begin(), name.end(), kNoPresetHere.begin(), kNoPresetHere.end(),
+                 [&](char a, char b) { return upper(a) == b; }))
+    return std::nullopt;
+  return name;
 }
 
 bool PresetRecord::storeName(std::string_view latin1) {

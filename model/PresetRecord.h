@@ -40,6 +40,10 @@ inline constexpr int kReservedSlot = 21;
 inline constexpr std::size_t kNameFieldSize = 20;
 inline constexpr std::size_t kMaxNameLength = kNameFieldSize - 1;
 
+// What the name box draws while the preset on screen holds no name. It is drawn only: a
+// record never takes it as its name.
+inline constexpr std::string_view kNoPresetHere = "NO PRESET HERE";
+
 // The parameter's name as the record and the messages call it, e.g. "EFFECT_SELECT".
 const char* parameterName(int index);
 
@@ -55,7 +59,8 @@ struct PresetRecord {
   std::int32_t value(int parameterIndex) const { return slot(slotOfParameter(parameterIndex)); }
   void setValue(int parameterIndex, std::int32_t v) { setSlot(slotOfParameter(parameterIndex), v); }
 
-  // The name when the field holds a zero-terminated text of 1 to 19 characters.
+  // The name when the field holds a zero-terminated text of 1 to 19 characters that is not
+  // the name box's placeholder (a file written while the box could store it holds it as text).
   std::optional<std::string> validName() const;
 
   // Copies 1..19 characters and their terminating zero; bytes after the terminator keep

@@ -200,6 +200,7 @@ std::string historyKindAlone(const BankMove& move) {
   const int count = static_cast<int>(move.which.count());
   switch (move.kind) {
     case BankMove::Kind::BeforeFetch: return "before fetch";
+    case BankMove::Kind::BeforeLoad: return "before load";
     case BankMove::Kind::Stored: return count == kPresetCount ? "stored" : "stored " + std::to_string(count) + " of " + all;
     case BankMove::Kind::Fetched: break;
   }

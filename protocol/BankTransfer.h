@@ -117,7 +117,7 @@ class BankFetch {
 // A bank that came from the combo or went to it, or the editor's bank that a clicked fetch is
 // about to replace: what the history of banks and the preset library keep of it.
 struct BankMove {
-  enum class Kind { Fetched, Stored, BeforeFetch };
+  enum class Kind { Fetched, Stored, BeforeFetch, BeforeLoad };
   Kind kind = Kind::Fetched;
   PresetBank bank{};                // as it came or went, the names as the fetch gave them
   std::bitset<kPresetCount> which;  // the slots that came whole or went out
@@ -126,7 +126,7 @@ struct BankMove {
 };
 
 // As the history of banks names it: "fetched", "fetched 11 of 30, 1 damaged", "stored",
-// "stored 10 of 30", "before fetch".
+// "stored 10 of 30", "before fetch", "before load".
 std::string historyKind(const BankMove& move);
 
 // A confirmed store: the messages are built when the user confirms and go out one by one.

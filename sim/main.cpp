@@ -205,7 +205,12 @@ int main(int argc, char** argv) {
     std::cerr << "kestralux-sim: " << error << " (the stored slots are kept there; give another --bank)\n";
     return 1;
   }
-  if (start->demo) std::cerr << "kestralux-sim: no bank in " << bankPath << " yet; starting from the demo bank\n";
+  // The demo bank is written at once, names and all, so that the editor's library can take
+  // the names from the file as it would from any bank a user keeps.
+  if (start->demo) {
+    std::cerr << "kestralux-sim: no bank in " << bankPath << " yet; starting from the demo bank\n";
+    writeBank(bankPath, start->bank);
+  }
   VirtualKestralux device(start->bank, options->answer, options->current);
   device.setFaults(options->faults);
 

@@ -15,6 +15,7 @@
 #include "files/PresetTableExport.h"
 #include "files/Syx.h"
 #include "files/ComboConfig.h"
+#include "files/ComboConfigPlace.h"
 #include "files/ComboPorts.h"
 #include "link/ComboFinder.h"
 #include "library/BankMoves.h"
@@ -172,14 +173,14 @@ std::string describePort(const std::vector<std::string>& names, const std::strin
 }
 
 // The ports exactly as the editor takes them: the names in combo.ports, else the numbers in
-// combo.cfg (both in the working directory); with neither, the combo is searched for and the
+// combo.cfg (both where the editor keeps them); with neither, the combo is searched for and the
 // ports it answers on are said. --out and --in override.
 ComboLink& makeLink(Link& link, const PortsFactory& untraced, bool trace, std::ostream& err) {
   if (trace) link.tracer = std::make_unique<Tracer>(err);
   const PortsFactory factory = trace ? link.tracer->wrap(untraced) : untraced;
   link.ports = factory ? factory() : nullptr;
   if (!link.ports) throw badInput("no MIDI system");
-  link.combo = std::make_unique<ComboLink>(*link.ports, link.state);
+  link.combo = std::make_unique<ComboLink>(*link.ports, link.state, comboConfigPath());
   link.combo->portsMaker = factory;
   link.combo->setPoster([&link](std::function<void()> work) { link.inbox.post(std::move(work)); });
   return *link.combo;
@@ -466,7 +467,9 @@ int detect(const Arguments& a, std::ostream& out, std::ostream& err, const Ports
   if (a.save) {
     combo.usePorts(*pair);
     if (!combo.rememberPorts()) throw badInput(std::string("cannot write ") + kComboConfigName + " and " + kComboPortsName);
-    err << "kestralux-tool: " << kComboConfigName << " and " << kComboPortsName << " written\n";
+    err << "kestralux-tool: " << kComboConfigName << " and " << kComboPortsName << " written";
+    if (combo.configPath().has_parent_path()) err << " in " << combo.configPath().parent_path().string();
+    err << "\n";
   }
   return kToolSuccess;
 }
@@ -576,8 +579,7 @@ The KESTRALUX presets without the window.
       Find the combo: the bank request goes to each output in turn, 100 ms apart, and every
       input listens; the input that brings a preset pairs with the output that, asked again,
       answers again. Prints the pair (the first found, when two combos answer); --save writes
-      it to combo.cfg and combo.ports in
-      the working directory, as the editor's MIDI setup does. Exit 1 when no combo answers.
+      it to combo.cfg and combo.ports where the editor keeps them, as its MIDI setup does. Exit 1 when no combo answers.
   fetch [-o OUT.bnk] [--in N|NAME] [--out N|NAME] [--partial] [--force]
       Ask the combo for its bank and write it (default FULL1.bnk). Fails with "no answer" or
       "only k of 30 presets received" after 2 s of silence, and writes nothing unless --partial.
@@ -609,8 +611,8 @@ The KESTRALUX presets without the window.
       entry N as show does.
 )" + monitorUsage() + exploreUsage() + liveUsage() + R"(
 )" + libraryUsage() + R"(
-Ports are the editor's: the names in combo.ports in the working directory, else the numbers
-in combo.cfg; with neither, the combo is searched for as detect does and the ports it took are
+Ports are the editor's: the names in combo.ports, else the numbers in combo.cfg, both in
+the working directory when either is there, else in $XDG_DATA_HOME/kestralux; with neither, the combo is searched for as detect does and the ports it took are
 said. --in and --out choose another: an exact name, else a number, else the one port whose
 name contains the text. Neither the editor's ports nor the tool's are listed. detect, fetch,
 store, diff, sheet and check take --trace: each message sent and received is printed on

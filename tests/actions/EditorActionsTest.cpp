@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -14,6 +15,8 @@
 #include "files/PresetDiff.h"
 #include "files/PresetFiles.h"
 #include "files/PresetListing.h"
+#include "protocol/RxRing.h"
+#include "protocol/Sysex.h"
 #include "tests/PresetValues.h"
 #include "tests/actions/RecordedActions.h"
 
@@ -625,6 +628,11 @@ TEST(Rename, IsOneStepUnderTheNameBoxRules) {
   EXPECT_FALSE(e.session.edited(6));
 }
 
+PresetBank withPlaceholderNamed(PresetBank bank) {
+  bank[1].storeName(kNoPresetHere);
+  return bank;
+}
+
 // The name box's placeholder is drawn, never a name: whatever shows, moves, saves, prints or
 // compares a slot that holds none, no record and no text takes it as one.
 TEST(Placeholder, IsNeverStoredSavedPrintedOrDiffedAsAName) {
@@ -667,15 +675,124 @@ TEST(Placeholder, IsNeverStoredSavedPrintedOrDiffedAsAName) {
       {"the HTML sheet", [&](Editor& e) { return sheet(e, SheetFormat::Html); }},
       {"diffed against a named preset",
        [](Editor& e) { return diffText(std::span(e.state.bank).first(4), std::span(e.state.reference).first(4), true); }},
+      // Files written while the box could still store it hold it as text.
+      {"a bank file holding it as a name, loaded and printed by show",
+       [&](Editor& e) {
+         e.actions.loadBankFile(bankFileImage(withPlaceholderNamed(e.state.bank)));
+         return presetListing(std::span(e.state.bank).first(4));
+       }},
+      {"a bank file holding it as a name, loaded and put on a sheet",
+       [&](Editor& e) {
+         e.actions.loadBankFile(bankFileImage(withPlaceholderNamed(e.state.bank)));
+         return sheet(e, SheetFormat::Csv);
+       }},
+      {"a preset file holding it as a name, loaded and diffed",
+       [&](Editor& e) {
+         e.actions.showSlot(1);
+         e.actions.loadPresetFile(presetFileImage(withPlaceholderNamed(e.state.bank)[1]));
+         return diffText(std::span(e.state.bank).first(4), std::span(e.state.bank).first(4), true) +
+                e.state.bank[1].validName().value_or("");
+       }},
+      {"a preset file holding it in small letters, loaded and printed",
+       [&](Editor& e) {
+         PresetRecord lower = e.state.bank[2];
+         lower.storeName("no preset here");
+         e.actions.showSlot(2);
+         e.actions.loadPresetFile(presetFileImage(lower));
+         return presetListing(std::span(e.state.bank).first(4));
+       }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Editor e;
     for (const int n : {1, 2}) std::fill_n(e.state.bank[static_cast<std::size_t>(n)].bytes.begin(), kNameFieldSize, 0);
     for (const int n : {0, 1}) e.state.reference[static_cast<std::size_t>(n)] = e.state.bank[static_cast<std::size_t>(n)];
-    const std::string written = row.written(e);
+    std::string written = row.written(e);
+    for (char& c : written) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_EQ(written.find(kNoPresetHere), std::string::npos) << written;
     EXPECT_FALSE(e.state.bank[1].validName() == std::string(kNoPresetHere));
+  }
+}
+
+// The combo's bank arriving through the protocol: after GET ALL, or as the answer FIND COMBO
+// found and OK? took, which nobody clicked GET ALL for.
+void comboAnswers(Editor& e, const PresetBank& bank) {
+  for (int n = 0; n < kPresetCount; ++n) {
+    RxRing ring;
+    const PresetMessage m = buildPresetMessage(n == 0 ? CMD_BANK_FIRST : CMD_BANK_NEXT, bank[static_cast<std::size_t>(n)]);
+    ring.store(std::span<const std::uint8_t>(m.data(), m.size()));
+    e.protocol.DecodeNextSlot(ring.takeNext());
+  }
+}
+
+// Presets 1..`edited` edited, then each row's act, then the window closed one way: a load or
+// a fetch that put other presets over edits says how many and how to get them back, and the
+// history got the bank as it was first; a close at the window asks while anything is edited,
+// one from outside never does.
+TEST(ReplacedWork, IsSaidAndOnlyAClosingWindowAsks) {
+  const PresetBank combo = Editor().state.bank;  // what the edits were made over
+  PresetRecord onDisk = combo[0];
+  onDisk.setValue(AMP_GAIN, 29);
+  onDisk.storeName("ON DISK");
+  const auto load = [&](Editor& e) {
+    e.actions.showSlot(0);
+    e.actions.loadPresetFile(presetFileImage(onDisk));
+  };
+  const auto getAll = [&](Editor& e) {
+    e.actions.requestFetch();
+    comboAnswers(e, combo);
+  };
+  const auto findCombo = [&](Editor& e) {
+    e.protocol.fetch.requested({}, false);
+    comboAnswers(e, combo);
+  };
+  const auto nothing = [](Editor&) {};
+  const std::string three = "3 EDITED PRESETS REPLACED: CTRL+Z OR LIBRARY > HISTORY BRINGS THEM BACK";
+  const std::string one = "1 EDITED PRESET REPLACED: CTRL+Z OR LIBRARY > HISTORY BRINGS IT BACK";
+  struct Row {
+    const char* what;
+    int edited;
+    std::function<void(Editor&)> act;
+    std::string said;
+    std::vector<std::string> kept;
+    CloseWay close;
+    std::optional<std::string> asked;
+  };
+  const Row rows[] = {
+      {"get all over three edits", 3, getAll, three, {"before fetch", "fetched"}, CloseWay::Button, std::nullopt},
+      {"get all over none", 0, getAll, "", {"fetched"}, CloseWay::Button, std::nullopt},
+      {"a load into an edited slot", 3, load, one, {"before load"}, CloseWay::Shortcut, "2 EDITED PRESETS ARE NOT STORED OR SAVED"},
+      {"a load into a slot not edited", 0, load, "", {}, CloseWay::Menu, std::nullopt},
+      {"find combo's bank keeps the edits", 3, findCombo, "", {"fetched"}, CloseWay::Button, "3 EDITED PRESETS ARE NOT STORED OR SAVED"},
+      {"find combo's bank over none", 0, findCombo, "", {"fetched"}, CloseWay::Button, std::nullopt},
+      {"close button", 1, nothing, "", {}, CloseWay::Button, "1 EDITED PRESET IS NOT STORED OR SAVED"},
+      {"Ctrl+Q", 3, nothing, "", {}, CloseWay::Shortcut, "3 EDITED PRESETS ARE NOT STORED OR SAVED"},
+      {"FILE > EXIT", 3, nothing, "", {}, CloseWay::Menu, "3 EDITED PRESETS ARE NOT STORED OR SAVED"},
+      {"a signal never waits for an answer", 3, nothing, "", {}, CloseWay::Signal, std::nullopt},
+      {"nor does the end of the session", 3, nothing, "", {}, CloseWay::SessionEnd, std::nullopt},
+      {"a close after the bank was saved", 3, [](Editor& e) { e.actions.savedBank(); }, "", {}, CloseWay::Button, std::nullopt},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Editor e;
+    std::vector<std::string> kept;
+    e.protocol.bankMoved = [&](const BankMove& move) { kept.push_back(historyKind(move)); };
+    for (int n = 0; n < row.edited; ++n) {
+      e.actions.showSlot(n);
+      e.edit(AMP_GAIN, 25);
+    }
+    e.notices.clear();
+    row.act(e);
+    std::string said;
+    for (const ActionNotice& notice : e.notices)
+      if (!notice.message.empty()) said = notice.message;
+    EXPECT_EQ(said, row.said);
+    EXPECT_EQ(kept, row.kept);
+    EXPECT_EQ(e.actions.closeQuestion(row.close), row.asked);
+    if (row.said.empty()) continue;
+    // What the message promises: one undo brings the edits back.
+    e.actions.undo();
+    EXPECT_EQ(e.state.bank[0].value(AMP_GAIN), 25);
   }
 }
 

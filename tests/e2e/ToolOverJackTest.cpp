@@ -135,10 +135,13 @@ TEST_F(ToolOverJack, DetectFindsTheComboBehindAForeignDevice) {
 
   ASSERT_EQ(tool("detect --save", false), 0) << said;
   EXPECT_EQ(printed, "MIDI OUTPUT  1  KESTRALUX MIDI IN:in\nMIDI INPUT   1  KESTRALUX MIDI OUT:out\n");
-  EXPECT_EQ(said, "kestralux-tool: combo.cfg and combo.ports written\n");
+  // A working folder without them is no place the user chose: they go to the data folder.
+  const fs::path kept = test::dataHome() / "kestralux";
+  EXPECT_EQ(said, "kestralux-tool: combo.cfg and combo.ports written in " + kept.string() + "\n");
   EXPECT_TRUE(foreign->waitForLines("bank request", 1)) << "the foreign device was asked first";
-  EXPECT_EQ(readFileStart(dir / "combo.cfg", 100), (Bytes{1, 0, 0, 0, 1, 0, 0, 0}));
-  const Bytes ports = readFileStart(dir / "combo.ports", 1000).value_or(Bytes{});
+  EXPECT_FALSE(fs::exists(dir / "combo.cfg"));
+  EXPECT_EQ(readFileStart(kept / "combo.cfg", 100), (Bytes{1, 0, 0, 0, 1, 0, 0, 0}));
+  const Bytes ports = readFileStart(kept / "combo.ports", 1000).value_or(Bytes{});
   EXPECT_EQ(std::string(ports.begin(), ports.end()), "output=KESTRALUX MIDI IN:in\ninput=KESTRALUX MIDI OUT:out\n");
 }
 

@@ -1,4 +1,5 @@
 #include "files/ComboConfig.h"
+#include "files/ComboConfigPlace.h"
 #include "files/ComboPorts.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,34 @@ TEST_F(ComboConfigFile, PortNamesComeBackAsTheyWereChosen) {
     SCOPED_TRACE(row.what);
     writeBytes({row.text.begin(), row.text.end()});
     EXPECT_EQ(LOAD_PORT_NAMES(path), row.names);
+  }
+}
+
+// A working folder that holds either file keeps both there; any other start keeps them in the
+// data folder, so a start from a source checkout never writes into it.
+TEST_F(ComboConfigFile, KeptInTheWorkingFolderOnlyWhereTheyAreAlready) {
+  struct Row {
+    const char* name;
+    std::vector<const char*> inWorkingFolder;
+    bool inDataFolder;
+    bool keptHere;
+  };
+  const Row rows[] = {
+      {"nothing anywhere", {}, false, false},
+      {"only the data folder's", {}, true, false},
+      {"combo.cfg here and in the data folder", {"combo.cfg"}, true, true},
+      {"only combo.ports here", {"combo.ports"}, false, true},
+      {"both here", {"combo.cfg", "combo.ports"}, false, true},
+      {"a half-written save here", {"combo.cfg.new"}, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const fs::path working = dir / row.name / "working", data = dir / row.name / "data";
+    fs::create_directories(working);
+    fs::create_directories(data);
+    for (const char* file : row.inWorkingFolder) std::ofstream(working / file) << "x";
+    if (row.inDataFolder) std::ofstream(data / "combo.cfg") << "x";
+    EXPECT_EQ(comboConfigPath(working, data), row.keptHere ? fs::path("combo.cfg") : data / "combo.cfg");
   }
 }
 
