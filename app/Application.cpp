@@ -23,6 +23,7 @@
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
+#include "app/WindowLook.h"
 #include "files/BankHistory.h"
 #include "files/HistoryChoices.h"
 #include "library/BankMoves.h"
@@ -107,6 +108,7 @@ void KestraluxApplication::startUp() {
   help_->setAttribute(Qt::WA_QuitOnClose, false);
 
   Form1 = std::make_unique<TForm1>(actions);
+  Form1->restoreZoom();
   QObject::connect(Form1.get(), &TForm1::helpRequested, help_.get(), &HelpViewer::showContext);
   openLibrary();
   bankWindow_ = std::make_unique<BankWindow>(actions, libraryFeed_.get(), Form1.get());
@@ -115,12 +117,17 @@ void KestraluxApplication::startUp() {
   exploreWindow_->openWith(Form1->EDIT1->findChild<QAction*>(QStringLiteral("EXPLORE1")));
   new CaptionLocks(*Form1, *exploreWindow_);
   historyWindow_ = std::make_unique<HistoryWindow>(actions);
+  // Windows of their own open beside the main window's controls, as its tool windows do.
+  openBeside(*historyWindow_, *Form1);
+  openBeside(*help_, *Form1);
   QObject::connect(Form1->LIBRARY1->findChild<QAction*>(QStringLiteral("HISTORY1")), &QAction::triggered,
                    historyWindow_.get(), &HistoryWindow::showHistory);
 
   // Named before anything is shown: a screen reader asks once and keeps what it heard.
   accessibility_ = new Accessibility(*Form1, *Form1, actions);
   accessibility_->attachBankWindow(*bankWindow_);
+  accessibility_->attachToolWindow(*historyWindow_);
+  accessibility_->attachToolWindow(*exploreWindow_);
 
   showMidiInWindows();
   accessibility_->attachSetupWindow(*MIDI_IO);
@@ -169,6 +176,7 @@ void KestraluxApplication::startMidi() {
 void KestraluxApplication::showMidiInWindows() {
   link.connectionChanged = [form = Form1.get()](bool connected) { form->showComboConnection(connected); };
   Form1->showComboConnection(link.connected());
+  openBeside(*MIDI_IO, *Form1);
   QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
 }
 

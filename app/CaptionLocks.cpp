@@ -25,6 +25,8 @@ constexpr CaptionLabel kCaptionLabels[] = {
     {"LABL16", EFF_ADJUST2},    {"LABLRATE", EFF_RATE},       {"Label1", EFFECT_SELECT},
 };
 
+constexpr int kMarkGap = 4;
+
 // A small padlock drawn by hand, so it looks the same whatever fonts the desktop has.
 class LockMark : public QWidget {
  public:
@@ -55,7 +57,6 @@ CaptionLocks::CaptionLocks(MainWindowUi& ui, ExploreWindow& explore) : QObject(&
     owners_[caption] = row.parameter;
     auto* mark = new LockMark(caption->parentWidget());
     mark->setObjectName(QStringLiteral("lock") + caption->objectName());
-    mark->move(caption->x() - mark->width() - 2, caption->y() + (caption->height() - mark->height()) / 2);
     marks_[row.parameter] = {mark, caption};
   }
   for (const AmpModelRow& amp : kAmpModels) {
@@ -67,15 +68,25 @@ CaptionLocks::CaptionLocks(MainWindowUi& ui, ExploreWindow& explore) : QObject(&
   // Left of the grid's first row.
   if (QWidget* first = ui.CLN1) {
     auto* mark = new LockMark(first->parentWidget());
-    mark->move(first->x() - mark->width() - 4, first->y() + (first->height() - mark->height()) / 2);
     marks_[AMP_TYPE] = {mark, first};
   }
+  placeMarks();
   connect(&explore, &ExploreWindow::locksChanged, this, &CaptionLocks::refresh);
   refresh();
 }
 
 CaptionLocks::~CaptionLocks() {
   for (auto& [parameter, mark] : marks_) delete mark.mark.data();
+}
+
+// Left of the caption, clear of its first letter by a few pixels of the window's navy, wherever
+// the main window's zoom has put the caption.
+void CaptionLocks::placeMarks() {
+  for (auto& [parameter, mark] : marks_) {
+    if (!mark.mark || !mark.caption) continue;
+    const QRect at = mark.caption->geometry();
+    mark.mark->move(at.x() - mark.mark->width() - kMarkGap, at.y() + (at.height() - mark.mark->height()) / 2);
+  }
 }
 
 void CaptionLocks::refresh() {
@@ -88,6 +99,10 @@ bool CaptionLocks::eventFilter(QObject* watched, QEvent* event) {
   if (owner == owners_.end()) return false;
   if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
     refresh();
+    return false;
+  }
+  if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+    placeMarks();
     return false;
   }
   if (event->type() != QEvent::MouseButtonPress || static_cast<QMouseEvent*>(event)->button() != Qt::RightButton) return false;

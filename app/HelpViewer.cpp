@@ -3,6 +3,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "app/WindowLook.h"
+
 namespace kestralux {
 
 namespace {
@@ -202,9 +204,7 @@ void HelpViewer::showContext(int context) {
   context_ = context;
   setWindowTitle(QStringLiteral("KESTRALUX Help - %1").arg(QLatin1String(page.title)));
   browser_->setHtml(QString::fromUtf8(page.html));
-  show();
-  raise();
-  activateWindow();
+  showBeside(*this, nullptr, QSize(560, 600));
 }
 
 QString HelpViewer::pageTitle() const { return QLatin1String(helpPageOf(context_).title); }

@@ -43,6 +43,9 @@ class HistoryWindow : public QWidget {
   QPushButton* putPreset = nullptr;
   QLabel* status = nullptr;
 
+ protected:
+  void hideEvent(QHideEvent* event) override;
+
  private:
   const HistoryEntry* chosen() const;
   EditorActions& actions_;
