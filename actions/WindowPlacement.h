@@ -39,7 +39,7 @@ struct PlacementRequest {
 };
 
 // Pixels between the main window's controls and a window put beside them.
-inline constexpr int kBesideGap = 8;
+inline constexpr int kBesideGap = 6;
 
 // The frame rectangle the window takes.
 ScreenRect placeSideWindow(const PlacementRequest& request);

@@ -1,11 +1,12 @@
-// Where the tool windows open beside the main window, and the zoom's steps and scaling:
-// plain rectangles, no display.
+// The desktop's rules of the editor, without a display: where the tool windows open beside the
+// main window, the zoom's steps, the list of recent files.
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
 #include "actions/MainWindowZoom.h"
+#include "actions/RecentFiles.h"
 #include "actions/WindowPlacement.h"
 
 namespace kestralux {
@@ -31,24 +32,27 @@ struct PlacementRow {
   std::optional<ScreenRect> expected;  // where exactly, where it matters
 };
 
+// The windows' own sizes (the first size each opens in, and the least its controls need),
+// with a title bar of 24 pixels.
 const PlacementRow kPlacements[] = {
-    // Each tool window, frame included, on a large and a small screen.
-    {"bank 1600x1200", maximised(1600, 1200), {1040, 664}, {560, 360}, {}, 0, {}},
-    {"bank 1280x720", maximised(1280, 720), {1040, 664}, {560, 360}, {}, 0, ScreenRect{662, 46, 618, 664}},
-    {"history 1600x1200", maximised(1600, 1200), {900, 584}, {480, 300}, {}, 0, ScreenRect{662, 46, 900, 584}},
-    {"history 1280x720", maximised(1280, 720), {900, 584}, {480, 300}, {}, 0, {}},
-    {"explore 1600x1200", maximised(1600, 1200), {720, 520}, {560, 420}, {}, 0, {}},
-    {"explore 1280x720", maximised(1280, 720), {720, 520}, {560, 420}, {}, 0, {}},
+    {"bank 1600x1200", maximised(1600, 1200), {1040, 664}, {743, 218}, {}, 0, ScreenRect{660, 46, 940, 664}},
+    {"bank 1280x720", maximised(1280, 720), {1040, 664}, {743, 218}, {}, 0, ScreenRect{0, 501, 1040, 219}},
+    {"history 1600x1200", maximised(1600, 1200), {900, 584}, {320, 133}, {}, 0, ScreenRect{660, 46, 900, 584}},
+    {"history 1280x720", maximised(1280, 720), {900, 584}, {320, 133}, {}, 0, ScreenRect{660, 46, 620, 584}},
+    {"explore 1600x1200", maximised(1600, 1200), {677, 407}, {677, 407}, {}, 0, ScreenRect{660, 46, 677, 407}},
+    {"explore 1280x720 at 90 %", maximised(1280, 720, 90), {677, 407}, {677, 407}, {}, 0, ScreenRect{595, 46, 677, 407}},
     {"setup 1600x1200", maximised(1600, 1200), {617, 326}, {617, 326}, {}, 0, {}},
-    {"setup 1280x720", maximised(1280, 720), {617, 326}, {617, 326}, {}, 0, ScreenRect{662, 46, 617, 326}},
-    {"help 1600x1200", maximised(1600, 1200), {560, 624}, {300, 300}, {}, 0, {}},
-    {"help 1280x720", maximised(1280, 720), {560, 624}, {300, 300}, {}, 0, {}},
-    // The controls zoomed over most of the screen: in the corner where it hides the least.
-    {"bank beside 150 %", maximised(1280, 720, 150), {1040, 664}, {560, 360}, {}, 741LL * 664, ScreenRect{240, 56, 1040, 664}},
+    {"setup 1280x720", maximised(1280, 720), {617, 326}, {617, 326}, {}, 0, ScreenRect{660, 46, 617, 326}},
+    {"help 1600x1200", maximised(1600, 1200), {560, 624}, {70, 94}, {}, 0, {}},
+    {"help 1280x720", maximised(1280, 720), {560, 624}, {70, 94}, {}, 0, {}},
+    // No room beside the controls: the corner where it hides the least of them. The explore
+    // window at 100 % on a small screen takes the strip right of x = 603 of the lowest rows.
+    {"explore 1280x720", maximised(1280, 720), {677, 407}, {677, 407}, {}, 51LL * 182, ScreenRect{603, 313, 677, 407}},
+    {"bank beside 150 %", maximised(1280, 720, 150), {1040, 664}, {743, 218}, {}, 741LL * 664, ScreenRect{240, 56, 1040, 664}},
     {"setup over 200 %", maximised(1280, 720, 200), {617, 326}, {617, 326}, {}, 617LL * 326, ScreenRect{663, 394, 617, 326}},
-    // Where the user put it, even over the controls; pulled back when its screen has gone.
-    {"moved by the user", maximised(1600, 1200), {900, 584}, {480, 300}, ScreenRect{100, 300, 900, 584}, 554LL * 195, ScreenRect{100, 300, 900, 584}},
-    {"left on a screen now gone", maximised(1280, 720), {900, 584}, {480, 300}, ScreenRect{1700, 200, 900, 584}, 0, ScreenRect{662, 46, 618, 584}},
+    // Where the user put it, even over the controls; a place on a screen now gone is forgotten.
+    {"moved by the user", maximised(1600, 1200), {900, 584}, {320, 133}, ScreenRect{100, 300, 900, 584}, 554LL * 195, ScreenRect{100, 300, 900, 584}},
+    {"left on a screen now gone", maximised(1280, 720), {900, 584}, {320, 133}, ScreenRect{1700, 200, 900, 584}, 0, ScreenRect{660, 46, 620, 584}},
 };
 
 TEST(WindowPlacement, ToolWindowsOpenWhereTheyHideNoControlAndNeverTheMenuBar) {
@@ -108,6 +112,32 @@ TEST(MainWindowZoom, CommandsStepWithinTheRangeAndSayOnlyWhatChanged) {
   }
   // The room's narrower side decides: all of the layout stays in view.
   EXPECT_EQ(fitPercent(1600, 1154, 662, 451), 241);
+}
+
+struct RecentRow {
+  const char* name;
+  std::vector<std::string> before;
+  std::string opened;
+  std::vector<std::string> after;
+};
+
+const RecentRow kRecents[] = {
+    {"the first", {}, "/a/1.pre", {"/a/1.pre"}},
+    {"a new one goes first", {"/a/1.pre"}, "/a/2.bnk", {"/a/2.bnk", "/a/1.pre"}},
+    {"one opened again moves up, once", {"/a/2.bnk", "/a/1.pre", "/a/3.pre"}, "/a/1.pre", {"/a/1.pre", "/a/2.bnk", "/a/3.pre"}},
+    {"the oldest goes past eight", {"1", "2", "3", "4", "5", "6", "7", "8"}, "9", {"9", "1", "2", "3", "4", "5", "6", "7"}},
+    {"no name changes nothing", {"/a/1.pre"}, "", {"/a/1.pre"}},
+};
+
+TEST(RecentFiles, NewestFirstOnceEachAndEightAtMost) {
+  for (const RecentRow& row : kRecents) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(withRecentFile(row.before, row.opened), row.after);
+  }
+  EXPECT_TRUE(isBankFileName("/x/FULL1.BNK"));
+  EXPECT_TRUE(isBankFileName("b.bnk"));
+  EXPECT_FALSE(isBankFileName("/x/bnk"));
+  EXPECT_FALSE(isBankFileName("/x/PRESET1.pre"));
 }
 
 }  // namespace
