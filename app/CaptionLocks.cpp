@@ -3,10 +3,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "actions/MainWindowZoom.h"
 #include "app/ClickablePanel.h"
 #include "app/ExploreWindow.h"
 #include "app/Latin1.h"
 #include "app/MainWindowUi.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
 
 namespace kestralux {
@@ -39,6 +41,8 @@ class LockMark : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 10 x 13 grid, at whatever size the main window's zoom gives it.
+    p.scale(width() / 10.0, height() / 13.0);
     p.setPen(QPen(QColor(255, 215, 0), 1.6));
     p.drawArc(QRectF(2, 1, 6, 8), 0, 180 * 16);
     p.drawLine(QPointF(2, 5), QPointF(2, 6));
@@ -84,6 +88,13 @@ CaptionLocks::~CaptionLocks() {
 void CaptionLocks::placeMarks() {
   for (auto& [parameter, mark] : marks_) {
     if (!mark.mark || !mark.caption) continue;
+    int percent = kActualSize;
+    for (const QWidget* w = mark.caption; w; w = w->parentWidget())
+      if (const QVariant zoom = w->property(kZoomProperty); zoom.isValid()) {
+        percent = zoom.toInt();
+        break;
+      }
+    mark.mark->setFixedSize(zoomed(10, percent), zoomed(13, percent));
     const QRect at = mark.caption->geometry();
     mark.mark->move(at.x() - mark.mark->width() - kMarkGap, at.y() + (at.height() - mark.mark->height()) / 2);
   }

@@ -1,12 +1,15 @@
 // The main window at a zoom: every row of the layout tables again, its place, size and font
 // multiplied by one factor, so the window keeps its proportions at any size.
 
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QRadioButton>
 
 #include <algorithm>
 
 #include "actions/MainWindowZoom.h"
+#include "app/Artwork.h"
 #include "app/ClickablePanel.h"
 #include "app/Latin1.h"
 #include "app/MainWindowLayout.h"
@@ -32,6 +35,14 @@ void MainWindowUi::applyZoom(int percent) {
     font.pixelSize = zoomedFontPixels(font.pixelSize, percent);
     widget->setFont(fontOf(font));
     if (row.kind == layout::Label && row.name != "Label2") fitCaption(*static_cast<QLabel*>(widget));
+    if (row.kind == layout::Picture) {
+      // The logo drawn anew at the factor; at 100 % its own pixels.
+      const QImage logo = makeWindowLogo();
+      static_cast<QLabel*>(widget)->setPixmap(QPixmap::fromImage(
+          percent == kActualSize ? logo
+                                 : logo.scaled(zoomed(logo.width(), percent), zoomed(logo.height(), percent),
+                                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    }
     if (row.kind == layout::RadioButton) {
       widget->setProperty(kZoomProperty, percent);
       widget->updateGeometry();
