@@ -206,6 +206,7 @@ bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 // Readable on navy, black, purple and the desktop's grey alike.
 const QColor kFocusRing(255, 255, 0);
 const QColor kFocusEdge(0, 0, 0);
+constexpr int kThickRingHeight = 16;
 
 }  // namespace
 
@@ -466,6 +467,9 @@ bool Accessibility::eventFilter(QObject* watched, QEvent* event) {
       painter.drawRect(widget->rect().adjusted(0, 0, -1, -1));
       painter.setPen(QPen(kFocusRing, 1, Qt::SolidLine));
       painter.drawRect(widget->rect().adjusted(1, 1, -2, -2));
+      // Controls tall enough for it (the lists, the buttons, the boxes) get a second yellow
+      // line, which reads on the desktop's light grey too; a slider's thin bar keeps one.
+      if (widget->height() >= kThickRingHeight) painter.drawRect(widget->rect().adjusted(2, 2, -3, -3));
       return true;
     }
     default: return false;
