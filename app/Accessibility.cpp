@@ -205,6 +205,8 @@ bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
 // Readable on navy, black, purple and the desktop's grey alike.
 const QColor kFocusRing(255, 255, 0);
+const QColor kFocusEdge(0, 0, 0);
+constexpr int kThickRingHeight = 16;
 
 }  // namespace
 
@@ -250,12 +252,15 @@ Accessibility::Accessibility(QWidget& window, MainWindowUi& form, EditorActions&
   form.scrollArea->verticalScrollBar()->setAccessibleName(QStringLiteral("WINDOW UP AND DOWN"));
   form.Panel1->setProperty(kPanelRoleProperty, static_cast<int>(QAccessible::Grouping));
 
+  // The amp models are one set of choices, one Tab stop (the chosen one), the arrows moving
+  // among them as among the effects.
   for (const AmpModelRow& model : kAmpModels) {
     ClickablePanel* panel = form.ampPanelOfModel(model.ampType);
     panel->setProperty(kPanelRoleProperty, static_cast<int>(QAccessible::RadioButton));
-    panel->setFocusPolicy(Qt::StrongFocus);
+    panel->setFocusPolicy(Qt::ClickFocus);
     watch(panel);
   }
+  keepOneAmpStop();
   for (ClickablePanel* panel : {form.STOR, form.REQUES}) {
     panel->setFocusPolicy(Qt::StrongFocus);
     watch(panel);
@@ -317,7 +322,42 @@ void Accessibility::attachSetupWindow(TMIDI_IO& window) {
     watch(w);
 }
 
+void Accessibility::attachToolWindow(QWidget& window) {
+  for (QWidget* w : window.findChildren<QWidget*>())
+    if ((w->focusPolicy() & Qt::TabFocus) && !controls_.contains(w)) watch(w);
+}
+
+void Accessibility::keepOneAmpStop() {
+  ClickablePanel* chosen = nullptr;
+  for (const AmpModelRow& model : kAmpModels) {
+    ClickablePanel* panel = form_.ampPanelOfModel(model.ampType);
+    if (panel->outerBevel() == Bevel::Raised) chosen = panel;
+    if (panel->focusPolicy() == Qt::StrongFocus) panel->setFocusPolicy(Qt::ClickFocus);
+  }
+  (chosen ? chosen : form_.ampPanelOfModel(0))->setFocusPolicy(Qt::StrongFocus);
+}
+
+namespace {
+
+// The amp models' grid, four across, in reading order: an arrow's neighbour, Left and Right
+// running on through the rows.
+int ampNeighbour(int index, int key) {
+  constexpr int across = 4, count = 16;
+  switch (key) {
+    case Qt::Key_Left: return (index + count - 1) % count;
+    case Qt::Key_Right: return (index + 1) % count;
+    case Qt::Key_Up: return index >= across ? index - across : index;
+    case Qt::Key_Down: return index + across < count ? index + across : index;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
 void Accessibility::watch(QWidget* control) {
+  // An editable list's typing takes the focus: the ring goes round that.
+  if (auto* list = qobject_cast<QComboBox*>(control); list && list->lineEdit() && !controls_.contains(list->lineEdit()))
+    watch(list->lineEdit());
   controls_.insert(control);
   control->installEventFilter(this);
   connect(control, &QObject::destroyed, this, [this, control] { controls_.remove(control); });
@@ -361,6 +401,21 @@ bool Accessibility::eventFilter(QObject* watched, QEvent* event) {
       const auto* key = static_cast<QKeyEvent*>(event);
       if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
       if (auto* panel = qobject_cast<ClickablePanel*>(widget)) {
+        if (panel->property(kPanelRoleProperty).toInt() == QAccessible::RadioButton) {
+          // Reading order of the grid: the amp panels' order in the Tab order table.
+          QList<ClickablePanel*> grid;
+          for (const std::string_view name : layout::kTabOrder)
+            if (auto* p = form_.clientArea->findChild<ClickablePanel*>(latin1(name)); p && p->property(kPanelRoleProperty).toInt() == QAccessible::RadioButton)
+              grid << p;
+          if (const int to = ampNeighbour(static_cast<int>(grid.indexOf(panel)), key->key()); to >= 0) {
+            ClickablePanel* next = grid[to];
+            if (next != panel) {
+              emit next->clicked();
+              next->setFocus(Qt::OtherFocusReason);
+            }
+            return true;
+          }
+        }
         if (key->key() != Qt::Key_Space && !isEnter(key->key())) return false;
         if (!key->isAutoRepeat()) emit panel->clicked();
         return true;
@@ -405,10 +460,17 @@ bool Accessibility::eventFilter(QObject* watched, QEvent* event) {
       // The control paints itself first; the ring goes over its edge, inside it, so nothing
       // around it moves or is covered.
       static_cast<QObject*>(widget)->event(event);
+      // Yellow inside black: one of the two stands out on any face, the chosen effect's lime
+      // and the aqua boxes included.
       QPainter painter(widget);
-      painter.setPen(QPen(kFocusRing, 1, Qt::SolidLine));
       painter.setBrush(Qt::NoBrush);
+      painter.setPen(QPen(kFocusEdge, 1, Qt::SolidLine));
       painter.drawRect(widget->rect().adjusted(0, 0, -1, -1));
+      painter.setPen(QPen(kFocusRing, 1, Qt::SolidLine));
+      painter.drawRect(widget->rect().adjusted(1, 1, -2, -2));
+      // Controls tall enough for it (the lists, the buttons, the boxes) get a second yellow
+      // line, which reads on the desktop's light grey too; a slider's thin bar keeps one.
+      if (widget->height() >= kThickRingHeight) painter.drawRect(widget->rect().adjusted(2, 2, -3, -3));
       return true;
     }
     default: return false;

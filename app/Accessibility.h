@@ -36,6 +36,10 @@ class Accessibility : public QObject {
   Accessibility(QWidget& window, MainWindowUi& ui, EditorActions& actions);
   void attachBankWindow(BankWindow& window);
   void attachSetupWindow(TMIDI_IO& window);
+  // Every control of a tool window that takes Tab gets the focus ring.
+  void attachToolWindow(QWidget& window);
+  // Only the chosen amp model takes Tab; called again when another is chosen.
+  void keepOneAmpStop();
 
   // The small entry over the value box of `bar`; nothing for a bar that is not shown.
   ValueEntryBox* openEntry(QScrollBar* bar);

@@ -31,6 +31,7 @@
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
+#include "app/WindowLook.h"
 #include "files/BankHistory.h"
 #include "files/HistoryChoices.h"
 #include "library/BankMoves.h"
@@ -124,6 +125,7 @@ void KestraluxApplication::startUp() {
   help_->setAttribute(Qt::WA_QuitOnClose, false);
 
   Form1 = std::make_unique<TForm1>(actions);
+  Form1->restoreZoom();
   QObject::connect(Form1.get(), &TForm1::helpRequested, help_.get(), &HelpViewer::showContext);
   openLibrary();
   bankWindow_ = std::make_unique<BankWindow>(actions, libraryFeed_.get(), Form1.get());
@@ -132,6 +134,9 @@ void KestraluxApplication::startUp() {
   exploreWindow_->openWith(Form1->EDIT1->findChild<QAction*>(QStringLiteral("EXPLORE1")));
   new CaptionLocks(*Form1, *exploreWindow_);
   historyWindow_ = std::make_unique<HistoryWindow>(actions);
+  // Windows of their own open beside the main window's controls, as its tool windows do.
+  openBeside(*historyWindow_, *Form1);
+  openBeside(*help_, *Form1);
   QObject::connect(Form1->LIBRARY1->findChild<QAction*>(QStringLiteral("HISTORY1")), &QAction::triggered,
                    historyWindow_.get(), &HistoryWindow::showHistory);
   monitorWindow_ = std::make_unique<MonitorWindow>(monitor, Form1.get());
@@ -146,6 +151,8 @@ void KestraluxApplication::startUp() {
   // Named before anything is shown: a screen reader asks once and keeps what it heard.
   accessibility_ = new Accessibility(*Form1, *Form1, actions);
   accessibility_->attachBankWindow(*bankWindow_);
+  accessibility_->attachToolWindow(*historyWindow_);
+  accessibility_->attachToolWindow(*exploreWindow_);
 
   showMidiInWindows();
   accessibility_->attachSetupWindow(*MIDI_IO);
@@ -206,6 +213,7 @@ void KestraluxApplication::showMidiInWindows() {
   };
   stage.setConnected(link.connected());
   Form1->showComboConnection(link.connected());
+  openBeside(*MIDI_IO, *Form1);
   QObject::connect(Form1.get(), &TForm1::midiSetupRequested, MIDI_IO.get(), &TMIDI_IO::showSetup);
 }
 

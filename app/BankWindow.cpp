@@ -146,7 +146,7 @@ void BankWindow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
 }
 
-void BankWindow::rememberPlace() { QSettings().setValue(QString::fromLatin1(kGeometryKey), saveGeometry()); }
+void BankWindow::rememberPlace() { kestralux::rememberPlace(*this, kGeometryKey); }
 
 void BankWindow::refresh() {
   const int shown = actions.currentPreset();

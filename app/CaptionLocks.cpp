@@ -3,10 +3,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "actions/MainWindowZoom.h"
 #include "app/ClickablePanel.h"
 #include "app/ExploreWindow.h"
 #include "app/Latin1.h"
 #include "app/MainWindowUi.h"
+#include "app/WindowLook.h"
 #include "editor/EditorTables.h"
 
 namespace kestralux {
@@ -25,6 +27,8 @@ constexpr CaptionLabel kCaptionLabels[] = {
     {"LABL16", EFF_ADJUST2},    {"LABLRATE", EFF_RATE},       {"Label1", EFFECT_SELECT},
 };
 
+constexpr int kMarkGap = 4;
+
 // A small padlock drawn by hand, so it looks the same whatever fonts the desktop has.
 class LockMark : public QWidget {
  public:
@@ -37,6 +41,8 @@ class LockMark : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 10 x 13 grid, at whatever size the main window's zoom gives it.
+    p.scale(width() / 10.0, height() / 13.0);
     p.setPen(QPen(QColor(255, 215, 0), 1.6));
     p.drawArc(QRectF(2, 1, 6, 8), 0, 180 * 16);
     p.drawLine(QPointF(2, 5), QPointF(2, 6));
@@ -55,7 +61,6 @@ CaptionLocks::CaptionLocks(MainWindowUi& ui, ExploreWindow& explore) : QObject(&
     owners_[caption] = row.parameter;
     auto* mark = new LockMark(caption->parentWidget());
     mark->setObjectName(QStringLiteral("lock") + caption->objectName());
-    mark->move(caption->x() - mark->width() - 2, caption->y() + (caption->height() - mark->height()) / 2);
     marks_[row.parameter] = {mark, caption};
   }
   for (const AmpModelRow& amp : kAmpModels) {
@@ -67,15 +72,32 @@ CaptionLocks::CaptionLocks(MainWindowUi& ui, ExploreWindow& explore) : QObject(&
   // Left of the grid's first row.
   if (QWidget* first = ui.CLN1) {
     auto* mark = new LockMark(first->parentWidget());
-    mark->move(first->x() - mark->width() - 4, first->y() + (first->height() - mark->height()) / 2);
     marks_[AMP_TYPE] = {mark, first};
   }
+  placeMarks();
   connect(&explore, &ExploreWindow::locksChanged, this, &CaptionLocks::refresh);
   refresh();
 }
 
 CaptionLocks::~CaptionLocks() {
   for (auto& [parameter, mark] : marks_) delete mark.mark.data();
+}
+
+// Left of the caption, clear of its first letter by a few pixels of the window's navy, wherever
+// the main window's zoom has put the caption.
+void CaptionLocks::placeMarks() {
+  for (auto& [parameter, mark] : marks_) {
+    if (!mark.mark || !mark.caption) continue;
+    int percent = kActualSize;
+    for (const QWidget* w = mark.caption; w; w = w->parentWidget())
+      if (const QVariant zoom = w->property(kZoomProperty); zoom.isValid()) {
+        percent = zoom.toInt();
+        break;
+      }
+    mark.mark->setFixedSize(zoomed(10, percent), zoomed(13, percent));
+    const QRect at = mark.caption->geometry();
+    mark.mark->move(at.x() - mark.mark->width() - kMarkGap, at.y() + (at.height() - mark.mark->height()) / 2);
+  }
 }
 
 void CaptionLocks::refresh() {
@@ -88,6 +110,10 @@ bool CaptionLocks::eventFilter(QObject* watched, QEvent* event) {
   if (owner == owners_.end()) return false;
   if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
     refresh();
+    return false;
+  }
+  if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+    placeMarks();
     return false;
   }
   if (event->type() != QEvent::MouseButtonPress || static_cast<QMouseEvent*>(event)->button() != Qt::RightButton) return false;

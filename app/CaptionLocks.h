@@ -25,6 +25,7 @@ class CaptionLocks : public QObject {
 
   // The padlocks as the explore window's locks are now.
   void refresh();
+  void placeMarks();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -16,12 +16,12 @@
 
 namespace kestralux {
 
-void TForm1::runDiskCommand(const DiskCommand& command) {
+void TForm1::runDiskCommand(const DiskCommand& command, const QString* chosen) {
   // What is saved or replaced is the edited version, not the reference being compared.
   actions.endCompare();
   if (command.load() && refusedDuringTransfer()) return;
   Label2->setText(QString::fromLatin1(command.statusText));
-  const std::optional<QString> path = askFileName(this, command, PRENAME->text(), lastFileFolder_);
+  const std::optional<QString> path = chosen ? std::optional<QString>(*chosen) : askFileName(this, command, PRENAME->text(), lastFileFolder_);
   if (!path) return;
   // A fetch may have begun while the dialog was open.
   if (command.load() && refusedDuringTransfer()) return;

@@ -40,11 +40,20 @@ bool TForm1::refusedDuringTransfer() {
   return true;
 }
 
+// In a text box, the box's typing; elsewhere the bank's last step.
 void TForm1::UNDO1Click() {
+  if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget()); box && !box->isReadOnly() && box->window() == this) {
+    box->undo();
+    return updateEditMenu();
+  }
   if (!refusedDuringTransfer()) actions.undo();
 }
 
 void TForm1::REDO1Click() {
+  if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget()); box && !box->isReadOnly() && box->window() == this) {
+    box->redo();
+    return updateEditMenu();
+  }
   if (!refusedDuringTransfer()) actions.redo();
 }
 

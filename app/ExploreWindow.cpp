@@ -163,8 +163,13 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
   auto* locksBox = new QGroupBox(QStringLiteral("LOCKS (ALSO A RIGHT-CLICK ON A CAPTION OF THE MAIN WINDOW)"));
   auto* locksGrid = new QGridLayout(locksBox);
   int cell = 0;
+  // A box ticked or not reads on navy: white, with a black tick, as on any desktop.
+  QPalette lockLook = palette();
+  lockLook.setColor(QPalette::Base, colourOf(layout::kWhite));
+  lockLook.setColor(QPalette::Text, colourOf(layout::kBlack));
   for (const ParameterCaption& c : kParameterCaptions) {
     auto* box = new QCheckBox(latin1(c.caption));
+    box->setPalette(lockLook);
     box->setObjectName(QStringLiteral("lock%1").arg(c.parameter));
     box->setChecked(session.locks.locked(c.parameter));
     connect(box, &QCheckBox::toggled, this, [this, parameter = c.parameter](bool locked) { setLocked(parameter, locked); });
@@ -197,7 +202,7 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
 
 ExploreWindow::~ExploreWindow() {
   actions_.stopListening(listener_);
-  if (isVisible()) QSettings().setValue(QLatin1String(kGeometryKey), saveGeometry());
+  if (isVisible()) rememberPlace(*this, kGeometryKey);
 }
 
 void ExploreWindow::openWith(QAction* command) {
@@ -264,7 +269,7 @@ bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ExploreWindow::hideEvent(QHideEvent* event) {
-  QSettings().setValue(QLatin1String(kGeometryKey), saveGeometry());
+  rememberPlace(*this, kGeometryKey);
   // Closing the window: the combo plays the preset on screen again.
   session.leave();
   showCandidates();

@@ -3,6 +3,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "app/WindowLook.h"
+
 namespace kestralux {
 
 namespace {
@@ -65,9 +67,16 @@ slider one step (Right and Up raise it). <b>Enter</b> on a slider, or a double-c
 value box, opens a small box to type the value in the box's own units: <code>350</code> for a
 delay time, <code>7.5</code> on a knob, <code>L3</code> or <code>R20</code> for the delay pan,
 <code>-40</code> for the gate; the nearest step is taken when you press Enter, as one step of
-UNDO, and Esc leaves the box without a change. Space or Enter picks the amp model or the
-effect that has the focus. A screen reader hears each control by its caption and each slider's
+UNDO, and Esc leaves the box without a change. The amp models are one Tab stop and the effects
+another: the arrow keys move among them and pick, and Space or Enter picks the one that has
+the focus. In a text box Ctrl+Z takes back the typing (EDIT says UNDO TYPING). Menus open with
+Alt and their first letter, or F10; FILE has Ctrl+O, Ctrl+S, Ctrl+Shift+O, Ctrl+Shift+S,
+RECENT FILES and Ctrl+Q. A screen reader hears each control by its caption and each slider's
 value as its box shows it.</p>
+<p><b>VIEW</b> makes the whole window larger or smaller: Ctrl+Plus, Ctrl+Minus, Ctrl+0 for the
+window's own size, and FIT TO WINDOW, which fills the window with it. The editor starts at the
+size you left it. The other windows open beside the controls, where they hide none of them
+when the screen has room, and where you last put them once you move them.</p>
 
 <h3>5. Step through the presets</h3>
 <p>The small arrows beside the preset number step from preset 1 to preset 30. Each step shows
@@ -202,9 +211,7 @@ void HelpViewer::showContext(int context) {
   context_ = context;
   setWindowTitle(QStringLiteral("KESTRALUX Help - %1").arg(QLatin1String(page.title)));
   browser_->setHtml(QString::fromUtf8(page.html));
-  show();
-  raise();
-  activateWindow();
+  showBeside(*this, nullptr, QSize(560, 600));
 }
 
 QString HelpViewer::pageTitle() const { return QLatin1String(helpPageOf(context_).title); }

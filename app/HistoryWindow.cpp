@@ -21,6 +21,7 @@ namespace kestralux {
 namespace {
 
 constexpr int kStatusShownMs = 2000;
+constexpr const char* kGeometryKey = "HistoryWindow/geometry";
 
 QTreeWidget* makeList(const char* name, const QStringList& headers) {
   auto* list = new QTreeWidget;
@@ -135,6 +136,13 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   };
   editKey({QKeySequence(Qt::CTRL | Qt::Key_Z)}, false);
   editKey({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, true);
+  // Esc closes it, as it closes the other tool windows.
+  auto* leave = new QAction(this);
+  leave->setObjectName(QStringLiteral("closeHistory"));
+  leave->setShortcut(QKeySequence(Qt::Key_Escape));
+  leave->setShortcutContext(Qt::WindowShortcut);
+  connect(leave, &QAction::triggered, this, &QWidget::close);
+  addAction(leave);
   // What differs follows the bank as it is edited, whoever changed it.
   listener_ = actions_.listen([this](const ActionNotice& notice) {
     if (notice.bankChanged && isVisible()) {
@@ -151,14 +159,19 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   });
 }
 
-HistoryWindow::~HistoryWindow() { actions_.stopListening(listener_); }
+HistoryWindow::~HistoryWindow() {
+  actions_.stopListening(listener_);
+  if (isVisible()) rememberPlace(*this, kGeometryKey);
+}
+
+void HistoryWindow::hideEvent(QHideEvent* event) {
+  rememberPlace(*this, kGeometryKey);
+  QWidget::hideEvent(event);
+}
 
 void HistoryWindow::showHistory() {
-  if (isHidden()) resize(900, 560);
   refresh();
-  show();
-  raise();
-  activateWindow();
+  showBeside(*this, kGeometryKey, QSize(900, 560));
   entries->setFocus();
 }
 

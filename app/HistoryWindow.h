@@ -47,6 +47,9 @@ class HistoryWindow : public QWidget {
   QPushButton* putBack = nullptr;
   QLabel* status = nullptr;
 
+ protected:
+  void hideEvent(QHideEvent* event) override;
+
  private:
   const HistoryEntry* chosen() const;
   // Every entry's AGAINST THE BANK, from the banks read at the last refresh.

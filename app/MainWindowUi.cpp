@@ -17,6 +17,9 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
+
+#include "actions/MainWindowZoom.h"
 #include "app/Artwork.h"
 #include "app/ClickablePanel.h"
 #include "app/ElidedLabel.h"
@@ -36,8 +39,11 @@ namespace {
 class EffectButtonStyle : public QProxyStyle {
  public:
   int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
-    if (metric == PM_ExclusiveIndicatorWidth || metric == PM_ExclusiveIndicatorHeight) return 13;
-    if (metric == PM_RadioButtonLabelSpacing) return 4;
+    // At the main window's zoom, which the button carries.
+    const QVariant zoom = widget ? widget->property(kZoomProperty) : QVariant();
+    const int percent = zoom.isValid() ? zoom.toInt() : kActualSize;
+    if (metric == PM_ExclusiveIndicatorWidth || metric == PM_ExclusiveIndicatorHeight) return std::max(7, zoomed(13, percent));
+    if (metric == PM_RadioButtonLabelSpacing) return std::max(2, zoomed(4, percent));
     return QProxyStyle::pixelMetric(metric, option, widget);
   }
 };
@@ -122,8 +128,6 @@ void MainWindowUi::setupUi(QMainWindow* window) {
   buildTimers(window);
 }
 
-namespace {
-
 // A caption wider than its cell in the font it is drawn in grows about its centre: no letter is
 // cut off, and a padlock left of the caption stays clear of its first letter.
 void fitCaption(QLabel& caption) {
@@ -132,8 +136,6 @@ void fitCaption(QLabel& caption) {
   const QRect cell = caption.geometry();
   caption.setGeometry(cell.x() - (needed - cell.width() + 1) / 2, cell.y(), needed, cell.height());
 }
-
-}  // namespace
 
 void MainWindowUi::buildControls() {
   scrollArea = new QScrollArea(window_);
@@ -346,7 +348,8 @@ void MainWindowUi::buildMenus(QMainWindow* window) {
   QMenu* menu = nullptr;
   for (const layout::MenuRow& row : layout::kMenus) {
     if (!menu || menu->objectName() != latin1(row.menu)) {
-      menu = window->menuBar()->addMenu(latin1(row.menuCaption));
+      // Alt and the first letter opens it: Alt+F for FILE.
+      menu = window->menuBar()->addMenu(QLatin1Char('&') + latin1(row.menuCaption));
       menu->setObjectName(latin1(row.menu));
     }
     QAction* action = menu->addAction(latin1(row.itemCaption));

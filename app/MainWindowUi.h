@@ -22,6 +22,9 @@ class QWidget;
 
 namespace kestralux {
 
+// A caption wider than its cell grows about its centre, so no letter is cut off.
+void fitCaption(QLabel& caption);
+
 class ClickablePanel;
 class InputHold;
 class PanelNotice;
@@ -30,6 +33,11 @@ class UpDownArrows;
 struct MainWindowUi {
   // Every control, menu and timer of the layout tables, in `window`.
   void setupUi(QMainWindow* window);
+
+  // Every control of the layout tables placed, sized and lettered at `percent` of its pixels,
+  // and the client area with them; 100 is the tables' own pixels.
+  void applyZoom(int percent);
+  int zoomPercent() const { return zoomPercent_; }
 
   // Writes a value box's text, in capitals for the boxes that show capitals only.
   void setBoxText(QLineEdit* box, const QString& text);
@@ -169,6 +177,7 @@ struct MainWindowUi {
   void buildTimers(QObject* owner);
 
   QSet<const QLineEdit*> upperCaseBoxes_;
+  int zoomPercent_ = 100;
   QMainWindow* window_ = nullptr;
 };
 

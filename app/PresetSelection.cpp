@@ -21,9 +21,7 @@ void TForm1::CHANGE_PRESET_NAME() {
 }
 
 void TForm1::updatePresetNumber() {
-  const bool transfer = actions.transferRunning();
-  UNDO1->setEnabled(actions.canUndo() && !transfer);
-  REDO1->setEnabled(actions.canRedo() && !transfer);
+  updateEditMenu();
   emit presetShown();
   const QString text = latin1(actions.presetNumberText());
   const auto marked = [](const QString& t) { return t.endsWith(QLatin1Char('*')) || t.startsWith(QLatin1String("COMPARE")); };

@@ -115,6 +115,7 @@ TForm1::TForm1(EditorActions& editorActions, QWidget* parent)
   applyTabOrder();
   setUpTransfers();
   setUpEditing();
+  setUpDesktopCommands();
   listener_ = actions.listen([this](const ActionNotice& notice) { draw(notice); });
 
   auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -174,12 +175,15 @@ void TForm1::ResetAmpPanels() {
     auto* panel = clientArea->findChild<ClickablePanel*>(latin1(model.panel));
     panel->setOuterBevel(Bevel::Lowered);
     panel->setColour(colourOf(layout::kPurple));
+    // Once the panels take the keyboard, only the chosen one is a Tab stop.
+    if (panel->focusPolicy() == Qt::StrongFocus) panel->setFocusPolicy(Qt::ClickFocus);
   }
 }
 
 void TForm1::MarkAmpPanelSelected(ClickablePanel* panel) {
   panel->setOuterBevel(Bevel::Raised);
   panel->setColour(colourOf(layout::kRed));
+  if (panel->focusPolicy() == Qt::ClickFocus) panel->setFocusPolicy(Qt::StrongFocus);
 }
 
 void TForm1::draw(const ActionNotice& notice) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "actions/EditorActions.h"
+#include "actions/MainWindowZoom.h"
 #include "app/MainWindowUi.h"
 #include "editor/EditorTables.h"
 
@@ -131,6 +132,23 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   void HELP1Click() {}
   void CONTENTS1Click() { emit helpRequested(kHelpContext); }
 
+  // The desktop's commands: FILE > RECENT FILES and QUIT, the VIEW menu's zoom, F10.
+  void openRecentFile(const QString& path);
+  QStringList recentFiles() const;
+  void FITTOWINDOW1Click();
+  // The zoom the user chose last time.
+  void restoreZoom();
+  MainWindowZoom zoom;
+  QMenu* VIEW1 = nullptr;
+  QMenu* RECENTFILES1 = nullptr;
+  QAction* QUIT1 = nullptr;
+  QAction* ZOOMIN1 = nullptr;
+  QAction* ZOOMOUT1 = nullptr;
+  QAction* ACTUALSIZE1 = nullptr;
+  QAction* FITTOWINDOW1 = nullptr;
+  // UNDO and REDO name what they take back: the text in the focused box, or the bank.
+  void updateEditMenu();
+
   // Timers.
   void Timer1Timer();
   void STORE_Time2Timer() { RestoreButtons(); }
@@ -172,7 +190,9 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   // While a fetch or a store runs, undo, redo and loads would mix two banks: the status label
   // says so.
   bool refusedDuringTransfer();
-  void runDiskCommand(const DiskCommand& command);
+  // `chosen`: a file picked already (a recent one), so no dialog asks for it.
+  void runDiskCommand(const DiskCommand& command, const QString* chosen = nullptr);
+  void setUpDesktopCommands();
 
   bool closeAfterStore_ = false;
   int listener_ = 0;

@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include "app/CardErrorBoxQt.h"
+#include "app/WindowLook.h"
 
 namespace kestralux {
 
@@ -141,9 +142,7 @@ void TMIDI_IO::showSetup() {
   fillLists();
   if (!link_.searching()) FIND_COMBO->setText(QStringLiteral("FIND COMBO"));
   setControlsVisible(true);
-  show();
-  raise();
-  activateWindow();
+  showBeside(*this, nullptr, size());
 }
 
 void TMIDI_IO::setControlsVisible(bool visible) {

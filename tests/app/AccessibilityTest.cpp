@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QSet>
@@ -243,18 +244,19 @@ TEST_F(AccessibilityTest, TabReachesEveryControlInReadingOrder) {
     stops << QApplication::focusWidget()->objectName();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
-  // The effects are one stop, the chosen one; the arrow keys move among them.
+  // The amp models and the effects are one stop each, the chosen one; the arrow keys move
+  // among them.
+  ClickablePanel* amp = form->ampPanelOfModel(state.current().value(AMP_TYPE));
   const QStringList expected = {
       "ScrollGAIN", "ScrollBASS", "ScrollMID", "ScrollTREB", "ScrollDLVL", "ScrollDREG", "ScrollDPAN",
       "ScrollDTIME", "ScrollREV", "ScrollGATE", "ScrollPVOL", "ScrollFX15", "ScrollFX16", "ScrollRATE",
       "PRESETUpDown", "PRENAME", "STOR", "REQUES", "PRESET_STR", "Load_preset", "STR_ALL", "Load_all",
-      "CLN1", "BRITCLSA", "HIGAIN", "TEX", "CLN2", "BRITBLU", "MEGA", "BLUE", "TWED", "BRITCLAS", "THRAS",
-      "SEVENTY", "POLY", "BRITHI", "GRUNG", "FUZ", "CRSBTN"};
+      amp->objectName(), "CRSBTN"};
   EXPECT_EQ(stops.join(' ').toStdString(), expected.join(' ').toStdString());
   // And back: Shift+Tab leaves the effects for the amp models, never sticking among them.
   form->CRSBTN->setFocus(Qt::TabFocusReason);
   QTest::keyClick(form->CRSBTN, Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(QApplication::focusWidget(), form->FUZ);
+  EXPECT_EQ(QApplication::focusWidget(), amp);
   form->ScrollGAIN->setFocus(Qt::TabFocusReason);
   QTest::keyClick(form->ScrollGAIN, Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(QApplication::focusWidget(), form->CRSBTN);
@@ -369,6 +371,99 @@ TEST_F(AccessibilityTest, TheFocusRingShowsAfterAKeyAndNeverBefore) {
   form->ScrollGAIN->setFocus(Qt::MouseFocusReason);
   QApplication::processEvents();
   EXPECT_EQ(area->grab().toImage().copy(bar), untouched.copy(bar)) << "a click takes the ring away";
+}
+
+}  // namespace
+}  // namespace kestralux::test
+
+namespace kestralux::test {
+namespace {
+
+struct SetKeyRow {
+  const char* name;
+  const char* picked;  // clicked first, and focused
+  Qt::Key key;
+  const char* landed;  // focused after the key
+  int parameter;
+  const char* pickedAfter;  // whose value the parameter holds then
+};
+
+// Inside a set of choices the arrows move and pick, as among radio buttons; Tab has left it
+// with one stop.
+const SetKeyRow kSetKeys[] = {
+    {"Right picks the next amp model", "CLN1", Qt::Key_Right, "BRITCLSA", AMP_TYPE, "BRITCLSA"},
+    {"Down moves a row of amp models", "BRITCLSA", Qt::Key_Down, "BRITBLU", AMP_TYPE, "BRITBLU"},
+    {"Left from the first runs on to the last", "CLN1", Qt::Key_Left, "FUZ", AMP_TYPE, "FUZ"},
+    {"Up in the top row stays", "HIGAIN", Qt::Key_Up, "HIGAIN", AMP_TYPE, "HIGAIN"},
+    {"Down picks the next effect", "CRSBTN", Qt::Key_Down, "FLANBTN", EFFECT_SELECT, "FLANBTN"},
+};
+
+TEST_F(AccessibilityTest, ArrowsMoveAndPickInsideTheAmpModelsAndTheEffects) {
+  for (const SetKeyRow& row : kSetKeys) {
+    SCOPED_TRACE(row.name);
+    auto* picked = form->clientArea->findChild<QWidget*>(QLatin1String(row.picked));
+    QTest::keyClick(picked, Qt::Key_Space);
+    picked->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(picked, row.key);
+    EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), row.landed);
+    const int expected = row.parameter == AMP_TYPE ? [&] {
+      for (const AmpModelRow& m : kAmpModels)
+        if (m.panel == row.pickedAfter) return m.ampType;
+      return -1;
+    }() : effectCodeOf(row.pickedAfter);
+    EXPECT_EQ(state.current().value(row.parameter), expected);
+    // The one Tab stop of the set is the one now chosen.
+    EXPECT_TRUE(QApplication::focusWidget()->focusPolicy() & Qt::TabFocus);
+  }
+  for (const AmpModelRow& m : kAmpModels)
+    EXPECT_EQ(bool(form->ampPanelOfModel(m.ampType)->focusPolicy() & Qt::TabFocus), m.panel == "HIGAIN") << m.panel;
+}
+
+TEST_F(AccessibilityTest, CtrlZTakesBackTypingInATextBoxAndTheBankElsewhereAndEditSaysWhich) {
+  form->PRENAME->setText(QStringLiteral("CLEAN"));
+  const QString before = form->PRENAME->text();
+  form->PRENAME->setFocus(Qt::TabFocusReason);
+  form->PRENAME->selectAll();
+  QTest::keyClicks(form->PRENAME, "RIFF");
+  ASSERT_EQ(state.current().validName(), std::optional<std::string>("RIFF"));
+  EXPECT_EQ(form->UNDO1->text(), "UNDO TYPING");
+  EXPECT_TRUE(form->UNDO1->isEnabled());
+  QTest::keyClick(form->PRENAME, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(form->PRENAME->text(), before) << "the typing, whole, taken back";
+  EXPECT_EQ(state.current().validName(), std::optional<std::string>("CLEAN"));
+
+  const int gain = state.current().value(AMP_GAIN);
+  form->ScrollGAIN->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(form->UNDO1->text(), "UNDO");
+  QTest::keyClick(form->ScrollGAIN, Qt::Key_Right);
+  ASSERT_EQ(state.current().value(AMP_GAIN), gain + 1);
+  QTest::keyClick(form->ScrollGAIN, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(state.current().value(AMP_GAIN), gain);
+  EXPECT_EQ(form->ScrollGAIN->value(), gain);
+}
+
+TEST_F(AccessibilityTest, AltAndALetterOrF10OpenTheMenus) {
+  const struct {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QMenu* opened;
+  } keys[] = {
+      {"F10 opens the menu bar at FILE", Qt::Key_F10, Qt::NoModifier, form->LOADPRESET1},
+      {"Alt+F opens FILE", Qt::Key_F, Qt::AltModifier, form->LOADPRESET1},
+      {"Alt+V opens VIEW", Qt::Key_V, Qt::AltModifier, form->VIEW1},
+      {"Alt+L opens LIBRARY", Qt::Key_L, Qt::AltModifier, form->LIBRARY1},
+  };
+  for (const auto& row : keys) {
+    SCOPED_TRACE(row.name);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), row.key, row.modifiers);
+    EXPECT_TRUE(row.opened->isVisible());
+    EXPECT_EQ(form->menuBar()->activeAction(), row.opened->menuAction());
+    row.opened->close();
+    form->menuBar()->setActiveAction(nullptr);
+  }
 }
 
 }  // namespace

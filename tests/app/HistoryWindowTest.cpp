@@ -125,5 +125,13 @@ TEST(LastSessionEdits, AreToldAtTheNextStartOnce) {
   EXPECT_TRUE(status->text().isEmpty()) << "told again";
 }
 
+TEST_F(HistoryWindowTest, EscClosesItAsItClosesTheOtherToolWindows) {
+  HistoryWindow window(actions);
+  window.showHistory();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(window.entries, Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
+}
+
 }  // namespace
 }  // namespace kestralux::test

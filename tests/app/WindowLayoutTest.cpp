@@ -301,31 +301,40 @@ struct MenuItemRow {
   const char* shortcuts = "";  // the desktop's standard ones, for the EDIT menu and BANK
 };
 
+// Each menu opens with Alt and its first letter.
 const MenuItemRow kMenuItems[] = {
-    {"LOADPRESET1", "FILE", "LOADPRESET", "LOAD PRESET"}, {"LOADPRESET1", "FILE", "SAVEPRESET", "SAVE PRESET"},
-    {"LOADPRESET1", "FILE", "LOADALL1", "LOAD ALL"},      {"LOADPRESET1", "FILE", "SAVEALL1", "SAVE ALL"},
-    {"LOADPRESET1", "FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
-    {"EDIT1", "EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
-    {"EDIT1", "EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
-    {"EDIT1", "EDIT", "EXPLORE1", "EXPLORE"},  // its Ctrl+E comes with the explore window
-    {"LIBRARY1", "LIBRARY", "BANK1", "BANK", "Ctrl+B"},
-    {"LIBRARY1", "LIBRARY", "HISTORY1", "HISTORY"},
-    {"LIBRARY1", "LIBRARY", "SETLISTS1", "SETLISTS"},
-    {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
-    {"LIBRARY1", "LIBRARY", "SYNCFOLDER1", "SYNC FOLDER..."},
-    {"LIBRARY1", "LIBRARY", "BACKUP1", "BACK UP..."},
-    {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},
-    {"MIDI1", "MIDI", "MONITOR1", "MONITOR"},
-    {"MIDI1", "MIDI", "CHECKCONNECTION1", "CHECK CONNECTION"},
-    {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},
+    {"LOADPRESET1", "&FILE", "LOADPRESET", "LOAD PRESET", "Ctrl+O"},
+    {"LOADPRESET1", "&FILE", "SAVEPRESET", "SAVE PRESET", "Ctrl+S"},
+    {"LOADPRESET1", "&FILE", "LOADALL1", "LOAD ALL", "Ctrl+Shift+O"},
+    {"LOADPRESET1", "&FILE", "SAVEALL1", "SAVE ALL", "Ctrl+Shift+S"},
+    {"LOADPRESET1", "&FILE", "RECENTFILES", "RECENT FILES"},
+    {"LOADPRESET1", "&FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
+    {"LOADPRESET1", "&FILE", "QUIT1", "QUIT", "Ctrl+Q"},
+    {"EDIT1", "&EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "&EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
+    {"EDIT1", "&EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
+    {"EDIT1", "&EDIT", "EXPLORE1", "EXPLORE"},  // its Ctrl+E comes with the explore window
+    {"VIEW1", "&VIEW", "ZOOMIN1", "ZOOM IN", "Ctrl++, Ctrl+="},
+    {"VIEW1", "&VIEW", "ZOOMOUT1", "ZOOM OUT", "Ctrl+-"},
+    {"VIEW1", "&VIEW", "ACTUALSIZE1", "ACTUAL SIZE", "Ctrl+0"},
+    {"VIEW1", "&VIEW", "FITTOWINDOW1", "FIT TO WINDOW"},
+    {"LIBRARY1", "&LIBRARY", "BANK1", "BANK", "Ctrl+B"},
+    {"LIBRARY1", "&LIBRARY", "HISTORY1", "HISTORY"},
+    {"LIBRARY1", "&LIBRARY", "SETLISTS1", "SETLISTS"},
+    {"LIBRARY1", "&LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
+    {"LIBRARY1", "&LIBRARY", "SYNCFOLDER1", "SYNC FOLDER..."},
+    {"LIBRARY1", "&LIBRARY", "BACKUP1", "BACK UP..."},
+    {"MIDI1", "&MIDI", "MIDISETUP1", "MIDI SETUP"},
+    {"MIDI1", "&MIDI", "MONITOR1", "MONITOR"},
+    {"MIDI1", "&MIDI", "CHECKCONNECTION1", "CHECK CONNECTION"},
+    {"HELP1", "&HELP", "CONTENTS1", "GETTING STARTED"},
 };
 
 TEST_F(FormTest, MenuBarHoldsItsItemsInOrder) {
   QList<QAction*> menus = form->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 5);
+  ASSERT_EQ(menus.size(), 6);
   QStringList titles;
   for (QAction* m : menus) titles << m->text();
-  EXPECT_EQ(titles, (QStringList{"FILE", "EDIT", "LIBRARY", "MIDI", "HELP"}));
+  EXPECT_EQ(titles, (QStringList{"&FILE", "&EDIT", "&VIEW", "&LIBRARY", "&MIDI", "&HELP"}));
 
   QMap<QString, int> seen;
   for (const MenuItemRow& row : kMenuItems) {
@@ -334,8 +343,10 @@ TEST_F(FormTest, MenuBarHoldsItsItemsInOrder) {
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->title(), row.menuTitle);
     const int index = seen[row.menu]++;
-    ASSERT_LT(index, menu->actions().size());
-    QAction* action = menu->actions().at(index);
+    QList<QAction*> items = menu->actions();
+    items.removeIf([](const QAction* a) { return a->isSeparator(); });
+    ASSERT_LT(index, items.size());
+    QAction* action = items.at(index);
     EXPECT_EQ(action->objectName(), row.item);
     EXPECT_EQ(action->text(), row.caption);
     QStringList shortcuts;
