@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -189,24 +190,47 @@ struct RtMidiPorts::InputContext {
   ErrorSink outErrors;
 };
 
+#if defined(KESTRALUX_HAVE_JACK)
+namespace {
+// What a connection's client hears of a port registering (true) or going (false), on the
+// client's own thread.
+using PortRegistration = std::function<void(jack_client_t*, jack_port_id_t, bool)>;
+
+// Lives in the connection, so as long as the client that calls it.
+struct PortsHeard {
+  PortRegistration hearing;
+  jack_client_t* handle = nullptr;
+
+  // Before the client is activated; nothing without a hearing.
+  void install(jack_client_t* client) {
+    if (!hearing) return;
+    handle = client;
+    jack_set_port_registration_callback(
+        client,
+        [](jack_port_id_t id, int registered, void* self) {
+          auto* heard = static_cast<PortsHeard*>(self);
+          heard->hearing(heard->handle, id, registered != 0);
+        },
+        this);
+  }
+};
+}  // namespace
+#endif
+
 // The port a connection was made to. Whether it still exists is asked before every send: a
 // device switched off, a program that quit or a server that died must not swallow messages
 // unseen. Whether it has come back since is asked every poll tick: the old connection reaches
-// nothing then. On JACK a client of its own hears every port coming or going and the
-// server's shutdown, so a send looks the name up only after something changed and a port of
-// the watched name registering again is the return; elsewhere the port list is read, at most
-// once a second for the return.
+// nothing then. On JACK the connection's own client hears every port coming or going and the
+// server's shutdown (a client more would cost the start as much as the connection itself), so
+// a send looks the name up only after something changed and a port of the watched name
+// registering again is the return; elsewhere, and on JACK once that client lost its server,
+// the port list is read, at most once a second for the return.
 class RtMidiPorts::PortWatch {
  public:
   explicit PortWatch(MidiSystem system) : system_(system) {}
-  // Its client's callbacks use the members: the client goes first.
-  ~PortWatch() {
-#if defined(KESTRALUX_HAVE_JACK)
-    client_.reset();
-#endif
-  }
 
-  void watch(std::string name) {
+  // `client` is the connection's, on JACK: it must stay open until release().
+  void watch(std::string name, [[maybe_unused]] JackClient* client = nullptr) {
     {
       std::lock_guard<std::mutex> guard(nameLock_);
       name_ = std::move(name);
@@ -215,17 +239,32 @@ class RtMidiPorts::PortWatch {
     returned_ = false;
     seenGone_ = false;
 #if defined(KESTRALUX_HAVE_JACK)
-    // A watch that lost its server tries a client again with each new connection.
-    jackFailed_ = false;
-    if (system_ == MidiSystem::Jack) startJackWatch();
+    client_ = system_ == MidiSystem::Jack ? client : nullptr;
 #endif
   }
+
+  // Before the connection's client closes.
+  void release() {
+#if defined(KESTRALUX_HAVE_JACK)
+    client_ = nullptr;
+#endif
+  }
+
+#if defined(KESTRALUX_HAVE_JACK)
+  // For the connection's client, set before it is activated.
+  PortRegistration hearing() {
+    return [this](jack_client_t* handle, jack_port_id_t id, bool registered) {
+      changed_ = true;
+      if (registered) noteRegistered(handle, id);
+    };
+  }
+#endif
 
   template <typename ListNames>
   bool returned(const ListNames& listNames) {
     if (name_.empty()) return false;
 #if defined(KESTRALUX_HAVE_JACK)
-    if (system_ == MidiSystem::Jack && startJackWatch()) return returned_.exchange(false);
+    if (jackWatching()) return returned_.exchange(false);
 #endif
     const auto now = std::chrono::steady_clock::now();
     if (now - lastListed_ < std::chrono::seconds(1)) return false;
@@ -241,7 +280,7 @@ class RtMidiPorts::PortWatch {
   template <typename ListNames>
   bool present(const ListNames& listNames) {
 #if defined(KESTRALUX_HAVE_JACK)
-    if (system_ == MidiSystem::Jack && startJackWatch()) {
+    if (jackWatching()) {
       if (changed_.exchange(false)) {
         bool there = false;
         client_->use([&](jack_client_t* c) { there = jack_port_by_name(c, name_.c_str()) != nullptr; });
@@ -256,53 +295,27 @@ class RtMidiPorts::PortWatch {
 
  private:
 #if defined(KESTRALUX_HAVE_JACK)
-  // False once the watch's client is lost with its server: the port went with it, and from then
-  // on the port list (through a client opened afresh) tells whether it is back.
-  bool startJackWatch() {
+  // False once the connection's client is lost with its server: the port went with it, and
+  // from then on the port list (through a client opened afresh) tells whether it is back.
+  bool jackWatching() {
     if (client_ && client_->lost()) {
-      client_.reset();
-      jackFailed_ = true;
+      client_ = nullptr;
       seenGone_ = true;
       present_ = false;
     }
-    if (client_ || jackFailed_) return client_ != nullptr;
-    client_ = JackClient::open("kestralux-port-watch");
-    if (!client_) {
-      jackFailed_ = true;
-      return false;
-    }
-    client_->use([this](jack_client_t* c) {
-      handle_ = c;
-      jack_set_port_registration_callback(
-          c,
-          [](jack_port_id_t id, int registered, void* self) {
-            auto* watch = static_cast<PortWatch*>(self);
-            watch->changed_ = true;
-            if (registered) watch->noteRegistered(id);
-          },
-          this);
-    });
-    if (!client_->activate()) {
-      client_.reset();
-      jackFailed_ = true;
-      return false;
-    }
-    changed_ = true;
-    return true;
+    return client_ != nullptr;
   }
 
   // On JACK's thread, while the client is open. A port can register under the watched name only
   // after the old one went.
-  void noteRegistered(jack_port_id_t id) {
-    const jack_port_t* port = jack_port_by_id(handle_, id);
+  void noteRegistered(jack_client_t* handle, jack_port_id_t id) {
+    const jack_port_t* port = jack_port_by_id(handle, id);
     const char* name = port ? jack_port_name(port) : nullptr;
     std::lock_guard<std::mutex> guard(nameLock_);
     if (name && !name_.empty() && name_ == name) returned_ = true;
   }
 
-  std::unique_ptr<JackClient> client_;
-  jack_client_t* handle_ = nullptr;
-  bool jackFailed_ = false;
+  JackClient* client_ = nullptr;
   bool present_ = false;
 #endif
   MidiSystem system_;
@@ -383,9 +396,10 @@ class OutputPortNames {
 class JackOutput {
  public:
   static std::unique_ptr<JackOutput> open(const std::string& clientName, const std::string& target,
-                                          const char* portName = "MIDI out") {
+                                          const char* portName = "MIDI out", PortRegistration hearing = {}) {
     std::unique_ptr<JackOutput> output(new JackOutput);
     output->target_ = target;
+    output->heard_.hearing = std::move(hearing);
     output->client_ = JackClient::open(clientName);
     if (!output->client_) return nullptr;
     output->ring_ = jack_ringbuffer_create(kRingSize);
@@ -395,6 +409,7 @@ class JackOutput {
     output->client_->use([&](jack_client_t* c) {
       output->port_ = jack_port_register(c, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
       if (output->port_) jack_set_process_callback(c, process, output.get());
+      output->heard_.install(c);
     });
     if (!output->port_ || !output->client_->activate()) return nullptr;
     output->active_ = true;
@@ -416,6 +431,7 @@ class JackOutput {
   }
 
   bool lost() const { return client_->lost(); }
+  JackClient& client() { return *client_; }
 
   // The whole message or nothing: a cycle takes a message only once all of it is in the ring.
   // A connection that is no longer live (cut by a patchbay or by the other side) fails the send,
@@ -492,6 +508,7 @@ class JackOutput {
   }
 
   std::string target_;
+  PortsHeard heard_;
   // Its number among the outputs open now, or 0 for a port others connect to.
   int portNumber_ = 0;
   std::unique_ptr<JackClient> client_;
@@ -520,9 +537,11 @@ class JackListening : public MidiPorts::Listening {
   // unless each source is connected.
   static std::unique_ptr<JackListening> open(const std::string& clientName, const std::vector<std::string>& sources,
                                              const std::string& portName, MidiPorts::TaggedDelivery deliver,
-                                             bool everyConnection = false, bool channelMessages = false) {
+                                             bool everyConnection = false, bool channelMessages = false,
+                                             PortRegistration hearing = {}) {
     std::unique_ptr<JackListening> listening(new JackListening(std::move(deliver)));
     listening->channelMessages_ = channelMessages;
+    listening->heard_.hearing = std::move(hearing);
     listening->client_ = JackClient::open(clientName);
     if (!listening->client_) return nullptr;
     listening->inputs_.resize(sources.size());
@@ -532,6 +551,7 @@ class JackListening : public MidiPorts::Listening {
         listening->inputs_[k].port = jack_port_register(c, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
       }
       jack_set_process_callback(c, process, listening.get());
+      listening->heard_.install(c);
     });
     if (!listening->client_->activate()) return nullptr;
     bool connected = true;
@@ -555,6 +575,7 @@ class JackListening : public MidiPorts::Listening {
   ~JackListening() override { client_.reset(); }
 
   bool lost() const { return client_->lost(); }
+  JackClient& client() { return *client_; }
 
  private:
 
@@ -612,6 +633,7 @@ class JackListening : public MidiPorts::Listening {
   }
 
   MidiPorts::TaggedDelivery deliver_;
+  PortsHeard heard_;
   std::unique_ptr<JackClient> client_;
   std::vector<JackSysexInput> inputs_;
   bool channelMessages_ = false;
@@ -696,9 +718,9 @@ bool RtMidiPorts::openOutput(std::uint32_t device) {
   if (!port) return false;
 #if defined(KESTRALUX_HAVE_JACK)
   if (onJack()) {
-    jackOut_ = JackOutput::open(clientName_, port->name);
+    jackOut_ = JackOutput::open(clientName_, port->name, "MIDI out", outputWatch_->hearing());
     if (!jackOut_) return false;
-    outputWatch_->watch(port->name);
+    outputWatch_->watch(port->name, &jackOut_->client());
     return true;
   }
 #endif
@@ -731,6 +753,7 @@ bool RtMidiPorts::sendMessage(std::span<const std::uint8_t> message) {
 }
 
 bool RtMidiPorts::outputPortReturned() {
+  if (!isOutputOpen()) return false;
   return outputWatch_->returned([this] { return namesOf(listed(false)); });
 }
 
@@ -740,6 +763,7 @@ bool RtMidiPorts::inputPortReturned() {
 }
 
 void RtMidiPorts::closeOutput() {
+  outputWatch_->release();
   jackOut_.reset();
   if (!out_) return;
   try {
@@ -766,15 +790,17 @@ bool RtMidiPorts::openInputOf(std::uint32_t device, Delivery deliver, bool chann
 #if defined(KESTRALUX_HAVE_JACK)
   if (onJack()) {
     InputContext* context = inputContext_.get();
-    jackIn_ = JackListening::open(
+    auto listening = JackListening::open(
         clientName_, {port->name}, "MIDI in",
         [context](std::uint32_t, std::vector<std::uint8_t> message) {
           std::lock_guard<std::mutex> guard(context->lock);
           if (context->deliver) context->deliver(std::move(message));
         },
-        true, channelMessages);
-    if (jackIn_) {
-      inputWatch_->watch(port->name);
+        true, channelMessages, inputWatch_->hearing());
+    if (listening) {
+      JackClient& client = listening->client();
+      jackIn_ = std::move(listening);
+      inputWatch_->watch(port->name, &client);
       return true;
     }
     closeInput();
@@ -801,6 +827,7 @@ bool RtMidiPorts::openInputOf(std::uint32_t device, Delivery deliver, bool chann
 bool RtMidiPorts::isInputOpen() const { return jackIn_ || (in_ && in_->isPortOpen()); }
 
 void RtMidiPorts::closeInput() {
+  inputWatch_->release();
   jackIn_.reset();
   if (in_) {
     try {

@@ -234,5 +234,37 @@ TEST(SimulatorOverJack, EditorPortsTalkToTheSimulatorByteForByte) {
   fs::remove_all(dir);
 }
 
+// The simulator quit and started again before any port list saw it gone: the open connections
+// still hear that their ports came back, so the engine connects to the new ones.
+TEST(SimulatorOverJack, OpenConnectionsHearTheirPortsComeBack) {
+  const fs::path dir = fs::temp_directory_path() / ("kestralux-e2e-back-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::string error;
+  ASSERT_TRUE(writeBankFile((dir / "start.bnk").string(), startingBank(), error)) << error;
+  ASSERT_EQ(detectMidiSystem(), MidiSystem::Jack) << "run this test under scripts/with-jack";
+  auto sim = std::make_unique<Simulator>(dir / "start.bnk", dir / "dump.bnk", dir / "sim.log");
+
+  RtMidiPorts ports;
+  const auto listed = [&] {
+    return indexOf(ports.inputPortNames(), kSimName + " MIDI OUT") >= 0 &&
+           indexOf(ports.outputPortNames(), kSimName + " MIDI IN") >= 0;
+  };
+  ASSERT_TRUE(waitUntil(listed, kGenerous)) << readText(dir / "sim.log");
+  Collector received;
+  ASSERT_TRUE(ports.openInput(static_cast<std::uint32_t>(indexOf(ports.inputPortNames(), kSimName + " MIDI OUT")),
+                              received.delivery()));
+  ASSERT_TRUE(ports.openOutput(static_cast<std::uint32_t>(indexOf(ports.outputPortNames(), kSimName + " MIDI IN"))));
+  EXPECT_FALSE(ports.outputPortReturned());
+  EXPECT_FALSE(ports.inputPortReturned());
+
+  ASSERT_EQ(sim->stop(), 0) << readText(dir / "sim.log");
+  sim = std::make_unique<Simulator>(dir / "start.bnk", dir / "dump.bnk", dir / "sim.log");
+  EXPECT_TRUE(waitUntil([&] { return ports.outputPortReturned(); }, kGenerous));
+  EXPECT_TRUE(waitUntil([&] { return ports.inputPortReturned(); }, kGenerous));
+  ports.closeInput();
+  ports.closeOutput();
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace kestralux
