@@ -155,6 +155,8 @@ ExploreWindow::ExploreWindow(EditorActions& actions, QWidget* mainWindow)
   climbRow->addWidget(keepButton);
   climbRow->addStretch(1);
   auto* keysHint = new QLabel(QStringLiteral("ON THE CANDIDATES: 1-8 HEAR   SPACE MARK   ENTER BREED   BACKSPACE BACK      ESC THE PRESET ON SCREEN"));
+  // Wrapped where the window is narrow, so it fits beside the main window on a small screen.
+  keysHint->setWordWrap(true);
   climbLayout->addWidget(candidateStrip);
   climbLayout->addLayout(climbRow);
   climbLayout->addWidget(keysHint);

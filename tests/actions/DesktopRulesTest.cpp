@@ -39,15 +39,13 @@ const PlacementRow kPlacements[] = {
     {"bank 1280x720", maximised(1280, 720), {1040, 664}, {743, 218}, {}, 0, ScreenRect{0, 501, 1040, 219}},
     {"history 1600x1200", maximised(1600, 1200), {900, 584}, {320, 133}, {}, 0, ScreenRect{660, 46, 900, 584}},
     {"history 1280x720", maximised(1280, 720), {900, 584}, {320, 133}, {}, 0, ScreenRect{660, 46, 620, 584}},
-    {"explore 1600x1200", maximised(1600, 1200), {677, 407}, {677, 407}, {}, 0, ScreenRect{660, 46, 677, 407}},
-    {"explore 1280x720 at 90 %", maximised(1280, 720, 90), {677, 407}, {677, 407}, {}, 0, ScreenRect{595, 46, 677, 407}},
+    {"explore 1600x1200", maximised(1600, 1200), {541, 420}, {541, 407}, {}, 0, ScreenRect{660, 46, 541, 420}},
+    {"explore 1280x720", maximised(1280, 720), {541, 420}, {541, 407}, {}, 0, ScreenRect{660, 46, 541, 420}},
     {"setup 1600x1200", maximised(1600, 1200), {617, 326}, {617, 326}, {}, 0, {}},
     {"setup 1280x720", maximised(1280, 720), {617, 326}, {617, 326}, {}, 0, ScreenRect{660, 46, 617, 326}},
     {"help 1600x1200", maximised(1600, 1200), {560, 624}, {70, 94}, {}, 0, {}},
     {"help 1280x720", maximised(1280, 720), {560, 624}, {70, 94}, {}, 0, {}},
-    // No room beside the controls: the corner where it hides the least of them. The explore
-    // window at 100 % on a small screen takes the strip right of x = 603 of the lowest rows.
-    {"explore 1280x720", maximised(1280, 720), {677, 407}, {677, 407}, {}, 51LL * 182, ScreenRect{603, 313, 677, 407}},
+    // No room beside the controls: the corner where it hides the least of them.
     {"bank beside 150 %", maximised(1280, 720, 150), {1040, 664}, {743, 218}, {}, 741LL * 664, ScreenRect{240, 56, 1040, 664}},
     {"setup over 200 %", maximised(1280, 720, 200), {617, 326}, {617, 326}, {}, 617LL * 326, ScreenRect{663, 394, 617, 326}},
     // Where the user put it, even over the controls; a place on a screen now gone is forgotten.
