@@ -1,7 +1,8 @@
 #pragma once
 // The library beside the bank's slots: a search that follows each letter typed, filters for
-// amp model, effect, parameter conditions as the window names them ("GAIN >= 7"),
-// favourites and tags. Moving through the results with the keys lets the combo play each
+// amp model, effect, category, parameter conditions as the window names them ("GAIN >= 7"),
+// favourites and tags, and close sounds hidden; a filter that narrows the list is marked
+// and named, and CLEAR takes them all away (LibraryFilters holds the rules). Moving through the results with the keys lets the combo play each
 // sound without touching the bank; leaving the results sends the preset on screen again.
 // Enter, a double-click or a drag onto a slot puts the sound into the bank.
 
@@ -120,8 +121,8 @@ class LibraryPane : public QWidget {
   std::int64_t tagsFor_ = 0;  // the sound whose tags the tags box holds
   std::vector<int> searched_;  // the parameters SearchedColumn shows
   SortColumn sort_ = SortColumn::LastSeen;
-  int sortParameter_ = 0;
-  int sortSection_ = LastSeenColumn;  // for SortColumn::Parameter: the first control searched
+  int sortParameter_ = 0;  // for SortColumn::Parameter: the first control searched
+  int sortSection_ = LastSeenColumn;
   bool descending_ = true;
 };
 

@@ -179,7 +179,7 @@ bool searches(const fs::path& folder, const std::optional<fs::path>& kept) {
     return q;
   };
   // The first list with counts finds every close pair of the library; later ones reuse them
-  // until the library changes.
+  // until a new sound comes.
   const auto first = Clock::now();
   if (const SearchResult r = library.search(counted(0)); !r.error.empty()) return fail(r.error);
   std::printf("every close pair of %d sounds found, with the first 500 rows: %.0f ms (goal 1000 ms)\n", kSounds,

@@ -25,8 +25,8 @@ namespace kestralux {
 namespace fs = std::filesystem;
 
 struct CloseIndex {
-  std::int64_t dataVersion = -1;
-  std::int64_t changes = -1;
+  std::int64_t sounds = -1;  // how many, and the newest id, when the pairs were found
+  std::int64_t newest = -1;
   std::unordered_map<std::int64_t, int> position;  // of each sound's id in neighbours
   std::vector<std::vector<int>> neighbours;
 };
@@ -413,6 +413,7 @@ PresetLibrary::PresetLibrary() = default;
 PresetLibrary::~PresetLibrary() { close(); }
 
 void PresetLibrary::close() {
+  closeIndex_.reset();
   if (db_) sqlite3_close_v2(db_);
   db_ = nullptr;
   readOnly_ = false;
@@ -954,20 +955,21 @@ SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
 
 const CloseIndex& PresetLibrary::closeIndex() {
   if (!closeIndex_) closeIndex_ = std::make_unique<CloseIndex>();
-  // data_version moves when another connection writes, total_changes when this one does.
-  sql::Statement version(db_, "PRAGMA data_version");
-  const std::int64_t dataVersion = version.step() == SQLITE_ROW ? version.integer(0) : -1;
-  const std::int64_t changes = sqlite3_total_changes64(db_);
+  // A sound's values never change and sounds are only added: the pairs stand until a sound
+  // comes, whatever else is written (a sighting, a favourite, a tag).
+  sql::Statement size(db_, "SELECT count(*), coalesce(max(id), 0) FROM sounds");
+  const bool sized = checked(size.step()) == SQLITE_ROW;
+  const std::int64_t sounds = sized ? size.integer(0) : -1, newest = sized ? size.integer(1) : -1;
   CloseIndex& index = *closeIndex_;
-  if (index.dataVersion == dataVersion && index.changes == changes && dataVersion >= 0) return index;
-  index = CloseIndex{dataVersion, changes, {}, {}};
-  std::vector<PresetRecord> sounds;
+  if (sized && index.sounds == sounds && index.newest == newest) return index;
+  index = CloseIndex{sounds, newest, {}, {}};
+  std::vector<PresetRecord> records;
   sql::Statement all(db_, "SELECT id, fingerprint FROM sounds");
   while (checked(all.step()) == SQLITE_ROW) {
-    index.position.emplace(all.integer(0), static_cast<int>(sounds.size()));
-    sounds.push_back(recordOf(all.blob(1), ""));
+    index.position.emplace(all.integer(0), static_cast<int>(records.size()));
+    records.push_back(recordOf(all.blob(1), ""));
   }
-  index.neighbours = closeNeighbours(sounds);
+  index.neighbours = closeNeighbours(records);
   return index;
 }
 

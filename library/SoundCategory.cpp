@@ -128,12 +128,6 @@ std::optional<KindFilter> kindFilterNamed(std::string_view name) {
   return std::nullopt;
 }
 
-bool matches(const KindFilter& filter, const SoundKind& kind) {
-  if (filter.category && *filter.category != kind.category) return false;
-  if (filter.family && *filter.family != kind.family) return false;
-  return !filter.ambient || kind.ambient;
-}
-
 std::string kindFilterNames() { return "CLEAN, CRUNCH, HIGH GAIN, FUZZ, MODULATION, WAH, DYNAMICS or AMBIENT"; }
 
 }  // namespace kestralux

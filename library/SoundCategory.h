@@ -76,7 +76,6 @@ struct KindFilter {
   bool ambient = false;
 };
 std::optional<KindFilter> kindFilterNamed(std::string_view name);
-bool matches(const KindFilter& filter, const SoundKind& kind);
 // The names kindFilterNamed takes, for help and messages.
 std::string kindFilterNames();
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "library/SoundCategory.h"
+#include "tests/library/LibraryFolder.h"
 
 namespace kestralux {
 namespace {
@@ -86,30 +87,35 @@ TEST(SoundCategory, EveryAmpModelAtLowAndHighGainEveryEffectAndTheAmbientEdges) 
   for (const KindRow& row : rows) EXPECT_EQ(kindText(soundKindOf(row.record)), row.kind) << row.what;
 }
 
-struct FilterRow {
-  const char* name;
-  bool known;
-  bool matchesHighGainWahAmbient;
-};
-
-TEST(SoundCategory, TheNamesASearchTakes) {
-  const SoundKind kind = soundKindOf(soundOf(6, 30, 11, 30, 30));
-  const std::vector<FilterRow> rows{
-      {"high gain", true, true}, {" HIGH   GAIN ", true, true}, {"crunch", true, false}, {"Fuzz", true, false},
-      {"wah", true, true},       {"modulation", true, false},  {"ambient", true, true},  {"none", false, false},
-      {"highgain", false, false}, {"", false, false},
-  };
-  for (const FilterRow& row : rows) {
-    const std::optional<KindFilter> filter = kindFilterNamed(row.name);
-    ASSERT_EQ(filter.has_value(), row.known) << row.name;
-    if (filter) {
-      EXPECT_EQ(matches(*filter, kind), row.matchesHighGainWahAmbient) << row.name;
+// The library finds a kind with SQL built from the same table: it must find exactly the sounds
+// whose values the table reads so, at every step of every amp model.
+TEST(SoundCategory, TheLibraryFindsEachKindAsTheTableReadsIt) {
+  const auto folder = test::freshFolder("kinds");
+  PresetLibrary library;
+  ASSERT_EQ(library.open(folder / "library.sqlite", folder / "history").state, LibraryOpening::State::Ready);
+  std::vector<PresetRecord> sounds;
+  for (int amp = 0; amp < kAmpModelCount; ++amp)
+    for (int gain = 0; gain <= 31; ++gain) {
+      const int effect = kEffectCodes[static_cast<std::size_t>(gain) % kEffectCodes.size()];
+      sounds.push_back(soundOf(amp, gain, effect, gain % 7 == 0 ? 25 : 0, amp % 5 == 0 ? 20 : 19));
     }
+  const std::vector<Place> places(sounds.size(), Place{SightingKind::Imported, 0, "x"});
+  ASSERT_FALSE(library.noteRecords(sounds, places, 100).error);
+  for (const char* name : {"CLEAN", "crunch", "High Gain", "FUZZ", "MODULATION", "WAH", "DYNAMICS", "AMBIENT"}) {
+    const KindFilter filter = kindFilterNamed(name).value();
+    std::int64_t expected = 0;
+    for (const PresetRecord& r : sounds) {
+      const SoundKind kind = soundKindOf(r);
+      expected += (!filter.category || *filter.category == kind.category) && (!filter.family || *filter.family == kind.family) &&
+                  (!filter.ambient || kind.ambient);
+    }
+    LibraryQuery q;
+    q.kind = name;
+    const SearchResult found = library.search(q);
+    EXPECT_EQ(found.count, expected) << name;
+    EXPECT_GT(found.count, 0) << name;
   }
-  // A category given by hand stands for the values' own, and says so.
-  const SoundKind byHand = soundKindOf(soundOf(6, 30), Category::Clean);
-  EXPECT_EQ(kindText(byHand), "CLEAN");
-  EXPECT_TRUE(byHand.byHand);
+  EXPECT_FALSE(kindFilterNamed("none")) << "no family is not a kind to search for";
 }
 
 }  // namespace
