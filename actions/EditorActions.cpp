@@ -384,7 +384,7 @@ LoadOutcome EditorActions::loadBankFile(const std::optional<std::vector<std::uin
 }
 
 void EditorActions::keepBeforeLoad() {
-  if (protocol_.bankMoved) protocol_.bankMoved({BankMove::Kind::BeforeLoad, state_.bank, {}, 0});
+  if (protocol_.bankMoved) protocol_.bankMoved({BankMove::Kind::BeforeLoad, state_.bank, {}, 0, {}});
 }
 
 std::optional<std::string> EditorActions::closeQuestion(CloseWay way) const {
