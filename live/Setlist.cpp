@@ -55,6 +55,13 @@ PresetRecord soundNamedByTitle(const Song& song) {
   return named;
 }
 
+std::optional<PresetBank> bankWithSetlist(const PresetBank& bank, const Setlist& setlist) {
+  if (setlist.songs.empty() || setlist.songs.size() > bank.size()) return std::nullopt;
+  PresetBank filled = bank;
+  for (std::size_t n = 0; n < setlist.songs.size(); ++n) filled[n] = soundNamedByTitle(setlist.songs[n]);
+  return filled;
+}
+
 bool insertSong(Setlist& setlist, std::size_t at, Song song) {
   if (at > setlist.songs.size()) return false;
   song.sound = carried(song.sound);

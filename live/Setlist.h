@@ -42,6 +42,11 @@ std::string soundNameText(const Song& song);
 // A song without a title keeps the sound's own name.
 PresetRecord soundNamedByTitle(const Song& song);
 
+// PUT INTO THE BANK: slots 1..n of `bank` take the songs' sounds in play order, each named by
+// its song's title; the slots after them keep what they hold. Nothing for an empty set or one
+// of more than the bank's 30 slots: a set is put into the bank whole or not at all.
+std::optional<PresetBank> bankWithSetlist(const PresetBank& bank, const Setlist& setlist);
+
 // The edits. Each returns false and changes nothing when a position is outside the list.
 // `at` may be the list's size (append).
 bool insertSong(Setlist& setlist, std::size_t at, Song song);

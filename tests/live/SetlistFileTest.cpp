@@ -232,7 +232,7 @@ TEST_P(SetlistEdits, KeepEverySongOrRefuse) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, SetlistEdits, ::testing::ValuesIn(kEdits));
 
-TEST(SetlistSong, CarriesTheSoundAloneAndIsNamedByItsTitleInTheBank) {
+TEST(SetlistSong, CarriesTheSoundAloneAndGoesIntoTheBankNamedByItsTitle) {
   PresetRecord s = sound("LEAD", 4, 6, {{AMP_GAIN, 25}});
   s.setSlot(kReservedSlot, 9);
   s.bytes[15] = 'Z';  // after the name's terminator
@@ -256,6 +256,21 @@ TEST(SetlistSong, CarriesTheSoundAloneAndIsNamedByItsTitleInTheBank) {
     EXPECT_EQ(named.validName(), c.name) << c.title;
     EXPECT_TRUE(sameSound(named, carried.sound)) << c.title;
   }
+
+  // Into the bank: the set's sounds in slots 1..n under their titles, the rest as they were.
+  PresetBank bank{};
+  for (std::size_t n = 0; n < bank.size(); ++n) bank[n] = sound("OLD", 1, 0, {{AMP_GAIN, static_cast<int>(n)}});
+  const auto filled = bankWithSetlist(bank, gig());
+  ASSERT_TRUE(filled);
+  for (std::size_t n = 0; n < 3; ++n) {
+    EXPECT_EQ((*filled)[n].validName(), gig().songs[n].title);
+    EXPECT_TRUE(sameSound((*filled)[n], gig().songs[n].sound));
+  }
+  for (std::size_t n = 3; n < bank.size(); ++n) EXPECT_EQ((*filled)[n], bank[n]);
+  Setlist tooLong = gig();
+  while (tooLong.songs.size() <= bank.size()) tooLong.songs.push_back(gig().songs[0]);
+  EXPECT_FALSE(bankWithSetlist(bank, tooLong)) << "31 songs do not fit 30 slots";
+  EXPECT_FALSE(bankWithSetlist(bank, Setlist{}));
 }
 
 }  // namespace
