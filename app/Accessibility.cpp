@@ -289,7 +289,7 @@ void Accessibility::attachBankWindow(BankWindow& window) {
       {"librarySearch", "SEARCH NAMES"}, {"libraryAmp", "AMP MODEL"},        {"libraryEffect", "EFFECT"},
       {"libraryWhere", "CONDITIONS"},     {"libraryFavourites", "FAVOURITES ONLY"}, {"libraryTagFilter", "TAG"},
       {"libraryResults", "LIBRARY"},      {"libraryTags", "TAGS OF THE SOUND"}, {"libraryCount", "FOUND"},
-      {"bankStatus", "BANK STATUS"},
+      {"libraryShare", "SHARE"},          {"bankStatus", "BANK STATUS"},
   };
   window.slotList->setAccessibleName(QStringLiteral("SLOTS"));
   watch(window.slotList);

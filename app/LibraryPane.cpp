@@ -154,7 +154,7 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   grid->setRowStretch(3, 1);
   // From the search straight to its results, the way a user browses.
   for (auto [from, to] : {std::pair<QWidget*, QWidget*>{searchBox, results}, {results, favouritesOnly}, {favouritesOnly, ampFilter},
-                          {ampFilter, effectFilter}, {effectFilter, tagFilter}, {tagFilter, conditions}, {conditions, tags}})
+                          {ampFilter, effectFilter}, {effectFilter, tagFilter}, {tagFilter, conditions}, {conditions, tags}, {tags, share}})
     QWidget::setTabOrder(from, to);
 
   startSearcher();

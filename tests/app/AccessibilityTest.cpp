@@ -113,6 +113,7 @@ const ControlRow kControls[] = {
     {"bank", "libraryTagFilter", "TAG", QAccessible::EditableText},
     {"bank", "libraryWhere", "CONDITIONS", QAccessible::EditableText},
     {"bank", "libraryTags", "TAGS OF THE SOUND", QAccessible::EditableText},
+    {"bank", "libraryShare", "SHARE", QAccessible::Button},
     {"setup", "MIDI_IN_SEL", "MIDI INPUT", QAccessible::List},
     {"setup", "MIDI_OUT_SEL", "MIDI OUTPUT", QAccessible::List},
     {"setup", "MIDI_DONE", "OK?", QAccessible::Button},
