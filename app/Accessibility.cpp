@@ -295,7 +295,8 @@ void Accessibility::attachBankWindow(BankWindow& window) {
       {"libraryWhere", "CONDITIONS"},     {"libraryFavourites", "FAVOURITES ONLY"}, {"libraryTagFilter", "TAG"},
       {"libraryResults", "LIBRARY"},      {"libraryTags", "TAGS OF THE SOUND"}, {"libraryCount", "FOUND"},
       {"libraryCategory", "CATEGORY"},    {"libraryHideClose", "HIDE CLOSE SOUNDS"}, {"libraryClear", "CLEAR FILTERS"},
-      {"libraryFilters", "FILTERS"},      {"bankStatus", "BANK STATUS"},
+      {"libraryFilters", "FILTERS"},      {"libraryShare", "SHARE"},
+      {"bankStatus", "BANK STATUS"},
   };
   window.slotList->setAccessibleName(QStringLiteral("SLOTS"));
   watch(window.slotList);

@@ -155,7 +155,14 @@ results holds its tags, separated by commas (Enter keeps them).</p>
 <p><b>LIBRARY &gt; IMPORT INTO LIBRARY...</b> takes <code>.pre</code>, <code>.bnk</code> and
 <code>.syx</code> files, and folders with everything in them; a long import shows its progress
 and Cancel (or Esc) stops it before the files not yet taken. A report says what each file
-brought.</p>
+brought. It takes <code>.kessound</code> files too, and copies of the library.</p>
+<p><b>SHARE...</b> under the results writes the sounds you picked (Ctrl or Shift and a click to
+pick several) to a <code>.kessound</code> file for a friend or another machine: a sound already
+in the library that imports it is joined, never replaced. <b>LIBRARY &gt; SYNC FOLDER...</b>
+keeps one library on several computers: choose a folder that Syncthing, Nextcloud, a network
+share or a USB stick carries between them, the same on each; each library writes its changes to
+a file of its own there and reads the others'. <b>LIBRARY &gt; BACK UP...</b> makes a whole copy
+of the library, even while it is in use; importing the copy restores it.</p>
 
 <h3>10. Explore sounds</h3>
 <p><b>EDIT &gt; EXPLORE</b> (Ctrl+E) opens the explore window beside the main window, to look

@@ -191,7 +191,7 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   // From the search straight to its results, the way a user browses.
   for (auto [from, to] : {std::pair<QWidget*, QWidget*>{searchBox, results}, {results, favouritesOnly}, {favouritesOnly, ampFilter},
                           {ampFilter, effectFilter}, {effectFilter, tagFilter}, {tagFilter, kindFilter}, {kindFilter, hideClose},
-                          {hideClose, clearButton}, {clearButton, conditions}, {conditions, tags}})
+                          {hideClose, clearButton}, {clearButton, conditions}, {conditions, tags}, {tags, share}})
     QWidget::setTabOrder(from, to);
 
   startSearcher();

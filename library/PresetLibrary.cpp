@@ -160,8 +160,8 @@ const char* sortColumn(SortColumn sort) {
   return "last_seen";
 }
 
-std::string rowColumns(const std::string& category) {
-  return "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags, " + category + ", note";
+std::string rowColumns(const std::string& category, const std::string& note) {
+  return "id, fingerprint, newest_name, times_seen, first_seen, last_seen, favourite, tags, " + category + ", " + note;
 }
 
 // The sounds of one kind as SQL over the values, from the same table categoryOf reads; a
@@ -893,7 +893,7 @@ SearchResult PresetLibrary::searchNow(const LibraryQuery& query) {
   // The sort column's index would walk every sound to find the few a name matches; a scan
   // and a sort of the matches is what a name search wants.
   const bool scan = !query.text.empty() || !query.conditions.empty() || query.near;
-  const std::string text = "SELECT " + rowColumns(categoryColumn_) + " FROM sounds WHERE " + where + " ORDER BY " +
+  const std::string text = "SELECT " + rowColumns(categoryColumn_, noteColumn_) + " FROM sounds WHERE " + where + " ORDER BY " +
                            (scan ? "+" : "") + order + direction + ", id" + direction;
   sql::Statement s(db_, text);
   if (!s.ok()) return checked(s.prepareCode()), refused(sql::message(db_));
@@ -983,7 +983,7 @@ SoundDetail PresetLibrary::soundNow(std::int64_t id) {
     detail.error = "the library is not open";
     return detail;
   }
-  sql::Statement s(db_, "SELECT " + rowColumns(categoryColumn_) + " FROM sounds WHERE id = ?");
+  sql::Statement s(db_, "SELECT " + rowColumns(categoryColumn_, noteColumn_) + " FROM sounds WHERE id = ?");
   s.bind(1, id);
   const int code = checked(s.step());
   if (code != SQLITE_ROW) {
@@ -1061,6 +1061,8 @@ std::optional<std::string> PresetLibrary::setCategory(std::int64_t id, std::opti
 void PresetLibrary::findCategoryColumn() {
   sql::Statement probe(db_, "SELECT category FROM sounds LIMIT 0");
   categoryColumn_ = probe.ok() ? "category" : "NULL";
+  sql::Statement notes(db_, "SELECT note FROM sounds LIMIT 0");
+  noteColumn_ = notes.ok() ? "note" : "''";
 }
 
 }  // namespace kestralux

@@ -248,6 +248,7 @@ class PresetLibrary {
   std::string libraryId_;
   // A library of an older version opened read-only has no column for a category by hand.
   std::string categoryColumn_ = "category";
+  std::string noteColumn_ = "note";
   std::unique_ptr<CloseIndex> closeIndex_;
 };
 

@@ -117,6 +117,7 @@ const ControlRow kControls[] = {
     {"bank", "libraryCategory", "CATEGORY", QAccessible::ComboBox},
     {"bank", "libraryHideClose", "HIDE CLOSE SOUNDS", QAccessible::CheckBox},
     {"bank", "libraryClear", "CLEAR FILTERS", QAccessible::Button},
+    {"bank", "libraryShare", "SHARE", QAccessible::Button},
     {"setup", "MIDI_IN_SEL", "MIDI INPUT", QAccessible::List},
     {"setup", "MIDI_OUT_SEL", "MIDI OUTPUT", QAccessible::List},
     {"setup", "MIDI_DONE", "OK?", QAccessible::Button},

@@ -13,12 +13,15 @@
 #include <QSignalSpy>
 #include <QTreeWidget>
 
+#include <fstream>
+
 #include "app/BankWindow.h"
 #include "app/ElidedLabel.h"
 #include "app/Latin1.h"
 #include "app/LibraryFeed.h"
 #include "app/LibraryPane.h"
 #include "editor/EditorTables.h"
+#include "library/SoundFile.h"
 #include "tests/app/FormFixture.h"
 #include "tests/editor/LiveEditor.h"
 
@@ -475,6 +478,21 @@ TEST_F(BankWindowTest, PickedSlotsMoveTogether) {
 
 // While a library sound is heard both windows say so; a long error of the search is drawn
 // shortened inside the window, which keeps its width.
+// SHARE... takes the sounds picked together in the list, not only the one under the cursor.
+TEST_F(LibraryInBankWindow, ShareTakesTheSoundsPickedTogether) {
+  const QRect first = pane->results->visualItemRect(pane->results->topLevelItem(0));
+  const QRect third = pane->results->visualItemRect(pane->results->topLevelItem(2));
+  QTest::mouseClick(pane->results->viewport(), Qt::LeftButton, {}, first.center());
+  QTest::mouseClick(pane->results->viewport(), Qt::LeftButton, Qt::ControlModifier, third.center());
+  const std::filesystem::path file = libraryDir.filePath("picked.kessound").toStdString();
+  EXPECT_EQ(pane->shareTo(file), "2 SOUNDS SHARED AS picked.kessound");
+  std::ifstream in(file);
+  const SoundFileReading read = readSoundFile(std::string(std::istreambuf_iterator<char>(in), {}));
+  ASSERT_EQ(read.sounds.size(), 2u) << read.refused;
+  EXPECT_EQ(read.sounds[0].names.back().name, "CLEAN 2");
+  EXPECT_EQ(read.sounds[1].names.back().name, "CLEAN 1");
+}
+
 TEST_F(LibraryInBankWindow, HearingIsSaidAndLongErrorsNeverWidenTheWindow) {
   pane->results->setFocus();
   QTest::keyClick(pane->results, Qt::Key_Down);

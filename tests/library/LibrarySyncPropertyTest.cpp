@@ -187,3 +187,53 @@ RC_GTEST_PROP(LibrarySync, AFileCutAtAnyByteLeavesNothingHalfRead, (const std::v
 
 }  // namespace
 }  // namespace kestralux
+
+namespace kestralux {
+namespace {
+
+// A library made before it could sync sends everything it held at its first sync: every
+// sighting, favourite, tag and category given by hand.
+TEST(LibrarySyncUpgrade, AnOlderLibrarySendsAllItHeld) {
+  const fs::path home = folderFor("sync-upgrade");
+  fs::create_directories(home / "folder");
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((home / "old.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_FALSE(migrateLibrary(db, 4));
+    const std::string fingerprint = soundFingerprint(soundNumber(3));
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO sounds(id, fingerprint, p0, p1, p2, p3, p4, p5, p6, p7, p8, p9, p10, p11, p12, p13, p14, p15, reserved, "
+                       "newest_name, first_seen, last_seen, times_seen, favourite, tags, category) "
+                       "VALUES(5, ?, 3, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, CAST('LATER' AS BLOB), 10, 20, 2, 1, ',live,Slow,', 'FUZZ')",
+                       -1, &s, nullptr);
+    sqlite3_bind_blob(s, 1, fingerprint.data(), static_cast<int>(fingerprint.size()), SQLITE_TRANSIENT);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_DONE);
+    sqlite3_finalize(s);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "INSERT INTO sound_names VALUES(5, x'0a4541524c590a4c415445520a');"
+                           "INSERT INTO sightings VALUES(1, 5, 10, CAST('EARLY' AS BLOB), 'loaded', NULL, '/a.pre');"
+                           "INSERT INTO sightings VALUES(2, 5, 20, CAST('LATER' AS BLOB), 'fetched', 4, NULL);"
+                           "INSERT INTO meta VALUES('history imported', '0 banks');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  PresetLibrary old, fresh;
+  ASSERT_EQ(old.open(home / "old.sqlite", home / "history").state, LibraryOpening::State::Ready);
+  ASSERT_EQ(fresh.open(home / "fresh.sqlite", home / "history").state, LibraryOpening::State::Ready);
+  EXPECT_EQ(syncFolder(old, home / "folder").sent, 6);  // 2 sightings, a favourite, 2 tags, a category
+  const SyncReport in = syncFolder(fresh, home / "folder");
+  ASSERT_EQ(in.received.size(), 1u);
+  const PresetRecord sound = soundNumber(3);
+  const SoundRow row = fresh.sound(fresh.known(std::span(&sound, 1))[0].id).sound;
+  EXPECT_EQ(row.newestName, "LATER");
+  EXPECT_EQ(row.timesSeen, 2);
+  EXPECT_TRUE(row.favourite);
+  EXPECT_EQ(std::set<std::string>(row.tags.begin(), row.tags.end()), (std::set<std::string>{"live", "Slow"}));
+  EXPECT_EQ(row.categoryByHand, Category::Fuzz);
+  EXPECT_EQ(stateOf(old), stateOf(fresh));
+}
+
+}  // namespace
+}  // namespace kestralux
