@@ -25,6 +25,8 @@
 #include "app/HelpViewer.h"
 #include "app/HistoryWindow.h"
 #include "app/LibraryFeed.h"
+#include "app/LibraryPane.h"
+#include "app/SlotList.h"
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
@@ -238,6 +240,9 @@ void KestraluxApplication::openSetlists() {
                    setlistsWindow_.get(), &SetlistsWindow::showBeside);
   QObject::connect(setlistsWindow_.get(), &SetlistsWindow::controllerWanted, controllerDialog_.data(),
                    [this] { controllerDialog_->showOver(setlistsWindow_.get()); });
+  // Slots and library sounds dragged out of the bank window land on the songs.
+  QObject::connect(bankWindow_->slotList, &SlotList::droppedOutside, setlistsWindow_.get(), &SetlistsWindow::dropAt);
+  QObject::connect(bankWindow_->library, &LibraryPane::droppedOutside, setlistsWindow_.get(), &SetlistsWindow::dropAt);
   QObject::connect(setlistsWindow_.get(), &SetlistsWindow::playWanted, stageWindow_.get(), [this](const Setlist& setlist) {
     if (const std::optional<QString> refused = stageWindow_->play(setlist)) setlistsWindow_->say(*refused);
   });

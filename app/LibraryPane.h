@@ -12,6 +12,7 @@
 
 #include "library/PresetLibrary.h"
 
+class QMimeData;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -69,6 +70,8 @@ class LibraryPane : public QWidget {
   void said(const QString& text);
   // The results and the count show a search's answer.
   void searched();
+  // The sound selected let go at `global`, on no slot: another window may take it.
+  void droppedOutside(QPoint global, const QMimeData* sound);
 
  private:
   LibraryQuery queryOfBoxes() const;
