@@ -191,7 +191,7 @@ class LineReader {
           const char* first = line_.data() + at_ + 1;
           const char* last = first + std::min<std::size_t>(2, line_.size() - at_ - 1);
           const auto [end, ec] = std::from_chars(first, last, value, 16);
-          if (ec != std::errc() || end != last || last - first != 2 || value == 0 || (value >= 0x20 && value != 0x7F))
+          if (ec != std::errc() || end != last || last - first != 2 || (value >= 0x20 && value != 0x7F))
             return fail("\\x must give a control character as two hexadecimal digits");
           out += static_cast<char>(value);
           at_ += 2;
