@@ -205,7 +205,7 @@ void KestraluxApplication::openSetlists() {
   setlistActions_ = std::make_unique<SetlistActions>(actions, libraryFeed_->available() ? &libraryFeed_->library() : nullptr);
   if (const std::string failure = setlistActions_->reload(); !failure.empty())
     std::cerr << "kestralux: setlists: " << failure << "\n";
-  footPort_ = std::make_unique<FootControllerPort>(portsMaker ? portsMaker() : nullptr,
+  footPort_ = std::make_unique<FootControllerPort>(portsMaker,
                                                    [this](std::span<const std::uint8_t> bytes) { stage.controllerBytes(bytes); });
   stageWindow_ = std::make_unique<StageWindow>(stage, Form1.get());
   // On stage a failed send is said on the stage view; a box would wait for a click there.
