@@ -28,6 +28,8 @@
 #include "app/LibraryFeed.h"
 #include "app/MonitorWindow.h"
 #include "app/LibrarySyncWatch.h"
+#include "app/LibraryPane.h"
+#include "app/SlotList.h"
 #include "app/QuitOnSignal.h"
 #include "app/TForm1.h"
 #include "app/TSplashForm.h"
@@ -230,7 +232,7 @@ void KestraluxApplication::openSetlists() {
   setlistActions_ = std::make_unique<SetlistActions>(actions, libraryFeed_->available() ? &libraryFeed_->library() : nullptr);
   if (const std::string failure = setlistActions_->reload(); !failure.empty())
     std::cerr << "kestralux: setlists: " << failure << "\n";
-  footPort_ = std::make_unique<FootControllerPort>(portsMaker ? portsMaker() : nullptr,
+  footPort_ = std::make_unique<FootControllerPort>(portsMaker,
                                                    [this](std::span<const std::uint8_t> bytes) { stage.controllerBytes(bytes); });
   stageWindow_ = std::make_unique<StageWindow>(stage, Form1.get());
   // On stage a failed send is said on the stage view; a box would wait for a click there.
@@ -265,6 +267,9 @@ void KestraluxApplication::openSetlists() {
                    setlistsWindow_.get(), &SetlistsWindow::showBeside);
   QObject::connect(setlistsWindow_.get(), &SetlistsWindow::controllerWanted, controllerDialog_.data(),
                    [this] { controllerDialog_->showOver(setlistsWindow_.get()); });
+  // Slots and library sounds dragged out of the bank window land on the songs.
+  QObject::connect(bankWindow_->slotList, &SlotList::droppedOutside, setlistsWindow_.get(), &SetlistsWindow::dropAt);
+  QObject::connect(bankWindow_->library, &LibraryPane::droppedOutside, setlistsWindow_.get(), &SetlistsWindow::dropAt);
   QObject::connect(setlistsWindow_.get(), &SetlistsWindow::playWanted, stageWindow_.get(), [this](const Setlist& setlist) {
     if (const std::optional<QString> refused = stageWindow_->play(setlist)) setlistsWindow_->say(*refused);
   });

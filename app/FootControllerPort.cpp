@@ -7,8 +7,8 @@
 
 namespace kestralux {
 
-FootControllerPort::FootControllerPort(std::unique_ptr<MidiPorts> ports, Delivery deliver, QObject* parent)
-    : QObject(parent), ports_(std::move(ports)), deliver_(std::move(deliver)) {
+FootControllerPort::FootControllerPort(PortsMaker makePorts, Delivery deliver, QObject* parent)
+    : QObject(parent), makePorts_(std::move(makePorts)), deliver_(std::move(deliver)) {
   looks_ = new QTimer(this);
   looks_->setInterval(1000);
   connect(looks_, &QTimer::timeout, this, &FootControllerPort::look);
@@ -19,8 +19,13 @@ FootControllerPort::~FootControllerPort() {
   if (ports_) ports_->closeInput();
 }
 
+MidiPorts* FootControllerPort::ports() {
+  if (!ports_ && makePorts_) ports_ = makePorts_();
+  return ports_.get();
+}
+
 std::vector<std::string> FootControllerPort::choices(const std::string& comboInput) {
-  std::vector<std::string> names = ports_ ? ports_->inputPortNames() : std::vector<std::string>{};
+  std::vector<std::string> names = ports() ? ports_->inputPortNames() : std::vector<std::string>{};
   names.erase(std::remove(names.begin(), names.end(), comboInput), names.end());
   return names;
 }
@@ -42,7 +47,7 @@ bool FootControllerPort::listenTo(const std::string& name) {
 }
 
 bool FootControllerPort::open() {
-  if (!ports_ || name_.empty()) return false;
+  if (name_.empty() || !ports()) return false;
   const std::vector<std::string> names = ports_->inputPortNames();
   const auto at = std::find(names.begin(), names.end(), name_);
   if (at == names.end()) return false;

@@ -24,8 +24,10 @@ class FootControllerPort : public QObject {
 
  public:
   using Delivery = std::function<void(std::span<const std::uint8_t> bytes)>;
+  using PortsMaker = std::function<std::unique_ptr<MidiPorts>()>;
 
-  FootControllerPort(std::unique_ptr<MidiPorts> ports, Delivery deliver, QObject* parent = nullptr);
+  // The port object is made when first needed: a run without a controller makes none.
+  FootControllerPort(PortsMaker makePorts, Delivery deliver, QObject* parent = nullptr);
   ~FootControllerPort() override;
 
   // The input ports a controller can be: every one but `comboInput`.
@@ -43,7 +45,9 @@ class FootControllerPort : public QObject {
 
  private:
   bool open();
+  MidiPorts* ports();
 
+  PortsMaker makePorts_;
   std::unique_ptr<MidiPorts> ports_;
   Delivery deliver_;
   std::string name_;

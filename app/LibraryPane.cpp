@@ -45,6 +45,7 @@ class ResultList : public QTreeWidget {
 
   std::function<void()> onEnter, onEscape, onFavourite;
   std::function<void(int slot)> onDrop;
+  std::function<void(QPoint global)> onDropElsewhere;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
@@ -74,7 +75,10 @@ class ResultList : public QTreeWidget {
     dragging_ = false;
     slots_.clearDropTarget();
     if (!dropped) return QTreeWidget::mouseReleaseEvent(event);
-    if (const std::optional<int> to = slotUnder(event->globalPosition().toPoint()); to && onDrop) onDrop(*to);
+    if (const std::optional<int> to = slotUnder(event->globalPosition().toPoint()); to && onDrop)
+      onDrop(*to);
+    else if (!to && !rect().contains(event->position().toPoint()) && onDropElsewhere)
+      onDropElsewhere(event->globalPosition().toPoint());
   }
 
  private:
@@ -247,6 +251,12 @@ LibraryPane::LibraryPane(EditorActions& actions, SlotList& slotList, LibraryFeed
   };
   list->onFavourite = [this] { toggleFavourite(); };
   list->onDrop = [this](int slot) { putIntoSlot(slot); };
+  list->onDropElsewhere = [this](QPoint global) {
+    if (const SoundRow* row = selected()) {
+      const std::unique_ptr<QMimeData> sound(soundDrag(row->record, shownName(*row).toStdString()));
+      emit droppedOutside(global, sound.get());
+    }
+  };
   connect(tags, &QLineEdit::returnPressed, this, &LibraryPane::keepTypedTags);
   // Leaving the library for anything else (the slots, the main window) is leaving the sound.
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {

@@ -14,6 +14,7 @@
 #include "actions/LibraryFilters.h"
 #include "library/PresetLibrary.h"
 
+class QMimeData;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -104,6 +105,8 @@ class LibraryPane : public QWidget {
   void said(const QString& text);
   // The results and the count show a search's answer.
   void searched();
+  // The sound selected let go at `global`, on no slot: another window may take it.
+  void droppedOutside(QPoint global, const QMimeData* sound);
 
  private:
   LibraryQuery queryOfBoxes() const;

@@ -466,6 +466,15 @@ void SetlistsWindow::pasteSongs() {
   land(QApplication::clipboard()->mimeData(), rows.empty() ? actions_.setlist(*n)->songs.size() : rows.back() + 1, false);
 }
 
+bool SetlistsWindow::dropAt(QPoint global, const QMimeData* data) {
+  if (!isVisible() || !chosen()) return false;
+  const QPoint at = songList->viewport()->mapFromGlobal(global);
+  if (!songList->viewport()->rect().contains(at)) return false;
+  const QModelIndex under = songList->indexAt(at);
+  land(data, under.isValid() ? static_cast<std::size_t>(under.row()) : actions_.setlist(*chosen())->songs.size(), false);
+  return true;
+}
+
 void SetlistsWindow::importFile() {
   const QString path = chooseFile ? chooseFile(false, {}) : QString();
   if (path.isEmpty()) return;

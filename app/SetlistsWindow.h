@@ -49,6 +49,9 @@ class SetlistsWindow : public QWidget {
   void land(const QMimeData* data, std::size_t before, bool moveOwnRows);
   void copySongs();
   void pasteSongs();
+  // A drag of the bank window or the library pane let go at `global`: taken when that is over
+  // the songs, before the song there.
+  bool dropAt(QPoint global, const QMimeData* data);
 
   // How files are chosen: a dialog, or a test's answer. Empty: none chosen.
   std::function<QString(bool save, const QString& suggested)> chooseFile;

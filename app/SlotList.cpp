@@ -152,6 +152,8 @@ void SlotList::mouseReleaseEvent(QMouseEvent* event) {
     // Let go outside the list: nothing lands anywhere.
     if (const std::optional<int> to = dropStart(event->position().toPoint(), drag.count, drag.offset))
       model()->dropMimeData(drag.data.get(), dropActionOf(arrangementOf(event->modifiers())), *to, 0, {});
+    else if (!rect().contains(event->position().toPoint()))
+      emit droppedOutside(event->globalPosition().toPoint(), drag.data.get());
     return;
   }
   if (press && press->deferred) {

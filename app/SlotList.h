@@ -64,6 +64,8 @@ class SlotList : public QTreeView {
   void dragEnded();
   void copyRequested();
   void pasteRequested();
+  // Let go outside the list, at `global`: another window may take the records (a setlist).
+  void droppedOutside(QPoint global, const QMimeData* records);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;

@@ -80,7 +80,8 @@ StageView::StageView(QWidget* parent) : QWidget(parent) {
 }
 
 QFont StageView::titleFont(int height) {
-  const int capitals = (height + 7) / 8;
+  // Two pixels over the eighth: a drawn capital's edge is softened, and must still measure it.
+  const int capitals = (height + 7) / 8 + 2;
   // Liberation Sans' capitals are about 0.73 of its pixel size; the metrics have the last word.
   int pixels = static_cast<int>(std::ceil(capitals / 0.73));
   QFont font = boldFont(pixels);

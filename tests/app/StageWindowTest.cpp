@@ -8,6 +8,9 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTest>
@@ -130,6 +133,48 @@ TEST(StageWindow, NoControlOfTheMainWindowReachesTheComboWhileItIsUp) {
   EXPECT_TRUE(stage.application->actions.auditioning()) << "the combo still plays the song, and the editor says so";
   QTest::keyClick(form.ScrollGAIN, Qt::Key_Right);
   EXPECT_NE(stage.sentSong(), -1) << "the main window reaches the combo again";
+}
+
+// The controller chosen in its window by the port's name, remembered beside combo.cfg, and a
+// pedal pressed on that port plays the next song.
+TEST(StageWindow, TheChosenControllerIsRememberedAndItsPedalSteps) {
+  QTemporaryDir folder;
+  // The link's search for the combo makes port objects too: the controller's is the one
+  // listening to PEDAL.
+  std::vector<LoopbackPorts*> made;
+  auto loopback = std::make_unique<LoopbackPorts>(std::vector<std::string>{"combo in"}, std::vector<std::string>{"combo out"});
+  LoopbackPorts& combo = *loopback;
+  KestraluxApplication app(std::move(loopback), MidiSetupBoxes{[](QWidget*) {}, [](QWidget*) { return false; }},
+                           folder.filePath(QStringLiteral("combo.cfg")));
+  app.splashPauseMs = 0;
+  app.fetchAtStart = false;
+  app.portsMaker = [&made] {
+    auto ports = std::make_unique<LoopbackPorts>(std::vector<std::string>{"combo in", "PEDAL"}, std::vector<std::string>{});
+    made.push_back(ports.get());
+    return ports;
+  };
+  app.startUp();
+  app.form().show();
+
+  ControllerDialog& choice = app.controllerDialog();
+  choice.showOver(&app.setlistsWindow());
+  QStringList offered;
+  for (int n = 0; n < choice.ports->count(); ++n) offered << choice.ports->item(n)->text();
+  EXPECT_EQ(offered, QStringList({QStringLiteral("NONE"), QStringLiteral("PEDAL")})) << "never the combo's own port";
+  choice.ports->setCurrentRow(1);
+  choice.hide();
+  QFile kept(folder.filePath(QStringLiteral("controller.cfg")));
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(kept.readAll().contains("port=PEDAL"));
+  const auto listening = std::find_if(made.begin(), made.end(), [](LoopbackPorts* p) { return p->openInputDevice() == 1u; });
+  ASSERT_NE(listening, made.end());
+  LoopbackPorts* pedal = *listening;
+
+  ASSERT_EQ(app.stageWindow().play(threeSongs()), std::nullopt);
+  combo.clearSent();
+  pedal->inject({0xB0, 80, 127});
+  QTRY_COMPARE(app.stageWindow().view()->position->text(), QStringLiteral("2 / 3"));
+  EXPECT_EQ(Messages(combo.allSent().begin(), combo.allSent().end()), wholePreset(threeSongs().songs[1].sound));
 }
 
 // What a screen reader says for a control: its accessible name, else its caption.
