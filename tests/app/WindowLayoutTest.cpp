@@ -305,6 +305,7 @@ const MenuItemRow kMenuItems[] = {
     {"LOADPRESET1", "FILE", "LOADPRESET", "LOAD PRESET"}, {"LOADPRESET1", "FILE", "SAVEPRESET", "SAVE PRESET"},
     {"LOADPRESET1", "FILE", "LOADALL1", "LOAD ALL"},      {"LOADPRESET1", "FILE", "SAVEALL1", "SAVE ALL"},
     {"LOADPRESET1", "FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
+    {"LOADPRESET1", "FILE", "EXIT1", "EXIT", "Ctrl+Q"},
     {"EDIT1", "EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
     {"EDIT1", "EDIT", "EXPLORE1", "EXPLORE"},  // its Ctrl+E comes with the explore window
@@ -312,6 +313,7 @@ const MenuItemRow kMenuItems[] = {
     {"LIBRARY1", "LIBRARY", "HISTORY1", "HISTORY"},
     {"LIBRARY1", "LIBRARY", "IMPORTLIBRARY1", "IMPORT INTO LIBRARY..."},
     {"MIDI1", "MIDI", "MIDISETUP1", "MIDI SETUP"},         {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},
+    {"HELP1", "HELP", "MESSAGES1", "MESSAGES"},
 };
 
 TEST_F(FormTest, MenuBarHoldsItsItemsInOrder) {
