@@ -58,7 +58,7 @@ class QuitWhenClosed : public QObject {
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() != QEvent::Close) return false;
-    if (form_.holdCloseForStore()) {
+    if (form_.holdCloseForStore() || !form_.closeAllowed()) {
       event->ignore();
       return true;
     }
@@ -301,6 +301,8 @@ int KestraluxApplication::run() {
   // open boxes return as if answered Cancel or No.
   QuitWhenClosed quitWhenClosed(*Form1);
   Form1->installEventFilter(&quitWhenClosed);
+  // Nobody may be there to answer a question while the desktop session ends.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, Form1.get(), &TForm1::sessionEnding);
   tellLastSessionEdits();
   Form1->showMaximized();
   // Over the main window, which is shown first so the stage has a window to come back to.
@@ -314,8 +316,7 @@ void KestraluxApplication::tellLastSessionEdits() {
   const QString told = QStringLiteral("History/sessionTold");
   const std::optional<HistoryEntry> entry = sessionToTell(listHistory(historyFolder()), QSettings().value(told).toString().toStdString());
   if (!entry) return;
-  Form1->Label2->setText(QStringLiteral("LAST SESSION'S EDITS ARE IN LIBRARY > HISTORY"));
-  Form1->showStatus();
+  Form1->say(QStringLiteral("LAST SESSION'S EDITS ARE IN LIBRARY > HISTORY"));
   QSettings().setValue(told, QString::fromStdString(entry->path.filename().string()));
 }
 

@@ -39,6 +39,10 @@ ElidedLabel* lineLabel(const char* name, layout::Rgb text, layout::Rgb back) {
   label->setPalette(palette);
   label->setAutoFillBackground(true);
   label->setMinimumHeight(18);
+  // Its room stays while it says nothing, so the lists and the tag box never move.
+  QSizePolicy policy = label->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  label->setSizePolicy(policy);
   label->setVisible(false);
   return label;
 }

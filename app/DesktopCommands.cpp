@@ -73,10 +73,6 @@ void TForm1::setUpDesktopCommands() {
       kept << QString::fromStdString(file);
     QSettings().setValue(QLatin1String(kRecentFilesKey), kept);
   });
-  LOADPRESET1->addSeparator();
-  // Closing the window is how the program ends, with whatever closing asks first.
-  QUIT1 = command(LOADPRESET1, "QUIT1", "QUIT", {QKeySequence(Qt::CTRL | Qt::Key_Q)});
-  connect(QUIT1, &QAction::triggered, this, &QWidget::close);
 
   VIEW1 = new QMenu(QStringLiteral("&VIEW"), menuBar());
   VIEW1->setObjectName(QStringLiteral("VIEW1"));

@@ -11,6 +11,7 @@
 #include "app/ClickablePanel.h"
 #include "app/InputHold.h"
 #include "app/MainWindowLayout.h"
+#include "app/MessageLine.h"
 #include "app/PanelNotice.h"
 #include "app/TForm1.h"
 #include "app/WindowLook.h"
@@ -21,6 +22,8 @@ namespace kestralux {
 void TForm1::setUpTransfers() {
   fetchNotice = new PanelNotice(REQUES, QStringLiteral("fetchNoticeTimer"), this);
   storeNotice = new PanelNotice(STOR, QStringLiteral("storeNoticeTimer"), this);
+  for (PanelNotice* notice : {fetchNotice, storeNotice})
+    notice->told = [this](const QString& text, bool onCaption) { onCaption ? messageLine->keep(text) : messageLine->say(text); };
   storeInputHold = new InputHold(this);
   // The store driver's clock: it says when it wants to be woken.
   storePace = new QTimer(this);
@@ -122,6 +125,9 @@ void TForm1::storeEnded(const StoreOutcome& outcome) {
   Timer2->start();
   // The window was closed while the store went out: it closes now that the last one has.
   if (closeAfterStore_) QTimer::singleShot(0, this, &QWidget::close);
+  // Store All chosen at closing: once the bank is on the combo; a store that failed keeps
+  // the window open with the failure said.
+  if (std::exchange(closeWhenStored_, false) && actions.editedCount() == 0) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 bool TForm1::holdCloseForStore() {

@@ -11,6 +11,7 @@
 
 #include "app/DiskFiles.h"
 #include "app/MainWindowLayout.h"
+#include "app/MessageLine.h"
 #include "app/TForm1.h"
 #include "files/PresetTableExport.h"
 
@@ -39,12 +40,19 @@ void TForm1::runDiskCommand(const DiskCommand& command, const QString* chosen) {
     case DiskOperation::ReadPresetFile: outcome = actions.loadPresetFile(readStart(*path, kPresetFileSize, true)); break;
     case DiskOperation::ReadBankFile: outcome = actions.loadBankFile(readStart(*path, kBankFileSize, false)); break;
   }
-  // A command that failed changes nothing on screen, in the bank or on the wire.
-  if (outcome.said) say(QString::fromStdString(*outcome.said));
+  // A command that failed changes nothing on screen, in the bank or on the wire. A text of its
+  // own replaces the command's, which would claim too much ("ALL PRESETS LOADED" for 11).
+  if (outcome.said) {
+    Label2->hide();
+    say(QString::fromStdString(*outcome.said));
+  }
   if (outcome.loaded == 0) return;
   const int count = command.operation == DiskOperation::WriteBankFile ? kPresetCount : outcome.loaded;
   emit presetsOnDisk(*path, command.save, command.bank(), count);
-  showStatus();
+  if (!outcome.said) {
+    messageLine->keep(Label2->text());
+    showStatus();
+  }
   if (command.load()) actions.showAgain();
 }
 
@@ -57,25 +65,24 @@ void TForm1::showStatus() {
   if (!Timer1->isActive()) Timer1->start();
 }
 
+// A text the status label shows whole goes there, as the window's own texts always have; a
+// longer one goes to the message line, never cut. Either way HELP > MESSAGES keeps it.
 void TForm1::say(const QString& text) {
+  const QMargins margins = Label2->contentsMargins();
+  if (Label2->fontMetrics().horizontalAdvance(text) + margins.left() + margins.right() + 2 * Label2->margin() > layout::kStatusLabelRoom)
+    return messageLine->say(text);
+  messageLine->keep(text);
   Label2->setText(text);
   showStatus();
 }
 
-// While a library sound is heard, the label says so whenever it has nothing else to say.
 void TForm1::Timer1Timer() {
   Timer1->stop();
   Label2->hide();
-  if (actions.auditioning()) showHearing();
 }
 
-void TForm1::showHearing() {
-  const QString text = QString::fromStdString(actions.hearingText());
-  if (Timer1->isActive()) return;  // a command's text first; the hearing after it
-  Label2->setText(text);
-  Label2->adjustSize();
-  Label2->setVisible(!text.isEmpty());
-}
+// While a library sound is heard, the message line says so whenever it has nothing else to say.
+void TForm1::showHearing() { messageLine->setIdleText(QString::fromStdString(actions.hearingText())); }
 
 void TForm1::LOADPRESETClick() { runDiskCommand(kLoadPreset); }
 void TForm1::Load_presetClick() { runDiskCommand(kLoadPreset); }

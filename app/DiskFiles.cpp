@@ -1,10 +1,13 @@
 #include "app/DiskFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <cstdio>
@@ -23,6 +26,16 @@ const QStringList kOpenFilters{QStringLiteral("dsp combo single preset (*.pre)")
 void reportOpenFailure() { std::fputs("Cannot open output file.\n", stderr); }
 
 }  // namespace
+
+QString fileDialogFolder() {
+  const QString last = QSettings().value(QStringLiteral("files/lastFolder")).toString();
+  if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+  return QDir::homePath();
+}
+
+void rememberFileDialogFolder(const QString& folder) { QSettings().setValue(QStringLiteral("files/lastFolder"), folder); }
 
 std::optional<QString> askFileName(QWidget* parent, const DiskCommand& command, const QString& nameBoxText, QString& folder) {
   const QStringList& filters = command.save ? kSaveFilters : kOpenFilters;
@@ -54,6 +67,7 @@ std::optional<QString> askFileName(QWidget* parent, const DiskCommand& command, 
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString path = dialog.selectedFiles().constFirst();
   folder = QFileInfo(path).absolutePath();
+  rememberFileDialogFolder(folder);
   if (!QFileInfo::exists(path)) {
     QMessageBox ask(QMessageBox::NoIcon, dialog.windowTitle(),
                     QFileInfo(path).fileName() + QStringLiteral("\nThis file does not exist.\nDo you want to create it?"),
@@ -89,6 +103,7 @@ std::optional<SheetFile> askSheetFile(QWidget* parent, QString& folder) {
   const QString path = dialog.selectedFiles().constFirst();
   const QFileInfo file(path);
   folder = file.absolutePath();
+  rememberFileDialogFolder(folder);
 
   const Choice* chosen = &kChoices[std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()))];
   for (const Choice& c : kChoices)

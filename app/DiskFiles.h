@@ -34,6 +34,13 @@ inline constexpr DiskCommand kSavePresetNamed{true, "pre", nullptr, 1, " PRESET 
 inline constexpr DiskCommand kSaveAll{true, "bnk", "FULL1.bnk", 2, "ALL PRESETS SAVED", DiskOperation::WriteBankFile};
 inline constexpr DiskCommand kLoadAll{false, "bnk", "FULL1.bnk", 2, "ALL PRESETS LOADED", DiskOperation::ReadBankFile};
 
+// Where the file dialogs open at first: the folder one ended in last, in this run or an
+// earlier one, else the user's documents folder, else the home folder; never the working
+// directory, which for `make run` is the source checkout.
+QString fileDialogFolder();
+// The folder a dialog ended in, for the next dialog and the next run.
+void rememberFileDialogFolder(const QString& folder);
+
 // The file the user chose, after the dialog and its confirmations; nothing if cancelled.
 // `folder` is where the dialogs opened last, and where this one went.
 std::optional<QString> askFileName(QWidget* parent, const DiskCommand& command, const QString& nameBoxText, QString& folder);

@@ -86,6 +86,10 @@ HistoryWindow::HistoryWindow(EditorActions& actions, QWidget* parent) : QWidget(
   status->setPalette(statusPalette);
   status->setAutoFillBackground(true);
   status->setMinimumHeight(18);
+  // Its room stays while it says nothing: the buttons above it never move under a click.
+  QSizePolicy policy = status->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  status->setSizePolicy(policy);
   status->setVisible(false);
   statusTimer_ = new QTimer(this);
   statusTimer_->setSingleShot(true);

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <vector>
 
+#include "app/DiskFiles.h"
 #include "library/BankMoves.h"
 #include "library/LibraryImport.h"
 
@@ -125,7 +126,9 @@ void LibraryFeed::importInteractively(QWidget* parent) {
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setNameFilters({QStringLiteral("presets, banks and SysEx files (*.pre *.bnk *.syx)"), QStringLiteral("all files (*)")});
   dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Import"));
+  dialog.setDirectory(fileDialogFolder());
   if (dialog.exec() != QDialog::Accepted) return;
+  rememberFileDialogFolder(dialog.directory().absolutePath());
   std::vector<std::filesystem::path> paths;
   for (const QString& file : dialog.selectedFiles()) paths.emplace_back(file.toStdString());
 

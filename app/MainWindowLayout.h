@@ -208,6 +208,7 @@ inline constexpr MenuRow kMenus[] = {
     {"LOADPRESET1", "FILE", "LOADALL1", "LOAD ALL"},
     {"LOADPRESET1", "FILE", "SAVEALL1", "SAVE ALL"},
     {"LOADPRESET1", "FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
+    {"LOADPRESET1", "FILE", "EXIT1", "EXIT"},
     {"EDIT1", "EDIT", "UNDO1", "UNDO"},
     {"EDIT1", "EDIT", "REDO1", "REDO"},
     {"EDIT1", "EDIT", "COMPARE1", "COMPARE"},
@@ -222,6 +223,7 @@ inline constexpr MenuRow kMenus[] = {
     {"MIDI1", "MIDI", "MONITOR1", "MONITOR"},
     {"MIDI1", "MIDI", "CHECKCONNECTION1", "CHECK CONNECTION"},
     {"HELP1", "HELP", "CONTENTS1", "GETTING STARTED"},
+    {"HELP1", "HELP", "MESSAGES1", "MESSAGES"},
 };
 
 inline constexpr int kTimerIntervalMs_Timer1 = 2000;

@@ -15,7 +15,7 @@ void PanelNotice::show(const Notices& notices) {
   if (notices.empty()) return;
   waiting_.clear();
   for (std::size_t i = 1; i < notices.size(); ++i) waiting_.push_back(QString::fromStdString(notices[i]));
-  panel_->setCaption(QString::fromStdString(notices.front()));
+  put(QString::fromStdString(notices.front()));
   timer->start();
 }
 
@@ -25,9 +25,17 @@ void PanelNotice::timerTick() {
     panel_->setCaption(caption_);
     return;
   }
-  panel_->setCaption(waiting_.front());
+  put(waiting_.front());
   waiting_.pop_front();
   timer->start();
+}
+
+void PanelNotice::put(const QString& text) {
+  // Inside the bevels and the border, as the panel draws its caption.
+  const int room = panel_->width() - 2 * (panel_->bevelWidth() * 2 + panel_->borderWidth());
+  const bool whole = panel_->fontMetrics().horizontalAdvance(text) <= room;
+  panel_->setCaption(whole ? text : caption_);
+  if (told) told(text, whole);
 }
 
 void PanelNotice::setCaption(const QString& caption) {

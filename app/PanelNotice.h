@@ -1,12 +1,14 @@
 #pragma once
 // A short text in place of a command panel's caption: what a transfer is doing or how it
 // ended. Each text stays two seconds, the next one waiting its turn; then the panel shows
-// its own caption again. Nothing moves and no colour changes.
+// its own caption again. Nothing moves and no colour changes. A text the caption cannot show
+// whole is not cut: the panel keeps its caption and `told` hands the text on.
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <deque>
+#include <functional>
 
 #include "protocol/BankTransfer.h"
 
@@ -32,10 +34,14 @@ class PanelNotice : public QObject {
   void setCaption(const QString& caption);
 
   QTimer* timer;
+  // Every text in its turn, and whether the caption showed it whole.
+  std::function<void(const QString& text, bool onCaption)> told;
 
  private:
   ClickablePanel* panel_;
   QString caption_;
+  void put(const QString& text);
+
   std::deque<QString> waiting_;
 };
 

@@ -14,7 +14,9 @@
 #include "app/Artwork.h"
 #include "app/ClickablePanel.h"
 #include "app/Latin1.h"
+#include "app/DiskFiles.h"
 #include "app/MainWindowLayout.h"
+#include "app/MessageLine.h"
 #include "app/UpDownArrows.h"
 #include "app/WindowLook.h"
 #include "editor/EditorTables.h"
@@ -91,6 +93,7 @@ const EventRow kEvents[] = {
     {"EXPORTSHEET1", &TForm1::EXPORTSHEET1Click},
     {"MIDISETUP1", &TForm1::MIDISETUP1Click},
     {"CONTENTS1", &TForm1::CONTENTS1Click},
+    {"EXIT1", &TForm1::EXIT1Click},
     {"Timer1", &TForm1::Timer1Timer},
     {"STORE_Time2", &TForm1::STORE_Time2Timer},
     {"Timer2", &TForm1::Timer2Timer},
@@ -108,6 +111,10 @@ TForm1::TForm1(EditorActions& editorActions, QWidget* parent)
   setWindowState(Qt::WindowMaximized);
 
   setupUi(this);
+  lastFileFolder_ = fileDialogFolder();
+  messageLine = new MessageLine(*this);
+  findChild<QAction*>(QStringLiteral("EXIT1"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  connect(findChild<QAction*>(QStringLiteral("MESSAGES1")), &QAction::triggered, messageLine, &MessageLine::showKept);
   connect(BANK1, &QAction::triggered, this, &TForm1::bankWindowRequested);
   connect(IMPORTLIBRARY1, &QAction::triggered, this, &TForm1::libraryImportRequested);
   connect(HELP1, &QMenu::aboutToShow, this, &TForm1::HELP1Click);
@@ -192,6 +199,7 @@ void TForm1::draw(const ActionNotice& notice) {
   else if (notice.movedFrom)
     showMovedControls(*notice.movedFrom);
   if (notice.hearingChanged) showHearing();
+  if (!notice.message.empty()) say(QString::fromStdString(notice.message));
   updatePresetNumber();
 }
 

@@ -16,6 +16,7 @@
 namespace kestralux {
 
 struct DiskCommand;
+class MessageLine;
 
 class TForm1 : public QMainWindow, public MainWindowUi {
   Q_OBJECT
@@ -31,8 +32,18 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   void ResetAmpPanels();
   // Raised and red: the look of the selected amp model.
   void MarkAmpPanelSelected(ClickablePanel* panel);
-  // Says `text` on the status label for two seconds, elided to its room.
+  // Says `text` whole on the message line, and keeps it for HELP > MESSAGES.
   void say(const QString& text);
+  MessageLine* messageLine = nullptr;
+
+  // Whether the window may close now. A close the user makes at the window, with edited
+  // presets, asks once: Store All, save the bank, or close (the history keeps them). A close
+  // from outside (a signal, the end of the desktop session) never asks.
+  bool closeAllowed();
+  // Ctrl+Q and FILE > EXIT.
+  void EXIT1Click();
+  // The desktop session is ending: no close asks from now on.
+  void sessionEnding() { sessionEnding_ = true; }
 
   // The editing sections: the strips, the amp panels and the effect section.
   void StripChange(std::string_view scrollBar);
@@ -141,7 +152,6 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   MainWindowZoom zoom;
   QMenu* VIEW1 = nullptr;
   QMenu* RECENTFILES1 = nullptr;
-  QAction* QUIT1 = nullptr;
   QAction* ZOOMIN1 = nullptr;
   QAction* ZOOMOUT1 = nullptr;
   QAction* ACTUALSIZE1 = nullptr;
@@ -195,9 +205,14 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   void setUpDesktopCommands();
 
   bool closeAfterStore_ = false;
+  // A Store All chosen in the close question: the window closes once nothing is edited.
+  bool closeWhenStored_ = false;
+  // The close question was answered with a close, or none was needed: never asked again.
+  bool closing_ = false;
+  bool sessionEnding_ = false;
   int listener_ = 0;
   QObject* actionBoundaries_ = nullptr;
-  QString lastFileFolder_ = QStringLiteral(".");
+  QString lastFileFolder_;
 };
 
 }  // namespace kestralux

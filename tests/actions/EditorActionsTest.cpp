@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "actions/EditorActions.h"
+#include "actions/MessageLog.h"
 #include "editor/EditorTables.h"
 #include "files/BankSheet.h"
 #include "files/PresetDiff.h"
@@ -793,6 +794,37 @@ TEST(ReplacedWork, IsSaidAndOnlyAClosingWindowAsks) {
     // What the message promises: one undo brings the edits back.
     e.actions.undo();
     EXPECT_EQ(e.state.bank[0].value(AMP_GAIN), 25);
+  }
+}
+
+// HELP > MESSAGES: every message said, oldest first, the newest 50; nothing for nothing said.
+TEST(MessageLog, KeepsTheNewestFifty) {
+  struct Row {
+    const char* what;
+    int said;
+    std::vector<std::string> blankToo;
+    std::size_t kept;
+    std::string oldest;
+  };
+  const Row rows[] = {
+      {"none", 0, {}, 0, ""},
+      {"one", 1, {}, 1, "MESSAGE 1"},
+      {"fifty", 50, {}, 50, "MESSAGE 1"},
+      {"fifty-one: the oldest goes", 51, {}, 50, "MESSAGE 2"},
+      {"an empty text is nothing said", 2, {""}, 2, "MESSAGE 1"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    MessageLog log;
+    const MessageLog::Time start{};
+    for (int n = 1; n <= row.said; ++n) {
+      log.add("MESSAGE " + std::to_string(n), start + std::chrono::seconds(n));
+      for (const std::string& blank : row.blankToo) log.add(blank, start);
+    }
+    ASSERT_EQ(log.entries().size(), row.kept);
+    if (row.kept == 0) continue;
+    EXPECT_EQ(log.entries().front().text, row.oldest);
+    EXPECT_EQ(log.entries().back().text, "MESSAGE " + std::to_string(row.said));
   }
 }
 

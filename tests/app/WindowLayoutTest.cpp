@@ -309,7 +309,7 @@ const MenuItemRow kMenuItems[] = {
     {"LOADPRESET1", "&FILE", "SAVEALL1", "SAVE ALL", "Ctrl+Shift+S"},
     {"LOADPRESET1", "&FILE", "RECENTFILES", "RECENT FILES"},
     {"LOADPRESET1", "&FILE", "EXPORTSHEET1", "EXPORT BANK SHEET..."},
-    {"LOADPRESET1", "&FILE", "QUIT1", "QUIT", "Ctrl+Q"},
+    {"LOADPRESET1", "&FILE", "EXIT1", "EXIT", "Ctrl+Q"},
     {"EDIT1", "&EDIT", "UNDO1", "UNDO", "Ctrl+Z"},          {"EDIT1", "&EDIT", "REDO1", "REDO", "Ctrl+Shift+Z, Ctrl+Y"},
     {"EDIT1", "&EDIT", "COMPARE1", "COMPARE", "Ctrl+D"},
     {"EDIT1", "&EDIT", "EXPLORE1", "EXPLORE"},  // its Ctrl+E comes with the explore window
@@ -327,6 +327,7 @@ const MenuItemRow kMenuItems[] = {
     {"MIDI1", "&MIDI", "MONITOR1", "MONITOR"},
     {"MIDI1", "&MIDI", "CHECKCONNECTION1", "CHECK CONNECTION"},
     {"HELP1", "&HELP", "CONTENTS1", "GETTING STARTED"},
+    {"HELP1", "&HELP", "MESSAGES1", "MESSAGES"},
 };
 
 TEST_F(FormTest, MenuBarHoldsItsItemsInOrder) {

@@ -41,6 +41,7 @@
 #include "app/ExploreWindow.h"
 #include "app/HistoryWindow.h"
 #include "app/MonitorWindow.h"
+#include "app/MessageLine.h"
 #include "app/PanelNotice.h"
 #include "app/StageView.h"
 #include "app/StageWindow.h"
@@ -916,8 +917,11 @@ TEST_F(TransfersOverJack, ANameOutlivesStoreFetchRestartAndTheToolsFetch) {
   std::ofstream(libraryFile().string() + ".new", std::ios::binary) << noise;
   fs::rename(libraryFile().string() + ".new", libraryFile());
   clickPanel(form->REQUES);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return form->Label2->text() == "LIBRARY OPENED AGAIN"; }, 10000))
-      << "the status reads " << form->Label2->text().toStdString();
+  const auto lastSaid = [&] {
+    const auto& said = form->messageLine->log().entries();
+    return said.empty() ? std::string() : said.back().text;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return lastSaid() == "LIBRARY OPENED AGAIN"; }, 10000)) << "the window said " << lastSaid();
 }
 
 // The bank arranged: fetched from the combo, slot 5 moved to 1 and slots 2 and 3 swapped, then

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "app/MessageLine.h"
 #include "app/TForm1.h"
 #include "tests/app/UserActions.h"
 #include "app/UpDownArrows.h"
@@ -180,6 +181,12 @@ class LiveEditor : public ::testing::Test {
   void tick() {
     setup->interupt_timerTimer();
     setup->interupt_timer->stop();
+  }
+
+  // What the main window said last, on its status label or on its message line.
+  QString lastSaid() const {
+    const auto& said = form->messageLine->log().entries();
+    return said.empty() ? QString() : QString::fromStdString(said.back().text);
   }
 
   // Clicks the preset arrows as a user does.
