@@ -159,6 +159,11 @@ class EditorOverJack : public ::testing::Test {
   void TearDown() override {
     if (app) app->form().close();
     app.reset();
+    // Closing the editor asks the application to quit; asked with no event loop running, that
+    // would end the next test's first dialog at once. One turn of the application's own loop
+    // takes the request.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
     if (sim) sim->stop();
     fs::remove_all(dir);
   }
