@@ -111,7 +111,7 @@ void TForm1::storePaceTick() {
 // The panel shows the first slot that did not take; every one is in its tooltip.
 void TForm1::storeEnded(const StoreOutcome& outcome) {
   Notices shown = outcome.notices;
-  if (outcome.result == StoreOutcome::Result::NotTaken && shown.size() > 1) {
+  if (outcome.result == StoreOutcome::Result::NotTaken) {
     QStringList all;
     for (const std::string& line : outcome.notices) all << QString::fromStdString(line);
     STOR->setToolTip(all.join(QLatin1Char('\n')));

@@ -165,6 +165,11 @@ class EditorOverJack : public ::testing::Test {
   void TearDown() override {
     if (app) app->form().close();
     app.reset();
+    // Closing the editor asks the application to quit; asked with no event loop running, that
+    // would end the next test's first dialog at once. One turn of the application's own loop
+    // takes the request.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
     if (sim) sim->stop();
     fs::remove_all(dir);
   }
@@ -808,7 +813,7 @@ TEST_F(TransfersOverJack, FetchedBankStoredIntoAnEmptyDevice) {
   test::answerBox(QMessageBox::Yes);
   clickPanel(form.STOR);
   EXPECT_EQ(form.STOR->colour(), QColor(255, 0, 0));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 10000))
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 20000))
       << "the store did not end; the caption reads " << form.STOR->caption().toStdString();
   ASSERT_TRUE(empty->waitForLines("store-all", 30));
   QTest::qWait(150);
@@ -871,7 +876,7 @@ TEST_F(TransfersOverJack, ANameOutlivesStoreFetchRestartAndTheToolsFetch) {
 
   test::answerBox(QMessageBox::Yes);
   clickPanel(form->STOR);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form->STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 20000));
   std::optional<PresetBank> stored;
   for (const HistoryEntry& e : listHistory(historyFolder()))
     if (!stored && e.kind == "stored") stored = parseBankFile(readFileStart(e.path, 3000).value_or(Bytes{}));
@@ -941,9 +946,9 @@ TEST_F(TransfersOverJack, AnArrangedBankIsStoredInItsNewOrder) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == storeCaption; }, 5000));
     test::answerBox(QMessageBox::Yes);
     clickPanel(form.STOR);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= storedBefore + 30; }, 10000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= storedBefore + 30; }, 20000))
         << countLines("store-all");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 20000));
   };
   ASSERT_EQ(app->session.moveSlots(4, 1, 0).kind, BankChange::Kind::Presets);
   ASSERT_EQ(app->session.swapSlots(1, 2, 1).kind, BankChange::Kind::Presets);
@@ -1008,8 +1013,8 @@ TEST_F(TransfersOverJack, ACandidateHeardKeptUndoneAndStored) {
 
   test::answerBox(QMessageBox::Yes);
   clickPanel(form.STOR);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= 30; }, 10000)) << countLines("store-all");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return countLines("store-all") >= 30; }, 20000)) << countLines("store-all");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 20000));
   ASSERT_EQ(sim->stop(), 0);
   EXPECT_TRUE(sameValues(dumpedBank()[0], candidate));
   EXPECT_EQ(cardErrors, 0);
@@ -1035,7 +1040,7 @@ TEST_F(LosingComboOverJack, CheckedOnTheSecondPassThenTheOldBankPutBack) {
   const PresetBank atYes = app->state.bank;
   test::answerBox(QMessageBox::Yes);
   clickPanel(form.STOR);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 15000))
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption() == "STORED AND CHECKED: 30 OF 30"; }, 30000))
       << form.STOR->caption().toStdString();
   EXPECT_TRUE(deviceHeard("store-all message 7 lost on purpose"));
   EXPECT_EQ(countLines("bank request"), 3u) << "read before, read back, read back again";
@@ -1060,7 +1065,7 @@ TEST_F(LosingComboOverJack, CheckedOnTheSecondPassThenTheOldBankPutBack) {
   QTest::mouseClick(history.putBack, Qt::LeftButton);
   EXPECT_EQ(caption, " PUT BACK ON THE COMBO? ");
   EXPECT_TRUE(text.contains(before->text(0))) << "the confirmation names the entry's time: " << text.toStdString();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return history.status->text() == "STORED AND CHECKED: 30 OF 30"; }, 15000))
+  ASSERT_TRUE(QTest::qWaitFor([&] { return history.status->text() == "STORED AND CHECKED: 30 OF 30"; }, 30000))
       << history.status->text().toStdString();
   EXPECT_EQ(app->state.bank, atYes) << "the bank on screen does not change";
   ASSERT_EQ(sim->stop(), 0);
@@ -1086,7 +1091,7 @@ TEST_F(StuckComboOverJack, TheWindowSaysWhichSlotDidNotTake) {
   ASSERT_TRUE(waitForDeviceLines(1));
   test::answerBox(QMessageBox::Yes);
   clickPanel(form.STOR);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption().startsWith("SLOT 12 DID NOT TAKE: GAIN "); }, 15000))
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.STOR->caption().startsWith("SLOT 12 DID NOT TAKE: GAIN "); }, 30000))
       << form.STOR->caption().toStdString();
   EXPECT_TRUE(form.STOR->toolTip().startsWith("SLOT 12 DID NOT TAKE: GAIN ")) << form.STOR->toolTip().toStdString();
   EXPECT_EQ(countLines("store-all first"), 2u) << "the bank goes out once more, and only once";
