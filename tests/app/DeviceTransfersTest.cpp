@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/ClickablePanel.h"
+#include "app/MessageLine.h"
 #include "app/PanelNotice.h"
 #include "tests/app/UserActions.h"
 #include "editor/EditorTables.h"
@@ -78,7 +79,11 @@ class DeviceTransfers : public LiveEditor {
   }
 
   QString fetchCaption() const { return form->REQUES->caption(); }
-  QString storeCaption() const { return form->STOR->caption(); }
+  // What the store says: on its panel when the text fits there whole, else on the message line.
+  QString storeCaption() const {
+    const QString caption = form->STOR->caption();
+    return caption == QLatin1String("Store All Presets to Kestralux") ? form->messageLine->text() : caption;
+  }
 
   TransferClock::time_point now{};
   TransferClock::time_point wakeAt{};

@@ -83,7 +83,7 @@ TEST(LibrarySetlists, ComeIntoALibraryOfTheVersionBeforeThemKeepingEverySound) {
   // The library as the version before setlists left it.
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-  sqlite3_exec(db, "PRAGMA user_version = 3; DROP TABLE setlist_songs; DROP TABLE setlists;", nullptr, nullptr, nullptr);
+  sqlite3_exec(db, "PRAGMA user_version = 5; DROP TABLE setlist_songs; DROP TABLE setlists;", nullptr, nullptr, nullptr);
   sqlite3_close(db);
 
   PresetLibrary library;
