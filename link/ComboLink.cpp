@@ -188,7 +188,8 @@ void ComboLink::tick() {
     protocol.SendWholePreset();
   }
   decodeWaiting();
-  protocol.CheckTransferSilence();
+  // A fetch the driver runs is its to end.
+  if (!transfers.fetching()) protocol.CheckTransferSilence();
   reportDrops();
   if (finder_) {
     searchTick();

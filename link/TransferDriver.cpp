@@ -100,6 +100,22 @@ bool TransferDriver::storeOne(const PresetRecord& record, Check check) {
   return true;
 }
 
+bool TransferDriver::fetch(bool clicked) {
+  if (running() && !fetching()) return false;
+  if (fetching() || !protocol_.fetch.waiting()) protocol_.RequestBank(clicked);
+  if (!protocol_.fetch.waiting()) return false;
+  if (!fetching()) {
+    step_ = Step::Fetching;
+    wakeIn(kReadLook);
+  }
+  return true;
+}
+
+void TransferDriver::fetchEnded() {
+  step_ = Step::Idle;
+  if (fetched) fetched(protocol_.fetch);
+}
+
 void TransferDriver::start() {
   pass_ = 0;
   beforeRead_ = false;
@@ -138,6 +154,12 @@ void TransferDriver::beginRead(Step step) {
 
 bool TransferDriver::receive(const RxSlot& slot) {
   if (!running()) return false;
+  if (fetching()) {
+    protocol_.DecodeNextSlot(slot);
+    // A request made while an answer came keeps the fetch waiting for the next one.
+    if (!protocol_.fetch.waiting()) fetchEnded();
+    return true;
+  }
   // Between reads the fetch is idle: a twin answer to a request sent twice goes by there.
   const BankFetch::Report report = fetch_.take(slot, read_, now());
   if ((step_ == Step::ReadBefore || step_ == Step::ReadBack) && report.ended) readEnded();
@@ -162,6 +184,13 @@ void TransferDriver::wake() {
         wakeIn(kReadLook);
       return;
     }
+    case Step::Fetching:
+      if (protocol_.LookAtTransferSilence()) protocol_.SendBankRequest();
+      if (protocol_.fetch.waiting())
+        wakeIn(kReadLook);
+      else
+        fetchEnded();
+      return;
     case Step::Sending: sendNext(); return;
     case Step::LastPause: afterSending(); return;
   }

@@ -86,19 +86,30 @@ class TransferDriver {
   // One preset (0x28) into the combo's current slot, which only a read-back can tell.
   bool storeOne(const PresetRecord& record, Check check);
 
+  // The combo's bank into the editor's: DeviceProtocol decodes and names what comes, this
+  // looks at the silence and sends the request once more when the first brought nothing.
+  // `clicked` as for DeviceProtocol::RequestBank. An answer already on its way (the search's)
+  // is taken without a new request; asked while a fetch runs, the next answer is awaited too.
+  // False while a store runs or when the request could not go out (the card error says why).
+  bool fetch(bool clicked = false);
+  // The fetch has ended, whole or not: what came is in the protocol's fetch.
+  std::function<void(const BankFetch&)> fetched;
+
   // The caller's timer has run out.
   void wake();
   // A message received; true when the driver took it (always, while it runs).
   bool receive(const RxSlot& slot);
 
   bool running() const { return step_ != Step::Idle; }
+  bool fetching() const { return step_ == Step::Fetching; }
 
  private:
-  enum class Step { Idle, ReadBefore, Sending, LastPause, ReadBack };
+  enum class Step { Idle, ReadBefore, Sending, LastPause, ReadBack, Fetching };
 
   void start();
   void beginRead(Step step);
   void readEnded();
+  void fetchEnded();
   void sendNext();
   void afterSending();
   void compare();
