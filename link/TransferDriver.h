@@ -86,21 +86,26 @@ class TransferDriver {
   // One preset (0x28) into the combo's current slot, which only a read-back can tell.
   bool storeOne(const PresetRecord& record, Check check);
 
-  // The combo's bank into the editor's: DeviceProtocol decodes and names what comes, this
-  // looks at the silence and sends the request once more when the first brought nothing.
-  // `clicked` as for DeviceProtocol::RequestBank. An answer already on its way (the search's)
-  // is taken without a new request; asked while a fetch runs, the next answer is awaited too.
-  // False while a store runs or when the request could not go out (the card error says why).
+  // The combo's bank into the editor's: DeviceProtocol decodes and names what comes; the driver
+  // looks at the silence at each wake() and sends the request once more when the first brought
+  // nothing. A fetch asks for no wake of its own: the caller's tick wakes it as often as it
+  // ticks (ComboLink::tick does), so the silence is looked at after every message taken, as
+  // before the driver ran fetches. `clicked` as for DeviceProtocol::RequestBank; asked while a
+  // fetch runs, the next answer is awaited too. False while a store runs or when the request
+  // could not go out (the card error says why).
   bool fetch(bool clicked = false);
+  // A fetch already asked for (the search's answer, or a request sent before) run to its end.
+  bool followFetch();
   // The fetch has ended, whole or not: what came is in the protocol's fetch.
   std::function<void(const BankFetch&)> fetched;
 
   // The caller's timer has run out.
   void wake();
-  // A message received; true when the driver took it (always, while it runs).
+  // A message received; true when the driver took it (always, while a store or fetch runs).
   bool receive(const RxSlot& slot);
 
-  bool running() const { return step_ != Step::Idle; }
+  // A store or its reads: the window is held, and no other transfer starts.
+  bool running() const { return step_ != Step::Idle && step_ != Step::Fetching; }
   bool fetching() const { return step_ == Step::Fetching; }
 
  private:

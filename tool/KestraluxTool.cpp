@@ -229,24 +229,11 @@ const BankFetch& requestBank(Link& link, const Arguments& a, std::ostream& err, 
   openLink(link, a, factory, err);
   ComboLink& combo = *link.combo;
   if (!link.ports->isInputOpen()) throw badInput("cannot open MIDI input \"" + combo.ports().input + "\"");
+  // The search may have brought the answer already; the link's tick runs the fetch to its end.
   TransferDriver& driver = combo.transfers;
-  std::optional<TransferClock::time_point> due;
-  bool ended = false;
-  driver.wakeAfter = [&due](std::chrono::milliseconds after) { due = TransferClock::now() + after; };
-  driver.fetched = [&ended](const BankFetch&) { ended = true; };
-  const bool started = driver.fetch();
+  const bool started = combo.protocol.fetch.waiting() ? driver.followFetch() : driver.fetch();
   if (!link.cardError.empty()) throw badInput(link.cardError);
-  while (started && !ended) {
-    const auto now = TransferClock::now();
-    std::this_thread::sleep_until(due ? std::min(*due, now + 10ms) : now + 10ms);
-    link.inbox.runPosted();
-    link.trace();
-    combo.tick();
-    if (due && TransferClock::now() >= *due) {
-      due.reset();
-      driver.wake();
-    }
-  }
+  while (started && driver.fetching()) link.step();
   combo.stop();
   return combo.protocol.fetch;
 }

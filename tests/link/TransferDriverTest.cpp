@@ -151,25 +151,23 @@ struct Rig {
     return ::testing::AssertionSuccess();
   }
 
-  // Until the fetch has ended and nothing more is on its way; what comes after it goes to the
-  // protocol, as the link hands it on when the driver is idle.
+  // The link's 50 ms tick until the fetch has ended and nothing more is on its way; what comes
+  // after it goes to the protocol, as the link hands it on when the driver is idle.
   void runFetch() {
+    Time tick = now;
     for (int guard = 0; !(fetched && combo.coming.empty()) && guard < 100000; ++guard) {
-      Time next = due.value_or(Time::max());
-      if (!combo.coming.empty()) next = std::min(next, combo.coming.front().first);
-      ASSERT_NE(next, Time::max()) << "the driver waits for nothing";
-      now = next;
-      while (!combo.coming.empty() && combo.coming.front().first <= now) {
+      if (!combo.coming.empty() && combo.coming.front().first < tick) {
+        now = combo.coming.front().first;
         RxRing ring;
         ring.store(combo.coming.front().second);
         combo.coming.pop_front();
         const RxSlot& slot = ring.takeNext();
         if (!driver.receive(slot)) protocol.DecodeNextSlot(slot);
+        continue;
       }
-      if (due && now >= *due) {
-        due.reset();
-        driver.wake();
-      }
+      now = tick;
+      tick += 50ms;
+      if (driver.fetching()) driver.wake();
     }
     ASSERT_TRUE(fetched) << "the fetch never ended";
   }
