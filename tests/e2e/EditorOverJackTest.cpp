@@ -1243,6 +1243,8 @@ TEST_F(EditorOverJack, TheConnectionCheckAnsweredWholeAsTheMonitorSaw) {
   QTest::qWait(300);
   EXPECT_EQ(app->state.bank, before);
   EXPECT_FALSE(form.REQUES->caption().contains(QStringLiteral("ANOTHER PROGRAM"))) << form.REQUES->caption().toStdString();
+}
+
 // PLAY sends the first song, and Space on the stage view the next one: each whole, as the
 // combo's current sound, and nothing else goes to the combo.
 TEST_F(EditorOverJack, TheStageViewsSpaceSendsTheNextSongWhole) {
