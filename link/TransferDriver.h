@@ -1,13 +1,14 @@
 #pragma once
 // The transfers that take many messages and some time: the store of the whole bank or of one
-// preset, the read of the combo's bank before it, and the read-back that checks it. They run
+// preset, the read of the combo's bank before it, the read-back that checks it, and the fetch
+// of the combo's bank into the editor's. They run
 // as steps on a clock the caller gives: the driver asks to be woken after a while
 // (`wakeAfter`, which replaces any wake asked for before) and the caller calls wake() then.
 // The editor gives it a Qt timer, the tool a plain loop, the tests a clock of their own; none
 // of them paces a store or keeps a loop of messages itself.
 //
-// While it runs, every message received is the driver's (receive()): the combo's answers to
-// its reads never reach the editor's bank, and a late twin of an answer goes by untaken.
+// While a store runs, every message received is the driver's (receive()): the combo's answers
+// to its reads never reach the editor's bank, and a late twin of an answer goes by untaken.
 
 #include <chrono>
 #include <functional>
