@@ -399,7 +399,7 @@ void EditorActions::savedPreset() { session_.saved(state_.CurrentPreset); }
 void EditorActions::savedBank() { session_.savedAll(); }
 
 void EditorActions::requestFetch() {
-  protocol_.RequestBank(true);
+  transfers_->fetch(true);
   tell(noticeOf(Transfer));
 }
 

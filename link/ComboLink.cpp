@@ -90,7 +90,7 @@ void ComboLink::start(const StartUp& how) {
                                                                               : false;
   if (searchNow && findCombo(how.found)) {
   } else if (comboAtHand_ && how.fetchWhenAtHand && ports_.isInputOpen()) {
-    protocol.RequestBank();
+    transfers.fetch();
   }
   setConnected(listed_ && ports_.isInputOpen());
 }
@@ -140,7 +140,7 @@ void ComboLink::look() {
   // Whatever the combo plays now, it plays what the screen shows once the burst is in:
   // edits made while it was away reach it too.
   state_.PresetResendPending = true;
-  if (!protocol.bankReceived && !protocol.fetch.waiting() && !transfers.running()) protocol.RequestBank();
+  if (!protocol.bankReceived && !protocol.fetch.waiting() && !transfers.running()) transfers.fetch();
 }
 
 void ComboLink::receive(std::span<const std::uint8_t> message) {
@@ -188,7 +188,11 @@ void ComboLink::tick() {
     protocol.SendWholePreset();
   }
   decodeWaiting();
-  protocol.CheckTransferSilence();
+  // The driver's fetch runs on this tick; one asked for without it is ended here.
+  if (transfers.fetching())
+    transfers.wake();
+  else
+    protocol.CheckTransferSilence();
   reportDrops();
   if (finder_) {
     searchTick();
@@ -251,6 +255,7 @@ void ComboLink::takeFoundBank() {
   takeWhenEnded_ = false;
   if (foundAnswer_.empty()) return;
   protocol.fetch.requested(clock(), false);
+  transfers.followFetch();
   for (const ComboDetection::Message& m : foundAnswer_) receive(m);
   foundAnswer_.clear();
 }

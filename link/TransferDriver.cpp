@@ -80,6 +80,9 @@ std::string slotDifferenceText(const SlotDifference& difference) {
 
 bool TransferDriver::storeAll(const PresetBank& bank, Check check) {
   if (running()) return false;
+  // The store's own reads take every answer from now on; a fetch under way is left to the
+  // link's silence check, as one started without the driver.
+  if (fetching()) step_ = Step::Idle;
   all_ = true;
   sent_ = bank;
   check_ = check;
@@ -90,6 +93,7 @@ bool TransferDriver::storeAll(const PresetBank& bank, Check check) {
 
 bool TransferDriver::storeOne(const PresetRecord& record, Check check) {
   if (running()) return false;
+  if (fetching()) step_ = Step::Idle;
   all_ = false;
   sent_ = {};
   sent_[0] = record;
@@ -98,6 +102,23 @@ bool TransferDriver::storeOne(const PresetRecord& record, Check check) {
   protocol_.PrepareStoreOne(record);
   start();
   return true;
+}
+
+bool TransferDriver::fetch(bool clicked) {
+  if (running()) return false;
+  protocol_.RequestBank(clicked);
+  return followFetch();
+}
+
+bool TransferDriver::followFetch() {
+  if (running() || !protocol_.fetch.waiting()) return false;
+  step_ = Step::Fetching;
+  return true;
+}
+
+void TransferDriver::fetchEnded() {
+  step_ = Step::Idle;
+  if (fetched) fetched(protocol_.fetch);
 }
 
 void TransferDriver::start() {
@@ -137,6 +158,12 @@ void TransferDriver::beginRead(Step step) {
 }
 
 bool TransferDriver::receive(const RxSlot& slot) {
+  if (fetching()) {
+    protocol_.DecodeNextSlot(slot);
+    // A request made while an answer came keeps the fetch waiting for the next one.
+    if (!protocol_.fetch.waiting()) fetchEnded();
+    return true;
+  }
   if (!running()) return false;
   // Between reads the fetch is idle: a twin answer to a request sent twice goes by there.
   const BankFetch::Report report = fetch_.take(slot, read_, now());
@@ -146,7 +173,7 @@ bool TransferDriver::receive(const RxSlot& slot) {
 
 void TransferDriver::wake() {
   // A timer that runs out early would shorten the pause between two store messages.
-  if (step_ != Step::Idle && now() < due_) {
+  if (running() && now() < due_) {
     wakeAt(due_);
     return;
   }
@@ -162,6 +189,10 @@ void TransferDriver::wake() {
         wakeIn(kReadLook);
       return;
     }
+    case Step::Fetching:
+      if (protocol_.LookAtTransferSilence()) protocol_.SendBankRequest();
+      if (!protocol_.fetch.waiting()) fetchEnded();
+      return;
     case Step::Sending: sendNext(); return;
     case Step::LastPause: afterSending(); return;
   }

@@ -1,13 +1,14 @@
 #pragma once
 // The transfers that take many messages and some time: the store of the whole bank or of one
-// preset, the read of the combo's bank before it, and the read-back that checks it. They run
+// preset, the read of the combo's bank before it, the read-back that checks it, and the fetch
+// of the combo's bank into the editor's. They run
 // as steps on a clock the caller gives: the driver asks to be woken after a while
 // (`wakeAfter`, which replaces any wake asked for before) and the caller calls wake() then.
 // The editor gives it a Qt timer, the tool a plain loop, the tests a clock of their own; none
 // of them paces a store or keeps a loop of messages itself.
 //
-// While it runs, every message received is the driver's (receive()): the combo's answers to
-// its reads never reach the editor's bank, and a late twin of an answer goes by untaken.
+// While a store runs, every message received is the driver's (receive()): the combo's answers
+// to its reads never reach the editor's bank, and a late twin of an answer goes by untaken.
 
 #include <chrono>
 #include <functional>
@@ -86,19 +87,35 @@ class TransferDriver {
   // One preset (0x28) into the combo's current slot, which only a read-back can tell.
   bool storeOne(const PresetRecord& record, Check check);
 
+  // The combo's bank into the editor's: DeviceProtocol decodes and names what comes; the driver
+  // looks at the silence at each wake() and sends the request once more when the first brought
+  // nothing. A fetch asks for no wake of its own: the caller's tick wakes it as often as it
+  // ticks (ComboLink::tick does), so the silence is looked at after every message taken, as
+  // before the driver ran fetches. `clicked` as for DeviceProtocol::RequestBank; asked while a
+  // fetch runs, the next answer is awaited too. False while a store runs or when the request
+  // could not go out (the card error says why).
+  bool fetch(bool clicked = false);
+  // A fetch already asked for (the search's answer, or a request sent before) run to its end.
+  bool followFetch();
+  // The fetch has ended, whole or not: what came is in the protocol's fetch.
+  std::function<void(const BankFetch&)> fetched;
+
   // The caller's timer has run out.
   void wake();
-  // A message received; true when the driver took it (always, while it runs).
+  // A message received; true when the driver took it (always, while a store or fetch runs).
   bool receive(const RxSlot& slot);
 
-  bool running() const { return step_ != Step::Idle; }
+  // A store or its reads: the window is held, and no other transfer starts.
+  bool running() const { return step_ != Step::Idle && step_ != Step::Fetching; }
+  bool fetching() const { return step_ == Step::Fetching; }
 
  private:
-  enum class Step { Idle, ReadBefore, Sending, LastPause, ReadBack };
+  enum class Step { Idle, ReadBefore, Sending, LastPause, ReadBack, Fetching };
 
   void start();
   void beginRead(Step step);
   void readEnded();
+  void fetchEnded();
   void sendNext();
   void afterSending();
   void compare();

@@ -97,10 +97,14 @@ void DeviceProtocol::DecodeNextSlot(const RxSlot& slot) {
 }
 
 void DeviceProtocol::CheckTransferSilence() {
+  if (LookAtTransferSilence()) SendBankRequest();
+}
+
+bool DeviceProtocol::LookAtTransferSilence() {
   const BankFetch::Report report = fetch.checkSilence(clock());
-  if (report.askAgain) SendBankRequest();
   tell(report.notices, report.ended);
   if (report.ended) fetchEnded();
+  return report.askAgain;
 }
 
 void DeviceProtocol::tell(Notices notices, bool ended) {

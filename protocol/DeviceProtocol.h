@@ -52,6 +52,9 @@ class DeviceProtocol {
   void RequestBank(bool clicked = false);
   void DecodeNextSlot(const RxSlot& slot);
   void CheckTransferSilence();
+  // The same, but a request due once more is only said (true), for whoever drives the fetch
+  // to send.
+  bool LookAtTransferSilence();
   // Received messages were lost: the user is told with the fetch's texts.
   void ReportDropped(int count) { tell({std::to_string(count) + " MESSAGES DROPPED"}, false); }
 

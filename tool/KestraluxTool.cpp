@@ -229,9 +229,11 @@ const BankFetch& requestBank(Link& link, const Arguments& a, std::ostream& err, 
   openLink(link, a, factory, err);
   ComboLink& combo = *link.combo;
   if (!link.ports->isInputOpen()) throw badInput("cannot open MIDI input \"" + combo.ports().input + "\"");
-  if (!combo.protocol.fetch.waiting()) combo.protocol.RequestBank();
+  // The search may have brought the answer already; the link's tick runs the fetch to its end.
+  TransferDriver& driver = combo.transfers;
+  const bool started = combo.protocol.fetch.waiting() ? driver.followFetch() : driver.fetch();
   if (!link.cardError.empty()) throw badInput(link.cardError);
-  while (combo.protocol.fetch.waiting()) link.step();
+  while (started && driver.fetching()) link.step();
   combo.stop();
   return combo.protocol.fetch;
 }
