@@ -26,12 +26,12 @@ void TForm1::setUpTransfers() {
     notice->told = [this](const QString& text, bool onCaption) { onCaption ? messageLine->keep(text) : messageLine->say(text); };
   storeInputHold = new InputHold(this);
   // The store driver's clock: it says when it wants to be woken.
-  storePace = new QTimer(this);
-  storePace->setObjectName(QStringLiteral("storePace"));
-  storePace->setTimerType(Qt::PreciseTimer);
-  storePace->setSingleShot(true);
-  connect(storePace, &QTimer::timeout, this, &TForm1::storePaceTick);
-  actions.transfers().wakeAfter = [this](std::chrono::milliseconds after) { storePace->start(static_cast<int>(after.count())); };
+  transferWake = new QTimer(this);
+  transferWake->setObjectName(QStringLiteral("transferWake"));
+  transferWake->setTimerType(Qt::PreciseTimer);
+  transferWake->setSingleShot(true);
+  connect(transferWake, &QTimer::timeout, this, &TForm1::transferWakeTick);
+  actions.transfers().wakeAfter = [this](std::chrono::milliseconds after) { transferWake->start(static_cast<int>(after.count())); };
   actions.watchStore(
       [this](const std::string& text) {
         // A store put back from the history holds the window as a confirmed one does.
@@ -103,8 +103,8 @@ void TForm1::StoreToDevice() {
   actions.runStore();
 }
 
-void TForm1::storePaceTick() {
-  storePace->stop();
+void TForm1::transferWakeTick() {
+  transferWake->stop();
   actions.transfers().wake();
 }
 

@@ -165,8 +165,8 @@ struct MainWindowUi {
   // What the transfers tell the user, on the captions of REQUES and STOR.
   PanelNotice* fetchNotice = nullptr;
   PanelNotice* storeNotice = nullptr;
-  // DUMP_PAUSE after each store message.
-  QTimer* storePace = nullptr;
+  // Wakes the transfer driver when it asks: the driver keeps the pace, this only keeps time.
+  QTimer* transferWake = nullptr;
   InputHold* storeInputHold = nullptr;
 
 

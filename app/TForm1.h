@@ -75,7 +75,7 @@ class TForm1 : public QMainWindow, public MainWindowUi {
   void showComboConnection(bool connected);
   void RestoreButtons();
   // The store driver's timer has run out: its next step.
-  void storePaceTick();
+  void transferWakeTick();
   // What the store's end says, on its panel (and, for slots that did not take, its tooltip).
   void storeEnded(const StoreOutcome& outcome);
 

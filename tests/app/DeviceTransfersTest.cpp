@@ -51,7 +51,7 @@ class DeviceTransfers : public LiveEditor {
     LiveEditor::SetUp();
     protocol.clock = [this] { return now; };
     // Timers run when a test says so; the store's driver runs on the test's clock.
-    for (QTimer* t : {form->Timer2, form->STORE_Time2, form->storePace}) t->stop();
+    for (QTimer* t : {form->Timer2, form->STORE_Time2, form->transferWake}) t->stop();
     actions.transfers().now = [this] { return now; };
     actions.transfers().wakeAfter = [this](std::chrono::milliseconds after) { wakeAt = now + after; };
   }
@@ -59,7 +59,7 @@ class DeviceTransfers : public LiveEditor {
   // The store driver's next wake, on time.
   void storeStep() {
     now = std::max(now, wakeAt);
-    form->storePaceTick();
+    form->transferWakeTick();
   }
   // The store goes on to its end; the combo says nothing more.
   void storeToTheEnd() {
