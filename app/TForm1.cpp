@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include <QApplication>
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QLabel>
@@ -139,6 +140,8 @@ TForm1::~TForm1() {
   actions.stopListening(listener_);
   delete actionBoundaries_;  // no longer filters the application's events
   disconnect(PRENAME, nullptr, this, nullptr);
+  // Hiding the window as it goes moves the focus: the EDIT menu is gone by then.
+  disconnect(qApp, nullptr, this, nullptr);
 }
 
 void TForm1::wireEvents() {

@@ -2,6 +2,7 @@
 // sound leaves whole, while the main window can reach the combo no more; and every control
 // of the new windows has a name a screen reader says.
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -141,6 +142,12 @@ TEST(StageWindow, TheChosenControllerIsRememberedAndItsPedalSteps) {
   QTemporaryDir folder;
   // The link's search for the combo makes port objects too: the controller's is the one
   // listening to PEDAL.
+  // Ports the editor made and has not let go of yet: some it makes only to look and drops.
+  struct MadePorts : LoopbackPorts {
+    MadePorts(std::vector<LoopbackPorts*>& list) : LoopbackPorts({"combo in", "PEDAL"}, {}), list_(list) { list_.push_back(this); }
+    ~MadePorts() override { list_.erase(std::find(list_.begin(), list_.end(), this)); }
+    std::vector<LoopbackPorts*>& list_;
+  };
   std::vector<LoopbackPorts*> made;
   auto loopback = std::make_unique<LoopbackPorts>(std::vector<std::string>{"combo in"}, std::vector<std::string>{"combo out"});
   LoopbackPorts& combo = *loopback;
@@ -149,9 +156,7 @@ TEST(StageWindow, TheChosenControllerIsRememberedAndItsPedalSteps) {
   app.splashPauseMs = 0;
   app.fetchAtStart = false;
   app.portsMaker = [&made] {
-    auto ports = std::make_unique<LoopbackPorts>(std::vector<std::string>{"combo in", "PEDAL"}, std::vector<std::string>{});
-    made.push_back(ports.get());
-    return ports;
+    return std::make_unique<MadePorts>(made);
   };
   app.startUp();
   app.form().show();
